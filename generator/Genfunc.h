@@ -1,0 +1,43 @@
+#ifndef GenfuncH
+#define GenfuncH
+
+// The generator: the shared runtime files, one operator class per table and
+// per view, and the rules they rely on.
+
+#include <string>
+
+#include "OutputTree.h"
+#include "Schema.h"
+#include "TextFill.h"
+#include "TypeRules.h"
+
+// Shared runtime library.
+void WriteStoredProcFiles(const std::string& storedProcFolder);
+void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableNames,
+                      const NameList& viewNames);
+void WriteTableOperatorBase(const std::string& tablesFolder);
+
+std::string BuildEnumEntries(const NameList& operatorNames);
+std::string BuildOperatorIncludes(const NameList& operatorNames);
+std::string BuildOperatorRegistrations(const NameList& operatorNames);
+
+// Table operator pieces. The identity names are asked once per table by
+// WriteTableOperatorFiles and handed to every builder.
+std::string BuildParameterList(const std::string& catalogName, const NameList& parameterNames,
+                               const ColumnList& columns, const IdentityNames& identity);
+std::string BuildInsertText(const std::string& catalogName, const NameList& parameterNames,
+                            const ColumnList& columns, const IdentityNames& identity);
+std::string BuildUpdateText(const std::string& catalogName, const NameList& parameterNames,
+                            const ColumnList& columns, const IdentityNames& identity);
+std::string BuildBindingLines(const std::string& catalogName, const NameList& parameterNames,
+                              const ColumnList& columns, const IdentityNames& identity);
+
+void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
+                             const std::string& catalogName, const ColumnList& columns,
+                             const NameList& parameterNames, IdentitySource& identities);
+
+void WriteViewOperatorFiles(const std::string& tablesFolder, const std::string& className,
+                            const std::string& viewName, const ColumnList& columns,
+                            const NameList& parameterNames);
+
+#endif

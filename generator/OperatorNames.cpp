@@ -1,0 +1,40 @@
+#include "OperatorNames.h"
+
+#include "OutputTree.h"
+#include "TextFill.h"
+#include "platform/Text.h"
+
+namespace {
+
+bool LeavesFolder(const std::string& className)
+{
+    if (className == "." || className == "..")
+        return true;
+    for (std::size_t i = 0; i < className.size(); i += platform::CharLength(className, i)) {
+        if (platform::CharLength(className, i) == 1 &&
+            (className[i] == '/' || className[i] == '\\'))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+OperatorFilePaths OperatorPaths(const std::string& tablesFolder, const std::string& className)
+{
+    OperatorFilePaths paths{InFolder(tablesFolder, className + "Operator.h"),
+                            InFolder(tablesFolder, className + "Operator.cpp")};
+    if (LeavesFolder(className))
+        throw EFCreateError("Cannot create file " + paths.Header);
+    return paths;
+}
+
+std::string InLiteral(const std::string& objectName)
+{
+    return LiteralEscaped(SqlBracketed(objectName));
+}
+
+std::string InFormatLiteral(const std::string& objectName)
+{
+    return LiteralEscaped(FormatEscaped(SqlBracketed(objectName)));
+}

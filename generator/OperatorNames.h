@@ -1,0 +1,26 @@
+#ifndef GeneratorOperatorNamesH
+#define GeneratorOperatorNamesH
+
+// Where an operator class's files go, and how an object name is written
+// into the SQL texts of the generated code.
+
+#include <string>
+
+struct OperatorFilePaths {
+    std::string Header;
+    std::string Source;
+};
+
+// The header and source paths for a class name. A class name that would
+// reach outside the folder (one holding '/' or '\', or "." or "..") is
+// refused with the writer's own error before anything is written.
+OperatorFilePaths OperatorPaths(const std::string& tablesFolder, const std::string& className);
+
+// An object name between [ and ] inside a plain generated string literal.
+std::string InLiteral(const std::string& objectName);
+
+// The same inside a literal that the generated code uses as its sprintf
+// format.
+std::string InFormatLiteral(const std::string& objectName);
+
+#endif

@@ -1,0 +1,53 @@
+#include "OutputTree.h"
+
+#include "platform/Files.h"
+#include "platform/Text.h"
+
+void WriteTextFile(const std::string& path, const std::string& text)
+{
+    int rc = platform::WriteWholeFile(path, text);
+    if (rc == 1)
+        throw EFCreateError("Cannot create file " + path);
+    if (rc != 0)
+        throw EFCreateError("Cannot write file " + path);
+}
+
+std::string InFolder(const std::string& folder, const std::string& fileName)
+{
+    return folder + platform::kPathSeparator + fileName;
+}
+
+std::string OutputTree::OutputRoot() const
+{
+    return ProgramFolder + platform::NativeSuffix("\\Output");
+}
+
+std::string OutputTree::DBCommFolder() const
+{
+    return ProgramFolder + platform::NativeSuffix("\\Output\\DBComm\\");
+}
+
+std::string OutputTree::TablesFolder() const
+{
+    return ProgramFolder + platform::NativeSuffix("\\Output\\DBComm\\DBTables");
+}
+
+std::string OutputTree::StoredProcFolder() const
+{
+    return ProgramFolder + platform::NativeSuffix("\\Output\\DBComm\\DBStoredProc");
+}
+
+std::string OutputTree::ClearBatch() const
+{
+    return ProgramFolder + platform::NativeSuffix("\\output_clear.bat");
+}
+
+std::string OutputTree::ClearScript() const
+{
+    return ProgramFolder + platform::NativeSuffix("\\output_clear.sh");
+}
+
+OutputTree ProgramOutputTree()
+{
+    return OutputTree(platform::ProgramFolder());
+}

@@ -1,0 +1,42 @@
+#ifndef GeneratorOutputTreeH
+#define GeneratorOutputTreeH
+
+// The output tree beside the executable and the one writer of its files.
+
+#include <string>
+#include <utility>
+
+#include "platform/Exception.h"
+
+// Raised when a generated file cannot be created or written; its message
+// names the path ("Cannot create file %s").
+class EFCreateError : public platform::Exception {
+public:
+    using platform::Exception::Exception;
+};
+
+// Writes the text's bytes exactly, creating or emptying the file.
+void WriteTextFile(const std::string& path, const std::string& text);
+
+// A file in a folder: the folder's path, a separator and the file name,
+// whatever the folder's path ends with.
+std::string InFolder(const std::string& folder, const std::string& fileName);
+
+// Paths under a program folder. Each joins the folder with a fixed suffix.
+struct OutputTree {
+    explicit OutputTree(std::string programFolder) : ProgramFolder(std::move(programFolder)) {}
+
+    std::string OutputRoot() const;          // "\Output"
+    std::string DBCommFolder() const;        // "\Output\DBComm\" (ends with a separator)
+    std::string TablesFolder() const;        // "\Output\DBComm\DBTables"
+    std::string StoredProcFolder() const;    // "\Output\DBComm\DBStoredProc"
+    std::string ClearBatch() const;          // "\output_clear.bat"
+    std::string ClearScript() const;         // "\output_clear.sh", for POSIX shells
+
+    std::string ProgramFolder;
+};
+
+// The tree beside the running executable.
+OutputTree ProgramOutputTree();
+
+#endif

@@ -1,0 +1,130 @@
+#include "Genfunc.h"
+#include "OperatorNames.h"
+#include "Templates.h"
+#include "platform/Text.h"
+
+namespace {
+
+// A column that takes part in inserts and updates, with its parameter name.
+struct IncludedColumn {
+    const ColumnEntry* Column;
+    const std::string* Parameter;
+};
+
+std::vector<IncludedColumn> IncludedColumns(const NameList& parameterNames,
+                                            const ColumnList& columns,
+                                            const IdentityNames& identity)
+{
+    if (parameterNames.size() != columns.size())
+        throw platform::Exception("The column nodes do not match the columns of the table");
+    std::vector<IncludedColumn> included;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        bool isIdentity = false;
+        for (const std::string& name : identity)
+            if (platform::SameTextIgnoreCase(columns[i].Name, name))
+                isIdentity = true;
+        if (!isIdentity)
+            included.push_back({&columns[i], &parameterNames[i]});
+    }
+    return included;
+}
+
+}  // namespace
+
+std::string BuildParameterList(const std::string& /*catalogName*/, const NameList& parameterNames,
+                               const ColumnList& columns, const IdentityNames& identity)
+{
+    std::vector<std::string> items;
+    for (const IncludedColumn& c : IncludedColumns(parameterNames, columns, identity))
+        items.push_back(ParameterTypeText(c.Column->TypeName) + *c.Parameter);
+    return JoinItems(items, ",");
+}
+
+std::string BuildInsertText(const std::string& catalogName, const NameList& parameterNames,
+                            const ColumnList& columns, const IdentityNames& identity)
+{
+    std::vector<IncludedColumn> included = IncludedColumns(parameterNames, columns, identity);
+    if (included.empty())
+        return FillTemplate("\"INSERT INTO [%s] DEFAULT VALUES\"", {InLiteral(catalogName)});
+    std::vector<std::string> names, markers;
+    for (const IncludedColumn& c : included) {
+        names.push_back("[" + InLiteral(c.Column->Name) + "]");
+        markers.push_back(":" + LiteralEscaped(*c.Parameter));
+    }
+    return FillTemplate("\"INSERT INTO [%s](%s) VALUES(%s)\"",
+                        {InLiteral(catalogName), JoinItems(names, ","), JoinItems(markers, ",")});
+}
+
+std::string BuildUpdateText(const std::string& catalogName, const NameList& parameterNames,
+                            const ColumnList& columns, const IdentityNames& identity)
+{
+    std::vector<std::string> assignments;
+    for (const IncludedColumn& c : IncludedColumns(parameterNames, columns, identity))
+        assignments.push_back("[" + InLiteral(c.Column->Name) + "]=:" +
+                              LiteralEscaped(*c.Parameter));
+    return FillTemplate("\"UPDATE [%s] SET %s\"",
+                        {InLiteral(catalogName), JoinItems(assignments, ",")});
+}
+
+std::string BuildBindingLines(const std::string& /*catalogName*/, const NameList& parameterNames,
+                              const ColumnList& columns, const IdentityNames& identity)
+{
+    std::vector<IncludedColumn> included = IncludedColumns(parameterNames, columns, identity);
+    if (included.empty())
+        return "   return ExecSQLNonQuery();";
+    std::string block = "   int nCount=0;";
+    for (const IncludedColumn& c : included) {
+        block += "\r\n   ";
+        if (IsBlobType(c.Column->TypeName))
+            block += FillTemplate("m_query->Parameters->Items[nCount++]->LoadFromStream(%s,ftBlob);",
+                                  {*c.Parameter});
+        else
+            block += FillTemplate("m_query->Parameters->Items[nCount++]->Value=%s;", {*c.Parameter});
+    }
+    block += "\r\n   return ExecSQLNonQuery();";
+    return block;
+}
+
+void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
+                             const std::string& catalogName, const ColumnList& columns,
+                             const NameList& parameterNames, IdentitySource& identities)
+{
+    OperatorFilePaths paths = OperatorPaths(tablesFolder, className);
+
+    IdentityNames identity;
+    identities.GetIdentityColumns(catalogName, identity);
+
+    const std::string& n = catalogName;
+    const NameList& p = parameterNames;
+    std::string insertText = BuildInsertText(n, p, columns, identity);
+    std::string newBinding = BuildBindingLines(n, p, columns, identity);
+    std::string updateText = BuildUpdateText(n, p, columns, identity);
+    std::string updateBinding = BuildBindingLines(n, p, columns, identity);
+    std::string parameters = BuildParameterList(n, p, columns, identity);
+    bool nothingToSet = IncludedColumns(p, columns, identity).empty();
+
+    const std::string& c = className;
+    std::vector<std::string> header = TableHeaderLines();
+    std::vector<std::string> headerFills = {c, c, c, c, c, parameters};
+    if (nothingToSet)
+        header[11] = "   bool Update(const String& condition);";
+    else
+        headerFills.push_back(parameters);
+    WriteTextFile(paths.Header, FillTemplate(JoinLines(header), headerFills));
+
+    std::vector<std::string> source = TableSourceLines();
+    std::vector<std::string> sourceFills = {c, c, c, c, c, c, parameters, insertText, newBinding, c};
+    if (nothingToSet) {
+        // Lines 20 to 26: an Update that has no column to set sends nothing.
+        source.erase(source.begin() + 19, source.begin() + 26);
+        source.insert(source.begin() + 19, {"bool %sOperator::Update(const String& condition){",
+                                            "   return false;", "}"});
+    } else {
+        sourceFills.insert(sourceFills.end(), {parameters, updateText, updateBinding});
+    }
+    std::string inLiteral = InLiteral(catalogName);
+    std::string inFormat = InFormatLiteral(catalogName);
+    sourceFills.insert(sourceFills.end(),
+                       {c, inLiteral, c, inFormat, c, inFormat, c, inFormat, c, c});
+    WriteTextFile(paths.Source, FillTemplate(JoinLines(source), sourceFills));
+}

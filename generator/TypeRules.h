@@ -1,0 +1,28 @@
+#ifndef GeneratorTypeRulesH
+#define GeneratorTypeRulesH
+
+// Column type groups and the identifier rule for names in generated code.
+
+#include <cstdint>
+#include <string>
+
+bool ContainsDoubleByteChar(const std::string& name);
+bool IsValidIdentifier(const std::string& name);
+
+// Index of a type name in the type table (0 to 25), or -1.
+int GetTypeIndex(const std::string& typeName);
+bool IsTypeInGroup(const std::string& typeName, const std::int32_t* indexSet, int count);
+
+bool IsIntegerType(const std::string& typeName);
+bool IsStringType(const std::string& typeName);
+bool IsFloatType(const std::string& typeName);
+bool IsBlobType(const std::string& typeName);
+
+// True when one of the four groups holds the type.
+bool IsSupportedType(const std::string& typeName);
+
+// The generated parameter type ("int ", "String ", "float ", "TStream *"),
+// or an empty text for an unsupported type.
+std::string ParameterTypeText(const std::string& typeName);
+
+#endif

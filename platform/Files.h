@@ -1,0 +1,56 @@
+#ifndef PlatformFilesH
+#define PlatformFilesH
+
+// Files and processes. Paths are 8-bit GBK text inside the system; on POSIX
+// they are converted to the file system's UTF-8 at each call.
+
+#include <string>
+
+namespace platform {
+
+// The path separator of this platform: '\' on Windows, '/' elsewhere.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// Joins the Windows-style suffix of the output tree ("\Output\DBComm\")
+// with this platform's separator.
+std::string NativeSuffix(const std::string& windowsSuffix);
+
+// The running executable's full path.
+std::string ExecutablePath();
+
+// The folder of an executable path: cut at the last separator (or, on
+// Windows, a colon), dropping it, except that a root keeps its separator.
+std::string FolderOfPath(const std::string& executablePath);
+
+// The folder that holds the running executable.
+std::string ProgramFolder();
+
+bool DirectoryExists(const std::string& path);
+bool FileExists(const std::string& path);
+
+// Creates one directory level; false when it cannot.
+bool CreateDirectoryA(const std::string& path);
+
+// Creates or truncates the file and writes the bytes in one piece.
+// Returns 0 on success, 1 when the file cannot be created, 2 when the
+// bytes cannot be written.
+int WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// Reads a whole file; false when it cannot.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Runs a script file in the given working folder and waits for it without
+// limit: a batch file through cmd.exe on Windows, a shell script through
+// /bin/sh elsewhere. False when it could not be started.
+bool RunScriptAndWait(const std::string& script, const std::string& workingFolder);
+
+// The path converted for the file system's own calls.
+std::string FileSystemPath(const std::string& path);
+
+}  // namespace platform
+
+#endif

@@ -1,0 +1,193 @@
+#include "Text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#include <iconv.h>
+#endif
+
+#include <vector>
+
+namespace platform {
+
+bool IsLeadByte(unsigned char c)
+{
+#ifdef _WIN32
+    return IsDBCSLeadByteEx(936, c) != FALSE;
+#else
+    return c >= 0x81 && c <= 0xFE;
+#endif
+}
+
+std::size_t CharLength(const std::string& s, std::size_t i)
+{
+    if (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size())
+        return 2;
+    return 1;
+}
+
+bool IsCharAlphaA(char c)
+{
+    unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
+}
+
+namespace {
+
+// One character of GBK text as a number: a single byte folded to lower
+// case when it is an ASCII letter, a double-byte character as lead*256+trail.
+unsigned NextFoldedChar(const std::string& s, std::size_t& i)
+{
+    std::size_t len = CharLength(s, i);
+    unsigned char first = static_cast<unsigned char>(s[i]);
+    unsigned code;
+    if (len == 2) {
+        code = 0x10000u + (first << 8) + static_cast<unsigned char>(s[i + 1]);
+    } else {
+        code = (first >= 'A' && first <= 'Z') ? first + ('a' - 'A') : first;
+    }
+    i += len;
+    return code;
+}
+
+}  // namespace
+
+int CompareTextIgnoreCase(const std::string& a, const std::string& b)
+{
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        unsigned ca = NextFoldedChar(a, i);
+        unsigned cb = NextFoldedChar(b, j);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (i < a.size())
+        return 1;
+    if (j < b.size())
+        return -1;
+    return 0;
+}
+
+bool SameTextIgnoreCase(const std::string& a, const std::string& b)
+{
+    return CompareTextIgnoreCase(a, b) == 0;
+}
+
+#ifdef _WIN32
+
+namespace {
+
+bool ToWide(UINT codePage, const std::string& in, std::wstring& out)
+{
+    out.clear();
+    if (in.empty())
+        return true;
+    int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in.data(),
+                                static_cast<int>(in.size()), nullptr, 0);
+    if (n <= 0)
+        return false;
+    out.resize(static_cast<std::size_t>(n));
+    return MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in.data(),
+                               static_cast<int>(in.size()), &out[0], n) == n;
+}
+
+bool FromWide(UINT codePage, const std::wstring& in, std::string& out)
+{
+    out.clear();
+    if (in.empty())
+        return true;
+    BOOL usedDefault = FALSE;
+    BOOL* pUsed = codePage == CP_UTF8 ? nullptr : &usedDefault;
+    DWORD flags = codePage == CP_UTF8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    int n = WideCharToMultiByte(codePage, flags, in.data(), static_cast<int>(in.size()),
+                                nullptr, 0, nullptr, pUsed);
+    if (n <= 0 || usedDefault)
+        return false;
+    out.resize(static_cast<std::size_t>(n));
+    n = WideCharToMultiByte(codePage, flags, in.data(), static_cast<int>(in.size()),
+                            &out[0], n, nullptr, pUsed);
+    return n > 0 && !usedDefault;
+}
+
+bool Convert(UINT from, UINT to, const std::string& in, std::string& out)
+{
+    std::wstring wide;
+    return ToWide(from, in, wide) && FromWide(to, wide, out);
+}
+
+}  // namespace
+
+bool TryUtf8ToGbk(const std::string& utf8, std::string& gbk)
+{
+    return Convert(CP_UTF8, 936, utf8, gbk);
+}
+
+bool TryGbkToUtf8(const std::string& gbk, std::string& utf8)
+{
+    return Convert(936, CP_UTF8, gbk, utf8);
+}
+
+#else
+
+namespace {
+
+bool Convert(const char* from, const char* to, const std::string& in, std::string& out)
+{
+    out.clear();
+    if (in.empty())
+        return true;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    std::vector<char> buffer(in.size() * 4 + 16);
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    char* dst = buffer.data();
+    std::size_t dstLeft = buffer.size();
+    std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    bool ok = rc != static_cast<std::size_t>(-1) && srcLeft == 0;
+    // A non-reversible conversion (rc > 0) means a character was replaced.
+    if (ok && rc != 0)
+        ok = false;
+    if (ok) {
+        // Flush any shift state.
+        ok = iconv(cd, nullptr, nullptr, &dst, &dstLeft) != static_cast<std::size_t>(-1);
+    }
+    iconv_close(cd);
+    if (ok)
+        out.assign(buffer.data(), static_cast<std::size_t>(dst - buffer.data()));
+    return ok;
+}
+
+}  // namespace
+
+bool TryUtf8ToGbk(const std::string& utf8, std::string& gbk)
+{
+    return Convert("UTF-8", "GBK", utf8, gbk);
+}
+
+bool TryGbkToUtf8(const std::string& gbk, std::string& utf8)
+{
+    return Convert("GBK", "UTF-8", gbk, utf8);
+}
+
+#endif
+
+std::string Utf8ToGbk(const std::string& utf8)
+{
+    std::string out;
+    if (!TryUtf8ToGbk(utf8, out))
+        throw TextConversionError("Text cannot be held in GBK");
+    return out;
+}
+
+std::string GbkToUtf8(const std::string& gbk)
+{
+    std::string out;
+    if (!TryGbkToUtf8(gbk, out))
+        throw TextConversionError("Text is not valid GBK");
+    return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,53 @@
+#ifndef PlatformTextH
+#define PlatformTextH
+
+// 8-bit text of the system's ANSI code page (GBK, code page 936).
+// Everything inside the system is held as GBK bytes in std::string; the
+// conversions to and from UTF-8 are for the edges only (window, wire,
+// source literals, tests).
+
+#include <cstddef>
+#include <string>
+
+#include "Exception.h"
+
+namespace platform {
+
+// Raised when text cannot be converted between GBK and UTF-8.
+class TextConversionError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// True for a lead byte of a GBK double-byte character (0x81-0xFE).
+bool IsLeadByte(unsigned char c);
+
+// Length in bytes of the character starting at s[i]: 2 for a lead byte that
+// is followed by another byte, 1 otherwise.
+std::size_t CharLength(const std::string& s, std::size_t i);
+
+// The letter test: ASCII letters only. A byte of a double-byte character is
+// never a letter.
+bool IsCharAlphaA(char c);
+
+// Case-insensitive comparison walking characters: ASCII letters of
+// single-byte characters are folded, a double-byte character compares as a
+// unit. Returns <0, 0 or >0.
+int CompareTextIgnoreCase(const std::string& a, const std::string& b);
+bool SameTextIgnoreCase(const std::string& a, const std::string& b);
+
+// Conversions; both raise TextConversionError for a character the target
+// cannot hold or a malformed input, never replace silently.
+std::string GbkToUtf8(const std::string& gbk);
+std::string Utf8ToGbk(const std::string& utf8);
+
+// The same, reporting failure instead of raising.
+bool TryUtf8ToGbk(const std::string& utf8, std::string& gbk);
+bool TryGbkToUtf8(const std::string& gbk, std::string& utf8);
+
+// Shorthand for source literals written in UTF-8.
+inline std::string Gbk(const std::string& utf8) { return Utf8ToGbk(utf8); }
+
+}  // namespace platform
+
+#endif

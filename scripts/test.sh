@@ -1,0 +1,12 @@
+#!/bin/sh
+# Sets up a fresh Debian 12 machine, builds everything and runs every test.
+set -eu
+cd "$(dirname "$0")/.."
+
+. scripts/packages.sh
+install_packages
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"
+cd build
+ctest --output-on-failure -j"$(nproc)"

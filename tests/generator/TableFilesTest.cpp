@@ -1,0 +1,176 @@
+#include "FakeIdentities.h"
+#include "generator/Genfunc.h"
+#include "platform/Files.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::Expected;
+using testsupport::FirstDifference;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+
+namespace {
+
+ColumnList StaffColumns()
+{
+    return {{"ID", "int"}, {"Name", "varchar"}, {"Joined", "datetime"}, {"Photo", "image"}};
+}
+
+NameList NamesOf(const ColumnList& columns)
+{
+    NameList names;
+    for (const ColumnEntry& c : columns)
+        names.push_back(c.Name);
+    return names;
+}
+
+// Line n (from 1) of a CR LF text.
+std::string Line(const std::string& text, int n)
+{
+    std::size_t start = 0;
+    for (int i = 1; i < n; ++i)
+        start = text.find("\r\n", start) + 2;
+    return text.substr(start, text.find("\r\n", start) - start);
+}
+
+}  // namespace
+
+TEST(TableOperator, StaffIsWrittenAsListed)
+{
+    TempDir dir;
+    FakeIdentities ids;
+    ids.Columns["Staff"] = {"ID"};
+    ColumnList columns = StaffColumns();
+    WriteTableOperatorFiles(dir.Path(), "Staff", "Staff", columns, NamesOf(columns), ids);
+    EXPECT_EQ(FirstDifference(Expected("StaffOperator.h.expected"),
+                              ReadFile(dir.File("StaffOperator.h"))), "");
+    EXPECT_EQ(FirstDifference(Expected("StaffOperator.cpp.expected"),
+                              ReadFile(dir.File("StaffOperator.cpp"))), "");
+    // One identity question serves every piece.
+    EXPECT_EQ(ids.Questions["Staff"], 1);
+}
+
+TEST(TableOperator, PiecesLeaveIdentityColumnsOutWhereverTheyStand)
+{
+    ColumnList columns = StaffColumns();
+    NameList names = NamesOf(columns);
+    IdentityNames identity = {"id"};  // matches ID regardless of case
+    EXPECT_EQ(BuildParameterList("Staff", names, columns, identity),
+              "String Name,String Joined,TStream *Photo");
+    EXPECT_EQ(BuildInsertText("Staff", names, columns, identity),
+              "\"INSERT INTO [Staff]([Name],[Joined],[Photo]) VALUES(:Name,:Joined,:Photo)\"");
+    EXPECT_EQ(BuildUpdateText("Staff", names, columns, identity),
+              "\"UPDATE [Staff] SET [Name]=:Name,[Joined]=:Joined,[Photo]=:Photo\"");
+
+    // Identity last: no separator after the last included item.
+    ColumnList member = {{"Name", "varchar"}, {"ID", "int"}};
+    NameList memberNames = NamesOf(member);
+    EXPECT_EQ(BuildParameterList("Member", memberNames, member, {"ID"}), "String Name");
+    EXPECT_EQ(BuildInsertText("Member", memberNames, member, {"ID"}),
+              "\"INSERT INTO [Member]([Name]) VALUES(:Name)\"");
+    EXPECT_EQ(BuildUpdateText("Member", memberNames, member, {"ID"}),
+              "\"UPDATE [Member] SET [Name]=:Name\"");
+    EXPECT_EQ(BuildBindingLines("Member", memberNames, member, {"ID"}),
+              "   int nCount=0;\r\n   m_query->Parameters->Items[nCount++]->Value=Name;"
+              "\r\n   return ExecSQLNonQuery();");
+
+    // No identity: every column is included.
+    EXPECT_EQ(BuildParameterList("Member", memberNames, member, {}), "String Name,int ID");
+}
+
+TEST(TableOperator, EachTypeGroupGetsItsParameterTypeAndBinding)
+{
+    ColumnList columns = {{"a", "tinyint"}, {"b", "money"},     {"c", "smalldatetime"},
+                          {"d", "varbinary"}, {"e", "binary"},  {"f", "timestamp"},
+                          {"g", "BIT"}};
+    NameList names = NamesOf(columns);
+    EXPECT_EQ(BuildParameterList("T", names, columns, {}),
+              "int a,float b,String c,TStream *d,TStream *e,TStream *f,int g");
+    std::string block = BuildBindingLines("T", names, columns, {});
+    EXPECT_NE(block.find("->Value=c;"), std::string::npos);
+    EXPECT_NE(block.find("->LoadFromStream(d,ftBlob);"), std::string::npos);
+    EXPECT_NE(block.find("->LoadFromStream(f,ftBlob);"), std::string::npos);
+    EXPECT_NE(block.find("->Value=g;"), std::string::npos);
+}
+
+TEST(TableOperator, ParameterNamesAndCatalogueNamesStayApart)
+{
+    ColumnList columns = {{"Name", "varchar"}};
+    NameList labels = {"UserName"};
+    EXPECT_EQ(BuildParameterList("T", labels, columns, {}), "String UserName");
+    EXPECT_EQ(BuildInsertText("T", labels, columns, {}),
+              "\"INSERT INTO [T]([Name]) VALUES(:UserName)\"");
+    EXPECT_EQ(BuildUpdateText("T", labels, columns, {}), "\"UPDATE [T] SET [Name]=:UserName\"");
+    EXPECT_THROW(BuildParameterList("T", {}, columns, {}), platform::Exception);
+}
+
+TEST(TableOperator, AllIdentityTableInsertsDefaultsAndUpdatesNothing)
+{
+    TempDir dir;
+    FakeIdentities ids;
+    ids.Columns["Log"] = {"ID"};
+    ColumnList columns = {{"ID", "int"}};
+    WriteTableOperatorFiles(dir.Path(), "Log", "Log", columns, {"ID"}, ids);
+    EXPECT_EQ(FirstDifference(Expected("LogOperator.h.expected"),
+                              ReadFile(dir.File("LogOperator.h"))), "");
+    EXPECT_EQ(FirstDifference(Expected("LogOperator.cpp.expected"),
+                              ReadFile(dir.File("LogOperator.cpp"))), "");
+
+    // A table without columns is written the same way.
+    WriteTableOperatorFiles(dir.Path(), "Log", "Log", {}, {}, ids);
+    EXPECT_EQ(FirstDifference(Expected("LogOperator.cpp.expected"),
+                              ReadFile(dir.File("LogOperator.cpp"))), "");
+}
+
+TEST(TableOperator, NamesAreQuotedForEachPlaceTheyGo)
+{
+    TempDir dir;
+    FakeIdentities ids;
+    std::string odd = "a]b%c\"d\\e";
+    ColumnList columns = {{"x]y", "int"}};
+    WriteTableOperatorFiles(dir.Path(), "Odd", odd, columns, {"q\"r"}, ids);
+    // Each one-column binding block takes three lines of the written file.
+    std::string source = ReadFile(dir.File("OddOperator.cpp"));
+    EXPECT_EQ(Line(source, 15),
+              "   String strSql=\"INSERT INTO [a]]b%c\\\"d\\\\e]([x]]y]) VALUES(:q\\\"r)\";");
+    EXPECT_EQ(Line(source, 23), "   String strSql=\"UPDATE [a]]b%c\\\"d\\\\e] SET [x]]y]=:q\\\"r\";");
+    EXPECT_EQ(Line(source, 33), "   String strSql=\"DELETE FROM [a]]b%c\\\"d\\\\e]\";");
+    EXPECT_EQ(Line(source, 40),
+              "   String strSql=String().sprintf(\"SELECT * FROM [a]]b%%c\\\"d\\\\e]\");");
+    EXPECT_EQ(Line(source, 46),
+              "   String strSql=String().sprintf(\"SELECT %s FROM [a]]b%%c\\\"d\\\\e]\","
+              "QueyFields.c_str());");
+    EXPECT_EQ(Line(source, 54),
+              "   String strSql=String().sprintf(\"SELECT %s FROM [a]]b%%c\\\"d\\\\e]\","
+              "QueryFields.c_str());");
+}
+
+TEST(TableOperator, ClassNamesThatLeaveTheFolderAreRefusedBeforeWriting)
+{
+    TempDir dir;
+    testsupport::MakeDir(dir.File("tables"));
+    FakeIdentities ids;
+    for (const char* name : {"../evil", "a/b", "a\\b", ".", ".."}) {
+        try {
+            WriteTableOperatorFiles(dir.File("tables"), name, name, {}, {}, ids);
+            FAIL() << name << " was accepted";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(e.Message, "Cannot create file " + dir.File("tables/") + name + "Operator.h");
+        }
+    }
+    EXPECT_TRUE(testsupport::ListFiles(dir.Path()).empty());
+    EXPECT_TRUE(ids.Questions.empty());
+}
+
+TEST(TableOperator, AFailingHeaderKeepsTheSourceUnwritten)
+{
+    TempDir dir;
+    testsupport::MakeDir(dir.File("StaffOperator.h"));
+    FakeIdentities ids;
+    ColumnList columns = StaffColumns();
+    EXPECT_THROW(WriteTableOperatorFiles(dir.Path(), "Staff", "Staff", columns,
+                                         NamesOf(columns), ids),
+                 EFCreateError);
+    EXPECT_FALSE(platform::FileExists(dir.File("StaffOperator.cpp")));
+}

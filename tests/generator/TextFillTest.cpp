@@ -1,0 +1,44 @@
+#include "generator/TextFill.h"
+#include "platform/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+TEST(TemplateFill, PlaceholdersTakeFillsInOrderAndPercentsCollapse)
+{
+    EXPECT_EQ(FillTemplate("%s-%s", {"a", "b"}), "a-b");
+    EXPECT_EQ(FillTemplate(" WHERE %%s", {}), " WHERE %s");
+    // A fill is never read as a format.
+    EXPECT_EQ(FillTemplate("[%s]", {"100%s%%"}), "[100%s%%]");
+    std::string longName(5000, 'x');
+    EXPECT_EQ(FillTemplate("<%s>", {longName}).size(), 5002u);
+    EXPECT_THROW(FillTemplate("%s %s", {"a"}), std::logic_error);
+    EXPECT_THROW(FillTemplate("%s", {"a", "b"}), std::logic_error);
+}
+
+TEST(TemplateFill, SeparatorsStandOnlyBetweenItems)
+{
+    EXPECT_EQ(JoinItems({}, ","), "");
+    EXPECT_EQ(JoinItems({"a"}, ","), "a");
+    EXPECT_EQ(JoinItems({"a", "b", "c"}, ","), "a,b,c");
+    EXPECT_EQ(JoinLines({"x", "", "y"}), "x\r\n\r\ny");
+}
+
+TEST(NameEscaping, EachLevelDoublesOrPrefixesItsOwnCharacters)
+{
+    EXPECT_EQ(SqlBracketed("a]b]]"), "a]]b]]]]");
+    EXPECT_EQ(FormatEscaped("100%"), "100%%");
+    EXPECT_EQ(LiteralEscaped("say \"hi\" C:\\x"), "say \\\"hi\\\" C:\\\\x");
+    EXPECT_EQ(SqlBracketed("Users"), "Users");
+    EXPECT_EQ(LiteralEscaped("Users"), "Users");
+}
+
+TEST(NameEscaping, TrailBytesOfDoubleByteCharactersAreLeftAlone)
+{
+    // 0x5D (']') and 0x5C ('\') occur as GBK trail bytes.
+    std::string bracketTrail = "\x81\x5D";
+    std::string backslashTrail = "\x81\x5C";
+    EXPECT_EQ(SqlBracketed("a" + bracketTrail + "]"), "a" + bracketTrail + "]]");
+    EXPECT_EQ(LiteralEscaped(backslashTrail + "\\"), backslashTrail + "\\\\");
+}

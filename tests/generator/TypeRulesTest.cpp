@@ -1,0 +1,75 @@
+#include "generator/TypeRules.h"
+#include "platform/Text.h"
+
+#include <gtest/gtest.h>
+
+using platform::Gbk;
+
+TEST(IdentifierRule, OnlyTheFirstCharacterMustBeALetter)
+{
+    for (const char* ok : {"", "Name1", "a b", "a-b", "x_", "Z"})
+        EXPECT_TRUE(IsValidIdentifier(ok)) << ok;
+    for (const char* bad : {"1abc", "_id", " x", "-a", "[a]"})
+        EXPECT_FALSE(IsValidIdentifier(bad)) << bad;
+}
+
+TEST(IdentifierRule, AnyDoubleByteCharacterFails)
+{
+    EXPECT_FALSE(IsValidIdentifier("ab" + Gbk("用户")));
+    EXPECT_FALSE(IsValidIdentifier(Gbk("用户表")));
+    EXPECT_TRUE(ContainsDoubleByteChar("a" + Gbk("表") + "b"));
+    // A lead byte in the last position alone is not a double-byte character.
+    EXPECT_FALSE(ContainsDoubleByteChar("ab\xB0"));
+    EXPECT_TRUE(IsValidIdentifier("ab\xB0"));
+    EXPECT_FALSE(ContainsDoubleByteChar(""));
+}
+
+TEST(TypeTable, LookupIgnoresCaseAndNeedsTheWholeName)
+{
+    EXPECT_EQ(GetTypeIndex("image"), 0);
+    EXPECT_EQ(GetTypeIndex("int"), 5);
+    EXPECT_EQ(GetTypeIndex("INT"), 5);
+    EXPECT_EQ(GetTypeIndex("Int"), 5);
+    EXPECT_EQ(GetTypeIndex("uniqueidentifier"), 2);
+    EXPECT_EQ(GetTypeIndex("sql_variant"), 11);
+    EXPECT_EQ(GetTypeIndex("sysname"), 25);
+    for (const char* absent : {"varchar(50)", " int", "int ", "xml", "date", ""})
+        EXPECT_EQ(GetTypeIndex(absent), -1) << absent;
+}
+
+TEST(TypeTable, EveryTypeBelongsToAtMostOneGroupWithItsParameterType)
+{
+    struct Row {
+        const char* type;
+        const char* parameter;
+    };
+    const Row rows[] = {
+        {"image", "TStream *"},    {"text", "String "},       {"uniqueidentifier", ""},
+        {"tinyint", "int "},       {"smallint", "int "},      {"int", "int "},
+        {"smalldatetime", "String "}, {"real", "float "},     {"money", "float "},
+        {"datetime", "String "},   {"float", "float "},       {"sql_variant", ""},
+        {"ntext", "String "},      {"bit", "int "},           {"decimal", "float "},
+        {"numeric", "float "},     {"smallmoney", "float "},  {"bigint", "int "},
+        {"varbinary", "TStream *"}, {"varchar", "String "},   {"binary", "TStream *"},
+        {"char", "String "},       {"timestamp", "TStream *"}, {"nvarchar", "String "},
+        {"nchar", "String "},      {"sysname", "String "},    {"xml", ""},
+    };
+    for (const Row& r : rows) {
+        int groups = IsIntegerType(r.type) + IsStringType(r.type) + IsFloatType(r.type) +
+                     IsBlobType(r.type);
+        EXPECT_EQ(groups, *r.parameter ? 1 : 0) << r.type;
+        EXPECT_EQ(IsSupportedType(r.type), *r.parameter != '\0') << r.type;
+        EXPECT_EQ(ParameterTypeText(r.type), r.parameter) << r.type;
+    }
+    EXPECT_TRUE(IsIntegerType("BIT"));
+    EXPECT_TRUE(IsBlobType("TimeStamp"));
+}
+
+TEST(TypeTable, GroupTestTakesAnyIndexSet)
+{
+    const std::int32_t set[] = {2, 11};
+    EXPECT_TRUE(IsTypeInGroup("uniqueidentifier", set, 2));
+    EXPECT_FALSE(IsTypeInGroup("sql_variant", set, 1));
+    const std::int32_t minusOne[] = {-1};
+    EXPECT_FALSE(IsTypeInGroup("xml", minusOne, 0));
+}

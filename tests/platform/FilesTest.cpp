@@ -1,0 +1,78 @@
+#include "platform/Files.h"
+#include "platform/Text.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace platform;
+using testsupport::TempDir;
+
+TEST(Files, FolderOfPathCutsAtTheLastSeparatorAndKeepsARoot)
+{
+    EXPECT_EQ(FolderOfPath("/opt/pellam/pellam"), "/opt/pellam");
+    EXPECT_EQ(FolderOfPath("/pellam"), "/");
+    EXPECT_EQ(FolderOfPath("pellam"), "");
+    // A GBK character whose trail byte is 0x5C is not a separator.
+    std::string name = "/opt/\x81\x5C" "x/pellam";
+    EXPECT_EQ(FolderOfPath(name), "/opt/\x81\x5C" "x");
+}
+
+TEST(Files, ProgramFolderHoldsTheRunningExecutable)
+{
+    std::string folder = ProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_TRUE(DirectoryExists(folder));
+    EXPECT_TRUE(FileExists(ExecutablePath()));
+    EXPECT_EQ(FolderOfPath(ExecutablePath()), folder);
+}
+
+TEST(Files, NativeSuffixUsesThisPlatformsSeparator)
+{
+    EXPECT_EQ(NativeSuffix("\\Output\\DBComm\\"), "/Output/DBComm/");
+}
+
+TEST(Files, DirectoriesAreMadeOneLevelAtATime)
+{
+    TempDir dir;
+    EXPECT_FALSE(CreateDirectoryA(dir.File("a/b")));
+    EXPECT_TRUE(CreateDirectoryA(dir.File("a")));
+    EXPECT_TRUE(DirectoryExists(dir.File("a")));
+    EXPECT_FALSE(CreateDirectoryA(dir.File("a")));
+    // A plain file of the folder's name is not a folder.
+    testsupport::WriteFile(dir.File("plain"), "x");
+    EXPECT_FALSE(DirectoryExists(dir.File("plain")));
+    EXPECT_FALSE(CreateDirectoryA(dir.File("plain")));
+}
+
+TEST(Files, PathsInGbkReachTheFileSystemAsUtf8)
+{
+    TempDir dir;
+    std::string gbkPath = Gbk(dir.File("输出"));
+    ASSERT_TRUE(CreateDirectoryA(gbkPath));
+    EXPECT_TRUE(DirectoryExists(gbkPath));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("输出")));
+    EXPECT_EQ(WriteWholeFile(gbkPath + "/f.txt", "x"), 0);
+    EXPECT_EQ(testsupport::ReadFile(dir.File("输出/f.txt")), "x");
+}
+
+TEST(Files, WholeFileWriteReportsAFolderInTheWay)
+{
+    TempDir dir;
+    testsupport::MakeDir(dir.File("taken"));
+    EXPECT_EQ(WriteWholeFile(dir.File("taken"), "x"), 1);
+    EXPECT_EQ(WriteWholeFile(dir.File("missing/file"), "x"), 1);
+}
+
+TEST(Files, ScriptRunsInItsFolderAndIsWaitedFor)
+{
+    TempDir dir;
+    testsupport::MakeDir(dir.File("with blank"));
+    std::string script = dir.File("with blank/run me.sh");
+    testsupport::WriteFile(script, "sleep 0.2\necho done > marker\nrm -f \"$0\"\n");
+    ASSERT_TRUE(RunScriptAndWait(script, dir.File("with blank")));
+    EXPECT_EQ(testsupport::ReadFile(dir.File("with blank/marker")), "done\n");
+    EXPECT_FALSE(FileExists(script));
+    EXPECT_FALSE(RunScriptAndWait(dir.File("absent.sh"), dir.Path()));
+}

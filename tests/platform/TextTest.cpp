@@ -1,0 +1,71 @@
+#include "platform/Text.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+TEST(GbkText, LeadBytesAndLetters)
+{
+    EXPECT_FALSE(IsLeadByte(0x80));
+    EXPECT_TRUE(IsLeadByte(0x81));
+    EXPECT_TRUE(IsLeadByte(0xFE));
+    EXPECT_FALSE(IsLeadByte(0xFF));
+    EXPECT_FALSE(IsLeadByte('A'));
+
+    EXPECT_TRUE(IsCharAlphaA('a'));
+    EXPECT_TRUE(IsCharAlphaA('Z'));
+    for (char c : std::string("0_ -.[@`{"))
+        EXPECT_FALSE(IsCharAlphaA(c)) << c;
+    // No byte of a double-byte character counts as a letter.
+    std::string word = Gbk("用户");
+    EXPECT_FALSE(IsCharAlphaA(word[0]));
+    EXPECT_FALSE(IsCharAlphaA(word[2]));
+}
+
+TEST(GbkText, CharLengthKeepsDoubleByteCharactersWhole)
+{
+    std::string s = "a\xB0\x41" "b\xB0";
+    EXPECT_EQ(CharLength(s, 0), 1u);
+    EXPECT_EQ(CharLength(s, 1), 2u);
+    EXPECT_EQ(CharLength(s, 3), 1u);
+    // A lead byte in the last position stands alone.
+    EXPECT_EQ(CharLength(s, 4), 1u);
+}
+
+TEST(GbkText, CaseInsensitiveComparisonFoldsOnlySingleByteLetters)
+{
+    EXPECT_TRUE(SameTextIgnoreCase("INT", "int"));
+    EXPECT_TRUE(SameTextIgnoreCase("Int", "iNT"));
+    EXPECT_FALSE(SameTextIgnoreCase("int", "int "));
+    EXPECT_FALSE(SameTextIgnoreCase("", "a"));
+    EXPECT_TRUE(SameTextIgnoreCase("", ""));
+
+    // 癆 is B0 41 and 癮 is B0 61: a byte-wise fold would make them equal.
+    std::string a = Gbk("癆"), b = Gbk("癮");
+    ASSERT_EQ(a, "\xB0\x41");
+    ASSERT_EQ(b, "\xB0\x61");
+    EXPECT_FALSE(SameTextIgnoreCase(a, b));
+    EXPECT_FALSE(SameTextIgnoreCase("ID" + a, "id" + b));
+    EXPECT_TRUE(SameTextIgnoreCase("ID" + a, "id" + a));
+
+    EXPECT_LT(CompareTextIgnoreCase("abc", "ABD"), 0);
+    EXPECT_GT(CompareTextIgnoreCase("abcd", "ABC"), 0);
+    EXPECT_NE(CompareTextIgnoreCase(a, b), 0);
+    EXPECT_EQ(CompareTextIgnoreCase(a, b), -CompareTextIgnoreCase(b, a));
+}
+
+TEST(GbkText, ConvertsBothWaysAndReportsWhatGbkCannotHold)
+{
+    EXPECT_EQ(Gbk("提示"), "\xCC\xE1\xCA\xBE");
+    EXPECT_EQ(Gbk("执行出错"), "\xD6\xB4\xD0\xD0\xB3\xF6\xB4\xED");
+    EXPECT_EQ(GbkToUtf8("\xCC\xE1\xCA\xBE"), "提示");
+    EXPECT_EQ(Gbk("plain ASCII"), "plain ASCII");
+    EXPECT_EQ(Gbk(""), "");
+
+    // An emoji has no GBK form: reported, never replaced by '?'.
+    EXPECT_THROW(Utf8ToGbk("col\xF0\x9F\x98\x80"), TextConversionError);
+    std::string out = "untouched";
+    EXPECT_FALSE(TryUtf8ToGbk("\xF0\x9F\x98\x80", out));
+    // A lone lead byte is not GBK text.
+    EXPECT_THROW(GbkToUtf8("ab\xB0"), TextConversionError);
+}

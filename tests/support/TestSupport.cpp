@@ -1,0 +1,118 @@
+#include "TestSupport.h"
+
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace testsupport {
+
+TempDir::TempDir()
+{
+    std::string pattern = (fs::temp_directory_path() / "pellam-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a temporary folder");
+    path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+void MakeDir(const std::string& path)
+{
+    fs::create_directories(path);
+}
+
+std::string Expected(const std::string& name)
+{
+    std::string text = ReadFile(std::string(PELLAM_EXPECTED_DIR) + "/" + name);
+    if (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n')
+            crlf += '\r';
+        crlf += c;
+    }
+    return platform::Utf8ToGbk(crlf);
+}
+
+std::vector<std::string> ListFiles(const std::string& folder)
+{
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files.push_back(fs::relative(entry.path(), folder).string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+namespace {
+
+std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            return lines;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+}
+
+std::string Show(const std::string& gbk)
+{
+    std::string utf8;
+    if (platform::TryGbkToUtf8(gbk, utf8))
+        return "\"" + utf8 + "\"";
+    return "(not GBK) \"" + gbk + "\"";
+}
+
+}  // namespace
+
+std::string FirstDifference(const std::string& expected, const std::string& actual)
+{
+    if (expected == actual)
+        return std::string();
+    std::vector<std::string> e = SplitLines(expected), a = SplitLines(actual);
+    for (std::size_t i = 0; i < std::max(e.size(), a.size()); ++i) {
+        std::string el = i < e.size() ? Show(e[i]) : "(no line)";
+        std::string al = i < a.size() ? Show(a[i]) : "(no line)";
+        if (el != al)
+            return "line " + std::to_string(i + 1) + ": expected " + el + ", got " + al;
+    }
+    return "the texts differ in their line ends";
+}
+
+}  // namespace testsupport

@@ -1,0 +1,42 @@
+#ifndef TestSupportH
+#define TestSupportH
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh folder under /tmp, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+void MakeDir(const std::string& path);
+
+// An expected file from tests/expected: UTF-8 with LF line ends in the
+// repository, returned as the GBK bytes with CR LF that the generator must
+// write. The last line feed of the stored file is not part of the text.
+std::string Expected(const std::string& name);
+
+// Every file below a folder, as paths relative to it, sorted.
+std::vector<std::string> ListFiles(const std::string& folder);
+
+// Readable difference of two texts: the first differing line of each, or
+// an empty text when they are equal.
+std::string FirstDifference(const std::string& expected, const std::string& actual);
+
+}  // namespace testsupport
+
+#endif
