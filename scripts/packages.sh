@@ -1,6 +1,6 @@
 # The Debian packages the build, the tests and the demo need; installs the
 # missing ones with apt-get.
-PELLAM_PACKAGES="cmake g++ make libgtest-dev libgmock-dev"
+PELLAM_PACKAGES="cmake g++ make libgtest-dev libgmock-dev clang"
 
 install_packages() {
     missing=""

@@ -1,0 +1,196 @@
+// Runs the generated library against the VCL stand-in and checks the
+// statements, bindings and messages it produces.
+
+#include "DBComm.h"
+#include "./DBTables/LogOperator.h"
+#include "./DBTables/MemberOperator.h"
+#include "./DBTables/OddTableOperator.h"
+#include "./DBTables/OddViewOperator.h"
+#include "./DBTables/OrdersOperator.h"
+#include "./DBTables/ReportOperator.h"
+#include "./DBTables/StaffOperator.h"
+#include "./DBTables/UsersOperator.h"
+#include "./DBTables/V_UsersOperator.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+int failures = 0;
+
+void Check(bool ok, const char* what)
+{
+    if (!ok) {
+        std::printf("FAILED: %s\n", what);
+        ++failures;
+    }
+}
+
+// The events since the journal was last emptied that start with a prefix.
+std::vector<std::string> Taken(const char* prefix = "")
+{
+    std::vector<std::string> out;
+    for (const std::string& e : Journal().Events)
+        if (e.rfind(prefix, 0) == 0)
+            out.push_back(e);
+    Journal().Events.clear();
+    return out;
+}
+
+void CheckEvents(const std::vector<std::string>& got, const std::vector<std::string>& want,
+                 const char* what)
+{
+    if (got == want)
+        return;
+    std::printf("FAILED: %s\n  got:\n", what);
+    for (const std::string& e : got)
+        std::printf("    %s\n", e.c_str());
+    std::printf("  want:\n");
+    for (const std::string& e : want)
+        std::printf("    %s\n", e.c_str());
+    ++failures;
+}
+
+void Fresh() { Journal().Events.clear(); }
+
+}  // namespace
+
+int main()
+{
+    DBComm& db = DBComm::Instance();
+    Check(&db == &DBComm::Instance(), "Instance is one object");
+
+    // Registered operators are found under their own enumeration member only.
+    Check(db.Tables<UsersOperator>(DBComm::Users) != NULL, "Tables<UsersOperator>(Users)");
+    Check(db.Tables<OrdersOperator>(DBComm::Users) == NULL, "Tables<OrdersOperator>(Users) is NULL");
+    Check(db.Tables<ReportOperator>(DBComm::Report) != NULL, "relabelled view registered");
+    Check(DBComm::AllTypes == 0, "first table has the value 0");
+    Check(DBComm::V_Users > DBComm::Users, "views follow the tables");
+
+    // ConnectDB hands the connection to every operator.
+    Fresh();
+    Check(db.ConnectDB(WideString("Provider=SQLOLEDB.1;Data Source=.")), "ConnectDB succeeds");
+    CheckEvents(Taken("connect"), {"connect:Provider=SQLOLEDB.1;Data Source=."}, "ConnectDB connects");
+    TADOConnection* conn = db.Tables<UsersOperator>(DBComm::Users)->Get()->Connection;
+    Check(conn != NULL, "operators receive the connection");
+    Check(db.Tables<LogOperator>(DBComm::Log)->Get()->Connection == conn &&
+              db.Tables<V_UsersOperator>(DBComm::V_Users)->Get()->Connection == conn &&
+              db.Tables<OddViewOperator>(DBComm::OddView)->Get()->Connection == conn,
+          "every operator receives the same connection");
+    Journal().FailNext = "login failed";
+    Check(!db.ConnectDB(WideString("bad")), "ConnectDB reports a failure as false");
+    CheckEvents(Taken("msgbox"), {}, "ConnectDB shows nothing");
+
+    // The view's read side.
+    V_UsersOperator* vu = db.Tables<V_UsersOperator>(DBComm::V_Users);
+    Fresh();
+    Check(vu->Query("[UserName],[Age]", "Age>20") == vu->Get(), "Query returns the query");
+    CheckEvents(Taken("sql"), {"sql:SELECT [UserName],[Age] FROM [V_Users] WHERE Age>20"},
+                "view Query with a condition");
+    vu->Query("*", "");
+    CheckEvents(Taken("sql"), {"sql:SELECT * FROM [V_Users]"}, "view Query without condition");
+    Check(vu->Source() != NULL, "Source returns the data source");
+    CheckEvents(Taken("sql"), {"sql:SELECT * FROM [V_Users]"}, "view Source()");
+    vu->Source("", " ");
+    CheckEvents(Taken("sql"), {"sql:SELECT  FROM [V_Users] WHERE  "}, "fields and condition unchanged");
+
+    // A relabelled view still names its catalogue object.
+    db.Tables<ReportOperator>(DBComm::Report)->Source();
+    CheckEvents(Taken("sql"), {"sql:SELECT * FROM [V_Report]"}, "relabelled view SQL");
+
+    // A failing statement: one message box; Query gives NULL, Source the data source.
+    Journal().FailNext = "Invalid object name";
+    Check(vu->Query("*", "") == NULL, "failing Query returns NULL");
+    CheckEvents(Taken("msgbox"), {"msgbox:Invalid object name|ExecSQL\xD6\xB4\xD0\xD0\xB3\xF6\xB4\xED|16"},
+                "failing Query shows one box");
+    Journal().FailNext = "Invalid object name";
+    Check(vu->Source() != NULL, "failing Source still returns the data source");
+    CheckEvents(Taken("msgbox"), {"msgbox:Invalid object name|ExecSQL\xD6\xB4\xD0\xD0\xB3\xF6\xB4\xED|16"},
+                "failing Source shows one box");
+
+    // The table's write side.
+    StaffOperator* staff = db.Tables<StaffOperator>(DBComm::Staff);
+    TMemoryStream photo;
+    photo.Bytes = "JPEG";
+    Fresh();
+    Check(staff->New("Ann", "2024-01-02", &photo), "New succeeds");
+    CheckEvents(Taken(), {"close", "clear",
+                          "sql:INSERT INTO [Staff]([Name],[Joined],[Photo]) VALUES(:Name,:Joined,:Photo)",
+                          "query[0]=str:Ann", "query[1]=str:2024-01-02", "query[2]<stream:JPEG,blob",
+                          "exec"},
+                "Staff New binds by position");
+    Check(staff->Update("Bob", "2024-02-03", &photo, "ID=3"), "Update succeeds");
+    CheckEvents(Taken("sql"),
+                {"sql:UPDATE [Staff] SET [Name]=:Name,[Joined]=:Joined,[Photo]=:Photo WHERE ID=3"},
+                "Staff Update with a condition");
+    Check(staff->Delete(""), "Delete succeeds");
+    CheckEvents(Taken("sql"), {"sql:DELETE FROM [Staff]"}, "Staff Delete without condition");
+    staff->Delete("ID=3");
+    CheckEvents(Taken("sql"), {"sql:DELETE FROM [Staff] WHERE ID=3"}, "Staff Delete with condition");
+    Journal().FailNext = "constraint";
+    Check(!staff->Delete(""), "failing Delete returns false");
+    CheckEvents(Taken("msgbox"),
+                {"msgbox:constraint|ExecSQLNonQuery\xD6\xB4\xD0\xD0\xB3\xF6\xB4\xED|16"},
+                "failing Delete shows one box");
+    Journal().FailNext = "constraint";
+    Check(!staff->New("a", "b", &photo), "failing New returns false");
+    Taken();
+
+    // Identity last, case-insensitive identity, and a table of identity columns only.
+    db.Tables<MemberOperator>(DBComm::Member)->New("Cy");
+    CheckEvents(Taken("sql"), {"sql:INSERT INTO [Member]([Name]) VALUES(:Name)"}, "Member New");
+    db.Tables<UsersOperator>(DBComm::Users)->New("Di", 30);
+    CheckEvents(Taken("query["), {"query[0]=str:Di", "query[1]=int:30"}, "Users New bindings");
+    LogOperator* log = db.Tables<LogOperator>(DBComm::Log);
+    Check(log->New(), "Log New succeeds");
+    CheckEvents(Taken("sql"), {"sql:INSERT INTO [Log] DEFAULT VALUES"}, "Log New");
+    Check(!log->Update("ID=1"), "Log Update has nothing to set");
+    CheckEvents(Taken(), {}, "Log Update sends nothing");
+
+    // Names holding "]" and "%" reach the server as the right object.
+    OddTableOperator* odd = db.Tables<OddTableOperator>(DBComm::OddTable);
+    odd->Source();
+    odd->Query("*", "");
+    odd->Source("a", "");
+    odd->Delete("");
+    odd->New(7);
+    odd->Update(8, "");
+    CheckEvents(Taken("sql"), {"sql:SELECT * FROM [Odd]]Table%]", "sql:SELECT * FROM [Odd]]Table%]",
+                               "sql:SELECT a FROM [Odd]]Table%]", "sql:DELETE FROM [Odd]]Table%]",
+                               "sql:INSERT INTO [Odd]]Table%]([Val]]ue%]) VALUES(:Value)",
+                               "sql:UPDATE [Odd]]Table%] SET [Val]]ue%]=:Value"},
+                "odd table names");
+    OddViewOperator* oddView = db.Tables<OddViewOperator>(DBComm::OddView);
+    oddView->Source();
+    oddView->Query("*", "x=1");
+    oddView->Source("*", "");
+    CheckEvents(Taken("sql"), {"sql:SELECT * FROM [Odd]]View%]", "sql:SELECT * FROM [Odd]]View%] WHERE x=1",
+                               "sql:SELECT * FROM [Odd]]View%]"},
+                "odd view names");
+
+    // Stored procedures fill parameters from 1.
+    DBStoredProc& proc = db.GetStoreProc();
+    proc.InitProc("sp_one").SetParameter(Variant(1)).SetParameter(Variant("two")).SetParameter(Variant(3));
+    CheckEvents(Taken("proc"), {"proc:close", "proc:refresh", "proc[1]=int:1", "proc[2]=str:two",
+                                "proc[3]=int:3"},
+                "InitProc then SetParameter three times");
+    Variant values[] = {Variant(10), Variant("x")};
+    Check(db.ExecProc("sp_two", values, 2), "ExecProc succeeds");
+    CheckEvents(Taken("proc"), {"proc:close", "proc:refresh", "proc[1]=int:10", "proc[2]=str:x",
+                                "proc:exec:sp_two"},
+                "ExecProc with values");
+    proc.SetParameter(5, &photo);
+    CheckEvents(Taken("proc"), {"proc[5]<stream:JPEG,blob"}, "SetParameter with a stream");
+    Variant out;
+    Check(proc.GetParameter(1, out) && out.Describe() == "int:10", "GetParameter reads a value");
+    Journal().FailNext = "no such procedure";
+    Check(!proc.ExecProc(), "failing ExecProc returns false");
+    CheckEvents(Taken("msgbox"), {"msgbox:no such procedure|\xCC\xE1\xCA\xBE|16"},
+                "failing ExecProc shows one box");
+
+    if (failures == 0)
+        std::printf("all checks passed\n");
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,309 @@
+#ifndef PellamVclStandInH
+#define PellamVclStandInH
+
+// A small stand-in for the VCL declarations that Pellam's generated library
+// uses, written from that use alone. It records every SQL text, execution
+// and parameter binding in a journal, and can be told to fail the next
+// statement, so that a test program can check what the generated classes do.
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#define __fastcall
+
+class AnsiString {
+public:
+    AnsiString() {}
+    AnsiString(const char* text) : text_(text ? text : "") {}
+    AnsiString(const std::string& text) : text_(text) {}
+
+    const char* c_str() const { return text_.c_str(); }
+    int Length() const { return static_cast<int>(text_.size()); }
+
+    AnsiString& sprintf(const char* format, ...) __attribute__((format(printf, 2, 3)))
+    {
+        va_list args;
+        va_start(args, format);
+        va_list again;
+        va_copy(again, args);
+        int n = std::vsnprintf(nullptr, 0, format, args);
+        va_end(args);
+        std::vector<char> buffer(static_cast<std::size_t>(n) + 1);
+        std::vsnprintf(buffer.data(), buffer.size(), format, again);
+        va_end(again);
+        text_.assign(buffer.data(), static_cast<std::size_t>(n));
+        return *this;
+    }
+
+    AnsiString& operator+=(const AnsiString& other)
+    {
+        text_ += other.text_;
+        return *this;
+    }
+    friend AnsiString operator+(const AnsiString& a, const AnsiString& b)
+    {
+        return AnsiString(a.text_ + b.text_);
+    }
+    bool operator==(const AnsiString& other) const { return text_ == other.text_; }
+    const std::string& str() const { return text_; }
+
+private:
+    std::string text_;
+};
+typedef AnsiString String;
+
+class WideString {
+public:
+    WideString() {}
+    WideString(const char* text) : text_(text ? text : "") {}
+    WideString(const AnsiString& text) : text_(text.str()) {}
+    const std::string& str() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+class TStream {
+public:
+    virtual ~TStream() {}
+    std::string Bytes;
+};
+class TMemoryStream : public TStream {};
+
+class Variant {
+public:
+    Variant() : text_("<empty>") {}
+    Variant(int v) : text_("int:" + std::to_string(v)) {}
+    Variant(float v) : text_("float:" + std::to_string(v)) {}
+    Variant(double v) : text_("float:" + std::to_string(v)) {}
+    Variant(const char* v) : text_(std::string("str:") + v) {}
+    Variant(const AnsiString& v) : text_("str:" + v.str()) {}
+    const std::string& Describe() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+class Exception {
+public:
+    Exception(const AnsiString& message) : Message(message) {}
+    virtual ~Exception() {}
+    AnsiString Message;
+};
+
+// What the stand-in saw, in order; and the fault to raise next.
+struct VclJournal {
+    std::vector<std::string> Events;
+    std::string FailNext;  // message of the next statement's failure
+
+    void Add(const std::string& event) { Events.push_back(event); }
+    void MaybeFail()
+    {
+        if (!FailNext.empty()) {
+            std::string message = FailNext;
+            FailNext.clear();
+            Add("failed:" + message);
+            throw Exception(message.c_str());
+        }
+    }
+};
+inline VclJournal& Journal()
+{
+    static VclJournal journal;
+    return journal;
+}
+
+enum { MB_OK = 0, MB_ICONERROR = 16 };
+inline int MessageBox(void*, const char* text, const char* caption, unsigned flags)
+{
+    Journal().Add(std::string("msgbox:") + text + "|" + caption + "|" + std::to_string(flags));
+    return 1;
+}
+
+enum TFieldType { ftUnknown, ftString, ftInteger, ftBlob };
+
+class TComponent {
+public:
+    explicit TComponent(TComponent* owner = NULL) : Owner(owner) {}
+    virtual ~TComponent() {}
+    TComponent* Owner;
+};
+
+class TADOConnection : public TComponent {
+public:
+    explicit TADOConnection(TComponent* owner) : TComponent(owner), Connected(this) {}
+
+    struct ConnectedProperty {
+        explicit ConnectedProperty(TADOConnection* owner) : owner_(owner) {}
+        ConnectedProperty& operator=(bool on)
+        {
+            if (on) {
+                Journal().Add("connect:" + owner_->ConnectionString.str());
+                Journal().MaybeFail();
+            } else {
+                Journal().Add("disconnect");
+            }
+            value_ = on;
+            return *this;
+        }
+        operator bool() const { return value_; }
+
+    private:
+        TADOConnection* owner_;
+        bool value_ = false;
+    } Connected;
+    WideString ConnectionString;
+    bool LoginPrompt = true;
+};
+
+class TParameter {
+public:
+    TParameter(std::string owner, int index) : Value(this), owner_(owner), index_(index) {}
+
+    struct ValueProperty {
+        explicit ValueProperty(TParameter* owner) : owner_(owner) {}
+        ValueProperty& operator=(const Variant& v)
+        {
+            Journal().Add(owner_->Tag() + "=" + v.Describe());
+            value_ = v;
+            return *this;
+        }
+        operator Variant() const { return value_; }
+
+    private:
+        TParameter* owner_;
+        Variant value_;
+    } Value;
+
+    void LoadFromStream(TStream* stream, TFieldType type)
+    {
+        Journal().Add(Tag() + "<stream:" + (stream ? stream->Bytes : "null") +
+                      (type == ftBlob ? ",blob" : ",other"));
+    }
+    std::string Tag() const { return owner_ + "[" + std::to_string(index_) + "]"; }
+
+private:
+    std::string owner_;
+    int index_;
+};
+
+class TParameters {
+public:
+    explicit TParameters(std::string owner) : Items(this), owner_(owner) {}
+    ~TParameters() { Clear(); }
+
+    struct ItemsProperty {
+        explicit ItemsProperty(TParameters* owner) : owner_(owner) {}
+        TParameter* operator[](int index) { return owner_->At(index); }
+
+    private:
+        TParameters* owner_;
+    } Items;
+
+    void Clear()
+    {
+        for (TParameter* p : params_)
+            delete p;
+        params_.clear();
+    }
+    void Refresh() { Journal().Add(owner_ + ":refresh"); }
+    int Count() const { return static_cast<int>(params_.size()); }
+
+private:
+    TParameter* At(int index)
+    {
+        while (static_cast<int>(params_.size()) <= index)
+            params_.push_back(new TParameter(owner_, static_cast<int>(params_.size())));
+        return params_[static_cast<std::size_t>(index)];
+    }
+    std::vector<TParameter*> params_;
+    std::string owner_;
+};
+
+class TStrings {
+public:
+    TStrings() : Text(this) {}
+    void Clear()
+    {
+        Journal().Add("clear");
+        text_.clear();
+    }
+    struct TextProperty {
+        explicit TextProperty(TStrings* owner) : owner_(owner) {}
+        TextProperty& operator=(const AnsiString& text)
+        {
+            Journal().Add("sql:" + text.str());
+            owner_->text_ = text.str();
+            return *this;
+        }
+        operator AnsiString() const { return AnsiString(owner_->text_); }
+
+    private:
+        TStrings* owner_;
+    } Text;
+
+private:
+    std::string text_;
+};
+
+class TDataSet : public TComponent {
+public:
+    explicit TDataSet(TComponent* owner) : TComponent(owner) {}
+};
+
+class TADOQuery : public TDataSet {
+public:
+    explicit TADOQuery(TComponent* owner)
+        : TDataSet(owner), SQL(new TStrings), Parameters(new TParameters("query")) {}
+    ~TADOQuery()
+    {
+        delete SQL;
+        delete Parameters;
+    }
+    void Close()
+    {
+        Journal().Add("close");
+        Parameters->Clear();
+    }
+    void Open()
+    {
+        Journal().Add("open");
+        Journal().MaybeFail();
+    }
+    void ExecSQL()
+    {
+        Journal().Add("exec");
+        Journal().MaybeFail();
+    }
+
+    TStrings* SQL;
+    TParameters* Parameters;
+    TADOConnection* Connection = NULL;
+};
+
+class TADOStoredProc : public TDataSet {
+public:
+    explicit TADOStoredProc(TComponent* owner) : TDataSet(owner), Parameters(new TParameters("proc")) {}
+    ~TADOStoredProc() { delete Parameters; }
+    void Close() { Journal().Add("proc:close"); }
+    void ExecProc()
+    {
+        Journal().Add("proc:exec:" + ProcedureName.str());
+        Journal().MaybeFail();
+    }
+
+    AnsiString ProcedureName;
+    TParameters* Parameters;
+    TADOConnection* Connection = NULL;
+};
+
+class TDataSource : public TComponent {
+public:
+    explicit TDataSource(TComponent* owner) : TComponent(owner) {}
+    TDataSet* DataSet = NULL;
+};
+
+#endif
