@@ -174,6 +174,61 @@ bool TryGbkToUtf8(const std::string& gbk, std::string& utf8)
 
 #endif
 
+std::string Utf16ToGbk(const std::u16string& utf16, bool& lossy)
+{
+    std::string out;
+    for (std::size_t i = 0; i < utf16.size();) {
+        // One code point at a time, so that one that GBK lacks is replaced alone.
+        std::size_t units = (utf16[i] >= 0xD800 && utf16[i] <= 0xDBFF && i + 1 < utf16.size()) ? 2 : 1;
+        char32_t cp = units == 2 ? 0x10000 + ((utf16[i] - 0xD800) << 10) + (utf16[i + 1] - 0xDC00)
+                                 : utf16[i];
+        i += units;
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        std::string utf8;
+        if (cp < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (cp >> 6));
+            utf8 += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | (cp >> 12));
+            utf8 += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | (cp >> 18));
+            utf8 += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            utf8 += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+        std::string gbk;
+        if (cp >= 0xD800 && cp <= 0xDFFF)  // a lone surrogate
+            gbk.clear();
+        else if (!TryUtf8ToGbk(utf8, gbk))
+            gbk.clear();
+        if (gbk.empty()) {
+            out += "\xA3\xBF";
+            lossy = true;
+        } else {
+            out += gbk;
+        }
+    }
+    return out;
+}
+
+std::string DoubleChar(const std::string& text, char c)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t len = CharLength(text, i);
+        if (len == 1 && text[i] == c)
+            out += c;
+        out.append(text, i, len);
+        i += len;
+    }
+    return out;
+}
+
 std::string Utf8ToGbk(const std::string& utf8)
 {
     std::string out;

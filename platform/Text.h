@@ -45,6 +45,15 @@ std::string Utf8ToGbk(const std::string& utf8);
 bool TryUtf8ToGbk(const std::string& utf8, std::string& gbk);
 bool TryGbkToUtf8(const std::string& gbk, std::string& utf8);
 
+// UTF-16 text (the database client's wire) as GBK. A character GBK cannot
+// hold becomes the full-width question mark "？" (A3 BF), a double-byte
+// character, and `lossy` is set.
+std::string Utf16ToGbk(const std::u16string& utf16, bool& lossy);
+
+// Every single-byte occurrence of `c` doubled, walking GBK characters so
+// that a trail byte is never taken for it.
+std::string DoubleChar(const std::string& text, char c);
+
 // Shorthand for source literals written in UTF-8.
 inline std::string Gbk(const std::string& utf8) { return Utf8ToGbk(utf8); }
 

@@ -1,0 +1,537 @@
+#include "DbClient.h"
+
+#include "Text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <set>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace platform {
+
+namespace {
+
+std::string Lower(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+std::string Trim(const std::string& s)
+{
+    std::size_t b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos)
+        return std::string();
+    std::size_t e = s.find_last_not_of(" \t\r\n");
+    return s.substr(b, e - b + 1);
+}
+
+#ifdef _WIN32
+const char* const kSqlServerDriver = "SQL Server";
+#else
+const char* const kSqlServerDriver = "FreeTDS";
+#endif
+
+}  // namespace
+
+std::map<std::string, std::string> ParseOleDbConnectionString(const std::string& text)
+{
+    std::map<std::string, std::string> out;
+    std::size_t i = 0, n = text.size();
+    while (i < n) {
+        // Key, up to '='; "==" stands for a '=' inside the key.
+        std::string key;
+        while (i < n && text[i] != ';') {
+            if (text[i] == '=') {
+                if (i + 1 < n && text[i + 1] == '=') {
+                    key += '=';
+                    i += 2;
+                    continue;
+                }
+                break;
+            }
+            key += text[i++];
+        }
+        key = Trim(key);
+        if (i >= n || text[i] == ';') {
+            if (!key.empty())
+                throw EOleException("Format of the initialization string does not conform to "
+                                    "the OLE DB specification.");
+            ++i;
+            continue;
+        }
+        ++i;  // '='
+        while (i < n && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        std::string value;
+        if (i < n && (text[i] == '"' || text[i] == '\'')) {
+            char quote = text[i++];
+            bool closed = false;
+            while (i < n) {
+                if (text[i] == quote) {
+                    if (i + 1 < n && text[i + 1] == quote) {
+                        value += quote;
+                        i += 2;
+                        continue;
+                    }
+                    closed = true;
+                    ++i;
+                    break;
+                }
+                value += text[i++];
+            }
+            while (i < n && (text[i] == ' ' || text[i] == '\t'))
+                ++i;
+            if (!closed || (i < n && text[i] != ';'))
+                throw EOleException("Format of the initialization string does not conform to "
+                                    "the OLE DB specification.");
+        } else {
+            while (i < n && text[i] != ';')
+                value += text[i++];
+            value = Trim(value);
+        }
+        if (i < n)
+            ++i;  // ';'
+        if (key.empty())
+            throw EOleException("Format of the initialization string does not conform to the "
+                                "OLE DB specification.");
+        out[Lower(key)] = value;
+    }
+    return out;
+}
+
+std::string QuoteOleDbValue(const std::string& value)
+{
+    bool needs = value.find_first_of(";'\"") != std::string::npos ||
+                 (!value.empty() && (value.front() == ' ' || value.back() == ' '));
+    if (!needs)
+        return value;
+    std::string out = "\"";
+    for (char c : value) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string OdbcValue(const std::string& value)
+{
+    bool needs = value.find_first_of(";{}") != std::string::npos ||
+                 (!value.empty() && (value.front() == ' ' || value.back() == ' '));
+    if (!needs)
+        return value;
+    std::string out = "{";
+    for (char c : value) {
+        if (c == '}')
+            out += '}';
+        out += c;
+    }
+    return out + "}";
+}
+
+OdbcLogin TranslateConnectionString(const std::string& oleDb)
+{
+    std::map<std::string, std::string> keys = ParseOleDbConnectionString(oleDb);
+    auto get = [&](const char* key) -> const std::string* {
+        auto it = keys.find(key);
+        return it == keys.end() ? nullptr : &it->second;
+    };
+
+    const std::string* provider = get("provider");
+    if (!provider || (Lower(*provider) != "sqloledb.1" && Lower(*provider) != "sqloledb"))
+        throw EOleException("Provider cannot be found. It may not be properly installed.");
+
+    OdbcLogin login;
+    auto& a = login.Attributes;
+    a.emplace_back("Driver", kSqlServerDriver);
+
+    // "." and "(local)" are the local default instance; "host,port" names a
+    // port; "host\instance" is left to the driver, which asks the server's
+    // browser for the instance's port.
+    std::string source = get("data source") ? *get("data source") : std::string();
+    std::string host = source, port = "1433", instance;
+    std::size_t comma = source.find(',');
+    std::size_t slash = source.find('\\');
+    if (comma != std::string::npos) {
+        host = Trim(source.substr(0, comma));
+        port = Trim(source.substr(comma + 1));
+    } else if (slash != std::string::npos) {
+        host = source.substr(0, slash);
+        instance = source.substr(slash);
+        port.clear();
+    }
+    if (host.empty() || host == "." || Lower(host) == "(local)")
+        host = "127.0.0.1";
+    a.emplace_back("Server", host + instance);
+    if (!port.empty())
+        a.emplace_back("Port", port);
+
+    const std::string* integrated = get("integrated security");
+    if (integrated && (Lower(*integrated) == "sspi" || Lower(*integrated) == "true" ||
+                       Lower(*integrated) == "yes")) {
+        a.emplace_back("Trusted_Connection", "Yes");
+    } else {
+        if (const std::string* user = get("user id"))
+            login.User = *user;
+        if (const std::string* password = get("password"))
+            login.Password = *password;
+    }
+    if (const std::string* catalog = get("initial catalog"))
+        a.emplace_back("Database", *catalog);
+    // The driver hands back GBK text and takes GBK statements.
+    a.emplace_back("ClientCharset", "GBK");
+    a.emplace_back("TDS_Version", "7.4");
+    if (const std::string* timeout = get("connect timeout"))
+        login.LoginTimeout = std::atoi(timeout->c_str());
+    return login;
+}
+
+std::string OdbcConnectionString(const OdbcLogin& login)
+{
+    std::string out;
+    for (const auto& [key, value] : login.Attributes)
+        out += (out.empty() ? "" : ";") + key + "=" + OdbcValue(value);
+    if (!login.User.empty())
+        out += ";UID=" + OdbcValue(login.User);
+    if (!login.Password.empty())
+        out += ";PWD=" + OdbcValue(login.Password);
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Every diagnostic record of a handle, joined by line breaks.
+std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle)
+{
+    std::string text;
+    for (SQLSMALLINT i = 1;; ++i) {
+        SQLCHAR state[6];
+        SQLINTEGER native = 0;
+        SQLCHAR message[4096];
+        SQLSMALLINT length = 0;
+        SQLRETURN rc = SQLGetDiagRecA(type, handle, i, state, &native, message,
+                                      sizeof message, &length);
+        if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
+            break;
+        if (!text.empty())
+            text += "\n";
+        text += std::string(reinterpret_cast<char*>(message),
+                            std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)),
+                                                  sizeof message - 1));
+    }
+    return text;
+}
+
+// The driver's own words: the driver manager's prefix before the driver's
+// is dropped, so messages read as the driver gives them.
+std::string DriverText(std::string text)
+{
+    const std::string prefix = "[unixODBC][";
+    std::size_t at = 0;
+    while ((at = text.find(prefix, at)) != std::string::npos)
+        text.erase(at, prefix.size() - 1);
+    return text;
+}
+
+[[noreturn]] void Fail(SQLSMALLINT type, SQLHANDLE handle, const char* fallback)
+{
+    std::string text = handle ? DriverText(Diagnostics(type, handle)) : std::string();
+    throw EOleException(text.empty() ? std::string(fallback) : text);
+}
+
+bool Ok(SQLRETURN rc)
+{
+    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+
+SQLRETURN ConnectDriver(SQLHDBC dbc, const OdbcLogin& login)
+{
+    std::string text = OdbcConnectionString(login);
+    return SQLDriverConnectA(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&text[0]), SQL_NTS, nullptr, 0,
+                             nullptr, SQL_DRIVER_NOPROMPT);
+}
+
+#else
+
+// FreeTDS does not undo a doubled '}' inside braces, so some passwords
+// cannot travel in a connection string. The login therefore goes through a
+// data source of its own, in a private odbc.ini that ODBCINI names, with the
+// user and the password as SQLConnect's own arguments.
+std::string PrivateIniFolder()
+{
+    static std::string folder = [] {
+        std::string pattern = "/tmp/pellam-odbc-XXXXXX";
+        if (!mkdtemp(&pattern[0]))
+            return std::string();
+        static std::string removeAtExit;
+        removeAtExit = pattern;
+        std::atexit([] { rmdir(removeAtExit.c_str()); });
+        return pattern;
+    }();
+    return folder;
+}
+
+SQLRETURN ConnectDriver(SQLHDBC dbc, const OdbcLogin& login)
+{
+    static std::mutex lock;
+    static int serial = 0;
+    std::lock_guard<std::mutex> guard(lock);
+
+    std::string folder = PrivateIniFolder();
+    if (folder.empty())
+        throw EOleException("Cannot prepare the ODBC data source");
+    std::string dsn = "Pellam" + std::to_string(++serial);
+    // A new file for every login: the driver manager caches what it read by
+    // file name.
+    std::string path = folder + "/" + dsn + ".ini";
+    std::string ini = "[" + dsn + "]\n";
+    for (const auto& [key, value] : login.Attributes) {
+        if (value.find_first_of("\r\n") != std::string::npos)
+            throw EOleException("A connection value holds a line break");
+        ini += key + "=" + value + "\n";
+    }
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    if (!f || std::fwrite(ini.data(), 1, ini.size(), f) != ini.size()) {
+        if (f)
+            std::fclose(f);
+        throw EOleException("Cannot prepare the ODBC data source");
+    }
+    std::fclose(f);
+    setenv("ODBCINI", path.c_str(), 1);
+    SQLRETURN rc = SQLConnectA(
+        dbc, reinterpret_cast<SQLCHAR*>(&dsn[0]), SQL_NTS,
+        reinterpret_cast<SQLCHAR*>(const_cast<char*>(login.User.c_str())), SQL_NTS,
+        reinterpret_cast<SQLCHAR*>(const_cast<char*>(login.Password.c_str())), SQL_NTS);
+    std::remove(path.c_str());
+    return rc;
+}
+
+#endif
+
+struct TADOConnection::Impl {
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    bool connected = false;
+    std::set<TADOQuery*> queries;
+};
+
+TADOConnection::TADOConnection() : impl_(new Impl) {}
+
+TADOConnection::~TADOConnection()
+{
+    SetConnected(false);
+    for (TADOQuery* q : impl_->queries)
+        q->connection_ = nullptr;
+}
+
+bool TADOConnection::Connected() const
+{
+    return impl_->connected;
+}
+
+void TADOConnection::SetConnected(bool connected)
+{
+    if (!connected) {
+        for (TADOQuery* q : impl_->queries)
+            q->Close();
+        if (impl_->dbc != SQL_NULL_HDBC) {
+            if (impl_->connected)
+                SQLDisconnect(impl_->dbc);
+            SQLFreeHandle(SQL_HANDLE_DBC, impl_->dbc);
+            impl_->dbc = SQL_NULL_HDBC;
+        }
+        if (impl_->env != SQL_NULL_HENV) {
+            SQLFreeHandle(SQL_HANDLE_ENV, impl_->env);
+            impl_->env = SQL_NULL_HENV;
+        }
+        impl_->connected = false;
+        return;
+    }
+    if (impl_->connected)
+        return;
+
+    OdbcLogin login = TranslateConnectionString(ConnectionString);
+
+    if (!Ok(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &impl_->env)))
+        throw EOleException("Cannot start the ODBC driver manager");
+    SQLSetEnvAttr(impl_->env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    if (!Ok(SQLAllocHandle(SQL_HANDLE_DBC, impl_->env, &impl_->dbc))) {
+        SetConnected(false);
+        throw EOleException("Cannot start the ODBC driver manager");
+    }
+    int loginTimeout = login.LoginTimeout > 0 ? login.LoginTimeout : ConnectionTimeout;
+    SQLSetConnectAttr(impl_->dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeout)), 0);
+
+    SQLRETURN rc = ConnectDriver(impl_->dbc, login);
+    if (!Ok(rc)) {
+        std::string text = DriverText(Diagnostics(SQL_HANDLE_DBC, impl_->dbc));
+        SetConnected(false);
+        throw EOleException(text.empty() ? "Cannot connect to the server" : text);
+    }
+    impl_->connected = true;
+}
+
+TADOQuery::TADOQuery(TADOConnection* connection) : connection_(connection)
+{
+    if (connection_)
+        connection_->impl_->queries.insert(this);
+}
+
+TADOQuery::~TADOQuery()
+{
+    if (connection_)
+        connection_->impl_->queries.erase(this);
+}
+
+void TADOQuery::Close()
+{
+    active_ = false;
+    rows_.clear();
+    nulls_.clear();
+    lossy_.clear();
+    current_ = 0;
+}
+
+void TADOQuery::SetSQL(const std::string& statement)
+{
+    sql_ = statement;
+}
+
+void TADOQuery::Open()
+{
+    Close();
+    if (!connection_ || !connection_->Connected())
+        throw EOleException("Operation is not allowed when the object is closed.");
+    SQLHDBC dbc = connection_->impl_->dbc;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)))
+        Fail(SQL_HANDLE_DBC, dbc, "Cannot prepare a statement");
+    struct Guard {
+        SQLHSTMT h;
+        ~Guard() { SQLFreeHandle(SQL_HANDLE_STMT, h); }
+    } guard{stmt};
+    SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT,
+                   reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connection_->CommandTimeout)), 0);
+
+    SQLRETURN rc = SQLExecDirectA(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql_.c_str())),
+                                  static_cast<SQLINTEGER>(sql_.size()));
+    if (rc != SQL_NO_DATA && !Ok(rc))
+        Fail(SQL_HANDLE_STMT, stmt, "The statement failed");
+
+    SQLSMALLINT columns = 0;
+    SQLNumResultCols(stmt, &columns);
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::vector<bool>> nulls, lossy;
+    while (columns > 0) {
+        rc = SQLFetch(stmt);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!Ok(rc))
+            Fail(SQL_HANDLE_STMT, stmt, "Reading the result failed");
+        std::vector<std::string> row;
+        std::vector<bool> rowNulls, rowLossy;
+        for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c) {
+            // Read as UTF-16 from the wire and convert here, so that a
+            // character GBK cannot hold is known rather than turned into '?'.
+            std::u16string wide;
+            bool isNull = false;
+            SQLWCHAR buffer[512];
+            for (;;) {
+                SQLLEN indicator = 0;
+                rc = SQLGetData(stmt, c, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+                if (rc == SQL_NO_DATA)
+                    break;
+                if (!Ok(rc))
+                    Fail(SQL_HANDLE_STMT, stmt, "Reading the result failed");
+                if (indicator == SQL_NULL_DATA) {
+                    isNull = true;
+                    break;
+                }
+                std::size_t bytes = (indicator == SQL_NO_TOTAL ||
+                                     indicator >= static_cast<SQLLEN>(sizeof buffer))
+                                        ? sizeof buffer - sizeof(SQLWCHAR)
+                                        : static_cast<std::size_t>(indicator);
+                for (std::size_t k = 0; k < bytes / sizeof(SQLWCHAR); ++k)
+                    wide += static_cast<char16_t>(buffer[k]);
+                if (rc == SQL_SUCCESS)
+                    break;
+            }
+            bool lossy = false;
+            row.push_back(Utf16ToGbk(wide, lossy));
+            rowNulls.push_back(isNull);
+            rowLossy.push_back(lossy);
+        }
+        lossy.push_back(std::move(rowLossy));
+        rows.push_back(std::move(row));
+        nulls.push_back(std::move(rowNulls));
+    }
+    rows_ = std::move(rows);
+    nulls_ = std::move(nulls);
+    lossy_ = std::move(lossy);
+    current_ = 0;
+    active_ = true;
+}
+
+int TADOQuery::RecordCount() const
+{
+    return active_ ? static_cast<int>(rows_.size()) : 0;
+}
+
+bool TADOQuery::Eof() const
+{
+    return !active_ || current_ >= rows_.size();
+}
+
+void TADOQuery::Next()
+{
+    if (!Eof())
+        ++current_;
+}
+
+std::string TADOQuery::FieldText(int column) const
+{
+    if (Eof() || column < 0 || static_cast<std::size_t>(column) >= rows_[current_].size())
+        throw EOleException("Either BOF or EOF is True, or the current record has been deleted.");
+    return rows_[current_][static_cast<std::size_t>(column)];
+}
+
+bool TADOQuery::FieldIsNull(int column) const
+{
+    if (Eof() || column < 0 || static_cast<std::size_t>(column) >= nulls_[current_].size())
+        return true;
+    return nulls_[current_][static_cast<std::size_t>(column)];
+}
+
+}  // namespace platform
+
+namespace platform {
+
+bool TADOQuery::FieldLossy(int column) const
+{
+    if (Eof() || column < 0 || static_cast<std::size_t>(column) >= lossy_[current_].size())
+        return false;
+    return lossy_[current_][static_cast<std::size_t>(column)];
+}
+
+}  // namespace platform

@@ -1,0 +1,116 @@
+#ifndef PlatformDbClientH
+#define PlatformDbClientH
+
+// The database client: a connection and a query with a client-side cursor,
+// standing for the two ADO components the catalogue uses, over ODBC 3.
+// Connection strings are OLE DB strings ("Provider=SQLOLEDB.1;..."); the
+// client translates them for the ODBC driver. All text is GBK.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Exception.h"
+
+namespace platform {
+
+// A failure of the driver or the server; the message is the text of every
+// diagnostic record, joined by line breaks.
+class EOleException : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The keys and values of an OLE DB connection string, keys in lower case.
+// Raises EOleException for a malformed string.
+std::map<std::string, std::string> ParseOleDbConnectionString(const std::string& text);
+
+// An OLE DB value, quoted when it needs it: in double quotes with inner
+// double quotes doubled (in single quotes when it holds a double quote but
+// no single quote).
+std::string QuoteOleDbValue(const std::string& value);
+
+// What the ODBC driver is given for an OLE DB string: the driver's
+// attributes in order (Driver, Server, Port, Trusted_Connection, Database,
+// ClientCharset, TDS_Version) and, kept apart, the user and the password.
+struct OdbcLogin {
+    std::vector<std::pair<std::string, std::string>> Attributes;
+    std::string User;
+    std::string Password;
+    int LoginTimeout = 0;  // from "Connect Timeout"; 0 keeps the connection's own
+};
+OdbcLogin TranslateConnectionString(const std::string& oleDb);
+
+// The whole login as one ODBC connection string, UID and PWD included.
+std::string OdbcConnectionString(const OdbcLogin& login);
+
+// An ODBC value, in braces when it holds ';', '{', '}' or outer blanks.
+std::string OdbcValue(const std::string& value);
+
+class TADOConnection {
+public:
+    TADOConnection();
+    ~TADOConnection();
+    TADOConnection(const TADOConnection&) = delete;
+    TADOConnection& operator=(const TADOConnection&) = delete;
+
+    std::string ConnectionString;
+    bool LoginPrompt = false;
+    int ConnectionTimeout = 15;  // seconds, ADO's default
+    int CommandTimeout = 30;     // seconds, ADO's default
+
+    // Opening connects with ConnectionString and raises EOleException on
+    // failure; closing also closes every query on the connection.
+    void SetConnected(bool connected);
+    bool Connected() const;
+
+private:
+    friend class TADOQuery;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// A data source; the catalogue owns one and attaches it to nothing.
+struct TDataSource {
+    class TADOQuery* DataSet = nullptr;
+};
+
+class TADOQuery {
+public:
+    explicit TADOQuery(TADOConnection* connection);
+    ~TADOQuery();
+    TADOQuery(const TADOQuery&) = delete;
+    TADOQuery& operator=(const TADOQuery&) = delete;
+
+    void Close();
+    void SetSQL(const std::string& statement);
+    const std::string& SQL() const { return sql_; }
+    // Runs the statement and reads its whole result; raises EOleException.
+    void Open();
+    bool Active() const { return active_; }
+
+    int RecordCount() const;
+    bool Eof() const;
+    void Next();
+    // Column n (from 0) of the current row as text; a NULL gives "".
+    std::string FieldText(int column) const;
+    bool FieldIsNull(int column) const;
+    // True when the value held a character GBK cannot hold; FieldText has
+    // "？" in its place.
+    bool FieldLossy(int column) const;
+
+private:
+    friend class TADOConnection;
+    TADOConnection* connection_;
+    std::string sql_;
+    bool active_ = false;
+    std::vector<std::vector<std::string>> rows_;
+    std::vector<std::vector<bool>> nulls_;
+    std::vector<std::vector<bool>> lossy_;
+    std::size_t current_ = 0;
+};
+
+}  // namespace platform
+
+#endif

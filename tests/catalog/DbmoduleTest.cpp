@@ -1,0 +1,263 @@
+#include "catalog/Dbmodule.h"
+#include "generator/TypeRules.h"
+#include "platform/Text.h"
+#include "support/StandIn.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+
+using platform::Gbk;
+using testsupport::Fixture;
+using testsupport::RecordingMessageBoxes;
+using testsupport::StandIn;
+
+namespace {
+
+const char* const kNolk = R"({"name": "NOLK", "objects": [
+  {"name": "Staff", "columns": [
+    {"name": "ID", "type": "int", "identity": {"seed": 1, "incr": 1, "current": 9}},
+    {"name": "Name", "type": "varchar", "length": 50},
+    {"name": "Joined", "type": "datetime"},
+    {"name": "Photo", "type": "image"}]},
+  {"name": "orders", "columns": [{"name": "No", "type": "int"}]},
+  {"name": "O'Brien", "columns": [{"name": "Pub", "type": "nvarchar"}]},
+  {"name": "Odd", "columns": [{"name": "x", "xusertype": 9999}]},
+  {"name": "Twice", "owner": "dbo", "columns": [{"name": "a", "type": "int"}]},
+  {"name": "Twice", "owner": "sales", "columns": [{"name": "b", "type": "int"}]},
+  {"name": "dtproperties", "status": -1073741823, "columns": [{"name": "id", "type": "int"}]},
+  {"name": "用户表", "columns": [{"name": "编号", "type": "int", "identity": true}]},
+  {"name": "Emoji", "columns": [{"name": "face😀", "type": "int"}]},
+  {"name": "V_Staff", "xtype": "V", "columns": [{"name": "Name", "type": "varchar"}]},
+  {"name": "A_View", "xtype": "V", "columns": []}
+]})";
+
+const char* const kOthers = R"({"name": "model"}, {"name": "Empty"}, {"name": "we]ird",
+  "objects": [{"name": "T1", "columns": []}]})";
+
+class Catalogue : public ::testing::Test {
+protected:
+    Catalogue() : server(Fixture(std::string(kNolk) + "," + kOthers)) {}
+
+    bool LogIn(const std::string& catalog = "NOLK")
+    {
+        return data.Connect(true, server.Host(), "Pellam#2026", catalog);
+    }
+
+    StandIn server;
+    RecordingMessageBoxes boxes;
+    TDBData data;
+};
+
+}  // namespace
+
+TEST_F(Catalogue, StartsWithTheDesignedComponents)
+{
+    EXPECT_FALSE(data.ADOConnection1->Connected());
+    EXPECT_FALSE(data.ADOConnection1->LoginPrompt);
+    EXPECT_EQ(data.ADOConnection1->ConnectionString,
+              "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+              "Initial Catalog=master;Data Source=.");
+    EXPECT_EQ(data.DataSource1->DataSet, nullptr);
+}
+
+TEST_F(Catalogue, ConnectionStringsOfBothLogins)
+{
+    EXPECT_EQ(TDBData::WindowsConnectionString("NOLK"),
+              "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+              "Initial Catalog=NOLK;Data Source=.");
+    EXPECT_EQ(TDBData::SqlServerConnectionString("pw", "NOLK", "10.0.0.1"),
+              "Provider=SQLOLEDB.1;Password=pw;Persist Security Info=True;User ID=sa;"
+              "Initial Catalog=NOLK;Data Source=10.0.0.1");
+    // A value holding ';' keeps its meaning.
+    EXPECT_EQ(TDBData::SqlServerConnectionString("x;Data Source=elsewhere", "a\"b", "h"),
+              "Provider=SQLOLEDB.1;Password=\"x;Data Source=elsewhere\";Persist Security "
+              "Info=True;User ID=sa;Initial Catalog=\"a\"\"b\";Data Source=h");
+
+    // Windows login ignores the host: the local default instance.
+    EXPECT_FALSE(data.Connect(false, server.Host(), "", "master"));
+    EXPECT_EQ(data.ADOConnection1->ConnectionString, TDBData::WindowsConnectionString("master"));
+    EXPECT_NE(platform::OdbcConnectionString(
+                  platform::TranslateConnectionString(data.ADOConnection1->ConnectionString))
+                  .find("Server=127.0.0.1;Port=1433;Trusted_Connection=Yes"),
+              std::string::npos);
+}
+
+TEST_F(Catalogue, ListsDatabasesTablesAndViewsInNameOrder)
+{
+    ASSERT_TRUE(LogIn("master"));
+    NameList databases = {"kept"};
+    data.GetDatabaseList(databases);
+    EXPECT_EQ(databases, (NameList{"kept", "Empty", "master", "model", "NOLK", "we]ird"}));
+
+    NameList tables, views;
+    data.GetTableList("nolk", tables);
+    EXPECT_EQ(tables, (NameList{"Emoji", "O'Brien", "Odd", "orders", "Staff", "Twice", "Twice", Gbk("用户表")}));
+    data.GetViewList("NOLK", views);
+    EXPECT_EQ(views, (NameList{"A_View", "V_Staff"}));
+
+    NameList none;
+    data.GetTableList("Empty", none);
+    data.GetViewList("Empty", none);
+    EXPECT_TRUE(none.empty());
+    data.GetTableList("we]ird", none);
+    EXPECT_EQ(none, (NameList{"T1"}));
+    EXPECT_TRUE(boxes.Shown.empty());
+}
+
+TEST_F(Catalogue, ColumnsComeInServerOrderWithTheirTypes)
+{
+    ASSERT_TRUE(LogIn());
+    ColumnList columns = {{"kept", "int"}};
+    EXPECT_TRUE(data.GetColumnList("Staff", columns));
+    EXPECT_EQ(columns, (ColumnList{{"kept", "int"}, {"ID", "int"}, {"Name", "varchar"},
+                                   {"Joined", "datetime"}, {"Photo", "image"}}));
+    // The name compares as the server's collation does.
+    ColumnList lower;
+    EXPECT_TRUE(data.GetColumnList("STAFF", lower));
+    EXPECT_EQ(lower.size(), 4u);
+    // No such object: no rows, and the statement still ran.
+    ColumnList nothing;
+    EXPECT_TRUE(data.GetColumnList("Nope", nothing));
+    EXPECT_TRUE(nothing.empty());
+    // No type row: an empty type name, which no type group holds.
+    ColumnList odd;
+    EXPECT_TRUE(data.GetColumnList("Odd", odd));
+    EXPECT_EQ(odd, (ColumnList{{"x", ""}}));
+    EXPECT_FALSE(IsSupportedType(odd[0].TypeName));
+    EXPECT_TRUE(boxes.Shown.empty());
+}
+
+TEST_F(Catalogue, QuotesInNamesAreDoubledSoTheStatementsStayIntact)
+{
+    ASSERT_TRUE(LogIn());
+    ColumnList columns;
+    EXPECT_TRUE(data.GetColumnList("O'Brien", columns));
+    EXPECT_EQ(columns, (ColumnList{{"Pub", "nvarchar"}}));
+    // A crafted name stays a name.
+    ColumnList crafted;
+    EXPECT_TRUE(data.GetColumnList("x') OR 1=1 --", crafted));
+    EXPECT_TRUE(crafted.empty());
+    IdentityNames ids;
+    data.GetIdentityColumns("O'Brien", ids);
+    EXPECT_TRUE(ids.empty());
+    EXPECT_TRUE(boxes.Shown.empty());
+}
+
+TEST_F(Catalogue, TwoObjectsOfOneNameMakeTheColumnStatementFail)
+{
+    ASSERT_TRUE(LogIn());
+    ColumnList columns = {{"kept", "int"}};
+    EXPECT_FALSE(data.GetColumnList("Twice", columns));
+    EXPECT_EQ(columns.size(), 1u);
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Caption, Gbk("ExecSQL执行出错"));
+    EXPECT_EQ(boxes.Shown[0].Flags, 16);
+    EXPECT_EQ(boxes.Shown[0].Text.rfind("[FreeTDS][SQL Server]Subquery returned more than 1 value.", 0),
+              0u);
+}
+
+TEST_F(Catalogue, IdentityColumnsIgnoreLetterCase)
+{
+    ASSERT_TRUE(LogIn());
+    IdentityNames ids;
+    data.GetIdentityColumns("sTaFf", ids);
+    EXPECT_EQ(ids, (IdentityNames{"ID"}));
+    IdentityNames none;
+    data.GetIdentityColumns("orders", none);
+    EXPECT_TRUE(none.empty());
+}
+
+TEST_F(Catalogue, GbkNamesRoundTripAndUnholdableNamesAreMarked)
+{
+    ASSERT_TRUE(LogIn());
+    ColumnList columns;
+    EXPECT_TRUE(data.GetColumnList(Gbk("用户表"), columns));
+    EXPECT_EQ(columns, (ColumnList{{Gbk("编号"), "int"}}));
+    IdentityNames ids;
+    data.GetIdentityColumns(Gbk("用户表"), ids);
+    EXPECT_EQ(ids, (IdentityNames{Gbk("编号")}));
+
+    ColumnList emoji;
+    EXPECT_TRUE(data.GetColumnList("Emoji", emoji));
+    ASSERT_EQ(emoji.size(), 1u);
+    EXPECT_EQ(emoji[0].Name, "face\xA3\xBF");
+    EXPECT_TRUE(data.IsUnholdableName(emoji[0].Name));
+    EXPECT_FALSE(IsValidIdentifier(emoji[0].Name));
+    EXPECT_FALSE(data.IsUnholdableName(Gbk("编号")));
+}
+
+TEST_F(Catalogue, FailedLoginsShowTheDriversMessage)
+{
+    EXPECT_FALSE(data.Connect(true, server.Host(), "wrong", "master"));
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text.rfind("[FreeTDS][SQL Server]Login failed for user 'sa'.", 0), 0u)
+        << boxes.Shown[0].Text;
+    EXPECT_EQ(boxes.Shown[0].Caption, Gbk("ExecSQL执行出错"));
+    EXPECT_EQ(boxes.Shown[0].Flags, 16);
+    EXPECT_FALSE(data.ADOConnection1->Connected());
+
+    EXPECT_FALSE(data.Connect(true, server.Host(), "Pellam#2026", "Nope"));
+    EXPECT_NE(boxes.Shown.back().Text.find("Cannot open database \"Nope\""), std::string::npos);
+
+    // Nothing listening: at once, with the driver's words.
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(data.Connect(true, "127.0.0.1,1", "x", "master"));
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+    EXPECT_EQ(boxes.Shown.back().Text.rfind("[FreeTDS][SQL Server]Unable to connect", 0), 0u)
+        << boxes.Shown.back().Text;
+
+    // A statement without a connection fails with one box.
+    EXPECT_EQ(data.ExecSQL("SELECT 1"), nullptr);
+    EXPECT_EQ(boxes.Shown.size(), 4u);
+}
+
+TEST(CataloguePasswords, EveryCharacterReachesTheServer)
+{
+    for (std::string password : {"p;w}d'x\"y", "x;Data Source=elsewhere", " a}};b}", "{br}"}) {
+        StandIn server(Fixture("{\"name\": \"NOLK\"}", password));
+        RecordingMessageBoxes boxes;
+        TDBData data;
+        EXPECT_TRUE(data.Connect(true, server.Host(), password, "NOLK")) << password;
+        EXPECT_TRUE(boxes.Shown.empty()) << password;
+    }
+}
+
+TEST(CatalogueFaults, ADroppedConnectionShowsOneBoxAndTheNextConnectWorks)
+{
+    StandIn server(Fixture(kNolk), {"--close-after", "1"});
+    RecordingMessageBoxes boxes;
+    TDBData data;
+    ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "NOLK"));
+    NameList tables;
+    data.GetTableList("NOLK", tables);
+    EXPECT_FALSE(tables.empty());
+    ColumnList columns;
+    EXPECT_FALSE(data.GetColumnList("Staff", columns));
+    EXPECT_TRUE(columns.empty());
+    EXPECT_EQ(boxes.Shown.size(), 1u);
+    ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "NOLK"));
+    EXPECT_TRUE(data.GetColumnList("Staff", columns));
+    EXPECT_EQ(columns.size(), 4u);
+}
+
+TEST(CatalogueScale, TwoThousandTablesListInNameOrder)
+{
+    std::string objects;
+    for (int i = 1999; i >= 0; --i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "T%04d", i);
+        objects += std::string(objects.empty() ? "" : ",") + "{\"name\": \"" + name + "\"}";
+    }
+    StandIn server(Fixture("{\"name\": \"Big\", \"objects\": [" + objects + "]}"));
+    RecordingMessageBoxes boxes;
+    TDBData data;
+    ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "Big"));
+    NameList tables;
+    data.GetTableList("Big", tables);
+    ASSERT_EQ(tables.size(), 2000u);
+    EXPECT_EQ(tables.front(), "T0000");
+    EXPECT_EQ(tables.back(), "T1999");
+    EXPECT_TRUE(std::is_sorted(tables.begin(), tables.end()));
+}
