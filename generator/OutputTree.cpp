@@ -17,24 +17,37 @@ std::string InFolder(const std::string& folder, const std::string& fileName)
     return folder + platform::kPathSeparator + fileName;
 }
 
+OutputTree::OutputTree(std::string programFolder)
+    : ProgramFolder(std::move(programFolder)),
+      Root(ProgramFolder + platform::NativeSuffix("\\Output"))
+{
+}
+
+OutputTree OutputTree::WithRoot(const std::string& root, const std::string& scriptFolder)
+{
+    OutputTree tree(scriptFolder);
+    tree.Root = root;
+    return tree;
+}
+
 std::string OutputTree::OutputRoot() const
 {
-    return ProgramFolder + platform::NativeSuffix("\\Output");
+    return Root;
 }
 
 std::string OutputTree::DBCommFolder() const
 {
-    return ProgramFolder + platform::NativeSuffix("\\Output\\DBComm\\");
+    return Root + platform::NativeSuffix("\\DBComm\\");
 }
 
 std::string OutputTree::TablesFolder() const
 {
-    return ProgramFolder + platform::NativeSuffix("\\Output\\DBComm\\DBTables");
+    return Root + platform::NativeSuffix("\\DBComm\\DBTables");
 }
 
 std::string OutputTree::StoredProcFolder() const
 {
-    return ProgramFolder + platform::NativeSuffix("\\Output\\DBComm\\DBStoredProc");
+    return Root + platform::NativeSuffix("\\DBComm\\DBStoredProc");
 }
 
 std::string OutputTree::ClearBatch() const

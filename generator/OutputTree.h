@@ -24,7 +24,10 @@ std::string InFolder(const std::string& folder, const std::string& fileName);
 
 // Paths under a program folder. Each joins the folder with a fixed suffix.
 struct OutputTree {
-    explicit OutputTree(std::string programFolder) : ProgramFolder(std::move(programFolder)) {}
+    // The tree beside a program: its root is the program folder's "Output".
+    explicit OutputTree(std::string programFolder);
+    // A tree whose root is the given folder, scripts going beside it.
+    static OutputTree WithRoot(const std::string& root, const std::string& scriptFolder);
 
     std::string OutputRoot() const;          // "\Output"
     std::string DBCommFolder() const;        // "\Output\DBComm\" (ends with a separator)
@@ -34,6 +37,7 @@ struct OutputTree {
     std::string ClearScript() const;         // "\output_clear.sh", for POSIX shells
 
     std::string ProgramFolder;
+    std::string Root;
 };
 
 // The tree beside the running executable.

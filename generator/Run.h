@@ -1,0 +1,93 @@
+#ifndef GeneratorRunH
+#define GeneratorRunH
+
+// The Generate command from end to end, apart from any window: what it reads
+// comes in a RunInput, and it asks, tells and shows progress through a
+// RunHost. The window and the command line run the same code.
+
+#include <string>
+#include <vector>
+
+#include "OutputTree.h"
+#include "Schema.h"
+
+// One top-level node of a schema tree: its text and its children's texts.
+struct TreeNode {
+    std::string Text;
+    NameList Children;
+};
+using TreeTexts = std::vector<TreeNode>;
+
+struct RunInput {
+    std::size_t DatabaseCount = 0;
+    TreeTexts TableTree, ViewTree;
+    NameList TableNames, ViewNames;
+    std::vector<ColumnList> TableColumns, ViewColumns;
+};
+
+enum class ProgressLabel { Tables, Views };
+
+class RunHost {
+public:
+    virtual ~RunHost() = default;
+    // A modal message; the pressed button's ID.
+    virtual int MessageBox(const std::string& text, const std::string& caption, int flags) = 0;
+    virtual void SetProgress(ProgressLabel label, const std::string& caption) = 0;
+    // Lets the window repaint between nodes.
+    virtual void ProcessMessages() = 0;
+    // Deletes every file of the previous output, keeping the folders, and
+    // returns when that is done.
+    virtual void ClearOutput(const OutputTree& tree) = 0;
+    virtual void OpenOutputRoot(const std::string& path) = 0;
+    // True for a catalogue name that names no object (it held a character
+    // GBK cannot hold); such a table or view is refused.
+    virtual bool IsUnholdableName(const std::string&) { return false; }
+};
+
+enum class RunOutcome {
+    Done,           // every step ran (a type stop may have ended a walk)
+    NotLoggedIn,    // no database list yet
+    FolderFailed,   // an output folder could neither be found nor made
+    NameRefused,    // a name check failed
+};
+
+struct RunResult {
+    RunOutcome Outcome = RunOutcome::Done;
+    bool TypeRefused = false;   // a walk stopped at an unsupported column type
+    int TablesWritten = 0;
+    int ViewsWritten = 0;
+};
+
+// The Generate command. File errors (EFCreateError) pass to the caller.
+RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySource& identities,
+                      RunHost& host);
+
+// True when the folder exists afterwards; tells the user otherwise.
+bool MakeOutputDir(const std::string& path, RunHost& host);
+
+// Every node text of a tree, in tree order, against the identifier rule;
+// tells the user of the first that fails, naming its top-level node.
+bool CheckTreeNames(const TreeTexts& tree, RunHost& host);
+
+// Writes one operator class per top-level node until the first node with an
+// unsupported column type; returns the number of nodes written and sets
+// typeRefused when it stopped early.
+int GenerateTreeFiles(const TreeTexts& tree, ProgressLabel label, const std::string& folder,
+                      bool tableTree, const NameList& names,
+                      const std::vector<ColumnList>& columnLists, IdentitySource& identities,
+                      RunHost& host, bool& typeRefused);
+
+// The clearing batch, byte for byte.
+std::string ClearBatchText();
+void WriteClearBatch(const std::string& path);
+
+// The clearing script of POSIX shells: the batch's steps, without its pauses.
+std::string ClearScriptText();
+
+// Clears the output beside the program as the Generate command does: the
+// self-deleting batch through cmd.exe on Windows, the self-deleting shell
+// script through /bin/sh elsewhere; waits for it. Nothing happens when it
+// cannot start.
+void RunClearingScript(const OutputTree& tree);
+
+#endif

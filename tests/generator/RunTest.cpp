@@ -1,0 +1,276 @@
+#include "FakeHost.h"
+#include "FakeIdentities.h"
+#include "generator/Genfunc.h"
+#include "generator/Run.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using platform::Gbk;
+using testsupport::Expected;
+using testsupport::FirstDifference;
+using testsupport::ListFiles;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+
+namespace {
+
+TreeNode Node(const std::string& text, const ColumnList& columns)
+{
+    TreeNode node{text, {}};
+    for (const ColumnEntry& c : columns)
+        node.Children.push_back(c.Name);
+    return node;
+}
+
+ColumnList Staff()
+{
+    return {{"ID", "int"}, {"Name", "varchar"}, {"Joined", "datetime"}, {"Photo", "image"}};
+}
+
+// Tables Log and Staff, and the view V_Users relabelled Users.
+RunInput SampleInput()
+{
+    RunInput in;
+    in.DatabaseCount = 3;
+    in.TableNames = {"Log", "Staff"};
+    in.TableColumns = {{{"ID", "int"}}, Staff()};
+    in.TableTree = {Node("Log", in.TableColumns[0]), Node("Staff", in.TableColumns[1])};
+    in.ViewNames = {"V_Users"};
+    in.ViewColumns = {{{"UserName", "nvarchar"}, {"Age", "int"}}};
+    in.ViewTree = {Node("Users", in.ViewColumns[0])};
+    return in;
+}
+
+class Run : public ::testing::Test {
+protected:
+    Run() : tree(dir.Path()) { ids.Columns = {{"Log", {"ID"}}, {"Staff", {"ID"}}}; }
+
+    std::string Out(const std::string& relative) { return dir.File("Output/" + relative); }
+    RunResult Generate(const RunInput& in) { return GenerateAll(in, tree, ids, host); }
+
+    TempDir dir;
+    OutputTree tree;
+    FakeIdentities ids;
+    FakeHost host;
+};
+
+const std::vector<std::string> kSampleFiles = {
+    "DBComm/DBComm.cpp",
+    "DBComm/DBComm.h",
+    "DBComm/DBStoredProc/DBStoredProc.cpp",
+    "DBComm/DBStoredProc/DBStoredProc.h",
+    "DBComm/DBTables/DBTableOperator.h",
+    "DBComm/DBTables/LogOperator.cpp",
+    "DBComm/DBTables/LogOperator.h",
+    "DBComm/DBTables/StaffOperator.cpp",
+    "DBComm/DBTables/StaffOperator.h",
+    "DBComm/DBTables/UsersOperator.cpp",
+    "DBComm/DBTables/UsersOperator.h",
+};
+
+}  // namespace
+
+TEST_F(Run, WritesTheWholeTreeAsListed)
+{
+    RunResult result = Generate(SampleInput());
+    EXPECT_EQ(result.Outcome, RunOutcome::Done);
+    EXPECT_FALSE(result.TypeRefused);
+    EXPECT_EQ(ListFiles(dir.File("Output")), kSampleFiles);
+    const std::pair<const char*, const char*> files[] = {
+        {"DBComm/DBComm.cpp", "DBComm.cpp.LogStaffUsers.expected"},
+        {"DBComm/DBComm.h", "DBComm.h.LogStaffUsers.expected"},
+        {"DBComm/DBStoredProc/DBStoredProc.cpp", "DBStoredProc.cpp.expected"},
+        {"DBComm/DBStoredProc/DBStoredProc.h", "DBStoredProc.h.expected"},
+        {"DBComm/DBTables/DBTableOperator.h", "DBTableOperator.h.expected"},
+        {"DBComm/DBTables/LogOperator.cpp", "LogOperator.cpp.expected"},
+        {"DBComm/DBTables/LogOperator.h", "LogOperator.h.expected"},
+        {"DBComm/DBTables/StaffOperator.cpp", "StaffOperator.cpp.expected"},
+        {"DBComm/DBTables/StaffOperator.h", "StaffOperator.h.expected"},
+        {"DBComm/DBTables/UsersOperator.cpp", "UsersOperator.cpp.relabelled.expected"},
+        {"DBComm/DBTables/UsersOperator.h", "UsersOperator.h.relabelled.expected"},
+    };
+    for (const auto& [file, expected] : files)
+        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(Out(file))), "") << file;
+
+    // One question, answered No; the labels and the opened root.
+    ASSERT_EQ(host.Boxes.size(), 1u);
+    EXPECT_EQ(host.Boxes[0].Text, Gbk("是否清除上一次生成的文件?"));
+    EXPECT_EQ(host.Boxes[0].Caption, Gbk("提示"));
+    EXPECT_EQ(host.Boxes[0].Flags, 36);
+    EXPECT_EQ(host.TableLabel, (std::vector<std::string>{"", Gbk("正在生成..."), Gbk("正在生成..."),
+                                                         Gbk("生成完毕.   ")}));
+    EXPECT_EQ(host.ViewLabel,
+              (std::vector<std::string>{"", Gbk("正在生成..."), Gbk("生成完毕.   ")}));
+    EXPECT_EQ(host.Pumps, 3);
+    EXPECT_EQ(host.Opened, (std::vector<std::string>{dir.File("Output")}));
+    // One identity question per table.
+    EXPECT_EQ(ids.Questions, (std::map<std::string, int>{{"Log", 1}, {"Staff", 1}}));
+}
+
+TEST_F(Run, BeforeAnyLoginNothingIsMade)
+{
+    RunInput in;
+    EXPECT_EQ(Generate(in).Outcome, RunOutcome::NotLoggedIn);
+    ASSERT_EQ(host.Boxes.size(), 1u);
+    EXPECT_EQ(host.Boxes[0].Text, Gbk("请先登录数据库"));
+    EXPECT_EQ(host.Boxes[0].Caption, Gbk("提示"));
+    EXPECT_EQ(host.Boxes[0].Flags, 32);
+    EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
+}
+
+TEST_F(Run, AfterALoginWithoutADatabaseTheSharedFilesAreWritten)
+{
+    RunInput in;
+    in.DatabaseCount = 1;
+    EXPECT_EQ(Generate(in).Outcome, RunOutcome::Done);
+    EXPECT_EQ(ListFiles(dir.File("Output")),
+              (std::vector<std::string>{"DBComm/DBComm.cpp", "DBComm/DBComm.h",
+                                        "DBComm/DBStoredProc/DBStoredProc.cpp",
+                                        "DBComm/DBStoredProc/DBStoredProc.h",
+                                        "DBComm/DBTables/DBTableOperator.h"}));
+    EXPECT_EQ(FirstDifference(Expected("DBComm.cpp.Empty.expected"), ReadFile(Out("DBComm/DBComm.cpp"))),
+              "");
+    EXPECT_EQ(host.TableLabel.back(), Gbk("生成完毕.   "));
+    EXPECT_EQ(host.ViewLabel.back(), Gbk("生成完毕.   "));
+    EXPECT_EQ(host.Opened.size(), 1u);
+}
+
+TEST_F(Run, APlainFileNamedOutputStopsTheRun)
+{
+    testsupport::WriteFile(dir.File("Output"), "not a folder");
+    EXPECT_EQ(Generate(SampleInput()).Outcome, RunOutcome::FolderFailed);
+    ASSERT_EQ(host.Boxes.size(), 1u);
+    EXPECT_EQ(host.Boxes[0].Text, Gbk("创建输出目录出错"));
+    EXPECT_EQ(host.Boxes[0].Caption, Gbk("警告"));
+    EXPECT_EQ(host.Boxes[0].Flags, 48);
+    EXPECT_EQ(ReadFile(dir.File("Output")), "not a folder");
+    EXPECT_TRUE(host.Opened.empty());
+}
+
+TEST_F(Run, AnsweringNoKeepsEarlierFilesAndYesLeavesOnlyThisRuns)
+{
+    Generate(SampleInput());
+    testsupport::WriteFile(Out("DBComm/DBTables/GoneOperator.h"), "old");
+    testsupport::WriteFile(Out("stray.txt"), "old");
+    std::string staff = ReadFile(Out("DBComm/DBTables/StaffOperator.cpp"));
+    testsupport::WriteFile(Out("DBComm/DBTables/StaffOperator.cpp"), staff + "longer old text");
+
+    Generate(SampleInput());  // No
+    EXPECT_EQ(host.Clears, 0);
+    EXPECT_TRUE(platform::FileExists(Out("DBComm/DBTables/GoneOperator.h")));
+    EXPECT_EQ(ReadFile(Out("DBComm/DBTables/StaffOperator.cpp")), staff);
+
+    host.Answers = {platform::IDYES};
+    Generate(SampleInput());
+    EXPECT_EQ(host.Clears, 1);
+    EXPECT_EQ(ListFiles(dir.File("Output")), kSampleFiles);
+    EXPECT_FALSE(platform::FileExists(dir.File("output_clear.sh")));
+    EXPECT_FALSE(platform::FileExists(dir.File("output_clear.bat")));
+    EXPECT_TRUE(platform::DirectoryExists(Out("DBComm/DBStoredProc")));
+}
+
+TEST_F(Run, AnUnsupportedTypeEndsThatTreesWalkButNotTheRun)
+{
+    RunInput in = SampleInput();
+    in.TableNames = {"A", "B", "C", "D"};
+    in.TableColumns = {{{"x", "int"}}, {{"y", "varchar"}}, {{"ok", "int"}, {"g", "uniqueidentifier"}},
+                       {{"z", "int"}}};
+    in.TableTree.clear();
+    for (std::size_t i = 0; i < in.TableNames.size(); ++i)
+        in.TableTree.push_back(Node(in.TableNames[i], in.TableColumns[i]));
+    RunResult result = Generate(in);
+    EXPECT_EQ(result.Outcome, RunOutcome::Done);
+    EXPECT_TRUE(result.TypeRefused);
+    EXPECT_EQ(result.TablesWritten, 2);
+    EXPECT_EQ(result.ViewsWritten, 1);
+    EXPECT_TRUE(platform::FileExists(Out("DBComm/DBTables/BOperator.cpp")));
+    EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/COperator.h")));
+    EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/DOperator.h")));
+    EXPECT_TRUE(platform::FileExists(Out("DBComm/DBTables/UsersOperator.cpp")));
+    ASSERT_EQ(host.Boxes.size(), 2u);
+    EXPECT_EQ(host.Boxes[1].Text, Gbk("C:数据类型不支持"));
+    EXPECT_EQ(host.Boxes[1].Caption, Gbk("提示"));
+    EXPECT_EQ(host.Boxes[1].Flags, 48);
+    EXPECT_EQ(host.TableLabel.back(), Gbk("生成完毕.   "));
+    EXPECT_EQ(host.Opened.size(), 1u);
+}
+
+TEST_F(Run, ATableWithoutColumnsGetsEmptyParameterNames)
+{
+    RunInput in = SampleInput();
+    in.TableColumns[0] = {};
+    in.TableTree[0].Children = {};
+    EXPECT_EQ(Generate(in).Outcome, RunOutcome::Done);
+    EXPECT_EQ(FirstDifference(Expected("LogOperator.cpp.expected"),
+                              ReadFile(Out("DBComm/DBTables/LogOperator.cpp"))), "");
+}
+
+TEST_F(Run, ANameThatFailsTheRuleStopsBeforeAnyTableFile)
+{
+    RunInput in = SampleInput();
+    in.TableTree[1].Children[2] = "2nd";  // a column of Staff
+    EXPECT_EQ(Generate(in).Outcome, RunOutcome::NameRefused);
+    ASSERT_EQ(host.Boxes.size(), 2u);
+    EXPECT_EQ(host.Boxes[1].Text, Gbk("Staff:名称及字段名称不能包含汉字，必须以字母开头"));
+    EXPECT_EQ(host.Boxes[1].Caption, Gbk("数据表名称非法"));
+    EXPECT_EQ(host.Boxes[1].Flags, 64);
+    EXPECT_EQ(ListFiles(dir.File("Output")).size(), 5u);  // the shared files only
+    EXPECT_TRUE(host.Opened.empty());
+}
+
+TEST_F(Run, CheckTreeNamesReportsOnlyTheFirstFailureByItsTopLevelNode)
+{
+    EXPECT_TRUE(CheckTreeNames({}, host));
+    EXPECT_FALSE(CheckTreeNames({{"1st", {}}, {"Good", {"_bad"}}}, host));
+    EXPECT_FALSE(CheckTreeNames({{"Good", {"ok", Gbk("名称")}}, {"9", {}}}, host));
+    ASSERT_EQ(host.Boxes.size(), 2u);
+    EXPECT_EQ(host.Boxes[0].Text.rfind("1st:", 0), 0u);
+    EXPECT_EQ(host.Boxes[1].Text.rfind("Good:", 0), 0u);
+}
+
+TEST_F(Run, ACatalogueNameThatNamesNoObjectIsRefusedEvenWhenRelabelled)
+{
+    RunInput in = SampleInput();
+    in.ViewNames = {"V\xA3\xBF"};
+    host.Unholdable = {"V\xA3\xBF"};
+    EXPECT_EQ(Generate(in).Outcome, RunOutcome::NameRefused);
+    EXPECT_EQ(host.Boxes.back().Text.rfind("Users:", 0), 0u);
+    EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/UsersOperator.h")));
+}
+
+TEST_F(Run, AFileThatCannotBeCreatedEndsTheRunWithTheWritersError)
+{
+    testsupport::MakeDir(Out("DBComm/DBTables/StaffOperator.h"));
+    try {
+        Generate(SampleInput());
+        FAIL() << "no error";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(e.Message, "Cannot create file " + Out("DBComm/DBTables/StaffOperator.h"));
+    }
+    EXPECT_TRUE(platform::FileExists(Out("DBComm/DBTables/LogOperator.cpp")));
+    EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/UsersOperator.h")));
+}
+
+TEST(ClearBatch, IsWrittenByteForByte)
+{
+    TempDir dir;
+    WriteClearBatch(dir.File("output_clear.bat"));
+    EXPECT_EQ(FirstDifference(Expected("output_clear.bat.expected"),
+                              ReadFile(dir.File("output_clear.bat"))), "");
+}
+
+TEST(ClearScript, RunsInAFolderWithBlanksAndDeletesItself)
+{
+    TempDir dir;
+    std::string folder = dir.File("my program");
+    testsupport::MakeDir(folder + "/Output/DBComm/DBTables");
+    testsupport::WriteFile(folder + "/Output/DBComm/DBTables/Old.h", "x");
+    testsupport::WriteFile(folder + "/keep.txt", "x");
+    RunClearingScript(OutputTree(folder));
+    EXPECT_TRUE(ListFiles(folder + "/Output").empty());
+    EXPECT_TRUE(platform::DirectoryExists(folder + "/Output/DBComm/DBTables"));
+    EXPECT_EQ(ListFiles(folder), (std::vector<std::string>{"keep.txt"}));
+}
