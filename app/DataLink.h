@@ -1,0 +1,79 @@
+#ifndef DataLinkH
+#define DataLinkH
+
+// The connection-properties dialog: a property sheet that edits an OLE DB
+// connection string for SQL Server, seeded with the current text.
+
+#include <QDialog>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+class QTableWidget;
+
+// The properties the dialog edits, read from and composed into a string.
+struct DataLinkProperties {
+    std::string Provider = "SQLOLEDB.1";
+    std::string DataSource;
+    bool IntegratedSecurity = true;
+    std::string UserID;
+    std::string Password;
+    bool AllowSavingPassword = false;
+    std::string InitialCatalog;
+    int ConnectTimeout = 15;
+    // Keys the other pages do not show, in the order met.
+    std::vector<std::pair<std::string, std::string>> Others;
+
+    // From a string; false (and the defaults) when it cannot be read.
+    bool Read(const std::string& connectionString);
+    // The string, password included; values quoted by the OLE DB rules.
+    std::string Compose() const;
+    // Every key and value, as the 全部 page lists them.
+    std::vector<std::pair<std::string, std::string>> All() const;
+    void SetAll(const std::vector<std::pair<std::string, std::string>>& all);
+};
+
+class TDataLinkDialog : public QDialog {
+public:
+    TDataLinkDialog(const std::string& initial, QWidget* parent);
+
+    DataLinkProperties Properties() const;
+    void TestConnectionClick();
+    void RefreshCatalogsClick();
+
+    QTabWidget* Sheet;
+    QListWidget* Providers;
+    QLineEdit* ServerName;
+    QRadioButton* WindowsLogin;
+    QRadioButton* SqlLogin;
+    QLineEdit* UserName;
+    QLineEdit* Password;
+    QCheckBox* AllowSavingPassword;
+    QComboBox* InitialCatalog;
+    QPushButton* RefreshCatalogs;
+    QPushButton* TestConnection;
+    QSpinBox* ConnectTimeout;
+    QTableWidget* AllProperties;
+
+private:
+    void Show(const DataLinkProperties& p);
+    void UpdateLoginFields();
+    void PageChanged(int page);
+    int lastPage_ = 0;
+    std::vector<std::pair<std::string, std::string>> others_;
+    std::string provider_ = "SQLOLEDB.1";
+};
+
+// Shows the dialog: the composed string on OK, the initial one otherwise.
+std::string RunDataLinkDialog(const std::string& initial, QWidget* parent);
+
+#endif

@@ -1,0 +1,112 @@
+#ifndef MainH
+#define MainH
+
+// The main window: login panel, database list, the two schema trees, the
+// command buttons, and the four members that hold the chosen database's
+// schema.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "generator/Run.h"
+#include "generator/Schema.h"
+#include "platform/Forms.h"
+
+class TMainForm : public QWidget {
+public:
+    TMainForm();
+    ~TMainForm() override;
+
+    // Handlers, named after component and event.
+    void FormCreate();
+    void FormPaint();
+    void RadioButton1Click();
+    void TreeView1MouseDown(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift,
+                            int x, int y);
+    void M1Click();
+    void N1Click();
+    void BitBtn2Click();
+    void ComboBox1Select();
+    void BitBtn3Click();
+    void BitBtn1Click();
+
+    // Schema trees.
+    void FillSchemaTree(QTreeWidget* tree, QLabel* label, bool tables, const std::string& database,
+                        NameList& names, std::vector<ColumnList>& columns);
+    bool CheckTreeNames(QTreeWidget* tree);
+    bool MakeOutputDir(const std::string& path);
+
+    // The node texts of a tree, top-level nodes with their children.
+    static TreeTexts NodeTexts(QTreeWidget* tree);
+
+    // The schema of the chosen database.
+    NameList TableNames;
+    NameList ViewNames;
+    std::vector<ColumnList> TableColumns;
+    std::vector<ColumnList> ViewColumns;
+
+    // Controls, under their designer names.
+    QLabel* Image1;
+    QWidget* Panel1;
+    platform::TBevel* Bevel1;
+    QRadioButton* RadioButton1;
+    QRadioButton* RadioButton2;
+    platform::TLabeledEdit* LabeledEdit1;
+    platform::TLabeledEdit* LabeledEdit2;
+    platform::TBitBtn* BitBtn2;
+    QLabel* Label4;
+    QLabel* Label1;
+    QComboBox* ComboBox1;
+    platform::TBevel* Bevel3;
+    QLabel* Label2;
+    QLabel* Label6;
+    QTreeWidget* TreeView1;
+    QTreeWidget* TreeView2;
+    QLabel* Label5;
+    QLabel* Label3;
+    platform::TBevel* Bevel2;
+    platform::TBitBtn* BitBtn1;
+    platform::TBevel* Bevel4;
+    platform::TLabeledEdit* LabeledEdit3;
+    platform::TBitBtn* BitBtn3;
+    QMenu* PopupMenu1;
+    QAction* M1;
+    QAction* N1;
+
+    // The popup menu TreeView1 shows on a context request, if any.
+    QMenu* TreeView1PopupMenu = nullptr;
+
+    // Where the Output folder goes; the program's folder.
+    std::string ProgramFolder;
+    // Opens the output root in the desktop shell.
+    std::function<void(const std::string&)> OpenFolder;
+    // Edits a connection string; returns the new one (the initial one when
+    // cancelled).
+    std::function<std::string(const std::string&)> EditConnectionString;
+
+    // True while a fill or a run holds input off.
+    bool Busy() const { return busy_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    class BusyScope;
+    bool busy_ = false;
+};
+
+extern TMainForm* MainForm;
+
+// The banner: a 680 x 210 bitmap, 32 bits per pixel.
+QImage BannerPicture();
+
+#endif

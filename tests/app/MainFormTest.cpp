@@ -1,0 +1,429 @@
+#include "app/DataLink.h"
+#include "app/Main.h"
+#include "catalog/Dbmodule.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
+#include "support/StandIn.h"
+#include "support/TestSupport.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QMouseEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using platform::Gbk;
+using platform::ToQt;
+using testsupport::Expected;
+using testsupport::FirstDifference;
+using testsupport::Fixture;
+using testsupport::ReadFile;
+using testsupport::RecordingMessageBoxes;
+using testsupport::StandIn;
+using testsupport::TempDir;
+
+namespace {
+
+const char* const kNolk = R"({"name": "NOLK", "objects": [
+  {"name": "Staff", "columns": [
+    {"name": "ID", "type": "int", "identity": true},
+    {"name": "Name", "type": "varchar"}, {"name": "Joined", "type": "datetime"},
+    {"name": "Photo", "type": "image"}]},
+  {"name": "Log", "columns": [{"name": "ID", "type": "int", "identity": true}]},
+  {"name": "V_Users", "xtype": "V", "columns": [
+    {"name": "UserName", "type": "nvarchar"}, {"name": "Age", "type": "int"}]}
+]})";
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+class Window : public ::testing::Test {
+protected:
+    explicit Window(const std::string& databases = std::string(kNolk) + R"(, {"name": "Other"})")
+        : server(Fixture(databases))
+    {
+        form = std::make_unique<TMainForm>();
+        MainForm = form.get();
+        DBData = new TDBData;
+        form->ProgramFolder = dir.Path();
+        form->OpenFolder = [this](const std::string& path) { opened.push_back(path); };
+        form->show();
+    }
+    ~Window() override
+    {
+        platform::SetProcessMessagesHook(nullptr);
+        delete DBData;
+        DBData = nullptr;
+        MainForm = nullptr;
+    }
+
+    void SqlLogin(const std::string& password = "Pellam#2026")
+    {
+        form->RadioButton2->click();
+        form->LabeledEdit1->setText(ToQt(server.Host()));
+        form->LabeledEdit2->setText(ToQt(password));
+        QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+    }
+
+    QStringList TopLevel(QTreeWidget* tree)
+    {
+        QStringList texts;
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            texts << tree->topLevelItem(i)->text(0);
+        return texts;
+    }
+
+    QPoint NodePoint(QTreeWidget* tree, int row)
+    {
+        return tree->visualItemRect(tree->topLevelItem(row)).center();
+    }
+
+    StandIn server;
+    TempDir dir;
+    RecordingMessageBoxes boxes;
+    std::unique_ptr<TMainForm> form;
+    std::vector<std::string> opened;
+};
+
+}  // namespace
+
+TEST_F(Window, StartsWithItsLayout)
+{
+    EXPECT_EQ(form->windowTitle(), U("Pellam - 代码生成器 "));
+    EXPECT_EQ(form->size(), QSize(680, 542));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(form->font().pixelSize(), 11);
+    EXPECT_EQ(form->Image1->geometry(), QRect(0, 0, 680, 193));
+    EXPECT_EQ(form->Panel1->geometry(), QRect(0, 125, 671, 414));
+    EXPECT_EQ(form->RadioButton1->text(), U("Windows 身份验证    "));
+    EXPECT_EQ(form->RadioButton2->text(), U("SQL Server 身份验证      "));
+    EXPECT_EQ(form->LabeledEdit1->geometry(), QRect(16, 69, 121, 21));
+    EXPECT_EQ(form->LabeledEdit1->EditLabel->geometry(), QRect(16, 53, 46, 13));
+    EXPECT_EQ(form->LabeledEdit2->EditLabel->text(), U("登录密码："));
+    EXPECT_EQ(form->LabeledEdit3->EditLabel->geometry().right() + 1 + 3, 128);
+    EXPECT_EQ(form->LabeledEdit3->EditLabel->text(), U("数据库连接字符串：    "));
+    EXPECT_EQ(form->BitBtn2->geometry(), QRect(328, 66, 97, 25));
+    EXPECT_EQ(form->BitBtn1->text(), U("生成"));
+    EXPECT_EQ(form->BitBtn3->geometry(), QRect(425, 372, 161, 25));
+    EXPECT_EQ(form->TreeView1->geometry(), QRect(9, 183, 279, 105));
+    EXPECT_EQ(form->TreeView2->geometry(), QRect(360, 184, 279, 105));
+    EXPECT_EQ(form->TreeView1->indentation(), 19);
+    EXPECT_EQ(form->Label4->text(), U("登录成功    "));
+    EXPECT_FALSE(form->Label4->isVisible());
+    EXPECT_EQ(form->Label1->text(), U("数据库：  "));
+    EXPECT_EQ(form->Label6->text(), U("视图：  "));
+    EXPECT_TRUE(form->LabeledEdit3->isReadOnly());
+    EXPECT_EQ(form->PopupMenu1->actions().size(), 2);
+    EXPECT_EQ(form->M1->text(), U("修改名称(&M)"));
+    EXPECT_EQ(form->N1->text(), U("翻译节点名称(&T)"));
+    EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
+    EXPECT_EQ(form->ComboBox1->nextInFocusChain(), form->BitBtn1);
+    // The banner is drawn unscaled: its lowest 17 rows fall outside.
+    EXPECT_EQ(form->Image1->pixmap().size(), QSize(680, 210));
+    // The password shows '*'.
+    EXPECT_EQ(form->LabeledEdit2->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter), '*');
+    EXPECT_EQ(form->LabeledEdit2->echoMode(), QLineEdit::Password);
+    // Windows authentication at start: host and password disabled.
+    EXPECT_TRUE(form->RadioButton1->isChecked());
+    EXPECT_FALSE(form->LabeledEdit1->isEnabled());
+    EXPECT_FALSE(form->LabeledEdit2->isEnabled());
+    QTest::qWait(20);
+    EXPECT_EQ(form->palette().color(QPalette::Window), QColor(Qt::black));
+    EXPECT_EQ(form->Panel1->palette().color(QPalette::Window), QColor(Qt::white));
+}
+
+TEST_F(Window, RadioButtonsKeepTypedText)
+{
+    form->RadioButton2->click();
+    EXPECT_TRUE(form->LabeledEdit1->isEnabled());
+    form->LabeledEdit1->setText("host");
+    form->RadioButton1->click();
+    EXPECT_FALSE(form->LabeledEdit1->isEnabled());
+    EXPECT_FALSE(form->LabeledEdit2->isEnabled());
+    EXPECT_EQ(form->LabeledEdit1->text(), "host");
+}
+
+TEST_F(Window, LoginSelectsNolkAndFillsBothTrees)
+{
+    SqlLogin();
+    EXPECT_TRUE(boxes.Shown.empty());
+    EXPECT_TRUE(form->Label4->isVisible());
+    EXPECT_EQ(form->ComboBox1->count(), 3);
+    EXPECT_EQ(form->ComboBox1->currentText(), "NOLK");
+    EXPECT_EQ(TopLevel(form->TreeView1), (QStringList{"Log", "Staff"}));
+    EXPECT_EQ(form->TreeView1->topLevelItem(1)->childCount(), 4);
+    EXPECT_EQ(TopLevel(form->TreeView2), (QStringList{"V_Users"}));
+    EXPECT_EQ(form->TableNames, (NameList{"Log", "Staff"}));
+    EXPECT_EQ(form->TableColumns.size(), 2u);
+    EXPECT_EQ(form->ViewColumns[0][1], (ColumnEntry{"Age", "int"}));
+    EXPECT_EQ(form->Label5->text(), U("更新完成.          "));
+    EXPECT_EQ(form->Label3->text(), U("更新完成.          "));
+    EXPECT_TRUE(form->Label5->isVisible());
+
+    // Choosing the same database again empties and refills the trees.
+    form->TreeView1->topLevelItem(0)->setText(0, "changed");
+    form->ComboBox1Select();
+    EXPECT_EQ(TopLevel(form->TreeView1), (QStringList{"Log", "Staff"}));
+    EXPECT_EQ(form->TableNames.size(), 2u);
+
+    // A failed login keeps the list and the trees, with the mark hidden.
+    SqlLogin("wrong");
+    EXPECT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_FALSE(form->Label4->isVisible());
+    EXPECT_EQ(form->ComboBox1->count(), 3);
+    EXPECT_EQ(TopLevel(form->TreeView1), (QStringList{"Log", "Staff"}));
+}
+
+TEST_F(Window, WindowsAuthenticationIgnoresTheHost)
+{
+    form->LabeledEdit1->setText(ToQt(server.Host()));
+    QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+    EXPECT_EQ(DBData->ADOConnection1->ConnectionString, TDBData::WindowsConnectionString("master"));
+    EXPECT_EQ(form->ComboBox1->count(), 0);
+}
+
+TEST_F(Window, TheViewTreeEditsInPlaceAndTheTableTreeDoesNot)
+{
+    SqlLogin();
+    EXPECT_EQ(form->TreeView1->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(form->TreeView1->topLevelItem(0)->flags() & Qt::ItemIsEditable);
+    EXPECT_TRUE(form->TreeView2->topLevelItem(0)->flags() & Qt::ItemIsEditable);
+    EXPECT_NE(form->TreeView2->editTriggers(), QAbstractItemView::NoEditTriggers);
+    form->TreeView2->editItem(form->TreeView2->topLevelItem(0));
+    EXPECT_TRUE(form->TreeView2->isPersistentEditorOpen(form->TreeView2->topLevelItem(0)) ||
+                form->TreeView2->findChild<QLineEdit*>() != nullptr);
+}
+
+TEST_F(Window, ThePopupOpensOnlyOnARightClickOverATableNode)
+{
+    SqlLogin();
+    QWidget* viewport = form->TreeView1->viewport();
+    QTest::mousePress(viewport, Qt::RightButton, {}, NodePoint(form->TreeView1, 0));
+    EXPECT_EQ(form->TreeView1PopupMenu, form->PopupMenu1);
+    QPoint at = NodePoint(form->TreeView1, 0);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &menu);
+    EXPECT_TRUE(form->PopupMenu1->isVisible());
+    form->PopupMenu1->close();
+    form->M1->trigger();
+    form->N1->trigger();
+    EXPECT_EQ(form->TreeView1->topLevelItem(0)->text(0), "Log");
+
+    QTest::mousePress(viewport, Qt::RightButton, {}, QPoint(200, 95));
+    EXPECT_EQ(form->TreeView1PopupMenu, nullptr);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, NodePoint(form->TreeView1, 0));
+    EXPECT_EQ(form->TreeView1PopupMenu, nullptr);
+    QContextMenuEvent again(QContextMenuEvent::Mouse, QPoint(200, 95),
+                            viewport->mapToGlobal(QPoint(200, 95)));
+    QApplication::sendEvent(viewport, &again);
+    EXPECT_FALSE(form->PopupMenu1->isVisible());
+    EXPECT_EQ(form->TreeView2->contextMenuPolicy(), Qt::NoContextMenu);
+}
+
+TEST_F(Window, InputDuringAFillDoesNothing)
+{
+    SqlLogin();
+    int hooked = 0;
+    platform::SetProcessMessagesHook([&] {
+        if (hooked++ == 3) {
+            QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+            QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+            form->ComboBox1Select();
+        }
+    });
+    std::size_t before = boxes.Shown.size();
+    form->ComboBox1Select();
+    platform::SetProcessMessagesHook(nullptr);
+    EXPECT_GT(hooked, 3);
+    EXPECT_EQ(boxes.Shown.size(), before);
+    EXPECT_EQ(TopLevel(form->TreeView1), (QStringList{"Log", "Staff"}));
+    EXPECT_EQ(form->TableColumns.size(), 2u);
+    EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
+    EXPECT_TRUE(form->Panel1->isEnabled());
+}
+
+TEST_F(Window, GenerateWritesTheWholeTree)
+{
+    SqlLogin();
+    form->TreeView2->topLevelItem(0)->setText(0, "Users");
+    boxes.Answers = {platform::IDNO};
+    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    const std::pair<const char*, const char*> files[] = {
+        {"DBComm/DBComm.cpp", "DBComm.cpp.LogStaffUsers.expected"},
+        {"DBComm/DBComm.h", "DBComm.h.LogStaffUsers.expected"},
+        {"DBComm/DBStoredProc/DBStoredProc.cpp", "DBStoredProc.cpp.expected"},
+        {"DBComm/DBStoredProc/DBStoredProc.h", "DBStoredProc.h.expected"},
+        {"DBComm/DBTables/DBTableOperator.h", "DBTableOperator.h.expected"},
+        {"DBComm/DBTables/LogOperator.cpp", "LogOperator.cpp.expected"},
+        {"DBComm/DBTables/LogOperator.h", "LogOperator.h.expected"},
+        {"DBComm/DBTables/StaffOperator.cpp", "StaffOperator.cpp.expected"},
+        {"DBComm/DBTables/StaffOperator.h", "StaffOperator.h.expected"},
+        {"DBComm/DBTables/UsersOperator.cpp", "UsersOperator.cpp.relabelled.expected"},
+        {"DBComm/DBTables/UsersOperator.h", "UsersOperator.h.relabelled.expected"},
+    };
+    std::vector<std::string> names;
+    for (const auto& [file, expected] : files) {
+        names.push_back(file);
+        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(dir.File(std::string("Output/") + file))),
+                  "")
+            << file;
+    }
+    EXPECT_EQ(testsupport::ListFiles(dir.File("Output")), names);
+    EXPECT_EQ(opened, (std::vector<std::string>{dir.File("Output")}));
+    EXPECT_EQ(form->Label5->text(), U("生成完毕.   "));
+    EXPECT_EQ(form->Label3->text(), U("生成完毕.   "));
+
+    // Yes clears: only this run's files remain, and no script.
+    testsupport::WriteFile(dir.File("Output/DBComm/DBTables/OldOperator.h"), "old");
+    boxes.Answers = {platform::IDYES};
+    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(testsupport::ListFiles(dir.File("Output")), names);
+    EXPECT_FALSE(platform::FileExists(dir.File("output_clear.sh")));
+}
+
+TEST_F(Window, GenerateBeforeLoginAndWithAFileInTheWay)
+{
+    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text, Gbk("请先登录数据库"));
+    EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
+
+    SqlLogin();
+    testsupport::MakeDir(dir.File("Output/DBComm/DBTables/StaffOperator.cpp"));
+    boxes.Shown.clear();
+    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    ASSERT_EQ(boxes.Shown.size(), 2u);
+    EXPECT_EQ(boxes.Shown[1].Text,
+              "Cannot create file " + dir.File("Output/DBComm/DBTables/StaffOperator.cpp"));
+    EXPECT_TRUE(opened.empty());
+    // The window stays usable.
+    EXPECT_TRUE(form->Panel1->isEnabled());
+    EXPECT_FALSE(form->Busy());
+}
+
+TEST_F(Window, ASecondGenerateDuringAWalkDoesNothing)
+{
+    SqlLogin();
+    int hooked = 0;
+    platform::SetProcessMessagesHook([&] {
+        if (hooked++ == 0) {
+            QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+            form->ComboBox1->setCurrentIndex(2);
+            form->ComboBox1Select();
+        }
+    });
+    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(boxes.Shown.size(), 1u);  // one clearing question
+    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_EQ(form->TableNames.size(), 2u);
+}
+
+TEST_F(Window, CheckTreeNamesNamesTheTopLevelNode)
+{
+    SqlLogin();
+    form->TreeView2->topLevelItem(0)->child(1)->setText(0, "1Age");
+    EXPECT_TRUE(form->CheckTreeNames(form->TreeView1));
+    EXPECT_FALSE(form->CheckTreeNames(form->TreeView2));
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text, Gbk("V_Users:名称及字段名称不能包含汉字，必须以字母开头"));
+    EXPECT_EQ(boxes.Shown[0].Caption, Gbk("数据表名称非法"));
+    EXPECT_EQ(boxes.Shown[0].Flags, 64);
+}
+
+class WindowWithoutNolk : public Window {
+protected:
+    WindowWithoutNolk() : Window(R"({"name": "Sales"})") {}
+};
+
+TEST_F(WindowWithoutNolk, NothingIsSelectedAndTheTreesStayEmpty)
+{
+    SqlLogin();
+    EXPECT_TRUE(form->Label4->isVisible());
+    EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
+    EXPECT_EQ(form->TreeView1->topLevelItemCount(), 0);
+    EXPECT_FALSE(form->Label5->isVisible());
+    EXPECT_FALSE(form->Label3->isVisible());
+}
+
+class WindowWithLowerCaseNolk : public Window {
+protected:
+    WindowWithLowerCaseNolk()
+        : Window(R"({"name": "Alpha"}, {"name": "nOlK", "objects": [{"name": "T", "columns": []}]})")
+    {
+    }
+};
+
+TEST_F(WindowWithLowerCaseNolk, IsSelectedInAnyLetterCase)
+{
+    SqlLogin();
+    EXPECT_EQ(form->ComboBox1->currentText(), "nOlK");
+    EXPECT_EQ(TopLevel(form->TreeView1), (QStringList{"T"}));
+}
+
+TEST(DataLink, ReadsAndComposesConnectionStrings)
+{
+    DataLinkProperties p;
+    ASSERT_TRUE(p.Read("Provider=SQLOLEDB.1;Password=\"a;b\";Persist Security Info=True;User ID=sa;"
+                       "Initial Catalog=NOLK;Data Source=10.0.0.1,2433;Application Name=x"));
+    EXPECT_FALSE(p.IntegratedSecurity);
+    EXPECT_EQ(p.Password, "a;b");
+    EXPECT_EQ(p.DataSource, "10.0.0.1,2433");
+    EXPECT_EQ(p.Compose(),
+              "Provider=SQLOLEDB.1;Password=\"a;b\";Persist Security Info=True;User ID=sa;"
+              "Initial Catalog=NOLK;Data Source=10.0.0.1,2433;application name=x");
+    DataLinkProperties windows;
+    windows.DataSource = ".";
+    windows.InitialCatalog = "master";
+    EXPECT_EQ(windows.Compose(), "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security "
+                                 "Info=False;Initial Catalog=master;Data Source=.");
+    EXPECT_FALSE(p.Read("Password=\"open"));
+    EXPECT_TRUE(p.IntegratedSecurity);
+}
+
+TEST_F(Window, TheConnectionDialogIsSeededAndItsEmptyResultChangesNothing)
+{
+    form->LabeledEdit3->setText("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Data Source=" +
+                                ToQt(server.Host()));
+    TDataLinkDialog dialog(platform::FromQt(form->LabeledEdit3->text()), form.get());
+    EXPECT_EQ(dialog.ServerName->text(), ToQt(server.Host()));
+    EXPECT_TRUE(dialog.SqlLogin->isChecked());
+    EXPECT_EQ(dialog.Sheet->count(), 4);
+    EXPECT_EQ(dialog.Sheet->tabText(0), U("提供程序"));
+    EXPECT_EQ(dialog.Sheet->tabText(3), U("全部"));
+    dialog.Password->setText("Pellam#2026");
+    dialog.TestConnectionClick();
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text, Gbk("测试连接成功。"));
+    dialog.RefreshCatalogsClick();
+    EXPECT_EQ(dialog.InitialCatalog->count(), 3);
+    dialog.InitialCatalog->setCurrentIndex(1);
+    // Edited on the 全部 page, the value comes back to the other pages.
+    dialog.Sheet->setCurrentIndex(3);
+    ASSERT_GT(dialog.AllProperties->rowCount(), 0);
+    dialog.AllProperties->item(0, 1)->setText("SQLOLEDB");
+    dialog.Sheet->setCurrentIndex(1);
+    EXPECT_EQ(dialog.Properties().Provider, "SQLOLEDB");
+    EXPECT_EQ(dialog.Properties().InitialCatalog, "NOLK");
+
+    form->EditConnectionString = [](const std::string&) { return std::string(); };
+    QString before = form->LabeledEdit3->text();
+    form->BitBtn3Click();
+    EXPECT_EQ(form->LabeledEdit3->text(), before);
+    form->EditConnectionString = [](const std::string& s) { return s + ";Connect Timeout=5"; };
+    form->BitBtn3Click();
+    EXPECT_EQ(form->LabeledEdit3->text(), before + ";Connect Timeout=5");
+}
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    platform::TFormsApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
