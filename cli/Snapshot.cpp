@@ -1,0 +1,162 @@
+#include "Snapshot.h"
+
+#include "platform/Text.h"
+
+#include <nlohmann/json.hpp>
+
+using json = nlohmann::ordered_json;
+
+namespace {
+
+std::string Text(const json& value, const std::string& place)
+{
+    if (!value.is_string())
+        throw SnapshotError(place + ": " + platform::Gbk("应为文本"));
+    std::string gbk;
+    if (!platform::TryUtf8ToGbk(value.get<std::string>(), gbk))
+        throw SnapshotError(place + ": " + platform::Gbk("含有 GBK 无法表示的字符"));
+    return gbk;
+}
+
+const json& Member(const json& object, const char* key, const std::string& place)
+{
+    auto it = object.find(key);
+    if (it == object.end())
+        throw SnapshotError(place + ": " + platform::Gbk("缺少") + " \"" + key + "\"");
+    return *it;
+}
+
+const json& Array(const json& value, const std::string& place)
+{
+    if (!value.is_array())
+        throw SnapshotError(place + ": " + platform::Gbk("应为数组"));
+    return value;
+}
+
+std::vector<SnapshotObject> Objects(const json& root, const char* key, bool tables)
+{
+    std::vector<SnapshotObject> objects;
+    const json& list = Array(Member(root, key, "$"), key);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        std::string place = std::string(key) + "[" + std::to_string(i) + "]";
+        const json& o = list[i];
+        if (!o.is_object())
+            throw SnapshotError(place + ": " + platform::Gbk("应为对象"));
+        SnapshotObject object;
+        object.Name = Text(Member(o, "name", place), place + ".name");
+        object.Label = o.contains("label") ? Text(o["label"], place + ".label") : object.Name;
+        const json& columns = Array(Member(o, "columns", place), place + ".columns");
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            std::string cplace = place + ".columns[" + std::to_string(c) + "]";
+            if (!columns[c].is_object())
+                throw SnapshotError(cplace + ": " + platform::Gbk("应为对象"));
+            SnapshotColumn column;
+            column.Name = Text(Member(columns[c], "name", cplace), cplace + ".name");
+            column.Type = Text(Member(columns[c], "type", cplace), cplace + ".type");
+            column.Label = columns[c].contains("label")
+                               ? Text(columns[c]["label"], cplace + ".label")
+                               : column.Name;
+            object.Columns.push_back(column);
+        }
+        if (o.contains("identity")) {
+            if (!tables)
+                throw SnapshotError(place + ".identity: " + platform::Gbk("视图没有标识列"));
+            const json& ids = Array(o["identity"], place + ".identity");
+            for (std::size_t k = 0; k < ids.size(); ++k)
+                object.Identity.push_back(
+                    Text(ids[k], place + ".identity[" + std::to_string(k) + "]"));
+        }
+        objects.push_back(object);
+    }
+    return objects;
+}
+
+json Utf8(const std::string& gbk)
+{
+    return json(platform::GbkToUtf8(gbk));
+}
+
+json ObjectsJson(const std::vector<SnapshotObject>& objects, bool tables)
+{
+    json list = json::array();
+    for (const SnapshotObject& o : objects) {
+        json j;
+        j["name"] = Utf8(o.Name);
+        j["label"] = Utf8(o.Label);
+        json columns = json::array();
+        for (const SnapshotColumn& c : o.Columns)
+            columns.push_back({{"name", Utf8(c.Name)}, {"type", Utf8(c.Type)}, {"label", Utf8(c.Label)}});
+        j["columns"] = columns;
+        if (tables) {
+            json ids = json::array();
+            for (const std::string& id : o.Identity)
+                ids.push_back(Utf8(id));
+            j["identity"] = ids;
+        }
+        list.push_back(j);
+    }
+    return list;
+}
+
+}  // namespace
+
+Snapshot ReadSnapshot(const std::string& utf8Json)
+{
+    json root;
+    try {
+        root = json::parse(utf8Json);
+    } catch (const nlohmann::json::parse_error& e) {
+        throw SnapshotError(platform::Gbk("第 ") + std::to_string(e.byte) +
+                            platform::Gbk(" 字节处不是正确的 JSON"));
+    }
+    if (!root.is_object())
+        throw SnapshotError("$: " + platform::Gbk("应为对象"));
+    Snapshot snapshot;
+    if (root.contains("database"))
+        snapshot.Database = Text(root["database"], "database");
+    snapshot.Tables = Objects(root, "tables", true);
+    snapshot.Views = Objects(root, "views", false);
+    return snapshot;
+}
+
+std::string WriteSnapshot(const Snapshot& snapshot)
+{
+    json root;
+    root["database"] = Utf8(snapshot.Database);
+    root["tables"] = ObjectsJson(snapshot.Tables, true);
+    root["views"] = ObjectsJson(snapshot.Views, false);
+    return root.dump(2) + "\n";
+}
+
+RunInput RunInputOf(const Snapshot& snapshot)
+{
+    RunInput in;
+    in.DatabaseCount = 1;
+    auto add = [](const std::vector<SnapshotObject>& objects, TreeTexts& tree, NameList& names,
+                  std::vector<ColumnList>& lists) {
+        for (const SnapshotObject& o : objects) {
+            TreeNode node{o.Label, {}};
+            ColumnList columns;
+            for (const SnapshotColumn& c : o.Columns) {
+                node.Children.push_back(c.Label);
+                columns.push_back({c.Name, c.Type});
+            }
+            tree.push_back(node);
+            names.push_back(o.Name);
+            lists.push_back(columns);
+        }
+    };
+    add(snapshot.Tables, in.TableTree, in.TableNames, in.TableColumns);
+    add(snapshot.Views, in.ViewTree, in.ViewNames, in.ViewColumns);
+    return in;
+}
+
+void SnapshotIdentities::GetIdentityColumns(const std::string& table, IdentityNames& out)
+{
+    // The list the snapshot took from the server for that table.
+    for (const SnapshotObject& o : snapshot_.Tables)
+        if (o.Name == table) {
+            out.insert(out.end(), o.Identity.begin(), o.Identity.end());
+            return;
+        }
+}

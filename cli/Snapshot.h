@@ -1,0 +1,52 @@
+#ifndef CliSnapshotH
+#define CliSnapshotH
+
+// A schema snapshot: a database's tables and views with their columns, the
+// node texts (labels) and the identity columns, read from and written to
+// JSON in UTF-8. Text inside is GBK.
+
+#include <string>
+#include <vector>
+
+#include "generator/Run.h"
+#include "generator/Schema.h"
+#include "platform/Exception.h"
+
+struct SnapshotColumn {
+    std::string Name, Type, Label;
+};
+
+struct SnapshotObject {
+    std::string Name, Label;
+    std::vector<SnapshotColumn> Columns;
+    IdentityNames Identity;
+};
+
+struct Snapshot {
+    std::string Database;
+    std::vector<SnapshotObject> Tables, Views;
+};
+
+// A snapshot that cannot be read; the message names the place and the fault.
+class SnapshotError : public platform::Exception {
+public:
+    using platform::Exception::Exception;
+};
+
+Snapshot ReadSnapshot(const std::string& utf8Json);
+std::string WriteSnapshot(const Snapshot& snapshot);
+
+// What the generation run reads, as the window would hand it over.
+RunInput RunInputOf(const Snapshot& snapshot);
+
+// The identity columns a snapshot lists, by table name.
+class SnapshotIdentities : public IdentitySource {
+public:
+    explicit SnapshotIdentities(const Snapshot& snapshot) : snapshot_(snapshot) {}
+    void GetIdentityColumns(const std::string& table, IdentityNames& out) override;
+
+private:
+    const Snapshot& snapshot_;
+};
+
+#endif

@@ -1,0 +1,187 @@
+#include "platform/Text.h"
+#include "support/StandIn.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+
+using testsupport::Expected;
+using testsupport::FirstDifference;
+using testsupport::Fixture;
+using testsupport::ListFiles;
+using testsupport::ReadFile;
+using testsupport::StandIn;
+using testsupport::TempDir;
+
+namespace {
+
+const char* const kNolk = R"({"name": "NOLK", "objects": [
+  {"name": "Staff", "columns": [
+    {"name": "ID", "type": "int", "identity": true},
+    {"name": "Name", "type": "varchar"}, {"name": "Joined", "type": "datetime"},
+    {"name": "Photo", "type": "image"}]},
+  {"name": "Log", "columns": [{"name": "ID", "type": "int", "identity": true}]},
+  {"name": "V_Users", "xtype": "V", "columns": [
+    {"name": "UserName", "type": "nvarchar"}, {"name": "Age", "type": "int"}]}
+]}, {"name": "Alpha", "objects": [
+  {"name": "A", "columns": [{"name": "x", "type": "int"}]},
+  {"name": "B", "columns": [{"name": "g", "type": "uniqueidentifier"}]},
+  {"name": "C", "columns": [{"name": "y", "type": "int"}]},
+  {"name": "V", "xtype": "V", "columns": []}]})";
+
+struct Outcome {
+    int Code;
+    std::string Out, Err;
+};
+
+class PellamGen : public ::testing::Test {
+protected:
+    PellamGen() : server(Fixture(kNolk)) {}
+
+    // Runs pellam-gen with the arguments (a shell fragment) and the demo
+    // password in PW.
+    Outcome Run(const std::string& args, const std::string& input = "")
+    {
+        std::string command = "PW='Pellam#2026' " + std::string(PELLAM_GEN) + " " + args + " > " +
+                              dir.File("out") + " 2> " + dir.File("err");
+        if (!input.empty())
+            command = "printf '%s\\n' '" + input + "' | (" + command + ")";
+        int status = std::system(command.c_str());
+        return {WEXITSTATUS(status), ReadFile(dir.File("out")), ReadFile(dir.File("err"))};
+    }
+    std::string Connection() { return "--host " + server.Host() + " --password-env PW"; }
+
+    StandIn server;
+    TempDir dir;
+};
+
+const std::pair<const char*, const char*> kRelabelledFiles[] = {
+    {"DBComm/DBComm.cpp", "DBComm.cpp.LogStaffUsers.expected"},
+    {"DBComm/DBComm.h", "DBComm.h.LogStaffUsers.expected"},
+    {"DBComm/DBStoredProc/DBStoredProc.cpp", "DBStoredProc.cpp.expected"},
+    {"DBComm/DBStoredProc/DBStoredProc.h", "DBStoredProc.h.expected"},
+    {"DBComm/DBTables/DBTableOperator.h", "DBTableOperator.h.expected"},
+    {"DBComm/DBTables/LogOperator.cpp", "LogOperator.cpp.expected"},
+    {"DBComm/DBTables/LogOperator.h", "LogOperator.h.expected"},
+    {"DBComm/DBTables/StaffOperator.cpp", "StaffOperator.cpp.expected"},
+    {"DBComm/DBTables/StaffOperator.h", "StaffOperator.h.expected"},
+    {"DBComm/DBTables/UsersOperator.cpp", "UsersOperator.cpp.relabelled.expected"},
+    {"DBComm/DBTables/UsersOperator.h", "UsersOperator.h.relabelled.expected"},
+};
+
+}  // namespace
+
+TEST_F(PellamGen, ListsDatabasesInTheServersOrder)
+{
+    Outcome r = Run("databases " + Connection());
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Out, "Alpha\nmaster\nNOLK\n");
+    // The password can come from standard input.
+    r = Run("databases --host " + server.Host(), "Pellam#2026");
+    EXPECT_EQ(r.Code, 0) << r.Err;
+}
+
+TEST_F(PellamGen, ASnapshotWithLabelsGeneratesWhatTheWindowWould)
+{
+    Outcome r = Run("schema " + Connection() + " --to " + dir.File("nolk.json"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    std::string json = ReadFile(dir.File("nolk.json"));
+    std::string from = "\"name\": \"V_Users\",\n      \"label\": \"V_Users\"";
+    ASSERT_NE(json.find(from), std::string::npos) << json;
+    json.replace(json.find(from), from.size(), "\"name\": \"V_Users\",\n      \"label\": \"Users\"");
+    testsupport::WriteFile(dir.File("nolk.json"), json);
+
+    r = Run("generate --schema " + dir.File("nolk.json") + " --output " + dir.File("Output"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    std::vector<std::string> names;
+    for (const auto& [file, expected] : kRelabelledFiles) {
+        names.push_back(file);
+        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(dir.File(std::string("Output/") + file))),
+                  "")
+            << file;
+    }
+    EXPECT_EQ(ListFiles(dir.File("Output")), names);
+}
+
+TEST_F(PellamGen, TheSnapshotRoundTripGivesTheSameBytesAsTheServer)
+{
+    ASSERT_EQ(Run("generate " + Connection() + " --output " + dir.File("a")).Code, 0);
+    ASSERT_EQ(Run("schema " + Connection() + " --to " + dir.File("s.json")).Code, 0);
+    ASSERT_EQ(Run("generate --schema " + dir.File("s.json") + " --output " + dir.File("b")).Code, 0);
+    std::vector<std::string> files = ListFiles(dir.File("a"));
+    EXPECT_EQ(files, ListFiles(dir.File("b")));
+    EXPECT_EQ(files.size(), 11u);
+    for (const std::string& f : files)
+        EXPECT_EQ(ReadFile(dir.File("a/" + f)), ReadFile(dir.File("b/" + f))) << f;
+    EXPECT_EQ(FirstDifference(Expected("V_UsersOperator.cpp.expected"),
+                              ReadFile(dir.File("a/DBComm/DBTables/V_UsersOperator.cpp"))), "");
+}
+
+TEST_F(PellamGen, AWrongPasswordExitsThreeAndWritesNothing)
+{
+    Outcome r = Run("generate --host " + server.Host() + " --output " + dir.File("Output"), "nope");
+    EXPECT_EQ(r.Code, 3);
+    EXPECT_NE(r.Err.find("[FreeTDS][SQL Server]Login failed for user 'sa'."), std::string::npos) << r.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Output")));
+    EXPECT_EQ(Run("generate " + Connection() + " --database Nowhere --output " + dir.File("Output")).Code, 3);
+}
+
+TEST_F(PellamGen, AnUnsupportedTypeExitsOneAndTheViewsAreStillWritten)
+{
+    Outcome r = Run("generate " + Connection() + " --database alpha --output " + dir.File("Output"));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("B:数据类型不支持"), std::string::npos) << r.Err;
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Output/DBComm/DBTables/AOperator.h")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Output/DBComm/DBTables/COperator.h")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Output/DBComm/DBTables/VOperator.h")));
+}
+
+TEST_F(PellamGen, RefusedNamesBadSnapshotsAndUnwritableFiles)
+{
+    testsupport::WriteFile(dir.File("bad-name.json"),
+                           R"({"tables": [{"name": "T", "label": "1T", "columns": []}], "views": []})");
+    Outcome r = Run("generate --schema " + dir.File("bad-name.json") + " --output " + dir.File("o1"));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("1T:名称及字段名称不能包含汉字，必须以字母开头"), std::string::npos) << r.Err;
+
+    testsupport::WriteFile(dir.File("malformed.json"),
+                           R"({"tables": [{"name": "T", "columns": [{"name": 5}]}], "views": []})");
+    r = Run("generate --schema " + dir.File("malformed.json") + " --output " + dir.File("o2"));
+    EXPECT_EQ(r.Code, 2);
+    EXPECT_NE(r.Err.find("tables[0].columns[0].name"), std::string::npos) << r.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("o2")));
+    testsupport::WriteFile(dir.File("broken.json"), "{\"tables\": [");
+    EXPECT_EQ(Run("generate --schema " + dir.File("broken.json") + " --output " + dir.File("o2")).Code, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("o2")));
+
+    testsupport::WriteFile(dir.File("plain"), "x");
+    EXPECT_EQ(Run("generate " + Connection() + " --output " + dir.File("plain")).Code, 4);
+    testsupport::MakeDir(dir.File("o3/DBComm/DBTables/LogOperator.h"));
+    r = Run("generate " + Connection() + " --output " + dir.File("o3"));
+    EXPECT_EQ(r.Code, 4);
+    EXPECT_NE(r.Err.find("Cannot create file"), std::string::npos);
+}
+
+TEST_F(PellamGen, ClearDeletesEarlierFilesAndKeepsTheFolders)
+{
+    ASSERT_EQ(Run("generate " + Connection() + " --output " + dir.File("Output")).Code, 0);
+    testsupport::WriteFile(dir.File("Output/DBComm/DBTables/OldOperator.h"), "old");
+    ASSERT_EQ(Run("generate " + Connection() + " --output " + dir.File("Output")).Code, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Output/DBComm/DBTables/OldOperator.h")));
+    ASSERT_EQ(Run("generate " + Connection() + " --clear --output " + dir.File("Output")).Code, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Output/DBComm/DBTables/OldOperator.h")));
+    EXPECT_EQ(ListFiles(dir.File("Output")).size(), 11u);
+}
+
+TEST_F(PellamGen, BadUsageExitsTwoWithTheUsage)
+{
+    for (const char* args : {"", "frobnicate", "generate", "databases --windows-auth --host x",
+                             "schema --schema x.json", "generate --output"}) {
+        Outcome r = Run(args);
+        EXPECT_EQ(r.Code, 2) << args;
+        EXPECT_NE(r.Err.find("usage:"), std::string::npos) << args;
+    }
+}
