@@ -19,7 +19,8 @@ int main(int argc, char** argv)
     MainForm = new TMainForm;
     DBData = new TDBData;
     MainForm->show();
-    QTest::qWaitForWindowExposed(MainForm);
+    if (!QTest::qWaitForWindowExposed(MainForm))
+        return 1;
     MainForm->RadioButton2->click();
     MainForm->LabeledEdit1->setText(QString::fromLocal8Bit(argv[1]));
     MainForm->LabeledEdit2->setText(QString::fromLocal8Bit(argv[2]));
