@@ -32,6 +32,8 @@ QLabel* MakeLabel(QWidget* parent, const char* caption, int left, int top, int w
 // A label that grows with its text from its left edge.
 void SetGrowingText(QLabel* label, const QString& text)
 {
+    if (label->text() == text)
+        return;
     label->setText(text);
     label->resize(std::max(3, label->sizeHint().width()), 13);
 }
@@ -342,6 +344,8 @@ void TMainForm::FillSchemaTree(QTreeWidget* tree, QLabel* label, bool tables,
                                std::vector<ColumnList>& columns)
 {
     bool editable = tree == TreeView2;
+    const QString tableText = U("正在更新数据表...          ");
+    const QString columnText = U("正在更新数据表字段...          ");
     label->show();
     SetGrowingText(label, U("正在获取数据表...          "));
     platform::ProcessMessages();
@@ -353,7 +357,7 @@ void TMainForm::FillSchemaTree(QTreeWidget* tree, QLabel* label, bool tables,
         auto* node = new QTreeWidgetItem(tree, QStringList(ToQt(names[i])));
         if (editable)
             node->setFlags(node->flags() | Qt::ItemIsEditable);
-        SetGrowingText(label, U("正在更新数据表...          "));
+        SetGrowingText(label, tableText);
         platform::ProcessMessages();
         ColumnList list;
         if (DBData->GetColumnList(names[i], list)) {
@@ -362,7 +366,7 @@ void TMainForm::FillSchemaTree(QTreeWidget* tree, QLabel* label, bool tables,
                 auto* child = new QTreeWidgetItem(node, QStringList(ToQt(entry.Name)));
                 if (editable)
                     child->setFlags(child->flags() | Qt::ItemIsEditable);
-                SetGrowingText(label, U("正在更新数据表字段...          "));
+                SetGrowingText(label, columnText);
                 platform::ProcessMessages();
             }
         } else {

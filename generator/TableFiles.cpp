@@ -29,21 +29,16 @@ std::vector<IncludedColumn> IncludedColumns(const NameList& parameterNames,
     return included;
 }
 
-}  // namespace
-
-std::string BuildParameterList(const std::string& /*catalogName*/, const NameList& parameterNames,
-                               const ColumnList& columns, const IdentityNames& identity)
+std::string ParameterListOf(const std::vector<IncludedColumn>& included)
 {
     std::vector<std::string> items;
-    for (const IncludedColumn& c : IncludedColumns(parameterNames, columns, identity))
+    for (const IncludedColumn& c : included)
         items.push_back(ParameterTypeText(c.Column->TypeName) + *c.Parameter);
     return JoinItems(items, ",");
 }
 
-std::string BuildInsertText(const std::string& catalogName, const NameList& parameterNames,
-                            const ColumnList& columns, const IdentityNames& identity)
+std::string InsertTextOf(const std::string& catalogName, const std::vector<IncludedColumn>& included)
 {
-    std::vector<IncludedColumn> included = IncludedColumns(parameterNames, columns, identity);
     if (included.empty())
         return FillTemplate("\"INSERT INTO [%s] DEFAULT VALUES\"", {InLiteral(catalogName)});
     std::vector<std::string> names, markers;
@@ -55,21 +50,18 @@ std::string BuildInsertText(const std::string& catalogName, const NameList& para
                         {InLiteral(catalogName), JoinItems(names, ","), JoinItems(markers, ",")});
 }
 
-std::string BuildUpdateText(const std::string& catalogName, const NameList& parameterNames,
-                            const ColumnList& columns, const IdentityNames& identity)
+std::string UpdateTextOf(const std::string& catalogName, const std::vector<IncludedColumn>& included)
 {
     std::vector<std::string> assignments;
-    for (const IncludedColumn& c : IncludedColumns(parameterNames, columns, identity))
+    for (const IncludedColumn& c : included)
         assignments.push_back("[" + InLiteral(c.Column->Name) + "]=:" +
                               LiteralEscaped(*c.Parameter));
     return FillTemplate("\"UPDATE [%s] SET %s\"",
                         {InLiteral(catalogName), JoinItems(assignments, ",")});
 }
 
-std::string BuildBindingLines(const std::string& /*catalogName*/, const NameList& parameterNames,
-                              const ColumnList& columns, const IdentityNames& identity)
+std::string BindingLinesOf(const std::vector<IncludedColumn>& included)
 {
-    std::vector<IncludedColumn> included = IncludedColumns(parameterNames, columns, identity);
     if (included.empty())
         return "   return ExecSQLNonQuery();";
     std::string block = "   int nCount=0;";
@@ -85,6 +77,32 @@ std::string BuildBindingLines(const std::string& /*catalogName*/, const NameList
     return block;
 }
 
+}  // namespace
+
+std::string BuildParameterList(const std::string& /*catalogName*/, const NameList& parameterNames,
+                               const ColumnList& columns, const IdentityNames& identity)
+{
+    return ParameterListOf(IncludedColumns(parameterNames, columns, identity));
+}
+
+std::string BuildInsertText(const std::string& catalogName, const NameList& parameterNames,
+                            const ColumnList& columns, const IdentityNames& identity)
+{
+    return InsertTextOf(catalogName, IncludedColumns(parameterNames, columns, identity));
+}
+
+std::string BuildUpdateText(const std::string& catalogName, const NameList& parameterNames,
+                            const ColumnList& columns, const IdentityNames& identity)
+{
+    return UpdateTextOf(catalogName, IncludedColumns(parameterNames, columns, identity));
+}
+
+std::string BuildBindingLines(const std::string& /*catalogName*/, const NameList& parameterNames,
+                              const ColumnList& columns, const IdentityNames& identity)
+{
+    return BindingLinesOf(IncludedColumns(parameterNames, columns, identity));
+}
+
 void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
                              const std::string& catalogName, const ColumnList& columns,
                              const NameList& parameterNames, IdentitySource& identities)
@@ -94,14 +112,14 @@ void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
     IdentityNames identity;
     identities.GetIdentityColumns(catalogName, identity);
 
-    const std::string& n = catalogName;
-    const NameList& p = parameterNames;
-    std::string insertText = BuildInsertText(n, p, columns, identity);
-    std::string newBinding = BuildBindingLines(n, p, columns, identity);
-    std::string updateText = BuildUpdateText(n, p, columns, identity);
-    std::string updateBinding = BuildBindingLines(n, p, columns, identity);
-    std::string parameters = BuildParameterList(n, p, columns, identity);
-    bool nothingToSet = IncludedColumns(p, columns, identity).empty();
+    // Every piece walks the same included columns.
+    std::vector<IncludedColumn> included = IncludedColumns(parameterNames, columns, identity);
+    std::string insertText = InsertTextOf(catalogName, included);
+    std::string newBinding = BindingLinesOf(included);
+    std::string updateText = UpdateTextOf(catalogName, included);
+    const std::string& updateBinding = newBinding;
+    std::string parameters = ParameterListOf(included);
+    bool nothingToSet = included.empty();
 
     const std::string& c = className;
     std::vector<std::string> header = TableHeaderLines();
