@@ -3,6 +3,7 @@
 #include "DataLink.h"
 #include "catalog/Dbmodule.h"
 #include "generator/OutputTree.h"
+#include "generator/Translate.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -215,11 +216,16 @@ TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint |
     connect(ComboBox1, &QComboBox::activated, this, [this](int) { ComboBox1Select(); });
     connect(M1, &QAction::triggered, this, [this] { M1Click(); });
     connect(N1, &QAction::triggered, this, [this] { N1Click(); });
-    TreeView1->viewport()->installEventFilter(this);
-    connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (TreeView1PopupMenu)
-            TreeView1PopupMenu->popup(TreeView1->viewport()->mapToGlobal(at));
-    });
+    // Both trees offer the popup over a node.
+    TreeView2->setContextMenuPolicy(Qt::CustomContextMenu);
+    for (QTreeWidget* tree : {TreeView1, TreeView2}) {
+        tree->viewport()->installEventFilter(this);
+        connect(tree, &QWidget::customContextMenuRequested, this, [this, tree](const QPoint& at) {
+            QMenu* menu = tree == TreeView1 ? TreeView1PopupMenu : TreeView2PopupMenu;
+            if (menu)
+                menu->popup(tree->viewport()->mapToGlobal(at));
+        });
+    }
 
     ProgramFolder = platform::ProgramFolder();
     OpenFolder = [](const std::string& path) {
@@ -267,10 +273,12 @@ void TMainForm::RadioButton1Click()
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == TreeView1->viewport() && event->type() == QEvent::MouseButtonPress) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        QPoint at = mouse->position().toPoint();
-        TreeView1MouseDown(TreeView1, mouse->button(), mouse->modifiers(), at.x(), at.y());
+    for (QTreeWidget* tree : {TreeView1, TreeView2}) {
+        if (watched == tree->viewport() && event->type() == QEvent::MouseButtonPress) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            QPoint at = mouse->position().toPoint();
+            TreeView1MouseDown(tree, mouse->button(), mouse->modifiers(), at.x(), at.y());
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -281,14 +289,72 @@ void TMainForm::TreeView1MouseDown(QObject* sender, Qt::MouseButton button,
     auto* tree = qobject_cast<QTreeWidget*>(sender);
     if (!tree)
         return;
-    TreeView1PopupMenu = nullptr;
-    if (tree->itemAt(x, y) && button == Qt::RightButton)
-        TreeView1PopupMenu = PopupMenu1;
+    QMenu*& menu = tree == TreeView1 ? TreeView1PopupMenu : TreeView2PopupMenu;
+    menu = nullptr;
+    QTreeWidgetItem* node = tree->itemAt(x, y);
+    if (node && button == Qt::RightButton) {
+        menu = PopupMenu1;
+        PopupTree = tree;
+        PopupNode = node;
+    }
 }
 
-void TMainForm::M1Click() {}
+// Rename: edit the node's text in place. A table node's text is the class
+// name, a column node's the parameter name.
+void TMainForm::M1Click()
+{
+    if (busy_ || !PopupTree || !PopupNode)
+        return;
+    PopupNode->setFlags(PopupNode->flags() | Qt::ItemIsEditable);
+    PopupTree->editItem(PopupNode);
+}
 
-void TMainForm::N1Click() {}
+namespace {
+
+std::vector<std::string> TextsExcept(const std::vector<QTreeWidgetItem*>& nodes,
+                                     const QTreeWidgetItem* except)
+{
+    std::vector<std::string> texts;
+    for (QTreeWidgetItem* n : nodes)
+        if (n != except)
+            texts.push_back(FromQt(n->text(0)));
+    return texts;
+}
+
+}  // namespace
+
+// Translate: the node's text, and its children's for a top-level node,
+// become pinyin identifiers, suffixed where they would collide.
+void TMainForm::N1Click()
+{
+    if (busy_ || !PopupTree || !PopupNode)
+        return;
+    QTreeWidgetItem* node = PopupNode;
+    auto childrenOf = [](QTreeWidgetItem* parent) {
+        std::vector<QTreeWidgetItem*> children;
+        for (int i = 0; i < parent->childCount(); ++i)
+            children.push_back(parent->child(i));
+        return children;
+    };
+    if (QTreeWidgetItem* parent = node->parent()) {
+        std::string name = PinyinIdentifier(FromQt(node->text(0)), 'F');
+        node->setText(0, ToQt(UniqueName(name, TextsExcept(childrenOf(parent), node))));
+        return;
+    }
+    // Class names must differ across both trees: they share the tables folder.
+    std::vector<QTreeWidgetItem*> tops;
+    for (QTreeWidget* tree : {TreeView1, TreeView2})
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            tops.push_back(tree->topLevelItem(i));
+    std::string name = PinyinIdentifier(FromQt(node->text(0)), 'T');
+    node->setText(0, ToQt(UniqueName(name, TextsExcept(tops, node))));
+    std::vector<std::string> done;
+    for (QTreeWidgetItem* child : childrenOf(node)) {
+        std::string column = UniqueName(PinyinIdentifier(FromQt(child->text(0)), 'F'), done);
+        child->setText(0, ToQt(column));
+        done.push_back(column);
+    }
+}
 
 void TMainForm::BitBtn2Click()
 {

@@ -81,8 +81,12 @@ public:
     QAction* M1;
     QAction* N1;
 
-    // The popup menu TreeView1 shows on a context request, if any.
+    // The popup menu each tree shows on a context request, if any, and the
+    // node it was opened over.
     QMenu* TreeView1PopupMenu = nullptr;
+    QMenu* TreeView2PopupMenu = nullptr;
+    QTreeWidget* PopupTree = nullptr;
+    QTreeWidgetItem* PopupNode = nullptr;
 
     // Where the Output folder goes; the program's folder.
     std::string ProgramFolder;

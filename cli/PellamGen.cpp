@@ -1,7 +1,7 @@
 // pellam-gen: the generation from a terminal, for scripts and CI.
 //
 //   pellam-gen databases  CONNECTION
-//   pellam-gen schema     CONNECTION [--database NAME] [--to FILE]
+//   pellam-gen schema     CONNECTION [--database NAME] [--to FILE] [--translate]
 //   pellam-gen generate   (CONNECTION [--database NAME] | --schema FILE)
 //                         [--output DIR] [--clear]
 //
@@ -41,7 +41,7 @@ enum ExitCode { kDone = 0, kRefused = 1, kUsage = 2, kConnection = 3, kFile = 4 
 const char* const kUsageText =
     "usage:\n"
     "  pellam-gen databases CONNECTION\n"
-    "  pellam-gen schema    CONNECTION [--database NAME] [--to FILE]\n"
+    "  pellam-gen schema    CONNECTION [--database NAME] [--to FILE] [--translate]\n"
     "  pellam-gen generate  (CONNECTION [--database NAME] | --schema FILE) [--output DIR] [--clear]\n"
     "CONNECTION: --windows-auth | --host H [--password-env NAME]\n"
     "  without --password-env the password is read from standard input\n";
@@ -76,6 +76,7 @@ struct Options {
     bool HasHost = false;
     std::string Host, PasswordEnv, Database, To, Schema, Output;
     bool Clear = false;
+    bool Translate = false;
 };
 
 Options Parse(int argc, char** argv)
@@ -95,6 +96,8 @@ Options Parse(int argc, char** argv)
             o.WindowsAuth = true;
         } else if (arg == "--clear") {
             o.Clear = true;
+        } else if (arg == "--translate") {
+            o.Translate = true;
         } else if (valued.count(arg)) {
             if (i + 1 >= argc)
                 throw UsageError{arg + " needs a value"};
@@ -114,6 +117,8 @@ Options Parse(int argc, char** argv)
         throw UsageError{"--schema takes no connection options"};
     if (o.WindowsAuth && !o.PasswordEnv.empty())
         throw UsageError{"--windows-auth takes no password"};
+    if (o.Translate && o.Command != "schema")
+        throw UsageError{"--translate goes with schema"};
     if (!o.To.empty() && o.Command != "schema")
         throw UsageError{"--to goes with schema"};
     if ((!o.Output.empty() || o.Clear) && o.Command != "generate")
@@ -311,6 +316,8 @@ int Main(int argc, char** argv)
     if (o.Command == "generate")
         return Generate(snapshot, o);
 
+    if (o.Translate)
+        TranslateLabels(snapshot);
     std::string json = WriteSnapshot(snapshot);
     if (o.To.empty()) {
         std::fwrite(json.data(), 1, json.size(), stdout);

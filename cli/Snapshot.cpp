@@ -1,5 +1,6 @@
 #include "Snapshot.h"
 
+#include "generator/Translate.h"
 #include "platform/Text.h"
 
 #include <nlohmann/json.hpp>
@@ -159,4 +160,20 @@ void SnapshotIdentities::GetIdentityColumns(const std::string& table, IdentityNa
             out.insert(out.end(), o.Identity.begin(), o.Identity.end());
             return;
         }
+}
+
+void TranslateLabels(Snapshot& snapshot)
+{
+    std::vector<std::string> classes;
+    for (std::vector<SnapshotObject>* objects : {&snapshot.Tables, &snapshot.Views}) {
+        for (SnapshotObject& o : *objects) {
+            o.Label = UniqueName(PinyinIdentifier(o.Name, 'T'), classes);
+            classes.push_back(o.Label);
+            std::vector<std::string> columns;
+            for (SnapshotColumn& c : o.Columns) {
+                c.Label = UniqueName(PinyinIdentifier(c.Name, 'F'), columns);
+                columns.push_back(c.Label);
+            }
+        }
+    }
 }

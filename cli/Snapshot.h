@@ -36,6 +36,11 @@ public:
 Snapshot ReadSnapshot(const std::string& utf8Json);
 std::string WriteSnapshot(const Snapshot& snapshot);
 
+// Every label becomes a pinyin identifier of its name, as the window's
+// translation does: class names differ across tables and views, parameter
+// names within each table or view.
+void TranslateLabels(Snapshot& snapshot);
+
 // What the generation run reads, as the window would hand it over.
 RunInput RunInputOf(const Snapshot& snapshot);
 

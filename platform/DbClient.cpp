@@ -291,6 +291,25 @@ std::string PrivateIniFolder()
     return folder;
 }
 
+bool ToLatin1(const std::string& gbk, std::string& latin1)
+{
+    std::string utf8;
+    if (!TryGbkToUtf8(gbk, utf8))
+        return false;
+    latin1.clear();
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            latin1 += static_cast<char>(c);
+        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
+            latin1 += static_cast<char>(((c & 0x03) << 6) | (utf8[++i] & 0x3F));
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 SQLRETURN ConnectDriver(SQLHDBC dbc, const OdbcLogin& login)
 {
     static std::mutex lock;
@@ -308,7 +327,11 @@ SQLRETURN ConnectDriver(SQLHDBC dbc, const OdbcLogin& login)
     for (const auto& [key, value] : login.Attributes) {
         if (value.find_first_of("\r\n") != std::string::npos)
             throw EOleException("A connection value holds a line break");
-        ini += key + "=" + value + "\n";
+        // The driver reads its data source file as UTF-8.
+        std::string utf8;
+        if (!TryGbkToUtf8(value, utf8))
+            throw EOleException("A connection value is not GBK text");
+        ini += key + "=" + utf8 + "\n";
     }
     std::FILE* f = std::fopen(path.c_str(), "w");
     if (!f || std::fwrite(ini.data(), 1, ini.size(), f) != ini.size()) {
@@ -318,10 +341,18 @@ SQLRETURN ConnectDriver(SQLHDBC dbc, const OdbcLogin& login)
     }
     std::fclose(f);
     setenv("ODBCINI", path.c_str(), 1);
-    SQLRETURN rc = SQLConnectA(
-        dbc, reinterpret_cast<SQLCHAR*>(&dsn[0]), SQL_NTS,
-        reinterpret_cast<SQLCHAR*>(const_cast<char*>(login.User.c_str())), SQL_NTS,
-        reinterpret_cast<SQLCHAR*>(const_cast<char*>(login.Password.c_str())), SQL_NTS);
+    // The driver sends the login's user and password as ISO 8859-1 bytes,
+    // whatever the client character set: a character outside it cannot
+    // reach the server, and is refused here rather than sent wrong.
+    std::string user, password;
+    if (!ToLatin1(login.User, user) || !ToLatin1(login.Password, password)) {
+        std::remove(path.c_str());
+        throw EOleException("The user name or password holds a character the SQL Server driver "
+                            "cannot send (only ISO 8859-1 characters can be sent)");
+    }
+    SQLRETURN rc = SQLConnectA(dbc, reinterpret_cast<SQLCHAR*>(&dsn[0]), SQL_NTS,
+                               reinterpret_cast<SQLCHAR*>(&user[0]), SQL_NTS,
+                               reinterpret_cast<SQLCHAR*>(&password[0]), SQL_NTS);
     std::remove(path.c_str());
     return rc;
 }

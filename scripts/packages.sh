@@ -1,6 +1,6 @@
 # The Debian packages the build, the tests and the demo need; installs the
 # missing ones with apt-get.
-PELLAM_PACKAGES="cmake g++ make libgtest-dev libgmock-dev clang python3 unixodbc-dev tdsodbc qt6-base-dev fonts-wqy-microhei xvfb xauth nlohmann-json3-dev"
+PELLAM_PACKAGES="cmake g++ make libgtest-dev libgmock-dev clang python3 unixodbc-dev tdsodbc qt6-base-dev fonts-wqy-microhei xvfb xauth nlohmann-json3-dev unicode-data"
 
 install_packages() {
     missing=""

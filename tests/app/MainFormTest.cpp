@@ -223,7 +223,6 @@ TEST_F(Window, ThePopupOpensOnlyOnARightClickOverATableNode)
                             viewport->mapToGlobal(QPoint(200, 95)));
     QApplication::sendEvent(viewport, &again);
     EXPECT_FALSE(form->PopupMenu1->isVisible());
-    EXPECT_EQ(form->TreeView2->contextMenuPolicy(), Qt::NoContextMenu);
 }
 
 TEST_F(Window, InputDuringAFillDoesNothing)
@@ -334,6 +333,100 @@ TEST_F(Window, CheckTreeNamesNamesTheTopLevelNode)
     EXPECT_EQ(boxes.Shown[0].Text, Gbk("V_Users:名称及字段名称不能包含汉字，必须以字母开头"));
     EXPECT_EQ(boxes.Shown[0].Caption, Gbk("数据表名称非法"));
     EXPECT_EQ(boxes.Shown[0].Flags, 64);
+}
+
+namespace {
+
+// Opens the popup over a node of a tree and chooses an entry.
+void Choose(TMainForm* form, QTreeWidget* tree, QTreeWidgetItem* node, QAction* entry)
+{
+    QTest::mousePress(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(node).center());
+    ASSERT_EQ(tree == form->TreeView1 ? form->TreeView1PopupMenu : form->TreeView2PopupMenu,
+              form->PopupMenu1);
+    entry->trigger();
+}
+
+}  // namespace
+
+TEST_F(Window, ThePopupRenamesNodesInBothTrees)
+{
+    SqlLogin();
+    for (QTreeWidget* tree : {form->TreeView1, form->TreeView2}) {
+        Choose(form.get(), tree, tree->topLevelItem(0), form->M1);
+        auto* editor = qobject_cast<QLineEdit*>(tree->indexWidget(tree->currentIndex()));
+        if (!editor)
+            editor = tree->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        QString name = tree == form->TreeView1 ? "Renamed" : "RenamedView";
+        editor->setText(name);
+        // What the delegate does on Return: hand the editor's data to the view.
+        QMetaObject::invokeMethod(tree, "commitData", Q_ARG(QWidget*, editor));
+        EXPECT_EQ(tree->topLevelItem(0)->text(0), name);
+    }
+    // The class name follows the label; the SQL keeps the catalogue name.
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1Click();
+    std::string source = ReadFile(dir.File("Output/DBComm/DBTables/RenamedOperator.cpp"));
+    EXPECT_NE(source.find("DELETE FROM [Log]"), std::string::npos);
+    std::string comm = ReadFile(dir.File("Output/DBComm/DBComm.cpp"));
+    EXPECT_NE(comm.find("m_mapOfOperator[Renamed]=new RenamedOperator;"), std::string::npos);
+}
+
+class ChineseWindow : public Window {
+protected:
+    ChineseWindow()
+        : Window(R"({"name": "NOLK", "objects": [
+            {"name": "用户表", "columns": [{"name": "编号", "type": "int", "identity": true},
+              {"name": "姓名", "type": "nvarchar"}, {"name": "年龄", "type": "int"}]}]},
+          {"name": "Other", "objects": [
+            {"name": "丹", "columns": [{"name": "甲", "type": "int"}, {"name": "假", "type": "int"}]},
+            {"name": "单", "columns": [{"name": "x", "type": "int"}]},
+            {"name": "V_单", "xtype": "V", "columns": []}]})")
+    {
+    }
+};
+
+TEST_F(ChineseWindow, TranslatedNodesGenerateIdentifiersWithTheCataloguesSql)
+{
+    SqlLogin();
+    QTreeWidgetItem* table = form->TreeView1->topLevelItem(0);
+    Choose(form.get(), form->TreeView1, table, form->N1);
+    EXPECT_EQ(table->text(0), "YongHuBiao");
+    EXPECT_EQ(table->child(0)->text(0), "BianHao");
+    EXPECT_EQ(table->child(2)->text(0), "NianLing");
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1Click();
+    const std::pair<const char*, const char*> files[] = {
+        {"DBComm/DBComm.cpp", "DBComm.cpp.YongHuBiao.expected"},
+        {"DBComm/DBComm.h", "DBComm.h.YongHuBiao.expected"},
+        {"DBComm/DBTables/YongHuBiaoOperator.cpp", "YongHuBiaoOperator.cpp.translated.expected"},
+        {"DBComm/DBTables/YongHuBiaoOperator.h", "YongHuBiaoOperator.h.translated.expected"},
+    };
+    for (const auto& [file, expected] : files)
+        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(dir.File(std::string("Output/") + file))),
+                  "")
+            << file;
+}
+
+TEST_F(ChineseWindow, CollidingTranslationsAreSuffixed)
+{
+    SqlLogin();
+    form->ComboBox1->setCurrentIndex(form->ComboBox1->findText("Other"));
+    form->ComboBox1Select();
+    ASSERT_EQ(form->TreeView1->topLevelItemCount(), 2);
+    Choose(form.get(), form->TreeView1, form->TreeView1->topLevelItem(0), form->N1);
+    Choose(form.get(), form->TreeView1, form->TreeView1->topLevelItem(1), form->N1);
+    EXPECT_EQ(form->TreeView1->topLevelItem(0)->text(0), "Dan");
+    EXPECT_EQ(form->TreeView1->topLevelItem(1)->text(0), "Dan2");
+    // 甲 and 假 both read Jia: the second column is suffixed.
+    EXPECT_EQ(form->TreeView1->topLevelItem(0)->child(1)->text(0), "Jia2");
+    // A view's class name may not take a table's either; a column node alone.
+    Choose(form.get(), form->TreeView2, form->TreeView2->topLevelItem(0), form->N1);
+    EXPECT_EQ(form->TreeView2->topLevelItem(0)->text(0), "V_Dan");
+    form->TreeView1->topLevelItem(1)->child(0)->setText(0, U("丹"));
+    form->TreeView1->expandItem(form->TreeView1->topLevelItem(1));
+    Choose(form.get(), form->TreeView1, form->TreeView1->topLevelItem(1)->child(0), form->N1);
+    EXPECT_EQ(form->TreeView1->topLevelItem(1)->child(0)->text(0), "Dan");
 }
 
 class WindowWithoutNolk : public Window {

@@ -222,6 +222,16 @@ TEST(CataloguePasswords, EveryCharacterReachesTheServer)
         EXPECT_TRUE(data.Connect(true, server.Host(), password, "NOLK")) << password;
         EXPECT_TRUE(boxes.Shown.empty()) << password;
     }
+    // A Chinese database name travels as typed; the driver sends passwords as
+    // ISO 8859-1, so a Chinese one is refused with a clear message.
+    StandIn server(Fixture("{\"name\": \"中文库\"}", "péssü"));
+    RecordingMessageBoxes boxes;
+    TDBData data;
+    EXPECT_TRUE(data.Connect(true, server.Host(), Gbk("péssü"), Gbk("中文库")));
+    EXPECT_TRUE(boxes.Shown.empty()) << (boxes.Shown.empty() ? "" : boxes.Shown[0].Text);
+    EXPECT_FALSE(data.Connect(true, server.Host(), Gbk("密码"), Gbk("中文库")));
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_NE(boxes.Shown[0].Text.find("ISO 8859-1"), std::string::npos);
 }
 
 TEST(CatalogueFaults, ADroppedConnectionShowsOneBoxAndTheNextConnectWorks)

@@ -26,7 +26,10 @@ const char* const kNolk = R"({"name": "NOLK", "objects": [
   {"name": "Log", "columns": [{"name": "ID", "type": "int", "identity": true}]},
   {"name": "V_Users", "xtype": "V", "columns": [
     {"name": "UserName", "type": "nvarchar"}, {"name": "Age", "type": "int"}]}
-]}, {"name": "Alpha", "objects": [
+]}, {"name": "中文", "objects": [
+  {"name": "用户表", "columns": [{"name": "编号", "type": "int", "identity": true},
+    {"name": "姓名", "type": "nvarchar"}, {"name": "年龄", "type": "int"}]}]},
+  {"name": "Alpha", "objects": [
   {"name": "A", "columns": [{"name": "x", "type": "int"}]},
   {"name": "B", "columns": [{"name": "g", "type": "uniqueidentifier"}]},
   {"name": "C", "columns": [{"name": "y", "type": "int"}]},
@@ -78,7 +81,7 @@ TEST_F(PellamGen, ListsDatabasesInTheServersOrder)
 {
     Outcome r = Run("databases " + Connection());
     EXPECT_EQ(r.Code, 0) << r.Err;
-    EXPECT_EQ(r.Out, "Alpha\nmaster\nNOLK\n");
+    EXPECT_EQ(r.Out, "Alpha\nmaster\nNOLK\n中文\n");
     // The password can come from standard input.
     r = Run("databases --host " + server.Host(), "Pellam#2026");
     EXPECT_EQ(r.Code, 0) << r.Err;
@@ -174,6 +177,20 @@ TEST_F(PellamGen, ClearDeletesEarlierFilesAndKeepsTheFolders)
     ASSERT_EQ(Run("generate " + Connection() + " --clear --output " + dir.File("Output")).Code, 0);
     EXPECT_FALSE(std::filesystem::exists(dir.File("Output/DBComm/DBTables/OldOperator.h")));
     EXPECT_EQ(ListFiles(dir.File("Output")).size(), 11u);
+}
+
+TEST_F(PellamGen, TranslatedLabelsGenerateIdentifiersWithTheCataloguesSql)
+{
+    ASSERT_EQ(Run("schema " + Connection() + " --database 中文 --translate --to " + dir.File("t.json")).Code,
+              0);
+    std::string json = ReadFile(dir.File("t.json"));
+    EXPECT_NE(json.find("\"label\": \"YongHuBiao\""), std::string::npos) << json;
+    Outcome r = Run("generate --schema " + dir.File("t.json") + " --output " + dir.File("Output"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(FirstDifference(Expected("YongHuBiaoOperator.cpp.translated.expected"),
+                              ReadFile(dir.File("Output/DBComm/DBTables/YongHuBiaoOperator.cpp"))), "");
+    EXPECT_EQ(FirstDifference(Expected("DBComm.cpp.YongHuBiao.expected"),
+                              ReadFile(dir.File("Output/DBComm/DBComm.cpp"))), "");
 }
 
 TEST_F(PellamGen, BadUsageExitsTwoWithTheUsage)

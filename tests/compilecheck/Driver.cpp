@@ -11,6 +11,7 @@
 #include "./DBTables/StaffOperator.h"
 #include "./DBTables/UsersOperator.h"
 #include "./DBTables/V_UsersOperator.h"
+#include "./DBTables/YongHuBiaoOperator.h"
 
 #include <cstdio>
 #include <string>
@@ -169,6 +170,15 @@ int main()
     CheckEvents(Taken("sql"), {"sql:SELECT * FROM [Odd]]View%]", "sql:SELECT * FROM [Odd]]View%] WHERE x=1",
                                "sql:SELECT * FROM [Odd]]View%]"},
                 "odd view names");
+
+    // A translated table: pinyin identifiers, the catalogue's Chinese names in SQL.
+    YongHuBiaoOperator* chinese = db.Tables<YongHuBiaoOperator>(DBComm::YongHuBiao);
+    chinese->Source();
+    chinese->New("Wang");
+    CheckEvents(Taken("sql"), {"sql:SELECT * FROM [\xD3\xC3\xBB\xA7\xB1\xED]",
+                               "sql:INSERT INTO [\xD3\xC3\xBB\xA7\xB1\xED]([\xD0\xD5\xC3\xFB]) "
+                               "VALUES(:XingMing)"},
+                "translated table");
 
     // Stored procedures fill parameters from 1.
     DBStoredProc& proc = db.GetStoreProc();

@@ -3,6 +3,7 @@
 
 #include "generator/Genfunc.h"
 #include "platform/Files.h"
+#include "platform/Text.h"
 
 #include <cstdio>
 #include <cstring>
@@ -50,6 +51,8 @@ NameList ParameterNames(const Object& object)
 {
     if (object.ClassName == "OddTable")
         return {"Value"};
+    if (object.ClassName == "YongHuBiao")
+        return {"BianHao", "XingMing"};
     NameList names;
     for (const ColumnEntry& c : object.Columns)
         names.push_back(c.Name);
@@ -78,6 +81,10 @@ int main(int argc, char** argv)
              {{"ID", "int"}, {"Name", "varchar"}, {"Joined", "datetime"}, {"Photo", "image"}},
              {"ID"}},
             {"Users", "Users", {{"ID", "int"}, {"UserName", "nvarchar"}, {"Age", "int"}}, {"id"}},
+            // A Chinese table whose node texts were translated to pinyin.
+            {"YongHuBiao", platform::Gbk("用户表"),
+             {{platform::Gbk("编号"), "int"}, {platform::Gbk("姓名"), "nvarchar"}},
+             {platform::Gbk("编号")}},
         };
         views = {
             {"V_Users", "V_Users", {{"UserName", "nvarchar"}, {"Age", "int"}}, {}},
