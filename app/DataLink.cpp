@@ -29,13 +29,7 @@ using platform::ToQt;
 
 namespace {
 
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
+std::string Lower(const std::string& s) { return platform::AsciiLower(s); }
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 

@@ -22,13 +22,7 @@ namespace platform {
 
 namespace {
 
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
+std::string Lower(const std::string& s) { return platform::AsciiLower(s); }
 
 std::string Trim(const std::string& s)
 {

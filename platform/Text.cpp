@@ -216,6 +216,14 @@ std::string Utf16ToGbk(const std::u16string& utf16, bool& lossy)
     return out;
 }
 
+std::string AsciiLower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 std::string DoubleChar(const std::string& text, char c)
 {
     std::string out;

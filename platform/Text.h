@@ -54,6 +54,9 @@ std::string Utf16ToGbk(const std::u16string& utf16, bool& lossy);
 // that a trail byte is never taken for it.
 std::string DoubleChar(const std::string& text, char c);
 
+// ASCII letters folded to lower case, every other byte kept.
+std::string AsciiLower(std::string text);
+
 // Shorthand for source literals written in UTF-8.
 inline std::string Gbk(const std::string& utf8) { return Utf8ToGbk(utf8); }
 

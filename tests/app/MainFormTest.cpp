@@ -30,15 +30,7 @@ using testsupport::TempDir;
 
 namespace {
 
-const char* const kNolk = R"({"name": "NOLK", "objects": [
-  {"name": "Staff", "columns": [
-    {"name": "ID", "type": "int", "identity": true},
-    {"name": "Name", "type": "varchar"}, {"name": "Joined", "type": "datetime"},
-    {"name": "Photo", "type": "image"}]},
-  {"name": "Log", "columns": [{"name": "ID", "type": "int", "identity": true}]},
-  {"name": "V_Users", "xtype": "V", "columns": [
-    {"name": "UserName", "type": "nvarchar"}, {"name": "Age", "type": "int"}]}
-]})";
+const char* const kNolk = testsupport::kLogStaffViewDatabase;
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -253,25 +245,11 @@ TEST_F(Window, GenerateWritesTheWholeTree)
     form->TreeView2->topLevelItem(0)->setText(0, "Users");
     boxes.Answers = {platform::IDNO};
     QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
-    const std::pair<const char*, const char*> files[] = {
-        {"DBComm/DBComm.cpp", "DBComm.cpp.LogStaffUsers.expected"},
-        {"DBComm/DBComm.h", "DBComm.h.LogStaffUsers.expected"},
-        {"DBComm/DBStoredProc/DBStoredProc.cpp", "DBStoredProc.cpp.expected"},
-        {"DBComm/DBStoredProc/DBStoredProc.h", "DBStoredProc.h.expected"},
-        {"DBComm/DBTables/DBTableOperator.h", "DBTableOperator.h.expected"},
-        {"DBComm/DBTables/LogOperator.cpp", "LogOperator.cpp.expected"},
-        {"DBComm/DBTables/LogOperator.h", "LogOperator.h.expected"},
-        {"DBComm/DBTables/StaffOperator.cpp", "StaffOperator.cpp.expected"},
-        {"DBComm/DBTables/StaffOperator.h", "StaffOperator.h.expected"},
-        {"DBComm/DBTables/UsersOperator.cpp", "UsersOperator.cpp.relabelled.expected"},
-        {"DBComm/DBTables/UsersOperator.h", "UsersOperator.h.relabelled.expected"},
-    };
+    const auto& files = testsupport::kLogStaffUsersFiles;
     std::vector<std::string> names;
     for (const auto& [file, expected] : files) {
         names.push_back(file);
-        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(dir.File(std::string("Output/") + file))),
-                  "")
-            << file;
+        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(dir.File("Output/" + file))), "") << file;
     }
     EXPECT_EQ(testsupport::ListFiles(dir.File("Output")), names);
     EXPECT_EQ(opened, (std::vector<std::string>{dir.File("Output")}));

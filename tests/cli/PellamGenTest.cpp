@@ -18,15 +18,7 @@ using testsupport::TempDir;
 
 namespace {
 
-const char* const kNolk = R"({"name": "NOLK", "objects": [
-  {"name": "Staff", "columns": [
-    {"name": "ID", "type": "int", "identity": true},
-    {"name": "Name", "type": "varchar"}, {"name": "Joined", "type": "datetime"},
-    {"name": "Photo", "type": "image"}]},
-  {"name": "Log", "columns": [{"name": "ID", "type": "int", "identity": true}]},
-  {"name": "V_Users", "xtype": "V", "columns": [
-    {"name": "UserName", "type": "nvarchar"}, {"name": "Age", "type": "int"}]}
-]}, {"name": "中文", "objects": [
+const std::string kNolk = std::string(testsupport::kLogStaffViewDatabase) + R"(, {"name": "中文", "objects": [
   {"name": "用户表", "columns": [{"name": "编号", "type": "int", "identity": true},
     {"name": "姓名", "type": "nvarchar"}, {"name": "年龄", "type": "int"}]}]},
   {"name": "Alpha", "objects": [
@@ -61,19 +53,7 @@ protected:
     TempDir dir;
 };
 
-const std::pair<const char*, const char*> kRelabelledFiles[] = {
-    {"DBComm/DBComm.cpp", "DBComm.cpp.LogStaffUsers.expected"},
-    {"DBComm/DBComm.h", "DBComm.h.LogStaffUsers.expected"},
-    {"DBComm/DBStoredProc/DBStoredProc.cpp", "DBStoredProc.cpp.expected"},
-    {"DBComm/DBStoredProc/DBStoredProc.h", "DBStoredProc.h.expected"},
-    {"DBComm/DBTables/DBTableOperator.h", "DBTableOperator.h.expected"},
-    {"DBComm/DBTables/LogOperator.cpp", "LogOperator.cpp.expected"},
-    {"DBComm/DBTables/LogOperator.h", "LogOperator.h.expected"},
-    {"DBComm/DBTables/StaffOperator.cpp", "StaffOperator.cpp.expected"},
-    {"DBComm/DBTables/StaffOperator.h", "StaffOperator.h.expected"},
-    {"DBComm/DBTables/UsersOperator.cpp", "UsersOperator.cpp.relabelled.expected"},
-    {"DBComm/DBTables/UsersOperator.h", "UsersOperator.h.relabelled.expected"},
-};
+const auto& kRelabelledFiles = testsupport::kLogStaffUsersFiles;
 
 }  // namespace
 
@@ -102,9 +82,7 @@ TEST_F(PellamGen, ASnapshotWithLabelsGeneratesWhatTheWindowWould)
     std::vector<std::string> names;
     for (const auto& [file, expected] : kRelabelledFiles) {
         names.push_back(file);
-        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(dir.File(std::string("Output/") + file))),
-                  "")
-            << file;
+        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(dir.File("Output/" + file))), "") << file;
     }
     EXPECT_EQ(ListFiles(dir.File("Output")), names);
 }

@@ -79,19 +79,7 @@ TEST_F(Run, WritesTheWholeTreeAsListed)
     EXPECT_EQ(result.Outcome, RunOutcome::Done);
     EXPECT_FALSE(result.TypeRefused);
     EXPECT_EQ(ListFiles(dir.File("Output")), kSampleFiles);
-    const std::pair<const char*, const char*> files[] = {
-        {"DBComm/DBComm.cpp", "DBComm.cpp.LogStaffUsers.expected"},
-        {"DBComm/DBComm.h", "DBComm.h.LogStaffUsers.expected"},
-        {"DBComm/DBStoredProc/DBStoredProc.cpp", "DBStoredProc.cpp.expected"},
-        {"DBComm/DBStoredProc/DBStoredProc.h", "DBStoredProc.h.expected"},
-        {"DBComm/DBTables/DBTableOperator.h", "DBTableOperator.h.expected"},
-        {"DBComm/DBTables/LogOperator.cpp", "LogOperator.cpp.expected"},
-        {"DBComm/DBTables/LogOperator.h", "LogOperator.h.expected"},
-        {"DBComm/DBTables/StaffOperator.cpp", "StaffOperator.cpp.expected"},
-        {"DBComm/DBTables/StaffOperator.h", "StaffOperator.h.expected"},
-        {"DBComm/DBTables/UsersOperator.cpp", "UsersOperator.cpp.relabelled.expected"},
-        {"DBComm/DBTables/UsersOperator.h", "UsersOperator.h.relabelled.expected"},
-    };
+    const auto& files = testsupport::kLogStaffUsersFiles;
     for (const auto& [file, expected] : files)
         EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(Out(file))), "") << file;
 

@@ -115,4 +115,28 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
     return "the texts differ in their line ends";
 }
 
+const char* const kLogStaffViewDatabase = R"({"name": "NOLK", "objects": [
+  {"name": "Staff", "columns": [
+    {"name": "ID", "type": "int", "identity": true},
+    {"name": "Name", "type": "varchar"}, {"name": "Joined", "type": "datetime"},
+    {"name": "Photo", "type": "image"}]},
+  {"name": "Log", "columns": [{"name": "ID", "type": "int", "identity": true}]},
+  {"name": "V_Users", "xtype": "V", "columns": [
+    {"name": "UserName", "type": "nvarchar"}, {"name": "Age", "type": "int"}]}
+]})";
+
+const std::vector<std::pair<std::string, std::string>> kLogStaffUsersFiles = {
+    {"DBComm/DBComm.cpp", "DBComm.cpp.LogStaffUsers.expected"},
+    {"DBComm/DBComm.h", "DBComm.h.LogStaffUsers.expected"},
+    {"DBComm/DBStoredProc/DBStoredProc.cpp", "DBStoredProc.cpp.expected"},
+    {"DBComm/DBStoredProc/DBStoredProc.h", "DBStoredProc.h.expected"},
+    {"DBComm/DBTables/DBTableOperator.h", "DBTableOperator.h.expected"},
+    {"DBComm/DBTables/LogOperator.cpp", "LogOperator.cpp.expected"},
+    {"DBComm/DBTables/LogOperator.h", "LogOperator.h.expected"},
+    {"DBComm/DBTables/StaffOperator.cpp", "StaffOperator.cpp.expected"},
+    {"DBComm/DBTables/StaffOperator.h", "StaffOperator.h.expected"},
+    {"DBComm/DBTables/UsersOperator.cpp", "UsersOperator.cpp.relabelled.expected"},
+    {"DBComm/DBTables/UsersOperator.h", "UsersOperator.h.relabelled.expected"},
+};
+
 }  // namespace testsupport

@@ -2,6 +2,7 @@
 #define TestSupportH
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -36,6 +37,14 @@ std::vector<std::string> ListFiles(const std::string& folder);
 // Readable difference of two texts: the first differing line of each, or
 // an empty text when they are equal.
 std::string FirstDifference(const std::string& expected, const std::string& actual);
+
+// A database NOLK with the tables Log and Staff and the view V_Users, as
+// stand-in fixture JSON.
+extern const char* const kLogStaffViewDatabase;
+
+// The files generated for it with V_Users relabelled Users (paths under the
+// output root), each with its expected file.
+extern const std::vector<std::pair<std::string, std::string>> kLogStaffUsersFiles;
 
 }  // namespace testsupport
 
