@@ -7,6 +7,23 @@
 
 #include <string>
 
+#ifdef _WIN32
+// windows.h names MessageBox and the MB_ and ID constants as macros; ours
+// are members and enumerators of the same values.
+#include <windows.h>
+#undef MessageBox
+#undef MB_OK
+#undef MB_YESNO
+#undef MB_ICONERROR
+#undef MB_ICONQUESTION
+#undef MB_ICONWARNING
+#undef MB_ICONINFORMATION
+#undef IDOK
+#undef IDCANCEL
+#undef IDYES
+#undef IDNO
+#endif
+
 namespace platform {
 
 enum MessageBoxFlags {

@@ -165,6 +165,8 @@ bool ReadWholeFile(const std::string& path, std::string& bytes)
 
 bool RunScriptAndWait(const std::string& script, const std::string& workingFolder)
 {
+    if (!FileExists(script))
+        return false;
 #ifdef _WIN32
     // cmd.exe /c with the script's full path in quotes, the whole command in
     // a further pair of quotes, so that the batch sees its own full path as
@@ -188,7 +190,7 @@ bool RunScriptAndWait(const std::string& script, const std::string& workingFolde
 #else
     std::string fsProgram = FileSystemPath(script);
     std::string fsFolder = FileSystemPath(workingFolder);
-    if (fsProgram.empty() || fsFolder.empty() || !FileExists(script))
+    if (fsProgram.empty() || fsFolder.empty())
         return false;
     // A pipe closed on exec tells the parent whether exec succeeded.
     int fds[2];

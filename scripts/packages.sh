@@ -1,6 +1,6 @@
 # The Debian packages the build, the tests and the demo need; installs the
 # missing ones with apt-get.
-PELLAM_PACKAGES="cmake g++ make libgtest-dev libgmock-dev clang python3 unixodbc-dev tdsodbc qt6-base-dev fonts-wqy-microhei xvfb xauth nlohmann-json3-dev unicode-data"
+PELLAM_PACKAGES="cmake g++ make libgtest-dev libgmock-dev clang python3 unixodbc-dev tdsodbc qt6-base-dev fonts-wqy-microhei xvfb xauth nlohmann-json3-dev unicode-data g++-mingw-w64-x86-64 wine64 wine locales"
 
 install_packages() {
     missing=""
@@ -14,4 +14,12 @@ install_packages() {
     $sudo apt-get update
     # shellcheck disable=SC2086
     $sudo apt-get install -y --no-install-recommends $missing
+}
+
+# The Simplified Chinese UTF-8 locale, from which Wine takes code page 936.
+ensure_chinese_locale() {
+    locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' && return 0
+    sudo=""
+    [ "$(id -u)" = 0 ] || sudo=sudo
+    $sudo localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 }

@@ -111,6 +111,17 @@ TEST(FileWriter, AFileThatCannotBeCreatedRaisesTheWritersError)
 
 TEST(OutputTreePaths, SuffixesJoinTheProgramFolder)
 {
+#ifdef _WIN32
+    OutputTree tree("C:\\p");
+    EXPECT_EQ(tree.OutputRoot(), "C:\\p\\Output");
+    EXPECT_EQ(tree.DBCommFolder(), "C:\\p\\Output\\DBComm\\");
+    EXPECT_EQ(tree.TablesFolder(), "C:\\p\\Output\\DBComm\\DBTables");
+    EXPECT_EQ(tree.StoredProcFolder(), "C:\\p\\Output\\DBComm\\DBStoredProc");
+    EXPECT_EQ(tree.ClearBatch(), "C:\\p\\output_clear.bat");
+    EXPECT_EQ(InFolder(tree.DBCommFolder(), "DBComm.h"), "C:\\p\\Output\\DBComm\\\\DBComm.h");
+    // A program in a drive's root: a doubled backslash after the drive.
+    EXPECT_EQ(OutputTree("C:\\").OutputRoot(), "C:\\\\Output");
+#else
     OutputTree tree("/opt/p");
     EXPECT_EQ(tree.OutputRoot(), "/opt/p/Output");
     EXPECT_EQ(tree.DBCommFolder(), "/opt/p/Output/DBComm/");
@@ -121,5 +132,6 @@ TEST(OutputTreePaths, SuffixesJoinTheProgramFolder)
     EXPECT_EQ(InFolder(tree.DBCommFolder(), "DBComm.h"), "/opt/p/Output/DBComm//DBComm.h");
     // A program in the root.
     EXPECT_EQ(OutputTree("/").OutputRoot(), "//Output");
+#endif
     EXPECT_EQ(ProgramOutputTree().ProgramFolder, platform::ProgramFolder());
 }

@@ -9,6 +9,16 @@
 using namespace platform;
 using testsupport::TempDir;
 
+#ifdef _WIN32
+TEST(Files, FolderOfPathCutsAtTheLastSeparatorAndKeepsADriveRoot)
+{
+    EXPECT_EQ(FolderOfPath("C:\\Tools\\Pellam\\pellam.exe"), "C:\\Tools\\Pellam");
+    EXPECT_EQ(FolderOfPath("C:\\pellam.exe"), "C:\\");
+    EXPECT_EQ(FolderOfPath("C:pellam.exe"), "C");
+    // A GBK character whose trail byte is 0x5C is not a separator.
+    EXPECT_EQ(FolderOfPath("C:\\\x81\x5C" "x\\pellam.exe"), "C:\\\x81\x5C" "x");
+}
+#else
 TEST(Files, FolderOfPathCutsAtTheLastSeparatorAndKeepsARoot)
 {
     EXPECT_EQ(FolderOfPath("/opt/pellam/pellam"), "/opt/pellam");
@@ -18,6 +28,7 @@ TEST(Files, FolderOfPathCutsAtTheLastSeparatorAndKeepsARoot)
     std::string name = "/opt/\x81\x5C" "x/pellam";
     EXPECT_EQ(FolderOfPath(name), "/opt/\x81\x5C" "x");
 }
+#endif
 
 TEST(Files, ProgramFolderHoldsTheRunningExecutable)
 {
@@ -30,7 +41,11 @@ TEST(Files, ProgramFolderHoldsTheRunningExecutable)
 
 TEST(Files, NativeSuffixUsesThisPlatformsSeparator)
 {
+#ifdef _WIN32
+    EXPECT_EQ(NativeSuffix("\\Output\\DBComm\\"), "\\Output\\DBComm\\");
+#else
     EXPECT_EQ(NativeSuffix("\\Output\\DBComm\\"), "/Output/DBComm/");
+#endif
 }
 
 TEST(Files, DirectoriesAreMadeOneLevelAtATime)
@@ -52,9 +67,13 @@ TEST(Files, PathsInGbkReachTheFileSystemAsUtf8)
     std::string gbkPath = Gbk(dir.File("输出"));
     ASSERT_TRUE(CreateDirectoryA(gbkPath));
     EXPECT_TRUE(DirectoryExists(gbkPath));
+    EXPECT_EQ(WriteWholeFile(gbkPath + kPathSeparator + "f.txt", "x"), 0);
+    std::string back;
+    EXPECT_TRUE(ReadWholeFile(gbkPath + kPathSeparator + "f.txt", back));
+    EXPECT_EQ(back, "x");
+#ifndef _WIN32
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("输出")));
-    EXPECT_EQ(WriteWholeFile(gbkPath + "/f.txt", "x"), 0);
-    EXPECT_EQ(testsupport::ReadFile(dir.File("输出/f.txt")), "x");
+#endif
 }
 
 TEST(Files, WholeFileWriteReportsAFolderInTheWay)
@@ -69,10 +88,17 @@ TEST(Files, ScriptRunsInItsFolderAndIsWaitedFor)
 {
     TempDir dir;
     testsupport::MakeDir(dir.File("with blank"));
+#ifdef _WIN32
+    std::string script = dir.File("with blank/run me.bat");
+    testsupport::WriteFile(script, "@echo done> marker\r\n@del /q /f %0\r\n");
+    ASSERT_TRUE(RunScriptAndWait(script, dir.File("with blank")));
+    EXPECT_EQ(testsupport::ReadFile(dir.File("with blank/marker")), "done\r\n");
+#else
     std::string script = dir.File("with blank/run me.sh");
     testsupport::WriteFile(script, "sleep 0.2\necho done > marker\nrm -f \"$0\"\n");
     ASSERT_TRUE(RunScriptAndWait(script, dir.File("with blank")));
     EXPECT_EQ(testsupport::ReadFile(dir.File("with blank/marker")), "done\n");
+#endif
     EXPECT_FALSE(FileExists(script));
     EXPECT_FALSE(RunScriptAndWait(dir.File("absent.sh"), dir.Path()));
 }

@@ -69,3 +69,34 @@ TEST(GbkText, ConvertsBothWaysAndReportsWhatGbkCannotHold)
     // A lone lead byte is not GBK text.
     EXPECT_THROW(GbkToUtf8("ab\xB0"), TextConversionError);
 }
+
+#ifdef _WIN32
+#include <windows.h>
+
+// Our rules against the platform's own, under the code page 936.
+TEST(GbkTextOnWindows, AgreesWithThePlatformsLeadBytesLettersAndComparison)
+{
+    ASSERT_EQ(GetACP(), 936u);
+    for (int c = 0; c < 256; ++c) {
+        EXPECT_EQ(IsLeadByte(static_cast<unsigned char>(c)), IsDBCSLeadByte(static_cast<BYTE>(c)) != 0)
+            << c;
+        // The platform also counts letters of the code page outside ASCII; no
+        // single byte of code page 936 beyond 0x7F is a character on its own
+        // except 0x80, so the two agree wherever a name can start.
+        if (c < 0x80) {
+            EXPECT_EQ(platform::IsCharAlphaA(static_cast<char>(c)),
+                      ::IsCharAlphaA(static_cast<CHAR>(c)) != 0)
+                << c;
+        }
+    }
+    auto platformSame = [](const std::string& a, const std::string& b) {
+        return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                              b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
+    };
+    const std::pair<std::string, std::string> pairs[] = {
+        {"INT", "int"}, {"Int", "iNT"}, {"int", "int "}, {"ID" + Gbk("癆"), "id" + Gbk("癆")},
+        {Gbk("癆"), Gbk("癮")}, {"varchar", "VarChar"}, {"abc", "abd"}};
+    for (const auto& [a, b] : pairs)
+        EXPECT_EQ(SameTextIgnoreCase(a, b), platformSame(a, b)) << a << " / " << b;
+}
+#endif

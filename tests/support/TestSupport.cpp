@@ -1,11 +1,13 @@
 #include "TestSupport.h"
 
+#include "platform/Files.h"
 #include "platform/Text.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -15,10 +17,25 @@ namespace testsupport {
 
 TempDir::TempDir()
 {
-    std::string pattern = (fs::temp_directory_path() / "pellam-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a temporary folder");
-    path_ = pattern;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fs::path candidate = fs::temp_directory_path() / ("pellam-test-" + std::to_string(random()));
+        std::error_code ec;
+        if (fs::create_directory(candidate, ec)) {
+            path_ = candidate.string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder");
+}
+
+std::string TempDir::File(const std::string& name) const
+{
+    std::string native = name;
+    for (char& c : native)
+        if (c == '/')
+            c = platform::kPathSeparator;
+    return path_ + platform::kPathSeparator + native;
 }
 
 TempDir::~TempDir()
@@ -69,7 +86,7 @@ std::vector<std::string> ListFiles(const std::string& folder)
     std::vector<std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
         if (entry.is_regular_file())
-            files.push_back(fs::relative(entry.path(), folder).string());
+            files.push_back(fs::relative(entry.path(), folder).generic_string());
     std::sort(files.begin(), files.end());
     return files;
 }

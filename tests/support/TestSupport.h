@@ -16,7 +16,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
+    // A path in the folder, joined with this platform's separator.
+    std::string File(const std::string& name) const;
 
 private:
     std::string path_;
