@@ -43,8 +43,8 @@ std::string InsertTextOf(const std::string& catalogName, const std::vector<Inclu
         return FillTemplate("\"INSERT INTO [%s] DEFAULT VALUES\"", {InLiteral(catalogName)});
     std::vector<std::string> names, markers;
     for (const IncludedColumn& c : included) {
-        names.push_back("[" + InLiteral(c.Column->Name) + "]");
-        markers.push_back(":" + LiteralEscaped(*c.Parameter));
+        names.push_back(std::string("[").append(InLiteral(c.Column->Name)).append("]"));
+        markers.push_back(std::string(":").append(LiteralEscaped(*c.Parameter)));
     }
     return FillTemplate("\"INSERT INTO [%s](%s) VALUES(%s)\"",
                         {InLiteral(catalogName), JoinItems(names, ","), JoinItems(markers, ",")});
@@ -54,8 +54,10 @@ std::string UpdateTextOf(const std::string& catalogName, const std::vector<Inclu
 {
     std::vector<std::string> assignments;
     for (const IncludedColumn& c : included)
-        assignments.push_back("[" + InLiteral(c.Column->Name) + "]=:" +
-                              LiteralEscaped(*c.Parameter));
+        assignments.push_back(std::string("[")
+                                  .append(InLiteral(c.Column->Name))
+                                  .append("]=:")
+                                  .append(LiteralEscaped(*c.Parameter)));
     return FillTemplate("\"UPDATE [%s] SET %s\"",
                         {InLiteral(catalogName), JoinItems(assignments, ",")});
 }

@@ -15,9 +15,9 @@ TEST(IdentifierRule, OnlyTheFirstCharacterMustBeALetter)
 
 TEST(IdentifierRule, AnyDoubleByteCharacterFails)
 {
-    EXPECT_FALSE(IsValidIdentifier("ab" + Gbk("用户")));
+    EXPECT_FALSE(IsValidIdentifier(std::string("ab").append(Gbk("用户"))));
     EXPECT_FALSE(IsValidIdentifier(Gbk("用户表")));
-    EXPECT_TRUE(ContainsDoubleByteChar("a" + Gbk("表") + "b"));
+    EXPECT_TRUE(ContainsDoubleByteChar(std::string("a").append(Gbk("表")).append("b")));
     // A lead byte in the last position alone is not a double-byte character.
     EXPECT_FALSE(ContainsDoubleByteChar("ab\xB0"));
     EXPECT_TRUE(IsValidIdentifier("ab\xB0"));
