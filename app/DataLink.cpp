@@ -29,8 +29,6 @@ using platform::ToQt;
 
 namespace {
 
-std::string Lower(const std::string& s) { return platform::AsciiLower(s); }
-
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
@@ -54,7 +52,7 @@ void DataLinkProperties::SetAll(const std::vector<std::pair<std::string, std::st
     IntegratedSecurity = false;
     bool sawIntegrated = false;
     for (const auto& [rawKey, value] : all) {
-        std::string key = Lower(rawKey);
+        std::string key = platform::AsciiLower(rawKey);
         if (key == "provider")
             Provider = value;
         else if (key == "data source")
@@ -67,7 +65,7 @@ void DataLinkProperties::SetAll(const std::vector<std::pair<std::string, std::st
         else if (key == "password")
             Password = value;
         else if (key == "persist security info")
-            AllowSavingPassword = Lower(value) == "true";
+            AllowSavingPassword = platform::AsciiLower(value) == "true";
         else if (key == "initial catalog")
             InitialCatalog = value;
         else if (key == "connect timeout")

@@ -1,5 +1,6 @@
 #include "Dbmodule.h"
 
+#include "generator/TextFill.h"
 #include "platform/Application.h"
 #include "platform/Text.h"
 
@@ -12,22 +13,6 @@ namespace {
 const char* const kDesignConnectionString =
     "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
     "Initial Catalog=master;Data Source=.";
-
-// Puts the fills in place of each "%s", in order.
-std::string Fill(const char* format, std::initializer_list<std::string> fills)
-{
-    std::string out;
-    auto next = fills.begin();
-    for (const char* p = format; *p; ++p) {
-        if (p[0] == '%' && p[1] == 's' && next != fills.end()) {
-            out += *next++;
-            ++p;
-        } else {
-            out += *p;
-        }
-    }
-    return out;
-}
 
 // A name between single quotes, and between square brackets, of a statement.
 std::string Quoted(const std::string& name) { return platform::DoubleChar(name, '\''); }
@@ -59,7 +44,7 @@ TDBData::~TDBData()
 
 std::string TDBData::WindowsConnectionString(const std::string& catalog)
 {
-    return Fill("Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+    return FillTemplate("Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
                 "Initial Catalog=%s;Data Source=.",
                 {platform::QuoteOleDbValue(catalog)});
 }
@@ -67,7 +52,7 @@ std::string TDBData::WindowsConnectionString(const std::string& catalog)
 std::string TDBData::SqlServerConnectionString(const std::string& password,
                                                const std::string& catalog, const std::string& host)
 {
-    return Fill("Provider=SQLOLEDB.1;Password=%s;Persist Security Info=True;User ID=sa;"
+    return FillTemplate("Provider=SQLOLEDB.1;Password=%s;Persist Security Info=True;User ID=sa;"
                 "Initial Catalog=%s;Data Source=%s",
                 {platform::QuoteOleDbValue(password), platform::QuoteOleDbValue(catalog),
                  platform::QuoteOleDbValue(host)});
@@ -129,7 +114,7 @@ void TDBData::GetDatabaseList(NameList& out)
 
 void TDBData::GetTableList(const std::string& database, NameList& out)
 {
-    ReadNames(Fill("SELECT [Name] FROM [%s]..[SysObjects] WHERE [xtype]='U' AND [status]>0 "
+    ReadNames(FillTemplate("SELECT [Name] FROM [%s]..[SysObjects] WHERE [xtype]='U' AND [status]>0 "
                    "ORDER BY Name",
                    {Bracketed(database)}),
               out);
@@ -137,7 +122,7 @@ void TDBData::GetTableList(const std::string& database, NameList& out)
 
 void TDBData::GetViewList(const std::string& database, NameList& out)
 {
-    ReadNames(Fill("SELECT [Name] FROM [%s]..[SysObjects] WHERE [xtype]='V' AND [status]>0  "
+    ReadNames(FillTemplate("SELECT [Name] FROM [%s]..[SysObjects] WHERE [xtype]='V' AND [status]>0  "
                    "ORDER BY Name",
                    {Bracketed(database)}),
               out);
@@ -146,7 +131,7 @@ void TDBData::GetViewList(const std::string& database, NameList& out)
 bool TDBData::GetColumnList(const std::string& name, ColumnList& out)
 {
     platform::TADOQuery* query =
-        ExecSQL(Fill("SELECT [syscolumns].[name],[systypes].[name],[syscolumns].[length] FROM "
+        ExecSQL(FillTemplate("SELECT [syscolumns].[name],[systypes].[name],[syscolumns].[length] FROM "
                      "[syscolumns] LEFT JOIN  [systypes] ON "
                      "[syscolumns].[xusertype]=[systypes].[xusertype]  WHERE [id]=(SELECT [id] "
                      "FROM [sysobjects] WHERE [name]='%s')",
@@ -165,7 +150,7 @@ bool TDBData::GetColumnList(const std::string& name, ColumnList& out)
 
 void TDBData::GetIdentityColumns(const std::string& table, IdentityNames& out)
 {
-    platform::TADOQuery* query = ExecSQL(Fill(
+    platform::TADOQuery* query = ExecSQL(FillTemplate(
         "Select so.name Table_name,sc.name Iden_Column_name,  ident_current(so.name) curr_value,  "
         "ident_incr(so.name) incr_value,  ident_seed(so.name) seed_value  from sysobjects so  "
         "Inner Join syscolumns sc  on so.id = sc.id  and columnproperty(sc.id, sc.name,  "

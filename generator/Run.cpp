@@ -20,6 +20,13 @@ std::vector<std::string> ClassNames(const TreeTexts& tree)
     return names;
 }
 
+// Tells the user of an invalid name in the tree of the given top-level node.
+void TellInvalidName(const std::string& owner, RunHost& host)
+{
+    host.MessageBox(owner + Gbk(":名称及字段名称不能包含汉字，必须以字母开头"), Gbk("数据表名称非法"),
+                    platform::MB_OK | platform::MB_ICONINFORMATION);
+}
+
 // The name check of one tree, and the refusal of a node whose catalogue name
 // names no object.
 bool CheckTree(const TreeTexts& tree, const NameList& names, RunHost& host)
@@ -28,8 +35,7 @@ bool CheckTree(const TreeTexts& tree, const NameList& names, RunHost& host)
         return false;
     for (std::size_t k = 0; k < tree.size() && k < names.size(); ++k) {
         if (host.IsUnholdableName(names[k])) {
-            host.MessageBox(tree[k].Text + Gbk(":名称及字段名称不能包含汉字，必须以字母开头"),
-                            Gbk("数据表名称非法"), platform::MB_OK | platform::MB_ICONINFORMATION);
+            TellInvalidName(tree[k].Text, host);
             return false;
         }
     }
@@ -57,8 +63,7 @@ bool CheckTreeNames(const TreeTexts& tree, RunHost& host)
         for (std::size_t i = 0; ok && i < node.Children.size(); ++i)
             ok = IsValidIdentifier(node.Children[i]);
         if (!ok) {
-            host.MessageBox(owner + Gbk(":名称及字段名称不能包含汉字，必须以字母开头"),
-                            Gbk("数据表名称非法"), platform::MB_OK | platform::MB_ICONINFORMATION);
+            TellInvalidName(owner, host);
             return false;
         }
     }
@@ -124,24 +129,32 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     WriteDBCommFiles(tree.DBCommFolder(), ClassNames(input.TableTree), ClassNames(input.ViewTree));
     WriteTableOperatorBase(tree.TablesFolder());
 
-    host.SetProgress(ProgressLabel::Tables, "");
-    if (!CheckTree(input.TableTree, input.TableNames, host)) {
-        result.Outcome = RunOutcome::NameRefused;
-        return result;
+    // The table tree, then the view tree: each checked, then walked.
+    struct Walk {
+        const TreeTexts& Tree;
+        const NameList& Names;
+        const std::vector<ColumnList>& Columns;
+        ProgressLabel Label;
+        bool TableTree;
+        int& Written;
+    };
+    const Walk walks[] = {
+        {input.TableTree, input.TableNames, input.TableColumns, ProgressLabel::Tables, true,
+         result.TablesWritten},
+        {input.ViewTree, input.ViewNames, input.ViewColumns, ProgressLabel::Views, false,
+         result.ViewsWritten},
+    };
+    for (const Walk& walk : walks) {
+        host.SetProgress(walk.Label, "");
+        if (!CheckTree(walk.Tree, walk.Names, host)) {
+            result.Outcome = RunOutcome::NameRefused;
+            return result;
+        }
+        walk.Written = GenerateTreeFiles(walk.Tree, walk.Label, tree.TablesFolder(), walk.TableTree,
+                                         walk.Names, walk.Columns, identities, host,
+                                         result.TypeRefused);
+        host.SetProgress(walk.Label, Gbk("生成完毕.   "));
     }
-    result.TablesWritten =
-        GenerateTreeFiles(input.TableTree, ProgressLabel::Tables, tree.TablesFolder(), true,
-                          input.TableNames, input.TableColumns, identities, host, result.TypeRefused);
-    host.SetProgress(ProgressLabel::Tables, Gbk("生成完毕.   "));
-    host.SetProgress(ProgressLabel::Views, "");
-    if (!CheckTree(input.ViewTree, input.ViewNames, host)) {
-        result.Outcome = RunOutcome::NameRefused;
-        return result;
-    }
-    result.ViewsWritten =
-        GenerateTreeFiles(input.ViewTree, ProgressLabel::Views, tree.TablesFolder(), false,
-                          input.ViewNames, input.ViewColumns, identities, host, result.TypeRefused);
-    host.SetProgress(ProgressLabel::Views, Gbk("生成完毕.   "));
     host.OpenOutputRoot(tree.OutputRoot());
     return result;
 }

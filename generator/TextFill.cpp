@@ -49,20 +49,15 @@ std::string JoinLines(const std::vector<std::string>& lines)
 
 namespace {
 
-// Puts a prefix before every single-byte character found in `special`,
-// walking GBK characters so that a trail byte is never taken for one.
-std::string PrefixChars(const std::string& text, const char* special, const char* prefix)
+// A backslash before every single-byte '"' and '\', walking GBK characters
+// so that a trail byte is never taken for one.
+std::string BackslashQuotes(const std::string& text)
 {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
         std::size_t len = platform::CharLength(text, i);
-        if (len == 1) {
-            for (const char* p = special; *p; ++p)
-                if (text[i] == *p) {
-                    out += prefix;
-                    break;
-                }
-        }
+        if (len == 1 && (text[i] == '"' || text[i] == '\\'))
+            out += '\\';
         out.append(text, i, len);
         i += len;
     }
@@ -73,15 +68,15 @@ std::string PrefixChars(const std::string& text, const char* special, const char
 
 std::string SqlBracketed(const std::string& name)
 {
-    return PrefixChars(name, "]", "]");
+    return platform::DoubleChar(name, ']');
 }
 
 std::string FormatEscaped(const std::string& text)
 {
-    return PrefixChars(text, "%", "%");
+    return platform::DoubleChar(text, '%');
 }
 
 std::string LiteralEscaped(const std::string& text)
 {
-    return PrefixChars(text, "\"\\", "\\");
+    return BackslashQuotes(text);
 }

@@ -22,7 +22,10 @@ namespace platform {
 
 namespace {
 
-std::string Lower(const std::string& s) { return platform::AsciiLower(s); }
+[[noreturn]] void Malformed()
+{
+    throw EOleException("Format of the initialization string is not valid.");
+}
 
 std::string Trim(const std::string& s)
 {
@@ -62,8 +65,7 @@ std::map<std::string, std::string> ParseOleDbConnectionString(const std::string&
         key = Trim(key);
         if (i >= n || text[i] == ';') {
             if (!key.empty())
-                throw EOleException("Format of the initialization string does not conform to "
-                                    "the OLE DB specification.");
+                Malformed();
             ++i;
             continue;
         }
@@ -90,8 +92,7 @@ std::map<std::string, std::string> ParseOleDbConnectionString(const std::string&
             while (i < n && (text[i] == ' ' || text[i] == '\t'))
                 ++i;
             if (!closed || (i < n && text[i] != ';'))
-                throw EOleException("Format of the initialization string does not conform to "
-                                    "the OLE DB specification.");
+                Malformed();
         } else {
             while (i < n && text[i] != ';')
                 value += text[i++];
@@ -100,9 +101,8 @@ std::map<std::string, std::string> ParseOleDbConnectionString(const std::string&
         if (i < n)
             ++i;  // ';'
         if (key.empty())
-            throw EOleException("Format of the initialization string does not conform to the "
-                                "OLE DB specification.");
-        out[Lower(key)] = value;
+            Malformed();
+        out[AsciiLower(key)] = value;
     }
     return out;
 }
@@ -146,7 +146,7 @@ OdbcLogin TranslateConnectionString(const std::string& oleDb)
     };
 
     const std::string* provider = get("provider");
-    if (!provider || (Lower(*provider) != "sqloledb.1" && Lower(*provider) != "sqloledb"))
+    if (!provider || (AsciiLower(*provider) != "sqloledb.1" && AsciiLower(*provider) != "sqloledb"))
         throw EOleException("Provider cannot be found. It may not be properly installed.");
 
     OdbcLogin login;
@@ -168,15 +168,15 @@ OdbcLogin TranslateConnectionString(const std::string& oleDb)
         instance = source.substr(slash);
         port.clear();
     }
-    if (host.empty() || host == "." || Lower(host) == "(local)")
+    if (host.empty() || host == "." || AsciiLower(host) == "(local)")
         host = "127.0.0.1";
     a.emplace_back("Server", host + instance);
     if (!port.empty())
         a.emplace_back("Port", port);
 
     const std::string* integrated = get("integrated security");
-    if (integrated && (Lower(*integrated) == "sspi" || Lower(*integrated) == "true" ||
-                       Lower(*integrated) == "yes")) {
+    if (integrated && (AsciiLower(*integrated) == "sspi" || AsciiLower(*integrated) == "true" ||
+                       AsciiLower(*integrated) == "yes")) {
         a.emplace_back("Trusted_Connection", "Yes");
     } else {
         if (const std::string* user = get("user id"))

@@ -47,17 +47,17 @@ def collation_key(name):
 
 
 class Column:
-    def __init__(self, spec, types):
-        self.name = spec["name"]
-        if "xusertype" in spec:
-            self.xusertype = spec["xusertype"]
+    def __init__(self, entry, types):
+        self.name = entry["name"]
+        if "xusertype" in entry:
+            self.xusertype = entry["xusertype"]
         else:
-            matches = [x for n, x in types if n == spec["type"]]
+            matches = [x for n, x in types if n == entry["type"]]
             if not matches:
-                raise ValueError("unknown type in fixture: %s" % spec["type"])
+                raise ValueError("unknown type in fixture: %s" % entry["type"])
             self.xusertype = matches[0]
-        self.length = spec.get("length", 4)
-        ident = spec.get("identity")
+        self.length = entry.get("length", 4)
+        ident = entry.get("identity")
         self.identity = None
         if ident:
             ident = ident if isinstance(ident, dict) else {}
@@ -65,20 +65,20 @@ class Column:
 
 
 class Object:
-    def __init__(self, spec, object_id, types):
+    def __init__(self, entry, object_id, types):
         self.id = object_id
-        self.owner = spec.get("owner", "dbo")
-        self.name = spec["name"]
-        self.xtype = spec.get("xtype", "U")
-        self.status = spec.get("status", 1)
-        self.columns = [Column(c, types) for c in spec.get("columns", [])]
+        self.owner = entry.get("owner", "dbo")
+        self.name = entry["name"]
+        self.xtype = entry.get("xtype", "U")
+        self.status = entry.get("status", 1)
+        self.columns = [Column(c, types) for c in entry.get("columns", [])]
 
 
 class Database:
-    def __init__(self, spec, types):
-        self.name = spec["name"]
-        self.types = types + [(t["name"], t["xusertype"]) for t in spec.get("types", [])]
-        self.objects = [Object(o, 1000 + i, self.types) for i, o in enumerate(spec.get("objects", []))]
+    def __init__(self, entry, types):
+        self.name = entry["name"]
+        self.types = types + [(t["name"], t["xusertype"]) for t in entry.get("types", [])]
+        self.objects = [Object(o, 1000 + i, self.types) for i, o in enumerate(entry.get("objects", []))]
 
 
 class Catalog:
