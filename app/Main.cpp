@@ -367,10 +367,12 @@ void TMainForm::BitBtn2Click()
         return;
     ComboBox1->clear();
     NameList databases;
-    DBData->GetDatabaseList(databases);
+    bool listed = DBData->GetDatabaseList(databases);
     for (const std::string& name : databases)
         ComboBox1->addItem(ToQt(name));
-    Label4->show();
+    // The mark says the login worked only once the list has been read.
+    if (listed)
+        Label4->show();
     ComboBox1->setCurrentIndex(-1);
     for (std::size_t i = 0; i < databases.size(); ++i) {
         if (platform::SameTextIgnoreCase(databases[i], "NOLK")) {
@@ -455,18 +457,6 @@ TreeTexts TMainForm::NodeTexts(QTreeWidget* tree)
         texts.push_back(entry);
     }
     return texts;
-}
-
-bool TMainForm::CheckTreeNames(QTreeWidget* tree)
-{
-    WindowRunHost host(this);
-    return ::CheckTreeNames(NodeTexts(tree), host);
-}
-
-bool TMainForm::MakeOutputDir(const std::string& path)
-{
-    WindowRunHost host(this);
-    return ::MakeOutputDir(path, host);
 }
 
 void TMainForm::BitBtn1Click()

@@ -41,8 +41,6 @@ public:
     // Schema trees.
     void FillSchemaTree(QTreeWidget* tree, QLabel* label, bool tables, const std::string& database,
                         NameList& names, std::vector<ColumnList>& columns);
-    bool CheckTreeNames(QTreeWidget* tree);
-    bool MakeOutputDir(const std::string& path);
 
     // The node texts of a tree, top-level nodes with their children.
     static TreeTexts NodeTexts(QTreeWidget* tree);

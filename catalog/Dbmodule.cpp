@@ -66,6 +66,12 @@ platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
         ExecSQLQuery->SetSQL(statement);
         ExecSQLQuery->Open();
         return ExecSQLQuery;
+    } catch (const platform::EOleException& e) {
+        // A lost connection is told once; the statements after it fail
+        // quietly until the next Connect.
+        if (!e.ConnectionLost || !lossTold_)
+            Application.MessageBox(e.Message, ErrorCaption(), platform::MB_OK | platform::MB_ICONERROR);
+        lossTold_ = lossTold_ || e.ConnectionLost;
     } catch (const platform::Exception& e) {
         Application.MessageBox(e.Message, ErrorCaption(), platform::MB_OK | platform::MB_ICONERROR);
     }
@@ -75,6 +81,7 @@ platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
 bool TDBData::Connect(bool useSqlLogin, const std::string& host, const std::string& password,
                       const std::string& catalog)
 {
+    lossTold_ = false;
     try {
         ADOConnection1->SetConnected(false);
         ADOConnection1->ConnectionString = useSqlLogin
@@ -92,24 +99,25 @@ std::string TDBData::Text(int column)
 {
     std::string text = ExecSQLQuery->FieldText(column);
     if (ExecSQLQuery->FieldLossy(column))
-        unholdable_.insert(text);
+        unholdable_.emplace(text, ExecSQLQuery->FieldOriginalUtf8(column));
     return text;
 }
 
-void TDBData::ReadNames(const std::string& statement, NameList& out)
+bool TDBData::ReadNames(const std::string& statement, NameList& out)
 {
     platform::TADOQuery* query = ExecSQL(statement);
     if (!query)
-        return;
+        return false;
     for (int i = 0; i < query->RecordCount(); ++i) {
         out.push_back(Text(0));
         query->Next();
     }
+    return true;
 }
 
-void TDBData::GetDatabaseList(NameList& out)
+bool TDBData::GetDatabaseList(NameList& out)
 {
-    ReadNames("SELECT Name FROM [Master]..[SysDatabases] ORDER BY Name", out);
+    return ReadNames("SELECT Name FROM [Master]..[SysDatabases] ORDER BY Name", out);
 }
 
 void TDBData::GetTableList(const std::string& database, NameList& out)
@@ -148,7 +156,7 @@ bool TDBData::GetColumnList(const std::string& name, ColumnList& out)
     return true;
 }
 
-void TDBData::GetIdentityColumns(const std::string& table, IdentityNames& out)
+bool TDBData::GetIdentityColumns(const std::string& table, IdentityNames& out)
 {
     platform::TADOQuery* query = ExecSQL(FillTemplate(
         "Select so.name Table_name,sc.name Iden_Column_name,  ident_current(so.name) curr_value,  "
@@ -157,14 +165,21 @@ void TDBData::GetIdentityColumns(const std::string& table, IdentityNames& out)
         "'IsIdentity') = 1  Where upper(so.name) = upper('%s')",
         {Quoted(table)}));
     if (!query)
-        return;
+        return false;
     for (int i = 0; i < query->RecordCount(); ++i) {
         out.push_back(Text(1));
         query->Next();
     }
+    return true;
 }
 
 bool TDBData::IsUnholdableName(const std::string& name) const
 {
     return unholdable_.count(name) != 0;
+}
+
+std::string TDBData::OriginalUtf8(const std::string& name) const
+{
+    auto it = unholdable_.find(name);
+    return it == unholdable_.end() ? std::string() : it->second;
 }

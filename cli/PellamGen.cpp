@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,19 @@ using platform::Gbk;
 namespace {
 
 enum ExitCode { kDone = 0, kRefused = 1, kUsage = 2, kConnection = 3, kFile = 4 };
+
+// Writes to standard output; false when the bytes did not all get there.
+bool WriteOut(const std::string& bytes)
+{
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    return std::fflush(stdout) == 0 && ok && !std::ferror(stdout);
+}
+
+int StandardOutputFailed()
+{
+    std::fprintf(stderr, "%s\n", "写入标准输出出错");
+    return kFile;
+}
 
 const char* const kUsageText =
     "usage:\n"
@@ -154,21 +168,17 @@ std::string Password(const Options& o)
 
 // Logs in and chooses the database: the one named, else NOLK in any case.
 // Returns false after the error has been told.
-bool Open(TDBData& data, const Options& o, TerminalMessages& messages, std::string& database)
+bool Open(TDBData& data, const Options& o, TerminalMessages& messages, std::string& database,
+          NameList& databases)
 {
     std::string host = FromTerminal(o.Host, "the host");
     std::string password = Password(o);
     if (!data.Connect(!o.WindowsAuth, host, password, "master"))
         return false;
-    NameList databases;
-    data.GetDatabaseList(databases);
-    if (messages.Failed)
+    if (!data.GetDatabaseList(databases) || messages.Failed)
         return false;
-    if (o.Command == "databases") {
-        for (const std::string& name : databases)
-            std::printf("%s\n", Say(name).c_str());
+    if (o.Command == "databases")
         return true;
-    }
     std::string wanted = o.Database.empty() ? std::string("NOLK") : FromTerminal(o.Database, "--database");
     database.clear();
     for (const std::string& name : databases)
@@ -194,11 +204,11 @@ bool ReadSchema(TDBData& data, const std::string& database, TerminalMessages& me
     data.GetViewList(database, views);
     auto read = [&](const NameList& names, std::vector<SnapshotObject>& out, bool isTable) {
         for (const std::string& name : names) {
-            SnapshotObject object{name, name, {}, {}};
+            SnapshotObject object{name, name, {}, {}, data.OriginalUtf8(name)};
             ColumnList columns;
             data.GetColumnList(name, columns);
             for (const ColumnEntry& c : columns)
-                object.Columns.push_back({c.Name, c.TypeName, c.Name});
+                object.Columns.push_back({c.Name, c.TypeName, c.Name, data.OriginalUtf8(c.Name)});
             if (isTable)
                 data.GetIdentityColumns(name, object.Identity);
             out.push_back(object);
@@ -213,8 +223,9 @@ bool ReadSchema(TDBData& data, const std::string& database, TerminalMessages& me
 // terminal, the clearing done in place.
 class TerminalRun : public RunHost {
 public:
-    TerminalRun(bool clear, std::size_t tables, std::size_t views)
-        : clear_(clear), tables_(tables), views_(views), progress_(isatty(fileno(stderr)) != 0)
+    TerminalRun(bool clear, std::size_t tables, std::size_t views, std::set<std::string> unholdable)
+        : clear_(clear), tables_(tables), views_(views), progress_(isatty(fileno(stderr)) != 0),
+          unholdable_(std::move(unholdable))
     {
     }
     ~TerminalRun() override
@@ -245,37 +256,72 @@ public:
         }
     }
     void ProcessMessages() override {}
+    // Deletes the files of the generated tree only: the output folder may
+    // be the user's own, with files of theirs beside it.
     void ClearOutput(const OutputTree& tree) override
     {
-        std::error_code ec;
-        std::filesystem::path root(platform::FileSystemPath(tree.OutputRoot()));
-        for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
-             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-            if (!it->is_directory())
-                std::filesystem::remove(it->path(), ec);
+        for (const std::string& folder :
+             {tree.DBCommFolder(), tree.TablesFolder(), tree.StoredProcFolder()}) {
+            std::error_code ec;
+            std::filesystem::path path(platform::FileSystemPath(folder));
+            for (auto it = std::filesystem::directory_iterator(path, ec);
+                 !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+                if (it->is_regular_file(ec) || it->is_symlink(ec))
+                    std::filesystem::remove(it->path(), ec);
+        }
     }
     void OpenOutputRoot(const std::string&) override {}
+    bool IsUnholdableName(const std::string& name) override { return unholdable_.count(name) != 0; }
+
+    // Answers No to clearing from now on.
+    void KeepOldFiles() { clear_ = false; }
 
 private:
     bool clear_;
     std::size_t tables_, views_, tablesDone_ = 0, viewsDone_ = 0;
     bool progress_, shown_ = false;
+    std::set<std::string> unholdable_;
+};
+
+// Tells nothing: for checking a run before it starts.
+class QuietHost : public RunHost {
+public:
+    explicit QuietHost(RunHost& real) : real_(real) {}
+    int MessageBox(const std::string&, const std::string&, int) override { return platform::IDOK; }
+    void SetProgress(ProgressLabel, const std::string&) override {}
+    void ProcessMessages() override {}
+    void ClearOutput(const OutputTree&) override {}
+    void OpenOutputRoot(const std::string&) override {}
+    bool IsUnholdableName(const std::string& name) override { return real_.IsUnholdableName(name); }
+
+private:
+    RunHost& real_;
 };
 
 int Generate(const Snapshot& snapshot, const Options& o)
 {
+    // With --output the program's folder is never used, so it need not be
+    // a path GBK can hold.
     OutputTree tree = o.Output.empty()
                           ? OutputTree(platform::ProgramFolder())
-                          : OutputTree::WithRoot(FromTerminal(o.Output, "--output"),
-                                                 platform::ProgramFolder());
+                          : OutputTree::WithRoot(FromTerminal(o.Output, "--output"), std::string());
     SnapshotIdentities identities(snapshot);
-    TerminalRun host(o.Clear, snapshot.Tables.size(), snapshot.Views.size());
+    TerminalRun host(o.Clear, snapshot.Tables.size(), snapshot.Views.size(),
+                     UnholdableNames(snapshot));
+    RunInput input = RunInputOf(snapshot);
+    // Clearing waits for the checks: a run that would be refused deletes
+    // nothing.
+    QuietHost quiet(host);
+    if (o.Clear && !ChecksPass(input, quiet))
+        host.KeepOldFiles();
     try {
-        RunResult result = GenerateAll(RunInputOf(snapshot), tree, identities, host);
+        RunResult result = GenerateAll(input, tree, identities, host);
         if (result.Outcome == RunOutcome::FolderFailed)
             return kFile;
         if (result.Outcome == RunOutcome::NameRefused || result.TypeRefused)
             return kRefused;
+        if (result.IdentityFailed)
+            return kConnection;
         return kDone;
     } catch (const EFCreateError& e) {
         std::fprintf(stderr, "%s\n", Say(e.Message).c_str());
@@ -307,10 +353,15 @@ int Main(int argc, char** argv)
 
     TDBData data;
     std::string database;
-    if (!Open(data, o, messages, database))
+    NameList databases;
+    if (!Open(data, o, messages, database, databases))
         return kConnection;
-    if (o.Command == "databases")
-        return kDone;
+    if (o.Command == "databases") {
+        std::string list;
+        for (const std::string& name : databases)
+            list += Say(name) + "\n";
+        return WriteOut(list) ? kDone : StandardOutputFailed();
+    }
     if (!ReadSchema(data, database, messages, snapshot))
         return kConnection;
     if (o.Command == "generate")
@@ -319,10 +370,8 @@ int Main(int argc, char** argv)
     if (o.Translate)
         TranslateLabels(snapshot);
     std::string json = WriteSnapshot(snapshot);
-    if (o.To.empty()) {
-        std::fwrite(json.data(), 1, json.size(), stdout);
-        return kDone;
-    }
+    if (o.To.empty())
+        return WriteOut(json) ? kDone : StandardOutputFailed();
     if (platform::WriteWholeFile(FromTerminal(o.To, "--to"), json) != 0) {
         std::fprintf(stderr, "Cannot create file %s\n", o.To.c_str());
         return kFile;

@@ -19,6 +19,42 @@ std::string Text(const json& value, const std::string& place)
     return gbk;
 }
 
+// UTF-8 (valid, as the parser checked it) as UTF-16.
+std::u16string Utf16Of(const std::string& utf8)
+{
+    std::u16string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+        char32_t code = extra == 0 ? c : c & (0x3F >> extra);
+        for (int k = 1; k <= extra && i + k < utf8.size(); ++k)
+            code = code << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += static_cast<std::size_t>(extra) + 1;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (code >> 10));
+            out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(code);
+        }
+    }
+    return out;
+}
+
+// A catalogue name: GBK when GBK can hold it, else "？" in place of each
+// character it cannot, with the original kept in utf8Original.
+std::string CatalogName(const json& value, const std::string& place, std::string& utf8Original)
+{
+    if (!value.is_string())
+        throw SnapshotError(place + ": " + platform::Gbk("应为文本"));
+    std::string gbk;
+    if (platform::TryUtf8ToGbk(value.get<std::string>(), gbk))
+        return gbk;
+    utf8Original = value.get<std::string>();
+    bool lossy = false;
+    return platform::Utf16ToGbk(Utf16Of(utf8Original), lossy);
+}
+
 const json& Member(const json& object, const char* key, const std::string& place)
 {
     auto it = object.find(key);
@@ -44,7 +80,7 @@ std::vector<SnapshotObject> Objects(const json& root, const char* key, bool tabl
         if (!o.is_object())
             throw SnapshotError(place + ": " + platform::Gbk("应为对象"));
         SnapshotObject object;
-        object.Name = Text(Member(o, "name", place), place + ".name");
+        object.Name = CatalogName(Member(o, "name", place), place + ".name", object.NameUtf8);
         object.Label = o.contains("label") ? Text(o["label"], place + ".label") : object.Name;
         const json& columns = Array(Member(o, "columns", place), place + ".columns");
         for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -52,7 +88,8 @@ std::vector<SnapshotObject> Objects(const json& root, const char* key, bool tabl
             if (!columns[c].is_object())
                 throw SnapshotError(cplace + ": " + platform::Gbk("应为对象"));
             SnapshotColumn column;
-            column.Name = Text(Member(columns[c], "name", cplace), cplace + ".name");
+            column.Name =
+                CatalogName(Member(columns[c], "name", cplace), cplace + ".name", column.NameUtf8);
             column.Type = Text(Member(columns[c], "type", cplace), cplace + ".type");
             column.Label = columns[c].contains("label")
                                ? Text(columns[c]["label"], cplace + ".label")
@@ -77,16 +114,24 @@ json Utf8(const std::string& gbk)
     return json(platform::GbkToUtf8(gbk));
 }
 
+// A catalogue name as the server sent it.
+json NameJson(const std::string& gbk, const std::string& utf8Original)
+{
+    return utf8Original.empty() ? Utf8(gbk) : json(utf8Original);
+}
+
 json ObjectsJson(const std::vector<SnapshotObject>& objects, bool tables)
 {
     json list = json::array();
     for (const SnapshotObject& o : objects) {
         json j;
-        j["name"] = Utf8(o.Name);
+        j["name"] = NameJson(o.Name, o.NameUtf8);
         j["label"] = Utf8(o.Label);
         json columns = json::array();
         for (const SnapshotColumn& c : o.Columns)
-            columns.push_back({{"name", Utf8(c.Name)}, {"type", Utf8(c.Type)}, {"label", Utf8(c.Label)}});
+            columns.push_back({{"name", NameJson(c.Name, c.NameUtf8)},
+                               {"type", Utf8(c.Type)},
+                               {"label", Utf8(c.Label)}});
         j["columns"] = columns;
         if (tables) {
             json ids = json::array();
@@ -109,6 +154,16 @@ Snapshot ReadSnapshot(const std::string& utf8Json)
     } catch (const nlohmann::json::parse_error& e) {
         throw SnapshotError(platform::Gbk("第 ") + std::to_string(e.byte) +
                             platform::Gbk(" 字节处不是正确的 JSON"));
+    } catch (const nlohmann::json::exception& e) {
+        // A number out of range: the parser names the number, not its place.
+        std::string what = e.what();
+        std::size_t open = what.find('\''), close = what.rfind('\'');
+        std::size_t at = std::string::npos;
+        if (open != std::string::npos && close > open)
+            at = utf8Json.find(what.substr(open + 1, close - open - 1));
+        throw SnapshotError(platform::Gbk("第 ") +
+                            (at == std::string::npos ? std::string("?") : std::to_string(at + 1)) +
+                            platform::Gbk(" 字节处的数超出范围"));
     }
     if (!root.is_object())
         throw SnapshotError("$: " + platform::Gbk("应为对象"));
@@ -127,6 +182,20 @@ std::string WriteSnapshot(const Snapshot& snapshot)
     root["tables"] = ObjectsJson(snapshot.Tables, true);
     root["views"] = ObjectsJson(snapshot.Views, false);
     return root.dump(2) + "\n";
+}
+
+std::set<std::string> UnholdableNames(const Snapshot& snapshot)
+{
+    std::set<std::string> names;
+    for (const auto* objects : {&snapshot.Tables, &snapshot.Views})
+        for (const SnapshotObject& o : *objects) {
+            if (!o.NameUtf8.empty())
+                names.insert(o.Name);
+            for (const SnapshotColumn& c : o.Columns)
+                if (!c.NameUtf8.empty())
+                    names.insert(c.Name);
+        }
+    return names;
 }
 
 RunInput RunInputOf(const Snapshot& snapshot)
@@ -152,14 +221,15 @@ RunInput RunInputOf(const Snapshot& snapshot)
     return in;
 }
 
-void SnapshotIdentities::GetIdentityColumns(const std::string& table, IdentityNames& out)
+bool SnapshotIdentities::GetIdentityColumns(const std::string& table, IdentityNames& out)
 {
     // The list the snapshot took from the server for that table.
     for (const SnapshotObject& o : snapshot_.Tables)
         if (o.Name == table) {
             out.insert(out.end(), o.Identity.begin(), o.Identity.end());
-            return;
+            break;
         }
+    return true;
 }
 
 void TranslateLabels(Snapshot& snapshot)

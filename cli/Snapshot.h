@@ -5,6 +5,7 @@
 // node texts (labels) and the identity columns, read from and written to
 // JSON in UTF-8. Text inside is GBK.
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,14 +13,18 @@
 #include "generator/Schema.h"
 #include "platform/Exception.h"
 
+// A name GBK cannot hold is kept as the server sent it in NameUtf8; Name
+// then holds "？" in place of each such character and names no object.
 struct SnapshotColumn {
     std::string Name, Type, Label;
+    std::string NameUtf8;
 };
 
 struct SnapshotObject {
     std::string Name, Label;
     std::vector<SnapshotColumn> Columns;
     IdentityNames Identity;
+    std::string NameUtf8;
 };
 
 struct Snapshot {
@@ -41,6 +46,10 @@ std::string WriteSnapshot(const Snapshot& snapshot);
 // names within each table or view.
 void TranslateLabels(Snapshot& snapshot);
 
+// The names of tables, views and columns that GBK cannot hold, as they
+// stand in the snapshot's Name fields.
+std::set<std::string> UnholdableNames(const Snapshot& snapshot);
+
 // What the generation run reads, as the window would hand it over.
 RunInput RunInputOf(const Snapshot& snapshot);
 
@@ -48,7 +57,7 @@ RunInput RunInputOf(const Snapshot& snapshot);
 class SnapshotIdentities : public IdentitySource {
 public:
     explicit SnapshotIdentities(const Snapshot& snapshot) : snapshot_(snapshot) {}
-    void GetIdentityColumns(const std::string& table, IdentityNames& out) override;
+    bool GetIdentityColumns(const std::string& table, IdentityNames& out) override;
 
 private:
     const Snapshot& snapshot_;

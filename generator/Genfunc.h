@@ -32,7 +32,9 @@ std::string BuildUpdateText(const std::string& catalogName, const NameList& para
 std::string BuildBindingLines(const std::string& catalogName, const NameList& parameterNames,
                               const ColumnList& columns, const IdentityNames& identity);
 
-void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
+// False, with nothing written, when the identity columns could not be
+// learnt: without them the operator would insert into an identity column.
+bool WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
                              const std::string& catalogName, const ColumnList& columns,
                              const NameList& parameterNames, IdentitySource& identities);
 

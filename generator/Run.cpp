@@ -20,26 +20,121 @@ std::vector<std::string> ClassNames(const TreeTexts& tree)
     return names;
 }
 
-// Tells the user of an invalid name in the tree of the given top-level node.
-void TellInvalidName(const std::string& owner, RunHost& host)
+// Tells the user that a name of the given top-level node cannot be used.
+void TellNameRefused(const std::string& text, RunHost& host)
 {
-    host.MessageBox(owner + Gbk(":名称及字段名称不能包含汉字，必须以字母开头"), Gbk("数据表名称非法"),
-                    platform::MB_OK | platform::MB_ICONINFORMATION);
+    host.MessageBox(text, Gbk("数据表名称非法"), platform::MB_OK | platform::MB_ICONINFORMATION);
 }
 
-// The name check of one tree, and the refusal of a node whose catalogue name
-// names no object.
-bool CheckTree(const TreeTexts& tree, const NameList& names, RunHost& host)
+void TellInvalidName(const std::string& owner, RunHost& host)
 {
-    if (!CheckTreeNames(tree, host))
+    TellNameRefused(owner + Gbk(":名称及字段名称不能包含汉字，必须以字母开头"), host);
+}
+
+// A control character other than CR and LF (which generated literals
+// escape) cannot travel in a file name, a literal or a statement.
+bool HoldsControlCharacter(const std::string& name)
+{
+    for (char c : name) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && c != '\r' && c != '\n') || u == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+// A name for a message, with its control characters shown as "\xNN".
+std::string Shown(const std::string& name)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char c : name) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F)
+            out += std::string("\\x") + kHex[u >> 4] + kHex[u & 0x0F];
+        else
+            out += c;
+    }
+    return out;
+}
+
+// A catalogue name that the generated SQL cannot name; tells the user why.
+bool RefuseCatalogName(const std::string& owner, const std::string& name, RunHost& host)
+{
+    if (HoldsControlCharacter(name)) {
+        TellNameRefused(owner + ":" + Shown(name) + Gbk(":名称含有控制字符"), host);
+        return true;
+    }
+    if (host.IsUnholdableName(name)) {
+        TellNameRefused(owner + ":" + name + Gbk(":名称含有GBK无法表示的字符"), host);
+        return true;
+    }
+    return false;
+}
+
+bool Taken(const std::string& name, const std::vector<std::string>& taken)
+{
+    for (const std::string& t : taken)
+        if (platform::SameTextIgnoreCase(t, name))
+            return true;
+    return false;
+}
+
+// The node texts of one top-level node against the name rules.
+bool NodeNamesValid(const TreeNode& node, bool tableTree)
+{
+    if (!IsValidClassName(node.Text))
         return false;
-    for (std::size_t k = 0; k < tree.size() && k < names.size(); ++k) {
-        if (host.IsUnholdableName(names[k])) {
-            TellInvalidName(tree[k].Text, host);
+    for (const std::string& child : node.Children)
+        if (!(tableTree ? IsValidParameterName(child) : IsValidIdentifier(child)))
+            return false;
+    return true;
+}
+
+// The whole check of one tree: the node texts, class names that another
+// node already uses (ignoring case, as the file system may), a table's
+// twin parameter names, and catalogue names the generated SQL cannot name.
+// `classes` holds the class names of the trees checked before and gains
+// this tree's.
+bool CheckTree(const TreeTexts& tree, const NameList& names,
+               const std::vector<ColumnList>& columnLists, bool tableTree,
+               std::vector<std::string>& classes, RunHost& host)
+{
+    for (std::size_t k = 0; k < tree.size(); ++k) {
+        const TreeNode& node = tree[k];
+        if (!NodeNamesValid(node, tableTree)) {
+            TellInvalidName(node.Text, host);
             return false;
         }
+        if (Taken(node.Text, classes)) {
+            TellNameRefused(node.Text + Gbk(":与另一个数据表或视图的类名相同"), host);
+            return false;
+        }
+        classes.push_back(node.Text);
+        for (std::size_t i = 0; tableTree && i < node.Children.size(); ++i) {
+            for (std::size_t j = 0; j < i; ++j)
+                if (node.Children[j] == node.Children[i]) {
+                    TellNameRefused(node.Text + ":" + node.Children[i] + Gbk(":字段名称重复"), host);
+                    return false;
+                }
+        }
+        if (k < names.size() && RefuseCatalogName(node.Text, names[k], host))
+            return false;
+        if (k < columnLists.size())
+            for (const ColumnEntry& column : columnLists[k])
+                if (RefuseCatalogName(node.Text, column.Name, host))
+                    return false;
     }
     return true;
+}
+
+// The first column whose type no group holds, or null.
+const ColumnEntry* UnsupportedColumn(const ColumnList& columns)
+{
+    for (const ColumnEntry& column : columns)
+        if (!IsSupportedType(column.TypeName))
+            return &column;
+    return nullptr;
 }
 
 }  // namespace
@@ -54,28 +149,23 @@ bool MakeOutputDir(const std::string& path, RunHost& host)
     return false;
 }
 
-bool CheckTreeNames(const TreeTexts& tree, RunHost& host)
+bool CheckTreeNames(const TreeTexts& tree, RunHost& host, bool tableTree)
 {
-    std::string owner;
     for (const TreeNode& node : tree) {
-        owner = node.Text;
-        bool ok = IsValidIdentifier(node.Text);
-        for (std::size_t i = 0; ok && i < node.Children.size(); ++i)
-            ok = IsValidIdentifier(node.Children[i]);
-        if (!ok) {
-            TellInvalidName(owner, host);
+        if (!NodeNamesValid(node, tableTree)) {
+            TellInvalidName(node.Text, host);
             return false;
         }
     }
     return true;
 }
 
-int GenerateTreeFiles(const TreeTexts& tree, ProgressLabel label, const std::string& folder,
-                      bool tableTree, const NameList& names,
-                      const std::vector<ColumnList>& columnLists, IdentitySource& identities,
-                      RunHost& host, bool& typeRefused)
+NameList GenerateTreeFiles(const TreeTexts& tree, ProgressLabel label, const std::string& folder,
+                           bool tableTree, const NameList& names,
+                           const std::vector<ColumnList>& columnLists, IdentitySource& identities,
+                           RunHost& host, RunResult& result)
 {
-    int written = 0;
+    NameList written;
     for (std::size_t position = 0; position < tree.size(); ++position) {
         const TreeNode& node = tree[position];
         host.SetProgress(label, Gbk("正在生成..."));
@@ -85,21 +175,40 @@ int GenerateTreeFiles(const TreeTexts& tree, ProgressLabel label, const std::str
         const std::string& className = node.Text;
         const std::string& catalogName = names[position];
         const ColumnList& columns = columnLists[position];
-        for (const ColumnEntry& column : columns) {
-            if (!IsSupportedType(column.TypeName)) {
-                host.MessageBox(className + Gbk(":数据类型不支持"), Gbk("提示"), kOkWarning);
-                typeRefused = true;
+        if (UnsupportedColumn(columns)) {
+            host.MessageBox(className + Gbk(":数据类型不支持"), Gbk("提示"), kOkWarning);
+            result.TypeRefused = true;
+            return written;
+        }
+        if (tableTree) {
+            if (!WriteTableOperatorFiles(folder, className, catalogName, columns, node.Children,
+                                         identities)) {
+                result.IdentityFailed = true;
                 return written;
             }
-        }
-        if (tableTree)
-            WriteTableOperatorFiles(folder, className, catalogName, columns, node.Children,
-                                    identities);
-        else
+        } else {
             WriteViewOperatorFiles(folder, className, catalogName, columns, node.Children);
-        ++written;
+        }
+        written.push_back(className);
     }
     return written;
+}
+
+bool ChecksPass(const RunInput& input, RunHost& host)
+{
+    std::vector<std::string> classes;
+    if (!CheckTree(input.TableTree, input.TableNames, input.TableColumns, true, classes, host) ||
+        !CheckTree(input.ViewTree, input.ViewNames, input.ViewColumns, false, classes, host))
+        return false;
+    for (const auto* tree : {&input.TableTree, &input.ViewTree}) {
+        const auto& lists = tree == &input.TableTree ? input.TableColumns : input.ViewColumns;
+        for (std::size_t k = 0; k < tree->size() && k < lists.size(); ++k)
+            if (UnsupportedColumn(lists[k])) {
+                host.MessageBox((*tree)[k].Text + Gbk(":数据类型不支持"), Gbk("提示"), kOkWarning);
+                return false;
+            }
+    }
+    return true;
 }
 
 RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySource& identities,
@@ -129,32 +238,53 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     WriteDBCommFiles(tree.DBCommFolder(), ClassNames(input.TableTree), ClassNames(input.ViewTree));
     WriteTableOperatorBase(tree.TablesFolder());
 
-    // The table tree, then the view tree: each checked, then walked.
+    // The table tree, then the view tree: each checked, then walked. A run
+    // that stops early writes DBComm again, naming only what it wrote.
+    NameList writtenTables, writtenViews;
+    bool stopped = false;
+    auto nameOnlyWritten = [&] { WriteDBCommFiles(tree.DBCommFolder(), writtenTables, writtenViews); };
     struct Walk {
         const TreeTexts& Tree;
         const NameList& Names;
         const std::vector<ColumnList>& Columns;
         ProgressLabel Label;
         bool TableTree;
-        int& Written;
+        NameList& Written;
+        int& Count;
     };
     const Walk walks[] = {
         {input.TableTree, input.TableNames, input.TableColumns, ProgressLabel::Tables, true,
-         result.TablesWritten},
+         writtenTables, result.TablesWritten},
         {input.ViewTree, input.ViewNames, input.ViewColumns, ProgressLabel::Views, false,
-         result.ViewsWritten},
+         writtenViews, result.ViewsWritten},
     };
-    for (const Walk& walk : walks) {
-        host.SetProgress(walk.Label, "");
-        if (!CheckTree(walk.Tree, walk.Names, host)) {
-            result.Outcome = RunOutcome::NameRefused;
-            return result;
+    std::vector<std::string> classes;
+    try {
+        for (const Walk& walk : walks) {
+            host.SetProgress(walk.Label, "");
+            if (!CheckTree(walk.Tree, walk.Names, walk.Columns, walk.TableTree, classes, host)) {
+                result.Outcome = RunOutcome::NameRefused;
+                nameOnlyWritten();
+                return result;
+            }
+            walk.Written = GenerateTreeFiles(walk.Tree, walk.Label, tree.TablesFolder(),
+                                             walk.TableTree, walk.Names, walk.Columns, identities,
+                                             host, result);
+            walk.Count = static_cast<int>(walk.Written.size());
+            if (walk.Written.size() != walk.Tree.size())
+                stopped = true;
+            host.SetProgress(walk.Label, Gbk("生成完毕.   "));
         }
-        walk.Written = GenerateTreeFiles(walk.Tree, walk.Label, tree.TablesFolder(), walk.TableTree,
-                                         walk.Names, walk.Columns, identities, host,
-                                         result.TypeRefused);
-        host.SetProgress(walk.Label, Gbk("生成完毕.   "));
+    } catch (const EFCreateError&) {
+        try {
+            nameOnlyWritten();
+        } catch (const EFCreateError&) {
+            // The first error is the one to report.
+        }
+        throw;
     }
+    if (stopped)
+        nameOnlyWritten();
     host.OpenOutputRoot(tree.OutputRoot());
     return result;
 }
@@ -167,7 +297,7 @@ std::string ClearBatchText()
                "@ping 127.1>nul\r\n"
                "@echo 已清除，准备生成...\r\n"
                "@ping 127.1>nul\r\n"
-               "@del /s /q /f %0");
+               "@del /q /f \"%~f0\"");
 }
 
 void WriteClearBatch(const std::string& path)

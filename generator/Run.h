@@ -53,7 +53,8 @@ enum class RunOutcome {
 
 struct RunResult {
     RunOutcome Outcome = RunOutcome::Done;
-    bool TypeRefused = false;   // a walk stopped at an unsupported column type
+    bool TypeRefused = false;     // a walk stopped at an unsupported column type
+    bool IdentityFailed = false;  // a walk stopped where identity columns could not be learnt
     int TablesWritten = 0;
     int ViewsWritten = 0;
 };
@@ -62,20 +63,26 @@ struct RunResult {
 RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySource& identities,
                       RunHost& host);
 
+// True when every check of the run passes: the names of both trees and the
+// column types. The first failure is told to the host. For callers that
+// must know before anything is deleted.
+bool ChecksPass(const RunInput& input, RunHost& host);
+
 // True when the folder exists afterwards; tells the user otherwise.
 bool MakeOutputDir(const std::string& path, RunHost& host);
 
-// Every node text of a tree, in tree order, against the identifier rule;
-// tells the user of the first that fails, naming its top-level node.
-bool CheckTreeNames(const TreeTexts& tree, RunHost& host);
+// Every node text of a tree, in tree order, against the name rules: class
+// names for top-level nodes, parameter names for a table's columns; tells
+// the user of the first that fails, naming its top-level node.
+bool CheckTreeNames(const TreeTexts& tree, RunHost& host, bool tableTree);
 
 // Writes one operator class per top-level node until the first node with an
-// unsupported column type; returns the number of nodes written and sets
-// typeRefused when it stopped early.
-int GenerateTreeFiles(const TreeTexts& tree, ProgressLabel label, const std::string& folder,
-                      bool tableTree, const NameList& names,
-                      const std::vector<ColumnList>& columnLists, IdentitySource& identities,
-                      RunHost& host, bool& typeRefused);
+// unsupported column type or unknown identity columns; returns the class
+// names written and sets the result's stop marks when it stopped early.
+NameList GenerateTreeFiles(const TreeTexts& tree, ProgressLabel label, const std::string& folder,
+                           bool tableTree, const NameList& names,
+                           const std::vector<ColumnList>& columnLists, IdentitySource& identities,
+                           RunHost& host, RunResult& result);
 
 // The clearing batch, byte for byte.
 std::string ClearBatchText();

@@ -32,8 +32,9 @@ using IdentityNames = NameList;
 class IdentitySource {
 public:
     virtual ~IdentitySource() = default;
-    // Appends the identity column names of the named table to out.
-    virtual void GetIdentityColumns(const std::string& tableName, IdentityNames& out) = 0;
+    // Appends the identity column names of the named table to out; false
+    // when the question could not be answered (the source has told why).
+    virtual bool GetIdentityColumns(const std::string& tableName, IdentityNames& out) = 0;
 };
 
 #endif

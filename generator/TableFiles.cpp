@@ -105,14 +105,15 @@ std::string BuildBindingLines(const std::string& /*catalogName*/, const NameList
     return BindingLinesOf(IncludedColumns(parameterNames, columns, identity));
 }
 
-void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
+bool WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
                              const std::string& catalogName, const ColumnList& columns,
                              const NameList& parameterNames, IdentitySource& identities)
 {
     OperatorFilePaths paths = OperatorPaths(tablesFolder, className);
 
     IdentityNames identity;
-    identities.GetIdentityColumns(catalogName, identity);
+    if (!identities.GetIdentityColumns(catalogName, identity))
+        return false;
 
     // Every piece walks the same included columns.
     std::vector<IncludedColumn> included = IncludedColumns(parameterNames, columns, identity);
@@ -135,7 +136,7 @@ void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
     std::vector<std::string> source = TableSourceLines();
     std::vector<std::string> sourceFills = {c, c, c, c, c, c, parameters, insertText, newBinding, c};
     if (nothingToSet) {
-        // Lines 20 to 26: an Update that has no column to set sends nothing.
+        // An Update that has no column to set sends nothing.
         source.erase(source.begin() + 19, source.begin() + 26);
         source.insert(source.begin() + 19, {"bool %sOperator::Update(const String& condition){",
                                             "   return false;", "}"});
@@ -147,4 +148,5 @@ void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
     sourceFills.insert(sourceFills.end(),
                        {c, inLiteral, c, inFormat, c, inFormat, c, inFormat, c, c});
     WriteTextFile(paths.Source, FillTemplate(JoinLines(source), sourceFills));
+    return true;
 }

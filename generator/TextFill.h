@@ -22,7 +22,8 @@ std::string SqlBracketed(const std::string& name);
 // Text for a generated format string: every "%" doubled.
 std::string FormatEscaped(const std::string& text);
 
-// Text for a generated C++ string literal: '"' and '\' get a backslash.
+// Text for a generated C++ string literal: '"' and '\' get a backslash, CR
+// and LF become \r and \n.
 std::string LiteralEscaped(const std::string& text);
 
 #endif

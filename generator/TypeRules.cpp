@@ -12,11 +12,93 @@ bool ContainsDoubleByteChar(const std::string& name)
     return false;
 }
 
+namespace {
+
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsIn(const std::string& name, const std::vector<std::string>& set)
+{
+    for (const std::string& s : set)
+        if (s == name)
+            return true;
+    return false;
+}
+
+// The keywords and alternative tokens of C++, and macros of the Windows
+// headers that the VCL brings in, which would replace a name.
+const std::vector<std::string>& NeverIdentifiers()
+{
+    static const std::vector<std::string> names = {
+        "alignas", "alignof", "and", "and_eq", "asm", "auto", "bitand", "bitor", "bool", "break",
+        "case", "catch", "char", "char8_t", "char16_t", "char32_t", "class", "compl", "concept",
+        "const", "consteval", "constexpr", "constinit", "const_cast", "continue", "co_await",
+        "co_return", "co_yield", "decltype", "default", "delete", "do", "double", "dynamic_cast",
+        "else", "enum", "explicit", "export", "extern", "false", "float", "for", "friend", "goto",
+        "if", "inline", "int", "long", "mutable", "namespace", "new", "noexcept", "not", "not_eq",
+        "nullptr", "operator", "or", "or_eq", "private", "protected", "public", "register",
+        "reinterpret_cast", "requires", "return", "short", "signed", "sizeof", "static",
+        "static_assert", "static_cast", "struct", "switch", "template", "this", "thread_local",
+        "throw", "true", "try", "typedef", "typeid", "typename", "union", "unsigned", "using",
+        "virtual", "void", "volatile", "wchar_t", "while", "xor", "xor_eq",
+        "NULL", "TRUE", "FALSE", "DELETE", "ERROR", "IN", "OUT", "OPTIONAL", "CONST", "VOID",
+        "NEAR", "FAR", "near", "far", "interface", "CALLBACK", "WINAPI", "PASCAL", "MessageBox",
+        "MB_ICONERROR",
+    };
+    return names;
+}
+
+// Names a class name would clash with: it becomes an enumerator of the
+// runtime's DBComm class and names the operator class, its files and its
+// include guard.
+const std::vector<std::string>& RuntimeNames()
+{
+    static const std::vector<std::string> names = {
+        "DBComm", "DBTable", "DBTableOperator", "DBStoredProc", "Instance", "ConnectDB", "Tables",
+        "GetStoreProc", "ExecProc", "m_mapOfOperator", "m_conn", "m_proc", "std", "String",
+        "WideString", "Variant", "Exception", "TADOConnection", "TADOQuery", "TADOStoredProc",
+        "TDataSource", "TStream", "ftBlob",
+    };
+    return names;
+}
+
+// Names a parameter would clash with in the operator's New and Update: the
+// parameter types, the locals, members and helpers those bodies use.
+const std::vector<std::string>& OperatorBodyNames()
+{
+    static const std::vector<std::string> names = {
+        "String", "TStream", "ftBlob", "condition", "strSql", "nCount", "m_query", "m_datasource",
+        "InitQuery", "ExecSQLNonQuery", "ExecSQL", "Get",
+    };
+    return names;
+}
+
+}  // namespace
+
 bool IsValidIdentifier(const std::string& name)
 {
-    if (!name.empty() && !platform::IsCharAlphaA(name[0]))
+    if (name.empty() || !IsAsciiLetter(name[0]))
         return false;
-    return !ContainsDoubleByteChar(name);
+    for (char c : name)
+        if (!IsAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '_')
+            return false;
+    return !IsIn(name, NeverIdentifiers());
+}
+
+bool IsValidClassName(const std::string& name)
+{
+    if (!IsValidIdentifier(name) || IsIn(name, RuntimeNames()))
+        return false;
+    // The operator's files must not be the runtime's own on a file system
+    // that ignores case.
+    return !platform::SameTextIgnoreCase(name, "DBTable");
+}
+
+bool IsValidParameterName(const std::string& name)
+{
+    return IsValidIdentifier(name) && !IsIn(name, OperatorBodyNames());
 }
 
 namespace {

@@ -7,7 +7,15 @@
 #include <string>
 
 bool ContainsDoubleByteChar(const std::string& name);
+// A C++ identifier of ASCII letters, digits and '_', starting with a letter,
+// that is no keyword and no macro of the Windows headers.
 bool IsValidIdentifier(const std::string& name);
+// An identifier that may name an operator class: one that clashes with
+// nothing the runtime library declares or writes.
+bool IsValidClassName(const std::string& name);
+// An identifier that may name a parameter of a table operator's New and
+// Update without clashing with what their bodies use.
+bool IsValidParameterName(const std::string& name);
 
 // Index of a type name in the type table (0 to 25), or -1.
 int GetTypeIndex(const std::string& typeName);

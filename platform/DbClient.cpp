@@ -210,8 +210,9 @@ std::string OdbcConnectionString(const OdbcLogin& login)
 
 namespace {
 
-// Every diagnostic record of a handle, joined by line breaks.
-std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle)
+// Every diagnostic record of a handle, joined by line breaks; `lost` is set
+// when one of them is of the connection-exception class (SQLSTATE 08xxx).
+std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle, bool* lost = nullptr)
 {
     std::string text;
     for (SQLSMALLINT i = 1;; ++i) {
@@ -223,6 +224,8 @@ std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle)
                                       sizeof message, &length);
         if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
             break;
+        if (lost && state[0] == '0' && state[1] == '8')
+            *lost = true;
         if (!text.empty())
             text += "\n";
         text += std::string(reinterpret_cast<char*>(message),
@@ -245,13 +248,44 @@ std::string DriverText(std::string text)
 
 [[noreturn]] void Fail(SQLSMALLINT type, SQLHANDLE handle, const char* fallback)
 {
-    std::string text = handle ? DriverText(Diagnostics(type, handle)) : std::string();
-    throw EOleException(text.empty() ? std::string(fallback) : text);
+    bool lost = false;
+    std::string text = handle ? DriverText(Diagnostics(type, handle, &lost)) : std::string();
+    throw EOleException(text.empty() ? std::string(fallback) : text, lost);
 }
 
 bool Ok(SQLRETURN rc)
 {
     return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
+}
+
+// UTF-16 from the wire as UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(const std::u16string& wide)
+{
+    std::string out;
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        char32_t c = wide[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+            wide[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (wide[++i] - 0xDC00);
+        else if (c >= 0xD800 && c < 0xE000)
+            c = 0xFFFD;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
 }
 
 }  // namespace
@@ -434,7 +468,7 @@ void TADOQuery::Close()
     active_ = false;
     rows_.clear();
     nulls_.clear();
-    lossy_.clear();
+    originals_.clear();
     current_ = 0;
 }
 
@@ -447,7 +481,7 @@ void TADOQuery::Open()
 {
     Close();
     if (!connection_ || !connection_->Connected())
-        throw EOleException("Operation is not allowed when the object is closed.");
+        throw EOleException("Operation is not allowed when the object is closed.", true);
     SQLHDBC dbc = connection_->impl_->dbc;
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)))
@@ -467,7 +501,8 @@ void TADOQuery::Open()
     SQLSMALLINT columns = 0;
     SQLNumResultCols(stmt, &columns);
     std::vector<std::vector<std::string>> rows;
-    std::vector<std::vector<bool>> nulls, lossy;
+    std::vector<std::vector<bool>> nulls;
+    std::vector<std::vector<std::string>> originals;
     while (columns > 0) {
         rc = SQLFetch(stmt);
         if (rc == SQL_NO_DATA)
@@ -475,7 +510,8 @@ void TADOQuery::Open()
         if (!Ok(rc))
             Fail(SQL_HANDLE_STMT, stmt, "Reading the result failed");
         std::vector<std::string> row;
-        std::vector<bool> rowNulls, rowLossy;
+        std::vector<bool> rowNulls;
+        std::vector<std::string> rowOriginals;
         for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c) {
             // Read as UTF-16 from the wire and convert here, so that a
             // character GBK cannot hold is known rather than turned into '?'.
@@ -505,15 +541,15 @@ void TADOQuery::Open()
             bool lossy = false;
             row.push_back(Utf16ToGbk(wide, lossy));
             rowNulls.push_back(isNull);
-            rowLossy.push_back(lossy);
+            rowOriginals.push_back(lossy ? Utf16ToUtf8(wide) : std::string());
         }
-        lossy.push_back(std::move(rowLossy));
+        originals.push_back(std::move(rowOriginals));
         rows.push_back(std::move(row));
         nulls.push_back(std::move(rowNulls));
     }
     rows_ = std::move(rows);
     nulls_ = std::move(nulls);
-    lossy_ = std::move(lossy);
+    originals_ = std::move(originals);
     current_ = 0;
     active_ = true;
 }
@@ -554,9 +590,14 @@ namespace platform {
 
 bool TADOQuery::FieldLossy(int column) const
 {
-    if (Eof() || column < 0 || static_cast<std::size_t>(column) >= lossy_[current_].size())
-        return false;
-    return lossy_[current_][static_cast<std::size_t>(column)];
+    return !FieldOriginalUtf8(column).empty();
+}
+
+std::string TADOQuery::FieldOriginalUtf8(int column) const
+{
+    if (Eof() || column < 0 || static_cast<std::size_t>(column) >= originals_[current_].size())
+        return std::string();
+    return originals_[current_][static_cast<std::size_t>(column)];
 }
 
 }  // namespace platform

@@ -19,7 +19,12 @@ namespace platform {
 // diagnostic record, joined by line breaks.
 class EOleException : public Exception {
 public:
-    using Exception::Exception;
+    explicit EOleException(const std::string& message, bool connectionLost = false)
+        : Exception(message), ConnectionLost(connectionLost) {}
+
+    // The connection to the server is gone: every later statement on it
+    // fails the same way until it connects again.
+    bool ConnectionLost;
 };
 
 // The keys and values of an OLE DB connection string, keys in lower case.
@@ -99,6 +104,9 @@ public:
     // True when the value held a character GBK cannot hold; FieldText has
     // "？" in its place.
     bool FieldLossy(int column) const;
+    // A value GBK cannot hold, as UTF-8 exactly as the server sent it; ""
+    // for any other value.
+    std::string FieldOriginalUtf8(int column) const;
 
 private:
     friend class TADOConnection;
@@ -107,7 +115,7 @@ private:
     bool active_ = false;
     std::vector<std::vector<std::string>> rows_;
     std::vector<std::vector<bool>> nulls_;
-    std::vector<std::vector<bool>> lossy_;
+    std::vector<std::vector<std::string>> originals_;  // "" unless lossy
     std::size_t current_ = 0;
 };
 

@@ -133,16 +133,51 @@ bool CreateDirectoryA(const std::string& path)
 
 int WriteWholeFile(const std::string& path, const std::string& bytes)
 {
+    // The bytes go to a new file beside the target, which replaces the
+    // target only once they are all written: a failed write leaves the old
+    // file whole and no partial one.
     std::string fs = FileSystemPath(path);
-    if (fs.empty())
+    if (fs.empty() || DirectoryExists(path))
         return 1;
-    std::FILE* f = std::fopen(fs.c_str(), "wb");
+#ifdef _WIN32
+    std::string temp = fs + ".pellam-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
     if (!f)
         return 1;
+#else
+    std::string temp = fs + ".pellam-XXXXXX";
+    int fd = mkstemp(&temp[0]);
+    if (fd < 0)
+        return 1;
+    // mkstemp makes the file private; give it the mode a plain create would.
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    std::FILE* f = fdopen(fd, "wb");
+    if (!f) {
+        close(fd);
+        unlink(temp.c_str());
+        return 1;
+    }
+#endif
     bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fflush(f) == 0 && ok;
     if (std::fclose(f) != 0)
         ok = false;
-    return ok ? 0 : 2;
+    if (!ok) {
+        std::remove(temp.c_str());
+        return 2;
+    }
+#ifdef _WIN32
+    bool placed = MoveFileExA(temp.c_str(), fs.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+#else
+    bool placed = std::rename(temp.c_str(), fs.c_str()) == 0;
+#endif
+    if (!placed) {
+        std::remove(temp.c_str());
+        return 1;
+    }
+    return 0;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes)

@@ -35,7 +35,9 @@ bool FileExists(const std::string& path);
 // Creates one directory level; false when it cannot.
 bool CreateDirectoryA(const std::string& path);
 
-// Creates or truncates the file and writes the bytes in one piece.
+// Creates or replaces the file with the bytes, through a new file beside it
+// that takes its name once everything is written: on failure the old file
+// stays whole and nothing partial is left.
 // Returns 0 on success, 1 when the file cannot be created, 2 when the
 // bytes cannot be written.
 int WriteWholeFile(const std::string& path, const std::string& bytes);

@@ -301,16 +301,17 @@ TEST_F(Window, ASecondGenerateDuringAWalkDoesNothing)
     EXPECT_EQ(form->TableNames.size(), 2u);
 }
 
-TEST_F(Window, CheckTreeNamesNamesTheTopLevelNode)
+TEST_F(Window, ARenamedColumnNodeThatIsNoIdentifierStopsTheRunNamingItsNode)
 {
     SqlLogin();
     form->TreeView2->topLevelItem(0)->child(1)->setText(0, "1Age");
-    EXPECT_TRUE(form->CheckTreeNames(form->TreeView1));
-    EXPECT_FALSE(form->CheckTreeNames(form->TreeView2));
-    ASSERT_EQ(boxes.Shown.size(), 1u);
-    EXPECT_EQ(boxes.Shown[0].Text, Gbk("V_Users:名称及字段名称不能包含汉字，必须以字母开头"));
-    EXPECT_EQ(boxes.Shown[0].Caption, Gbk("数据表名称非法"));
-    EXPECT_EQ(boxes.Shown[0].Flags, 64);
+    boxes.Shown.clear();
+    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    ASSERT_EQ(boxes.Shown.size(), 2u);  // the clearing question, then the refusal
+    EXPECT_EQ(boxes.Shown[1].Text, Gbk("V_Users:名称及字段名称不能包含汉字，必须以字母开头"));
+    EXPECT_EQ(boxes.Shown[1].Caption, Gbk("数据表名称非法"));
+    EXPECT_EQ(boxes.Shown[1].Flags, 64);
+    EXPECT_TRUE(opened.empty());
 }
 
 namespace {

@@ -25,10 +25,11 @@ public:
         for (const Object& t : tables)
             byName_[t.CatalogName] = t.Identity;
     }
-    void GetIdentityColumns(const std::string& name, IdentityNames& out) override
+    bool GetIdentityColumns(const std::string& name, IdentityNames& out) override
     {
         const IdentityNames& ids = byName_[name];
         out.insert(out.end(), ids.begin(), ids.end());
+        return true;
     }
 
 private:

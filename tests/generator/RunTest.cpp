@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using platform::Gbk;
 using testsupport::Expected;
 using testsupport::FirstDifference;
@@ -184,6 +186,7 @@ TEST_F(Run, AnUnsupportedTypeEndsThatTreesWalkButNotTheRun)
     EXPECT_EQ(host.Boxes[1].Flags, 48);
     EXPECT_EQ(host.TableLabel.back(), Gbk("生成完毕.   "));
     EXPECT_EQ(host.Opened.size(), 1u);
+    EXPECT_NE(ReadFile(Out("DBComm/DBComm.h")).find("\r\n   A,B,Users\r\n"), std::string::npos);
 }
 
 TEST_F(Run, ATableWithoutColumnsGetsEmptyParameterNames)
@@ -211,12 +214,84 @@ TEST_F(Run, ANameThatFailsTheRuleStopsBeforeAnyTableFile)
 
 TEST_F(Run, CheckTreeNamesReportsOnlyTheFirstFailureByItsTopLevelNode)
 {
-    EXPECT_TRUE(CheckTreeNames({}, host));
-    EXPECT_FALSE(CheckTreeNames({{"1st", {}}, {"Good", {"_bad"}}}, host));
-    EXPECT_FALSE(CheckTreeNames({{"Good", {"ok", Gbk("名称")}}, {"9", {}}}, host));
-    ASSERT_EQ(host.Boxes.size(), 2u);
+    EXPECT_TRUE(CheckTreeNames({}, host, true));
+    EXPECT_FALSE(CheckTreeNames({{"1st", {}}, {"Good", {"_bad"}}}, host, true));
+    EXPECT_FALSE(CheckTreeNames({{"Good", {"ok", Gbk("名称")}}, {"9", {}}}, host, true));
+    // A view's column names land nowhere in its files; a table's are its
+    // operator's parameters.
+    EXPECT_TRUE(CheckTreeNames({{"V", {"nCount"}}}, host, false));
+    EXPECT_FALSE(CheckTreeNames({{"T", {"nCount"}}}, host, true));
+    ASSERT_EQ(host.Boxes.size(), 3u);
     EXPECT_EQ(host.Boxes[0].Text.rfind("1st:", 0), 0u);
     EXPECT_EQ(host.Boxes[1].Text.rfind("Good:", 0), 0u);
+    EXPECT_EQ(host.Boxes[2].Text.rfind("T:", 0), 0u);
+}
+
+TEST_F(Run, TwinNamesAreRefusedAtTheirSecondNode)
+{
+    struct Case {
+        const char* what;
+        std::function<void(RunInput&)> change;
+        const char* refused;
+        int tablesWritten;
+    };
+    const Case cases[] = {
+        {"two tables equal but for case",
+         [](RunInput& in) { in.TableTree[1].Text = "LOG"; }, "LOG:", 0},
+        {"a view named as a table",
+         [](RunInput& in) { in.ViewTree[0].Text = "staff"; }, "staff:", 2},
+        {"twin parameter names",
+         [](RunInput& in) { in.TableTree[1].Children[1] = "ID"; }, "Staff:ID:", 0},
+    };
+    for (const Case& c : cases) {
+        FakeHost fresh;
+        RunInput in = SampleInput();
+        c.change(in);
+        RunResult result = GenerateAll(in, tree, ids, fresh);
+        EXPECT_EQ(result.Outcome, RunOutcome::NameRefused) << c.what;
+        EXPECT_EQ(result.TablesWritten, c.tablesWritten) << c.what;
+        ASSERT_FALSE(fresh.Boxes.empty()) << c.what;
+        EXPECT_EQ(fresh.Boxes.back().Text.rfind(c.refused, 0), 0u) << fresh.Boxes.back().Text;
+        EXPECT_EQ(fresh.Boxes.back().Caption, Gbk("数据表名称非法"));
+    }
+}
+
+TEST_F(Run, CatalogueNamesTheGeneratedSqlCannotNameAreRefused)
+{
+    struct Case {
+        const char* what;
+        std::function<void(RunInput&)> change;
+    };
+    const Case cases[] = {
+        {"a NUL in a table name", [](RunInput& in) { in.TableNames[1] = std::string("St\0aff", 6); }},
+        {"a tab in a column name", [](RunInput& in) { in.TableColumns[1][2].Name = "Jo\tined"; }},
+        {"a column name GBK cannot hold",
+         [](RunInput& in) { in.TableColumns[1][1].Name = "N\xA3\xBF"; }},
+    };
+    for (const Case& c : cases) {
+        FakeHost fresh;
+        fresh.Unholdable = {"N\xA3\xBF"};
+        RunInput in = SampleInput();
+        c.change(in);
+        EXPECT_EQ(GenerateAll(in, tree, ids, fresh).Outcome, RunOutcome::NameRefused) << c.what;
+        EXPECT_EQ(fresh.Boxes.back().Text.rfind("Staff:", 0), 0u) << c.what;
+    }
+    EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/StaffOperator.h")));
+}
+
+TEST_F(Run, AFailedIdentityQuestionEndsTheWalkAndDBCommNamesOnlyWhatWasWritten)
+{
+    RunInput in = SampleInput();
+    ids.Failing = {"Staff"};
+    RunResult result = Generate(in);
+    EXPECT_TRUE(result.IdentityFailed);
+    EXPECT_EQ(result.TablesWritten, 1);
+    EXPECT_EQ(result.ViewsWritten, 1);
+    EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/StaffOperator.h")));
+    EXPECT_EQ(host.Boxes.size(), 1u);  // the source tells; the run adds nothing
+    std::string header = ReadFile(Out("DBComm/DBComm.h"));
+    EXPECT_NE(header.find("\r\n   Log,Users\r\n"), std::string::npos) << header;
+    EXPECT_EQ(ReadFile(Out("DBComm/DBComm.cpp")).find("Staff"), std::string::npos);
 }
 
 TEST_F(Run, ACatalogueNameThatNamesNoObjectIsRefusedEvenWhenRelabelled)
@@ -240,6 +315,7 @@ TEST_F(Run, AFileThatCannotBeCreatedEndsTheRunWithTheWritersError)
     }
     EXPECT_TRUE(platform::FileExists(Out("DBComm/DBTables/LogOperator.cpp")));
     EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/UsersOperator.h")));
+    EXPECT_EQ(ReadFile(Out("DBComm/DBComm.cpp")).find("Staff"), std::string::npos);
 }
 
 TEST(ClearBatch, IsWrittenByteForByte)
@@ -250,15 +326,24 @@ TEST(ClearBatch, IsWrittenByteForByte)
                               ReadFile(dir.File("output_clear.bat"))), "");
 }
 
-TEST(ClearScript, RunsInAFolderWithBlanksAndDeletesItself)
+TEST(ClearScript, RunsInAFolderWithBlanksAndDeletesOnlyItself)
 {
     TempDir dir;
     std::string folder = dir.File("my program");
+    OutputTree tree(folder);
+#ifdef _WIN32
+    std::string scriptName = "output_clear.bat";
+#else
+    std::string scriptName = "output_clear.sh";
+#endif
     testsupport::MakeDir(folder + "/Output/DBComm/DBTables");
+    testsupport::MakeDir(folder + "/sub");
     testsupport::WriteFile(folder + "/Output/DBComm/DBTables/Old.h", "x");
     testsupport::WriteFile(folder + "/keep.txt", "x");
-    RunClearingScript(OutputTree(folder));
+    // Another program's script of the same name, below the folder.
+    testsupport::WriteFile(folder + "/sub/" + scriptName, "x");
+    RunClearingScript(tree);
     EXPECT_TRUE(ListFiles(folder + "/Output").empty());
     EXPECT_TRUE(platform::DirectoryExists(folder + "/Output/DBComm/DBTables"));
-    EXPECT_EQ(ListFiles(folder), (std::vector<std::string>{"keep.txt"}));
+    EXPECT_EQ(ListFiles(folder), (std::vector<std::string>{"keep.txt", "sub/" + scriptName}));
 }

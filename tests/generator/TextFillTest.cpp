@@ -30,6 +30,7 @@ TEST(NameEscaping, EachLevelDoublesOrPrefixesItsOwnCharacters)
     EXPECT_EQ(SqlBracketed("a]b]]"), "a]]b]]]]");
     EXPECT_EQ(FormatEscaped("100%"), "100%%");
     EXPECT_EQ(LiteralEscaped("say \"hi\" C:\\x"), "say \\\"hi\\\" C:\\\\x");
+    EXPECT_EQ(LiteralEscaped("two\r\nlines\n"), "two\\r\\nlines\\n");
     EXPECT_EQ(SqlBracketed("Users"), "Users");
     EXPECT_EQ(LiteralEscaped("Users"), "Users");
 }

@@ -5,12 +5,41 @@
 
 using platform::Gbk;
 
-TEST(IdentifierRule, OnlyTheFirstCharacterMustBeALetter)
+TEST(IdentifierRule, OnlyCppIdentifiersOfAsciiCharactersPass)
 {
-    for (const char* ok : {"", "Name1", "a b", "a-b", "x_", "Z"})
+    for (const char* ok : {"Name1", "x_", "Z", "a1_b2", "Int", "Class"})
         EXPECT_TRUE(IsValidIdentifier(ok)) << ok;
-    for (const char* bad : {"1abc", "_id", " x", "-a", "[a]"})
+    for (const char* bad : {"", "1abc", "_id", " x", "-a", "[a]", "a b", "a-b", "a'b", "a%b",
+                            "a]b", "a\rb", "a\nb", "int", "class", "and", "NULL", "interface"})
         EXPECT_FALSE(IsValidIdentifier(bad)) << bad;
+    EXPECT_FALSE(IsValidIdentifier(std::string("A\0B", 3)));
+}
+
+TEST(IdentifierRule, ClassAndParameterNamesMustNotClashWhereTheyLand)
+{
+    struct Row {
+        const char* name;
+        bool asClass, asParameter;
+    };
+    const Row rows[] = {
+        {"Users", true, true},
+        // The runtime's own class, enum and files; "dbtable" would name
+        // DBTableOperator.h on a file system that ignores case.
+        {"DBTable", false, true},
+        {"dbtable", false, true},
+        {"DBComm", false, true},
+        {"Tables", false, true},
+        // What New and Update declare and call.
+        {"nCount", true, false},
+        {"m_query", true, false},
+        {"strSql", true, false},
+        {"condition", true, false},
+        {"String", false, false},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(IsValidClassName(r.name), r.asClass) << r.name;
+        EXPECT_EQ(IsValidParameterName(r.name), r.asParameter) << r.name;
+    }
 }
 
 TEST(IdentifierRule, AnyDoubleByteCharacterFails)
@@ -20,7 +49,6 @@ TEST(IdentifierRule, AnyDoubleByteCharacterFails)
     EXPECT_TRUE(ContainsDoubleByteChar(std::string("a").append(Gbk("表")).append("b")));
     // A lead byte in the last position alone is not a double-byte character.
     EXPECT_FALSE(ContainsDoubleByteChar("ab\xB0"));
-    EXPECT_TRUE(IsValidIdentifier("ab\xB0"));
     EXPECT_FALSE(ContainsDoubleByteChar(""));
 }
 

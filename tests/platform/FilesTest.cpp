@@ -6,6 +6,11 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 using namespace platform;
 using testsupport::TempDir;
 
@@ -83,6 +88,28 @@ TEST(Files, WholeFileWriteReportsAFolderInTheWay)
     EXPECT_EQ(WriteWholeFile(dir.File("taken"), "x"), 1);
     EXPECT_EQ(WriteWholeFile(dir.File("missing/file"), "x"), 1);
 }
+
+#ifndef _WIN32
+TEST(Files, AWriteThatRunsOutOfRoomLeavesTheOldFileWhole)
+{
+    // A file size limit stands for a full disk: writes past it fail.
+    TempDir dir;
+    std::string path = dir.File("Operator.cpp");
+    ASSERT_EQ(WriteWholeFile(path, "old text"), 0);
+    struct rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    int rc = WriteWholeFile(path, std::string(100000, 'x'));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(rc, 2);
+    EXPECT_EQ(testsupport::ReadFile(path), "old text");
+    EXPECT_EQ(testsupport::ListFiles(dir.Path()), std::vector<std::string>{"Operator.cpp"});
+}
+#endif
 
 TEST(Files, ScriptRunsInItsFolderAndIsWaitedFor)
 {
