@@ -15,6 +15,11 @@
 #include <set>
 
 #ifndef _WIN32
+#include <cerrno>
+#include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -109,8 +114,12 @@ std::map<std::string, std::string> ParseOleDbConnectionString(const std::string&
 
 std::string QuoteOleDbValue(const std::string& value)
 {
+    // Quoted whenever the grammar would read the bare text otherwise: a ';'
+    // or a quote ends or opens it, outer white space is trimmed, and a
+    // leading '=' joins the key ("==" stands for '=' in a key).
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     bool needs = value.find_first_of(";'\"") != std::string::npos ||
-                 (!value.empty() && (value.front() == ' ' || value.back() == ' '));
+                 (!value.empty() && (blank(value.front()) || blank(value.back()) || value[0] == '='));
     if (!needs)
         return value;
     std::string out = "\"";
@@ -210,6 +219,11 @@ std::string OdbcConnectionString(const OdbcLogin& login)
 
 namespace {
 
+bool Ok(SQLRETURN rc)
+{
+    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
+}
+
 // Every diagnostic record of a handle, joined by line breaks; `lost` is set
 // when one of them is of the connection-exception class (SQLSTATE 08xxx).
 std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle, bool* lost = nullptr)
@@ -246,17 +260,19 @@ std::string DriverText(std::string text)
     return text;
 }
 
-[[noreturn]] void Fail(SQLSMALLINT type, SQLHANDLE handle, const char* fallback)
+// Raises the handle's diagnostics; a failure that left the connection dead
+// is marked as its loss.
+[[noreturn]] void Fail(SQLSMALLINT type, SQLHANDLE handle, const char* fallback, SQLHDBC dbc)
 {
     bool lost = false;
     std::string text = handle ? DriverText(Diagnostics(type, handle, &lost)) : std::string();
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    if (!lost && dbc != SQL_NULL_HDBC &&
+        Ok(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)))
+        lost = dead == SQL_CD_TRUE;
     throw EOleException(text.empty() ? std::string(fallback) : text, lost);
 }
 
-bool Ok(SQLRETURN rc)
-{
-    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
-}
 
 // UTF-16 from the wire as UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(const std::u16string& wide)
@@ -305,19 +321,66 @@ SQLRETURN ConnectDriver(SQLHDBC dbc, const OdbcLogin& login)
 // cannot travel in a connection string. The login therefore goes through a
 // data source of its own, in a private odbc.ini that ODBCINI names, with the
 // user and the password as SQLConnect's own arguments.
+const char* const kIniFolderPrefix = "pellam-odbc-";
+
+// Removes the private folders that processes no longer running left behind
+// (killed before they could remove their own). Their names carry the pid.
+void RemoveStaleIniFolders(const std::string& base)
+{
+    DIR* dir = opendir(base.c_str());
+    if (!dir)
+        return;
+    std::string prefix = kIniFolderPrefix;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+        if (pid <= 0 || pid == static_cast<long>(getpid()) ||
+            kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        std::string folder = base + "/" + name;
+        struct stat st;
+        if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid())
+            continue;
+        if (DIR* inner = opendir(folder.c_str())) {
+            while (dirent* file = readdir(inner))
+                if (std::string(file->d_name) != "." && std::string(file->d_name) != "..")
+                    unlink((folder + "/" + file->d_name).c_str());
+            closedir(inner);
+        }
+        rmdir(folder.c_str());
+    }
+    closedir(dir);
+}
+
+// The private folder, made once: under TMPDIR, else the user's runtime
+// folder, else /tmp, whichever first takes it.
 std::string PrivateIniFolder()
 {
     static std::string folder = [] {
-        std::string pattern = "/tmp/pellam-odbc-XXXXXX";
-        if (!mkdtemp(&pattern[0]))
-            return std::string();
-        static std::string removeAtExit;
-        removeAtExit = pattern;
-        std::atexit([] { rmdir(removeAtExit.c_str()); });
-        return pattern;
+        std::vector<std::string> bases;
+        for (const char* variable : {"TMPDIR", "XDG_RUNTIME_DIR"})
+            if (const char* value = std::getenv(variable); value && *value)
+                bases.push_back(value);
+        bases.push_back("/tmp");
+        for (const std::string& base : bases) {
+            RemoveStaleIniFolders(base);
+            std::string pattern =
+                base + "/" + kIniFolderPrefix + std::to_string(getpid()) + "-XXXXXX";
+            if (!mkdtemp(&pattern[0]))
+                continue;
+            static std::string removeAtExit;
+            removeAtExit = pattern;
+            std::atexit([] { rmdir(removeAtExit.c_str()); });
+            return pattern;
+        }
+        return std::string();
     }();
     return folder;
 }
+
+
 
 bool ToLatin1(const std::string& gbk, std::string& latin1)
 {
@@ -352,7 +415,19 @@ SQLRETURN ConnectDriver(SQLHDBC dbc, const OdbcLogin& login)
     // file name.
     std::string path = folder + "/" + dsn + ".ini";
     std::string ini = "[" + dsn + "]\n";
+    std::string database;
     for (const auto& [key, value] : login.Attributes) {
+        if (key == "Database" && value != Trim(value)) {
+            // The data source file would lose the name's outer blanks; the
+            // connection attribute carries it exactly, but only in ASCII
+            // before the character set is known.
+            for (char c : value)
+                if (static_cast<unsigned char>(c) >= 0x80)
+                    throw EOleException("A database name with blanks at either end can only be "
+                                        "opened when it is ASCII text");
+            database = value;
+            continue;
+        }
         if (value.find_first_of("\r\n") != std::string::npos)
             throw EOleException("A connection value holds a line break");
         // The driver reads its data source file as UTF-8.
@@ -361,10 +436,15 @@ SQLRETURN ConnectDriver(SQLHDBC dbc, const OdbcLogin& login)
             throw EOleException("A connection value is not GBK text");
         ini += key + "=" + utf8 + "\n";
     }
-    std::FILE* f = std::fopen(path.c_str(), "w");
+    // Readable by this user alone.
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::FILE* f = fd < 0 ? nullptr : fdopen(fd, "w");
     if (!f || std::fwrite(ini.data(), 1, ini.size(), f) != ini.size()) {
         if (f)
             std::fclose(f);
+        else if (fd >= 0)
+            close(fd);
+        std::remove(path.c_str());
         throw EOleException("Cannot prepare the ODBC data source");
     }
     std::fclose(f);
@@ -378,6 +458,8 @@ SQLRETURN ConnectDriver(SQLHDBC dbc, const OdbcLogin& login)
         throw EOleException("The user name or password holds a character the SQL Server driver "
                             "cannot send (only ISO 8859-1 characters can be sent)");
     }
+    if (!database.empty())
+        SQLSetConnectAttrA(dbc, SQL_ATTR_CURRENT_CATALOG, &database[0], SQL_NTS);
     SQLRETURN rc = SQLConnectA(dbc, reinterpret_cast<SQLCHAR*>(&dsn[0]), SQL_NTS,
                                reinterpret_cast<SQLCHAR*>(&user[0]), SQL_NTS,
                                reinterpret_cast<SQLCHAR*>(&password[0]), SQL_NTS);
@@ -485,18 +567,23 @@ void TADOQuery::Open()
     SQLHDBC dbc = connection_->impl_->dbc;
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)))
-        Fail(SQL_HANDLE_DBC, dbc, "Cannot prepare a statement");
+        Fail(SQL_HANDLE_DBC, dbc, "Cannot prepare a statement", dbc);
     struct Guard {
         SQLHSTMT h;
         ~Guard() { SQLFreeHandle(SQL_HANDLE_STMT, h); }
     } guard{stmt};
-    SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT,
-                   reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connection_->CommandTimeout)), 0);
+    // After its query time-out the driver sends a cancel and waits as long
+    // again for the server to acknowledge it: half the command time-out
+    // each keeps the whole statement within it.
+    if (connection_->CommandTimeout > 0) {
+        SQLULEN timeout = static_cast<SQLULEN>(std::max(1, connection_->CommandTimeout / 2));
+        SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
+    }
 
     SQLRETURN rc = SQLExecDirectA(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql_.c_str())),
                                   static_cast<SQLINTEGER>(sql_.size()));
     if (rc != SQL_NO_DATA && !Ok(rc))
-        Fail(SQL_HANDLE_STMT, stmt, "The statement failed");
+        Fail(SQL_HANDLE_STMT, stmt, "The statement failed", dbc);
 
     SQLSMALLINT columns = 0;
     SQLNumResultCols(stmt, &columns);
@@ -508,7 +595,7 @@ void TADOQuery::Open()
         if (rc == SQL_NO_DATA)
             break;
         if (!Ok(rc))
-            Fail(SQL_HANDLE_STMT, stmt, "Reading the result failed");
+            Fail(SQL_HANDLE_STMT, stmt, "Reading the result failed", dbc);
         std::vector<std::string> row;
         std::vector<bool> rowNulls;
         std::vector<std::string> rowOriginals;
@@ -524,7 +611,7 @@ void TADOQuery::Open()
                 if (rc == SQL_NO_DATA)
                     break;
                 if (!Ok(rc))
-                    Fail(SQL_HANDLE_STMT, stmt, "Reading the result failed");
+                    Fail(SQL_HANDLE_STMT, stmt, "Reading the result failed", dbc);
                 if (indicator == SQL_NULL_DATA) {
                     isNull = true;
                     break;

@@ -31,9 +31,8 @@ public:
 // Raises EOleException for a malformed string.
 std::map<std::string, std::string> ParseOleDbConnectionString(const std::string& text);
 
-// An OLE DB value, quoted when it needs it: in double quotes with inner
-// double quotes doubled (in single quotes when it holds a double quote but
-// no single quote).
+// An OLE DB value, quoted when the bare text would not parse back to it: in
+// double quotes with inner double quotes doubled.
 std::string QuoteOleDbValue(const std::string& value);
 
 // What the ODBC driver is given for an OLE DB string: the driver's

@@ -215,7 +215,8 @@ TEST_F(Catalogue, FailedLoginsShowTheDriversMessage)
 
 TEST(CataloguePasswords, EveryCharacterReachesTheServer)
 {
-    for (std::string password : {"p;w}d'x\"y", "x;Data Source=elsewhere", " a}};b}", "{br}"}) {
+    for (std::string password : {"p;w}d'x\"y", "x;Data Source=elsewhere", " a}};b}", "{br}", "=x",
+                                 "===", "==", "\tpw", "pw\r\n", "\n"}) {
         StandIn server(Fixture("{\"name\": \"NOLK\"}", password));
         RecordingMessageBoxes boxes;
         TDBData data;
@@ -234,6 +235,18 @@ TEST(CataloguePasswords, EveryCharacterReachesTheServer)
     EXPECT_NE(boxes.Shown[0].Text.find("ISO 8859-1"), std::string::npos);
 }
 
+TEST(CatalogueNames, ADatabaseNameWithAnOuterBlankOpensThatDatabase)
+{
+    StandIn server(Fixture(R"({"name": "Lead", "objects": [{"name": "T", "columns": [{"name": "a", "type": "int"}]}]},
+        {"name": " Lead", "objects": [{"name": "T", "columns": [{"name": "b", "type": "int"}]}]})"));
+    RecordingMessageBoxes boxes;
+    TDBData data;
+    ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", " Lead"));
+    ColumnList columns;
+    EXPECT_TRUE(data.GetColumnList("T", columns));
+    EXPECT_EQ(columns, (ColumnList{{"b", "int"}}));
+}
+
 TEST(CatalogueFaults, ADroppedConnectionShowsOneBoxAndTheNextConnectWorks)
 {
     StandIn server(Fixture(kNolk), {"--close-after", "1"});
@@ -246,6 +259,10 @@ TEST(CatalogueFaults, ADroppedConnectionShowsOneBoxAndTheNextConnectWorks)
     ColumnList columns;
     EXPECT_FALSE(data.GetColumnList("Staff", columns));
     EXPECT_TRUE(columns.empty());
+    // Every later statement fails too, without a box of its own.
+    EXPECT_FALSE(data.GetColumnList("orders", columns));
+    IdentityNames ids;
+    EXPECT_FALSE(data.GetIdentityColumns("Staff", ids));
     EXPECT_EQ(boxes.Shown.size(), 1u);
     ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "NOLK"));
     EXPECT_TRUE(data.GetColumnList("Staff", columns));

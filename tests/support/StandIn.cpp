@@ -68,7 +68,13 @@ std::string Fixture(const std::string& databasesJson, const std::string& saPassw
     for (char c : saPassword) {
         if (c == '"' || c == '\\')
             escaped += '\\';
-        escaped += c;
+        if (static_cast<unsigned char>(c) < 0x20) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04x", static_cast<unsigned char>(c));
+            escaped += code;
+        } else {
+            escaped += c;
+        }
     }
     return "{\"logins\": {\"sa\": \"" + escaped + "\"}, \"databases\": [" + databasesJson + "]}";
 }
