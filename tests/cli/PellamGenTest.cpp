@@ -38,9 +38,10 @@ protected:
 
     // Runs pellam-gen with the arguments (a shell fragment) and the demo
     // password in PW.
-    Outcome Run(const std::string& args, const std::string& input = "")
+    Outcome Run(const std::string& args, const std::string& input = "",
+                const std::string& environment = "")
     {
-        std::string command = "PW='Pellam#2026' " + std::string(PELLAM_GEN) + " " + args + " > " +
+        std::string command = environment + " PW='Pellam#2026' " + std::string(PELLAM_GEN) + " " + args + " > " +
                               dir.File("out") + " 2> " + dir.File("err");
         if (!input.empty())
             command = "printf '%s\\n' '" + input + "' | (" + command + ")";
@@ -146,15 +147,77 @@ TEST_F(PellamGen, RefusedNamesBadSnapshotsAndUnwritableFiles)
     EXPECT_NE(r.Err.find("Cannot create file"), std::string::npos);
 }
 
-TEST_F(PellamGen, ClearDeletesEarlierFilesAndKeepsTheFolders)
+TEST_F(PellamGen, ClearDeletesOnlyEarlierGeneratedFilesAndOnlyWhenTheRunIsNotRefused)
 {
-    ASSERT_EQ(Run("generate " + Connection() + " --output " + dir.File("Output")).Code, 0);
-    testsupport::WriteFile(dir.File("Output/DBComm/DBTables/OldOperator.h"), "old");
-    ASSERT_EQ(Run("generate " + Connection() + " --output " + dir.File("Output")).Code, 0);
-    EXPECT_TRUE(std::filesystem::exists(dir.File("Output/DBComm/DBTables/OldOperator.h")));
-    ASSERT_EQ(Run("generate " + Connection() + " --clear --output " + dir.File("Output")).Code, 0);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("Output/DBComm/DBTables/OldOperator.h")));
-    EXPECT_EQ(ListFiles(dir.File("Output")).size(), 11u);
+    // The output folder is the user's project: only the DBComm tree is ours.
+    std::string out = dir.File("proj");
+    ASSERT_EQ(Run("generate " + Connection() + " --output " + out).Code, 0);
+    testsupport::WriteFile(out + "/DBComm/DBTables/OldOperator.h", "old");
+    testsupport::MakeDir(out + "/src");
+    testsupport::WriteFile(out + "/src/main.cpp", "mine");
+    testsupport::WriteFile(out + "/README", "mine");
+    testsupport::MakeDir(out + "/DBComm/mine");
+    testsupport::WriteFile(out + "/DBComm/mine/notes.txt", "mine");
+    ASSERT_EQ(Run("generate " + Connection() + " --output " + out).Code, 0);
+    EXPECT_TRUE(std::filesystem::exists(out + "/DBComm/DBTables/OldOperator.h"));
+
+    // A refused run deletes nothing.
+    EXPECT_EQ(Run("generate " + Connection() + " --database alpha --clear --output " + out).Code, 1);
+    EXPECT_TRUE(std::filesystem::exists(out + "/DBComm/DBTables/OldOperator.h"));
+    EXPECT_TRUE(std::filesystem::exists(out + "/DBComm/DBTables/StaffOperator.h"));
+
+    ASSERT_EQ(Run("generate " + Connection() + " --clear --output " + out).Code, 0);
+    EXPECT_FALSE(std::filesystem::exists(out + "/DBComm/DBTables/OldOperator.h"));
+    EXPECT_EQ(ReadFile(out + "/src/main.cpp"), "mine");
+    EXPECT_EQ(ReadFile(out + "/README"), "mine");
+    EXPECT_EQ(ReadFile(out + "/DBComm/mine/notes.txt"), "mine");
+    EXPECT_EQ(ListFiles(out).size(), 11u + 3u);
+}
+
+TEST_F(PellamGen, OutputThatCannotBeWrittenExitsFour)
+{
+    for (const char* command : {"databases", "schema"}) {
+        int status = std::system(("PW='Pellam#2026' " + std::string(PELLAM_GEN) + " " + command + " " +
+                                  Connection() + " > /dev/full 2> " + dir.File("err"))
+                                     .c_str());
+        EXPECT_EQ(WEXITSTATUS(status), 4) << command;
+        EXPECT_NE(ReadFile(dir.File("err")).find("标准输出"), std::string::npos) << command;
+    }
+}
+
+TEST_F(PellamGen, SnapshotNamesGbkCannotHoldStayExactAndAreRefused)
+{
+    // The name as the server sent it survives the snapshot; a label cannot
+    // make the operator name an object that does not exist.
+    testsupport::WriteFile(dir.File("emoji.json"), R"({"tables": [{"name": "T", "columns": [
+        {"name": "E😀", "label": "E", "type": "int"}]}], "views": []})");
+    Outcome r = Run("generate --schema " + dir.File("emoji.json") + " --output " + dir.File("o"));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find("T:E？:"), std::string::npos) << r.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("o/DBComm/DBTables/TOperator.h")));
+
+    StandIn emoji(Fixture(R"({"name": "NOLK", "objects": [{"name": "T", "columns": [
+        {"name": "E😀", "type": "int"}]}]})"));
+    r = Run("schema --host " + emoji.Host() + " --password-env PW --translate");
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_NE(r.Out.find("\"name\": \"E😀\""), std::string::npos) << r.Out;
+
+    // A number no double holds is a malformed snapshot with its place.
+    testsupport::WriteFile(dir.File("huge.json"), R"({"tables":[],"views":[],"x":1e999})");
+    r = Run("generate --schema " + dir.File("huge.json") + " --output " + dir.File("o"));
+    EXPECT_EQ(r.Code, 2);
+    EXPECT_NE(r.Err.find("第 29 字节"), std::string::npos) << r.Err;
+}
+
+TEST_F(PellamGen, TheOdbcDataSourceGoesUnderTmpdirAndStaleOnesAreRemoved)
+{
+    std::string tmp = dir.File("tmp");
+    testsupport::MakeDir(tmp);
+    testsupport::MakeDir(tmp + "/pellam-odbc-999999999-abc");
+    testsupport::WriteFile(tmp + "/pellam-odbc-999999999-abc/Pellam1.ini", "[x]\n");
+    Outcome r = Run("databases --host " + server.Host() + " --password-env PW", "", "TMPDIR=" + tmp);
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_TRUE(std::filesystem::is_empty(tmp));
 }
 
 TEST_F(PellamGen, TranslatedLabelsGenerateIdentifiersWithTheCataloguesSql)
