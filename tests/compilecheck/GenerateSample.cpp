@@ -2,6 +2,8 @@
 // under the given folder, as the generation run lays it out.
 
 #include "generator/Genfunc.h"
+#include "generator/Run.h"
+#include "platform/Application.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -60,18 +62,104 @@ NameList ParameterNames(const Object& object)
     return names;
 }
 
+// Hostile names, each with the verdict the run's checks must give: a name
+// they accept must compile.
+struct Hostile {
+    const char* what;
+    std::string ClassName, CatalogName, Parameter, ColumnName;
+    bool Accepted;
+};
+
+std::vector<Hostile> HostileNames()
+{
+    std::vector<Hostile> rows;
+    // Class names, on a table with one sane column.
+    for (const char* name : {"a b", "a-b", "a'b", "a%b", "a]b", "", "A\rB", "A\nB", "int", "class",
+                             "DBTable", "dbtable", "DBComm", "DBStoredProc", "Tables", "Instance",
+                             "NULL", "Exception", "std", "String", "DBTableOperator"})
+        rows.push_back({"class", name, "X", "x", "x", false});
+    for (const char* name : {"T", "H", "Operator", "DB", "m_query", "Delete", "dt"})
+        rows.push_back({"class", name, "X", "x", "x", true});
+    // Parameter names, each on a table of its own.
+    for (const char* name : {"nCount", "m_query", "m_datasource", "strSql", "condition", "String",
+                             "TStream", "ftBlob", "Get", "InitQuery", "ExecSQLNonQuery", "float",
+                             "a b", "a-b", ""})
+        rows.push_back({"parameter", "", "X", name, "x", false});
+    for (const char* name : {"New", "Update", "Source", "Query", "Value", "Items", "Parameters",
+                             "SetConnection", "LoadFromStream", "e", "it", "conn", "T"})
+        rows.push_back({"parameter", "", "X", name, "x", true});
+    // Catalogue names: they reach the generated SQL texts only.
+    for (std::string name : {std::string("a b"), std::string("a'b"), std::string("a\"b"),
+                             std::string("a\\b"), std::string("a]b"), std::string("100%s%%"),
+                             std::string("A\rB"), std::string("A\nB"), std::string("\x81\x5C"),
+                             std::string("\x81\x5D]"), std::string("")})
+        for (bool column : {false, true})
+            rows.push_back({column ? "column" : "table", "", column ? "X" : name, "x",
+                            column ? name : "x", true});
+    for (std::string name : {std::string("A\tB"), std::string("A\0B", 3), std::string("\x7F")})
+        for (bool column : {false, true})
+            rows.push_back({column ? "column" : "table", "", column ? "X" : name, "x",
+                            column ? name : "x", false});
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].ClassName.empty() && std::string(rows[i].what) != "class")
+            rows[i].ClassName = "Hostile" + std::to_string(i);
+    return rows;
+}
+
+class QuietHost : public RunHost {
+public:
+    int MessageBox(const std::string&, const std::string&, int) override { return platform::IDOK; }
+    void SetProgress(ProgressLabel, const std::string&) override {}
+    void ProcessMessages() override {}
+    void ClearOutput(const OutputTree&) override {}
+    void OpenOutputRoot(const std::string&) override {}
+};
+
+// The accepted hostile names as tables (every one also with a blob column,
+// which binds differently); false when a verdict is not the expected one.
+bool HostileTables(std::vector<Object>& tables)
+{
+    bool asExpected = true;
+    for (const Hostile& h : HostileNames()) {
+        RunInput in;
+        in.DatabaseCount = 1;
+        ColumnList columns = {{h.ColumnName, "int"}, {"blob", "image"}};
+        in.TableTree = {{h.ClassName, {h.Parameter, "Blob"}}};
+        in.TableNames = {h.CatalogName};
+        in.TableColumns = {columns};
+        QuietHost quiet;
+        bool accepted = ChecksPass(in, quiet);
+        if (accepted != h.Accepted) {
+            std::fprintf(stderr, "%s name \"%s%s%s\": %s, expected %s\n", h.what, h.ClassName.c_str(),
+                         h.Parameter.c_str(), h.ColumnName.c_str(), accepted ? "accepted" : "refused",
+                         h.Accepted ? "accepted" : "refused");
+            asExpected = false;
+        }
+        if (accepted)
+            tables.push_back({h.ClassName, h.CatalogName, columns, {}});
+    }
+    return asExpected;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FOLDER [--empty]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s FOLDER [--empty | --hostile]\n", argv[0]);
         return 2;
     }
     bool empty = argc > 2 && std::strcmp(argv[2], "--empty") == 0;
+    bool hostile = argc > 2 && std::strcmp(argv[2], "--hostile") == 0;
 
     std::vector<Object> tables, views;
-    if (!empty) {
+    std::map<std::string, NameList> hostileParameters;
+    if (hostile) {
+        if (!HostileTables(tables))
+            return 1;
+        for (const Hostile& h : HostileNames())
+            hostileParameters[h.ClassName] = {h.Parameter, "Blob"};
+    } else if (!empty) {
         tables = {
             {"AllTypes", "AllTypes", EveryType(), {}},
             {"Log", "Log", {{"ID", "int"}}, {"ID"}},
@@ -114,7 +202,8 @@ int main(int argc, char** argv)
     WriteTableOperatorBase(tree.TablesFolder());
     for (const Object& t : tables)
         WriteTableOperatorFiles(tree.TablesFolder(), t.ClassName, t.CatalogName, t.Columns,
-                                ParameterNames(t), identities);
+                                hostile ? hostileParameters[t.ClassName] : ParameterNames(t),
+                                identities);
     for (const Object& v : views)
         WriteViewOperatorFiles(tree.TablesFolder(), v.ClassName, v.CatalogName, v.Columns,
                                ParameterNames(v));

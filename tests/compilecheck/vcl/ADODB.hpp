@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+#ifdef PELLAM_EXEC_UTF8
+#include <iconv.h>
+#endif
+
 #define __fastcall
 
 class AnsiString {
@@ -99,7 +103,27 @@ struct VclJournal {
     std::vector<std::string> Events;
     std::string FailNext;  // message of the next statement's failure
 
-    void Add(const std::string& event) { Events.push_back(event); }
+    void Add(const std::string& event) { Events.push_back(AsGbk(event)); }
+
+    // A compiler that reads the GBK sources as UTF-8 copies also writes
+    // their literals as UTF-8; the journal holds GBK either way.
+    static std::string AsGbk(const std::string& text)
+    {
+#ifdef PELLAM_EXEC_UTF8
+        iconv_t cd = iconv_open("GBK", "UTF-8");
+        std::string out(text.size() * 2 + 1, '\0');
+        char* in = const_cast<char*>(text.data());
+        char* to = &out[0];
+        std::size_t inLeft = text.size(), outLeft = out.size();
+        bool ok = iconv(cd, &in, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1);
+        iconv_close(cd);
+        if (ok) {
+            out.resize(out.size() - outLeft);
+            return out;
+        }
+#endif
+        return text;
+    }
     void MaybeFail()
     {
         if (!FailNext.empty()) {
