@@ -3,7 +3,7 @@
 loopback and answers the catalogue statements from a fixture file.
 
     python3 testserver/standin.py --fixture FILE [--port N]
-        [--close-after N] [--delay SECONDS] [--mute]
+        [--close-after N] [--delay SECONDS] [--mute] [--deny TEXT]...
 """
 
 import argparse
@@ -104,6 +104,12 @@ class Handler(socketserver.BaseRequestHandler):
         if headers < 4 or headers > len(payload):
             headers = 0
         statement = payload[headers:].decode("utf-16-le", errors="replace")
+        if any(text in statement for text in self.options.deny):
+            # As SQL Server answers a SELECT the login may not run.
+            self.send(tds.error(229, "The SELECT permission was denied on the object 'sysobjects', "
+                                "database 'mssqlsystemresource', schema 'sys'.", severity=14)
+                      + tds.done(tds.DONE_ERROR))
+            return
         try:
             result = self.session.execute(statement)
         except SqlError as e:
@@ -134,6 +140,9 @@ def main():
                         help="close a connection when it sends more than N statements")
     parser.add_argument("--delay", type=float, default=0.0, help="delay the answer to each statement (seconds)")
     parser.add_argument("--mute", action="store_true", help="accept connections, never answer")
+    parser.add_argument("--deny", action="append", default=[],
+                        help="refuse every statement holding TEXT with error 229, as for a login "
+                             "without the permission")
     options = parser.parse_args()
 
     server = Server(("127.0.0.1", options.port), Handler)

@@ -301,6 +301,38 @@ TEST_F(Window, ASecondGenerateDuringAWalkDoesNothing)
     EXPECT_EQ(form->TableNames.size(), 2u);
 }
 
+TEST_F(Window, ADeniedIdentityStatementStopsTheTableWalkWithOneBox)
+{
+    // A login that may list the catalogue but not ask for identity columns.
+    StandIn denying(Fixture(kNolk), {"--deny", "ident_current"});
+    form->RadioButton2->click();
+    form->LabeledEdit1->setText(ToQt(denying.Host()));
+    form->LabeledEdit2->setText("Pellam#2026");
+    QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+    ASSERT_EQ(form->TableNames.size(), 2u);
+    boxes.Shown.clear();
+    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    ASSERT_EQ(boxes.Shown.size(), 2u);  // the clearing question, then the one failure
+    EXPECT_NE(boxes.Shown[1].Text.find("SELECT permission was denied"), std::string::npos);
+    EXPECT_EQ(boxes.Shown[1].Caption, Gbk("ExecSQL执行出错"));
+    EXPECT_FALSE(platform::FileExists(dir.File("Output/DBComm/DBTables/LogOperator.h")));
+    EXPECT_FALSE(platform::FileExists(dir.File("Output/DBComm/DBTables/StaffOperator.h")));
+    EXPECT_TRUE(platform::FileExists(dir.File("Output/DBComm/DBTables/V_UsersOperator.h")));
+    EXPECT_EQ(ReadFile(dir.File("Output/DBComm/DBComm.cpp")).find("LogOperator"), std::string::npos);
+}
+
+TEST_F(Window, ADeniedDatabaseListLeavesTheLoginMarkHidden)
+{
+    StandIn denying(Fixture(kNolk), {"--deny", "SysDatabases"});
+    form->RadioButton2->click();
+    form->LabeledEdit1->setText(ToQt(denying.Host()));
+    form->LabeledEdit2->setText("Pellam#2026");
+    QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_TRUE(form->Label4->isHidden());
+    EXPECT_EQ(form->ComboBox1->count(), 0);
+}
+
 TEST_F(Window, ARenamedColumnNodeThatIsNoIdentifierStopsTheRunNamingItsNode)
 {
     SqlLogin();
