@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QMouseEvent>
@@ -66,10 +67,12 @@ public:
     void ProcessMessages() override { platform::ProcessMessages(); }
     // Waits for the clearing without processing messages.
     void ClearOutput(const OutputTree& tree) override { RunClearingScript(tree); }
+    // Without a file manager the user still learns where the files went.
     void OpenOutputRoot(const std::string& path) override
     {
-        if (form_->OpenFolder)
-            form_->OpenFolder(path);
+        if (form_->OpenFolder && !form_->OpenFolder(path))
+            platform::Application.MessageBox(Gbk("生成完毕，输出目录：") + path, Gbk("提示"),
+                                             platform::MB_OK | platform::MB_ICONINFORMATION);
     }
     bool IsUnholdableName(const std::string& name) override
     {
@@ -91,9 +94,13 @@ public:
     {
         form_->busy_ = true;
         form_->Panel1->setEnabled(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        // Painted once before a blocking call, so that the state shows.
+        form_->repaint();
     }
     ~BusyScope()
     {
+        QApplication::restoreOverrideCursor();
         form_->Panel1->setEnabled(wasEnabled_);
         form_->busy_ = wasBusy_;
     }
@@ -163,6 +170,7 @@ TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint |
     LabeledEdit2 = new platform::TLabeledEdit(Panel1, U("登录密码："), 160, 69, 121, 21, 60,
                                               platform::TLabeledEdit::lpAbove);
     LabeledEdit2->setEchoMode(QLineEdit::Password);
+    LabeledEdit1->setToolTip(U("主机名或IP地址，可写作：主机、主机,端口 或 主机\\实例名"));
     BitBtn2 = new platform::TBitBtn(Panel1, U("登录"), platform::TBitBtn::bkOK, 328, 66, 97, 25);
     Label4 = MakeLabel(Panel1, "登录成功    ", 440, 73, 60, 13);
     QPalette red = Label4->palette();
@@ -211,6 +219,8 @@ TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint |
     connect(RadioButton1, &QRadioButton::clicked, this, [this] { RadioButton1Click(); });
     connect(RadioButton2, &QRadioButton::clicked, this, [this] { RadioButton1Click(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    // Enter in the password edit logs in.
+    connect(LabeledEdit2, &QLineEdit::returnPressed, this, [this] { BitBtn2Click(); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
     connect(ComboBox1, &QComboBox::activated, this, [this](int) { ComboBox1Select(); });
@@ -229,7 +239,7 @@ TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint |
 
     ProgramFolder = platform::ProgramFolder();
     OpenFolder = [](const std::string& path) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(ToQt(path)));
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQt(path)));
     };
     EditConnectionString = [this](const std::string& initial) {
         return RunDataLinkDialog(initial, this);
@@ -360,6 +370,7 @@ void TMainForm::BitBtn2Click()
 {
     if (busy_)
         return;
+    BusyScope hold(this);
     Label4->hide();
     std::string host = FromQt(LabeledEdit1->text());
     std::string password = FromQt(LabeledEdit2->text());
@@ -380,7 +391,7 @@ void TMainForm::BitBtn2Click()
             break;
         }
     }
-    ComboBox1Select();
+    SelectDatabase();
 }
 
 void TMainForm::ComboBox1Select()
@@ -388,6 +399,11 @@ void TMainForm::ComboBox1Select()
     if (busy_)
         return;
     BusyScope hold(this);
+    SelectDatabase();
+}
+
+void TMainForm::SelectDatabase()
+{
     Label5->hide();
     Label3->hide();
     TreeView1->clear();

@@ -88,8 +88,8 @@ public:
 
     // Where the Output folder goes; the program's folder.
     std::string ProgramFolder;
-    // Opens the output root in the desktop shell.
-    std::function<void(const std::string&)> OpenFolder;
+    // Opens the output root in the desktop shell; false when it could not.
+    std::function<bool(const std::string&)> OpenFolder;
     // Edits a connection string; returns the new one (the initial one when
     // cancelled).
     std::function<std::string(const std::string&)> EditConnectionString;
@@ -103,6 +103,8 @@ protected:
 
 private:
     class BusyScope;
+    // The database selection, once input is held off.
+    void SelectDatabase();
     bool busy_ = false;
 };
 

@@ -1,5 +1,8 @@
 #include "Forms.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+
 #include "Text.h"
 
 #include <QElapsedTimer>
@@ -51,6 +54,11 @@ int QtMessageBoxService::MessageBox(const std::string& text, const std::string& 
 TFormsApplication::TFormsApplication(int& argc, char** argv)
     : QApplication(argc, argv), previous_(Application.SetMessageBoxService(&service_))
 {
+    // The standard buttons (Yes, No, OK, Cancel) in Simplified Chinese, as
+    // the rest of the interface; without the file they stay English.
+    if (translator_.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(&translator_);
 }
 
 TFormsApplication::~TFormsApplication()

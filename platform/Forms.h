@@ -6,6 +6,7 @@
 // display; a labelled edit, a bevel and a glyph button.
 
 #include <QApplication>
+#include <QTranslator>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +43,7 @@ public:
 private:
     QtMessageBoxService service_;
     MessageBoxService* previous_;
+    QTranslator translator_;
 };
 
 // Processes pending window messages, at most once per 16 ms: long loops call

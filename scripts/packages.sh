@@ -1,10 +1,15 @@
 # The Debian packages the build, the tests and the demo need; installs the
 # missing ones with apt-get.
-PELLAM_PACKAGES="cmake g++ make libgtest-dev libgmock-dev clang python3 unixodbc-dev tdsodbc qt6-base-dev fonts-wqy-microhei xvfb xauth nlohmann-json3-dev unicode-data g++-mingw-w64-x86-64 wine64 wine locales"
+# What building and running the window and pellam-gen need.
+PELLAM_RUN_PACKAGES="cmake g++ make libgtest-dev libgmock-dev python3 unixodbc-dev tdsodbc qt6-base-dev qt6-translations-l10n fonts-wqy-microhei nlohmann-json3-dev unicode-data"
+# What the tests need besides: a second compiler, a display, and the
+# Windows build under Wine.
+PELLAM_TEST_PACKAGES="$PELLAM_RUN_PACKAGES clang xvfb xauth g++-mingw-w64-x86-64 wine64 wine locales"
 
+# install_packages [LIST]: the test set unless a list is given.
 install_packages() {
     missing=""
-    for p in $PELLAM_PACKAGES; do
+    for p in ${1:-$PELLAM_TEST_PACKAGES}; do
         dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
     done
     [ -z "$missing" ] && return 0

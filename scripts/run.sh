@@ -5,10 +5,10 @@ set -eu
 cd "$(dirname "$0")/.."
 
 . scripts/packages.sh
-install_packages
+install_packages "$PELLAM_RUN_PACKAGES"
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)" --target pellam
+cmake --build build -j"$(nproc)" --target pellam pellam-gen
 
 python3 testserver/standin.py --fixture testserver/fixtures/demo.json --port 1433 > build/standin.log 2>&1 &
 standin=$!

@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     std::filesystem::remove_all(out);
     std::filesystem::create_directories(out);
     MainForm->ProgramFolder = out;
-    MainForm->OpenFolder = [](const std::string&) {};
+    MainForm->OpenFolder = [](const std::string&) { return true; };
     MainForm->RadioButton2->click();
     MainForm->LabeledEdit1->setText(QString::fromStdString(host));
     MainForm->LabeledEdit2->setText(QString::fromStdString(password));

@@ -12,7 +12,9 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -43,7 +45,10 @@ protected:
         MainForm = form.get();
         DBData = new TDBData;
         form->ProgramFolder = dir.Path();
-        form->OpenFolder = [this](const std::string& path) { opened.push_back(path); };
+        form->OpenFolder = [this](const std::string& path) {
+            opened.push_back(path);
+            return openSucceeds;
+        };
         form->show();
     }
     ~Window() override
@@ -80,6 +85,7 @@ protected:
     RecordingMessageBoxes boxes;
     std::unique_ptr<TMainForm> form;
     std::vector<std::string> opened;
+    bool openSucceeds = true;
 };
 
 }  // namespace
@@ -319,6 +325,52 @@ TEST_F(Window, ADeniedIdentityStatementStopsTheTableWalkWithOneBox)
     EXPECT_FALSE(platform::FileExists(dir.File("Output/DBComm/DBTables/StaffOperator.h")));
     EXPECT_TRUE(platform::FileExists(dir.File("Output/DBComm/DBTables/V_UsersOperator.h")));
     EXPECT_EQ(ReadFile(dir.File("Output/DBComm/DBComm.cpp")).find("LogOperator"), std::string::npos);
+}
+
+TEST_F(Window, ThePersonAtTheWindowSeesChineseButtonsHintsAndWhereTheFilesWent)
+{
+    QMessageBox question;
+    question.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    EXPECT_TRUE(question.button(QMessageBox::Yes)->text().startsWith(U("是")));
+    EXPECT_TRUE(question.button(QMessageBox::No)->text().startsWith(U("否")));
+
+    QString hint = form->LabeledEdit1->toolTip();
+    for (const char* form : {"主机", "主机,端口", "主机\\实例名"})
+        EXPECT_TRUE(hint.contains(U(form))) << form;
+
+    // Enter in the password edit logs in.
+    form->RadioButton2->click();
+    form->LabeledEdit1->setText(ToQt(server.Host()));
+    form->LabeledEdit2->setText("Pellam#2026");
+    QTest::keyClick(form->LabeledEdit2, Qt::Key_Return);
+    EXPECT_EQ(form->TableNames.size(), 2u);
+
+    // Without a file manager, a message names the output folder.
+    openSucceeds = false;
+    boxes.Shown.clear();
+    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    ASSERT_EQ(boxes.Shown.size(), 2u);
+    EXPECT_EQ(boxes.Shown[1].Text, Gbk("生成完毕，输出目录：") + dir.File("Output"));
+}
+
+TEST_F(Window, ALoginThatWaitsShowsTheWaitCursorAndHoldsInputOff)
+{
+    StandIn mute(Fixture(kNolk), {"--mute"});
+    DBData->ADOConnection1->ConnectionTimeout = 1;
+    form->RadioButton2->click();
+    form->LabeledEdit1->setText(ToQt(mute.Host()));
+    bool waitCursor = false, panelEnabled = true;
+    boxes.OnShow = [&] {
+        waitCursor = QApplication::overrideCursor() &&
+                     QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        panelEnabled = form->Panel1->isEnabled();
+    };
+    QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+    ASSERT_EQ(boxes.Shown.size(), 1u);  // the failed login, shown while it waited
+    EXPECT_TRUE(waitCursor);
+    EXPECT_FALSE(panelEnabled);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(form->Panel1->isEnabled());
 }
 
 TEST_F(Window, ADeniedDatabaseListLeavesTheLoginMarkHidden)

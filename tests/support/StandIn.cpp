@@ -93,6 +93,8 @@ int RecordingMessageBoxes::MessageBox(const std::string& text, const std::string
                                       int flags)
 {
     Shown.push_back({text, caption, flags});
+    if (OnShow)
+        OnShow();
     if (Answers.empty())
         return platform::IDOK;
     int answer = Answers.front();

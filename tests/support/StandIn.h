@@ -1,6 +1,7 @@
 #ifndef StandInH
 #define StandInH
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,8 @@ public:
 
     std::vector<Box> Shown;
     std::vector<int> Answers;
+    // Runs as each box shows, while its caller waits.
+    std::function<void()> OnShow;
 
 private:
     platform::MessageBoxService* previous_;
