@@ -66,14 +66,14 @@ platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
         ExecSQLQuery->SetSQL(statement);
         ExecSQLQuery->Open();
         return ExecSQLQuery;
-    } catch (const platform::EOleException& e) {
+    } catch (const platform::Exception& e) {
         // A lost connection is told once; the statements after it fail
         // quietly until the next Connect.
-        if (!e.ConnectionLost || !lossTold_)
+        auto* ole = dynamic_cast<const platform::EOleException*>(&e);
+        bool lost = ole && ole->ConnectionLost;
+        if (!lost || !lossTold_)
             Application.MessageBox(e.Message, ErrorCaption(), platform::MB_OK | platform::MB_ICONERROR);
-        lossTold_ = lossTold_ || e.ConnectionLost;
-    } catch (const platform::Exception& e) {
-        Application.MessageBox(e.Message, ErrorCaption(), platform::MB_OK | platform::MB_ICONERROR);
+        lossTold_ = lossTold_ || lost;
     }
     return nullptr;
 }

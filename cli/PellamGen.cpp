@@ -283,21 +283,6 @@ private:
     std::set<std::string> unholdable_;
 };
 
-// Tells nothing: for checking a run before it starts.
-class QuietHost : public RunHost {
-public:
-    explicit QuietHost(RunHost& real) : real_(real) {}
-    int MessageBox(const std::string&, const std::string&, int) override { return platform::IDOK; }
-    void SetProgress(ProgressLabel, const std::string&) override {}
-    void ProcessMessages() override {}
-    void ClearOutput(const OutputTree&) override {}
-    void OpenOutputRoot(const std::string&) override {}
-    bool IsUnholdableName(const std::string& name) override { return real_.IsUnholdableName(name); }
-
-private:
-    RunHost& real_;
-};
-
 int Generate(const Snapshot& snapshot, const Options& o)
 {
     // With --output the program's folder is never used, so it need not be
@@ -311,7 +296,7 @@ int Generate(const Snapshot& snapshot, const Options& o)
     RunInput input = RunInputOf(snapshot);
     // Clearing waits for the checks: a run that would be refused deletes
     // nothing.
-    QuietHost quiet(host);
+    QuietRunHost quiet(&host);
     if (o.Clear && !ChecksPass(input, quiet))
         host.KeepOldFiles();
     try {

@@ -19,28 +19,6 @@ std::string Text(const json& value, const std::string& place)
     return gbk;
 }
 
-// UTF-8 (valid, as the parser checked it) as UTF-16.
-std::u16string Utf16Of(const std::string& utf8)
-{
-    std::u16string out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
-        int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-        char32_t code = extra == 0 ? c : c & (0x3F >> extra);
-        for (int k = 1; k <= extra && i + k < utf8.size(); ++k)
-            code = code << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += static_cast<std::size_t>(extra) + 1;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (code >> 10));
-            out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(code);
-        }
-    }
-    return out;
-}
-
 // A catalogue name: GBK when GBK can hold it, else "？" in place of each
 // character it cannot, with the original kept in utf8Original.
 std::string CatalogName(const json& value, const std::string& place, std::string& utf8Original)
@@ -52,7 +30,7 @@ std::string CatalogName(const json& value, const std::string& place, std::string
         return gbk;
     utf8Original = value.get<std::string>();
     bool lossy = false;
-    return platform::Utf16ToGbk(Utf16Of(utf8Original), lossy);
+    return platform::Utf16ToGbk(platform::Utf8ToUtf16(utf8Original), lossy);
 }
 
 const json& Member(const json& object, const char* key, const std::string& place)

@@ -100,12 +100,10 @@ bool CheckTree(const TreeTexts& tree, const NameList& names,
                const std::vector<ColumnList>& columnLists, bool tableTree,
                std::vector<std::string>& classes, RunHost& host)
 {
+    if (!CheckTreeNames(tree, host, tableTree))
+        return false;
     for (std::size_t k = 0; k < tree.size(); ++k) {
         const TreeNode& node = tree[k];
-        if (!NodeNamesValid(node, tableTree)) {
-            TellInvalidName(node.Text, host);
-            return false;
-        }
         if (Taken(node.Text, classes)) {
             TellNameRefused(node.Text + Gbk(":与另一个数据表或视图的类名相同"), host);
             return false;
@@ -128,13 +126,15 @@ bool CheckTree(const TreeTexts& tree, const NameList& names,
     return true;
 }
 
-// The first column whose type no group holds, or null.
-const ColumnEntry* UnsupportedColumn(const ColumnList& columns)
+// True, after telling the user, when a column's type is in no group.
+bool RefuseColumnTypes(const std::string& className, const ColumnList& columns, RunHost& host)
 {
     for (const ColumnEntry& column : columns)
-        if (!IsSupportedType(column.TypeName))
-            return &column;
-    return nullptr;
+        if (!IsSupportedType(column.TypeName)) {
+            host.MessageBox(className + Gbk(":数据类型不支持"), Gbk("提示"), kOkWarning);
+            return true;
+        }
+    return false;
 }
 
 }  // namespace
@@ -175,8 +175,7 @@ NameList GenerateTreeFiles(const TreeTexts& tree, ProgressLabel label, const std
         const std::string& className = node.Text;
         const std::string& catalogName = names[position];
         const ColumnList& columns = columnLists[position];
-        if (UnsupportedColumn(columns)) {
-            host.MessageBox(className + Gbk(":数据类型不支持"), Gbk("提示"), kOkWarning);
+        if (RefuseColumnTypes(className, columns, host)) {
             result.TypeRefused = true;
             return written;
         }
@@ -200,15 +199,14 @@ bool ChecksPass(const RunInput& input, RunHost& host)
     if (!CheckTree(input.TableTree, input.TableNames, input.TableColumns, true, classes, host) ||
         !CheckTree(input.ViewTree, input.ViewNames, input.ViewColumns, false, classes, host))
         return false;
-    for (const auto* tree : {&input.TableTree, &input.ViewTree}) {
-        const auto& lists = tree == &input.TableTree ? input.TableColumns : input.ViewColumns;
-        for (std::size_t k = 0; k < tree->size() && k < lists.size(); ++k)
-            if (UnsupportedColumn(lists[k])) {
-                host.MessageBox((*tree)[k].Text + Gbk(":数据类型不支持"), Gbk("提示"), kOkWarning);
+    auto typesPass = [&host](const TreeTexts& tree, const std::vector<ColumnList>& lists) {
+        for (std::size_t k = 0; k < tree.size() && k < lists.size(); ++k)
+            if (RefuseColumnTypes(tree[k].Text, lists[k], host))
                 return false;
-            }
-    }
-    return true;
+        return true;
+    };
+    return typesPass(input.TableTree, input.TableColumns) &&
+           typesPass(input.ViewTree, input.ViewColumns);
 }
 
 RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySource& identities,

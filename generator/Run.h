@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "OutputTree.h"
+#include "platform/Application.h"
 #include "Schema.h"
 
 // One top-level node of a schema tree: its text and its children's texts.
@@ -42,6 +43,26 @@ public:
     // True for a catalogue name that names no object (it held a character
     // GBK cannot hold); such a table or view is refused.
     virtual bool IsUnholdableName(const std::string&) { return false; }
+};
+
+// A host that tells nothing and answers every question with its default,
+// for checking a run before it starts; names GBK cannot hold are those the
+// given host knows, if any.
+class QuietRunHost : public RunHost {
+public:
+    explicit QuietRunHost(RunHost* names = nullptr) : names_(names) {}
+    int MessageBox(const std::string&, const std::string&, int) override { return platform::IDOK; }
+    void SetProgress(ProgressLabel, const std::string&) override {}
+    void ProcessMessages() override {}
+    void ClearOutput(const OutputTree&) override {}
+    void OpenOutputRoot(const std::string&) override {}
+    bool IsUnholdableName(const std::string& name) override
+    {
+        return names_ && names_->IsUnholdableName(name);
+    }
+
+private:
+    RunHost* names_;
 };
 
 enum class RunOutcome {

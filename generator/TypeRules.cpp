@@ -93,7 +93,7 @@ bool IsValidClassName(const std::string& name)
         return false;
     // The operator's files must not be the runtime's own on a file system
     // that ignores case.
-    return !platform::SameTextIgnoreCase(name, "DBTable");
+    return !platform::SameTextIgnoreCase(name + "Operator", "DBTableOperator");
 }
 
 bool IsValidParameterName(const std::string& name)

@@ -50,6 +50,11 @@ bool TryGbkToUtf8(const std::string& gbk, std::string& utf8);
 // character, and `lossy` is set.
 std::string Utf16ToGbk(const std::u16string& utf16, bool& lossy);
 
+// UTF-16 as UTF-8, an unpaired surrogate as U+FFFD; and valid UTF-8 as
+// UTF-16.
+std::string Utf16ToUtf8(const std::u16string& utf16);
+std::u16string Utf8ToUtf16(const std::string& utf8);
+
 // Every single-byte occurrence of `c` doubled, walking GBK characters so
 // that a trail byte is never taken for it.
 std::string DoubleChar(const std::string& text, char c);

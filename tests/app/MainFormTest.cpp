@@ -59,11 +59,16 @@ protected:
         MainForm = nullptr;
     }
 
-    void SqlLogin(const std::string& password = "Pellam#2026")
+    // SQL Server authentication with the host and password typed in.
+    void FillSqlLogin(const std::string& password, const std::string& host)
     {
         form->RadioButton2->click();
-        form->LabeledEdit1->setText(ToQt(server.Host()));
+        form->LabeledEdit1->setText(ToQt(host));
         form->LabeledEdit2->setText(ToQt(password));
+    }
+    void SqlLogin(const std::string& password = "Pellam#2026", const StandIn* to = nullptr)
+    {
+        FillSqlLogin(password, (to ? *to : server).Host());
         QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
     }
 
@@ -311,10 +316,7 @@ TEST_F(Window, ADeniedIdentityStatementStopsTheTableWalkWithOneBox)
 {
     // A login that may list the catalogue but not ask for identity columns.
     StandIn denying(Fixture(kNolk), {"--deny", "ident_current"});
-    form->RadioButton2->click();
-    form->LabeledEdit1->setText(ToQt(denying.Host()));
-    form->LabeledEdit2->setText("Pellam#2026");
-    QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+    SqlLogin("Pellam#2026", &denying);
     ASSERT_EQ(form->TableNames.size(), 2u);
     boxes.Shown.clear();
     QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
@@ -339,9 +341,7 @@ TEST_F(Window, ThePersonAtTheWindowSeesChineseButtonsHintsAndWhereTheFilesWent)
         EXPECT_TRUE(hint.contains(U(form))) << form;
 
     // Enter in the password edit logs in.
-    form->RadioButton2->click();
-    form->LabeledEdit1->setText(ToQt(server.Host()));
-    form->LabeledEdit2->setText("Pellam#2026");
+    FillSqlLogin("Pellam#2026", server.Host());
     QTest::keyClick(form->LabeledEdit2, Qt::Key_Return);
     EXPECT_EQ(form->TableNames.size(), 2u);
 
@@ -357,15 +357,13 @@ TEST_F(Window, ALoginThatWaitsShowsTheWaitCursorAndHoldsInputOff)
 {
     StandIn mute(Fixture(kNolk), {"--mute"});
     DBData->ADOConnection1->ConnectionTimeout = 1;
-    form->RadioButton2->click();
-    form->LabeledEdit1->setText(ToQt(mute.Host()));
     bool waitCursor = false, panelEnabled = true;
     boxes.OnShow = [&] {
         waitCursor = QApplication::overrideCursor() &&
                      QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         panelEnabled = form->Panel1->isEnabled();
     };
-    QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+    SqlLogin("Pellam#2026", &mute);
     ASSERT_EQ(boxes.Shown.size(), 1u);  // the failed login, shown while it waited
     EXPECT_TRUE(waitCursor);
     EXPECT_FALSE(panelEnabled);
@@ -376,10 +374,7 @@ TEST_F(Window, ALoginThatWaitsShowsTheWaitCursorAndHoldsInputOff)
 TEST_F(Window, ADeniedDatabaseListLeavesTheLoginMarkHidden)
 {
     StandIn denying(Fixture(kNolk), {"--deny", "SysDatabases"});
-    form->RadioButton2->click();
-    form->LabeledEdit1->setText(ToQt(denying.Host()));
-    form->LabeledEdit2->setText("Pellam#2026");
-    QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+    SqlLogin("Pellam#2026", &denying);
     ASSERT_EQ(boxes.Shown.size(), 1u);
     EXPECT_TRUE(form->Label4->isHidden());
     EXPECT_EQ(form->ComboBox1->count(), 0);

@@ -3,7 +3,6 @@
 
 #include "generator/Genfunc.h"
 #include "generator/Run.h"
-#include "platform/Application.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -106,14 +105,6 @@ std::vector<Hostile> HostileNames()
     return rows;
 }
 
-class QuietHost : public RunHost {
-public:
-    int MessageBox(const std::string&, const std::string&, int) override { return platform::IDOK; }
-    void SetProgress(ProgressLabel, const std::string&) override {}
-    void ProcessMessages() override {}
-    void ClearOutput(const OutputTree&) override {}
-    void OpenOutputRoot(const std::string&) override {}
-};
 
 // The accepted hostile names as tables (every one also with a blob column,
 // which binds differently); false when a verdict is not the expected one.
@@ -127,7 +118,7 @@ bool HostileTables(std::vector<Object>& tables)
         in.TableTree = {{h.ClassName, {h.Parameter, "Blob"}}};
         in.TableNames = {h.CatalogName};
         in.TableColumns = {columns};
-        QuietHost quiet;
+        QuietRunHost quiet;
         bool accepted = ChecksPass(in, quiet);
         if (accepted != h.Accepted) {
             std::fprintf(stderr, "%s name \"%s%s%s\": %s, expected %s\n", h.what, h.ClassName.c_str(),

@@ -75,7 +75,7 @@ const std::vector<std::string> kSampleFiles = {
 
 }  // namespace
 
-TEST_F(Run, WritesTheWholeTreeAsListed)
+TEST_F(Run, WritesTheWholeTreeByteForByte)
 {
     RunResult result = Generate(SampleInput());
     EXPECT_EQ(result.Outcome, RunOutcome::Done);

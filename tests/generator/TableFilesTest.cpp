@@ -36,7 +36,7 @@ std::string Line(const std::string& text, int n)
 
 }  // namespace
 
-TEST(TableOperator, StaffIsWrittenAsListed)
+TEST(TableOperator, StaffIsWrittenByteForByte)
 {
     TempDir dir;
     FakeIdentities ids;

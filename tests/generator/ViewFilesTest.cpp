@@ -9,7 +9,7 @@ using testsupport::FirstDifference;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 
-TEST(ViewOperator, VUsersIsWrittenAsListed)
+TEST(ViewOperator, VUsersIsWrittenByteForByte)
 {
     TempDir dir;
     WriteViewOperatorFiles(dir.Path(), "V_Users", "V_Users", {{"UserName", "varchar"}},
