@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "DataLink.h"
+#include "catalog/CatalogReader.h"
 #include "catalog/Dbmodule.h"
 #include "generator/OutputTree.h"
 #include "generator/Translate.h"
@@ -60,11 +61,22 @@ public:
     {
         return platform::Application.MessageBox(text, caption, flags);
     }
-    void SetProgress(ProgressLabel label, const std::string& caption) override
+    void Progress(const RunEvent& event) override
     {
-        SetGrowingText(label == ProgressLabel::Tables ? form_->Label5 : form_->Label3, ToQt(caption));
+        QLabel* label = event.Tree == ProgressLabel::Tables ? form_->Label5 : form_->Label3;
+        switch (event.What) {
+        case RunEvent::TreeStarted:
+            SetGrowingText(label, QString());
+            break;
+        case RunEvent::ObjectStarted:
+            SetGrowingText(label, U("正在生成..."));
+            platform::ProcessMessages();
+            break;
+        case RunEvent::TreeDone:
+            SetGrowingText(label, U("生成完毕.   "));
+            break;
+        }
     }
-    void ProcessMessages() override { platform::ProcessMessages(); }
     // Waits for the clearing without processing messages.
     void ClearOutput(const OutputTree& tree) override { RunClearingScript(tree); }
     // Without a file manager the user still learns where the files went.
@@ -74,11 +86,6 @@ public:
             platform::Application.MessageBox(Gbk("生成完毕，输出目录：") + path, Gbk("提示"),
                                              platform::MB_OK | platform::MB_ICONINFORMATION);
     }
-    bool IsUnholdableName(const std::string& name) override
-    {
-        return DBData && DBData->IsUnholdableName(name);
-    }
-
 private:
     TMainForm* form_;
 };
@@ -347,23 +354,21 @@ void TMainForm::N1Click()
         return children;
     };
     if (QTreeWidgetItem* parent = node->parent()) {
-        std::string name = PinyinIdentifier(FromQt(node->text(0)), 'F');
-        node->setText(0, ToQt(UniqueName(name, TextsExcept(childrenOf(parent), node))));
+        node->setText(0, ToQt(TranslatedColumnLabel(FromQt(node->text(0)),
+                                                    TextsExcept(childrenOf(parent), node))));
         return;
     }
-    // Class names must differ across both trees: they share the tables folder.
     std::vector<QTreeWidgetItem*> tops;
     for (QTreeWidget* tree : {TreeView1, TreeView2})
         for (int i = 0; i < tree->topLevelItemCount(); ++i)
             tops.push_back(tree->topLevelItem(i));
-    std::string name = PinyinIdentifier(FromQt(node->text(0)), 'T');
-    node->setText(0, ToQt(UniqueName(name, TextsExcept(tops, node))));
-    std::vector<std::string> done;
-    for (QTreeWidgetItem* child : childrenOf(node)) {
-        std::string column = UniqueName(PinyinIdentifier(FromQt(child->text(0)), 'F'), done);
-        child->setText(0, ToQt(column));
-        done.push_back(column);
-    }
+    std::string label = FromQt(node->text(0));
+    std::vector<QTreeWidgetItem*> children = childrenOf(node);
+    std::vector<std::string> columns = TextsExcept(children, nullptr);
+    TranslateObjectLabels(label, columns, TextsExcept(tops, node));
+    node->setText(0, ToQt(label));
+    for (std::size_t i = 0; i < children.size(); ++i)
+        children[i]->setText(0, ToQt(columns[i]));
 }
 
 void TMainForm::BitBtn2Click()
@@ -402,16 +407,54 @@ void TMainForm::ComboBox1Select()
     SelectDatabase();
 }
 
+// Fills the trees as the catalogue is read: a node per object with its
+// columns as children, the progress texts beside each tree, and the window
+// repainted between nodes.
+class TMainForm::TreeFill : public CatalogReadEvents {
+public:
+    explicit TreeFill(TMainForm* form) : form_(form) {}
+
+    void TreeStarted(bool tables) override
+    {
+        QLabel* label = LabelOf(tables);
+        label->show();
+        Say(label, U("正在获取数据表...          "));
+    }
+    void ObjectRead(bool tables, const SchemaObject& object, bool /*columnsRead*/) override
+    {
+        // Views may be renamed in place; tables through the popup only.
+        bool editable = !tables;
+        QTreeWidget* tree = tables ? form_->TreeView1 : form_->TreeView2;
+        auto* node = new QTreeWidgetItem(tree, QStringList(ToQt(object.Name)));
+        if (editable)
+            node->setFlags(node->flags() | Qt::ItemIsEditable);
+        Say(LabelOf(tables), U("正在更新数据表...          "));
+        for (const SchemaColumn& column : object.Columns) {
+            auto* child = new QTreeWidgetItem(node, QStringList(ToQt(column.Name)));
+            if (editable)
+                child->setFlags(child->flags() | Qt::ItemIsEditable);
+            Say(LabelOf(tables), U("正在更新数据表字段...          "));
+        }
+    }
+    void TreeDone(bool tables) override { Say(LabelOf(tables), U("更新完成.          ")); }
+
+private:
+    QLabel* LabelOf(bool tables) const { return tables ? form_->Label5 : form_->Label3; }
+    static void Say(QLabel* label, const QString& text)
+    {
+        SetGrowingText(label, text);
+        platform::ProcessMessages();
+    }
+    TMainForm* form_;
+};
+
 void TMainForm::SelectDatabase()
 {
     Label5->hide();
     Label3->hide();
     TreeView1->clear();
     TreeView2->clear();
-    TableNames.clear();
-    ViewNames.clear();
-    TableColumns.clear();
-    ViewColumns.clear();
+    TakeSchema(DatabaseSchema());
     if (ComboBox1->currentIndex() < 0)
         return;
     std::string host = FromQt(LabeledEdit1->text());
@@ -419,60 +462,37 @@ void TMainForm::SelectDatabase()
     std::string database = FromQt(ComboBox1->currentText());
     if (!DBData->Connect(!RadioButton1->isChecked(), host, password, database))
         return;
-    FillSchemaTree(TreeView1, Label5, true, database, TableNames, TableColumns);
-    FillSchemaTree(TreeView2, Label3, false, database, ViewNames, ViewColumns);
+    DatabaseSchema schema;
+    TreeFill fill(this);
+    ReadCatalog(*DBData, database, CatalogReadOptions{}, schema, &fill);
+    TakeSchema(schema);
 }
 
-void TMainForm::FillSchemaTree(QTreeWidget* tree, QLabel* label, bool tables,
-                               const std::string& database, NameList& names,
-                               std::vector<ColumnList>& columns)
+void TMainForm::TakeSchema(const DatabaseSchema& schema)
 {
-    bool editable = tree == TreeView2;
-    const QString tableText = U("正在更新数据表...          ");
-    const QString columnText = U("正在更新数据表字段...          ");
-    label->show();
-    SetGrowingText(label, U("正在获取数据表...          "));
-    platform::ProcessMessages();
-    if (tables)
-        DBData->GetTableList(database, names);
-    else
-        DBData->GetViewList(database, names);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        auto* node = new QTreeWidgetItem(tree, QStringList(ToQt(names[i])));
-        if (editable)
-            node->setFlags(node->flags() | Qt::ItemIsEditable);
-        SetGrowingText(label, tableText);
-        platform::ProcessMessages();
-        ColumnList list;
-        if (DBData->GetColumnList(names[i], list)) {
-            columns.push_back(list);
-            for (const ColumnEntry& entry : list) {
-                auto* child = new QTreeWidgetItem(node, QStringList(ToQt(entry.Name)));
-                if (editable)
-                    child->setFlags(child->flags() | Qt::ItemIsEditable);
-                SetGrowingText(label, columnText);
-                platform::ProcessMessages();
-            }
-        } else {
-            // Keeps the lists aligned with the nodes.
-            columns.push_back(ColumnList());
+    Schema = schema;
+    TableNames = ObjectNames(Schema.Tables);
+    ViewNames = ObjectNames(Schema.Views);
+    TableColumns = ColumnLists(Schema.Tables);
+    ViewColumns = ColumnLists(Schema.Views);
+}
+
+DatabaseSchema TMainForm::LabelledSchema() const
+{
+    DatabaseSchema labelled = Schema;
+    auto take = [](QTreeWidget* tree, SchemaObjects& objects) {
+        // The nodes were made from the objects, one for one, and are only
+        // ever renamed.
+        for (std::size_t k = 0; k < objects.size(); ++k) {
+            QTreeWidgetItem* node = tree->topLevelItem(static_cast<int>(k));
+            objects[k].Label = FromQt(node->text(0));
+            for (std::size_t i = 0; i < objects[k].Columns.size(); ++i)
+                objects[k].Columns[i].Label = FromQt(node->child(static_cast<int>(i))->text(0));
         }
-    }
-    SetGrowingText(label, U("更新完成.          "));
-    platform::ProcessMessages();
-}
-
-TreeTexts TMainForm::NodeTexts(QTreeWidget* tree)
-{
-    TreeTexts texts;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* node = tree->topLevelItem(i);
-        TreeNode entry{FromQt(node->text(0)), {}};
-        for (int c = 0; c < node->childCount(); ++c)
-            entry.Children.push_back(FromQt(node->child(c)->text(0)));
-        texts.push_back(entry);
-    }
-    return texts;
+    };
+    take(TreeView1, labelled.Tables);
+    take(TreeView2, labelled.Views);
+    return labelled;
 }
 
 void TMainForm::BitBtn1Click()
@@ -480,14 +500,7 @@ void TMainForm::BitBtn1Click()
     if (busy_)
         return;
     BusyScope hold(this);
-    RunInput input;
-    input.DatabaseCount = static_cast<std::size_t>(ComboBox1->count());
-    input.TableTree = NodeTexts(TreeView1);
-    input.ViewTree = NodeTexts(TreeView2);
-    input.TableNames = TableNames;
-    input.ViewNames = ViewNames;
-    input.TableColumns = TableColumns;
-    input.ViewColumns = ViewColumns;
+    RunInput input{static_cast<std::size_t>(ComboBox1->count()), LabelledSchema()};
     WindowRunHost host(this);
     GenerateAll(input, OutputTree(ProgramFolder), *DBData, host);
 }

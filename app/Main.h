@@ -2,8 +2,7 @@
 #define MainH
 
 // The main window: login panel, database list, the two schema trees, the
-// command buttons, and the four members that hold the chosen database's
-// schema.
+// command buttons, and the chosen database's schema.
 
 #include <QComboBox>
 #include <QLabel>
@@ -17,7 +16,7 @@
 #include <vector>
 
 #include "generator/Run.h"
-#include "generator/Schema.h"
+#include "schema/Schema.h"
 #include "platform/Forms.h"
 
 class TMainForm : public QWidget {
@@ -38,14 +37,12 @@ public:
     void BitBtn3Click();
     void BitBtn1Click();
 
-    // Schema trees.
-    void FillSchemaTree(QTreeWidget* tree, QLabel* label, bool tables, const std::string& database,
-                        NameList& names, std::vector<ColumnList>& columns);
+    // The chosen database's schema as read, and its labels as the trees show
+    // them now.
+    DatabaseSchema Schema;
+    DatabaseSchema LabelledSchema() const;
 
-    // The node texts of a tree, top-level nodes with their children.
-    static TreeTexts NodeTexts(QTreeWidget* tree);
-
-    // The schema of the chosen database.
+    // The names and column lists of Schema, by tree position.
     NameList TableNames;
     NameList ViewNames;
     std::vector<ColumnList> TableColumns;
@@ -103,8 +100,11 @@ protected:
 
 private:
     class BusyScope;
+    class TreeFill;
     // The database selection, once input is held off.
     void SelectDatabase();
+    // Schema and the members that project it.
+    void TakeSchema(const DatabaseSchema& schema);
     bool busy_ = false;
 };
 

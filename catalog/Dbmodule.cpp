@@ -1,6 +1,5 @@
 #include "Dbmodule.h"
 
-#include "generator/TextFill.h"
 #include "platform/Application.h"
 #include "platform/Text.h"
 
@@ -13,10 +12,6 @@ namespace {
 const char* const kDesignConnectionString =
     "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
     "Initial Catalog=master;Data Source=.";
-
-// A name between single quotes, and between square brackets, of a statement.
-std::string Quoted(const std::string& name) { return platform::DoubleChar(name, '\''); }
-std::string Bracketed(const std::string& name) { return platform::DoubleChar(name, ']'); }
 
 const std::string& ErrorCaption()
 {
@@ -44,18 +39,21 @@ TDBData::~TDBData()
 
 std::string TDBData::WindowsConnectionString(const std::string& catalog)
 {
-    return FillTemplate("Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
-                "Initial Catalog=%s;Data Source=.",
-                {platform::QuoteOleDbValue(catalog)});
+    return platform::FillFields(
+        "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+        "Initial Catalog=${Catalog};Data Source=.",
+        {{"Catalog", platform::QuoteOleDbValue(catalog)}});
 }
 
 std::string TDBData::SqlServerConnectionString(const std::string& password,
                                                const std::string& catalog, const std::string& host)
 {
-    return FillTemplate("Provider=SQLOLEDB.1;Password=%s;Persist Security Info=True;User ID=sa;"
-                "Initial Catalog=%s;Data Source=%s",
-                {platform::QuoteOleDbValue(password), platform::QuoteOleDbValue(catalog),
-                 platform::QuoteOleDbValue(host)});
+    return platform::FillFields(
+        "Provider=SQLOLEDB.1;Password=${Password};Persist Security Info=True;User ID=sa;"
+        "Initial Catalog=${Catalog};Data Source=${Host}",
+        {{"Password", platform::QuoteOleDbValue(password)},
+         {"Catalog", platform::QuoteOleDbValue(catalog)},
+         {"Host", platform::QuoteOleDbValue(host)}});
 }
 
 platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
@@ -72,7 +70,7 @@ platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
         auto* ole = dynamic_cast<const platform::EOleException*>(&e);
         bool lost = ole && ole->ConnectionLost;
         if (!lost || !lossTold_)
-            Application.MessageBox(e.Message, ErrorCaption(), platform::MB_OK | platform::MB_ICONERROR);
+            Tell(e.Message);
         lossTold_ = lossTold_ || lost;
     }
     return nullptr;
@@ -90,9 +88,17 @@ bool TDBData::Connect(bool useSqlLogin, const std::string& host, const std::stri
         ADOConnection1->SetConnected(true);
         return true;
     } catch (const platform::Exception& e) {
-        Application.MessageBox(e.Message, ErrorCaption(), platform::MB_OK | platform::MB_ICONERROR);
+        Tell(e.Message);
     }
     return false;
+}
+
+void TDBData::Tell(const std::string& message)
+{
+    if (sink_)
+        sink_->Failed(message);
+    else
+        Application.MessageBox(message, ErrorCaption(), platform::MB_OK | platform::MB_ICONERROR);
 }
 
 std::string TDBData::Text(int column)
@@ -120,30 +126,31 @@ bool TDBData::GetDatabaseList(NameList& out)
     return ReadNames("SELECT Name FROM [Master]..[SysDatabases] ORDER BY Name", out);
 }
 
-void TDBData::GetTableList(const std::string& database, NameList& out)
+bool TDBData::GetTableList(const std::string& database, NameList& out)
 {
-    ReadNames(FillTemplate("SELECT [Name] FROM [%s]..[SysObjects] WHERE [xtype]='U' AND [status]>0 "
-                   "ORDER BY Name",
-                   {Bracketed(database)}),
-              out);
+    return ReadNames(platform::FillFields("SELECT [Name] FROM [${Database}]..[SysObjects] WHERE "
+                                          "[xtype]='U' AND [status]>0 ORDER BY Name",
+                                          {{"Database", SqlBracketed(database)}}),
+                     out);
 }
 
-void TDBData::GetViewList(const std::string& database, NameList& out)
+bool TDBData::GetViewList(const std::string& database, NameList& out)
 {
-    ReadNames(FillTemplate("SELECT [Name] FROM [%s]..[SysObjects] WHERE [xtype]='V' AND [status]>0  "
-                   "ORDER BY Name",
-                   {Bracketed(database)}),
-              out);
+    return ReadNames(platform::FillFields("SELECT [Name] FROM [${Database}]..[SysObjects] WHERE "
+                                          "[xtype]='V' AND [status]>0  ORDER BY Name",
+                                          {{"Database", SqlBracketed(database)}}),
+                     out);
 }
 
 bool TDBData::GetColumnList(const std::string& name, ColumnList& out)
 {
     platform::TADOQuery* query =
-        ExecSQL(FillTemplate("SELECT [syscolumns].[name],[systypes].[name],[syscolumns].[length] FROM "
-                     "[syscolumns] LEFT JOIN  [systypes] ON "
-                     "[syscolumns].[xusertype]=[systypes].[xusertype]  WHERE [id]=(SELECT [id] "
-                     "FROM [sysobjects] WHERE [name]='%s')",
-                     {Quoted(name)}));
+        ExecSQL(platform::FillFields(
+            "SELECT [syscolumns].[name],[systypes].[name],[syscolumns].[length] FROM "
+            "[syscolumns] LEFT JOIN  [systypes] ON "
+            "[syscolumns].[xusertype]=[systypes].[xusertype]  WHERE [id]=(SELECT [id] "
+            "FROM [sysobjects] WHERE [name]='${Name}')",
+            {{"Name", SqlQuoted(name)}}));
     if (!query)
         return false;
     for (int i = 0; i < query->RecordCount(); ++i) {
@@ -158,12 +165,12 @@ bool TDBData::GetColumnList(const std::string& name, ColumnList& out)
 
 bool TDBData::GetIdentityColumns(const std::string& table, IdentityNames& out)
 {
-    platform::TADOQuery* query = ExecSQL(FillTemplate(
+    platform::TADOQuery* query = ExecSQL(platform::FillFields(
         "Select so.name Table_name,sc.name Iden_Column_name,  ident_current(so.name) curr_value,  "
         "ident_incr(so.name) incr_value,  ident_seed(so.name) seed_value  from sysobjects so  "
         "Inner Join syscolumns sc  on so.id = sc.id  and columnproperty(sc.id, sc.name,  "
-        "'IsIdentity') = 1  Where upper(so.name) = upper('%s')",
-        {Quoted(table)}));
+        "'IsIdentity') = 1  Where upper(so.name) = upper('${Name}')",
+        {{"Name", SqlQuoted(table)}}));
     if (!query)
         return false;
     for (int i = 0; i < query->RecordCount(); ++i) {
@@ -171,11 +178,6 @@ bool TDBData::GetIdentityColumns(const std::string& table, IdentityNames& out)
         query->Next();
     }
     return true;
-}
-
-bool TDBData::IsUnholdableName(const std::string& name) const
-{
-    return unholdable_.count(name) != 0;
 }
 
 std::string TDBData::OriginalUtf8(const std::string& name) const

@@ -7,8 +7,15 @@
 #include <map>
 #include <string>
 
-#include "generator/Schema.h"
+#include "schema/Schema.h"
 #include "platform/DbClient.h"
+
+// Where the data module tells of a failed login or statement.
+class CatalogErrorSink {
+public:
+    virtual ~CatalogErrorSink() = default;
+    virtual void Failed(const std::string& message) = 0;
+};
 
 class TDBData : public IdentitySource {
 public:
@@ -17,25 +24,29 @@ public:
     TDBData(const TDBData&) = delete;
     TDBData& operator=(const TDBData&) = delete;
 
+    // Failures go to the sink from now on; null restores the default, an
+    // error box captioned "ExecSQL执行出错". A lost connection is told once
+    // until the next Connect.
+    void SetErrorSink(CatalogErrorSink* sink) { sink_ = sink; }
+
     // Runs a statement on ExecSQLQuery; the open query, or null after the
-    // error box.
+    // failure has been told.
     platform::TADOQuery* ExecSQL(const std::string& statement);
 
-    // Connects afresh; false after the error box.
+    // Connects afresh; false after the failure has been told.
     bool Connect(bool useSqlLogin, const std::string& host, const std::string& password,
                  const std::string& catalog);
 
-    // False after the error box when the list could not be read.
+    // Each false after the failure has been told, with nothing added.
     bool GetDatabaseList(NameList& out);
-    void GetTableList(const std::string& database, NameList& out);
-    void GetViewList(const std::string& database, NameList& out);
+    bool GetTableList(const std::string& database, NameList& out);
+    bool GetViewList(const std::string& database, NameList& out);
     bool GetColumnList(const std::string& name, ColumnList& out);
     bool GetIdentityColumns(const std::string& table, IdentityNames& out) override;
 
-    // True for a name read from the server that held a character GBK cannot
-    // hold (it holds "？" in its place and names no object).
-    bool IsUnholdableName(const std::string& name) const;
-    // Such a name as the server sent it, in UTF-8; "" for any other name.
+    // A name read from the server that held a character GBK cannot hold (it
+    // holds "？" in its place and names no object) as the server sent it, in
+    // UTF-8; "" for any other name.
     // Names that differ only in characters GBK cannot hold share one entry.
     std::string OriginalUtf8(const std::string& name) const;
 
@@ -52,10 +63,12 @@ public:
 private:
     bool ReadNames(const std::string& statement, NameList& out);
     std::string Text(int column);
+    void Tell(const std::string& message);
 
     std::map<std::string, std::string> unholdable_;
     // The loss of the connection has been told since the last Connect.
     bool lossTold_ = false;
+    CatalogErrorSink* sink_ = nullptr;
 };
 
 extern TDBData* DBData;

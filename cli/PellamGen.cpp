@@ -9,9 +9,11 @@
 //   (without --password-env the password is read from standard input)
 
 #include "Snapshot.h"
+#include "catalog/CatalogReader.h"
 #include "catalog/Dbmodule.h"
 #include "generator/Genfunc.h"
 #include "generator/Run.h"
+#include "generator/Translate.h"
 #include "platform/Application.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -21,7 +23,6 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -77,11 +78,20 @@ public:
     int MessageBox(const std::string& text, const std::string& caption, int flags) override
     {
         std::fprintf(stderr, "%s: %s\n", Say(caption).c_str(), Say(text).c_str());
-        if (caption == Gbk("ExecSQL执行出错"))
-            Failed = true;
         return (flags & 0x0F) == platform::MB_YESNO ? platform::IDNO : platform::IDOK;
     }
-    bool Failed = false;
+};
+
+// A failed login or statement: a line on standard error, and the run ends
+// with exit 3.
+class TerminalErrors : public CatalogErrorSink {
+public:
+    void Failed(const std::string& message) override
+    {
+        std::fprintf(stderr, "%s: %s\n", Say(Gbk("ExecSQL执行出错")).c_str(), Say(message).c_str());
+        Any = true;
+    }
+    bool Any = false;
 };
 
 struct Options {
@@ -168,14 +178,14 @@ std::string Password(const Options& o)
 
 // Logs in and chooses the database: the one named, else NOLK in any case.
 // Returns false after the error has been told.
-bool Open(TDBData& data, const Options& o, TerminalMessages& messages, std::string& database,
+bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& database,
           NameList& databases)
 {
     std::string host = FromTerminal(o.Host, "the host");
     std::string password = Password(o);
     if (!data.Connect(!o.WindowsAuth, host, password, "master"))
         return false;
-    if (!data.GetDatabaseList(databases) || messages.Failed)
+    if (!data.GetDatabaseList(databases) || errors.Any)
         return false;
     if (o.Command == "databases")
         return true;
@@ -194,38 +204,12 @@ bool Open(TDBData& data, const Options& o, TerminalMessages& messages, std::stri
     return data.Connect(!o.WindowsAuth, host, password, database);
 }
 
-// The chosen database as a snapshot; false when a statement failed.
-bool ReadSchema(TDBData& data, const std::string& database, TerminalMessages& messages,
-                Snapshot& snapshot)
-{
-    snapshot.Database = database;
-    NameList tables, views;
-    data.GetTableList(database, tables);
-    data.GetViewList(database, views);
-    auto read = [&](const NameList& names, std::vector<SnapshotObject>& out, bool isTable) {
-        for (const std::string& name : names) {
-            SnapshotObject object{name, name, {}, {}, data.OriginalUtf8(name)};
-            ColumnList columns;
-            data.GetColumnList(name, columns);
-            for (const ColumnEntry& c : columns)
-                object.Columns.push_back({c.Name, c.TypeName, c.Name, data.OriginalUtf8(c.Name)});
-            if (isTable)
-                data.GetIdentityColumns(name, object.Identity);
-            out.push_back(object);
-        }
-    };
-    read(tables, snapshot.Tables, true);
-    read(views, snapshot.Views, false);
-    return !messages.Failed;
-}
-
 // The run as the terminal sees it: progress on standard error when it is a
 // terminal, the clearing done in place.
 class TerminalRun : public RunHost {
 public:
-    TerminalRun(bool clear, std::size_t tables, std::size_t views, std::set<std::string> unholdable)
-        : clear_(clear), tables_(tables), views_(views), progress_(isatty(fileno(stderr)) != 0),
-          unholdable_(std::move(unholdable))
+    TerminalRun(bool clear, std::size_t tables, std::size_t views)
+        : clear_(clear), tables_(tables), views_(views), progress_(isatty(fileno(stderr)) != 0)
     {
     }
     ~TerminalRun() override
@@ -244,18 +228,17 @@ public:
         std::fprintf(stderr, "%s: %s\n", Say(caption).c_str(), Say(text).c_str());
         return platform::IDOK;
     }
-    void SetProgress(ProgressLabel label, const std::string& caption) override
+    void Progress(const RunEvent& event) override
     {
-        if (caption != Gbk("正在生成..."))
+        if (event.What != RunEvent::ObjectStarted)
             return;
-        (label == ProgressLabel::Tables ? tablesDone_ : viewsDone_)++;
+        (event.Tree == ProgressLabel::Tables ? tablesDone_ : viewsDone_)++;
         if (progress_) {
             std::fprintf(stderr, "\r%s %zu/%zu  %s %zu/%zu", Say(Gbk("数据表")).c_str(), tablesDone_,
                          tables_, Say(Gbk("视图")).c_str(), viewsDone_, views_);
             shown_ = true;
         }
     }
-    void ProcessMessages() override {}
     // Deletes the files of the generated tree only: the output folder may
     // be the user's own, with files of theirs beside it.
     void ClearOutput(const OutputTree& tree) override
@@ -271,7 +254,6 @@ public:
         }
     }
     void OpenOutputRoot(const std::string&) override {}
-    bool IsUnholdableName(const std::string& name) override { return unholdable_.count(name) != 0; }
 
     // Answers No to clearing from now on.
     void KeepOldFiles() { clear_ = false; }
@@ -280,23 +262,21 @@ private:
     bool clear_;
     std::size_t tables_, views_, tablesDone_ = 0, viewsDone_ = 0;
     bool progress_, shown_ = false;
-    std::set<std::string> unholdable_;
 };
 
-int Generate(const Snapshot& snapshot, const Options& o)
+int Generate(const DatabaseSchema& snapshot, const Options& o)
 {
     // With --output the program's folder is never used, so it need not be
     // a path GBK can hold.
     OutputTree tree = o.Output.empty()
                           ? OutputTree(platform::ProgramFolder())
                           : OutputTree::WithRoot(FromTerminal(o.Output, "--output"), std::string());
-    SnapshotIdentities identities(snapshot);
-    TerminalRun host(o.Clear, snapshot.Tables.size(), snapshot.Views.size(),
-                     UnholdableNames(snapshot));
-    RunInput input = RunInputOf(snapshot);
+    SchemaIdentities identities(snapshot.Tables);
+    TerminalRun host(o.Clear, snapshot.Tables.size(), snapshot.Views.size());
+    RunInput input{1, snapshot};
     // Clearing waits for the checks: a run that would be refused deletes
     // nothing.
-    QuietRunHost quiet(&host);
+    QuietRunHost quiet;
     if (o.Clear && !ChecksPass(input, quiet))
         host.KeepOldFiles();
     try {
@@ -320,7 +300,7 @@ int Main(int argc, char** argv)
     TerminalMessages messages;
     platform::Application.SetMessageBoxService(&messages);
 
-    Snapshot snapshot;
+    DatabaseSchema snapshot;
     if (!o.Schema.empty()) {
         std::string text;
         if (!platform::ReadWholeFile(FromTerminal(o.Schema, "--schema"), text)) {
@@ -337,9 +317,11 @@ int Main(int argc, char** argv)
     }
 
     TDBData data;
+    TerminalErrors errors;
+    data.SetErrorSink(&errors);
     std::string database;
     NameList databases;
-    if (!Open(data, o, messages, database, databases))
+    if (!Open(data, o, errors, database, databases))
         return kConnection;
     if (o.Command == "databases") {
         std::string list;
@@ -347,7 +329,7 @@ int Main(int argc, char** argv)
             list += Say(name) + "\n";
         return WriteOut(list) ? kDone : StandardOutputFailed();
     }
-    if (!ReadSchema(data, database, messages, snapshot))
+    if (!ReadCatalog(data, database, CatalogReadOptions{true}, snapshot) || errors.Any)
         return kConnection;
     if (o.Command == "generate")
         return Generate(snapshot, o);

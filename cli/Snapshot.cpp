@@ -1,6 +1,5 @@
 #include "Snapshot.h"
 
-#include "generator/Translate.h"
 #include "platform/Text.h"
 
 #include <nlohmann/json.hpp>
@@ -48,16 +47,16 @@ const json& Array(const json& value, const std::string& place)
     return value;
 }
 
-std::vector<SnapshotObject> Objects(const json& root, const char* key, bool tables)
+SchemaObjects Objects(const json& root, const char* key, bool tables)
 {
-    std::vector<SnapshotObject> objects;
+    SchemaObjects objects;
     const json& list = Array(Member(root, key, "$"), key);
     for (std::size_t i = 0; i < list.size(); ++i) {
         std::string place = std::string(key) + "[" + std::to_string(i) + "]";
         const json& o = list[i];
         if (!o.is_object())
             throw SnapshotError(place + ": " + platform::Gbk("应为对象"));
-        SnapshotObject object;
+        SchemaObject object;
         object.Name = CatalogName(Member(o, "name", place), place + ".name", object.NameUtf8);
         object.Label = o.contains("label") ? Text(o["label"], place + ".label") : object.Name;
         const json& columns = Array(Member(o, "columns", place), place + ".columns");
@@ -65,10 +64,10 @@ std::vector<SnapshotObject> Objects(const json& root, const char* key, bool tabl
             std::string cplace = place + ".columns[" + std::to_string(c) + "]";
             if (!columns[c].is_object())
                 throw SnapshotError(cplace + ": " + platform::Gbk("应为对象"));
-            SnapshotColumn column;
+            SchemaColumn column;
             column.Name =
                 CatalogName(Member(columns[c], "name", cplace), cplace + ".name", column.NameUtf8);
-            column.Type = Text(Member(columns[c], "type", cplace), cplace + ".type");
+            column.TypeName = Text(Member(columns[c], "type", cplace), cplace + ".type");
             column.Label = columns[c].contains("label")
                                ? Text(columns[c]["label"], cplace + ".label")
                                : column.Name;
@@ -98,17 +97,17 @@ json NameJson(const std::string& gbk, const std::string& utf8Original)
     return utf8Original.empty() ? Utf8(gbk) : json(utf8Original);
 }
 
-json ObjectsJson(const std::vector<SnapshotObject>& objects, bool tables)
+json ObjectsJson(const SchemaObjects& objects, bool tables)
 {
     json list = json::array();
-    for (const SnapshotObject& o : objects) {
+    for (const SchemaObject& o : objects) {
         json j;
         j["name"] = NameJson(o.Name, o.NameUtf8);
         j["label"] = Utf8(o.Label);
         json columns = json::array();
-        for (const SnapshotColumn& c : o.Columns)
+        for (const SchemaColumn& c : o.Columns)
             columns.push_back({{"name", NameJson(c.Name, c.NameUtf8)},
-                               {"type", Utf8(c.Type)},
+                               {"type", Utf8(c.TypeName)},
                                {"label", Utf8(c.Label)}});
         j["columns"] = columns;
         if (tables) {
@@ -124,7 +123,7 @@ json ObjectsJson(const std::vector<SnapshotObject>& objects, bool tables)
 
 }  // namespace
 
-Snapshot ReadSnapshot(const std::string& utf8Json)
+DatabaseSchema ReadSnapshot(const std::string& utf8Json)
 {
     json root;
     try {
@@ -145,7 +144,7 @@ Snapshot ReadSnapshot(const std::string& utf8Json)
     }
     if (!root.is_object())
         throw SnapshotError("$: " + platform::Gbk("应为对象"));
-    Snapshot snapshot;
+    DatabaseSchema snapshot;
     if (root.contains("database"))
         snapshot.Database = Text(root["database"], "database");
     snapshot.Tables = Objects(root, "tables", true);
@@ -153,75 +152,11 @@ Snapshot ReadSnapshot(const std::string& utf8Json)
     return snapshot;
 }
 
-std::string WriteSnapshot(const Snapshot& snapshot)
+std::string WriteSnapshot(const DatabaseSchema& snapshot)
 {
     json root;
     root["database"] = Utf8(snapshot.Database);
     root["tables"] = ObjectsJson(snapshot.Tables, true);
     root["views"] = ObjectsJson(snapshot.Views, false);
     return root.dump(2) + "\n";
-}
-
-std::set<std::string> UnholdableNames(const Snapshot& snapshot)
-{
-    std::set<std::string> names;
-    for (const auto* objects : {&snapshot.Tables, &snapshot.Views})
-        for (const SnapshotObject& o : *objects) {
-            if (!o.NameUtf8.empty())
-                names.insert(o.Name);
-            for (const SnapshotColumn& c : o.Columns)
-                if (!c.NameUtf8.empty())
-                    names.insert(c.Name);
-        }
-    return names;
-}
-
-RunInput RunInputOf(const Snapshot& snapshot)
-{
-    RunInput in;
-    in.DatabaseCount = 1;
-    auto add = [](const std::vector<SnapshotObject>& objects, TreeTexts& tree, NameList& names,
-                  std::vector<ColumnList>& lists) {
-        for (const SnapshotObject& o : objects) {
-            TreeNode node{o.Label, {}};
-            ColumnList columns;
-            for (const SnapshotColumn& c : o.Columns) {
-                node.Children.push_back(c.Label);
-                columns.push_back({c.Name, c.Type});
-            }
-            tree.push_back(node);
-            names.push_back(o.Name);
-            lists.push_back(columns);
-        }
-    };
-    add(snapshot.Tables, in.TableTree, in.TableNames, in.TableColumns);
-    add(snapshot.Views, in.ViewTree, in.ViewNames, in.ViewColumns);
-    return in;
-}
-
-bool SnapshotIdentities::GetIdentityColumns(const std::string& table, IdentityNames& out)
-{
-    // The list the snapshot took from the server for that table.
-    for (const SnapshotObject& o : snapshot_.Tables)
-        if (o.Name == table) {
-            out.insert(out.end(), o.Identity.begin(), o.Identity.end());
-            break;
-        }
-    return true;
-}
-
-void TranslateLabels(Snapshot& snapshot)
-{
-    std::vector<std::string> classes;
-    for (std::vector<SnapshotObject>* objects : {&snapshot.Tables, &snapshot.Views}) {
-        for (SnapshotObject& o : *objects) {
-            o.Label = UniqueName(PinyinIdentifier(o.Name, 'T'), classes);
-            classes.push_back(o.Label);
-            std::vector<std::string> columns;
-            for (SnapshotColumn& c : o.Columns) {
-                c.Label = UniqueName(PinyinIdentifier(c.Name, 'F'), columns);
-                columns.push_back(c.Label);
-            }
-        }
-    }
 }

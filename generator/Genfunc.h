@@ -7,7 +7,7 @@
 #include <string>
 
 #include "OutputTree.h"
-#include "Schema.h"
+#include "schema/Schema.h"
 #include "TextFill.h"
 #include "TypeRules.h"
 
@@ -21,16 +21,15 @@ std::string BuildEnumEntries(const NameList& operatorNames);
 std::string BuildOperatorIncludes(const NameList& operatorNames);
 std::string BuildOperatorRegistrations(const NameList& operatorNames);
 
-// Table operator pieces. The identity names are asked once per table by
-// WriteTableOperatorFiles and handed to every builder.
-std::string BuildParameterList(const std::string& catalogName, const NameList& parameterNames,
-                               const ColumnList& columns, const IdentityNames& identity);
-std::string BuildInsertText(const std::string& catalogName, const NameList& parameterNames,
-                            const ColumnList& columns, const IdentityNames& identity);
-std::string BuildUpdateText(const std::string& catalogName, const NameList& parameterNames,
-                            const ColumnList& columns, const IdentityNames& identity);
-std::string BuildBindingLines(const std::string& catalogName, const NameList& parameterNames,
-                              const ColumnList& columns, const IdentityNames& identity);
+// What a table's operator class is filled with: the parameter list of New
+// and Update, their statements and their binding lines. Identity columns
+// take no part; their names are asked once per table.
+struct TableFills {
+    std::string Parameters, InsertText, UpdateText, Binding;
+    bool HasColumnsToSet = false;
+};
+TableFills TableFillsOf(const std::string& catalogName, const NameList& parameterNames,
+                        const ColumnList& columns, const IdentityNames& identity);
 
 // False, with nothing written, when the identity columns could not be
 // learnt: without them the operator would insert into an identity column.
@@ -38,8 +37,8 @@ bool WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
                              const std::string& catalogName, const ColumnList& columns,
                              const NameList& parameterNames, IdentitySource& identities);
 
+// A view's operator class reads no column: it takes only names.
 void WriteViewOperatorFiles(const std::string& tablesFolder, const std::string& className,
-                            const std::string& viewName, const ColumnList& columns,
-                            const NameList& parameterNames);
+                            const std::string& viewName);
 
 #endif

@@ -12,11 +12,11 @@ namespace {
 const int kOkQuestion = platform::MB_OK | platform::MB_ICONQUESTION;
 const int kOkWarning = platform::MB_OK | platform::MB_ICONWARNING;
 
-std::vector<std::string> ClassNames(const TreeTexts& tree)
+std::vector<std::string> ClassNames(const SchemaObjects& tree)
 {
     std::vector<std::string> names;
-    for (const TreeNode& node : tree)
-        names.push_back(node.Text);
+    for (const SchemaObject& o : tree)
+        names.push_back(o.Label);
     return names;
 }
 
@@ -59,13 +59,14 @@ std::string Shown(const std::string& name)
 }
 
 // A catalogue name that the generated SQL cannot name; tells the user why.
-bool RefuseCatalogName(const std::string& owner, const std::string& name, RunHost& host)
+bool RefuseCatalogName(const std::string& owner, const std::string& name, bool unholdable,
+                       RunHost& host)
 {
     if (HoldsControlCharacter(name)) {
         TellNameRefused(owner + ":" + Shown(name) + Gbk(":名称含有控制字符"), host);
         return true;
     }
-    if (host.IsUnholdableName(name)) {
+    if (unholdable) {
         TellNameRefused(owner + ":" + name + Gbk(":名称含有GBK无法表示的字符"), host);
         return true;
     }
@@ -80,58 +81,55 @@ bool Taken(const std::string& name, const std::vector<std::string>& taken)
     return false;
 }
 
-// The node texts of one top-level node against the name rules.
-bool NodeNamesValid(const TreeNode& node, bool tableTree)
+// The labels of one object against the name rules.
+bool LabelsValid(const SchemaObject& object, bool tableTree)
 {
-    if (!IsValidClassName(node.Text))
+    if (!IsValidClassName(object.Label))
         return false;
-    for (const std::string& child : node.Children)
-        if (!(tableTree ? IsValidParameterName(child) : IsValidIdentifier(child)))
+    for (const SchemaColumn& c : object.Columns)
+        if (!(tableTree ? IsValidParameterName(c.Label) : IsValidIdentifier(c.Label)))
             return false;
     return true;
 }
 
-// The whole check of one tree: the node texts, class names that another
-// node already uses (ignoring case, as the file system may), a table's
-// twin parameter names, and catalogue names the generated SQL cannot name.
+// The whole check of one tree: the labels, class names that another object
+// already uses (ignoring case, as the file system may), a table's twin
+// parameter names, and catalogue names the generated SQL cannot name.
 // `classes` holds the class names of the trees checked before and gains
 // this tree's.
-bool CheckTree(const TreeTexts& tree, const NameList& names,
-               const std::vector<ColumnList>& columnLists, bool tableTree,
-               std::vector<std::string>& classes, RunHost& host)
+bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<std::string>& classes,
+               RunHost& host)
 {
     if (!CheckTreeNames(tree, host, tableTree))
         return false;
-    for (std::size_t k = 0; k < tree.size(); ++k) {
-        const TreeNode& node = tree[k];
-        if (Taken(node.Text, classes)) {
-            TellNameRefused(node.Text + Gbk(":与另一个数据表或视图的类名相同"), host);
+    for (const SchemaObject& o : tree) {
+        if (Taken(o.Label, classes)) {
+            TellNameRefused(o.Label + Gbk(":与另一个数据表或视图的类名相同"), host);
             return false;
         }
-        classes.push_back(node.Text);
-        for (std::size_t i = 0; tableTree && i < node.Children.size(); ++i) {
+        classes.push_back(o.Label);
+        for (std::size_t i = 0; tableTree && i < o.Columns.size(); ++i) {
             for (std::size_t j = 0; j < i; ++j)
-                if (node.Children[j] == node.Children[i]) {
-                    TellNameRefused(node.Text + ":" + node.Children[i] + Gbk(":字段名称重复"), host);
+                if (o.Columns[j].Label == o.Columns[i].Label) {
+                    TellNameRefused(o.Label + ":" + o.Columns[i].Label + Gbk(":字段名称重复"), host);
                     return false;
                 }
         }
-        if (k < names.size() && RefuseCatalogName(node.Text, names[k], host))
+        if (RefuseCatalogName(o.Label, o.Name, o.Unholdable(), host))
             return false;
-        if (k < columnLists.size())
-            for (const ColumnEntry& column : columnLists[k])
-                if (RefuseCatalogName(node.Text, column.Name, host))
-                    return false;
+        for (const SchemaColumn& c : o.Columns)
+            if (RefuseCatalogName(o.Label, c.Name, c.Unholdable(), host))
+                return false;
     }
     return true;
 }
 
 // True, after telling the user, when a column's type is in no group.
-bool RefuseColumnTypes(const std::string& className, const ColumnList& columns, RunHost& host)
+bool RefuseColumnTypes(const SchemaObject& object, RunHost& host)
 {
-    for (const ColumnEntry& column : columns)
+    for (const SchemaColumn& column : object.Columns)
         if (!IsSupportedType(column.TypeName)) {
-            host.MessageBox(className + Gbk(":数据类型不支持"), Gbk("提示"), kOkWarning);
+            host.MessageBox(object.Label + Gbk(":数据类型不支持"), Gbk("提示"), kOkWarning);
             return true;
         }
     return false;
@@ -149,46 +147,39 @@ bool MakeOutputDir(const std::string& path, RunHost& host)
     return false;
 }
 
-bool CheckTreeNames(const TreeTexts& tree, RunHost& host, bool tableTree)
+bool CheckTreeNames(const SchemaObjects& tree, RunHost& host, bool tableTree)
 {
-    for (const TreeNode& node : tree) {
-        if (!NodeNamesValid(node, tableTree)) {
-            TellInvalidName(node.Text, host);
+    for (const SchemaObject& o : tree) {
+        if (!LabelsValid(o, tableTree)) {
+            TellInvalidName(o.Label, host);
             return false;
         }
     }
     return true;
 }
 
-NameList GenerateTreeFiles(const TreeTexts& tree, ProgressLabel label, const std::string& folder,
-                           bool tableTree, const NameList& names,
-                           const std::vector<ColumnList>& columnLists, IdentitySource& identities,
+NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
+                           const std::string& folder, bool tableTree, IdentitySource& identities,
                            RunHost& host, RunResult& result)
 {
     NameList written;
     for (std::size_t position = 0; position < tree.size(); ++position) {
-        const TreeNode& node = tree[position];
-        host.SetProgress(label, Gbk("正在生成..."));
-        host.ProcessMessages();
-        if (position >= names.size() || position >= columnLists.size())
-            throw platform::Exception("The schema lists do not match the tree");
-        const std::string& className = node.Text;
-        const std::string& catalogName = names[position];
-        const ColumnList& columns = columnLists[position];
-        if (RefuseColumnTypes(className, columns, host)) {
+        const SchemaObject& o = tree[position];
+        host.Progress({RunEvent::ObjectStarted, label, position});
+        if (RefuseColumnTypes(o, host)) {
             result.TypeRefused = true;
             return written;
         }
         if (tableTree) {
-            if (!WriteTableOperatorFiles(folder, className, catalogName, columns, node.Children,
+            if (!WriteTableOperatorFiles(folder, o.Label, o.Name, o.Entries(), o.ColumnLabels(),
                                          identities)) {
                 result.IdentityFailed = true;
                 return written;
             }
         } else {
-            WriteViewOperatorFiles(folder, className, catalogName, columns, node.Children);
+            WriteViewOperatorFiles(folder, o.Label, o.Name);
         }
-        written.push_back(className);
+        written.push_back(o.Label);
     }
     return written;
 }
@@ -196,17 +187,14 @@ NameList GenerateTreeFiles(const TreeTexts& tree, ProgressLabel label, const std
 bool ChecksPass(const RunInput& input, RunHost& host)
 {
     std::vector<std::string> classes;
-    if (!CheckTree(input.TableTree, input.TableNames, input.TableColumns, true, classes, host) ||
-        !CheckTree(input.ViewTree, input.ViewNames, input.ViewColumns, false, classes, host))
+    if (!CheckTree(input.Schema.Tables, true, classes, host) ||
+        !CheckTree(input.Schema.Views, false, classes, host))
         return false;
-    auto typesPass = [&host](const TreeTexts& tree, const std::vector<ColumnList>& lists) {
-        for (std::size_t k = 0; k < tree.size() && k < lists.size(); ++k)
-            if (RefuseColumnTypes(tree[k].Text, lists[k], host))
+    for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
+        for (const SchemaObject& o : *tree)
+            if (RefuseColumnTypes(o, host))
                 return false;
-        return true;
-    };
-    return typesPass(input.TableTree, input.TableColumns) &&
-           typesPass(input.ViewTree, input.ViewColumns);
+    return true;
 }
 
 RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySource& identities,
@@ -233,7 +221,8 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     // DBComm names each operator after the files actually written: the
     // class names, which differ from the catalogue names for a relabelled
     // view.
-    WriteDBCommFiles(tree.DBCommFolder(), ClassNames(input.TableTree), ClassNames(input.ViewTree));
+    WriteDBCommFiles(tree.DBCommFolder(), ClassNames(input.Schema.Tables),
+                     ClassNames(input.Schema.Views));
     WriteTableOperatorBase(tree.TablesFolder());
 
     // The table tree, then the view tree: each checked, then walked. A run
@@ -242,36 +231,31 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     bool stopped = false;
     auto nameOnlyWritten = [&] { WriteDBCommFiles(tree.DBCommFolder(), writtenTables, writtenViews); };
     struct Walk {
-        const TreeTexts& Tree;
-        const NameList& Names;
-        const std::vector<ColumnList>& Columns;
+        const SchemaObjects& Tree;
         ProgressLabel Label;
         bool TableTree;
         NameList& Written;
         int& Count;
     };
     const Walk walks[] = {
-        {input.TableTree, input.TableNames, input.TableColumns, ProgressLabel::Tables, true,
-         writtenTables, result.TablesWritten},
-        {input.ViewTree, input.ViewNames, input.ViewColumns, ProgressLabel::Views, false,
-         writtenViews, result.ViewsWritten},
+        {input.Schema.Tables, ProgressLabel::Tables, true, writtenTables, result.TablesWritten},
+        {input.Schema.Views, ProgressLabel::Views, false, writtenViews, result.ViewsWritten},
     };
     std::vector<std::string> classes;
     try {
         for (const Walk& walk : walks) {
-            host.SetProgress(walk.Label, "");
-            if (!CheckTree(walk.Tree, walk.Names, walk.Columns, walk.TableTree, classes, host)) {
+            host.Progress({RunEvent::TreeStarted, walk.Label});
+            if (!CheckTree(walk.Tree, walk.TableTree, classes, host)) {
                 result.Outcome = RunOutcome::NameRefused;
                 nameOnlyWritten();
                 return result;
             }
             walk.Written = GenerateTreeFiles(walk.Tree, walk.Label, tree.TablesFolder(),
-                                             walk.TableTree, walk.Names, walk.Columns, identities,
-                                             host, result);
+                                             walk.TableTree, identities, host, result);
             walk.Count = static_cast<int>(walk.Written.size());
             if (walk.Written.size() != walk.Tree.size())
                 stopped = true;
-            host.SetProgress(walk.Label, Gbk("生成完毕.   "));
+            host.Progress({RunEvent::TreeDone, walk.Label});
         }
     } catch (const EFCreateError&) {
         try {

@@ -2,7 +2,7 @@
 #define GeneratorRunH
 
 // The Generate command from end to end, apart from any window: what it reads
-// comes in a RunInput, and it asks, tells and shows progress through a
+// comes in a RunInput, and it asks, tells and reports progress through a
 // RunHost. The window and the command line run the same code.
 
 #include <string>
@@ -10,59 +10,46 @@
 
 #include "OutputTree.h"
 #include "platform/Application.h"
-#include "Schema.h"
-
-// One top-level node of a schema tree: its text and its children's texts.
-struct TreeNode {
-    std::string Text;
-    NameList Children;
-};
-using TreeTexts = std::vector<TreeNode>;
+#include "schema/Schema.h"
 
 struct RunInput {
     std::size_t DatabaseCount = 0;
-    TreeTexts TableTree, ViewTree;
-    NameList TableNames, ViewNames;
-    std::vector<ColumnList> TableColumns, ViewColumns;
+    // The chosen database, its labels the node texts of the two trees.
+    DatabaseSchema Schema;
 };
 
+// The tree a run is walking.
 enum class ProgressLabel { Tables, Views };
+
+// How far a run has come: a tree's walk started (before its checks), an
+// object of it about to be written, the tree done.
+struct RunEvent {
+    enum Kind { TreeStarted, ObjectStarted, TreeDone };
+    Kind What;
+    ProgressLabel Tree;
+    std::size_t Index = 0;  // the object's position in its tree
+};
 
 class RunHost {
 public:
     virtual ~RunHost() = default;
     // A modal message; the pressed button's ID.
     virtual int MessageBox(const std::string& text, const std::string& caption, int flags) = 0;
-    virtual void SetProgress(ProgressLabel label, const std::string& caption) = 0;
-    // Lets the window repaint between nodes.
-    virtual void ProcessMessages() = 0;
+    virtual void Progress(const RunEvent& event) = 0;
     // Deletes every file of the previous output, keeping the folders, and
     // returns when that is done.
     virtual void ClearOutput(const OutputTree& tree) = 0;
     virtual void OpenOutputRoot(const std::string& path) = 0;
-    // True for a catalogue name that names no object (it held a character
-    // GBK cannot hold); such a table or view is refused.
-    virtual bool IsUnholdableName(const std::string&) { return false; }
 };
 
 // A host that tells nothing and answers every question with its default,
-// for checking a run before it starts; names GBK cannot hold are those the
-// given host knows, if any.
+// for checking a run before it starts.
 class QuietRunHost : public RunHost {
 public:
-    explicit QuietRunHost(RunHost* names = nullptr) : names_(names) {}
     int MessageBox(const std::string&, const std::string&, int) override { return platform::IDOK; }
-    void SetProgress(ProgressLabel, const std::string&) override {}
-    void ProcessMessages() override {}
+    void Progress(const RunEvent&) override {}
     void ClearOutput(const OutputTree&) override {}
     void OpenOutputRoot(const std::string&) override {}
-    bool IsUnholdableName(const std::string& name) override
-    {
-        return names_ && names_->IsUnholdableName(name);
-    }
-
-private:
-    RunHost* names_;
 };
 
 enum class RunOutcome {
@@ -92,17 +79,16 @@ bool ChecksPass(const RunInput& input, RunHost& host);
 // True when the folder exists afterwards; tells the user otherwise.
 bool MakeOutputDir(const std::string& path, RunHost& host);
 
-// Every node text of a tree, in tree order, against the name rules: class
-// names for top-level nodes, parameter names for a table's columns; tells
-// the user of the first that fails, naming its top-level node.
-bool CheckTreeNames(const TreeTexts& tree, RunHost& host, bool tableTree);
+// Every label of a tree, in tree order, against the name rules: class names
+// for objects, parameter names for a table's columns; tells the user of the
+// first that fails, naming its object's label.
+bool CheckTreeNames(const SchemaObjects& tree, RunHost& host, bool tableTree);
 
-// Writes one operator class per top-level node until the first node with an
-// unsupported column type or unknown identity columns; returns the class
-// names written and sets the result's stop marks when it stopped early.
-NameList GenerateTreeFiles(const TreeTexts& tree, ProgressLabel label, const std::string& folder,
-                           bool tableTree, const NameList& names,
-                           const std::vector<ColumnList>& columnLists, IdentitySource& identities,
+// Writes one operator class per object until the first with an unsupported
+// column type or unknown identity columns; returns the class names written
+// and sets the result's stop marks when it stopped early.
+NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
+                           const std::string& folder, bool tableTree, IdentitySource& identities,
                            RunHost& host, RunResult& result);
 
 // The clearing batch, byte for byte.

@@ -3,14 +3,14 @@
 
 void WriteStoredProcFiles(const std::string& storedProcFolder)
 {
-    WriteTextFile(InFolder(storedProcFolder, "DBStoredProc.h"), JoinLines(StoredProcHeaderLines()));
+    WriteTextFile(InFolder(storedProcFolder, "DBStoredProc.h"), StoredProcHeaderText());
     WriteTextFile(InFolder(storedProcFolder, "DBStoredProc.cpp"),
-                  JoinLines(StoredProcSourceLines()));
+                  StoredProcSourceText());
 }
 
 void WriteTableOperatorBase(const std::string& tablesFolder)
 {
-    WriteTextFile(InFolder(tablesFolder, "DBTableOperator.h"), JoinLines(TableOperatorBaseLines()));
+    WriteTextFile(InFolder(tablesFolder, "DBTableOperator.h"), TableOperatorBaseText());
 }
 
 std::string BuildEnumEntries(const NameList& operatorNames)
@@ -22,7 +22,7 @@ std::string BuildOperatorIncludes(const NameList& operatorNames)
 {
     std::vector<std::string> items;
     for (const std::string& name : operatorNames)
-        items.push_back(FillTemplate("#include \".\\DBTables\\%sOperator.h\"", {name}));
+        items.push_back("#include \".\\DBTables\\" + name + "Operator.h\"");
     return JoinItems(items, "\r\n");
 }
 
@@ -30,7 +30,7 @@ std::string BuildOperatorRegistrations(const NameList& operatorNames)
 {
     std::vector<std::string> items;
     for (const std::string& name : operatorNames)
-        items.push_back(FillTemplate("m_mapOfOperator[%s]=new %sOperator;", {name, name}));
+        items.push_back("m_mapOfOperator[" + name + "]=new " + name + "Operator;");
     return JoinItems(items, "\r\n  ");
 }
 
@@ -45,7 +45,9 @@ void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableName
     std::string includes = BuildOperatorIncludes(operatorNames);
 
     WriteTextFile(InFolder(dbCommFolder, "DBComm.h"),
-                  FillTemplate(JoinLines(DBCommHeaderLines()), {enumBody}));
+                  platform::FillFields(DBCommHeaderTemplate(), {{"EnumEntries", enumBody}}));
     WriteTextFile(InFolder(dbCommFolder, "DBComm.cpp"),
-                  FillTemplate(JoinLines(DBCommSourceLines()), {includes, registrations}) + "\r\n");
+                  platform::FillFields(DBCommSourceTemplate(), {{"Includes", includes},
+                                                                {"Registrations", registrations}}) +
+                      "\r\n");
 }

@@ -3,6 +3,8 @@
 #include "Templates.h"
 #include "platform/Text.h"
 
+using platform::FillFields;
+
 namespace {
 
 // A column that takes part in inserts and updates, with its parameter name.
@@ -39,70 +41,49 @@ std::string ParameterListOf(const std::vector<IncludedColumn>& included)
 
 std::string InsertTextOf(const std::string& catalogName, const std::vector<IncludedColumn>& included)
 {
+    std::string table = InLiteral(catalogName);
     if (included.empty())
-        return FillTemplate("\"INSERT INTO [%s] DEFAULT VALUES\"", {InLiteral(catalogName)});
+        return "\"INSERT INTO [" + table + "] DEFAULT VALUES\"";
     std::vector<std::string> names, markers;
     for (const IncludedColumn& c : included) {
-        names.push_back(std::string("[").append(InLiteral(c.Column->Name)).append("]"));
-        markers.push_back(std::string(":").append(LiteralEscaped(*c.Parameter)));
+        names.push_back("[" + InLiteral(c.Column->Name) + "]");
+        markers.push_back(":" + LiteralEscaped(*c.Parameter));
     }
-    return FillTemplate("\"INSERT INTO [%s](%s) VALUES(%s)\"",
-                        {InLiteral(catalogName), JoinItems(names, ","), JoinItems(markers, ",")});
+    return "\"INSERT INTO [" + table + "](" + JoinItems(names, ",") + ") VALUES(" +
+           JoinItems(markers, ",") + ")\"";
 }
 
 std::string UpdateTextOf(const std::string& catalogName, const std::vector<IncludedColumn>& included)
 {
     std::vector<std::string> assignments;
     for (const IncludedColumn& c : included)
-        assignments.push_back(std::string("[")
-                                  .append(InLiteral(c.Column->Name))
-                                  .append("]=:")
-                                  .append(LiteralEscaped(*c.Parameter)));
-    return FillTemplate("\"UPDATE [%s] SET %s\"",
-                        {InLiteral(catalogName), JoinItems(assignments, ",")});
+        assignments.push_back("[" + InLiteral(c.Column->Name) + "]=:" + LiteralEscaped(*c.Parameter));
+    return "\"UPDATE [" + InLiteral(catalogName) + "] SET " + JoinItems(assignments, ",") + "\"";
 }
 
 std::string BindingLinesOf(const std::vector<IncludedColumn>& included)
 {
-    if (included.empty())
-        return "   return ExecSQLNonQuery();";
-    std::string block = "   int nCount=0;";
-    for (const IncludedColumn& c : included) {
-        block += "\r\n   ";
-        if (IsBlobType(c.Column->TypeName))
-            block += FillTemplate("m_query->Parameters->Items[nCount++]->LoadFromStream(%s,ftBlob);",
-                                  {*c.Parameter});
-        else
-            block += FillTemplate("m_query->Parameters->Items[nCount++]->Value=%s;", {*c.Parameter});
-    }
-    block += "\r\n   return ExecSQLNonQuery();";
-    return block;
+    std::vector<std::string> lines;
+    if (!included.empty())
+        lines.push_back("   int nCount=0;");
+    for (const IncludedColumn& c : included)
+        lines.push_back(IsBlobType(c.Column->TypeName)
+                            ? "   m_query->Parameters->Items[nCount++]->LoadFromStream(" +
+                                  *c.Parameter + ",ftBlob);"
+                            : "   m_query->Parameters->Items[nCount++]->Value=" + *c.Parameter + ";");
+    lines.push_back("   return ExecSQLNonQuery();");
+    return JoinLines(lines);
 }
 
 }  // namespace
 
-std::string BuildParameterList(const std::string& /*catalogName*/, const NameList& parameterNames,
-                               const ColumnList& columns, const IdentityNames& identity)
+TableFills TableFillsOf(const std::string& catalogName, const NameList& parameterNames,
+                        const ColumnList& columns, const IdentityNames& identity)
 {
-    return ParameterListOf(IncludedColumns(parameterNames, columns, identity));
-}
-
-std::string BuildInsertText(const std::string& catalogName, const NameList& parameterNames,
-                            const ColumnList& columns, const IdentityNames& identity)
-{
-    return InsertTextOf(catalogName, IncludedColumns(parameterNames, columns, identity));
-}
-
-std::string BuildUpdateText(const std::string& catalogName, const NameList& parameterNames,
-                            const ColumnList& columns, const IdentityNames& identity)
-{
-    return UpdateTextOf(catalogName, IncludedColumns(parameterNames, columns, identity));
-}
-
-std::string BuildBindingLines(const std::string& /*catalogName*/, const NameList& parameterNames,
-                              const ColumnList& columns, const IdentityNames& identity)
-{
-    return BindingLinesOf(IncludedColumns(parameterNames, columns, identity));
+    // Every piece walks the same included columns.
+    std::vector<IncludedColumn> included = IncludedColumns(parameterNames, columns, identity);
+    return {ParameterListOf(included), InsertTextOf(catalogName, included),
+            UpdateTextOf(catalogName, included), BindingLinesOf(included), !included.empty()};
 }
 
 bool WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
@@ -115,38 +96,18 @@ bool WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
     if (!identities.GetIdentityColumns(catalogName, identity))
         return false;
 
-    // Every piece walks the same included columns.
-    std::vector<IncludedColumn> included = IncludedColumns(parameterNames, columns, identity);
-    std::string insertText = InsertTextOf(catalogName, included);
-    std::string newBinding = BindingLinesOf(included);
-    std::string updateText = UpdateTextOf(catalogName, included);
-    const std::string& updateBinding = newBinding;
-    std::string parameters = ParameterListOf(included);
-    bool nothingToSet = included.empty();
-
-    const std::string& c = className;
-    std::vector<std::string> header = TableHeaderLines();
-    std::vector<std::string> headerFills = {c, c, c, c, c, parameters};
-    if (nothingToSet)
-        header[11] = "   bool Update(const String& condition);";
-    else
-        headerFills.push_back(parameters);
-    WriteTextFile(paths.Header, FillTemplate(JoinLines(header), headerFills));
-
-    std::vector<std::string> source = TableSourceLines();
-    std::vector<std::string> sourceFills = {c, c, c, c, c, c, parameters, insertText, newBinding, c};
-    if (nothingToSet) {
-        // An Update that has no column to set sends nothing.
-        source.erase(source.begin() + 19, source.begin() + 26);
-        source.insert(source.begin() + 19, {"bool %sOperator::Update(const String& condition){",
-                                            "   return false;", "}"});
-    } else {
-        sourceFills.insert(sourceFills.end(), {parameters, updateText, updateBinding});
-    }
-    std::string inLiteral = InLiteral(catalogName);
-    std::string inFormat = InFormatLiteral(catalogName);
-    sourceFills.insert(sourceFills.end(),
-                       {c, inLiteral, c, inFormat, c, inFormat, c, inFormat, c, c});
-    WriteTextFile(paths.Source, FillTemplate(JoinLines(source), sourceFills));
+    TableFills fills = TableFillsOf(catalogName, parameterNames, columns, identity);
+    std::vector<platform::Field> fields = {
+        {"Class", className},
+        {"Parameters", fills.Parameters},
+        {"NameInLiteral", InLiteral(catalogName)},
+        {"NameInFormat", InFormatLiteral(catalogName)},
+        {"InsertText", fills.InsertText},
+        {"NewBinding", fills.Binding},
+        {"UpdateText", fills.UpdateText},
+        {"UpdateBinding", fills.Binding},
+    };
+    WriteTextFile(paths.Header, FillFields(TableHeaderTemplate(fills.HasColumnsToSet), fields));
+    WriteTextFile(paths.Source, FillFields(TableSourceTemplate(fills.HasColumnsToSet), fields));
     return true;
 }

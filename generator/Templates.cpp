@@ -1,9 +1,13 @@
 #include "Templates.h"
 
+#include "TextFill.h"
 #include "platform/Text.h"
 
-// The fixed texts of the generated files, one entry per line. The Chinese
-// captions are written here in UTF-8 and reach the files as GBK.
+#include <iterator>
+
+// The texts of the generated files, one entry per line. The Chinese
+// captions are written here in UTF-8 and reach the files as GBK; "${Name}"
+// marks a field that the writers fill.
 
 namespace {
 
@@ -175,7 +179,7 @@ const char* const kDBCommHeader[] = {
     R"~(   static DBComm& Instance();)~",
     R"~()~",
     R"~(   enum DBTable{)~",
-    R"~(   %s)~",
+    R"~(   ${EnumEntries})~",
     R"~(   };)~",
     R"~()~",
     R"~(   bool ConnectDB(const WideString& wstrConnString);)~",
@@ -211,12 +215,12 @@ const char* const kDBCommHeader[] = {
 
 const char* const kDBCommSource[] = {
     R"~(#include "DBComm.h")~",
-    R"~(%s)~",
+    R"~(${Includes})~",
     R"~()~",
     R"~(DBComm::DBComm():m_conn(NULL){)~",
     R"~(  m_conn=new TADOConnection(NULL);)~",
     R"~(  m_conn->LoginPrompt=false;)~",
-    R"~(  %s;)~",
+    R"~(  ${Registrations};)~",
     R"~(})~",
     R"~()~",
     R"~(DBComm::~DBComm(){)~",
@@ -312,21 +316,29 @@ const char* const kTableOperatorBase[] = {
     R"~(#endif)~",
 };
 
-const char* const kTableHeader[] = {
-    R"~(#ifndef %sH)~",
-    R"~(#define %sH)~",
+// The blocks of the operator classes: tables and views share the head and
+// the tail, and a table adds its writing members between them.
+const char* const kOperatorHeaderHead[] = {
+    R"~(#ifndef ${Class}H)~",
+    R"~(#define ${Class}H)~",
     R"~(#include "DBTableOperator.h")~",
     R"~()~",
-    R"~(class %sOperator:public DBTableOperator)~",
+    R"~(class ${Class}Operator:public DBTableOperator)~",
     R"~({)~",
     R"~( public:)~",
-    R"~(   %sOperator();)~",
-    R"~(   ~%sOperator();)~",
+    R"~(   ${Class}Operator();)~",
+    R"~(   ~${Class}Operator();)~",
     R"~()~",
-    R"~(   bool New(%s);)~",
-    R"~(   bool Update(%s,const String& condition);)~",
+};
+
+const char* const kTableHeaderWrites[] = {
+    R"~(   bool New(${Parameters});)~",
+    R"~(   bool Update(${Parameters},const String& condition);)~",
     R"~(   bool Delete(const String& condition);)~",
     R"~()~",
+};
+
+const char* const kOperatorHeaderTail[] = {
     R"~(   TDataSource* Source();)~",
     R"~(   TDataSource* Source(const String& QueyFields,const String& condition);)~",
     R"~()~",
@@ -343,167 +355,140 @@ const char* const kTableHeader[] = {
     R"~(#endif)~",
 };
 
-const char* const kTableSource[] = {
-    R"~(#include "%sOperator.h")~",
+const char* const kOperatorSourceHead[] = {
+    R"~(#include "${Class}Operator.h")~",
     R"~()~",
-    R"~(%sOperator::%sOperator():m_query(NULL),m_datasource(NULL){)~",
+    R"~(${Class}Operator::${Class}Operator():m_query(NULL),m_datasource(NULL){)~",
     R"~(  m_query=new TADOQuery(NULL);)~",
     R"~(  m_datasource=new TDataSource(NULL);)~",
     R"~(  m_datasource->DataSet=m_query;)~",
     R"~(})~",
     R"~()~",
-    R"~(%sOperator::~%sOperator(){)~",
+    R"~(${Class}Operator::~${Class}Operator(){)~",
     R"~(  if(m_query)delete m_query;)~",
     R"~(  if(m_datasource)delete m_datasource;)~",
     R"~(})~",
     R"~()~",
-    R"~(bool %sOperator::New(%s){)~",
-    R"~(   String strSql=%s;)~",
+};
+
+const char* const kTableSourceNew[] = {
+    R"~(bool ${Class}Operator::New(${Parameters}){)~",
+    R"~(   String strSql=${InsertText};)~",
     R"~(   InitQuery(strSql);)~",
-    R"~(%s)~",
+    R"~(${NewBinding})~",
     R"~(})~",
     R"~()~",
-    R"~(bool %sOperator::Update(%s,const String& condition){)~",
-    R"~(   String strSql=%s;)~",
+};
+
+const char* const kTableSourceUpdate[] = {
+    R"~(bool ${Class}Operator::Update(${Parameters},const String& condition){)~",
+    R"~(   String strSql=${UpdateText};)~",
     R"~(   if(condition.Length()))~",
-    R"~(       strSql+=String().sprintf(" WHERE %%s",condition.c_str());)~",
+    R"~(       strSql+=String().sprintf(" WHERE %s",condition.c_str());)~",
     R"~(   InitQuery(strSql);)~",
-    R"~(%s)~",
+    R"~(${UpdateBinding})~",
     R"~(})~",
     R"~()~",
-    R"~(bool %sOperator::Delete(const String& condition){)~",
-    R"~(   String strSql="DELETE FROM [%s]";)~",
+};
+
+// A table with no column to set: its Update sends nothing.
+const char* const kTableHeaderWritesNoColumn[] = {
+    R"~(   bool New(${Parameters});)~",
+    R"~(   bool Update(const String& condition);)~",
+    R"~(   bool Delete(const String& condition);)~",
+    R"~()~",
+};
+
+const char* const kTableSourceUpdateNoColumn[] = {
+    R"~(bool ${Class}Operator::Update(const String& condition){)~",
+    R"~(   return false;)~",
+    R"~(})~",
+    R"~()~",
+};
+
+const char* const kTableSourceDelete[] = {
+    R"~(bool ${Class}Operator::Delete(const String& condition){)~",
+    R"~(   String strSql="DELETE FROM [${NameInLiteral}]";)~",
     R"~(   if(condition.Length()))~",
-    R"~(       strSql+=String().sprintf(" WHERE %%s",condition.c_str());)~",
+    R"~(       strSql+=String().sprintf(" WHERE %s",condition.c_str());)~",
     R"~(   return ExecSQLNonQuery(strSql);)~",
     R"~(})~",
     R"~()~",
-    R"~(TDataSource* %sOperator::Source(){)~",
-    R"~(   String strSql=String().sprintf("SELECT * FROM [%s]");)~",
+};
+
+const char* const kOperatorSourceTail[] = {
+    R"~(TDataSource* ${Class}Operator::Source(){)~",
+    R"~(   String strSql=String().sprintf("SELECT * FROM [${NameInFormat}]");)~",
     R"~(   ExecSQL(strSql);)~",
     R"~(   return m_datasource;)~",
     R"~(})~",
     R"~()~",
-    R"~(TDataSource* %sOperator::Source(const String& QueyFields,const String& condition){)~",
-    R"~(   String strSql=String().sprintf("SELECT %%s FROM [%s]",QueyFields.c_str());)~",
+    R"~(TDataSource* ${Class}Operator::Source(const String& QueyFields,const String& condition){)~",
+    R"~(   String strSql=String().sprintf("SELECT %s FROM [${NameInFormat}]",QueyFields.c_str());)~",
     R"~(   if(condition.Length()))~",
-    R"~(       strSql+=String().sprintf(" WHERE %%s",condition.c_str());)~",
+    R"~(       strSql+=String().sprintf(" WHERE %s",condition.c_str());)~",
     R"~(   ExecSQL(strSql);)~",
     R"~(   return m_datasource;)~",
     R"~(})~",
     R"~()~",
-    R"~(TADOQuery* %sOperator::Query(const String& QueryFields,const String& condition){)~",
-    R"~(   String strSql=String().sprintf("SELECT %%s FROM [%s]",QueryFields.c_str());)~",
+    R"~(TADOQuery* ${Class}Operator::Query(const String& QueryFields,const String& condition){)~",
+    R"~(   String strSql=String().sprintf("SELECT %s FROM [${NameInFormat}]",QueryFields.c_str());)~",
     R"~(   if(condition.Length()))~",
-    R"~(       strSql+=String().sprintf(" WHERE %%s",condition.c_str());)~",
+    R"~(       strSql+=String().sprintf(" WHERE %s",condition.c_str());)~",
     R"~(   return ExecSQL(strSql);)~",
     R"~(})~",
     R"~()~",
-    R"~(void %sOperator::SetConnection(TADOConnection* conn){)~",
+    R"~(void ${Class}Operator::SetConnection(TADOConnection* conn){)~",
     R"~(   m_query->Connection=conn;)~",
     R"~(})~",
     R"~()~",
-    R"~(TADOQuery* %sOperator::Get(){)~",
+    R"~(TADOQuery* ${Class}Operator::Get(){)~",
     R"~(   return m_query;)~",
     R"~(})~",
 };
 
-const char* const kViewHeader[] = {
-    R"~(#ifndef %sH)~",
-    R"~(#define %sH)~",
-    R"~(#include "DBTableOperator.h")~",
-    R"~()~",
-    R"~(class %sOperator:public DBTableOperator)~",
-    R"~({)~",
-    R"~( public:)~",
-    R"~(   %sOperator();)~",
-    R"~(   ~%sOperator();)~",
-    R"~()~",
-    R"~(   TDataSource* Source();)~",
-    R"~(   TDataSource* Source(const String& QueyFields,const String& condition);)~",
-    R"~()~",
-    R"~(   TADOQuery* Query(const String& QueryFields,const String& condition);)~",
-    R"~()~",
-    R"~(   virtual void SetConnection(TADOConnection* conn);)~",
-    R"~()~",
-    R"~(   virtual TADOQuery* Get();)~",
-    R"~()~",
-    R"~( private:)~",
-    R"~(   TADOQuery* m_query;)~",
-    R"~(   TDataSource* m_datasource;)~",
-    R"~(};)~",
-    R"~(#endif)~",
-};
-
-const char* const kViewSource[] = {
-    R"~(#include "%sOperator.h")~",
-    R"~()~",
-    R"~(%sOperator::%sOperator():m_query(NULL),m_datasource(NULL){)~",
-    R"~(  m_query=new TADOQuery(NULL);)~",
-    R"~(  m_datasource=new TDataSource(NULL);)~",
-    R"~(  m_datasource->DataSet=m_query;)~",
-    R"~(})~",
-    R"~()~",
-    R"~(%sOperator::~%sOperator(){)~",
-    R"~(  if(m_query)delete m_query;)~",
-    R"~(  if(m_datasource)delete m_datasource;)~",
-    R"~(})~",
-    R"~()~",
-    R"~(TDataSource* %sOperator::Source(){)~",
-    R"~(   String strSql=String().sprintf("SELECT * FROM [%s]");)~",
-    R"~(   ExecSQL(strSql);)~",
-    R"~(   return m_datasource;)~",
-    R"~(})~",
-    R"~()~",
-    R"~(TDataSource* %sOperator::Source(const String& QueyFields,const String& condition){)~",
-    R"~(   String strSql=String().sprintf("SELECT %%s FROM [%s]",QueyFields.c_str());)~",
-    R"~(   if(condition.Length()))~",
-    R"~(       strSql+=String().sprintf(" WHERE %%s",condition.c_str());)~",
-    R"~(   ExecSQL(strSql);)~",
-    R"~(   return m_datasource;)~",
-    R"~(})~",
-    R"~()~",
-    R"~(TADOQuery* %sOperator::Query(const String& QueryFields,const String& condition){)~",
-    R"~(   String strSql=String().sprintf("SELECT %%s FROM [%s]",QueryFields.c_str());)~",
-    R"~(   if(condition.Length()))~",
-    R"~(       strSql+=String().sprintf(" WHERE %%s",condition.c_str());)~",
-    R"~(   return ExecSQL(strSql);)~",
-    R"~(})~",
-    R"~()~",
-    R"~(void %sOperator::SetConnection(TADOConnection* conn){)~",
-    R"~(   m_query->Connection=conn;)~",
-    R"~(})~",
-    R"~()~",
-    R"~(TADOQuery* %sOperator::Get(){)~",
-    R"~(   return m_query;)~",
-    R"~(})~",
-};
-
-template <std::size_t N>
-std::vector<std::string> ToGbkLines(const char* const (&lines)[N])
+// One text of GBK lines joined with CR LF from blocks of UTF-8 lines.
+template <std::size_t... N>
+std::string Joined(const char* const (&... blocks)[N])
 {
-    std::vector<std::string> out;
-    out.reserve(N);
-    for (const char* line : lines)
-        out.push_back(platform::Gbk(line));
-    return out;
+    std::vector<std::string> lines;
+    (lines.insert(lines.end(), std::begin(blocks), std::end(blocks)), ...);
+    return platform::Gbk(JoinLines(lines));
 }
 
 }  // namespace
 
-#define PELLAM_TEMPLATE(function, array)                                 \
-    const std::vector<std::string>& function()                          \
-    {                                                                   \
-        static const std::vector<std::string> lines = ToGbkLines(array); \
-        return lines;                                                   \
+#define PELLAM_TEXT(function, ...)                                  \
+    const std::string& function()                                   \
+    {                                                               \
+        static const std::string text = Joined(__VA_ARGS__);        \
+        return text;                                                \
     }
 
-PELLAM_TEMPLATE(StoredProcHeaderLines, kStoredProcHeader)
-PELLAM_TEMPLATE(StoredProcSourceLines, kStoredProcSource)
-PELLAM_TEMPLATE(DBCommHeaderLines, kDBCommHeader)
-PELLAM_TEMPLATE(DBCommSourceLines, kDBCommSource)
-PELLAM_TEMPLATE(TableOperatorBaseLines, kTableOperatorBase)
-PELLAM_TEMPLATE(TableHeaderLines, kTableHeader)
-PELLAM_TEMPLATE(TableSourceLines, kTableSource)
-PELLAM_TEMPLATE(ViewHeaderLines, kViewHeader)
-PELLAM_TEMPLATE(ViewSourceLines, kViewSource)
+PELLAM_TEXT(StoredProcHeaderText, kStoredProcHeader)
+PELLAM_TEXT(StoredProcSourceText, kStoredProcSource)
+PELLAM_TEXT(DBCommHeaderTemplate, kDBCommHeader)
+PELLAM_TEXT(DBCommSourceTemplate, kDBCommSource)
+PELLAM_TEXT(TableOperatorBaseText, kTableOperatorBase)
+PELLAM_TEXT(ViewHeaderTemplate, kOperatorHeaderHead, kOperatorHeaderTail)
+PELLAM_TEXT(ViewSourceTemplate, kOperatorSourceHead, kOperatorSourceTail)
+
+namespace {
+PELLAM_TEXT(TableHeaderWithUpdate, kOperatorHeaderHead, kTableHeaderWrites, kOperatorHeaderTail)
+PELLAM_TEXT(TableHeaderNoUpdate, kOperatorHeaderHead, kTableHeaderWritesNoColumn,
+            kOperatorHeaderTail)
+PELLAM_TEXT(TableSourceWithUpdate, kOperatorSourceHead, kTableSourceNew, kTableSourceUpdate,
+            kTableSourceDelete, kOperatorSourceTail)
+PELLAM_TEXT(TableSourceNoUpdate, kOperatorSourceHead, kTableSourceNew, kTableSourceUpdateNoColumn,
+            kTableSourceDelete, kOperatorSourceTail)
+}  // namespace
+
+const std::string& TableHeaderTemplate(bool hasColumnsToSet)
+{
+    return hasColumnsToSet ? TableHeaderWithUpdate() : TableHeaderNoUpdate();
+}
+
+const std::string& TableSourceTemplate(bool hasColumnsToSet)
+{
+    return hasColumnsToSet ? TableSourceWithUpdate() : TableSourceNoUpdate();
+}

@@ -1,19 +1,25 @@
 #ifndef GeneratorTemplatesH
 #define GeneratorTemplatesH
 
-// Line-by-line templates of every generated file, as GBK text.
+// The texts of every generated file, GBK with CR LF between lines. A
+// template's "${Name}" marks a field:
+//   DBComm.h          EnumEntries
+//   DBComm.cpp        Includes, Registrations
+//   operator classes  Class, NameInFormat; a table's also Parameters,
+//                     NameInLiteral, InsertText, NewBinding, UpdateText,
+//                     UpdateBinding
 
 #include <string>
-#include <vector>
 
-const std::vector<std::string>& StoredProcHeaderLines();
-const std::vector<std::string>& StoredProcSourceLines();
-const std::vector<std::string>& DBCommHeaderLines();
-const std::vector<std::string>& DBCommSourceLines();
-const std::vector<std::string>& TableOperatorBaseLines();
-const std::vector<std::string>& TableHeaderLines();
-const std::vector<std::string>& TableSourceLines();
-const std::vector<std::string>& ViewHeaderLines();
-const std::vector<std::string>& ViewSourceLines();
+const std::string& StoredProcHeaderText();
+const std::string& StoredProcSourceText();
+const std::string& TableOperatorBaseText();
+const std::string& DBCommHeaderTemplate();
+const std::string& DBCommSourceTemplate();
+// A table with no column to set has an Update that sends nothing.
+const std::string& TableHeaderTemplate(bool hasColumnsToSet);
+const std::string& TableSourceTemplate(bool hasColumnsToSet);
+const std::string& ViewHeaderTemplate();
+const std::string& ViewSourceTemplate();
 
 #endif

@@ -2,34 +2,6 @@
 
 #include "platform/Text.h"
 
-#include <stdexcept>
-
-std::string FillTemplate(const std::string& format, const std::vector<std::string>& fills)
-{
-    std::string out;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        char c = format[i];
-        if (c != '%') {
-            out += c;
-            continue;
-        }
-        char directive = i + 1 < format.size() ? format[i + 1] : '\0';
-        if (directive == '%') {
-            out += '%';
-        } else if (directive == 's') {
-            if (next >= fills.size())
-                throw std::logic_error("template has more placeholders than fills");
-            out += fills[next++];
-        } else {
-            throw std::logic_error("template holds an unknown directive");
-        }
-        ++i;
-    }
-    if (next != fills.size())
-        throw std::logic_error("template has fewer placeholders than fills");
-    return out;
-}
 
 std::string JoinItems(const std::vector<std::string>& items, const std::string& separator)
 {
@@ -72,11 +44,6 @@ std::string BackslashQuotes(const std::string& text)
 }
 
 }  // namespace
-
-std::string SqlBracketed(const std::string& name)
-{
-    return platform::DoubleChar(name, ']');
-}
 
 std::string FormatEscaped(const std::string& text)
 {

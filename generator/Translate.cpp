@@ -53,3 +53,32 @@ std::string UniqueName(const std::string& name, const std::vector<std::string>& 
             return candidate;
     }
 }
+
+std::string TranslatedColumnLabel(const std::string& label, const std::vector<std::string>& siblings)
+{
+    return UniqueName(PinyinIdentifier(label, 'F'), siblings);
+}
+
+void TranslateObjectLabels(std::string& label, std::vector<std::string>& columnLabels,
+                           const std::vector<std::string>& otherLabels)
+{
+    label = UniqueName(PinyinIdentifier(label, 'T'), otherLabels);
+    std::vector<std::string> done;
+    for (std::string& column : columnLabels) {
+        column = TranslatedColumnLabel(column, done);
+        done.push_back(column);
+    }
+}
+
+void TranslateLabels(DatabaseSchema& schema)
+{
+    std::vector<std::string> classes;
+    for (SchemaObjects* tree : {&schema.Tables, &schema.Views})
+        for (SchemaObject& o : *tree) {
+            NameList columns = o.ColumnLabels();
+            TranslateObjectLabels(o.Label, columns, classes);
+            for (std::size_t i = 0; i < columns.size(); ++i)
+                o.Columns[i].Label = columns[i];
+            classes.push_back(o.Label);
+        }
+}

@@ -3,16 +3,11 @@
 #include "Templates.h"
 
 void WriteViewOperatorFiles(const std::string& tablesFolder, const std::string& className,
-                            const std::string& viewName, const ColumnList& /*columns*/,
-                            const NameList& /*parameterNames*/)
+                            const std::string& viewName)
 {
     OperatorFilePaths paths = OperatorPaths(tablesFolder, className);
-
-    const std::string& c = className;
-    std::string inFormat = InFormatLiteral(viewName);
-
-    WriteTextFile(paths.Header, FillTemplate(JoinLines(ViewHeaderLines()), {c, c, c, c, c}));
-    WriteTextFile(paths.Source,
-                  FillTemplate(JoinLines(ViewSourceLines()),
-                               {c, c, c, c, c, c, inFormat, c, inFormat, c, inFormat, c, c}));
+    std::vector<platform::Field> fields = {{"Class", className},
+                                           {"NameInFormat", InFormatLiteral(viewName)}};
+    WriteTextFile(paths.Header, platform::FillFields(ViewHeaderTemplate(), fields));
+    WriteTextFile(paths.Source, platform::FillFields(ViewSourceTemplate(), fields));
 }

@@ -7,6 +7,7 @@
 #include <iconv.h>
 #endif
 
+#include <stdexcept>
 #include <vector>
 
 namespace platform {
@@ -298,6 +299,30 @@ std::string GbkToUtf8(const std::string& gbk)
     if (!TryGbkToUtf8(gbk, out))
         throw TextConversionError("Text is not valid GBK");
     return out;
+}
+
+std::string FillFields(const std::string& text, const std::vector<Field>& fields)
+{
+    std::string out;
+    std::size_t at = 0;
+    for (;;) {
+        std::size_t open = text.find("${", at);
+        if (open == std::string::npos)
+            break;
+        std::size_t close = text.find('}', open + 2);
+        if (close == std::string::npos)
+            throw std::logic_error("a template field is left open");
+        std::string name = text.substr(open + 2, close - open - 2);
+        const Field* field = nullptr;
+        for (const Field& f : fields)
+            if (name == f.Name)
+                field = &f;
+        if (!field)
+            throw std::logic_error("a template field has no text: " + name);
+        out.append(text, at, open - at).append(field->Text);
+        at = close + 1;
+    }
+    return out.append(text, at, std::string::npos);
 }
 
 }  // namespace platform

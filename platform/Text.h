@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "Exception.h"
 
@@ -58,6 +59,15 @@ std::u16string Utf8ToUtf16(const std::string& utf8);
 // Every single-byte occurrence of `c` doubled, walking GBK characters so
 // that a trail byte is never taken for it.
 std::string DoubleChar(const std::string& text, char c);
+
+// Named fields of a template: "${Name}" takes the field's text, unchanged
+// and without length limit; the result is never read again. A placeholder
+// without a field, or one left open, is a fault of the template.
+struct Field {
+    const char* Name;
+    std::string Text;
+};
+std::string FillFields(const std::string& text, const std::vector<Field>& fields);
 
 // ASCII letters folded to lower case, every other byte kept.
 std::string AsciiLower(std::string text);

@@ -115,9 +115,11 @@ bool HostileTables(std::vector<Object>& tables)
         RunInput in;
         in.DatabaseCount = 1;
         ColumnList columns = {{h.ColumnName, "int"}, {"blob", "image"}};
-        in.TableTree = {{h.ClassName, {h.Parameter, "Blob"}}};
-        in.TableNames = {h.CatalogName};
-        in.TableColumns = {columns};
+        SchemaObject table = NamedObject(h.CatalogName, "", columns);
+        table.Label = h.ClassName;
+        table.Columns[0].Label = h.Parameter;
+        table.Columns[1].Label = "Blob";
+        in.Schema.Tables = {table};
         QuietRunHost quiet;
         bool accepted = ChecksPass(in, quiet);
         if (accepted != h.Accepted) {
@@ -196,7 +198,6 @@ int main(int argc, char** argv)
                                 hostile ? hostileParameters[t.ClassName] : ParameterNames(t),
                                 identities);
     for (const Object& v : views)
-        WriteViewOperatorFiles(tree.TablesFolder(), v.ClassName, v.CatalogName, v.Columns,
-                               ParameterNames(v));
+        WriteViewOperatorFiles(tree.TablesFolder(), v.ClassName, v.CatalogName);
     return 0;
 }

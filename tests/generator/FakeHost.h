@@ -4,9 +4,7 @@
 #include "generator/Run.h"
 #include "platform/Application.h"
 
-#include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -27,15 +25,14 @@ public:
         Answers.erase(Answers.begin());
         return answer;
     }
-    void SetProgress(ProgressLabel label, const std::string& caption) override
+    // Each tree's events, as "started", "object N" and "done".
+    void Progress(const RunEvent& event) override
     {
-        (label == ProgressLabel::Tables ? TableLabel : ViewLabel).push_back(caption);
-    }
-    void ProcessMessages() override
-    {
-        ++Pumps;
-        if (OnPump)
-            OnPump();
+        static const char* const kinds[] = {"started", "object", "done"};
+        std::string text = kinds[event.What];
+        if (event.What == RunEvent::ObjectStarted)
+            text += " " + std::to_string(event.Index);
+        (event.Tree == ProgressLabel::Tables ? TableEvents : ViewEvents).push_back(text);
     }
     void ClearOutput(const OutputTree& tree) override
     {
@@ -43,14 +40,11 @@ public:
         RunClearingScript(tree);
     }
     void OpenOutputRoot(const std::string& path) override { Opened.push_back(path); }
-    bool IsUnholdableName(const std::string& name) override { return Unholdable.count(name) != 0; }
 
     std::vector<Box> Boxes;
     std::vector<int> Answers;
-    std::vector<std::string> TableLabel, ViewLabel, Opened;
-    std::set<std::string> Unholdable;
-    int Pumps = 0, Clears = 0;
-    std::function<void()> OnPump;
+    std::vector<std::string> TableEvents, ViewEvents, Opened;
+    int Clears = 0;
 };
 
 #endif

@@ -1,7 +1,7 @@
 #ifndef FakeIdentitiesH
 #define FakeIdentitiesH
 
-#include "generator/Schema.h"
+#include "schema/Schema.h"
 
 #include <map>
 #include <set>

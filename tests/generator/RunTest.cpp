@@ -19,12 +19,9 @@ using testsupport::TempDir;
 
 namespace {
 
-TreeNode Node(const std::string& text, const ColumnList& columns)
+SchemaObject Object(const std::string& name, const ColumnList& columns)
 {
-    TreeNode node{text, {}};
-    for (const ColumnEntry& c : columns)
-        node.Children.push_back(c.Name);
-    return node;
+    return NamedObject(name, "", columns);
 }
 
 ColumnList Staff()
@@ -37,12 +34,9 @@ RunInput SampleInput()
 {
     RunInput in;
     in.DatabaseCount = 3;
-    in.TableNames = {"Log", "Staff"};
-    in.TableColumns = {{{"ID", "int"}}, Staff()};
-    in.TableTree = {Node("Log", in.TableColumns[0]), Node("Staff", in.TableColumns[1])};
-    in.ViewNames = {"V_Users"};
-    in.ViewColumns = {{{"UserName", "nvarchar"}, {"Age", "int"}}};
-    in.ViewTree = {Node("Users", in.ViewColumns[0])};
+    in.Schema.Tables = {Object("Log", {{"ID", "int"}}), Object("Staff", Staff())};
+    in.Schema.Views = {Object("V_Users", {{"UserName", "nvarchar"}, {"Age", "int"}})};
+    in.Schema.Views[0].Label = "Users";
     return in;
 }
 
@@ -90,11 +84,9 @@ TEST_F(Run, WritesTheWholeTreeByteForByte)
     EXPECT_EQ(host.Boxes[0].Text, Gbk("是否清除上一次生成的文件?"));
     EXPECT_EQ(host.Boxes[0].Caption, Gbk("提示"));
     EXPECT_EQ(host.Boxes[0].Flags, 36);
-    EXPECT_EQ(host.TableLabel, (std::vector<std::string>{"", Gbk("正在生成..."), Gbk("正在生成..."),
-                                                         Gbk("生成完毕.   ")}));
-    EXPECT_EQ(host.ViewLabel,
-              (std::vector<std::string>{"", Gbk("正在生成..."), Gbk("生成完毕.   ")}));
-    EXPECT_EQ(host.Pumps, 3);
+    EXPECT_EQ(host.TableEvents,
+              (std::vector<std::string>{"started", "object 0", "object 1", "done"}));
+    EXPECT_EQ(host.ViewEvents, (std::vector<std::string>{"started", "object 0", "done"}));
     EXPECT_EQ(host.Opened, (std::vector<std::string>{dir.File("Output")}));
     // One identity question per table.
     EXPECT_EQ(ids.Questions, (std::map<std::string, int>{{"Log", 1}, {"Staff", 1}}));
@@ -123,8 +115,8 @@ TEST_F(Run, AfterALoginWithoutADatabaseTheSharedFilesAreWritten)
                                         "DBComm/DBTables/DBTableOperator.h"}));
     EXPECT_EQ(FirstDifference(Expected("DBComm.cpp.Empty.expected"), ReadFile(Out("DBComm/DBComm.cpp"))),
               "");
-    EXPECT_EQ(host.TableLabel.back(), Gbk("生成完毕.   "));
-    EXPECT_EQ(host.ViewLabel.back(), Gbk("生成完毕.   "));
+    EXPECT_EQ(host.TableEvents, (std::vector<std::string>{"started", "done"}));
+    EXPECT_EQ(host.ViewEvents, (std::vector<std::string>{"started", "done"}));
     EXPECT_EQ(host.Opened.size(), 1u);
 }
 
@@ -165,12 +157,9 @@ TEST_F(Run, AnsweringNoKeepsEarlierFilesAndYesLeavesOnlyThisRuns)
 TEST_F(Run, AnUnsupportedTypeEndsThatTreesWalkButNotTheRun)
 {
     RunInput in = SampleInput();
-    in.TableNames = {"A", "B", "C", "D"};
-    in.TableColumns = {{{"x", "int"}}, {{"y", "varchar"}}, {{"ok", "int"}, {"g", "uniqueidentifier"}},
-                       {{"z", "int"}}};
-    in.TableTree.clear();
-    for (std::size_t i = 0; i < in.TableNames.size(); ++i)
-        in.TableTree.push_back(Node(in.TableNames[i], in.TableColumns[i]));
+    in.Schema.Tables = {Object("A", {{"x", "int"}}), Object("B", {{"y", "varchar"}}),
+                        Object("C", {{"ok", "int"}, {"g", "uniqueidentifier"}}),
+                        Object("D", {{"z", "int"}})};
     RunResult result = Generate(in);
     EXPECT_EQ(result.Outcome, RunOutcome::Done);
     EXPECT_TRUE(result.TypeRefused);
@@ -184,7 +173,7 @@ TEST_F(Run, AnUnsupportedTypeEndsThatTreesWalkButNotTheRun)
     EXPECT_EQ(host.Boxes[1].Text, Gbk("C:数据类型不支持"));
     EXPECT_EQ(host.Boxes[1].Caption, Gbk("提示"));
     EXPECT_EQ(host.Boxes[1].Flags, 48);
-    EXPECT_EQ(host.TableLabel.back(), Gbk("生成完毕.   "));
+    EXPECT_EQ(host.TableEvents.back(), "done");
     EXPECT_EQ(host.Opened.size(), 1u);
     EXPECT_NE(ReadFile(Out("DBComm/DBComm.h")).find("\r\n   A,B,Users\r\n"), std::string::npos);
 }
@@ -192,8 +181,7 @@ TEST_F(Run, AnUnsupportedTypeEndsThatTreesWalkButNotTheRun)
 TEST_F(Run, ATableWithoutColumnsGetsEmptyParameterNames)
 {
     RunInput in = SampleInput();
-    in.TableColumns[0] = {};
-    in.TableTree[0].Children = {};
+    in.Schema.Tables[0].Columns = {};
     EXPECT_EQ(Generate(in).Outcome, RunOutcome::Done);
     EXPECT_EQ(FirstDifference(Expected("LogOperator.cpp.expected"),
                               ReadFile(Out("DBComm/DBTables/LogOperator.cpp"))), "");
@@ -202,7 +190,7 @@ TEST_F(Run, ATableWithoutColumnsGetsEmptyParameterNames)
 TEST_F(Run, ANameThatFailsTheRuleStopsBeforeAnyTableFile)
 {
     RunInput in = SampleInput();
-    in.TableTree[1].Children[2] = "2nd";  // a column of Staff
+    in.Schema.Tables[1].Columns[2].Label = "2nd";  // a column of Staff
     EXPECT_EQ(Generate(in).Outcome, RunOutcome::NameRefused);
     ASSERT_EQ(host.Boxes.size(), 2u);
     EXPECT_EQ(host.Boxes[1].Text, Gbk("Staff:名称及字段名称不能包含汉字，必须以字母开头"));
@@ -214,13 +202,23 @@ TEST_F(Run, ANameThatFailsTheRuleStopsBeforeAnyTableFile)
 
 TEST_F(Run, CheckTreeNamesReportsOnlyTheFirstFailureByItsTopLevelNode)
 {
+    auto tree = [](std::vector<std::pair<std::string, NameList>> nodes) {
+        SchemaObjects objects;
+        for (const auto& [label, columns] : nodes) {
+            ColumnList entries;
+            for (const std::string& c : columns)
+                entries.push_back({c, "int"});
+            objects.push_back(Object(label, entries));
+        }
+        return objects;
+    };
     EXPECT_TRUE(CheckTreeNames({}, host, true));
-    EXPECT_FALSE(CheckTreeNames({{"1st", {}}, {"Good", {"_bad"}}}, host, true));
-    EXPECT_FALSE(CheckTreeNames({{"Good", {"ok", Gbk("名称")}}, {"9", {}}}, host, true));
+    EXPECT_FALSE(CheckTreeNames(tree({{"1st", {}}, {"Good", {"_bad"}}}), host, true));
+    EXPECT_FALSE(CheckTreeNames(tree({{"Good", {"ok", Gbk("名称")}}, {"9", {}}}), host, true));
     // A view's column names land nowhere in its files; a table's are its
     // operator's parameters.
-    EXPECT_TRUE(CheckTreeNames({{"V", {"nCount"}}}, host, false));
-    EXPECT_FALSE(CheckTreeNames({{"T", {"nCount"}}}, host, true));
+    EXPECT_TRUE(CheckTreeNames(tree({{"V", {"nCount"}}}), host, false));
+    EXPECT_FALSE(CheckTreeNames(tree({{"T", {"nCount"}}}), host, true));
     ASSERT_EQ(host.Boxes.size(), 3u);
     EXPECT_EQ(host.Boxes[0].Text.rfind("1st:", 0), 0u);
     EXPECT_EQ(host.Boxes[1].Text.rfind("Good:", 0), 0u);
@@ -237,11 +235,11 @@ TEST_F(Run, TwinNamesAreRefusedAtTheirSecondNode)
     };
     const Case cases[] = {
         {"two tables equal but for case",
-         [](RunInput& in) { in.TableTree[1].Text = "LOG"; }, "LOG:", 0},
+         [](RunInput& in) { in.Schema.Tables[1].Label = "LOG"; }, "LOG:", 0},
         {"a view named as a table",
-         [](RunInput& in) { in.ViewTree[0].Text = "staff"; }, "staff:", 2},
+         [](RunInput& in) { in.Schema.Views[0].Label = "staff"; }, "staff:", 2},
         {"twin parameter names",
-         [](RunInput& in) { in.TableTree[1].Children[1] = "ID"; }, "Staff:ID:", 0},
+         [](RunInput& in) { in.Schema.Tables[1].Columns[1].Label = "ID"; }, "Staff:ID:", 0},
     };
     for (const Case& c : cases) {
         FakeHost fresh;
@@ -263,14 +261,18 @@ TEST_F(Run, CatalogueNamesTheGeneratedSqlCannotNameAreRefused)
         std::function<void(RunInput&)> change;
     };
     const Case cases[] = {
-        {"a NUL in a table name", [](RunInput& in) { in.TableNames[1] = std::string("St\0aff", 6); }},
-        {"a tab in a column name", [](RunInput& in) { in.TableColumns[1][2].Name = "Jo\tined"; }},
+        {"a NUL in a table name",
+         [](RunInput& in) { in.Schema.Tables[1].Name = std::string("St\0aff", 6); }},
+        {"a tab in a column name",
+         [](RunInput& in) { in.Schema.Tables[1].Columns[2].Name = "Jo\tined"; }},
         {"a column name GBK cannot hold",
-         [](RunInput& in) { in.TableColumns[1][1].Name = "N\xA3\xBF"; }},
+         [](RunInput& in) {
+             in.Schema.Tables[1].Columns[1].Name = "N\xA3\xBF";
+             in.Schema.Tables[1].Columns[1].NameUtf8 = "N\xF0\x9F\x98\x80";
+         }},
     };
     for (const Case& c : cases) {
         FakeHost fresh;
-        fresh.Unholdable = {"N\xA3\xBF"};
         RunInput in = SampleInput();
         c.change(in);
         EXPECT_EQ(GenerateAll(in, tree, ids, fresh).Outcome, RunOutcome::NameRefused) << c.what;
@@ -297,8 +299,8 @@ TEST_F(Run, AFailedIdentityQuestionEndsTheWalkAndDBCommNamesOnlyWhatWasWritten)
 TEST_F(Run, ACatalogueNameThatNamesNoObjectIsRefusedEvenWhenRelabelled)
 {
     RunInput in = SampleInput();
-    in.ViewNames = {"V\xA3\xBF"};
-    host.Unholdable = {"V\xA3\xBF"};
+    in.Schema.Views[0].Name = "V\xA3\xBF";
+    in.Schema.Views[0].NameUtf8 = "V\xF0\x9F\x98\x80";
     EXPECT_EQ(Generate(in).Outcome, RunOutcome::NameRefused);
     EXPECT_EQ(host.Boxes.back().Text.rfind("Users:", 0), 0u);
     EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/UsersOperator.h")));

@@ -56,27 +56,27 @@ TEST(TableOperator, PiecesLeaveIdentityColumnsOutWhereverTheyStand)
     ColumnList columns = StaffColumns();
     NameList names = NamesOf(columns);
     IdentityNames identity = {"id"};  // matches ID regardless of case
-    EXPECT_EQ(BuildParameterList("Staff", names, columns, identity),
+    EXPECT_EQ(TableFillsOf("Staff", names, columns, identity).Parameters,
               "String Name,String Joined,TStream *Photo");
-    EXPECT_EQ(BuildInsertText("Staff", names, columns, identity),
+    EXPECT_EQ(TableFillsOf("Staff", names, columns, identity).InsertText,
               "\"INSERT INTO [Staff]([Name],[Joined],[Photo]) VALUES(:Name,:Joined,:Photo)\"");
-    EXPECT_EQ(BuildUpdateText("Staff", names, columns, identity),
+    EXPECT_EQ(TableFillsOf("Staff", names, columns, identity).UpdateText,
               "\"UPDATE [Staff] SET [Name]=:Name,[Joined]=:Joined,[Photo]=:Photo\"");
 
     // Identity last: no separator after the last included item.
     ColumnList member = {{"Name", "varchar"}, {"ID", "int"}};
     NameList memberNames = NamesOf(member);
-    EXPECT_EQ(BuildParameterList("Member", memberNames, member, {"ID"}), "String Name");
-    EXPECT_EQ(BuildInsertText("Member", memberNames, member, {"ID"}),
+    EXPECT_EQ(TableFillsOf("Member", memberNames, member, {"ID"}).Parameters, "String Name");
+    EXPECT_EQ(TableFillsOf("Member", memberNames, member, {"ID"}).InsertText,
               "\"INSERT INTO [Member]([Name]) VALUES(:Name)\"");
-    EXPECT_EQ(BuildUpdateText("Member", memberNames, member, {"ID"}),
+    EXPECT_EQ(TableFillsOf("Member", memberNames, member, {"ID"}).UpdateText,
               "\"UPDATE [Member] SET [Name]=:Name\"");
-    EXPECT_EQ(BuildBindingLines("Member", memberNames, member, {"ID"}),
+    EXPECT_EQ(TableFillsOf("Member", memberNames, member, {"ID"}).Binding,
               "   int nCount=0;\r\n   m_query->Parameters->Items[nCount++]->Value=Name;"
               "\r\n   return ExecSQLNonQuery();");
 
     // No identity: every column is included.
-    EXPECT_EQ(BuildParameterList("Member", memberNames, member, {}), "String Name,int ID");
+    EXPECT_EQ(TableFillsOf("Member", memberNames, member, {}).Parameters, "String Name,int ID");
 }
 
 TEST(TableOperator, EachTypeGroupGetsItsParameterTypeAndBinding)
@@ -85,9 +85,9 @@ TEST(TableOperator, EachTypeGroupGetsItsParameterTypeAndBinding)
                           {"d", "varbinary"}, {"e", "binary"},  {"f", "timestamp"},
                           {"g", "BIT"}};
     NameList names = NamesOf(columns);
-    EXPECT_EQ(BuildParameterList("T", names, columns, {}),
+    EXPECT_EQ(TableFillsOf("T", names, columns, {}).Parameters,
               "int a,float b,String c,TStream *d,TStream *e,TStream *f,int g");
-    std::string block = BuildBindingLines("T", names, columns, {});
+    std::string block = TableFillsOf("T", names, columns, {}).Binding;
     EXPECT_NE(block.find("->Value=c;"), std::string::npos);
     EXPECT_NE(block.find("->LoadFromStream(d,ftBlob);"), std::string::npos);
     EXPECT_NE(block.find("->LoadFromStream(f,ftBlob);"), std::string::npos);
@@ -98,11 +98,11 @@ TEST(TableOperator, ParameterNamesAndCatalogueNamesStayApart)
 {
     ColumnList columns = {{"Name", "varchar"}};
     NameList labels = {"UserName"};
-    EXPECT_EQ(BuildParameterList("T", labels, columns, {}), "String UserName");
-    EXPECT_EQ(BuildInsertText("T", labels, columns, {}),
+    EXPECT_EQ(TableFillsOf("T", labels, columns, {}).Parameters, "String UserName");
+    EXPECT_EQ(TableFillsOf("T", labels, columns, {}).InsertText,
               "\"INSERT INTO [T]([Name]) VALUES(:UserName)\"");
-    EXPECT_EQ(BuildUpdateText("T", labels, columns, {}), "\"UPDATE [T] SET [Name]=:UserName\"");
-    EXPECT_THROW(BuildParameterList("T", {}, columns, {}), platform::Exception);
+    EXPECT_EQ(TableFillsOf("T", labels, columns, {}).UpdateText, "\"UPDATE [T] SET [Name]=:UserName\"");
+    EXPECT_THROW(TableFillsOf("T", {}, columns, {}).Parameters, platform::Exception);
 }
 
 TEST(TableOperator, AllIdentityTableInsertsDefaultsAndUpdatesNothing)

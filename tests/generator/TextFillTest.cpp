@@ -5,16 +5,17 @@
 
 #include <stdexcept>
 
-TEST(TemplateFill, PlaceholdersTakeFillsInOrderAndPercentsCollapse)
+TEST(TemplateFill, FieldsFillByNameAndTheirTextIsNeverReadAgain)
 {
-    EXPECT_EQ(FillTemplate("%s-%s", {"a", "b"}), "a-b");
-    EXPECT_EQ(FillTemplate(" WHERE %%s", {}), " WHERE %s");
-    // A fill is never read as a format.
-    EXPECT_EQ(FillTemplate("[%s]", {"100%s%%"}), "[100%s%%]");
+    using platform::FillFields;
+    EXPECT_EQ(FillFields("${A}-${B}-${A}", {{"B", "b"}, {"A", "a"}}), "a-b-a");
+    // Percent signs and a field's own "${...}" pass through unchanged.
+    EXPECT_EQ(FillFields(" WHERE %s [${N}]", {{"N", "100%s ${N}"}}), " WHERE %s [100%s ${N}]");
+    EXPECT_EQ(FillFields("no fields", {{"Unused", "x"}}), "no fields");
     std::string longName(5000, 'x');
-    EXPECT_EQ(FillTemplate("<%s>", {longName}).size(), 5002u);
-    EXPECT_THROW(FillTemplate("%s %s", {"a"}), std::logic_error);
-    EXPECT_THROW(FillTemplate("%s", {"a", "b"}), std::logic_error);
+    EXPECT_EQ(FillFields("<${N}>", {{"N", longName}}).size(), 5002u);
+    EXPECT_THROW(FillFields("${A} ${B}", {{"A", "a"}}), std::logic_error);
+    EXPECT_THROW(FillFields("${A", {{"A", "a"}}), std::logic_error);
 }
 
 TEST(TemplateFill, SeparatorsStandOnlyBetweenItems)

@@ -1,0 +1,37 @@
+#ifndef CatalogReaderH
+#define CatalogReaderH
+
+// Reading a database's schema from the catalogue: the one reader behind
+// the window's database selection and pellam-gen.
+
+#include <string>
+
+#include "Dbmodule.h"
+#include "schema/Schema.h"
+
+// What a reader's caller makes of the read as it goes: the window fills its
+// trees, a terminal shows nothing.
+class CatalogReadEvents {
+public:
+    virtual ~CatalogReadEvents() = default;
+    // Before a tree's names are asked for.
+    virtual void TreeStarted(bool /*tables*/) {}
+    // An object of the tree, in catalogue order; columnsRead is false when
+    // its column statement failed (it then has no columns).
+    virtual void ObjectRead(bool /*tables*/, const SchemaObject& /*object*/, bool /*columnsRead*/) {}
+    virtual void TreeDone(bool /*tables*/) {}
+};
+
+struct CatalogReadOptions {
+    // Also ask each table for its identity columns.
+    bool Identity = false;
+};
+
+// Reads the tables, then the views, of the database the data module is
+// connected to, each with its columns (labels equal to names), into out.
+// Every failed statement has been told through the data module; false when
+// there was one.
+bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOptions& options,
+                 DatabaseSchema& out, CatalogReadEvents* events = nullptr);
+
+#endif
