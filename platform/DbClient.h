@@ -89,17 +89,14 @@ public:
 
     void Close();
     void SetSQL(const std::string& statement);
-    const std::string& SQL() const { return sql_; }
     // Runs the statement and reads its whole result; raises EOleException.
     void Open();
-    bool Active() const { return active_; }
 
     int RecordCount() const;
     bool Eof() const;
     void Next();
     // Column n (from 0) of the current row as text; a NULL gives "".
     std::string FieldText(int column) const;
-    bool FieldIsNull(int column) const;
     // True when the value held a character GBK cannot hold; FieldText has
     // "？" in its place.
     bool FieldLossy(int column) const;
@@ -113,7 +110,6 @@ private:
     std::string sql_;
     bool active_ = false;
     std::vector<std::vector<std::string>> rows_;
-    std::vector<std::vector<bool>> nulls_;
     std::vector<std::vector<std::string>> originals_;  // "" unless lossy
     std::size_t current_ = 0;
 };

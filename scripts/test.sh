@@ -10,6 +10,12 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 (cd build && ctest --output-on-failure -j"$(nproc)")
 
+# Everything but the window once more, under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLAM_SANITIZE=ON -DPELLAM_BUILD_GUI=OFF
+cmake --build build-asan -j"$(nproc)"
+(cd build-asan && ctest --output-on-failure -j"$(nproc)")
+
 # The Windows build: the Qt-free libraries, pellam-gen.exe and their tests,
 # cross-built with mingw-w64 and run under Wine with code page 936.
 ensure_chinese_locale

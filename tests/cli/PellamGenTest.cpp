@@ -111,6 +111,24 @@ TEST_F(PellamGen, AWrongPasswordExitsThreeAndWritesNothing)
     EXPECT_EQ(Run("generate " + Connection() + " --database Nowhere --output " + dir.File("Output")).Code, 3);
 }
 
+TEST_F(PellamGen, AFailedCatalogueStatementExitsThreeAndWritesNothing)
+{
+    // Each statement the server refuses: a table's columns, a view's
+    // columns, a table's identity columns.
+    for (const char* denied : {"WHERE [name]='Staff')", "WHERE [name]='V_Users')",
+                               "upper('Log')"}) {
+        StandIn denying(Fixture(kNolk), {"--deny", denied});
+        std::string connection = "--host " + denying.Host() + " --password-env PW";
+        Outcome r = Run("schema " + connection);
+        EXPECT_EQ(r.Code, 3) << denied;
+        EXPECT_EQ(r.Out, "") << denied;
+        EXPECT_NE(r.Err.find("permission was denied"), std::string::npos) << r.Err;
+        r = Run("generate " + connection + " --output " + dir.File("Output"));
+        EXPECT_EQ(r.Code, 3) << denied;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("Output"))) << denied;
+    }
+}
+
 TEST_F(PellamGen, AnUnsupportedTypeExitsOneAndTheViewsAreStillWritten)
 {
     Outcome r = Run("generate " + Connection() + " --database alpha --output " + dir.File("Output"));
