@@ -11,18 +11,23 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
         tell.TreeStarted(tables);
         NameList names;
         allRead &= tables ? data.GetTableList(database, names) : data.GetViewList(database, names);
+        // The columns of the whole tree, and a table's identity columns, in
+        // a few batches.
+        std::vector<ColumnList> columns;
+        std::vector<bool> columnsRead = data.GetColumnLists(names, columns);
+        std::vector<IdentityNames> identity(names.size());
+        std::vector<bool> identityRead(names.size(), true);
+        if (tables && options.Identity)
+            identityRead = data.GetIdentityColumnLists(names, identity);
         SchemaObjects& objects = tables ? out.Tables : out.Views;
-        for (const std::string& name : names) {
-            ColumnList columns;
-            bool columnsRead = data.GetColumnList(name, columns);
-            allRead &= columnsRead;
-            SchemaObject object = NamedObject(name, data.OriginalUtf8(name), columns);
+        for (std::size_t k = 0; k < names.size(); ++k) {
+            allRead &= columnsRead[k] && identityRead[k];
+            SchemaObject object = NamedObject(names[k], data.OriginalUtf8(names[k]), columns[k]);
             for (SchemaColumn& c : object.Columns)
                 c.NameUtf8 = data.OriginalUtf8(c.Name);
-            if (tables && options.Identity)
-                allRead &= data.GetIdentityColumns(name, object.Identity);
+            object.Identity = identity[k];
             objects.push_back(object);
-            tell.ObjectRead(tables, objects.back(), columnsRead);
+            tell.ObjectRead(tables, objects.back(), columnsRead[k]);
         }
         tell.TreeDone(tables);
     }

@@ -65,13 +65,8 @@ platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
         ExecSQLQuery->Open();
         return ExecSQLQuery;
     } catch (const platform::Exception& e) {
-        // A lost connection is told once; the statements after it fail
-        // quietly until the next Connect.
         auto* ole = dynamic_cast<const platform::EOleException*>(&e);
-        bool lost = ole && ole->ConnectionLost;
-        if (!lost || !lossTold_)
-            Tell(e.Message);
-        lossTold_ = lossTold_ || lost;
+        TellFailure(e.Message, ole && ole->ConnectionLost);
     }
     return nullptr;
 }
@@ -142,42 +137,149 @@ bool TDBData::GetViewList(const std::string& database, NameList& out)
                      out);
 }
 
-bool TDBData::GetColumnList(const std::string& name, ColumnList& out)
+std::string TDBData::ColumnStatement(const std::string& name)
 {
-    platform::TADOQuery* query =
-        ExecSQL(platform::FillFields(
-            "SELECT [syscolumns].[name],[systypes].[name],[syscolumns].[length] FROM "
-            "[syscolumns] LEFT JOIN  [systypes] ON "
-            "[syscolumns].[xusertype]=[systypes].[xusertype]  WHERE [id]=(SELECT [id] "
-            "FROM [sysobjects] WHERE [name]='${Name}')",
-            {{"Name", SqlQuoted(name)}}));
-    if (!query)
-        return false;
-    for (int i = 0; i < query->RecordCount(); ++i) {
+    return platform::FillFields(
+        "SELECT [syscolumns].[name],[systypes].[name],[syscolumns].[length] FROM "
+        "[syscolumns] LEFT JOIN  [systypes] ON "
+        "[syscolumns].[xusertype]=[systypes].[xusertype]  WHERE [id]=(SELECT [id] "
+        "FROM [sysobjects] WHERE [name]='${Name}')",
+        {{"Name", SqlQuoted(name)}});
+}
+
+std::string TDBData::IdentityStatement(const std::string& table)
+{
+    return platform::FillFields(
+        "Select so.name Table_name,sc.name Iden_Column_name,  ident_current(so.name) curr_value,  "
+        "ident_incr(so.name) incr_value,  ident_seed(so.name) seed_value  from sysobjects so  "
+        "Inner Join syscolumns sc  on so.id = sc.id  and columnproperty(sc.id, sc.name,  "
+        "'IsIdentity') = 1  Where upper(so.name) = upper('${Name}')",
+        {{"Name", SqlQuoted(table)}});
+}
+
+void TDBData::ReadColumns(ColumnList& out)
+{
+    for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
         ColumnEntry entry;
         entry.Name = Text(0);
         entry.TypeName = Text(1);  // empty when no type row matched
         out.push_back(entry);
-        query->Next();
+        ExecSQLQuery->Next();
     }
+}
+
+void TDBData::ReadIdentity(IdentityNames& out)
+{
+    for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
+        out.push_back(Text(1));
+        ExecSQLQuery->Next();
+    }
+}
+
+bool TDBData::GetColumnList(const std::string& name, ColumnList& out)
+{
+    if (!ExecSQL(ColumnStatement(name)))
+        return false;
+    ReadColumns(out);
     return true;
 }
 
 bool TDBData::GetIdentityColumns(const std::string& table, IdentityNames& out)
 {
-    platform::TADOQuery* query = ExecSQL(platform::FillFields(
-        "Select so.name Table_name,sc.name Iden_Column_name,  ident_current(so.name) curr_value,  "
-        "ident_incr(so.name) incr_value,  ident_seed(so.name) seed_value  from sysobjects so  "
-        "Inner Join syscolumns sc  on so.id = sc.id  and columnproperty(sc.id, sc.name,  "
-        "'IsIdentity') = 1  Where upper(so.name) = upper('${Name}')",
-        {{"Name", SqlQuoted(table)}}));
-    if (!query)
+    if (!ExecSQL(IdentityStatement(table)))
         return false;
-    for (int i = 0; i < query->RecordCount(); ++i) {
-        out.push_back(Text(1));
-        query->Next();
-    }
+    ReadIdentity(out);
     return true;
+}
+
+void TDBData::TellFailure(const std::string& message, bool connectionLost)
+{
+    // A lost connection is told once; the statements after it fail quietly
+    // until the next Connect.
+    if (!connectionLost || !lossTold_)
+        Tell(message);
+    lossTold_ = lossTold_ || connectionLost;
+}
+
+std::vector<bool> TDBData::ExecBatched(const std::vector<std::string>& statements,
+                                       const std::function<void(std::size_t)>& read,
+                                       bool stopAtFailure)
+{
+    std::vector<bool> ok(statements.size(), false);
+    std::size_t start = 0;
+    bool failed = false;
+    while (start < statements.size() && !(stopAtFailure && failed)) {
+        // The next batch: as many statements as the bounds allow, one at least.
+        std::size_t end = start, bytes = 0;
+        while (end < statements.size() && end - start < kBatchStatements &&
+               (end == start || bytes + statements[end].size() <= kBatchBytes))
+            bytes += statements[end++].size() + 2;
+        if (end - start == 1) {
+            if ((ok[start] = ExecSQL(statements[start]) != nullptr))
+                read(start);
+            failed = failed || !ok[start];
+            start = end;
+            continue;
+        }
+        std::vector<std::string> batch(statements.begin() + start, statements.begin() + end);
+        std::vector<platform::TADOQuery::BatchResult> results = ExecSQLQuery->OpenBatch(batch);
+        bool complete = results.size() == batch.size();
+        bool lost = !results.empty() && results.back().ConnectionLost;
+        for (std::size_t k = 0; k < batch.size() && !(stopAtFailure && failed); ++k) {
+            std::size_t at = start + k;
+            if (k < results.size() && results[k].Ok) {
+                ExecSQLQuery->SelectResult(k);
+                read(at);
+                ok[at] = true;
+            } else if (complete || lost) {
+                // The statement's own failure, or the loss that ended the
+                // batch here; later statements fail with it, quietly.
+                if (k < results.size())
+                    TellFailure(results[k].Message, results[k].ConnectionLost);
+            } else if ((ok[at] = ExecSQL(batch[k]) != nullptr)) {
+                // Refused as a whole: each statement once more on its own.
+                read(at);
+            }
+            failed = failed || !ok[at];
+        }
+        ExecSQLQuery->Close();
+        start = end;
+    }
+    return ok;
+}
+
+std::vector<bool> TDBData::GetColumnLists(const NameList& names, std::vector<ColumnList>& out)
+{
+    std::vector<std::string> statements;
+    for (const std::string& name : names)
+        statements.push_back(ColumnStatement(name));
+    out.assign(names.size(), ColumnList());
+    return ExecBatched(statements, [&](std::size_t k) { ReadColumns(out[k]); });
+}
+
+std::vector<bool> TDBData::GetIdentityColumnLists(const NameList& tables,
+                                                  std::vector<IdentityNames>& out)
+{
+    std::vector<std::string> statements;
+    for (const std::string& table : tables)
+        statements.push_back(IdentityStatement(table));
+    out.assign(tables.size(), IdentityNames());
+    return ExecBatched(statements, [&](std::size_t k) { ReadIdentity(out[k]); });
+}
+
+std::size_t TDBData::GetIdentityColumnsUntilFailure(const NameList& tables,
+                                                    std::vector<IdentityNames>& out)
+{
+    std::vector<std::string> statements;
+    for (const std::string& table : tables)
+        statements.push_back(IdentityStatement(table));
+    std::vector<IdentityNames> lists(tables.size());
+    std::vector<bool> ok =
+        ExecBatched(statements, [&](std::size_t k) { ReadIdentity(lists[k]); }, true);
+    std::size_t answered = 0;
+    while (answered < ok.size() && ok[answered])
+        out.push_back(lists[answered++]);
+    return answered;
 }
 
 std::string TDBData::OriginalUtf8(const std::string& name) const

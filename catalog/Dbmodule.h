@@ -4,7 +4,9 @@
 // The catalogue data module: the application's one connection and one query,
 // and every question asked of the server's system catalogue.
 
+#include <functional>
 #include <map>
+#include <vector>
 #include <string>
 
 #include "schema/Schema.h"
@@ -44,6 +46,21 @@ public:
     bool GetColumnList(const std::string& name, ColumnList& out);
     bool GetIdentityColumns(const std::string& table, IdentityNames& out) override;
 
+    // The same questions for many objects at once, sent in batches of a few
+    // hundred statements: entry k of out is what the single question for
+    // name k gives, and entry k of the result whether it was answered. Each
+    // failure is told as the single question tells it. A batch the server
+    // refuses as a whole is sent again one statement at a time.
+    std::vector<bool> GetColumnLists(const NameList& names, std::vector<ColumnList>& out);
+    std::vector<bool> GetIdentityColumnLists(const NameList& tables,
+                                             std::vector<IdentityNames>& out);
+    // In batches too; only the first failure is told.
+    std::size_t GetIdentityColumnsUntilFailure(const NameList& tables,
+                                               std::vector<IdentityNames>& out) override;
+
+    // The bounds of one batch.
+    static constexpr std::size_t kBatchStatements = 200;
+    static constexpr std::size_t kBatchBytes = 64 * 1024;
     // A name read from the server that held a character GBK cannot hold (it
     // holds "？" in its place and names no object) as the server sent it, in
     // UTF-8; "" for any other name.
@@ -64,6 +81,18 @@ private:
     bool ReadNames(const std::string& statement, NameList& out);
     std::string Text(int column);
     void Tell(const std::string& message);
+    void TellFailure(const std::string& message, bool connectionLost);
+    static std::string ColumnStatement(const std::string& name);
+    static std::string IdentityStatement(const std::string& table);
+    // The rows of ExecSQLQuery's result, appended.
+    void ReadColumns(ColumnList& out);
+    void ReadIdentity(IdentityNames& out);
+    // Runs the statements in batches; read(k) takes statement k's result
+    // from ExecSQLQuery. Entry k: whether statement k was answered.
+    // With stopAtFailure, nothing after the first failure is told or read.
+    std::vector<bool> ExecBatched(const std::vector<std::string>& statements,
+                                  const std::function<void(std::size_t)>& read,
+                                  bool stopAtFailure = false);
 
     std::map<std::string, std::string> unholdable_;
     // The loss of the connection has been told since the last Connect.

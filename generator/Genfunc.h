@@ -36,6 +36,10 @@ TableFills TableFillsOf(const std::string& catalogName, const NameList& paramete
 bool WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
                              const std::string& catalogName, const ColumnList& columns,
                              const NameList& parameterNames, IdentitySource& identities);
+// The same with the identity columns already known.
+void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
+                             const std::string& catalogName, const ColumnList& columns,
+                             const NameList& parameterNames, const IdentityNames& identity);
 
 // A view's operator class reads no column: it takes only names.
 void WriteViewOperatorFiles(const std::string& tablesFolder, const std::string& className,

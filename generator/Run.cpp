@@ -124,15 +124,21 @@ bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<std::strin
     return true;
 }
 
+bool TypesSupported(const SchemaObject& object)
+{
+    for (const SchemaColumn& column : object.Columns)
+        if (!IsSupportedType(column.TypeName))
+            return false;
+    return true;
+}
+
 // True, after telling the user, when a column's type is in no group.
 bool RefuseColumnTypes(const SchemaObject& object, RunHost& host)
 {
-    for (const SchemaColumn& column : object.Columns)
-        if (!IsSupportedType(column.TypeName)) {
-            host.MessageBox(object.Label + Gbk(":数据类型不支持"), Gbk("提示"), kOkWarning);
-            return true;
-        }
-    return false;
+    if (TypesSupported(object))
+        return false;
+    host.MessageBox(object.Label + Gbk(":数据类型不支持"), Gbk("提示"), kOkWarning);
+    return true;
 }
 
 }  // namespace
@@ -163,6 +169,19 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
                            RunHost& host, RunResult& result)
 {
     NameList written;
+    // The identity columns of every table the walk will reach (it stops at
+    // the first unsupported type), asked at once.
+    std::vector<IdentityNames> identity;
+    std::size_t answered = 0;
+    if (tableTree) {
+        NameList reached;
+        for (const SchemaObject& o : tree) {
+            if (!TypesSupported(o))
+                break;
+            reached.push_back(o.Name);
+        }
+        answered = identities.GetIdentityColumnsUntilFailure(reached, identity);
+    }
     for (std::size_t position = 0; position < tree.size(); ++position) {
         const SchemaObject& o = tree[position];
         host.Progress({RunEvent::ObjectStarted, label, position});
@@ -171,11 +190,12 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
             return written;
         }
         if (tableTree) {
-            if (!WriteTableOperatorFiles(folder, o.Label, o.Name, o.Entries(), o.ColumnLabels(),
-                                         identities)) {
+            if (position >= answered) {
                 result.IdentityFailed = true;
                 return written;
             }
+            WriteTableOperatorFiles(folder, o.Label, o.Name, o.Entries(), o.ColumnLabels(),
+                                    identity[position]);
         } else {
             WriteViewOperatorFiles(folder, o.Label, o.Name);
         }

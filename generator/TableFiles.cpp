@@ -90,12 +90,20 @@ bool WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
                              const std::string& catalogName, const ColumnList& columns,
                              const NameList& parameterNames, IdentitySource& identities)
 {
-    OperatorFilePaths paths = OperatorPaths(tablesFolder, className);
-
+    // A name that would leave the folder is refused before anything is asked.
+    OperatorPaths(tablesFolder, className);
     IdentityNames identity;
     if (!identities.GetIdentityColumns(catalogName, identity))
         return false;
+    WriteTableOperatorFiles(tablesFolder, className, catalogName, columns, parameterNames, identity);
+    return true;
+}
 
+void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
+                             const std::string& catalogName, const ColumnList& columns,
+                             const NameList& parameterNames, const IdentityNames& identity)
+{
+    OperatorFilePaths paths = OperatorPaths(tablesFolder, className);
     TableFills fills = TableFillsOf(catalogName, parameterNames, columns, identity);
     std::vector<platform::Field> fields = {
         {"Class", className},
@@ -109,5 +117,4 @@ bool WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
     };
     WriteTextFile(paths.Header, FillFields(TableHeaderTemplate(fills.HasColumnsToSet), fields));
     WriteTextFile(paths.Source, FillFields(TableSourceTemplate(fills.HasColumnsToSet), fields));
-    return true;
 }

@@ -339,38 +339,17 @@ void TADOQuery::SetSQL(const std::string& statement)
     sql_ = statement;
 }
 
-void TADOQuery::Open()
+namespace {
+
+// The rows of the statement's current result: each value as GBK text, and
+// as the server sent it in UTF-8 when GBK cannot hold it ("" otherwise).
+void ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<std::vector<std::string>>& rows,
+              std::vector<std::vector<std::string>>& originals)
 {
-    Close();
-    if (!connection_ || !connection_->Connected())
-        throw EOleException("Operation is not allowed when the object is closed.", true);
-    SQLHDBC dbc = connection_->impl_->dbc;
-    SQLHSTMT stmt = SQL_NULL_HSTMT;
-    if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)))
-        Fail(SQL_HANDLE_DBC, dbc, "Cannot prepare a statement", dbc);
-    struct Guard {
-        SQLHSTMT h;
-        ~Guard() { SQLFreeHandle(SQL_HANDLE_STMT, h); }
-    } guard{stmt};
-    // After its query time-out the driver sends a cancel and waits as long
-    // again for the server to acknowledge it: half the command time-out
-    // each keeps the whole statement within it.
-    if (connection_->CommandTimeout > 0) {
-        SQLULEN timeout = static_cast<SQLULEN>(std::max(1, connection_->CommandTimeout / 2));
-        SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
-    }
-
-    SQLRETURN rc = SQLExecDirectA(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql_.c_str())),
-                                  static_cast<SQLINTEGER>(sql_.size()));
-    if (rc != SQL_NO_DATA && !Ok(rc))
-        Fail(SQL_HANDLE_STMT, stmt, "The statement failed", dbc);
-
     SQLSMALLINT columns = 0;
     SQLNumResultCols(stmt, &columns);
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::vector<std::string>> originals;
     while (columns > 0) {
-        rc = SQLFetch(stmt);
+        SQLRETURN rc = SQLFetch(stmt);
         if (rc == SQL_NO_DATA)
             break;
         if (!Ok(rc))
@@ -407,9 +386,115 @@ void TADOQuery::Open()
         originals.push_back(std::move(rowOriginals));
         rows.push_back(std::move(row));
     }
+}
+
+}  // namespace
+
+// A statement handle of the connection, freed with the object.
+class TADOQuery::Statement {
+public:
+    explicit Statement(TADOConnection* connection)
+    {
+        if (!connection || !connection->Connected())
+            throw EOleException("Operation is not allowed when the object is closed.", true);
+        dbc = connection->impl_->dbc;
+        if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)))
+            Fail(SQL_HANDLE_DBC, dbc, "Cannot prepare a statement", dbc);
+        // After its query time-out the driver sends a cancel and waits as
+        // long again for the server to acknowledge it: half the command
+        // time-out each keeps the whole statement within it.
+        if (connection->CommandTimeout > 0) {
+            SQLULEN timeout = static_cast<SQLULEN>(std::max(1, connection->CommandTimeout / 2));
+            SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
+        }
+    }
+    ~Statement() { SQLFreeHandle(SQL_HANDLE_STMT, stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    SQLRETURN Execute(const std::string& text)
+    {
+        return SQLExecDirectA(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())),
+                              static_cast<SQLINTEGER>(text.size()));
+    }
+
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+};
+
+void TADOQuery::Open()
+{
+    Close();
+    Statement statement(connection_);
+    SQLRETURN rc = statement.Execute(sql_);
+    if (rc != SQL_NO_DATA && !Ok(rc))
+        Fail(SQL_HANDLE_STMT, statement.stmt, "The statement failed", statement.dbc);
+    std::vector<std::vector<std::string>> rows, originals;
+    ReadRows(statement.stmt, statement.dbc, rows, originals);
     rows_ = std::move(rows);
     originals_ = std::move(originals);
     current_ = 0;
+    active_ = true;
+}
+
+std::vector<TADOQuery::BatchResult> TADOQuery::OpenBatch(const std::vector<std::string>& statements)
+{
+    Close();
+    batch_.clear();
+    std::vector<BatchResult> outcome;
+    std::string text;
+    for (const std::string& s : statements)
+        text += (text.empty() ? "" : "\r\n") + s;
+    try {
+        Statement statement(connection_);
+        SQLRETURN rc = statement.Execute(text);
+        bool stopped = false;
+        while (outcome.size() < statements.size() && rc != SQL_NO_DATA) {
+            BatchResult result;
+            Rows rows;
+            if (Ok(rc)) {
+                try {
+                    ReadRows(statement.stmt, statement.dbc, rows.Texts, rows.Originals);
+                } catch (const EOleException& e) {
+                    // The driver reads ahead: a failure while reading may be
+                    // the next statement's. Nothing from here on is known.
+                    outcome.push_back({false, e.Message, e.ConnectionLost});
+                    stopped = true;
+                    break;
+                }
+            } else {
+                try {
+                    Fail(SQL_HANDLE_STMT, statement.stmt, "The statement failed", statement.dbc);
+                } catch (const EOleException& e) {
+                    result = {false, e.Message, e.ConnectionLost};
+                }
+            }
+            outcome.push_back(result);
+            batch_.push_back(std::move(rows));
+            if (result.ConnectionLost) {
+                stopped = true;
+                break;
+            }
+            rc = SQLMoreResults(statement.stmt);
+        }
+        // A result beyond the last statement's: the results do not map onto
+        // the statements, so none of them is trusted.
+        if (!stopped && outcome.size() == statements.size() && rc != SQL_NO_DATA)
+            outcome.clear();
+    } catch (const EOleException& e) {
+        outcome.push_back({false, e.Message, e.ConnectionLost});
+    }
+    batch_.resize(outcome.size());
+    return outcome;
+}
+
+void TADOQuery::SelectResult(std::size_t index)
+{
+    Close();
+    if (index >= batch_.size())
+        return;
+    rows_ = batch_[index].Texts;
+    originals_ = batch_[index].Originals;
     active_ = true;
 }
 

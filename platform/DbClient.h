@@ -92,6 +92,21 @@ public:
     // Runs the statement and reads its whole result; raises EOleException.
     void Open();
 
+    // One statement's outcome in a batch.
+    struct BatchResult {
+        bool Ok = true;
+        std::string Message;          // the failure's text
+        bool ConnectionLost = false;  // as EOleException::ConnectionLost
+    };
+    // Runs the statements as one batch, CR LF between them, and reads one
+    // result per statement, in order. Fewer outcomes than statements when the
+    // server refused the batch as a whole, or the connection was lost: the
+    // last outcome then tells why. Raises nothing.
+    std::vector<BatchResult> OpenBatch(const std::vector<std::string>& statements);
+    // Makes result `index` of the last batch the query's rows, as Open would
+    // have read them.
+    void SelectResult(std::size_t index);
+
     int RecordCount() const;
     bool Eof() const;
     void Next();
@@ -106,12 +121,17 @@ public:
 
 private:
     friend class TADOConnection;
+    class Statement;
+    struct Rows {
+        std::vector<std::vector<std::string>> Texts, Originals;
+    };
     TADOConnection* connection_;
     std::string sql_;
     bool active_ = false;
     std::vector<std::vector<std::string>> rows_;
     std::vector<std::vector<std::string>> originals_;  // "" unless lossy
     std::size_t current_ = 0;
+    std::vector<Rows> batch_;
 };
 
 }  // namespace platform

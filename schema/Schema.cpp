@@ -62,3 +62,17 @@ bool SchemaIdentities::GetIdentityColumns(const std::string& tableName, Identity
         }
     return true;
 }
+
+std::size_t IdentitySource::GetIdentityColumnsUntilFailure(const NameList& tables,
+                                                           std::vector<IdentityNames>& out)
+{
+    std::size_t answered = 0;
+    for (const std::string& table : tables) {
+        IdentityNames names;
+        if (!GetIdentityColumns(table, names))
+            break;
+        out.push_back(names);
+        ++answered;
+    }
+    return answered;
+}

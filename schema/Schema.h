@@ -87,6 +87,11 @@ public:
     // Appends the identity column names of the named table to out; false
     // when the question could not be answered (the source has told why).
     virtual bool GetIdentityColumns(const std::string& tableName, IdentityNames& out) = 0;
+    // The same for many tables, in order, up to the first that cannot be
+    // answered (which the source has told): out gains one entry per table
+    // answered, and their number is returned. A source may ask all at once.
+    virtual std::size_t GetIdentityColumnsUntilFailure(const NameList& tables,
+                                                       std::vector<IdentityNames>& out);
 };
 
 // The identity columns that a schema holds, by table name.

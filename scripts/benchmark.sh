@@ -1,12 +1,18 @@
 #!/bin/sh
 # Benchmarks (not tests) on 2,000 tables x 20 columns and 200 views, served
 # by the stand-in:
-#   sh scripts/benchmark.sh fill       selection to filled trees
-#   sh scripts/benchmark.sh generate   the Generate command
-# Set QT_QPA_PLATFORM=xcb under an X server to measure with real windows.
+#   sh scripts/benchmark.sh fill [--latency MS]       selection to filled trees
+#   sh scripts/benchmark.sh generate [--latency MS]   the Generate command
+# Without --latency the window is set against a floor; with it, against
+# itself on a server that delays every reply by MS milliseconds. Set
+# QT_QPA_PLATFORM=xcb under an X server to measure with real windows.
 set -eu
 cd "$(dirname "$0")/.."
 mode=${1:-fill}
+latency=
+if [ "${2:-}" = "--latency" ]; then
+    latency=${3:?--latency needs a number of milliseconds}
+fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target pellam_benchmark >/dev/null
 fixture=build/bench-fixture.json
@@ -22,12 +28,38 @@ views = [{"name": "V%03d" % v, "xtype": "V",
 json.dump({"logins": {"sa": "Pellam#2026"},
            "databases": [{"name": "Big", "objects": tables + views}]}, open(sys.argv[1], "w"))
 PY
-python3 testserver/standin.py --fixture "$fixture" --port 0 > build/bench.log 2>&1 &
-standin=$!
-trap 'kill $standin 2>/dev/null || true' EXIT
-for _ in $(seq 1 30); do
-    grep -q "listening" build/bench.log 2>/dev/null && break
-    sleep 0.3
-done
-port=$(sed -n 's/listening on 127.0.0.1:\([0-9]*\)/\1/p' build/bench.log)
-QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} ./build/tools/pellam_benchmark "$mode" "127.0.0.1,$port" "Pellam#2026" Big
+
+pids=
+trap 'kill $pids 2>/dev/null || true' EXIT
+# Starts a stand-in with the given options and prints its host text.
+start() {
+    log=$(mktemp)
+    python3 testserver/standin.py --fixture "$fixture" --port 0 "$@" > "$log" 2>&1 &
+    pids="$pids $!"
+    for _ in $(seq 1 50); do
+        grep -q "listening" "$log" 2>/dev/null && break
+        sleep 0.2
+    done
+    echo "127.0.0.1,$(sed -n 's/listening on 127.0.0.1:\([0-9]*\)/\1/p' "$log")"
+}
+
+# The output on tmpfs where there is one, so that disk flushes do not land
+# on one side of a comparison.
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    out=/dev/shm/pellam-bench
+    echo "output folder: $out (tmpfs)"
+else
+    out=${TMPDIR:-/tmp}/pellam-bench
+    echo "output folder: $out (no tmpfs here)"
+fi
+plain=$(start)
+if [ -n "$latency" ]; then
+    latent=$(start --latency "$latency")
+    echo "replies delayed by $latency ms on the second server"
+    set -- "$plain" "$latent"
+else
+    set -- "$plain"
+fi
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} \
+    ./build/tools/pellam_benchmark "$mode" "Pellam#2026" Big "$out" "$@"
+rm -rf "$out"

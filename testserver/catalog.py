@@ -192,6 +192,48 @@ def match_any(statement, shapes):
     return None
 
 
+SEPARATORS = " \t\r\n;"
+SHAPES = [("U", TABLES, "]"), ("V", VIEWS, "]"), ("columns", COLUMNS, "'"),
+          ("identity", IDENTITY, "'")]
+
+
+def known_at(text, start):
+    """The end of the catalogue statement that begins at `start`, when one
+    does and is followed by a separator or the end; else None."""
+    def ends_there(end):
+        return end == len(text) or text[end] in SEPARATORS
+    if text.startswith(DATABASES, start) and ends_there(start + len(DATABASES)):
+        return start + len(DATABASES)
+    for _, (prefix, suffix), close in SHAPES:
+        if not text.startswith(prefix, start):
+            continue
+        _, end = read_quoted(text, start + len(prefix), close)
+        if end is not None and text.startswith(suffix[1:], end) and ends_there(end + len(suffix) - 1):
+            return end + len(suffix) - 1
+    return None
+
+
+def split_batch(text):
+    """The statements of a batch of catalogue statements separated by blanks,
+    line breaks or ";". A batch of one statement is that statement as sent.
+    Raises SqlError 102 when a batch of several holds anything else: SQL
+    Server compiles a whole batch first and then runs none of it."""
+    statements, i = [], 0
+    while True:
+        while i < len(text) and text[i] in SEPARATORS:
+            i += 1
+        if i == len(text):
+            break
+        end = known_at(text, i)
+        if end is None:
+            if not statements:
+                return [text]
+            raise SqlError(102, "Incorrect syntax near '%s'." % (next_token(text[i:]) or text[i:]))
+        statements.append(text[i:end])
+        i = end
+    return statements if len(statements) > 1 else [text]
+
+
 class Session:
     """One connection's state: the catalogue it reads and its current database."""
 
@@ -206,8 +248,7 @@ class Session:
             names = sorted((d.name for d in self.catalog.databases), key=collation_key)
             return [("Name", NVARCHAR)], [[n] for n in names]
 
-        matched = match_any(statement, [("U", TABLES, "]"), ("V", VIEWS, "]"),
-                                        ("columns", COLUMNS, "'"), ("identity", IDENTITY, "'")])
+        matched = match_any(statement, SHAPES)
         if matched is not None:
             tag, fill = matched
             if tag in ("U", "V"):

@@ -3,7 +3,11 @@
 loopback and answers the catalogue statements from a fixture file.
 
     python3 testserver/standin.py --fixture FILE [--port N]
-        [--close-after N] [--delay SECONDS] [--mute] [--deny TEXT]...
+        [--close-after N] [--delay SECONDS] [--latency MS] [--mute] [--deny TEXT]...
+        [--uncompilable TEXT]...
+
+A batch may hold several catalogue statements separated by blanks, line
+breaks or ";": each gets its own result, as SQL Server sends them.
 """
 
 import argparse
@@ -18,7 +22,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import tds  # noqa: E402
-from catalog import Catalog, Session, SqlError  # noqa: E402
+from catalog import Catalog, Session, SqlError, split_batch  # noqa: E402
 
 
 class Handler(socketserver.BaseRequestHandler):
@@ -31,6 +35,8 @@ class Handler(socketserver.BaseRequestHandler):
         self.packet_size = 4096
 
     def send(self, payload):
+        if self.options.latency:
+            time.sleep(self.options.latency / 1000.0)
         self.request.sendall(tds.packets(tds.REPLY, payload, self.packet_size))
 
     def handle(self):
@@ -53,12 +59,9 @@ class Handler(socketserver.BaseRequestHandler):
                 elif kind == tds.SQL_BATCH:
                     if self.session is None:
                         return
-                    self.statements += 1
-                    if self.options.close_after is not None and \
-                            self.statements > self.options.close_after:
-                        return
                     self.delay()
-                    self.batch(payload)
+                    if not self.batch(payload):
+                        return
                 elif kind == tds.ATTENTION:
                     self.send(tds.done(tds.DONE_ATTN))
                 else:
@@ -100,31 +103,63 @@ class Handler(socketserver.BaseRequestHandler):
         return True
 
     def batch(self, payload):
+        """Answers a batch; False when the connection is to close."""
         headers = int.from_bytes(payload[0:4], "little") if len(payload) >= 4 else 0
         if headers < 4 or headers > len(payload):
             headers = 0
-        statement = payload[headers:].decode("utf-16-le", errors="replace")
+        text = payload[headers:].decode("utf-16-le", errors="replace")
+        try:
+            for bad in self.options.uncompilable:
+                if bad in text:
+                    raise SqlError(102, "Incorrect syntax near '%s'." % bad)
+            statements = split_batch(text)
+        except SqlError as e:
+            self.statements += 1
+            if self.closing():
+                return False
+            self.send(self.failure(e))
+            return True
+        out = bytearray()
+        for k, statement in enumerate(statements):
+            self.statements += 1
+            if self.closing():
+                # The results so far reach the client; the rest never does.
+                if out:
+                    self.request.sendall(tds.packets(tds.REPLY, bytes(out), self.packet_size,
+                                                     complete=False))
+                return False
+            more = tds.DONE_MORE if k + 1 < len(statements) else 0
+            out += self.answer(statement, more)
+        self.send(bytes(out))
+        return True
+
+    def closing(self):
+        return self.options.close_after is not None and self.statements > self.options.close_after
+
+    @staticmethod
+    def failure(error, more=0):
+        return b"".join(tds.error(number, text) for number, text in error.messages) + \
+            tds.done(tds.DONE_ERROR | more)
+
+    def answer(self, statement, more):
+        """One statement's tokens, DONE_MORE set when others follow."""
         if any(text in statement for text in self.options.deny):
             # As SQL Server answers a SELECT the login may not run.
-            self.send(tds.error(229, "The SELECT permission was denied on the object 'sysobjects', "
-                                "database 'mssqlsystemresource', schema 'sys'.", severity=14)
-                      + tds.done(tds.DONE_ERROR))
-            return
+            return tds.error(229, "The SELECT permission was denied on the object 'sysobjects', "
+                             "database 'mssqlsystemresource', schema 'sys'.", severity=14) + \
+                tds.done(tds.DONE_ERROR | more)
         try:
             result = self.session.execute(statement)
         except SqlError as e:
-            out = b"".join(tds.error(number, text) for number, text in e.messages)
-            self.send(out + tds.done(tds.DONE_ERROR))
-            return
+            return self.failure(e, more)
         if result is None:
-            self.send(tds.done())
-            return
+            return tds.done(more)
         columns, rows = result
         out = bytearray(tds.colmetadata(columns))
         for values in rows:
             out += tds.row(columns, values)
-        out += tds.done(tds.DONE_COUNT, len(rows))
-        self.send(bytes(out))
+        out += tds.done(tds.DONE_COUNT | more, len(rows))
+        return bytes(out)
 
 
 class Server(socketserver.ThreadingTCPServer):
@@ -139,10 +174,15 @@ def main():
     parser.add_argument("--close-after", type=int, default=None,
                         help="close a connection when it sends more than N statements")
     parser.add_argument("--delay", type=float, default=0.0, help="delay the answer to each statement (seconds)")
+    parser.add_argument("--latency", type=float, default=0.0,
+                        help="delay every reply by MS milliseconds, as a distant network would")
     parser.add_argument("--mute", action="store_true", help="accept connections, never answer")
     parser.add_argument("--deny", action="append", default=[],
                         help="refuse every statement holding TEXT with error 229, as for a login "
                              "without the permission")
+    parser.add_argument("--uncompilable", action="append", default=[],
+                        help="a statement holding TEXT does not compile: error 102, and a batch "
+                             "holding it runs none of its statements")
     options = parser.parse_args()
 
     server = Server(("127.0.0.1", options.port), Handler)

@@ -23,13 +23,14 @@ DONE_ATTN = 0x20
 COLLATION = bytes([0x09, 0x04, 0xD0, 0x00, 0x34])
 
 
-def packets(kind, payload, size=4096):
-    """Splits one message into packets of at most `size` bytes."""
+def packets(kind, payload, size=4096, complete=True):
+    """Splits one message into packets of at most `size` bytes; without
+    `complete` no packet ends the message, as when a server stops mid-reply."""
     body = size - 8
     chunks = [payload[i:i + body] for i in range(0, len(payload), body)] or [b""]
     out = bytearray()
     for n, chunk in enumerate(chunks):
-        last = n == len(chunks) - 1
+        last = complete and n == len(chunks) - 1
         out += struct.pack(">BBHHBB", kind, STATUS_EOM if last else 0, len(chunk) + 8, 0,
                            (n + 1) % 256, 0)
         out += chunk

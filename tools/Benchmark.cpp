@@ -1,29 +1,38 @@
 // Benchmarks of the window on a large schema served by the stand-in:
-//   pellam_benchmark fill HOST PASSWORD DATABASE
-//   pellam_benchmark generate HOST PASSWORD DATABASE
-// Each prints its figures and, last, the ratio to a bare loop that sends
-// the same statements (and, for generate, writes the same bytes).
+//   pellam_benchmark fill|generate PASSWORD DATABASE OUTPUT HOST [LATENT_HOST]
+// With one host, each round times the window and then a floor (a bare loop
+// asking the same questions in the same batches, and for generate writing
+// the same bytes); with two, each round times the window against the plain
+// server and then against the one that delays its replies. Three rounds;
+// the medians are printed, and last the ratio of the two medians.
 
 #include "app/Main.h"
 #include "catalog/Dbmodule.h"
 #include "platform/Files.h"
 #include "platform/Forms.h"
 
-#include <QDir>
-
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
-#include <sys/resource.h>
+#include <vector>
 
 namespace {
 
-double Seconds(std::chrono::steady_clock::time_point since)
+double Seconds(const std::function<void()>& work)
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+    auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 class Answer : public platform::MessageBoxService {
@@ -36,103 +45,100 @@ public:
     }
 };
 
+const int kRounds = 3;
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s fill|generate HOST PASSWORD DATABASE\n", argv[0]);
+    if (argc != 6 && argc != 7) {
+        std::fprintf(stderr,
+                     "usage: %s fill|generate PASSWORD DATABASE OUTPUT HOST [LATENT_HOST]\n",
+                     argv[0]);
         return 2;
     }
-    std::string mode = argv[1], host = argv[2], password = argv[3], database = argv[4];
+    std::string mode = argv[1], password = argv[2], database = argv[3], out = argv[4];
+    std::vector<std::string> hosts = {argv[5]};
+    if (argc == 7)
+        hosts.push_back(argv[6]);
     platform::TFormsApplication app(argc, argv);
     Answer answers;
     platform::Application.SetMessageBoxService(&answers);
     MainForm = new TMainForm;
     DBData = new TDBData;
     MainForm->show();
-    std::string out = QDir::tempPath().toStdString() + "/pellam-bench";
     std::filesystem::remove_all(out);
     std::filesystem::create_directories(out);
     MainForm->ProgramFolder = out;
     MainForm->OpenFolder = [](const std::string&) { return true; };
     MainForm->RadioButton2->click();
-    MainForm->LabeledEdit1->setText(QString::fromStdString(host));
     MainForm->LabeledEdit2->setText(QString::fromStdString(password));
-    MainForm->BitBtn2Click();
-    int index = MainForm->ComboBox1->findText(QString::fromStdString(database));
-    MainForm->ComboBox1->setCurrentIndex(index);
 
-    auto start = std::chrono::steady_clock::now();
-    MainForm->ComboBox1Select();
-    double fill = Seconds(start);
-    std::size_t tables = MainForm->TableNames.size(), views = MainForm->ViewNames.size();
-
-    if (mode == "fill") {
-        // The floor: the same statements from a bare loop.
+    // Logs the window in to a host and selects the database: the fill.
+    auto fill = [&](const std::string& host) {
+        MainForm->LabeledEdit1->setText(QString::fromStdString(host));
+        MainForm->BitBtn2Click();
+        MainForm->ComboBox1->setCurrentIndex(
+            MainForm->ComboBox1->findText(QString::fromStdString(database)));
+        return Seconds([] { MainForm->ComboBox1Select(); });
+    };
+    auto generate = [&](const std::string& host) {
+        fill(host);
+        return Seconds([] { MainForm->BitBtn1Click(); });
+    };
+    auto measure = [&](const std::string& host) {
+        return mode == "fill" ? fill(host) : generate(host);
+    };
+    // The same questions from a bare loop, and the same bytes written.
+    auto floor = [&](const std::string& host) {
         TDBData bare;
-        start = std::chrono::steady_clock::now();
         bare.Connect(true, host, password, database);
-        NameList t, v;
-        bare.GetTableList(database, t);
-        bare.GetViewList(database, v);
-        for (const std::string& n : t) {
-            ColumnList c;
-            bare.GetColumnList(n, c);
-        }
-        for (const std::string& n : v) {
-            ColumnList c;
-            bare.GetColumnList(n, c);
-        }
-        double floor = Seconds(start);
-        std::printf("tables %zu, views %zu\n", tables, views);
-        std::printf("statements sent: %zu (2 name lists, one column statement per table and view)\n",
-                    2 + tables + views);
-        std::printf("selection to filled trees: %.3f s\n", fill);
-        std::printf("bare loop, same statements: %.3f s\n", floor);
-        std::printf("fill/floor = %.2f\n", fill / floor);
-        return 0;
+        NameList tables = MainForm->TableNames, views = MainForm->ViewNames;
+        std::vector<std::pair<std::string, std::string>> files;
+        std::error_code none;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(out + "/Output", none))
+            if (e.is_regular_file()) {
+                std::ifstream in(e.path(), std::ios::binary);
+                std::stringstream s;
+                s << in.rdbuf();
+                files.emplace_back(e.path().filename().string(), s.str());
+            }
+        std::string plain = out + "/plain";
+        std::filesystem::create_directories(plain);
+        return Seconds([&] {
+            if (mode == "fill") {
+                std::vector<ColumnList> columns;
+                bare.GetColumnLists(tables, columns);
+                bare.GetColumnLists(views, columns);
+                return;
+            }
+            std::vector<IdentityNames> ids;
+            bare.GetIdentityColumnLists(tables, ids);
+            for (const auto& [name, text] : files)
+                platform::WriteWholeFile(plain + "/" + name, text);
+        });
+    };
+
+    std::vector<double> first, second;
+    for (int round = 0; round < kRounds; ++round) {
+        first.push_back(measure(hosts[0]));
+        second.push_back(hosts.size() == 2 ? measure(hosts[1]) : floor(hosts[0]));
     }
-
-    start = std::chrono::steady_clock::now();
-    MainForm->BitBtn1Click();
-    double generate = Seconds(start);
-    std::size_t files = 0, bytes = 0;
-    std::vector<std::pair<std::string, std::string>> written;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(out + "/Output"))
-        if (e.is_regular_file()) {
-            std::ifstream in(e.path(), std::ios::binary);
-            std::stringstream s;
-            s << in.rdbuf();
-            written.emplace_back(e.path().filename().string(), s.str());
-            ++files;
-            bytes += written.back().second.size();
-        }
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-
-    // The floor: the identity statements from a bare loop, and the same
-    // bytes written by a plain loop.
-    TDBData bare;
-    bare.Connect(true, host, password, database);
-    std::string plain = out + "/plain";
-    std::filesystem::create_directories(plain);
-    start = std::chrono::steady_clock::now();
-    for (const std::string& n : MainForm->TableNames) {
-        IdentityNames ids;
-        bare.GetIdentityColumns(n, ids);
+    std::size_t tables = MainForm->TableNames.size(), views = MainForm->ViewNames.size();
+    std::printf("tables %zu, views %zu; %d rounds, medians\n", tables, views, kRounds);
+    std::printf("statements per batch at most %zu (%zu bytes)\n", TDBData::kBatchStatements,
+                TDBData::kBatchBytes);
+    const char* what = mode == "fill" ? "selection to filled trees" : "generation";
+    if (hosts.size() == 2) {
+        std::printf("%s: %.3f s\n", what, Median(first));
+        std::printf("%s, replies delayed: %.3f s\n", what, Median(second));
+        std::printf("%s latency cost = %.2f\n", mode.c_str(), Median(second) / Median(first));
+    } else {
+        std::printf("%s: %.3f s\n", what, Median(first));
+        std::printf("floor (the same batches from a bare loop%s): %.3f s\n",
+                    mode == "fill" ? "" : ", the same bytes written plainly", Median(second));
+        std::printf("%s/floor = %.2f\n", mode.c_str(), Median(first) / Median(second));
     }
-    for (const auto& [name, text] : written)
-        platform::WriteWholeFile(plain + "/" + name, text);
-    double floor = Seconds(start);
-
-    std::printf("tables %zu, views %zu\n", tables, views);
-    std::printf("generation: %.3f s\n", generate);
-    std::printf("identity statements sent: %zu (one per table)\n", tables);
-    std::printf("files written: %zu (%zu bytes)\n", files, bytes);
-    std::printf("peak memory: %ld KiB\n", usage.ru_maxrss);
-    std::printf("floor (bare identity loop + plain writes): %.3f s\n", floor);
-    std::printf("generate/floor = %.2f\n", generate / floor);
     delete DBData;
     delete MainForm;
     return 0;

@@ -285,3 +285,98 @@ TEST(CatalogueScale, TwoThousandTablesListInNameOrder)
     EXPECT_EQ(tables.back(), "T1999");
     EXPECT_TRUE(std::is_sorted(tables.begin(), tables.end()));
 }
+
+namespace {
+
+// What a run of questions gave: the answers, which were answered, and the
+// boxes shown, as texts.
+struct Answers {
+    std::vector<std::vector<std::string>> Lists;
+    std::vector<bool> Answered;
+    std::vector<std::string> Boxes;
+    bool operator==(const Answers& o) const
+    {
+        return Lists == o.Lists && Answered == o.Answered && Boxes == o.Boxes;
+    }
+};
+
+}  // namespace
+
+TEST(CatalogueBatches, AnswerExactlyAsOneStatementAtATime)
+{
+    // 450 tables, every third with an identity column: three batches.
+    std::string objects;
+    NameList names;
+    for (int i = 0; i < 450; ++i) {
+        char name[8];
+        std::snprintf(name, sizeof name, "T%03d", i);
+        names.push_back(name);
+        objects += std::string(i ? "," : "") + R"({"name": ")" + name +
+                   R"(", "columns": [{"name": "c)" + std::to_string(i) +
+                   R"(", "type": "int", "identity": )" + (i % 3 ? "false" : "true") + "}]}";
+    }
+    std::string fixture = Fixture(R"({"name": "NOLK", "objects": [)" + objects + "]}");
+
+    auto ask = [&](const std::vector<std::string>& options, bool identity, bool batched) {
+        StandIn server(fixture, options);
+        RecordingMessageBoxes boxes;
+        TDBData data;
+        EXPECT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "NOLK"));
+        Answers a;
+        std::vector<ColumnList> columns;
+        std::vector<IdentityNames> ids;
+        if (batched)
+            a.Answered = identity ? data.GetIdentityColumnLists(names, ids)
+                                  : data.GetColumnLists(names, columns);
+        for (std::size_t k = 0; k < names.size(); ++k) {
+            if (!batched) {
+                columns.emplace_back();
+                ids.emplace_back();
+                a.Answered.push_back(identity ? data.GetIdentityColumns(names[k], ids[k])
+                                              : data.GetColumnList(names[k], columns[k]));
+            }
+            std::vector<std::string> texts = identity ? ids[k] : NameList{};
+            if (!identity)
+                for (const ColumnEntry& c : columns[k])
+                    texts.push_back(c.Name + ":" + c.TypeName);
+            a.Lists.push_back(texts);
+        }
+        for (const auto& box : boxes.Shown)
+            a.Boxes.push_back(box.Caption + "|" + box.Text);
+        return a;
+    };
+
+    struct Case {
+        const char* what;
+        std::vector<std::string> options;
+        std::size_t unanswered;
+        bool sameWords;
+    };
+    const Case cases[] = {
+        {"every statement answered", {}, 0, true},
+        {"two statements failing, in the first and the last batch",
+         {"--deny", "'T007'", "--deny", "'T420'"}, 2, true},
+        {"a batch refused as a whole", {"--uncompilable", "'T250'"}, 1, true},
+        {"the connection closing inside the second batch", {"--close-after", "301"}, 149, false},
+    };
+    for (const Case& c : cases)
+        for (bool identity : {false, true}) {
+            Answers single = ask(c.options, identity, false);
+            Answers batched = ask(c.options, identity, true);
+            EXPECT_EQ(std::count(single.Answered.begin(), single.Answered.end(), false),
+                      static_cast<long>(c.unanswered))
+                << c.what;
+            const char* question = identity ? ", identity" : ", columns";
+            if (c.sameWords) {
+                EXPECT_TRUE(batched == single) << c.what << question;
+                continue;
+            }
+            // The loss shows where the driver met it: between two replies,
+            // or inside one. Its words differ; its one box does not.
+            EXPECT_EQ(batched.Lists, single.Lists) << c.what << question;
+            EXPECT_EQ(batched.Answered, single.Answered) << c.what << question;
+            ASSERT_EQ(batched.Boxes.size(), 1u) << c.what << question;
+            EXPECT_EQ(batched.Boxes[0].rfind(Gbk("ExecSQL执行出错|[FreeTDS]"), 0), 0u)
+                << batched.Boxes[0];
+        }
+}

@@ -6,11 +6,8 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "testserver"))
 
-from catalog import COLUMNS, IDENTITY, TABLES, VIEWS, Catalog, Session, SqlError  # noqa: E402
-
-
-def statement(shape, fill):
-    return shape[0] + fill + shape[1][1:] if isinstance(shape, tuple) else shape
+from catalog import (COLUMNS, DATABASES, IDENTITY, TABLES, VIEWS, Catalog, Session,  # noqa: E402
+                     SqlError, split_batch)
 
 
 FIXTURE = {"databases": [{"name": "NOLK", "objects": [
@@ -56,6 +53,22 @@ class Evaluation(unittest.TestCase):
         for text in ["SELECT 1", "DROP TABLE Staff", TABLES[0] + "NOLK" + TABLES[1] + " ",
                      COLUMNS[0].lower() + "Staff" + COLUMNS[1]]:
             self.assertEqual(self.error(text)[0][0] in (50000, 102), True, text)
+
+
+class Batches(unittest.TestCase):
+    def test_statements_split_at_blanks_line_breaks_and_semicolons(self):
+        a = COLUMNS[0] + "x'')\r\nSELECT (''a" + COLUMNS[1]  # a fill that looks like a break
+        b = IDENTITY[0] + "St''aff" + IDENTITY[1]
+        self.assertEqual(split_batch(a + "\r\n" + b + " ;\n" + DATABASES), [a, b, DATABASES])
+        # A batch of one statement is that statement, whatever follows it.
+        self.assertEqual(split_batch(a + " "), [a + " "])
+        self.assertEqual(split_batch("SELECT 1"), ["SELECT 1"])
+
+    def test_anything_unknown_in_a_batch_refuses_all_of_it(self):
+        for bad in ["SELECT 1", COLUMNS[0] + "x" + COLUMNS[1] + "x", COLUMNS[0].lower() + "x')"]:
+            with self.assertRaises(SqlError) as caught:
+                split_batch(TABLES[0] + "NOLK" + TABLES[1] + "\r\n" + bad)
+            self.assertEqual(caught.exception.messages[0][0], 102, bad)
 
 
 if __name__ == "__main__":
