@@ -11,6 +11,13 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
         tell.TreeStarted(tables);
         NameList names;
         allRead &= tables ? data.GetTableList(database, names) : data.GetViewList(database, names);
+        if (options.Wanted) {
+            NameList wanted;
+            for (const std::string& name : names)
+                if (options.Wanted(name))
+                    wanted.push_back(name);
+            names = wanted;
+        }
         // The columns of the whole tree, and a table's identity columns, in
         // a few batches.
         std::vector<ColumnList> columns;

@@ -4,6 +4,7 @@
 // Reading a database's schema from the catalogue: the one reader behind
 // the window's database selection and pellam-gen.
 
+#include <functional>
 #include <string>
 
 #include "Dbmodule.h"
@@ -25,6 +26,8 @@ public:
 struct CatalogReadOptions {
     // Also ask each table for its identity columns.
     bool Identity = false;
+    // The objects to read, by catalogue name; every one when empty.
+    std::function<bool(const std::string&)> Wanted;
 };
 
 // Reads the tables, then the views, of the database the data module is

@@ -46,12 +46,14 @@ std::string TDBData::WindowsConnectionString(const std::string& catalog)
 }
 
 std::string TDBData::SqlServerConnectionString(const std::string& password,
-                                               const std::string& catalog, const std::string& host)
+                                               const std::string& catalog, const std::string& host,
+                                               const std::string& user)
 {
     return platform::FillFields(
-        "Provider=SQLOLEDB.1;Password=${Password};Persist Security Info=True;User ID=sa;"
+        "Provider=SQLOLEDB.1;Password=${Password};Persist Security Info=True;User ID=${User};"
         "Initial Catalog=${Catalog};Data Source=${Host}",
         {{"Password", platform::QuoteOleDbValue(password)},
+         {"User", platform::QuoteOleDbValue(user)},
          {"Catalog", platform::QuoteOleDbValue(catalog)},
          {"Host", platform::QuoteOleDbValue(host)}});
 }
@@ -72,13 +74,13 @@ platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
 }
 
 bool TDBData::Connect(bool useSqlLogin, const std::string& host, const std::string& password,
-                      const std::string& catalog)
+                      const std::string& catalog, const std::string& user)
 {
     lossTold_ = false;
     try {
         ADOConnection1->SetConnected(false);
         ADOConnection1->ConnectionString = useSqlLogin
-                                               ? SqlServerConnectionString(password, catalog, host)
+                                               ? SqlServerConnectionString(password, catalog, host, user)
                                                : WindowsConnectionString(catalog);
         ADOConnection1->SetConnected(true);
         return true;

@@ -35,9 +35,10 @@ public:
     // failure has been told.
     platform::TADOQuery* ExecSQL(const std::string& statement);
 
-    // Connects afresh; false after the failure has been told.
+    // Connects afresh; false after the failure has been told. The SQL login
+    // is sa unless another user is named.
     bool Connect(bool useSqlLogin, const std::string& host, const std::string& password,
-                 const std::string& catalog);
+                 const std::string& catalog, const std::string& user = "sa");
 
     // Each false after the failure has been told, with nothing added.
     bool GetDatabaseList(NameList& out);
@@ -71,7 +72,8 @@ public:
     static std::string WindowsConnectionString(const std::string& catalog);
     static std::string SqlServerConnectionString(const std::string& password,
                                                  const std::string& catalog,
-                                                 const std::string& host);
+                                                 const std::string& host,
+                                                 const std::string& user = "sa");
 
     platform::TADOConnection* ADOConnection1;
     platform::TADOQuery* ExecSQLQuery;

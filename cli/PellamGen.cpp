@@ -1,17 +1,12 @@
-// pellam-gen: the generation from a terminal, for scripts and CI.
-//
-//   pellam-gen databases  CONNECTION
-//   pellam-gen schema     CONNECTION [--database NAME] [--to FILE] [--translate]
-//   pellam-gen generate   (CONNECTION [--database NAME] | --schema FILE)
-//                         [--output DIR] [--clear]
-//
-//   CONNECTION: --windows-auth | --host H [--password-env NAME]
-//   (without --password-env the password is read from standard input)
+// pellam-gen: the generation from a terminal, for scripts and CI. The
+// commands and flags are in the usage (Options.cpp).
 
+#include "Options.h"
+#include "OutputCheck.h"
 #include "Snapshot.h"
+#include "Terminal.h"
 #include "catalog/CatalogReader.h"
 #include "catalog/Dbmodule.h"
-#include "generator/Genfunc.h"
 #include "generator/Run.h"
 #include "generator/Translate.h"
 #include "platform/Application.h"
@@ -21,55 +16,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
-#include <map>
 #include <string>
+#include <system_error>
 #include <vector>
 
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
+#ifndef _WIN32
 #include <unistd.h>
+#endif
+
+#ifndef PELLAM_VERSION
+#define PELLAM_VERSION "0"
 #endif
 
 using platform::Gbk;
 
 namespace {
 
-enum ExitCode { kDone = 0, kRefused = 1, kUsage = 2, kConnection = 3, kFile = 4 };
-
-// Writes to standard output; false when the bytes did not all get there.
-bool WriteOut(const std::string& bytes)
-{
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
-    return std::fflush(stdout) == 0 && ok && !std::ferror(stdout);
-}
-
 int StandardOutputFailed()
 {
     std::fprintf(stderr, "%s\n", "写入标准输出出错");
     return kFile;
-}
-
-const char* const kUsageText =
-    "usage:\n"
-    "  pellam-gen databases CONNECTION\n"
-    "  pellam-gen schema    CONNECTION [--database NAME] [--to FILE] [--translate]\n"
-    "  pellam-gen generate  (CONNECTION [--database NAME] | --schema FILE) [--output DIR] [--clear]\n"
-    "CONNECTION: --windows-auth | --host H [--password-env NAME]\n"
-    "  without --password-env the password is read from standard input\n";
-
-struct UsageError {
-    std::string Message;
-};
-
-// GBK text for the terminal.
-std::string Say(const std::string& gbk)
-{
-    std::string utf8;
-    return platform::TryGbkToUtf8(gbk, utf8) ? utf8 : gbk;
 }
 
 // Message boxes become lines on standard error; nothing asks a question.
@@ -82,8 +48,8 @@ public:
     }
 };
 
-// A failed login or statement: a line on standard error, and the run ends
-// with exit 3.
+// A failed login or statement: a line on standard error, and the command
+// ends with exit 3.
 class TerminalErrors : public CatalogErrorSink {
 public:
     void Failed(const std::string& message) override
@@ -94,96 +60,26 @@ public:
     bool Any = false;
 };
 
-struct Options {
-    std::string Command;
-    bool WindowsAuth = false;
-    bool HasHost = false;
-    std::string Host, PasswordEnv, Database, To, Schema, Output;
-    bool Clear = false;
-    bool Translate = false;
-};
-
-Options Parse(int argc, char** argv)
-{
-    Options o;
-    if (argc < 2)
-        throw UsageError{"no command"};
-    o.Command = argv[1];
-    if (o.Command != "databases" && o.Command != "schema" && o.Command != "generate")
-        throw UsageError{"unknown command: " + o.Command};
-    std::map<std::string, std::string*> valued = {
-        {"--host", &o.Host},     {"--password-env", &o.PasswordEnv}, {"--database", &o.Database},
-        {"--to", &o.To},         {"--schema", &o.Schema},            {"--output", &o.Output}};
-    for (int i = 2; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--windows-auth") {
-            o.WindowsAuth = true;
-        } else if (arg == "--clear") {
-            o.Clear = true;
-        } else if (arg == "--translate") {
-            o.Translate = true;
-        } else if (valued.count(arg)) {
-            if (i + 1 >= argc)
-                throw UsageError{arg + " needs a value"};
-            *valued[arg] = argv[++i];
-            if (arg == "--host")
-                o.HasHost = true;
-        } else {
-            throw UsageError{"unknown option: " + arg};
-        }
-    }
-    bool fromServer = o.Schema.empty();
-    if (!fromServer && o.Command != "generate")
-        throw UsageError{"--schema goes with generate"};
-    if (fromServer && o.WindowsAuth == o.HasHost)
-        throw UsageError{"give either --windows-auth or --host"};
-    if (!fromServer && (o.WindowsAuth || o.HasHost || !o.Database.empty()))
-        throw UsageError{"--schema takes no connection options"};
-    if (o.WindowsAuth && !o.PasswordEnv.empty())
-        throw UsageError{"--windows-auth takes no password"};
-    if (o.Translate && o.Command != "schema")
-        throw UsageError{"--translate goes with schema"};
-    if (!o.To.empty() && o.Command != "schema")
-        throw UsageError{"--to goes with schema"};
-    if ((!o.Output.empty() || o.Clear) && o.Command != "generate")
-        throw UsageError{"--output and --clear go with generate"};
-    return o;
-}
-
-std::string FromTerminal(const std::string& utf8, const char* what)
-{
-    std::string gbk;
-    if (!platform::TryUtf8ToGbk(utf8, gbk))
-        throw UsageError{std::string(what) + " holds a character GBK cannot hold"};
-    return gbk;
-}
-
-std::string Password(const Options& o)
-{
-    if (o.WindowsAuth)
-        return std::string();
-    std::string password;
-    if (!o.PasswordEnv.empty()) {
-        const char* value = std::getenv(o.PasswordEnv.c_str());
-        if (!value)
-            throw UsageError{"the variable " + o.PasswordEnv + " is not set"};
-        password = value;
-    } else {
-        std::getline(std::cin, password);
-        if (!password.empty() && password.back() == '\r')
-            password.pop_back();
-    }
-    return FromTerminal(password, "the password");
-}
-
 // Logs in and chooses the database: the one named, else NOLK in any case.
 // Returns false after the error has been told.
 bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& database,
           NameList& databases)
 {
-    std::string host = FromTerminal(o.Host, "the host");
-    std::string password = Password(o);
-    if (!data.Connect(!o.WindowsAuth, host, password, "master"))
+    std::string host = FromTerminal(o.Host, "--host");
+    std::string user = FromTerminal(o.User, "--user");
+    std::string password;
+    if (!o.WindowsAuth) {
+        if (o.PasswordEnv.empty()) {
+            password = ReadPassword();
+        } else {
+            const char* value = std::getenv(o.PasswordEnv.c_str());
+            if (!value)
+                throw UsageError{"环境变量 " + o.PasswordEnv + " 未设置"};
+            password = value;
+        }
+        password = FromTerminal(password, "密码");
+    }
+    if (!data.Connect(!o.WindowsAuth, host, password, "master", user))
         return false;
     if (!data.GetDatabaseList(databases) || errors.Any)
         return false;
@@ -201,30 +97,24 @@ bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& 
                      (Say(wanted) + Say(Gbk(": 服务器上没有这个数据库"))).c_str());
         return false;
     }
-    return data.Connect(!o.WindowsAuth, host, password, database);
+    return data.Connect(!o.WindowsAuth, host, password, database, user);
 }
 
 // The run as the terminal sees it: progress on standard error when it is a
 // terminal, the clearing done in place.
 class TerminalRun : public RunHost {
 public:
-    TerminalRun(bool clear, std::size_t tables, std::size_t views)
-        : clear_(clear), tables_(tables), views_(views), progress_(isatty(fileno(stderr)) != 0)
+    TerminalRun(bool clear, bool quiet, std::size_t tables, std::size_t views)
+        : clear_(clear), tables_(tables), views_(views), progress_(!quiet && ErrorIsTerminal())
     {
     }
-    ~TerminalRun() override
-    {
-        if (progress_ && shown_)
-            std::fprintf(stderr, "\n");
-    }
+    ~TerminalRun() override { EndLine(); }
 
     int MessageBox(const std::string& text, const std::string& caption, int flags) override
     {
         if ((flags & 0x0F) == platform::MB_YESNO)
             return clear_ ? platform::IDYES : platform::IDNO;
-        if (progress_ && shown_)
-            std::fprintf(stderr, "\n");
-        shown_ = false;
+        EndLine();
         std::fprintf(stderr, "%s: %s\n", Say(caption).c_str(), Say(text).c_str());
         return platform::IDOK;
     }
@@ -257,6 +147,12 @@ public:
 
     // Answers No to clearing from now on.
     void KeepOldFiles() { clear_ = false; }
+    void EndLine()
+    {
+        if (progress_ && shown_)
+            std::fprintf(stderr, "\n");
+        shown_ = false;
+    }
 
 private:
     bool clear_;
@@ -264,47 +160,154 @@ private:
     bool progress_, shown_ = false;
 };
 
+// A path below the output folder as the user reads it.
+std::string Relative(const std::string& path, const std::string& root)
+{
+    std::string rest = path.compare(0, root.size(), root) == 0 ? path.substr(root.size()) : path;
+    std::string out;
+    for (char c : rest) {
+        if (c == '\\')
+            c = '/';
+        if (c == '/' && (out.empty() || out.back() == '/'))
+            continue;
+        out += c;
+    }
+    return out;
+}
+
+// A fresh folder of our own for a check's run; "" when none can be made.
+std::string ScratchFolder()
+{
+    std::error_code ec;
+    std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    if (ec)
+        return std::string();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::filesystem::path p =
+            base / ("pellam-check-" + std::to_string(std::rand()) + std::to_string(attempt));
+        if (std::filesystem::create_directory(p, ec))
+            return p.string();
+    }
+    return std::string();
+}
+
 int Generate(const DatabaseSchema& snapshot, const Options& o)
 {
-    // With --output the program's folder is never used, so it need not be
-    // a path GBK can hold.
-    OutputTree tree = o.Output.empty()
-                          ? OutputTree(platform::ProgramFolder())
-                          : OutputTree::WithRoot(FromTerminal(o.Output, "--output"), std::string());
+    std::string root = o.Output.empty() ? std::string("Output") : FromTerminal(o.Output, "--output");
     SchemaIdentities identities(snapshot.Tables);
-    TerminalRun host(o.Clear, snapshot.Tables.size(), snapshot.Views.size());
     RunInput input{1, snapshot};
+    std::string scratch;
+    if (o.Check) {
+        scratch = ScratchFolder();
+        if (scratch.empty()) {
+            std::fprintf(stderr, "%s\n", "无法创建临时目录");
+            return kFile;
+        }
+    } else {
+        // Missing parent folders are made; the run makes the tree below.
+        std::error_code ec;
+        std::filesystem::create_directories(platform::FileSystemPath(root), ec);
+        if (ec) {
+            std::fprintf(stderr, "%s%s\n", "创建输出目录出错：", Say(root).c_str());
+            return kFile;
+        }
+    }
+    struct Cleanup {
+        std::string Folder;
+        ~Cleanup()
+        {
+            std::error_code ec;
+            if (!Folder.empty())
+                std::filesystem::remove_all(Folder, ec);
+        }
+    } cleanup{scratch};
+
+    // The program's folder is never used: clearing is done in place.
+    OutputTree tree = OutputTree::WithRoot(o.Check ? scratch + "/Output" : root, std::string());
+    TerminalRun host(o.Clear, o.Check, snapshot.Tables.size(), snapshot.Views.size());
     // Clearing waits for the checks: a run that would be refused deletes
     // nothing.
     QuietRunHost quiet;
     if (o.Clear && !ChecksPass(input, quiet))
         host.KeepOldFiles();
+    RunResult result;
     try {
-        RunResult result = GenerateAll(input, tree, identities, host);
-        if (result.Outcome == RunOutcome::FolderFailed)
-            return kFile;
-        if (result.Outcome == RunOutcome::NameRefused || result.TypeRefused)
-            return kRefused;
-        if (result.IdentityFailed)
-            return kConnection;
-        return kDone;
+        result = GenerateAll(input, tree, identities, host);
     } catch (const EFCreateError& e) {
-        std::fprintf(stderr, "%s\n", Say(e.Message).c_str());
+        host.EndLine();
+        std::fprintf(stderr, "%s%s\n", e.Created ? "无法写入文件：" : "无法创建文件：",
+                     Say(e.Path).c_str());
         return kFile;
     }
+    host.EndLine();
+    if (result.Outcome == RunOutcome::FolderFailed)
+        return kFile;
+    if (result.Outcome == RunOutcome::NameRefused || result.TypeRefused)
+        return kRefused;
+    if (result.IdentityFailed)
+        return kConnection;
+    if (o.Check) {
+        std::vector<OutputDifference> differences = CompareOutput(tree.OutputRoot(), root);
+        std::string report;
+        for (const OutputDifference& d : differences) {
+            static const char* const kinds[] = {"已更改", "缺少", "多余"};
+            report += std::string(kinds[d.What]) + "：" + d.File + "\n";
+        }
+        if (!WriteOut(report))
+            return StandardOutputFailed();
+        std::fprintf(stderr, differences.empty() ? "%s%s\n" : "%s%s\n",
+                     differences.empty() ? "输出与将要生成的一致：" : "输出已过期：",
+                     Say(root).c_str());
+        return differences.empty() ? kDone : kStale;
+    }
+    if (o.Verbose)
+        for (const std::string& file : result.FilesWritten)
+            std::fprintf(stderr, "%s\n", Say(Relative(file, root)).c_str());
+    std::fprintf(stderr, "%s%zu%s%s\n", "已生成 ", result.FilesWritten.size(), " 个文件：",
+                 Say(root).c_str());
+    return kDone;
+}
+
+// Only the objects the filters want; exit 2 when an --include matched none.
+bool Filter(DatabaseSchema& schema, NameFilter& filter)
+{
+    for (SchemaObjects* objects : {&schema.Tables, &schema.Views}) {
+        SchemaObjects kept;
+        for (SchemaObject& o : *objects)
+            if (filter.Wanted(o.Name))
+                kept.push_back(std::move(o));
+        *objects = std::move(kept);
+    }
+    for (const std::string& glob : filter.UnusedIncludes())
+        std::fprintf(stderr, "%s%s\n", "--include 没有匹配任何数据表或视图：", Say(glob).c_str());
+    return filter.UnusedIncludes().empty();
+}
+
+std::vector<std::string> Globs(const std::vector<std::string>& typed, const char* flag)
+{
+    std::vector<std::string> globs;
+    for (const std::string& g : typed)
+        globs.push_back(FromTerminal(g, flag));
+    return globs;
 }
 
 int Main(int argc, char** argv)
 {
     Options o = Parse(argc, argv);
+    if (o.Command == "help")
+        return WriteOut(kUsageText) ? kDone : StandardOutputFailed();
+    if (o.Command == "version")
+        return WriteOut(std::string("pellam-gen ") + PELLAM_VERSION + "\n") ? kDone
+                                                                          : StandardOutputFailed();
     TerminalMessages messages;
     platform::Application.SetMessageBoxService(&messages);
+    NameFilter filter(Globs(o.Include, "--include"), Globs(o.Exclude, "--exclude"));
 
     DatabaseSchema snapshot;
     if (!o.Schema.empty()) {
         std::string text;
         if (!platform::ReadWholeFile(FromTerminal(o.Schema, "--schema"), text)) {
-            std::fprintf(stderr, "cannot read %s\n", o.Schema.c_str());
+            std::fprintf(stderr, "%s%s\n", "无法读取文件：", o.Schema.c_str());
             return kUsage;
         }
         try {
@@ -313,6 +316,8 @@ int Main(int argc, char** argv)
             std::fprintf(stderr, "%s: %s\n", o.Schema.c_str(), Say(e.Message).c_str());
             return kUsage;
         }
+        if (!Filter(snapshot, filter))
+            return kUsage;
         return Generate(snapshot, o);
     }
 
@@ -329,8 +334,13 @@ int Main(int argc, char** argv)
             list += Say(name) + "\n";
         return WriteOut(list) ? kDone : StandardOutputFailed();
     }
-    if (!ReadCatalog(data, database, CatalogReadOptions{true}, snapshot) || errors.Any)
+    CatalogReadOptions read;
+    read.Identity = true;
+    read.Wanted = [&filter](const std::string& name) { return filter.Wanted(name); };
+    if (!ReadCatalog(data, database, read, snapshot) || errors.Any)
         return kConnection;
+    if (!Filter(snapshot, filter))
+        return kUsage;
     if (o.Command == "generate")
         return Generate(snapshot, o);
 
@@ -340,7 +350,7 @@ int Main(int argc, char** argv)
     if (o.To.empty())
         return WriteOut(json) ? kDone : StandardOutputFailed();
     if (platform::WriteWholeFile(FromTerminal(o.To, "--to"), json) != 0) {
-        std::fprintf(stderr, "Cannot create file %s\n", o.To.c_str());
+        std::fprintf(stderr, "%s%s\n", "无法创建文件：", o.To.c_str());
         return kFile;
     }
     return kDone;

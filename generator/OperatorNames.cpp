@@ -25,7 +25,7 @@ OperatorFilePaths OperatorPaths(const std::string& tablesFolder, const std::stri
     OperatorFilePaths paths{InFolder(tablesFolder, className + "Operator.h"),
                             InFolder(tablesFolder, className + "Operator.cpp")};
     if (LeavesFolder(className))
-        throw EFCreateError("Cannot create file " + paths.Header);
+        throw EFCreateError(paths.Header, false);
     return paths;
 }
 

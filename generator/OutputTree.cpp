@@ -7,9 +7,9 @@ void WriteTextFile(const std::string& path, const std::string& text)
 {
     int rc = platform::WriteWholeFile(path, text);
     if (rc == 1)
-        throw EFCreateError("Cannot create file " + path);
+        throw EFCreateError(path, false);
     if (rc != 0)
-        throw EFCreateError("Cannot write file " + path);
+        throw EFCreateError(path, true);
 }
 
 std::string InFolder(const std::string& folder, const std::string& fileName)

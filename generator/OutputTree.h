@@ -9,10 +9,17 @@
 #include "platform/Exception.h"
 
 // Raised when a generated file cannot be created or written; its message
-// names the path ("Cannot create file %s").
+// names the path ("Cannot create file %s", "Cannot write file %s").
 class EFCreateError : public platform::Exception {
 public:
-    using platform::Exception::Exception;
+    EFCreateError(const std::string& path, bool created)
+        : platform::Exception((created ? "Cannot write file " : "Cannot create file ") + path),
+          Path(path), Created(created)
+    {
+    }
+
+    std::string Path;
+    bool Created;  // the file was made but could not be written whole
 };
 
 // Writes the text's bytes exactly, creating or emptying the file.

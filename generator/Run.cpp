@@ -1,6 +1,7 @@
 #include "Run.h"
 
 #include "Genfunc.h"
+#include "OperatorNames.h"
 #include "platform/Application.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -141,6 +142,14 @@ bool RefuseColumnTypes(const SchemaObject& object, RunHost& host)
     return true;
 }
 
+// Notes an operator's two files as written.
+void NoteOperatorFiles(const std::string& folder, const std::string& className, RunResult& result)
+{
+    OperatorFilePaths paths = OperatorPaths(folder, className);
+    result.FilesWritten.push_back(paths.Header);
+    result.FilesWritten.push_back(paths.Source);
+}
+
 }  // namespace
 
 bool MakeOutputDir(const std::string& path, RunHost& host)
@@ -199,6 +208,7 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
         } else {
             WriteViewOperatorFiles(folder, o.Label, o.Name);
         }
+        NoteOperatorFiles(folder, o.Label, result);
         written.push_back(o.Label);
     }
     return written;
@@ -238,12 +248,17 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         host.ClearOutput(tree);
 
     WriteStoredProcFiles(tree.StoredProcFolder());
+    for (const char* name : {"DBStoredProc.h", "DBStoredProc.cpp"})
+        result.FilesWritten.push_back(InFolder(tree.StoredProcFolder(), name));
     // DBComm names each operator after the files actually written: the
     // class names, which differ from the catalogue names for a relabelled
     // view.
     WriteDBCommFiles(tree.DBCommFolder(), ClassNames(input.Schema.Tables),
                      ClassNames(input.Schema.Views));
+    for (const char* name : {"DBComm.h", "DBComm.cpp"})
+        result.FilesWritten.push_back(InFolder(tree.DBCommFolder(), name));
     WriteTableOperatorBase(tree.TablesFolder());
+    result.FilesWritten.push_back(InFolder(tree.TablesFolder(), "DBTableOperator.h"));
 
     // The table tree, then the view tree: each checked, then walked. A run
     // that stops early writes DBComm again, naming only what it wrote.

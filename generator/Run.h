@@ -65,6 +65,7 @@ struct RunResult {
     bool IdentityFailed = false;  // a walk stopped where identity columns could not be learnt
     int TablesWritten = 0;
     int ViewsWritten = 0;
+    std::vector<std::string> FilesWritten;  // paths, in the order written
 };
 
 // The Generate command. File errors (EFCreateError) pass to the caller.

@@ -157,12 +157,16 @@ TEST_F(PellamGen, RefusedNamesBadSnapshotsAndUnwritableFiles)
     EXPECT_EQ(Run("generate --schema " + dir.File("broken.json") + " --output " + dir.File("o2")).Code, 2);
     EXPECT_FALSE(std::filesystem::exists(dir.File("o2")));
 
+    // Each folder or file that cannot be made is named.
     testsupport::WriteFile(dir.File("plain"), "x");
-    EXPECT_EQ(Run("generate " + Connection() + " --output " + dir.File("plain")).Code, 4);
+    r = Run("generate " + Connection() + " --output " + dir.File("plain/Output"));
+    EXPECT_EQ(r.Code, 4);
+    EXPECT_NE(r.Err.find("创建输出目录出错：" + dir.File("plain/Output")), std::string::npos) << r.Err;
     testsupport::MakeDir(dir.File("o3/DBComm/DBTables/LogOperator.h"));
     r = Run("generate " + Connection() + " --output " + dir.File("o3"));
     EXPECT_EQ(r.Code, 4);
-    EXPECT_NE(r.Err.find("Cannot create file"), std::string::npos);
+    EXPECT_NE(r.Err.find("无法创建文件：" + dir.File("o3/DBComm/DBTables/LogOperator.h")),
+              std::string::npos) << r.Err;
 }
 
 TEST_F(PellamGen, ClearDeletesOnlyEarlierGeneratedFilesAndOnlyWhenTheRunIsNotRefused)
@@ -258,6 +262,121 @@ TEST_F(PellamGen, BadUsageExitsTwoWithTheUsage)
                              "schema --schema x.json", "generate --output"}) {
         Outcome r = Run(args);
         EXPECT_EQ(r.Code, 2) << args;
-        EXPECT_NE(r.Err.find("usage:"), std::string::npos) << args;
+        EXPECT_NE(r.Err.find("用法："), std::string::npos) << args;
     }
+}
+
+TEST_F(PellamGen, HelpAndVersionGoToStandardOutput)
+{
+    Outcome usage = Run("frobnicate");
+    for (const char* args : {"--help", "-h", "help", "generate --schema x.json --help"}) {
+        Outcome r = Run(args);
+        EXPECT_EQ(r.Code, 0) << args;
+        // The same usage as a mistaken command shows, with nothing before it.
+        EXPECT_NE(usage.Err.find(r.Out), std::string::npos) << args;
+        EXPECT_GT(r.Out.size(), 200u) << args;
+    }
+    Outcome r = Run("--version");
+    EXPECT_EQ(r.Code, 0);
+    EXPECT_EQ(r.Out, std::string("pellam-gen ") + PELLAM_VERSION + "\n");
+}
+
+TEST_F(PellamGen, AnotherLoginThanSaLogsInWithItsOwnPassword)
+{
+    std::string fixture = Fixture(kNolk);
+    fixture.replace(fixture.find("{\"sa\": "), 7, "{\"builder\": \"b'ld;=1\", \"sa\": ");
+    StandIn server2(fixture);
+    std::string host = "--host " + server2.Host();
+    Outcome r = Run("databases " + host + " --user builder --password-env PW2", "",
+                    "PW2=\"b'ld;=1\"");
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_NE(r.Out.find("NOLK"), std::string::npos);
+    r = Run("databases " + host + " --user builder --password-env PW");
+    EXPECT_EQ(r.Code, 3);
+    EXPECT_NE(r.Err.find("Login failed for user 'builder'"), std::string::npos) << r.Err;
+    EXPECT_EQ(Run("databases --windows-auth --user builder").Code, 2);
+}
+
+TEST_F(PellamGen, WritesBelowTheWorkingFolderAndMakesMissingParents)
+{
+    ASSERT_EQ(Run("schema " + Connection() + " --to " + dir.File("s.json")).Code, 0);
+    testsupport::MakeDir(dir.File("work"));
+    Outcome r = Run("generate --schema ../s.json", "", "cd " + dir.File("work") + " &&");
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(ListFiles(dir.File("work/Output")).size(), 11u);
+    EXPECT_NE(r.Err.find("已生成 11 个文件：Output"), std::string::npos) << r.Err;
+
+    std::string deep = dir.File("a/b/Output");
+    r = Run("generate --schema " + dir.File("s.json") + " --output " + deep + " --verbose");
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    std::vector<std::string> files = ListFiles(deep);
+    EXPECT_EQ(files.size(), 11u);
+    // --verbose names every file written, once.
+    for (const std::string& f : files)
+        EXPECT_NE(("\n" + r.Err).find("\n" + f + "\n"), std::string::npos) << f << "\n" << r.Err;
+}
+
+TEST_F(PellamGen, FiltersChooseObjectsByCatalogueName)
+{
+    auto namesIn = [](const std::string& json) {
+        std::string names;
+        for (std::size_t at = json.find("\n      \"name\": "); at != std::string::npos;
+             at = json.find("\n      \"name\": ", at + 1))
+            names += json.substr(at + 15, json.find(',', at) - at - 15) + " ";
+        return names;
+    };
+    struct Case {
+        const char* filters;
+        const char* names;
+    };
+    const Case cases[] = {
+        {"--include 'st*'", "\"Staff\" "},
+        {"--include 'LOG' --include 'v_*'", "\"Log\" \"V_Users\" "},
+        {"--exclude '*s*'", "\"Log\" "},
+        {"--include '?taf?' --exclude 'Log'", "\"Staff\" "},
+    };
+    for (const Case& c : cases) {
+        Outcome r = Run("schema " + Connection() + " " + c.filters);
+        EXPECT_EQ(r.Code, 0) << c.filters << r.Err;
+        EXPECT_EQ(namesIn(r.Out), c.names) << c.filters;
+    }
+    ASSERT_EQ(Run("schema " + Connection() + " --to " + dir.File("s.json")).Code, 0);
+    Outcome r = Run("generate --schema " + dir.File("s.json") + " --include Staff --output " +
+                    dir.File("o"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_TRUE(std::filesystem::exists(dir.File("o/DBComm/DBTables/StaffOperator.h")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("o/DBComm/DBTables/LogOperator.h")));
+    // An --include that matches nothing is a mistake, named.
+    r = Run("schema " + Connection() + " --include Staff --include 'Nope*'");
+    EXPECT_EQ(r.Code, 2);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_NE(r.Err.find("Nope*"), std::string::npos) << r.Err;
+}
+
+TEST_F(PellamGen, CheckComparesWithoutWriting)
+{
+    std::string out = dir.File("Output");
+    ASSERT_EQ(Run("schema " + Connection() + " --to " + dir.File("s.json")).Code, 0);
+    std::string check = "generate --schema " + dir.File("s.json") + " --check --output " + out;
+    Outcome r = Run(check);
+    EXPECT_EQ(r.Code, 5);
+    EXPECT_NE(r.Out.find("缺少：DBComm/DBComm.h\n"), std::string::npos) << r.Out;
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    ASSERT_EQ(Run("generate --schema " + dir.File("s.json") + " --output " + out).Code, 0);
+    r = Run(check);
+    EXPECT_EQ(r.Code, 0) << r.Out;
+    EXPECT_EQ(r.Out, "");
+
+    testsupport::WriteFile(out + "/DBComm/DBTables/StaffOperator.cpp", "edited");
+    std::filesystem::remove(out + "/DBComm/DBStoredProc/DBStoredProc.h");
+    testsupport::WriteFile(out + "/DBComm/DBTables/GoneOperator.h", "old");
+    testsupport::WriteFile(out + "/DBComm/notes.txt", "the user's own");
+    r = Run(check);
+    EXPECT_EQ(r.Code, 5);
+    EXPECT_EQ(r.Out, "缺少：DBComm/DBStoredProc/DBStoredProc.h\n"
+                     "多余：DBComm/DBTables/GoneOperator.h\n"
+                     "已更改：DBComm/DBTables/StaffOperator.cpp\n");
+    EXPECT_EQ(ReadFile(out + "/DBComm/DBTables/StaffOperator.cpp"), "edited");
+    EXPECT_FALSE(std::filesystem::exists(out + "/DBComm/DBStoredProc/DBStoredProc.h"));
 }

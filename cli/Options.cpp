@@ -1,0 +1,177 @@
+#include "Options.h"
+
+#include "platform/Text.h"
+
+#include <map>
+
+const char* const kUsageText =
+    "用法：\n"
+    "  pellam-gen databases CONNECTION\n"
+    "  pellam-gen schema    CONNECTION [--database NAME] [FILTERS] [--to FILE] [--translate]\n"
+    "  pellam-gen generate  (CONNECTION [--database NAME] | --schema FILE) [FILTERS]\n"
+    "                       [--output DIR] [--clear] [--check] [--verbose]\n"
+    "  pellam-gen help | --help | -h       显示本说明\n"
+    "  pellam-gen --version                显示版本\n"
+    "\n"
+    "CONNECTION:\n"
+    "  --windows-auth                      Windows 身份验证（本机默认实例）\n"
+    "  --host H [--user NAME] [--password-env VAR]\n"
+    "                                      SQL Server 身份验证；用户默认为 sa；\n"
+    "                                      没有 --password-env 时从终端或标准输入读取密码\n"
+    "  --database NAME                     数据库，默认为 NOLK\n"
+    "FILTERS（可重复，按目录名称匹配，不分大小写，* 与 ? 为通配符）:\n"
+    "  --include GLOB                      只要匹配的数据表和视图\n"
+    "  --exclude GLOB                      去掉匹配的数据表和视图\n"
+    "schema:\n"
+    "  --to FILE                           快照写入文件（默认写到标准输出）\n"
+    "  --translate                         标签翻译为拼音标识符\n"
+    "generate:\n"
+    "  --schema FILE                       从快照文件生成，不连接服务器\n"
+    "  --output DIR                        输出目录，默认为当前目录下的 Output；缺少的上级目录会被创建\n"
+    "  --clear                             先删除 DBComm 目录树中以前生成的文件\n"
+    "  --check                             不写文件，只比较输出目录是否与将要生成的一致\n"
+    "  --verbose                           列出写入的每个文件\n"
+    "\n"
+    "退出码：0 完成；1 名称或类型被拒绝；2 用法错误或快照有误；3 连接或语句失败；\n"
+    "        4 文件无法写入；5 --check 发现输出已过期\n";
+
+namespace {
+
+// A GBK text as a list of its characters, ASCII letters in lower case.
+std::vector<std::string> Characters(const std::string& gbk)
+{
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < gbk.size();) {
+        std::size_t len = platform::CharLength(gbk, i);
+        std::string c = gbk.substr(i, len);
+        out.push_back(len == 1 ? platform::AsciiLower(c) : c);
+        i += len;
+    }
+    return out;
+}
+
+}  // namespace
+
+bool MatchesGlob(const std::string& glob, const std::string& name)
+{
+    std::vector<std::string> g = Characters(glob), n = Characters(name);
+    // The classic two-pointer match with one star to return to.
+    std::size_t gi = 0, ni = 0, star = std::string::npos, mark = 0;
+    while (ni < n.size()) {
+        if (gi < g.size() && (g[gi] == "?" || g[gi] == n[ni])) {
+            ++gi;
+            ++ni;
+        } else if (gi < g.size() && g[gi] == "*") {
+            star = gi++;
+            mark = ni;
+        } else if (star != std::string::npos) {
+            gi = star + 1;
+            ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (gi < g.size() && g[gi] == "*")
+        ++gi;
+    return gi == g.size();
+}
+
+NameFilter::NameFilter(std::vector<std::string> include, std::vector<std::string> exclude)
+    : include_(std::move(include)), exclude_(std::move(exclude)), used_(include_.size(), false)
+{
+}
+
+bool NameFilter::Wanted(const std::string& name)
+{
+    bool included = include_.empty();
+    for (std::size_t i = 0; i < include_.size(); ++i)
+        if (MatchesGlob(include_[i], name))
+            included = used_[i] = true;
+    if (!included)
+        return false;
+    for (const std::string& glob : exclude_)
+        if (MatchesGlob(glob, name))
+            return false;
+    return true;
+}
+
+std::vector<std::string> NameFilter::UnusedIncludes() const
+{
+    std::vector<std::string> unused;
+    for (std::size_t i = 0; i < include_.size(); ++i)
+        if (!used_[i])
+            unused.push_back(include_[i]);
+    return unused;
+}
+
+Options Parse(int argc, char** argv)
+{
+    Options o;
+    if (argc < 2)
+        throw UsageError{"缺少命令"};
+    o.Command = argv[1];
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h" || (i == 1 && arg == "help")) {
+            o.Command = "help";
+            return o;
+        }
+        if (arg == "--version") {
+            o.Command = "version";
+            return o;
+        }
+    }
+    if (o.Command != "databases" && o.Command != "schema" && o.Command != "generate")
+        throw UsageError{"未知命令：" + o.Command};
+    std::map<std::string, std::string*> valued = {
+        {"--host", &o.Host},     {"--password-env", &o.PasswordEnv}, {"--database", &o.Database},
+        {"--to", &o.To},         {"--schema", &o.Schema},            {"--output", &o.Output},
+        {"--user", &o.User}};
+    std::map<std::string, bool*> flags = {{"--windows-auth", &o.WindowsAuth},
+                                          {"--clear", &o.Clear},
+                                          {"--translate", &o.Translate},
+                                          {"--check", &o.Check},
+                                          {"--verbose", &o.Verbose}};
+    bool hasUser = false;
+    for (int i = 2; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (flags.count(arg)) {
+            *flags[arg] = true;
+        } else if (valued.count(arg) || arg == "--include" || arg == "--exclude") {
+            if (i + 1 >= argc)
+                throw UsageError{arg + " 需要一个值"};
+            std::string value = argv[++i];
+            if (arg == "--include")
+                o.Include.push_back(value);
+            else if (arg == "--exclude")
+                o.Exclude.push_back(value);
+            else
+                *valued[arg] = value;
+            o.HasHost = o.HasHost || arg == "--host";
+            hasUser = hasUser || arg == "--user";
+        } else {
+            throw UsageError{"未知选项：" + arg};
+        }
+    }
+    bool fromServer = o.Schema.empty();
+    auto only = [&](bool given, const char* flags, const char* command) {
+        if (given && o.Command != command)
+            throw UsageError{std::string(flags) + " 只能与 " + command + " 一起使用"};
+    };
+    only(!fromServer, "--schema", "generate");
+    only(o.Translate, "--translate", "schema");
+    only(!o.To.empty(), "--to", "schema");
+    only(!o.Output.empty() || o.Clear || o.Check || o.Verbose,
+         "--output、--clear、--check 和 --verbose", "generate");
+    if (o.Command == "databases" && !(o.Include.empty() && o.Exclude.empty()))
+        throw UsageError{"--include 和 --exclude 只能与 schema 或 generate 一起使用"};
+    if (fromServer && o.WindowsAuth == o.HasHost)
+        throw UsageError{"请给出 --windows-auth 或 --host 之一"};
+    if (!fromServer && (o.WindowsAuth || o.HasHost || !o.Database.empty() || hasUser))
+        throw UsageError{"--schema 不能与连接选项一起使用"};
+    if (o.WindowsAuth && (!o.PasswordEnv.empty() || hasUser))
+        throw UsageError{"--windows-auth 不需要用户名和密码"};
+    if (o.Check && o.Clear)
+        throw UsageError{"--check 不写文件，不能与 --clear 一起使用"};
+    return o;
+}

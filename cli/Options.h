@@ -1,0 +1,48 @@
+#ifndef CliOptionsH
+#define CliOptionsH
+
+// pellam-gen's command line: the commands, their flags and the usage.
+
+#include <string>
+#include <vector>
+
+struct Options {
+    std::string Command;  // databases, schema, generate; help, version
+    bool WindowsAuth = false;
+    bool HasHost = false;
+    std::string Host, User = "sa", PasswordEnv, Database, To, Schema, Output;
+    std::vector<std::string> Include, Exclude;  // globs, as typed
+    bool Clear = false, Translate = false, Check = false, Verbose = false;
+};
+
+// A command line that cannot be run; the message says why, in Chinese.
+struct UsageError {
+    std::string Message;
+};
+
+Options Parse(int argc, char** argv);
+
+// The usage, UTF-8: every command and flag, and the exit codes.
+extern const char* const kUsageText;
+
+enum ExitCode { kDone = 0, kRefused = 1, kUsage = 2, kConnection = 3, kFile = 4, kStale = 5 };
+
+// True when the name matches the glob: "*" any run of characters, "?" one
+// character, ASCII letters without regard to case. Both are GBK.
+bool MatchesGlob(const std::string& glob, const std::string& name);
+
+// The --include and --exclude globs (GBK) over catalogue names; remembers
+// which includes matched something.
+class NameFilter {
+public:
+    NameFilter(std::vector<std::string> include, std::vector<std::string> exclude);
+    bool Wanted(const std::string& name);
+    // The include globs that have matched no name so far.
+    std::vector<std::string> UnusedIncludes() const;
+
+private:
+    std::vector<std::string> include_, exclude_;
+    std::vector<bool> used_;
+};
+
+#endif

@@ -1,0 +1,68 @@
+#include "OutputCheck.h"
+
+#include "platform/Files.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kTreeFolders[] = {"DBComm", "DBComm/DBTables", "DBComm/DBStoredProc"};
+
+// The regular files directly in the DBComm tree's folders, by relative
+// path (as the file system spells it).
+std::map<std::string, fs::path> TreeFiles(const std::string& root)
+{
+    std::map<std::string, fs::path> files;
+    fs::path base(platform::FileSystemPath(root));
+    for (const char* folder : kTreeFolders) {
+        std::error_code ec;
+        for (auto it = fs::directory_iterator(base / folder, ec);
+             !ec && it != fs::directory_iterator(); it.increment(ec))
+            if (it->is_regular_file(ec))
+                files[std::string(folder) + "/" + it->path().filename().string()] = it->path();
+    }
+    return files;
+}
+
+std::string Bytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Generated(const std::string& file)
+{
+    auto endsWith = [&](const char* tail) {
+        std::string t(tail);
+        return file.size() >= t.size() && file.compare(file.size() - t.size(), t.size(), t) == 0;
+    };
+    return endsWith(".h") || endsWith(".cpp");
+}
+
+}  // namespace
+
+std::vector<OutputDifference> CompareOutput(const std::string& fresh, const std::string& current)
+{
+    std::map<std::string, fs::path> want = TreeFiles(fresh), have = TreeFiles(current);
+    std::vector<OutputDifference> out;
+    for (const auto& [file, path] : want) {
+        auto it = have.find(file);
+        if (it == have.end())
+            out.push_back({OutputDifference::Missing, file});
+        else if (Bytes(path) != Bytes(it->second))
+            out.push_back({OutputDifference::Changed, file});
+    }
+    for (const auto& [file, path] : have)
+        if (!want.count(file) && Generated(file))
+            out.push_back({OutputDifference::Extra, file});
+    std::sort(out.begin(), out.end(), [](const OutputDifference& a, const OutputDifference& b) {
+        return a.File < b.File;
+    });
+    return out;
+}

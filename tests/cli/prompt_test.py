@@ -1,0 +1,61 @@
+"""pellam-gen at a terminal: it asks for the password and does not echo it.
+
+    python3 prompt_test.py PELLAM_GEN STANDIN
+"""
+
+import json
+import os
+import pty
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+PELLAM_GEN, STANDIN = sys.argv[1], sys.argv[2]
+PASSWORD = "Typed#Secret9"
+
+
+class Prompt(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp()
+        fixture = os.path.join(self.folder, "fixture.json")
+        with open(fixture, "w") as f:
+            json.dump({"logins": {"sa": PASSWORD}, "databases": [{"name": "NOLK"}]}, f)
+        self.server = subprocess.Popen([sys.executable, STANDIN, "--fixture", fixture],
+                                       stdout=subprocess.PIPE, text=True)
+        line = self.server.stdout.readline()
+        self.host = "127.0.0.1," + line.rsplit(":", 1)[1].strip()
+
+    def tearDown(self):
+        self.server.terminate()
+        self.server.wait()
+
+    def test_the_password_is_asked_for_and_not_echoed(self):
+        pid, fd = pty.fork()
+        if pid == 0:
+            os.execv(PELLAM_GEN, [PELLAM_GEN, "databases", "--host", self.host])
+        seen = b""
+        deadline = time.time() + 20
+        answered = False
+        while time.time() < deadline:
+            try:
+                chunk = os.read(fd, 1024)
+            except OSError:
+                break
+            if not chunk:
+                break
+            seen += chunk
+            if not answered and "密码：".encode() in seen:
+                os.write(fd, (PASSWORD + "\n").encode())
+                answered = True
+        _, status = os.waitpid(pid, 0)
+        text = seen.decode("utf-8", "replace")
+        self.assertTrue(answered, text)
+        self.assertEqual(os.waitstatus_to_exitcode(status), 0, text)
+        self.assertIn("NOLK", text)
+        self.assertNotIn(PASSWORD, text)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1])
