@@ -5,4 +5,6 @@ set -eu
 cd "$(dirname "$0")/.."
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release
 cmake --build build-win -j"$(nproc)"
-echo "built build-win/cli/pellam-gen.exe"
+# What a Windows user downloads.
+(cd build-win/cli && cmake -E tar cf ../pellam-windows.zip --format=zip pellam-gen.exe)
+echo "built build-win/cli/pellam-gen.exe and build-win/pellam-windows.zip"

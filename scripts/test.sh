@@ -10,6 +10,9 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 (cd build && ctest --output-on-failure -j"$(nproc)")
 
+# The Debian package, installed on this machine and run.
+sh scripts/check-package.sh
+
 # Everything but the window once more, under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLAM_SANITIZE=ON -DPELLAM_BUILD_GUI=OFF
