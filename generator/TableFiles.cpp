@@ -46,8 +46,8 @@ std::string InsertTextOf(const std::string& catalogName, const std::vector<Inclu
         return "\"INSERT INTO [" + table + "] DEFAULT VALUES\"";
     std::vector<std::string> names, markers;
     for (const IncludedColumn& c : included) {
-        names.push_back("[" + InLiteral(c.Column->Name) + "]");
-        markers.push_back(":" + LiteralEscaped(*c.Parameter));
+        names.push_back(std::string("[").append(InLiteral(c.Column->Name)).append("]"));
+        markers.push_back(std::string(":").append(LiteralEscaped(*c.Parameter)));
     }
     return "\"INSERT INTO [" + table + "](" + JoinItems(names, ",") + ") VALUES(" +
            JoinItems(markers, ",") + ")\"";
@@ -57,7 +57,10 @@ std::string UpdateTextOf(const std::string& catalogName, const std::vector<Inclu
 {
     std::vector<std::string> assignments;
     for (const IncludedColumn& c : included)
-        assignments.push_back("[" + InLiteral(c.Column->Name) + "]=:" + LiteralEscaped(*c.Parameter));
+        assignments.push_back(std::string("[")
+                                  .append(InLiteral(c.Column->Name))
+                                  .append("]=:")
+                                  .append(LiteralEscaped(*c.Parameter)));
     return "\"UPDATE [" + InLiteral(catalogName) + "] SET " + JoinItems(assignments, ",") + "\"";
 }
 
