@@ -184,6 +184,51 @@ OdbcLogin TranslateConnectionString(const std::string& oleDb)
     return login;
 }
 
+std::string ChooseSqlServerDriver(const std::vector<std::string>& installed)
+{
+    // The version a name carries, for the two numbered families.
+    auto numbered = [](const std::string& name, const std::string& before,
+                       const std::string& after) {
+        if (name.rfind(before, 0) != 0 || name.size() < before.size() + after.size() ||
+            name.compare(name.size() - after.size(), after.size(), after) != 0)
+            return -1;
+        std::string digits = name.substr(before.size(), name.size() - before.size() - after.size());
+        if (digits.empty() || digits.find_first_not_of("0123456789.") != std::string::npos)
+            return -1;
+        return std::atoi(digits.c_str());
+    };
+    std::string best;
+    int bestRank = -1;
+    for (const std::string& name : installed) {
+        int rank = -1;
+        if (int v = numbered(name, "ODBC Driver ", " for SQL Server"); v >= 0)
+            rank = 3000 + v;
+        else if (int n = numbered(name, "SQL Server Native Client ", ""); n >= 0)
+            rank = 2000 + n;
+        else if (name == "SQL Server")
+            rank = 1000;
+        else if (AsciiLower(name) == "freetds")
+            rank = 0;
+        if (rank > bestRank) {
+            bestRank = rank;
+            best = name;
+        }
+    }
+    return bestRank < 0 ? std::string("SQL Server") : best;
+}
+
+void UseDriver(OdbcLogin& login, const std::string& driver)
+{
+    for (auto& [key, value] : login.Attributes)
+        if (key == "Driver")
+            value = driver;
+    // Version 18 encrypts and checks the server's certificate unless told
+    // otherwise; the OLE DB provider that the strings are written for does
+    // neither, so a server it reaches stays reachable.
+    if (driver.rfind("ODBC Driver 18", 0) == 0)
+        login.Attributes.emplace_back("Encrypt", "Optional");
+}
+
 std::string OdbcConnectionString(const OdbcLogin& login)
 {
     std::string out;

@@ -43,7 +43,7 @@ std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle, bool* lost = nullptr
         SQLINTEGER native = 0;
         SQLCHAR message[4096];
         SQLSMALLINT length = 0;
-        SQLRETURN rc = SQLGetDiagRecA(type, handle, i, state, &native, message,
+        SQLRETURN rc = SQLGetDiagRec(type, handle, i, state, &native, message,
                                       sizeof message, &length);
         if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
             break;
@@ -87,11 +87,29 @@ std::string DriverText(std::string text)
 
 #ifdef _WIN32
 
-SQLRETURN ConnectDriver(SQLHDBC dbc, const OdbcLogin& login)
+// The drivers the system's driver manager lists.
+std::vector<std::string> InstalledDrivers(SQLHENV env)
 {
+    std::vector<std::string> names;
+    SQLCHAR name[256], attributes[1024];
+    SQLSMALLINT nameLength = 0, attributesLength = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (Ok(SQLDrivers(env, direction, name, sizeof name, &nameLength, attributes,
+                         sizeof attributes, &attributesLength))) {
+        names.emplace_back(reinterpret_cast<char*>(name));
+        direction = SQL_FETCH_NEXT;
+    }
+    return names;
+}
+
+// The plain (ANSI) entry points: Wine's odbc32 implements those and not the
+// "A" ones, which the system's takes as the same functions.
+SQLRETURN ConnectDriver(SQLHENV env, SQLHDBC dbc, OdbcLogin login)
+{
+    UseDriver(login, ChooseSqlServerDriver(InstalledDrivers(env)));
     std::string text = OdbcConnectionString(login);
-    return SQLDriverConnectA(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&text[0]), SQL_NTS, nullptr, 0,
-                             nullptr, SQL_DRIVER_NOPROMPT);
+    return SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&text[0]), SQL_NTS, nullptr, 0,
+                            nullptr, SQL_DRIVER_NOPROMPT);
 }
 
 #else
@@ -180,7 +198,7 @@ bool ToLatin1(const std::string& gbk, std::string& latin1)
     return true;
 }
 
-SQLRETURN ConnectDriver(SQLHDBC dbc, const OdbcLogin& login)
+SQLRETURN ConnectDriver(SQLHENV /*env*/, SQLHDBC dbc, const OdbcLogin& login)
 {
     static std::mutex lock;
     static int serial = 0;
@@ -305,7 +323,7 @@ void TADOConnection::SetConnected(bool connected)
     SQLSetConnectAttr(impl_->dbc, SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeout)), 0);
 
-    SQLRETURN rc = ConnectDriver(impl_->dbc, login);
+    SQLRETURN rc = ConnectDriver(impl_->env, impl_->dbc, login);
     if (!Ok(rc)) {
         std::string text = DriverText(Diagnostics(SQL_HANDLE_DBC, impl_->dbc));
         SetConnected(false);
@@ -414,7 +432,7 @@ public:
 
     SQLRETURN Execute(const std::string& text)
     {
-        return SQLExecDirectA(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())),
+        return SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())),
                               static_cast<SQLINTEGER>(text.size()));
     }
 

@@ -46,6 +46,13 @@ struct OdbcLogin {
 };
 OdbcLogin TranslateConnectionString(const std::string& oleDb);
 
+// The driver to log in with, from the names the driver manager lists: the
+// newest "ODBC Driver N for SQL Server", else the newest "SQL Server Native
+// Client", else "SQL Server", else FreeTDS; "SQL Server" when none is listed.
+std::string ChooseSqlServerDriver(const std::vector<std::string>& installed);
+// The login's driver set to that one, with what it needs besides.
+void UseDriver(OdbcLogin& login, const std::string& driver);
+
 // The whole login as one ODBC connection string, UID and PWD included.
 std::string OdbcConnectionString(const OdbcLogin& login);
 

@@ -129,3 +129,33 @@ TEST(OdbcClient, QueriesReadTheWholeResultAndCloseWithTheConnection)
     EXPECT_EQ(query.RecordCount(), 0);
     EXPECT_THROW(query.Open(), EOleException);
 }
+
+TEST(DriverChoice, TheNewestSqlServerDriverListedIsTaken)
+{
+    struct Case {
+        std::vector<std::string> installed;
+        const char* chosen;
+    };
+    const Case cases[] = {
+        {{"SQL Server", "ODBC Driver 17 for SQL Server", "ODBC Driver 18 for SQL Server",
+          "Microsoft Access Driver (*.mdb)"},
+         "ODBC Driver 18 for SQL Server"},
+        {{"ODBC Driver 9 for SQL Server", "ODBC Driver 13 for SQL Server"},
+         "ODBC Driver 13 for SQL Server"},
+        {{"SQL Server Native Client 11.0", "SQL Server", "SQL Server Native Client 10.0"},
+         "SQL Server Native Client 11.0"},
+        {{"FreeTDS", "SQL Server"}, "SQL Server"},
+        {{"PostgreSQL Unicode", "FreeTDS"}, "FreeTDS"},
+        {{"ODBC Driver X for SQL Server"}, "SQL Server"},
+        {{}, "SQL Server"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::ChooseSqlServerDriver(c.installed), c.chosen) << c.chosen;
+
+    platform::OdbcLogin login = platform::TranslateConnectionString(
+        "Provider=SQLOLEDB.1;Data Source=h;Integrated Security=SSPI");
+    platform::UseDriver(login, "ODBC Driver 18 for SQL Server");
+    EXPECT_EQ(login.Attributes.front(),
+              (std::pair<std::string, std::string>{"Driver", "ODBC Driver 18 for SQL Server"}));
+    EXPECT_EQ(login.Attributes.back(), (std::pair<std::string, std::string>{"Encrypt", "Optional"}));
+}
