@@ -328,6 +328,21 @@ TEST_F(Window, ADeniedIdentityStatementStopsTheTableWalkWithOneBox)
     EXPECT_EQ(ReadFile(dir.File("Output/DBComm/DBComm.cpp")).find("LogOperator"), std::string::npos);
 }
 
+TEST_F(Window, ADeniedColumnStatementInTheBatchCostsThatTableItsColumnsAndOneBox)
+{
+    StandIn denying(Fixture(kNolk), {"--deny", "[name]='Log')"});
+    SqlLogin("Pellam#2026", &denying);
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_NE(boxes.Shown[0].Text.find("SELECT permission was denied"), std::string::npos);
+    ASSERT_EQ(form->TreeView1->topLevelItemCount(), 2);
+    EXPECT_EQ(form->TreeView1->topLevelItem(0)->childCount(), 0);  // Log
+    EXPECT_EQ(form->TreeView1->topLevelItem(1)->childCount(), 4);  // Staff, after it in the batch
+    ASSERT_EQ(form->TableColumns.size(), 2u);
+    EXPECT_TRUE(form->TableColumns[0].empty());
+    EXPECT_EQ(form->TableColumns[1].size(), 4u);
+    EXPECT_EQ(form->TreeView2->topLevelItem(0)->childCount(), 2);
+}
+
 TEST_F(Window, ThePersonAtTheWindowSeesChineseButtonsHintsAndWhereTheFilesWent)
 {
     QMessageBox question;
