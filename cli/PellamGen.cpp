@@ -185,8 +185,19 @@ std::string ScratchFolder()
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::filesystem::path p =
             base / ("pellam-check-" + std::to_string(std::rand()) + std::to_string(attempt));
-        if (std::filesystem::create_directory(p, ec))
-            return p.string();
+        if (std::filesystem::create_directory(p, ec)) {
+            // Paths inside are GBK; the file system's own text is UTF-8 here.
+            std::string path = p.string(), gbk;
+#ifdef _WIN32
+            gbk = path;
+#else
+            if (!platform::TryUtf8ToGbk(path, gbk)) {
+                std::filesystem::remove(p, ec);
+                return std::string();
+            }
+#endif
+            return gbk;
+        }
     }
     return std::string();
 }
@@ -218,7 +229,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
         {
             std::error_code ec;
             if (!Folder.empty())
-                std::filesystem::remove_all(Folder, ec);
+                std::filesystem::remove_all(platform::FileSystemPath(Folder), ec);
         }
     } cleanup{scratch};
 
