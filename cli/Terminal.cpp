@@ -49,7 +49,8 @@ public:
         if (tcgetattr(STDIN_FILENO, &saved_) == 0) {
             termios quiet = saved_;
             quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-            active_ = tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
+            // Now, keeping what was typed ahead.
+            active_ = tcsetattr(STDIN_FILENO, TCSANOW, &quiet) == 0;
         }
 #endif
     }
@@ -60,7 +61,7 @@ public:
 #ifdef _WIN32
         SetConsoleMode(input_, mode_);
 #else
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
 #endif
     }
     NoEcho(const NoEcho&) = delete;
@@ -100,10 +101,12 @@ std::string ReadPassword()
 {
     std::string password;
     if (InputIsTerminal()) {
-        std::fprintf(stderr, "%s", "密码：");
-        std::fflush(stderr);
         {
+            // Echo goes off before the prompt shows, so that nothing typed
+            // after it is echoed or lost.
             NoEcho quiet;
+            std::fprintf(stderr, "%s", "密码：");
+            std::fflush(stderr);
             std::getline(std::cin, password);
         }
         // The Enter that was not echoed.

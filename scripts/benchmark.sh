@@ -29,13 +29,15 @@ json.dump({"logins": {"sa": "Pellam#2026"},
            "databases": [{"name": "Big", "objects": tables + views}]}, open(sys.argv[1], "w"))
 PY
 
-pids=
-trap 'kill $pids 2>/dev/null || true' EXIT
-# Starts a stand-in with the given options and prints its host text.
+pids=$(mktemp)
+trap 'kill $(cat "$pids") 2>/dev/null || true; rm -f "$pids"' EXIT
+# Starts a stand-in with the given options and prints its host text; its
+# process goes in the file of those to stop at the end (this runs in a
+# subshell of its own).
 start() {
     log=$(mktemp)
     python3 testserver/standin.py --fixture "$fixture" --port 0 "$@" > "$log" 2>&1 &
-    pids="$pids $!"
+    echo $! >> "$pids"
     for _ in $(seq 1 50); do
         grep -q "listening" "$log" 2>/dev/null && break
         sleep 0.2

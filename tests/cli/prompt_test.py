@@ -6,6 +6,8 @@
 import json
 import os
 import pty
+import select
+import signal
 import subprocess
 import sys
 import tempfile
@@ -38,7 +40,11 @@ class Prompt(unittest.TestCase):
         seen = b""
         deadline = time.time() + 20
         answered = False
-        while time.time() < deadline:
+        while True:
+            ready, _, _ = select.select([fd], [], [], max(0.0, deadline - time.time()))
+            if not ready:
+                os.kill(pid, signal.SIGKILL)
+                break
             try:
                 chunk = os.read(fd, 1024)
             except OSError:
@@ -47,6 +53,7 @@ class Prompt(unittest.TestCase):
                 break
             seen += chunk
             if not answered and "密码：".encode() in seen:
+                # At once, as a fast typist or a script would.
                 os.write(fd, (PASSWORD + "\n").encode())
                 answered = True
         _, status = os.waitpid(pid, 0)
