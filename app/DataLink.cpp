@@ -5,33 +5,9 @@
 #include "platform/Forms.h"
 #include "platform/Text.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QTabWidget>
-#include <QTableWidget>
-#include <QVBoxLayout>
-
 #include <map>
 
-using platform::FromQt;
 using platform::Gbk;
-using platform::ToQt;
-
-namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-}  // namespace
 
 bool DataLinkProperties::Read(const std::string& connectionString)
 {
@@ -106,66 +82,53 @@ std::string DataLinkProperties::Compose() const
     return out;
 }
 
-TDataLinkDialog::TDataLinkDialog(const std::string& initial, QWidget* parent) : QDialog(parent)
+TDataLinkDialog::TDataLinkDialog(const std::string& initial, platform::TForm* owner)
+    : platform::TForm(Gbk("数据链接属性"), owner)
 {
-    setWindowTitle(U("数据链接属性"));
-    auto* layout = new QVBoxLayout(this);
-    Sheet = new QTabWidget(this);
-    layout->addWidget(Sheet);
+    using platform::TButton;
+    using platform::TLabel;
+    SetFixedClientSize(420, 440);
+    Sheet = new platform::TPageControl(this, 8, 8, 404, 384);
 
-    auto* providerPage = new QWidget;
-    auto* providerLayout = new QVBoxLayout(providerPage);
-    providerLayout->addWidget(new QLabel(U("选择您希望连接的数据：")));
-    Providers = new QListWidget;
-    Providers->addItem(U("Microsoft OLE DB Provider for SQL Server (SQLOLEDB.1)"));
-    Providers->setCurrentRow(0);
-    providerLayout->addWidget(Providers);
-    Sheet->addTab(providerPage, U("提供程序"));
+    platform::TTabSheet* providerPage = Sheet->AddPage(Gbk("提供程序"));
+    new TLabel(providerPage, Gbk("选择您希望连接的数据："), 10, 10, 380, 16);
+    Providers = new platform::TListBox(providerPage, 10, 32, 380, 300);
+    Providers->Add("Microsoft OLE DB Provider for SQL Server (SQLOLEDB.1)");
+    Providers->SetItemIndex(0);
 
-    auto* connectionPage = new QWidget;
-    auto* form = new QFormLayout(connectionPage);
-    ServerName = new QLineEdit;
-    form->addRow(U("1. 服务器名称："), ServerName);
-    WindowsLogin = new QRadioButton(U("使用 Windows NT 集成安全设置"));
-    SqlLogin = new QRadioButton(U("使用指定的用户名称和密码"));
-    form->addRow(U("2. 登录服务器："), WindowsLogin);
-    form->addRow(QString(), SqlLogin);
-    UserName = new QLineEdit;
-    Password = new QLineEdit;
-    Password->setEchoMode(QLineEdit::Password);
-    AllowSavingPassword = new QCheckBox(U("允许保存密码"));
-    form->addRow(U("用户名称："), UserName);
-    form->addRow(U("密码："), Password);
-    form->addRow(QString(), AllowSavingPassword);
-    InitialCatalog = new QComboBox;
-    InitialCatalog->setEditable(true);
-    RefreshCatalogs = new QPushButton(U("刷新"));
-    form->addRow(U("3. 在服务器上选择数据库："), InitialCatalog);
-    form->addRow(QString(), RefreshCatalogs);
-    TestConnection = new QPushButton(U("测试连接"));
-    form->addRow(QString(), TestConnection);
-    Sheet->addTab(connectionPage, U("连接"));
+    platform::TTabSheet* page = Sheet->AddPage(Gbk("连接"));
+    new TLabel(page, Gbk("1. 服务器名称："), 10, 10, 380, 16);
+    ServerName = new platform::TEdit(page, 24, 28, 360, 22);
+    new TLabel(page, Gbk("2. 登录服务器："), 10, 58, 380, 16);
+    WindowsLogin = new platform::TRadioButton(page, Gbk("使用 Windows NT 集成安全设置"), 24, 76, 360, 20);
+    SqlLogin = new platform::TRadioButton(page, Gbk("使用指定的用户名称和密码"), 24, 98, 360, 20);
+    new TLabel(page, Gbk("用户名称："), 40, 124, 90, 16);
+    UserName = new platform::TEdit(page, 130, 120, 254, 22);
+    new TLabel(page, Gbk("密码："), 40, 150, 90, 16);
+    Password = new platform::TEdit(page, 130, 146, 254, 22);
+    Password->SetPassword(true);
+    AllowSavingPassword = new platform::TCheckBox(page, Gbk("允许保存密码"), 130, 172, 254, 20);
+    new TLabel(page, Gbk("3. 在服务器上选择数据库："), 10, 202, 380, 16);
+    InitialCatalog = new platform::TComboBox(page, 24, 220, 280, 22, true);
+    RefreshCatalogs = new TButton(page, Gbk("刷新"), 310, 219, 74, 24);
+    TestConnection = new TButton(page, Gbk("测试连接"), 280, 320, 104, 26);
 
-    auto* advancedPage = new QWidget;
-    auto* advanced = new QFormLayout(advancedPage);
-    ConnectTimeout = new QSpinBox;
-    ConnectTimeout->setRange(0, 3600);
-    advanced->addRow(U("连接超时（秒）："), ConnectTimeout);
-    Sheet->addTab(advancedPage, U("高级"));
+    platform::TTabSheet* advancedPage = Sheet->AddPage(Gbk("高级"));
+    new TLabel(advancedPage, Gbk("连接超时（秒）："), 10, 14, 120, 16);
+    ConnectTimeout = new platform::TSpinEdit(advancedPage, 130, 10, 90, 22, 0, 3600);
 
-    AllProperties = new QTableWidget(0, 2);
-    AllProperties->setHorizontalHeaderLabels({U("名称"), U("值")});
-    AllProperties->horizontalHeader()->setStretchLastSection(true);
-    Sheet->addTab(AllProperties, U("全部"));
+    platform::TTabSheet* allPage = Sheet->AddPage(Gbk("全部"));
+    AllProperties = new platform::TStringGrid(allPage, 4, 4, 390, 346, {Gbk("名称"), Gbk("值")});
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(WindowsLogin, &QRadioButton::toggled, this, [this] { UpdateLoginFields(); });
-    connect(TestConnection, &QPushButton::clicked, this, [this] { TestConnectionClick(); });
-    connect(RefreshCatalogs, &QPushButton::clicked, this, [this] { RefreshCatalogsClick(); });
-    connect(Sheet, &QTabWidget::currentChanged, this, [this](int page) { PageChanged(page); });
+    OkButton = new TButton(this, Gbk("确定"), 248, 404, 78, 26);
+    CancelButton = new TButton(this, Gbk("取消"), 334, 404, 78, 26);
+    OkButton->OnClick = [this] { EndModal(true); };
+    CancelButton->OnClick = [this] { EndModal(false); };
+    WindowsLogin->OnClick = [this] { UpdateLoginFields(); };
+    SqlLogin->OnClick = [this] { UpdateLoginFields(); };
+    TestConnection->OnClick = [this] { TestConnectionClick(); };
+    RefreshCatalogs->OnClick = [this] { RefreshCatalogsClick(); };
+    Sheet->OnChange = [this](int p) { PageChanged(p); };
 
     DataLinkProperties seed;
     if (!initial.empty())
@@ -175,14 +138,14 @@ TDataLinkDialog::TDataLinkDialog(const std::string& initial, QWidget* parent) : 
 
 void TDataLinkDialog::Show(const DataLinkProperties& p)
 {
-    ServerName->setText(ToQt(p.DataSource));
-    WindowsLogin->setChecked(p.IntegratedSecurity);
-    SqlLogin->setChecked(!p.IntegratedSecurity);
-    UserName->setText(ToQt(p.UserID));
-    Password->setText(ToQt(p.Password));
-    AllowSavingPassword->setChecked(p.AllowSavingPassword);
-    InitialCatalog->setEditText(ToQt(p.InitialCatalog));
-    ConnectTimeout->setValue(p.ConnectTimeout);
+    ServerName->SetText(p.DataSource);
+    WindowsLogin->SetChecked(p.IntegratedSecurity);
+    SqlLogin->SetChecked(!p.IntegratedSecurity);
+    UserName->SetText(p.UserID);
+    Password->SetText(p.Password);
+    AllowSavingPassword->SetChecked(p.AllowSavingPassword);
+    InitialCatalog->SetText(p.InitialCatalog);
+    ConnectTimeout->SetValue(p.ConnectTimeout);
     others_ = p.Others;
     provider_ = p.Provider;
     UpdateLoginFields();
@@ -190,35 +153,30 @@ void TDataLinkDialog::Show(const DataLinkProperties& p)
 
 void TDataLinkDialog::UpdateLoginFields()
 {
-    bool sql = !WindowsLogin->isChecked();
-    UserName->setEnabled(sql);
-    Password->setEnabled(sql);
-    AllowSavingPassword->setEnabled(sql);
+    bool sql = !WindowsLogin->Checked();
+    UserName->SetEnabled(sql);
+    Password->SetEnabled(sql);
+    AllowSavingPassword->SetEnabled(sql);
 }
 
 DataLinkProperties TDataLinkDialog::Properties() const
 {
     DataLinkProperties p;
-    if (lastPage_ == Sheet->indexOf(AllProperties)) {
+    if (lastPage_ == kAllPage) {
         std::vector<std::pair<std::string, std::string>> all;
-        for (int r = 0; r < AllProperties->rowCount(); ++r) {
-            auto text = [&](int c) {
-                QTableWidgetItem* item = AllProperties->item(r, c);
-                return item ? FromQt(item->text()) : std::string();
-            };
-            if (!text(0).empty())
-                all.emplace_back(text(0), text(1));
-        }
+        for (int r = 0; r < AllProperties->RowCount(); ++r)
+            if (!AllProperties->Cell(0, r).empty())
+                all.emplace_back(AllProperties->Cell(0, r), AllProperties->Cell(1, r));
         p.SetAll(all);
         return p;
     }
-    p.DataSource = FromQt(ServerName->text());
-    p.IntegratedSecurity = WindowsLogin->isChecked();
-    p.UserID = FromQt(UserName->text());
-    p.Password = FromQt(Password->text());
-    p.AllowSavingPassword = AllowSavingPassword->isChecked();
-    p.InitialCatalog = FromQt(InitialCatalog->currentText());
-    p.ConnectTimeout = ConnectTimeout->value();
+    p.DataSource = ServerName->Text();
+    p.IntegratedSecurity = WindowsLogin->Checked();
+    p.UserID = UserName->Text();
+    p.Password = Password->Text();
+    p.AllowSavingPassword = AllowSavingPassword->Checked();
+    p.InitialCatalog = InitialCatalog->Text();
+    p.ConnectTimeout = ConnectTimeout->Value();
     p.Others = others_;
     p.Provider = provider_;
     return p;
@@ -226,18 +184,17 @@ DataLinkProperties TDataLinkDialog::Properties() const
 
 void TDataLinkDialog::PageChanged(int page)
 {
-    int all = Sheet->indexOf(AllProperties);
     // Properties() reads the page last shown: the list, or the other pages.
     DataLinkProperties p = Properties();
-    if (lastPage_ == all && page != all) {
+    if (lastPage_ == kAllPage && page != kAllPage) {
         // Leaving the list: what was edited there goes back to the pages.
         Show(p);
-    } else if (page == all) {
+    } else if (page == kAllPage) {
         auto rows = p.All();
-        AllProperties->setRowCount(static_cast<int>(rows.size()));
+        AllProperties->SetRowCount(static_cast<int>(rows.size()));
         for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-            AllProperties->setItem(r, 0, new QTableWidgetItem(ToQt(rows[r].first)));
-            AllProperties->setItem(r, 1, new QTableWidgetItem(ToQt(rows[r].second)));
+            AllProperties->SetCell(0, r, rows[r].first);
+            AllProperties->SetCell(1, r, rows[r].second);
         }
     }
     lastPage_ = page;
@@ -268,21 +225,21 @@ void TDataLinkDialog::RefreshCatalogsClick()
         platform::TADOQuery query(&connection);
         query.SetSQL("SELECT Name FROM [Master]..[SysDatabases] ORDER BY Name");
         query.Open();
-        QString current = InitialCatalog->currentText();
-        InitialCatalog->clear();
+        std::string current = InitialCatalog->Text();
+        InitialCatalog->Clear();
         for (; !query.Eof(); query.Next())
-            InitialCatalog->addItem(ToQt(query.FieldText(0)));
-        InitialCatalog->setEditText(current);
+            InitialCatalog->Add(query.FieldText(0));
+        InitialCatalog->SetText(current);
     } catch (const platform::Exception& e) {
         platform::Application.MessageBox(e.Message, Gbk("数据链接"),
                                          platform::MB_OK | platform::MB_ICONERROR);
     }
 }
 
-std::string RunDataLinkDialog(const std::string& initial, QWidget* parent)
+std::string RunDataLinkDialog(const std::string& initial, platform::TForm* owner)
 {
-    TDataLinkDialog dialog(initial, parent);
-    if (dialog.exec() != QDialog::Accepted)
+    TDataLinkDialog dialog(initial, owner);
+    if (!dialog.ShowModal())
         return initial;
     return dialog.Properties().Compose();
 }

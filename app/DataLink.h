@@ -4,21 +4,11 @@
 // The connection-properties dialog: a property sheet that edits an OLE DB
 // connection string for SQL Server, seeded with the current text.
 
-#include <QDialog>
-
 #include <string>
 #include <utility>
 #include <vector>
 
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QRadioButton;
-class QSpinBox;
-class QTabWidget;
-class QTableWidget;
+#include "platform/Forms.h"
 
 // The properties the dialog edits, read from and composed into a string.
 struct DataLinkProperties {
@@ -42,27 +32,31 @@ struct DataLinkProperties {
     void SetAll(const std::vector<std::pair<std::string, std::string>>& all);
 };
 
-class TDataLinkDialog : public QDialog {
+class TDataLinkDialog : public platform::TForm {
 public:
-    TDataLinkDialog(const std::string& initial, QWidget* parent);
+    TDataLinkDialog(const std::string& initial, platform::TForm* owner);
 
     DataLinkProperties Properties() const;
     void TestConnectionClick();
     void RefreshCatalogsClick();
 
-    QTabWidget* Sheet;
-    QListWidget* Providers;
-    QLineEdit* ServerName;
-    QRadioButton* WindowsLogin;
-    QRadioButton* SqlLogin;
-    QLineEdit* UserName;
-    QLineEdit* Password;
-    QCheckBox* AllowSavingPassword;
-    QComboBox* InitialCatalog;
-    QPushButton* RefreshCatalogs;
-    QPushButton* TestConnection;
-    QSpinBox* ConnectTimeout;
-    QTableWidget* AllProperties;
+    platform::TPageControl* Sheet;
+    platform::TListBox* Providers;
+    platform::TEdit* ServerName;
+    platform::TRadioButton* WindowsLogin;
+    platform::TRadioButton* SqlLogin;
+    platform::TEdit* UserName;
+    platform::TEdit* Password;
+    platform::TCheckBox* AllowSavingPassword;
+    platform::TComboBox* InitialCatalog;
+    platform::TButton* RefreshCatalogs;
+    platform::TButton* TestConnection;
+    platform::TSpinEdit* ConnectTimeout;
+    platform::TStringGrid* AllProperties;
+    platform::TButton* OkButton;
+    platform::TButton* CancelButton;
+
+    static constexpr int kAllPage = 3;
 
 private:
     void Show(const DataLinkProperties& p);
@@ -74,6 +68,6 @@ private:
 };
 
 // Shows the dialog: the composed string on OK, the initial one otherwise.
-std::string RunDataLinkDialog(const std::string& initial, QWidget* parent);
+std::string RunDataLinkDialog(const std::string& initial, platform::TForm* owner);
 
 #endif

@@ -8,47 +8,34 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 
-#include <QApplication>
-#include <QDesktopServices>
-#include <QEvent>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QUrl>
+#include <algorithm>
 
-using platform::FromQt;
 using platform::Gbk;
-using platform::ToQt;
 
 TMainForm* MainForm = nullptr;
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-QLabel* MakeLabel(QWidget* parent, const char* caption, int left, int top, int width, int height)
+platform::TLabel* MakeLabel(platform::TWinControl* parent, const char* caption, int left, int top,
+                            int width, int height)
 {
-    auto* label = new QLabel(U(caption), parent);
-    label->setGeometry(left, top, width, height);
-    return label;
+    return new platform::TLabel(parent, Gbk(caption), left, top, width, height);
 }
 
 // A label that grows with its text from its left edge.
-void SetGrowingText(QLabel* label, const QString& text)
+void SetGrowingText(platform::TLabel* label, const std::string& text)
 {
-    if (label->text() == text)
+    if (label->Caption() == text)
         return;
-    label->setText(text);
-    label->resize(std::max(3, label->sizeHint().width()), 13);
+    label->SetCaption(text);
+    platform::TRect r = label->Bounds();
+    label->SetBounds(r.Left, r.Top, std::max(3, label->TextWidth()), 13);
 }
 
-QTreeWidget* MakeTree(QWidget* parent, int left, int top)
+platform::TTreeView* MakeTree(platform::TWinControl* parent, int left, int top)
 {
-    auto* tree = new QTreeWidget(parent);
-    tree->setGeometry(left, top, 279, 105);
-    tree->setHeaderHidden(true);
-    tree->setColumnCount(1);
-    tree->setIndentation(19);
-    tree->setContextMenuPolicy(Qt::NoContextMenu);
+    auto* tree = new platform::TTreeView(parent, left, top, 279, 105);
+    tree->SetIndent(19);
     return tree;
 }
 
@@ -63,17 +50,17 @@ public:
     }
     void Progress(const RunEvent& event) override
     {
-        QLabel* label = event.Tree == ProgressLabel::Tables ? form_->Label5 : form_->Label3;
+        platform::TLabel* label = event.Tree == ProgressLabel::Tables ? form_->Label5 : form_->Label3;
         switch (event.What) {
         case RunEvent::TreeStarted:
-            SetGrowingText(label, QString());
+            SetGrowingText(label, std::string());
             break;
         case RunEvent::ObjectStarted:
-            SetGrowingText(label, U("正在生成..."));
+            SetGrowingText(label, Gbk("正在生成..."));
             platform::ProcessMessages();
             break;
         case RunEvent::TreeDone:
-            SetGrowingText(label, U("生成完毕.   "));
+            SetGrowingText(label, Gbk("生成完毕.   "));
             break;
         }
     }
@@ -86,6 +73,7 @@ public:
             platform::Application.MessageBox(Gbk("生成完毕，输出目录：") + path, Gbk("提示"),
                                              platform::MB_OK | platform::MB_ICONINFORMATION);
     }
+
 private:
     TMainForm* form_;
 };
@@ -97,18 +85,18 @@ private:
 class TMainForm::BusyScope {
 public:
     explicit BusyScope(TMainForm* form)
-        : form_(form), wasBusy_(form->busy_), wasEnabled_(form->Panel1->isEnabled())
+        : form_(form), wasBusy_(form->busy_), wasEnabled_(form->Panel1->Enabled())
     {
         form_->busy_ = true;
-        form_->Panel1->setEnabled(false);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        form_->Panel1->SetEnabled(false);
+        platform::SetWaitCursor(true);
         // Painted once before a blocking call, so that the state shows.
-        form_->repaint();
+        form_->Repaint();
     }
     ~BusyScope()
     {
-        QApplication::restoreOverrideCursor();
-        form_->Panel1->setEnabled(wasEnabled_);
+        platform::SetWaitCursor(false);
+        form_->Panel1->SetEnabled(wasEnabled_);
         form_->busy_ = wasBusy_;
     }
 
@@ -117,137 +105,96 @@ private:
     bool wasBusy_, wasEnabled_;
 };
 
-QImage BannerPicture()
+platform::TBitmap BannerPicture()
 {
-    QImage image(680, 210, QImage::Format_ARGB32);
-    QPainter p(&image);
-    QLinearGradient sky(0, 0, 680, 210);
-    sky.setColorAt(0, QColor(12, 36, 84));
-    sky.setColorAt(1, QColor(28, 120, 160));
-    p.fillRect(image.rect(), sky);
-    p.setPen(QColor(255, 255, 255, 40));
+    platform::TBitmap image(680, 210);
+    image.FillGradient({12, 36, 84}, {28, 120, 160});
     for (int x = -210; x < 680; x += 24)
-        p.drawLine(x, 210, x + 210, 0);
-    QFont title(QStringLiteral("WenQuanYi Micro Hei"));
-    title.setPixelSize(44);
-    title.setBold(true);
-    p.setFont(title);
-    p.setPen(Qt::white);
-    p.drawText(QRect(28, 22, 640, 56), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Pellam"));
-    title.setPixelSize(20);
-    title.setBold(false);
-    p.setFont(title);
-    p.drawText(QRect(32, 78, 640, 30), Qt::AlignLeft | Qt::AlignVCenter,
-               QString::fromUtf8("SQL Server 数据访问代码生成器"));
+        image.Line(x, 210, x + 210, 0, {255, 255, 255, 40});
+    const std::string font = "WenQuanYi Micro Hei";
+    image.Text({28, 22, 640, 56}, "Pellam", font, 44, true, platform::clWhite);
+    image.Text({32, 78, 640, 30}, Gbk("SQL Server 数据访问代码生成器"), font, 20, false,
+               platform::clWhite);
     return image;
 }
 
-TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                               Qt::WindowSystemMenuHint |
-                                               Qt::WindowMinimizeButtonHint |
-                                               Qt::WindowCloseButtonHint |
-                                               Qt::MSWindowsFixedSizeDialogHint)
+TMainForm::TMainForm() : platform::TForm(Gbk("Pellam - 代码生成器 "))
 {
-    setWindowTitle(U("Pellam - 代码生成器 "));
-    setFixedSize(680, 542);
-    move(324, 142);
-    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    setFont(font);
-    setAutoFillBackground(true);
+    SetFixedClientSize(680, 542);
+    MoveTo(324, 142);
+    SetFont("WenQuanYi Micro Hei", 11);
+    OnPaint = [this] { FormPaint(); };
 
-    Image1 = new QLabel(this);
-    Image1->setGeometry(0, 0, 680, 193);
-    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1->setPixmap(QPixmap::fromImage(BannerPicture()));
+    Image1 = new platform::TImage(this, 0, 0, 680, 193);
+    Image1->SetPicture(BannerPicture());
 
-    Panel1 = new QWidget(this);
-    Panel1->setGeometry(0, 125, 671, 414);
-    Panel1->setAutoFillBackground(true);
+    Panel1 = new platform::TPanel(this, 0, 125, 671, 414);
 
-    Bevel1 = new platform::TBevel(Panel1, platform::TBevel::bsFrame, -3, 103, 675, 306);
-    RadioButton1 = new QRadioButton(U("Windows 身份验证    "), Panel1);
-    RadioButton1->setGeometry(16, 7, 129, 17);
-    RadioButton1->setChecked(true);
-    RadioButton2 = new QRadioButton(U("SQL Server 身份验证      "), Panel1);
-    RadioButton2->setGeometry(16, 30, 137, 17);
-    LabeledEdit1 = new platform::TLabeledEdit(Panel1, U("主机IP："), 16, 69, 121, 21, 46,
-                                              platform::TLabeledEdit::lpAbove);
-    LabeledEdit2 = new platform::TLabeledEdit(Panel1, U("登录密码："), 160, 69, 121, 21, 60,
-                                              platform::TLabeledEdit::lpAbove);
-    LabeledEdit2->setEchoMode(QLineEdit::Password);
-    LabeledEdit1->setToolTip(U("主机名或IP地址，可写作：主机、主机,端口 或 主机\\实例名"));
-    BitBtn2 = new platform::TBitBtn(Panel1, U("登录"), platform::TBitBtn::bkOK, 328, 66, 97, 25);
+    using platform::TBevel;
+    using platform::TBitBtn;
+    using platform::TLabeledEdit;
+    Bevel1 = new TBevel(Panel1, TBevel::bsFrame, -3, 103, 675, 306);
+    RadioButton1 = new platform::TRadioButton(Panel1, Gbk("Windows 身份验证    "), 16, 7, 129, 17);
+    RadioButton1->SetChecked(true);
+    RadioButton2 = new platform::TRadioButton(Panel1, Gbk("SQL Server 身份验证      "), 16, 30, 137, 17);
+    LabeledEdit1 = new TLabeledEdit(Panel1, Gbk("主机IP："), 16, 69, 121, 21, 46, TLabeledEdit::lpAbove);
+    LabeledEdit2 = new TLabeledEdit(Panel1, Gbk("登录密码："), 160, 69, 121, 21, 60, TLabeledEdit::lpAbove);
+    LabeledEdit2->SetPassword(true);
+    LabeledEdit1->SetHint(Gbk("主机名或IP地址，可写作：主机、主机,端口 或 主机\\实例名"));
+    BitBtn2 = new TBitBtn(Panel1, Gbk("登录"), TBitBtn::bkOK, 328, 66, 97, 25);
     Label4 = MakeLabel(Panel1, "登录成功    ", 440, 73, 60, 13);
-    QPalette red = Label4->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    Label4->setPalette(red);
-    Label4->hide();
+    Label4->SetFontColor(platform::clRed);
+    Label4->Hide();
     Label1 = MakeLabel(Panel1, "数据库：  ", 9, 127, 54, 13);
-    ComboBox1 = new QComboBox(Panel1);
-    ComboBox1->setGeometry(73, 122, 145, 21);
-    ComboBox1->setEditable(false);
-    Bevel3 = new platform::TBevel(Panel1, platform::TBevel::bsTopLine, 2, 159, 495, 9);
+    ComboBox1 = new platform::TComboBox(Panel1, 73, 122, 145, 21, false);
+    Bevel3 = new TBevel(Panel1, TBevel::bsTopLine, 2, 159, 495, 9);
     Label2 = MakeLabel(Panel1, "数据表：  ", 9, 167, 54, 13);
     Label6 = MakeLabel(Panel1, "视图：  ", 360, 168, 42, 13);
     TreeView1 = MakeTree(Panel1, 9, 183);
-    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
     TreeView2 = MakeTree(Panel1, 360, 184);
-    TreeView2->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                               QAbstractItemView::SelectedClicked);
+    TreeView2->SetReadOnly(false);
     Label5 = MakeLabel(Panel1, "", 9, 289, 3, 13);
     Label3 = MakeLabel(Panel1, "", 360, 289, 3, 13);
-    for (QLabel* l : {Label5, Label3}) {
-        QPalette black = l->palette();
-        black.setColor(QPalette::WindowText, Qt::black);
-        l->setPalette(black);
-    }
-    Bevel2 = new platform::TBevel(Panel1, platform::TBevel::bsTopLine, 2, 310, 491, 9);
-    BitBtn1 = new platform::TBitBtn(Panel1, U("生成"), platform::TBitBtn::bkOK, 288, 326, 97, 25);
-    Bevel4 = new platform::TBevel(Panel1, platform::TBevel::bsTopLine, 4, 363, 491, 9);
-    LabeledEdit3 = new platform::TLabeledEdit(Panel1, U("数据库连接字符串：    "), 128, 374, 297, 21,
-                                              120, platform::TLabeledEdit::lpLeft);
-    LabeledEdit3->setReadOnly(true);
-    BitBtn3 = new platform::TBitBtn(Panel1, U("获取数据库连接字符串"), platform::TBitBtn::bkHelp, 425,
-                                    372, 161, 25);
+    for (platform::TLabel* l : {Label5, Label3})
+        l->SetFontColor(platform::clBlack);
+    Bevel2 = new TBevel(Panel1, TBevel::bsTopLine, 2, 310, 491, 9);
+    BitBtn1 = new TBitBtn(Panel1, Gbk("生成"), TBitBtn::bkOK, 288, 326, 97, 25);
+    Bevel4 = new TBevel(Panel1, TBevel::bsTopLine, 4, 363, 491, 9);
+    LabeledEdit3 = new TLabeledEdit(Panel1, Gbk("数据库连接字符串：    "), 128, 374, 297, 21, 120,
+                                    TLabeledEdit::lpLeft);
+    LabeledEdit3->SetReadOnly(true);
+    BitBtn3 = new TBitBtn(Panel1, Gbk("获取数据库连接字符串"), TBitBtn::bkHelp, 425, 372, 161, 25);
 
-    PopupMenu1 = new QMenu(this);
-    M1 = PopupMenu1->addAction(U("修改名称(&M)"));
-    N1 = PopupMenu1->addAction(U("翻译节点名称(&T)"));
+    PopupMenu1 = new platform::TPopupMenu(this);
+    M1 = PopupMenu1->Add(Gbk("修改名称(&M)"));
+    N1 = PopupMenu1->Add(Gbk("翻译节点名称(&T)"));
 
     // Tab order within the panel.
-    QWidget* order[] = {ComboBox1, BitBtn1, TreeView1, TreeView2, RadioButton1, RadioButton2,
-                        LabeledEdit1, LabeledEdit2, BitBtn2, BitBtn3, LabeledEdit3};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        QWidget::setTabOrder(order[i], order[i + 1]);
+    platform::SetTabOrder({ComboBox1, BitBtn1, TreeView1, TreeView2, RadioButton1, RadioButton2,
+                           LabeledEdit1, LabeledEdit2, BitBtn2, BitBtn3, LabeledEdit3});
 
-    connect(RadioButton1, &QRadioButton::clicked, this, [this] { RadioButton1Click(); });
-    connect(RadioButton2, &QRadioButton::clicked, this, [this] { RadioButton1Click(); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    RadioButton1->OnClick = [this] { RadioButton1Click(); };
+    RadioButton2->OnClick = [this] { RadioButton1Click(); };
+    BitBtn2->OnClick = [this] { BitBtn2Click(); };
     // Enter in the password edit logs in.
-    connect(LabeledEdit2, &QLineEdit::returnPressed, this, [this] { BitBtn2Click(); });
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
-    connect(ComboBox1, &QComboBox::activated, this, [this](int) { ComboBox1Select(); });
-    connect(M1, &QAction::triggered, this, [this] { M1Click(); });
-    connect(N1, &QAction::triggered, this, [this] { N1Click(); });
+    LabeledEdit2->OnEnter = [this] { BitBtn2Click(); };
+    BitBtn1->OnClick = [this] { BitBtn1Click(); };
+    BitBtn3->OnClick = [this] { BitBtn3Click(); };
+    ComboBox1->OnSelect = [this] { ComboBox1Select(); };
+    M1->OnClick = [this] { M1Click(); };
+    N1->OnClick = [this] { N1Click(); };
     // Both trees offer the popup over a node.
-    TreeView2->setContextMenuPolicy(Qt::CustomContextMenu);
-    for (QTreeWidget* tree : {TreeView1, TreeView2}) {
-        tree->viewport()->installEventFilter(this);
-        connect(tree, &QWidget::customContextMenuRequested, this, [this, tree](const QPoint& at) {
-            QMenu* menu = tree == TreeView1 ? TreeView1PopupMenu : TreeView2PopupMenu;
-            if (menu)
-                menu->popup(tree->viewport()->mapToGlobal(at));
-        });
+    for (platform::TTreeView* tree : {TreeView1, TreeView2}) {
+        tree->OnMouseDown = [this, tree](platform::TMouseButton button, int x, int y) {
+            TreeView1MouseDown(tree, button, x, y);
+        };
+        tree->PopupMenu = [this, tree] {
+            return tree == TreeView1 ? TreeView1PopupMenu : TreeView2PopupMenu;
+        };
     }
 
     ProgramFolder = platform::ProgramFolder();
-    OpenFolder = [](const std::string& path) {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQt(path)));
-    };
+    OpenFolder = [](const std::string& path) { return platform::OpenFolderInShell(path); };
     EditConnectionString = [this](const std::string& initial) {
         return RunDataLinkDialog(initial, this);
     };
@@ -255,63 +202,38 @@ TMainForm::TMainForm() : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint |
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    delete PopupMenu1;
+}
 
 void TMainForm::FormCreate()
 {
     RadioButton1Click();
 }
 
-void TMainForm::paintEvent(QPaintEvent* event)
-{
-    FormPaint();
-    QWidget::paintEvent(event);
-}
-
 void TMainForm::FormPaint()
 {
-    auto paint = [](QWidget* widget, const QColor& color) {
-        if (widget->palette().color(QPalette::Window) != color) {
-            QPalette p = widget->palette();
-            p.setColor(QPalette::Window, color);
-            widget->setPalette(p);
-        }
-    };
-    paint(this, Qt::black);
-    paint(Panel1, Qt::white);
+    SetColor(platform::clBlack);
+    Panel1->SetColor(platform::clWhite);
 }
 
 void TMainForm::RadioButton1Click()
 {
-    bool sqlLogin = !RadioButton1->isChecked();
-    LabeledEdit1->setEnabled(sqlLogin);
-    LabeledEdit2->setEnabled(sqlLogin);
+    bool sqlLogin = !RadioButton1->Checked();
+    LabeledEdit1->SetEnabled(sqlLogin);
+    LabeledEdit2->SetEnabled(sqlLogin);
 }
 
-bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+void TMainForm::TreeView1MouseDown(platform::TTreeView* sender, platform::TMouseButton button,
+                                   int x, int y)
 {
-    for (QTreeWidget* tree : {TreeView1, TreeView2}) {
-        if (watched == tree->viewport() && event->type() == QEvent::MouseButtonPress) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            QPoint at = mouse->position().toPoint();
-            TreeView1MouseDown(tree, mouse->button(), mouse->modifiers(), at.x(), at.y());
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void TMainForm::TreeView1MouseDown(QObject* sender, Qt::MouseButton button,
-                                   Qt::KeyboardModifiers /*shift*/, int x, int y)
-{
-    auto* tree = qobject_cast<QTreeWidget*>(sender);
-    if (!tree)
-        return;
-    QMenu*& menu = tree == TreeView1 ? TreeView1PopupMenu : TreeView2PopupMenu;
+    platform::TPopupMenu*& menu = sender == TreeView1 ? TreeView1PopupMenu : TreeView2PopupMenu;
     menu = nullptr;
-    QTreeWidgetItem* node = tree->itemAt(x, y);
-    if (node && button == Qt::RightButton) {
+    platform::TTreeNode* node = sender->GetNodeAt(x, y);
+    if (node && button == platform::mbRight) {
         menu = PopupMenu1;
-        PopupTree = tree;
+        PopupTree = sender;
         PopupNode = node;
     }
 }
@@ -322,19 +244,26 @@ void TMainForm::M1Click()
 {
     if (busy_ || !PopupTree || !PopupNode)
         return;
-    PopupNode->setFlags(PopupNode->flags() | Qt::ItemIsEditable);
-    PopupTree->editItem(PopupNode);
+    PopupNode->EditText();
 }
 
 namespace {
 
-std::vector<std::string> TextsExcept(const std::vector<QTreeWidgetItem*>& nodes,
-                                     const QTreeWidgetItem* except)
+std::vector<platform::TTreeNode*> ChildrenOf(platform::TTreeNode* parent)
+{
+    std::vector<platform::TTreeNode*> children;
+    for (int i = 0; i < parent->Count(); ++i)
+        children.push_back(parent->Item(i));
+    return children;
+}
+
+std::vector<std::string> TextsExcept(const std::vector<platform::TTreeNode*>& nodes,
+                                     const platform::TTreeNode* except)
 {
     std::vector<std::string> texts;
-    for (QTreeWidgetItem* n : nodes)
+    for (platform::TTreeNode* n : nodes)
         if (n != except)
-            texts.push_back(FromQt(n->text(0)));
+            texts.push_back(n->Text());
     return texts;
 }
 
@@ -346,29 +275,22 @@ void TMainForm::N1Click()
 {
     if (busy_ || !PopupTree || !PopupNode)
         return;
-    QTreeWidgetItem* node = PopupNode;
-    auto childrenOf = [](QTreeWidgetItem* parent) {
-        std::vector<QTreeWidgetItem*> children;
-        for (int i = 0; i < parent->childCount(); ++i)
-            children.push_back(parent->child(i));
-        return children;
-    };
-    if (QTreeWidgetItem* parent = node->parent()) {
-        node->setText(0, ToQt(TranslatedColumnLabel(FromQt(node->text(0)),
-                                                    TextsExcept(childrenOf(parent), node))));
+    platform::TTreeNode* node = PopupNode;
+    if (platform::TTreeNode* parent = node->Parent()) {
+        node->SetText(TranslatedColumnLabel(node->Text(), TextsExcept(ChildrenOf(parent), node)));
         return;
     }
-    std::vector<QTreeWidgetItem*> tops;
-    for (QTreeWidget* tree : {TreeView1, TreeView2})
-        for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            tops.push_back(tree->topLevelItem(i));
-    std::string label = FromQt(node->text(0));
-    std::vector<QTreeWidgetItem*> children = childrenOf(node);
+    std::vector<platform::TTreeNode*> tops;
+    for (platform::TTreeView* tree : {TreeView1, TreeView2})
+        for (int i = 0; i < tree->Count(); ++i)
+            tops.push_back(tree->Item(i));
+    std::string label = node->Text();
+    std::vector<platform::TTreeNode*> children = ChildrenOf(node);
     std::vector<std::string> columns = TextsExcept(children, nullptr);
     TranslateObjectLabels(label, columns, TextsExcept(tops, node));
-    node->setText(0, ToQt(label));
+    node->SetText(label);
     for (std::size_t i = 0; i < children.size(); ++i)
-        children[i]->setText(0, ToQt(columns[i]));
+        children[i]->SetText(columns[i]);
 }
 
 void TMainForm::BitBtn2Click()
@@ -376,23 +298,23 @@ void TMainForm::BitBtn2Click()
     if (busy_)
         return;
     BusyScope hold(this);
-    Label4->hide();
-    std::string host = FromQt(LabeledEdit1->text());
-    std::string password = FromQt(LabeledEdit2->text());
-    if (!DBData->Connect(!RadioButton1->isChecked(), host, password, "master"))
+    Label4->Hide();
+    std::string host = LabeledEdit1->Text();
+    std::string password = LabeledEdit2->Text();
+    if (!DBData->Connect(!RadioButton1->Checked(), host, password, "master"))
         return;
-    ComboBox1->clear();
+    ComboBox1->Clear();
     NameList databases;
     bool listed = DBData->GetDatabaseList(databases);
     for (const std::string& name : databases)
-        ComboBox1->addItem(ToQt(name));
+        ComboBox1->Add(name);
     // The mark says the login worked only once the list has been read.
     if (listed)
-        Label4->show();
-    ComboBox1->setCurrentIndex(-1);
+        Label4->Show();
+    ComboBox1->SetItemIndex(-1);
     for (std::size_t i = 0; i < databases.size(); ++i) {
         if (platform::SameTextIgnoreCase(databases[i], "NOLK")) {
-            ComboBox1->setCurrentIndex(static_cast<int>(i));
+            ComboBox1->SetItemIndex(static_cast<int>(i));
             break;
         }
     }
@@ -416,31 +338,26 @@ public:
 
     void TreeStarted(bool tables) override
     {
-        QLabel* label = LabelOf(tables);
-        label->show();
-        Say(label, U("正在获取数据表...          "));
+        platform::TLabel* label = LabelOf(tables);
+        label->Show();
+        Say(label, Gbk("正在获取数据表...          "));
     }
+    // Views may be renamed in place; tables through the popup only.
     void ObjectRead(bool tables, const SchemaObject& object, bool /*columnsRead*/) override
     {
-        // Views may be renamed in place; tables through the popup only.
-        bool editable = !tables;
-        QTreeWidget* tree = tables ? form_->TreeView1 : form_->TreeView2;
-        auto* node = new QTreeWidgetItem(tree, QStringList(ToQt(object.Name)));
-        if (editable)
-            node->setFlags(node->flags() | Qt::ItemIsEditable);
-        Say(LabelOf(tables), U("正在更新数据表...          "));
+        platform::TTreeView* tree = tables ? form_->TreeView1 : form_->TreeView2;
+        platform::TTreeNode* node = tree->Add(object.Name);
+        Say(LabelOf(tables), Gbk("正在更新数据表...          "));
         for (const SchemaColumn& column : object.Columns) {
-            auto* child = new QTreeWidgetItem(node, QStringList(ToQt(column.Name)));
-            if (editable)
-                child->setFlags(child->flags() | Qt::ItemIsEditable);
-            Say(LabelOf(tables), U("正在更新数据表字段...          "));
+            node->AddChild(column.Name);
+            Say(LabelOf(tables), Gbk("正在更新数据表字段...          "));
         }
     }
-    void TreeDone(bool tables) override { Say(LabelOf(tables), U("更新完成.          ")); }
+    void TreeDone(bool tables) override { Say(LabelOf(tables), Gbk("更新完成.          ")); }
 
 private:
-    QLabel* LabelOf(bool tables) const { return tables ? form_->Label5 : form_->Label3; }
-    static void Say(QLabel* label, const QString& text)
+    platform::TLabel* LabelOf(bool tables) const { return tables ? form_->Label5 : form_->Label3; }
+    static void Say(platform::TLabel* label, const std::string& text)
     {
         SetGrowingText(label, text);
         platform::ProcessMessages();
@@ -450,17 +367,17 @@ private:
 
 void TMainForm::SelectDatabase()
 {
-    Label5->hide();
-    Label3->hide();
-    TreeView1->clear();
-    TreeView2->clear();
+    Label5->Hide();
+    Label3->Hide();
+    TreeView1->Clear();
+    TreeView2->Clear();
     TakeSchema(DatabaseSchema());
-    if (ComboBox1->currentIndex() < 0)
+    if (ComboBox1->ItemIndex() < 0)
         return;
-    std::string host = FromQt(LabeledEdit1->text());
-    std::string password = FromQt(LabeledEdit2->text());
-    std::string database = FromQt(ComboBox1->currentText());
-    if (!DBData->Connect(!RadioButton1->isChecked(), host, password, database))
+    std::string host = LabeledEdit1->Text();
+    std::string password = LabeledEdit2->Text();
+    std::string database = ComboBox1->Text();
+    if (!DBData->Connect(!RadioButton1->Checked(), host, password, database))
         return;
     DatabaseSchema schema;
     TreeFill fill(this);
@@ -480,14 +397,14 @@ void TMainForm::TakeSchema(const DatabaseSchema& schema)
 DatabaseSchema TMainForm::LabelledSchema() const
 {
     DatabaseSchema labelled = Schema;
-    auto take = [](QTreeWidget* tree, SchemaObjects& objects) {
+    auto take = [](platform::TTreeView* tree, SchemaObjects& objects) {
         // The nodes were made from the objects, one for one, and are only
         // ever renamed.
         for (std::size_t k = 0; k < objects.size(); ++k) {
-            QTreeWidgetItem* node = tree->topLevelItem(static_cast<int>(k));
-            objects[k].Label = FromQt(node->text(0));
+            platform::TTreeNode* node = tree->Item(static_cast<int>(k));
+            objects[k].Label = node->Text();
             for (std::size_t i = 0; i < objects[k].Columns.size(); ++i)
-                objects[k].Columns[i].Label = FromQt(node->child(static_cast<int>(i))->text(0));
+                objects[k].Columns[i].Label = node->Item(static_cast<int>(i))->Text();
         }
     };
     take(TreeView1, labelled.Tables);
@@ -500,7 +417,7 @@ void TMainForm::BitBtn1Click()
     if (busy_)
         return;
     BusyScope hold(this);
-    RunInput input{static_cast<std::size_t>(ComboBox1->count()), LabelledSchema()};
+    RunInput input{static_cast<std::size_t>(ComboBox1->Count()), LabelledSchema()};
     WindowRunHost host(this);
     GenerateAll(input, OutputTree(ProgramFolder), *DBData, host);
 }
@@ -509,8 +426,8 @@ void TMainForm::BitBtn3Click()
 {
     if (busy_)
         return;
-    std::string initial = FromQt(LabeledEdit3->text());
+    std::string initial = LabeledEdit3->Text();
     std::string result = EditConnectionString ? EditConnectionString(initial) : initial;
     if (!result.empty())
-        LabeledEdit3->setText(ToQt(result));
+        LabeledEdit3->SetText(result);
 }

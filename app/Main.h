@@ -4,22 +4,15 @@
 // The main window: login panel, database list, the two schema trees, the
 // command buttons, and the chosen database's schema.
 
-#include <QComboBox>
-#include <QLabel>
-#include <QMenu>
-#include <QRadioButton>
-#include <QTreeWidget>
-#include <QWidget>
-
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "generator/Run.h"
-#include "schema/Schema.h"
 #include "platform/Forms.h"
+#include "schema/Schema.h"
 
-class TMainForm : public QWidget {
+class TMainForm : public platform::TForm {
 public:
     TMainForm();
     ~TMainForm() override;
@@ -28,8 +21,8 @@ public:
     void FormCreate();
     void FormPaint();
     void RadioButton1Click();
-    void TreeView1MouseDown(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift,
-                            int x, int y);
+    void TreeView1MouseDown(platform::TTreeView* sender, platform::TMouseButton button, int x,
+                            int y);
     void M1Click();
     void N1Click();
     void BitBtn2Click();
@@ -49,39 +42,39 @@ public:
     std::vector<ColumnList> ViewColumns;
 
     // Controls, under their designer names.
-    QLabel* Image1;
-    QWidget* Panel1;
+    platform::TImage* Image1;
+    platform::TPanel* Panel1;
     platform::TBevel* Bevel1;
-    QRadioButton* RadioButton1;
-    QRadioButton* RadioButton2;
+    platform::TRadioButton* RadioButton1;
+    platform::TRadioButton* RadioButton2;
     platform::TLabeledEdit* LabeledEdit1;
     platform::TLabeledEdit* LabeledEdit2;
     platform::TBitBtn* BitBtn2;
-    QLabel* Label4;
-    QLabel* Label1;
-    QComboBox* ComboBox1;
+    platform::TLabel* Label4;
+    platform::TLabel* Label1;
+    platform::TComboBox* ComboBox1;
     platform::TBevel* Bevel3;
-    QLabel* Label2;
-    QLabel* Label6;
-    QTreeWidget* TreeView1;
-    QTreeWidget* TreeView2;
-    QLabel* Label5;
-    QLabel* Label3;
+    platform::TLabel* Label2;
+    platform::TLabel* Label6;
+    platform::TTreeView* TreeView1;
+    platform::TTreeView* TreeView2;
+    platform::TLabel* Label5;
+    platform::TLabel* Label3;
     platform::TBevel* Bevel2;
     platform::TBitBtn* BitBtn1;
     platform::TBevel* Bevel4;
     platform::TLabeledEdit* LabeledEdit3;
     platform::TBitBtn* BitBtn3;
-    QMenu* PopupMenu1;
-    QAction* M1;
-    QAction* N1;
+    platform::TPopupMenu* PopupMenu1;
+    platform::TMenuItem* M1;
+    platform::TMenuItem* N1;
 
     // The popup menu each tree shows on a context request, if any, and the
     // node it was opened over.
-    QMenu* TreeView1PopupMenu = nullptr;
-    QMenu* TreeView2PopupMenu = nullptr;
-    QTreeWidget* PopupTree = nullptr;
-    QTreeWidgetItem* PopupNode = nullptr;
+    platform::TPopupMenu* TreeView1PopupMenu = nullptr;
+    platform::TPopupMenu* TreeView2PopupMenu = nullptr;
+    platform::TTreeView* PopupTree = nullptr;
+    platform::TTreeNode* PopupNode = nullptr;
 
     // Where the Output folder goes; the program's folder.
     std::string ProgramFolder;
@@ -93,10 +86,6 @@ public:
 
     // True while a fill or a run holds input off.
     bool Busy() const { return busy_; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class BusyScope;
@@ -110,7 +99,7 @@ private:
 
 extern TMainForm* MainForm;
 
-// The banner: a 680 x 210 bitmap, 32 bits per pixel.
-QImage BannerPicture();
+// The banner: a 680 x 210 picture.
+platform::TBitmap BannerPicture();
 
 #endif

@@ -12,8 +12,8 @@ int main(int argc, char** argv)
         app = new platform::TFormsApplication(argc, argv);
         MainForm = new TMainForm;
         DBData = new TDBData;
-        MainForm->show();
-        app->exec();
+        MainForm->ShowForm();
+        app->Run();
     } catch (const platform::Exception& e) {
         platform::TFormsApplication::ShowException(e.Message);
     } catch (...) {

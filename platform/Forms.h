@@ -1,49 +1,397 @@
 #ifndef PlatformFormsH
 #define PlatformFormsH
 
-// The form framework's pieces that the window uses, on Qt Widgets: the
-// application object with its message box, message pump and exception
-// display; a labelled edit, a bevel and a glyph button.
-
-#include <QApplication>
-#include <QTranslator>
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
+// The form framework the window and the connection dialog are written
+// against: the application object, forms and the controls they hold, a
+// picture, a popup menu, the message pump and the shell. All text is GBK;
+// positions are pixels in the parent's client area. One backend builds it
+// on Qt Widgets; nothing above this header knows which one it runs on.
+// Controls are made with `new` on a parent, which owns and deletes them.
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "Application.h"
 
 namespace platform {
 
-// GBK text for the window and back.
-QString ToQt(const std::string& gbk);
-std::string FromQt(const QString& text);
+struct TColor {
+    unsigned char R = 0, G = 0, B = 0, A = 255;
+    bool operator==(const TColor& o) const { return R == o.R && G == o.G && B == o.B && A == o.A; }
+};
+const TColor clBlack{0, 0, 0};
+const TColor clWhite{255, 255, 255};
+const TColor clRed{255, 0, 0};
 
-// The message box of the application object as a Qt dialog.
-class QtMessageBoxService : public MessageBoxService {
+struct TRect {
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    bool Contains(const TRect& r) const
+    {
+        return r.Left >= Left && r.Top >= Top && r.Left + r.Width <= Left + Width &&
+               r.Top + r.Height <= Top + Height;
+    }
+    bool Intersects(const TRect& r) const
+    {
+        return r.Left < Left + Width && Left < r.Left + r.Width && r.Top < Top + Height &&
+               Top < r.Top + r.Height;
+    }
+};
+
+// A picture drawn in memory.
+class TBitmap {
 public:
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override;
+    TBitmap(int width, int height);
+    TBitmap(const TBitmap& other);
+    TBitmap& operator=(const TBitmap& other);
+    ~TBitmap();
+    int Width() const;
+    int Height() const;
+    // From the top-left corner's colour to the bottom-right corner's.
+    void FillGradient(TColor from, TColor to);
+    void Line(int x1, int y1, int x2, int y2, TColor color);
+    // Text left-aligned and centred top to bottom in the rectangle.
+    void Text(const TRect& box, const std::string& text, const std::string& font, int pixelSize,
+              bool bold, TColor color);
+    // A part of the picture, scaled to the size.
+    TBitmap Part(const TRect& part, int width, int height) const;
+    bool SavePng(const std::string& path) const;
+
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+class TWinControl;
+
+class TControl {
+public:
+    virtual ~TControl();
+    TControl(const TControl&) = delete;
+    TControl& operator=(const TControl&) = delete;
+
+    void SetBounds(int left, int top, int width, int height);
+    TRect Bounds() const;
+    virtual void SetEnabled(bool enabled);
+    // Enabled itself and in every parent, as the user finds it.
+    bool Enabled() const;
+    void Show();
+    void Hide();
+    // Shown, with every parent shown.
+    bool Visible() const;
+    void SetHint(const std::string& hint);
+    std::string Hint() const;
+    void SetColor(TColor color);
+    TColor Color() const;
+    void SetFontColor(TColor color);
+    TWinControl* Parent() const { return parent_; }
+
+    struct Impl;
+    Impl* impl() const { return impl_.get(); }
+
+protected:
+    TControl(TWinControl* parent, std::unique_ptr<Impl> impl);
+
+private:
+    TWinControl* parent_;
+    std::unique_ptr<Impl> impl_;
+};
+
+// A control that holds others.
+class TWinControl : public TControl {
+public:
+    ~TWinControl() override;
+
+protected:
+    using TControl::TControl;
+
+private:
+    friend class TControl;
+    std::vector<TControl*> children_;
+};
+
+// The order in which Tab moves through the controls.
+void SetTabOrder(const std::vector<TControl*>& controls);
+// The control Tab goes to from the given one, among the form's controls.
+TControl* NextInTabOrder(TControl* from);
+
+class TForm : public TWinControl {
+public:
+    explicit TForm(const std::string& caption, TForm* owner = nullptr);
+    std::string Caption() const;
+    // A size the user cannot change, with no maximise button.
+    void SetFixedClientSize(int width, int height);
+    void MoveTo(int left, int top);
+    void SetFont(const std::string& name, int pixelSize);
+    void ShowForm();
+    void Close();
+    // Paints at once, before a call that blocks.
+    void Repaint();
+    // A form with an owner is a dialog: shown until EndModal; true for OK.
+    bool ShowModal();
+    void EndModal(bool ok);
+    // Before the form paints.
+    std::function<void()> OnPaint;
+};
+
+class TPanel : public TWinControl {
+public:
+    TPanel(TWinControl* parent, int left, int top, int width, int height);
+};
+
+class TBevel : public TControl {
+public:
+    enum Shape { bsFrame, bsTopLine };
+    TBevel(TWinControl* parent, Shape shape, int left, int top, int width, int height);
+};
+
+class TLabel : public TControl {
+public:
+    TLabel(TWinControl* parent, const std::string& caption, int left, int top, int width,
+           int height);
+    void SetCaption(const std::string& caption);
+    std::string Caption() const;
+    // The width the caption needs.
+    int TextWidth() const;
+};
+
+class TRadioButton : public TControl {
+public:
+    TRadioButton(TWinControl* parent, const std::string& caption, int left, int top, int width,
+                 int height);
+    bool Checked() const;
+    void SetChecked(bool checked);
+    // As a click of the user's.
+    void Click();
+    std::function<void()> OnClick;
+};
+
+class TCheckBox : public TControl {
+public:
+    TCheckBox(TWinControl* parent, const std::string& caption, int left, int top, int width,
+              int height);
+    bool Checked() const;
+    void SetChecked(bool checked);
+};
+
+class TEdit : public TControl {
+public:
+    TEdit(TWinControl* parent, int left, int top, int width, int height);
+    std::string Text() const;
+    void SetText(const std::string& text);
+    void SetPassword(bool password);  // shows '*' for each character
+    bool Password() const;
+    void SetReadOnly(bool readOnly);
+    bool ReadOnly() const;
+    // As the user pressing Enter in it.
+    void PressEnter();
+    std::function<void()> OnEnter;
+};
+
+// An edit with its label above it or to its left, 3 pixels apart.
+class TLabeledEdit : public TEdit {
+public:
+    enum LabelPosition { lpAbove, lpLeft };
+    TLabeledEdit(TWinControl* parent, const std::string& caption, int left, int top, int width,
+                 int height, int labelWidth, LabelPosition position);
+    // The caption greys with its edit.
+    void SetEnabled(bool enabled) override;
+    TLabel* EditLabel;
+};
+
+class TButton : public TControl {
+public:
+    TButton(TWinControl* parent, const std::string& caption, int left, int top, int width,
+            int height);
+    std::string Caption() const;
+    void Click();
+    std::function<void()> OnClick;
+};
+
+// A button with a stock glyph.
+class TBitBtn : public TButton {
+public:
+    enum Kind { bkOK, bkHelp };
+    TBitBtn(TWinControl* parent, const std::string& caption, Kind kind, int left, int top,
+            int width, int height);
+};
+
+class TComboBox : public TControl {
+public:
+    // A list-only box, or one whose text can be typed too.
+    TComboBox(TWinControl* parent, int left, int top, int width, int height, bool editable);
+    void Clear();
+    void Add(const std::string& item);
+    int Count() const;
+    std::string Item(int index) const;
+    int ItemIndex() const;  // -1: none
+    void SetItemIndex(int index);
+    std::string Text() const;
+    void SetText(const std::string& text);
+    // As the user choosing entry `index`.
+    void Choose(int index);
+    std::function<void()> OnSelect;
+};
+
+class TListBox : public TControl {
+public:
+    TListBox(TWinControl* parent, int left, int top, int width, int height);
+    void Add(const std::string& item);
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+};
+
+class TSpinEdit : public TControl {
+public:
+    TSpinEdit(TWinControl* parent, int left, int top, int width, int height, int minimum,
+              int maximum);
+    int Value() const;
+    void SetValue(int value);
+};
+
+// A grid of two columns of editable text under a header.
+class TStringGrid : public TControl {
+public:
+    TStringGrid(TWinControl* parent, int left, int top, int width, int height,
+                const std::vector<std::string>& header);
+    int RowCount() const;
+    void SetRowCount(int rows);
+    std::string Cell(int column, int row) const;
+    void SetCell(int column, int row, const std::string& text);
+};
+
+class TTabSheet : public TWinControl {
+private:
+    friend class TPageControl;
+    TTabSheet(TWinControl* parent, std::unique_ptr<Impl> impl);
+};
+
+class TPageControl : public TWinControl {
+public:
+    TPageControl(TWinControl* parent, int left, int top, int width, int height);
+    TTabSheet* AddPage(const std::string& caption);
+    int PageCount() const;
+    std::string PageCaption(int index) const;
+    int PageIndex() const;
+    void SetPageIndex(int index);
+    // After the page shown changed.
+    std::function<void(int)> OnChange;
+};
+
+class TMenuItem {
+public:
+    std::string Caption;
+    std::function<void()> OnClick;
+    void Click()
+    {
+        if (OnClick)
+            OnClick();
+    }
+};
+
+class TPopupMenu {
+public:
+    explicit TPopupMenu(TForm* owner);
+    ~TPopupMenu();
+    TMenuItem* Add(const std::string& caption);
+    const std::vector<std::unique_ptr<TMenuItem>>& Items() const { return items_; }
+    // Shows the menu at a point of the control.
+    void Popup(TControl* over, int x, int y);
+    bool Visible() const;
+    void CloseUp();
+
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+
+private:
+    std::vector<std::unique_ptr<TMenuItem>> items_;
+};
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+
+class TTreeView;
+
+class TTreeNode {
+public:
+    std::string Text() const;
+    void SetText(const std::string& text);
+    int Count() const;
+    TTreeNode* Item(int index) const;
+    TTreeNode* Parent() const { return parent_; }
+    TTreeNode* AddChild(const std::string& text);
+    // Opens the in-place editor on the node.
+    void EditText();
+    void Expand();
+
+private:
+    friend class TTreeView;
+    TTreeNode(TTreeView* tree, TTreeNode* parent, void* handle);
+    TTreeView* tree_;
+    TTreeNode* parent_;
+    void* handle_;
+    std::vector<std::unique_ptr<TTreeNode>> children_;
+};
+
+class TTreeView : public TControl {
+public:
+    TTreeView(TWinControl* parent, int left, int top, int width, int height);
+    ~TTreeView() override;
+    void Clear();
+    TTreeNode* Add(const std::string& text);
+    int Count() const;
+    TTreeNode* Item(int index) const;
+    // Whether the user may edit node texts in place.
+    void SetReadOnly(bool readOnly);
+    bool ReadOnly() const;
+    // True while a node's in-place editor is open.
+    bool Editing() const;
+    // As the user typing the text into the open editor and pressing Enter;
+    // false when no editor is open.
+    bool FinishEditing(const std::string& text);
+    void SetIndent(int pixels);
+    // The node at a point, or null.
+    TTreeNode* GetNodeAt(int x, int y) const;
+    // The middle of a node's row.
+    void NodePoint(TTreeNode* node, int& x, int& y) const;
+    // As the user pressing a mouse button at a point.
+    void MouseDown(TMouseButton button, int x, int y);
+    // As the user asking for the context menu at a point.
+    void ContextPopup(int x, int y);
+    std::function<void(TMouseButton, int, int)> OnMouseDown;
+    // Asked on a context request: the menu to show there, if any.
+    std::function<TPopupMenu*()> PopupMenu;
+
+private:
+    friend class TTreeNode;
+    std::vector<std::unique_ptr<TTreeNode>> nodes_;
+};
+
+class TImage : public TControl {
+public:
+    TImage(TWinControl* parent, int left, int top, int width, int height);
+    void SetPicture(const TBitmap& picture);
+    int PictureWidth() const;
+    int PictureHeight() const;
 };
 
 // The application: shows any exception that escapes an event handler in a
 // message box and goes on.
-class TFormsApplication : public QApplication {
+class TFormsApplication {
 public:
     TFormsApplication(int& argc, char** argv);
-    ~TFormsApplication() override;
-    bool notify(QObject* receiver, QEvent* event) override;
-
+    ~TFormsApplication();
+    TFormsApplication(const TFormsApplication&) = delete;
+    TFormsApplication& operator=(const TFormsApplication&) = delete;
+    // Runs the message loop until the last form closes.
+    int Run();
     // The standard exception display.
     static void ShowException(const std::string& message);
+    // The captions of the Yes and No buttons of a question.
+    static std::string YesCaption();
+    static std::string NoCaption();
 
-private:
-    QtMessageBoxService service_;
-    MessageBoxService* previous_;
-    QTranslator translator_;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 // Processes pending window messages, at most once per 16 ms: long loops call
@@ -51,31 +399,18 @@ private:
 void ProcessMessages();
 // Called whenever ProcessMessages is (tests use it to act in mid-loop).
 void SetProcessMessagesHook(std::function<void()> hook);
+// Lets messages through for a while (tests and pictures).
+void ProcessMessagesFor(int milliseconds);
 
-// An edit with its label above it or to its left, 3 pixels apart.
-class TLabeledEdit : public QLineEdit {
-public:
-    enum LabelPosition { lpAbove, lpLeft };
-    TLabeledEdit(QWidget* parent, const QString& caption, int left, int top, int width, int height,
-                 int labelWidth, LabelPosition position);
-    QLabel* EditLabel;
-    void setEnabled(bool on);
-};
+// The wait cursor over the whole application, or the normal one again.
+void SetWaitCursor(bool waiting);
+bool WaitCursorShown();
 
-// A bevel: a frame or a line along its top.
-class TBevel : public QFrame {
-public:
-    enum Shape { bsFrame, bsTopLine };
-    TBevel(QWidget* parent, Shape shape, int left, int top, int width, int height);
-};
+// Opens a folder in the desktop's file manager; false when it cannot.
+bool OpenFolderInShell(const std::string& path);
 
-// A button with a stock glyph.
-class TBitBtn : public QPushButton {
-public:
-    enum Kind { bkOK, bkHelp };
-    TBitBtn(QWidget* parent, const QString& caption, Kind kind, int left, int top, int width,
-            int height);
-};
+// A picture of a form as it shows now.
+bool SaveFormPicture(TForm* form, const std::string& path);
 
 }  // namespace platform
 

@@ -66,20 +66,21 @@ int main(int argc, char** argv)
     platform::Application.SetMessageBoxService(&answers);
     MainForm = new TMainForm;
     DBData = new TDBData;
-    MainForm->show();
+    MainForm->ShowForm();
     std::filesystem::remove_all(out);
     std::filesystem::create_directories(out);
     MainForm->ProgramFolder = out;
     MainForm->OpenFolder = [](const std::string&) { return true; };
-    MainForm->RadioButton2->click();
-    MainForm->LabeledEdit2->setText(QString::fromStdString(password));
+    MainForm->RadioButton2->Click();
+    MainForm->LabeledEdit2->SetText(password);
 
     // Logs the window in to a host and selects the database: the fill.
     auto fill = [&](const std::string& host) {
-        MainForm->LabeledEdit1->setText(QString::fromStdString(host));
+        MainForm->LabeledEdit1->SetText(host);
         MainForm->BitBtn2Click();
-        MainForm->ComboBox1->setCurrentIndex(
-            MainForm->ComboBox1->findText(QString::fromStdString(database)));
+        for (int i = 0; i < MainForm->ComboBox1->Count(); ++i)
+            if (MainForm->ComboBox1->Item(i) == database)
+                MainForm->ComboBox1->SetItemIndex(i);
         return Seconds([] { MainForm->ComboBox1Select(); });
     };
     auto generate = [&](const std::string& host) {

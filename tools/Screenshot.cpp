@@ -5,8 +5,6 @@
 #include "catalog/Dbmodule.h"
 #include "platform/Forms.h"
 
-#include <QTest>
-
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -18,17 +16,16 @@ int main(int argc, char** argv)
     platform::TFormsApplication app(argc, argv);
     MainForm = new TMainForm;
     DBData = new TDBData;
-    MainForm->show();
-    if (!QTest::qWaitForWindowExposed(MainForm))
-        return 1;
-    MainForm->RadioButton2->click();
-    MainForm->LabeledEdit1->setText(QString::fromLocal8Bit(argv[1]));
-    MainForm->LabeledEdit2->setText(QString::fromLocal8Bit(argv[2]));
+    MainForm->ShowForm();
+    platform::ProcessMessagesFor(300);
+    MainForm->RadioButton2->Click();
+    MainForm->LabeledEdit1->SetText(argv[1]);
+    MainForm->LabeledEdit2->SetText(argv[2]);
     MainForm->BitBtn2Click();
-    MainForm->TreeView1->expandItem(MainForm->TreeView1->topLevelItem(0));
-    MainForm->TreeView2->expandItem(MainForm->TreeView2->topLevelItem(0));
-    QTest::qWait(300);
-    bool ok = MainForm->grab().save(QString::fromLocal8Bit(argv[3]));
+    MainForm->TreeView1->Item(0)->Expand();
+    MainForm->TreeView2->Item(0)->Expand();
+    platform::ProcessMessagesFor(300);
+    bool ok = platform::SaveFormPicture(MainForm, argv[3]);
     delete DBData;
     delete MainForm;
     return ok ? 0 : 1;

@@ -6,23 +6,12 @@
 #include "support/StandIn.h"
 #include "support/TestSupport.h"
 
-#include <QComboBox>
-#include <QContextMenuEvent>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QTabWidget>
-#include <QTableWidget>
-#include <QMessageBox>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
 
 using platform::Gbk;
-using platform::ToQt;
 using testsupport::Expected;
 using testsupport::FirstDifference;
 using testsupport::Fixture;
@@ -35,7 +24,6 @@ namespace {
 
 const char* const kNolk = testsupport::kLogStaffViewDatabase;
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 class Window : public ::testing::Test {
 protected:
@@ -50,7 +38,7 @@ protected:
             opened.push_back(path);
             return openSucceeds;
         };
-        form->show();
+        form->ShowForm();
     }
     ~Window() override
     {
@@ -63,27 +51,32 @@ protected:
     // SQL Server authentication with the host and password typed in.
     void FillSqlLogin(const std::string& password, const std::string& host)
     {
-        form->RadioButton2->click();
-        form->LabeledEdit1->setText(ToQt(host));
-        form->LabeledEdit2->setText(ToQt(password));
+        form->RadioButton2->Click();
+        form->LabeledEdit1->SetText(host);
+        form->LabeledEdit2->SetText(password);
     }
     void SqlLogin(const std::string& password = "Pellam#2026", const StandIn* to = nullptr)
     {
         FillSqlLogin(password, (to ? *to : server).Host());
-        QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+        form->BitBtn2->Click();
     }
 
-    QStringList TopLevel(QTreeWidget* tree)
+    static std::vector<std::string> TopLevel(platform::TTreeView* tree)
     {
-        QStringList texts;
-        for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            texts << tree->topLevelItem(i)->text(0);
+        std::vector<std::string> texts;
+        for (int i = 0; i < tree->Count(); ++i)
+            texts.push_back(tree->Item(i)->Text());
         return texts;
     }
+    using Texts = std::vector<std::string>;
 
-    QPoint NodePoint(QTreeWidget* tree, int row)
+    // Presses a mouse button over a node of a tree.
+    static void PressOver(platform::TTreeView* tree, platform::TTreeNode* node,
+                          platform::TMouseButton button)
     {
-        return tree->visualItemRect(tree->topLevelItem(row)).center();
+        int x = 0, y = 0;
+        tree->NodePoint(node, x, y);
+        tree->MouseDown(button, x, y);
     }
 
     StandIn server;
@@ -98,133 +91,128 @@ protected:
 
 TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
 {
-    EXPECT_EQ(form->minimumSize(), form->maximumSize());
-    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
-    form->show();
-    QTest::qWait(20);
+    platform::ProcessMessagesFor(20);
     // Every control the user works lies whole inside the panel, in sight,
     // and on no other; a labelled edit's caption is clear of its edit.
-    std::vector<QWidget*> controls = {
+    std::vector<platform::TControl*> controls = {
         form->RadioButton1, form->RadioButton2, form->LabeledEdit1, form->LabeledEdit2,
         form->BitBtn2,      form->ComboBox1,    form->TreeView1,    form->TreeView2,
         form->BitBtn1,      form->LabeledEdit3, form->BitBtn3};
     for (platform::TLabeledEdit* edit : {form->LabeledEdit1, form->LabeledEdit2, form->LabeledEdit3})
         controls.push_back(edit->EditLabel);
-    QRect panel(QPoint(0, 0), form->Panel1->size());
-    QRect visible = panel.intersected(QRect(-form->Panel1->pos(), form->size()));
+    platform::TRect panel = form->Panel1->Bounds();
+    platform::TRect visible{0, 0, panel.Width, form->Bounds().Height - panel.Top};
     for (std::size_t i = 0; i < controls.size(); ++i) {
-        EXPECT_TRUE(visible.contains(controls[i]->geometry())) << i;
+        EXPECT_TRUE(visible.Contains(controls[i]->Bounds())) << i;
         for (std::size_t j = 0; j < i; ++j)
-            EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry())) << i << "," << j;
+            EXPECT_FALSE(controls[i]->Bounds().Intersects(controls[j]->Bounds())) << i << "," << j;
     }
     // Tab order runs from the database list to 生成 and on through every
     // control.
-    std::vector<QWidget*> order;
-    QWidget* at = form->ComboBox1;
+    std::vector<platform::TControl*> order;
+    platform::TControl* at = form->ComboBox1;
     do {
         if (std::count(controls.begin(), controls.begin() + 11, at))
             order.push_back(at);
-        at = at->nextInFocusChain();
-    } while (at != form->ComboBox1);
+        at = platform::NextInTabOrder(at);
+    } while (at != form->ComboBox1 && order.size() < 20);
     ASSERT_EQ(order.size(), 11u);
     EXPECT_EQ(order[1], form->BitBtn1);
-    EXPECT_FALSE(form->Label4->isVisible());
-    EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
-    EXPECT_EQ(form->LabeledEdit2->echoMode(), QLineEdit::Password);
+    EXPECT_FALSE(form->Label4->Visible());
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), -1);
+    EXPECT_TRUE(form->LabeledEdit2->Password());
     // Windows authentication at start: host and password disabled.
-    EXPECT_TRUE(form->RadioButton1->isChecked());
-    EXPECT_FALSE(form->LabeledEdit1->isEnabled());
-    EXPECT_FALSE(form->LabeledEdit2->isEnabled());
+    EXPECT_TRUE(form->RadioButton1->Checked());
+    EXPECT_FALSE(form->LabeledEdit1->Enabled());
+    EXPECT_FALSE(form->LabeledEdit2->Enabled());
     // The banner shows above the panel, unscaled.
-    EXPECT_EQ(form->Image1->pixmap().size(), BannerPicture().size());
-    EXPECT_LT(form->Image1->y(), form->Panel1->y());
+    EXPECT_EQ(form->Image1->PictureWidth(), BannerPicture().Width());
+    EXPECT_LT(form->Image1->Bounds().Top, form->Panel1->Bounds().Top);
 }
 
 TEST_F(Window, RadioButtonsKeepTypedText)
 {
-    form->RadioButton2->click();
-    EXPECT_TRUE(form->LabeledEdit1->isEnabled());
-    form->LabeledEdit1->setText("host");
-    form->RadioButton1->click();
-    EXPECT_FALSE(form->LabeledEdit1->isEnabled());
-    EXPECT_FALSE(form->LabeledEdit2->isEnabled());
-    EXPECT_EQ(form->LabeledEdit1->text(), "host");
+    form->RadioButton2->Click();
+    EXPECT_TRUE(form->LabeledEdit1->Enabled());
+    form->LabeledEdit1->SetText("host");
+    form->RadioButton1->Click();
+    EXPECT_FALSE(form->LabeledEdit1->Enabled());
+    EXPECT_FALSE(form->LabeledEdit2->Enabled());
+    EXPECT_EQ(form->LabeledEdit1->Text(), "host");
 }
 
 TEST_F(Window, LoginSelectsNolkAndFillsBothTrees)
 {
     SqlLogin();
     EXPECT_TRUE(boxes.Shown.empty());
-    EXPECT_TRUE(form->Label4->isVisible());
-    EXPECT_EQ(form->ComboBox1->count(), 3);
-    EXPECT_EQ(form->ComboBox1->currentText(), "NOLK");
-    EXPECT_EQ(TopLevel(form->TreeView1), (QStringList{"Log", "Staff"}));
-    EXPECT_EQ(form->TreeView1->topLevelItem(1)->childCount(), 4);
-    EXPECT_EQ(TopLevel(form->TreeView2), (QStringList{"V_Users"}));
+    EXPECT_TRUE(form->Label4->Visible());
+    EXPECT_EQ(form->ComboBox1->Count(), 3);
+    EXPECT_EQ(form->ComboBox1->Text(), "NOLK");
+    EXPECT_EQ(TopLevel(form->TreeView1), (Texts{"Log", "Staff"}));
+    EXPECT_EQ(form->TreeView1->Item(1)->Count(), 4);
+    EXPECT_EQ(TopLevel(form->TreeView2), (Texts{"V_Users"}));
     EXPECT_EQ(form->TableNames, (NameList{"Log", "Staff"}));
     EXPECT_EQ(form->TableColumns.size(), 2u);
     EXPECT_EQ(form->ViewColumns[0][1], (ColumnEntry{"Age", "int"}));
-    EXPECT_EQ(form->Label5->text(), U("更新完成.          "));
-    EXPECT_EQ(form->Label3->text(), U("更新完成.          "));
-    EXPECT_TRUE(form->Label5->isVisible());
+    EXPECT_EQ(form->Label5->Caption(), Gbk("更新完成.          "));
+    EXPECT_EQ(form->Label3->Caption(), Gbk("更新完成.          "));
+    EXPECT_TRUE(form->Label5->Visible());
 
     // Choosing the same database again empties and refills the trees.
-    form->TreeView1->topLevelItem(0)->setText(0, "changed");
+    form->TreeView1->Item(0)->SetText("changed");
     form->ComboBox1Select();
-    EXPECT_EQ(TopLevel(form->TreeView1), (QStringList{"Log", "Staff"}));
+    EXPECT_EQ(TopLevel(form->TreeView1), (Texts{"Log", "Staff"}));
     EXPECT_EQ(form->TableNames.size(), 2u);
 
     // A failed login keeps the list and the trees, with the mark hidden.
     SqlLogin("wrong");
     EXPECT_EQ(boxes.Shown.size(), 1u);
-    EXPECT_FALSE(form->Label4->isVisible());
-    EXPECT_EQ(form->ComboBox1->count(), 3);
-    EXPECT_EQ(TopLevel(form->TreeView1), (QStringList{"Log", "Staff"}));
+    EXPECT_FALSE(form->Label4->Visible());
+    EXPECT_EQ(form->ComboBox1->Count(), 3);
+    EXPECT_EQ(TopLevel(form->TreeView1), (Texts{"Log", "Staff"}));
 }
 
 TEST_F(Window, WindowsAuthenticationIgnoresTheHost)
 {
-    form->LabeledEdit1->setText(ToQt(server.Host()));
-    QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
+    form->LabeledEdit1->SetText(server.Host());
+    form->BitBtn2->Click();
     EXPECT_EQ(DBData->ADOConnection1->ConnectionString, TDBData::WindowsConnectionString("master"));
-    EXPECT_EQ(form->ComboBox1->count(), 0);
+    EXPECT_EQ(form->ComboBox1->Count(), 0);
 }
 
 TEST_F(Window, TheViewTreeEditsInPlaceAndTheTableTreeDoesNot)
 {
     SqlLogin();
-    EXPECT_EQ(form->TreeView1->editTriggers(), QAbstractItemView::NoEditTriggers);
-    EXPECT_FALSE(form->TreeView1->topLevelItem(0)->flags() & Qt::ItemIsEditable);
-    EXPECT_TRUE(form->TreeView2->topLevelItem(0)->flags() & Qt::ItemIsEditable);
-    EXPECT_NE(form->TreeView2->editTriggers(), QAbstractItemView::NoEditTriggers);
-    form->TreeView2->editItem(form->TreeView2->topLevelItem(0));
-    EXPECT_TRUE(form->TreeView2->isPersistentEditorOpen(form->TreeView2->topLevelItem(0)) ||
-                form->TreeView2->findChild<QLineEdit*>() != nullptr);
+    EXPECT_TRUE(form->TreeView1->ReadOnly());
+    EXPECT_FALSE(form->TreeView2->ReadOnly());
+    form->TreeView2->Item(0)->EditText();
+    EXPECT_TRUE(form->TreeView2->Editing());
+    EXPECT_TRUE(form->TreeView2->FinishEditing("Users"));
+    EXPECT_EQ(form->TreeView2->Item(0)->Text(), "Users");
 }
 
 TEST_F(Window, ThePopupOpensOnlyOnARightClickOverATableNode)
 {
     SqlLogin();
-    QWidget* viewport = form->TreeView1->viewport();
-    QTest::mousePress(viewport, Qt::RightButton, {}, NodePoint(form->TreeView1, 0));
+    platform::TTreeView* tree = form->TreeView1;
+    PressOver(tree, tree->Item(0), platform::mbRight);
     EXPECT_EQ(form->TreeView1PopupMenu, form->PopupMenu1);
-    QPoint at = NodePoint(form->TreeView1, 0);
-    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
-    QApplication::sendEvent(viewport, &menu);
-    EXPECT_TRUE(form->PopupMenu1->isVisible());
-    form->PopupMenu1->close();
-    form->M1->trigger();
-    form->N1->trigger();
-    EXPECT_EQ(form->TreeView1->topLevelItem(0)->text(0), "Log");
+    int x = 0, y = 0;
+    tree->NodePoint(tree->Item(0), x, y);
+    tree->ContextPopup(x, y);
+    EXPECT_TRUE(form->PopupMenu1->Visible());
+    form->PopupMenu1->CloseUp();
+    form->M1->Click();
+    form->N1->Click();
+    EXPECT_EQ(tree->Item(0)->Text(), "Log");
 
-    QTest::mousePress(viewport, Qt::RightButton, {}, QPoint(200, 95));
+    // Below the last node, or with the left button: no menu.
+    tree->MouseDown(platform::mbRight, 200, 95);
     EXPECT_EQ(form->TreeView1PopupMenu, nullptr);
-    QTest::mousePress(viewport, Qt::LeftButton, {}, NodePoint(form->TreeView1, 0));
+    PressOver(tree, tree->Item(0), platform::mbLeft);
     EXPECT_EQ(form->TreeView1PopupMenu, nullptr);
-    QContextMenuEvent again(QContextMenuEvent::Mouse, QPoint(200, 95),
-                            viewport->mapToGlobal(QPoint(200, 95)));
-    QApplication::sendEvent(viewport, &again);
-    EXPECT_FALSE(form->PopupMenu1->isVisible());
+    tree->ContextPopup(200, 95);
+    EXPECT_FALSE(form->PopupMenu1->Visible());
 }
 
 TEST_F(Window, InputDuringAFillDoesNothing)
@@ -233,8 +221,8 @@ TEST_F(Window, InputDuringAFillDoesNothing)
     int hooked = 0;
     platform::SetProcessMessagesHook([&] {
         if (hooked++ == 3) {
-            QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
-            QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+            form->BitBtn2->Click();
+            form->BitBtn1->Click();
             form->ComboBox1Select();
         }
     });
@@ -243,18 +231,18 @@ TEST_F(Window, InputDuringAFillDoesNothing)
     platform::SetProcessMessagesHook(nullptr);
     EXPECT_GT(hooked, 3);
     EXPECT_EQ(boxes.Shown.size(), before);
-    EXPECT_EQ(TopLevel(form->TreeView1), (QStringList{"Log", "Staff"}));
+    EXPECT_EQ(TopLevel(form->TreeView1), (Texts{"Log", "Staff"}));
     EXPECT_EQ(form->TableColumns.size(), 2u);
     EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
-    EXPECT_TRUE(form->Panel1->isEnabled());
+    EXPECT_TRUE(form->Panel1->Enabled());
 }
 
 TEST_F(Window, GenerateWritesTheWholeTree)
 {
     SqlLogin();
-    form->TreeView2->topLevelItem(0)->setText(0, "Users");
+    form->TreeView2->Item(0)->SetText("Users");
     boxes.Answers = {platform::IDNO};
-    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    form->BitBtn1->Click();
     const auto& files = testsupport::kLogStaffUsersFiles;
     std::vector<std::string> names;
     for (const auto& [file, expected] : files) {
@@ -263,20 +251,20 @@ TEST_F(Window, GenerateWritesTheWholeTree)
     }
     EXPECT_EQ(testsupport::ListFiles(dir.File("Output")), names);
     EXPECT_EQ(opened, (std::vector<std::string>{dir.File("Output")}));
-    EXPECT_EQ(form->Label5->text(), U("生成完毕.   "));
-    EXPECT_EQ(form->Label3->text(), U("生成完毕.   "));
+    EXPECT_EQ(form->Label5->Caption(), Gbk("生成完毕.   "));
+    EXPECT_EQ(form->Label3->Caption(), Gbk("生成完毕.   "));
 
     // Yes clears: only this run's files remain, and no script.
     testsupport::WriteFile(dir.File("Output/DBComm/DBTables/OldOperator.h"), "old");
     boxes.Answers = {platform::IDYES};
-    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    form->BitBtn1->Click();
     EXPECT_EQ(testsupport::ListFiles(dir.File("Output")), names);
     EXPECT_FALSE(platform::FileExists(dir.File("output_clear.sh")));
 }
 
 TEST_F(Window, GenerateBeforeLoginAndWithAFileInTheWay)
 {
-    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    form->BitBtn1->Click();
     ASSERT_EQ(boxes.Shown.size(), 1u);
     EXPECT_EQ(boxes.Shown[0].Text, Gbk("请先登录数据库"));
     EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
@@ -284,13 +272,13 @@ TEST_F(Window, GenerateBeforeLoginAndWithAFileInTheWay)
     SqlLogin();
     testsupport::MakeDir(dir.File("Output/DBComm/DBTables/StaffOperator.cpp"));
     boxes.Shown.clear();
-    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    form->BitBtn1->Click();
     ASSERT_EQ(boxes.Shown.size(), 2u);
     EXPECT_EQ(boxes.Shown[1].Text,
               "Cannot create file " + dir.File("Output/DBComm/DBTables/StaffOperator.cpp"));
     EXPECT_TRUE(opened.empty());
     // The window stays usable.
-    EXPECT_TRUE(form->Panel1->isEnabled());
+    EXPECT_TRUE(form->Panel1->Enabled());
     EXPECT_FALSE(form->Busy());
 }
 
@@ -300,12 +288,12 @@ TEST_F(Window, ASecondGenerateDuringAWalkDoesNothing)
     int hooked = 0;
     platform::SetProcessMessagesHook([&] {
         if (hooked++ == 0) {
-            QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
-            form->ComboBox1->setCurrentIndex(2);
+            form->BitBtn1->Click();
+            form->ComboBox1->SetItemIndex(2);
             form->ComboBox1Select();
         }
     });
-    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    form->BitBtn1->Click();
     EXPECT_EQ(boxes.Shown.size(), 1u);  // one clearing question
     EXPECT_EQ(opened.size(), 1u);
     EXPECT_EQ(form->TableNames.size(), 2u);
@@ -318,7 +306,7 @@ TEST_F(Window, ADeniedIdentityStatementStopsTheTableWalkWithOneBox)
     SqlLogin("Pellam#2026", &denying);
     ASSERT_EQ(form->TableNames.size(), 2u);
     boxes.Shown.clear();
-    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    form->BitBtn1->Click();
     ASSERT_EQ(boxes.Shown.size(), 2u);  // the clearing question, then the one failure
     EXPECT_NE(boxes.Shown[1].Text.find("SELECT permission was denied"), std::string::npos);
     EXPECT_EQ(boxes.Shown[1].Caption, Gbk("ExecSQL执行出错"));
@@ -334,35 +322,33 @@ TEST_F(Window, ADeniedColumnStatementInTheBatchCostsThatTableItsColumnsAndOneBox
     SqlLogin("Pellam#2026", &denying);
     ASSERT_EQ(boxes.Shown.size(), 1u);
     EXPECT_NE(boxes.Shown[0].Text.find("SELECT permission was denied"), std::string::npos);
-    ASSERT_EQ(form->TreeView1->topLevelItemCount(), 2);
-    EXPECT_EQ(form->TreeView1->topLevelItem(0)->childCount(), 0);  // Log
-    EXPECT_EQ(form->TreeView1->topLevelItem(1)->childCount(), 4);  // Staff, after it in the batch
+    ASSERT_EQ(form->TreeView1->Count(), 2);
+    EXPECT_EQ(form->TreeView1->Item(0)->Count(), 0);  // Log
+    EXPECT_EQ(form->TreeView1->Item(1)->Count(), 4);  // Staff, after it in the batch
     ASSERT_EQ(form->TableColumns.size(), 2u);
     EXPECT_TRUE(form->TableColumns[0].empty());
     EXPECT_EQ(form->TableColumns[1].size(), 4u);
-    EXPECT_EQ(form->TreeView2->topLevelItem(0)->childCount(), 2);
+    EXPECT_EQ(form->TreeView2->Item(0)->Count(), 2);
 }
 
 TEST_F(Window, ThePersonAtTheWindowSeesChineseButtonsHintsAndWhereTheFilesWent)
 {
-    QMessageBox question;
-    question.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    EXPECT_TRUE(question.button(QMessageBox::Yes)->text().startsWith(U("是")));
-    EXPECT_TRUE(question.button(QMessageBox::No)->text().startsWith(U("否")));
+    EXPECT_EQ(platform::TFormsApplication::YesCaption().rfind(Gbk("是"), 0), 0u);
+    EXPECT_EQ(platform::TFormsApplication::NoCaption().rfind(Gbk("否"), 0), 0u);
 
-    QString hint = form->LabeledEdit1->toolTip();
+    std::string hint = form->LabeledEdit1->Hint();
     for (const char* form : {"主机", "主机,端口", "主机\\实例名"})
-        EXPECT_TRUE(hint.contains(U(form))) << form;
+        EXPECT_NE(hint.find(Gbk(form)), std::string::npos) << form;
 
     // Enter in the password edit logs in.
     FillSqlLogin("Pellam#2026", server.Host());
-    QTest::keyClick(form->LabeledEdit2, Qt::Key_Return);
+    form->LabeledEdit2->PressEnter();
     EXPECT_EQ(form->TableNames.size(), 2u);
 
     // Without a file manager, a message names the output folder.
     openSucceeds = false;
     boxes.Shown.clear();
-    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    form->BitBtn1->Click();
     ASSERT_EQ(boxes.Shown.size(), 2u);
     EXPECT_EQ(boxes.Shown[1].Text, Gbk("生成完毕，输出目录：") + dir.File("Output"));
 }
@@ -373,16 +359,15 @@ TEST_F(Window, ALoginThatWaitsShowsTheWaitCursorAndHoldsInputOff)
     DBData->ADOConnection1->ConnectionTimeout = 1;
     bool waitCursor = false, panelEnabled = true;
     boxes.OnShow = [&] {
-        waitCursor = QApplication::overrideCursor() &&
-                     QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        panelEnabled = form->Panel1->isEnabled();
+        waitCursor = platform::WaitCursorShown();
+        panelEnabled = form->Panel1->Enabled();
     };
     SqlLogin("Pellam#2026", &mute);
     ASSERT_EQ(boxes.Shown.size(), 1u);  // the failed login, shown while it waited
     EXPECT_TRUE(waitCursor);
     EXPECT_FALSE(panelEnabled);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_TRUE(form->Panel1->isEnabled());
+    EXPECT_FALSE(platform::WaitCursorShown());
+    EXPECT_TRUE(form->Panel1->Enabled());
 }
 
 TEST_F(Window, ADeniedDatabaseListLeavesTheLoginMarkHidden)
@@ -390,16 +375,16 @@ TEST_F(Window, ADeniedDatabaseListLeavesTheLoginMarkHidden)
     StandIn denying(Fixture(kNolk), {"--deny", "SysDatabases"});
     SqlLogin("Pellam#2026", &denying);
     ASSERT_EQ(boxes.Shown.size(), 1u);
-    EXPECT_TRUE(form->Label4->isHidden());
-    EXPECT_EQ(form->ComboBox1->count(), 0);
+    EXPECT_TRUE(!form->Label4->Visible());
+    EXPECT_EQ(form->ComboBox1->Count(), 0);
 }
 
 TEST_F(Window, ARenamedColumnNodeThatIsNoIdentifierStopsTheRunNamingItsNode)
 {
     SqlLogin();
-    form->TreeView2->topLevelItem(0)->child(1)->setText(0, "1Age");
+    form->TreeView2->Item(0)->Item(1)->SetText("1Age");
     boxes.Shown.clear();
-    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    form->BitBtn1->Click();
     ASSERT_EQ(boxes.Shown.size(), 2u);  // the clearing question, then the refusal
     EXPECT_EQ(boxes.Shown[1].Text, Gbk("V_Users:名称及字段名称不能包含汉字，必须以字母开头"));
     EXPECT_EQ(boxes.Shown[1].Caption, Gbk("数据表名称非法"));
@@ -410,12 +395,15 @@ TEST_F(Window, ARenamedColumnNodeThatIsNoIdentifierStopsTheRunNamingItsNode)
 namespace {
 
 // Opens the popup over a node of a tree and chooses an entry.
-void Choose(TMainForm* form, QTreeWidget* tree, QTreeWidgetItem* node, QAction* entry)
+void Choose(TMainForm* form, platform::TTreeView* tree, platform::TTreeNode* node,
+            platform::TMenuItem* entry)
 {
-    QTest::mousePress(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(node).center());
+    int x = 0, y = 0;
+    tree->NodePoint(node, x, y);
+    tree->MouseDown(platform::mbRight, x, y);
     ASSERT_EQ(tree == form->TreeView1 ? form->TreeView1PopupMenu : form->TreeView2PopupMenu,
               form->PopupMenu1);
-    entry->trigger();
+    entry->Click();
 }
 
 }  // namespace
@@ -423,17 +411,11 @@ void Choose(TMainForm* form, QTreeWidget* tree, QTreeWidgetItem* node, QAction* 
 TEST_F(Window, ThePopupRenamesNodesInBothTrees)
 {
     SqlLogin();
-    for (QTreeWidget* tree : {form->TreeView1, form->TreeView2}) {
-        Choose(form.get(), tree, tree->topLevelItem(0), form->M1);
-        auto* editor = qobject_cast<QLineEdit*>(tree->indexWidget(tree->currentIndex()));
-        if (!editor)
-            editor = tree->viewport()->findChild<QLineEdit*>();
-        ASSERT_NE(editor, nullptr);
-        QString name = tree == form->TreeView1 ? "Renamed" : "RenamedView";
-        editor->setText(name);
-        // What the delegate does on Return: hand the editor's data to the view.
-        QMetaObject::invokeMethod(tree, "commitData", Q_ARG(QWidget*, editor));
-        EXPECT_EQ(tree->topLevelItem(0)->text(0), name);
+    for (platform::TTreeView* tree : {form->TreeView1, form->TreeView2}) {
+        Choose(form.get(), tree, tree->Item(0), form->M1);
+        std::string name = tree == form->TreeView1 ? "Renamed" : "RenamedView";
+        ASSERT_TRUE(tree->FinishEditing(name));
+        EXPECT_EQ(tree->Item(0)->Text(), name);
     }
     // The class name follows the label; the SQL keeps the catalogue name.
     boxes.Answers = {platform::IDNO};
@@ -461,11 +443,11 @@ protected:
 TEST_F(ChineseWindow, TranslatedNodesGenerateIdentifiersWithTheCataloguesSql)
 {
     SqlLogin();
-    QTreeWidgetItem* table = form->TreeView1->topLevelItem(0);
+    platform::TTreeNode* table = form->TreeView1->Item(0);
     Choose(form.get(), form->TreeView1, table, form->N1);
-    EXPECT_EQ(table->text(0), "YongHuBiao");
-    EXPECT_EQ(table->child(0)->text(0), "BianHao");
-    EXPECT_EQ(table->child(2)->text(0), "NianLing");
+    EXPECT_EQ(table->Text(), "YongHuBiao");
+    EXPECT_EQ(table->Item(0)->Text(), "BianHao");
+    EXPECT_EQ(table->Item(2)->Text(), "NianLing");
     boxes.Answers = {platform::IDNO};
     form->BitBtn1Click();
     const std::pair<const char*, const char*> files[] = {
@@ -483,22 +465,23 @@ TEST_F(ChineseWindow, TranslatedNodesGenerateIdentifiersWithTheCataloguesSql)
 TEST_F(ChineseWindow, CollidingTranslationsAreSuffixed)
 {
     SqlLogin();
-    form->ComboBox1->setCurrentIndex(form->ComboBox1->findText("Other"));
+    form->ComboBox1->SetItemIndex(2);
+    ASSERT_EQ(form->ComboBox1->Text(), "Other");
     form->ComboBox1Select();
-    ASSERT_EQ(form->TreeView1->topLevelItemCount(), 2);
-    Choose(form.get(), form->TreeView1, form->TreeView1->topLevelItem(0), form->N1);
-    Choose(form.get(), form->TreeView1, form->TreeView1->topLevelItem(1), form->N1);
-    EXPECT_EQ(form->TreeView1->topLevelItem(0)->text(0), "Dan");
-    EXPECT_EQ(form->TreeView1->topLevelItem(1)->text(0), "Dan2");
+    ASSERT_EQ(form->TreeView1->Count(), 2);
+    Choose(form.get(), form->TreeView1, form->TreeView1->Item(0), form->N1);
+    Choose(form.get(), form->TreeView1, form->TreeView1->Item(1), form->N1);
+    EXPECT_EQ(form->TreeView1->Item(0)->Text(), "Dan");
+    EXPECT_EQ(form->TreeView1->Item(1)->Text(), "Dan2");
     // 甲 and 假 both read Jia: the second column is suffixed.
-    EXPECT_EQ(form->TreeView1->topLevelItem(0)->child(1)->text(0), "Jia2");
+    EXPECT_EQ(form->TreeView1->Item(0)->Item(1)->Text(), "Jia2");
     // A view's class name may not take a table's either; a column node alone.
-    Choose(form.get(), form->TreeView2, form->TreeView2->topLevelItem(0), form->N1);
-    EXPECT_EQ(form->TreeView2->topLevelItem(0)->text(0), "V_Dan");
-    form->TreeView1->topLevelItem(1)->child(0)->setText(0, U("丹"));
-    form->TreeView1->expandItem(form->TreeView1->topLevelItem(1));
-    Choose(form.get(), form->TreeView1, form->TreeView1->topLevelItem(1)->child(0), form->N1);
-    EXPECT_EQ(form->TreeView1->topLevelItem(1)->child(0)->text(0), "Dan");
+    Choose(form.get(), form->TreeView2, form->TreeView2->Item(0), form->N1);
+    EXPECT_EQ(form->TreeView2->Item(0)->Text(), "V_Dan");
+    form->TreeView1->Item(1)->Item(0)->SetText(Gbk("丹"));
+    form->TreeView1->Item(1)->Expand();
+    Choose(form.get(), form->TreeView1, form->TreeView1->Item(1)->Item(0), form->N1);
+    EXPECT_EQ(form->TreeView1->Item(1)->Item(0)->Text(), "Dan");
 }
 
 class WindowWithoutNolk : public Window {
@@ -509,11 +492,11 @@ protected:
 TEST_F(WindowWithoutNolk, NothingIsSelectedAndTheTreesStayEmpty)
 {
     SqlLogin();
-    EXPECT_TRUE(form->Label4->isVisible());
-    EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
-    EXPECT_EQ(form->TreeView1->topLevelItemCount(), 0);
-    EXPECT_FALSE(form->Label5->isVisible());
-    EXPECT_FALSE(form->Label3->isVisible());
+    EXPECT_TRUE(form->Label4->Visible());
+    EXPECT_EQ(form->ComboBox1->ItemIndex(), -1);
+    EXPECT_EQ(form->TreeView1->Count(), 0);
+    EXPECT_FALSE(form->Label5->Visible());
+    EXPECT_FALSE(form->Label3->Visible());
 }
 
 class WindowWithLowerCaseNolk : public Window {
@@ -527,8 +510,8 @@ protected:
 TEST_F(WindowWithLowerCaseNolk, IsSelectedInAnyLetterCase)
 {
     SqlLogin();
-    EXPECT_EQ(form->ComboBox1->currentText(), "nOlK");
-    EXPECT_EQ(TopLevel(form->TreeView1), (QStringList{"T"}));
+    EXPECT_EQ(form->ComboBox1->Text(), "nOlK");
+    EXPECT_EQ(TopLevel(form->TreeView1), (Texts{"T"}));
 }
 
 TEST(DataLink, ReadsAndComposesConnectionStrings)
@@ -553,41 +536,41 @@ TEST(DataLink, ReadsAndComposesConnectionStrings)
 
 TEST_F(Window, TheConnectionDialogIsSeededAndItsEmptyResultChangesNothing)
 {
-    form->LabeledEdit3->setText("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Data Source=" +
-                                ToQt(server.Host()));
-    TDataLinkDialog dialog(platform::FromQt(form->LabeledEdit3->text()), form.get());
-    EXPECT_EQ(dialog.ServerName->text(), ToQt(server.Host()));
-    EXPECT_TRUE(dialog.SqlLogin->isChecked());
-    EXPECT_EQ(dialog.Sheet->count(), 4);
-    EXPECT_EQ(dialog.Sheet->tabText(0), U("提供程序"));
-    EXPECT_EQ(dialog.Sheet->tabText(3), U("全部"));
-    dialog.Password->setText("Pellam#2026");
+    form->LabeledEdit3->SetText("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Data Source=" +
+                                server.Host());
+    TDataLinkDialog dialog(form->LabeledEdit3->Text(), form.get());
+    EXPECT_EQ(dialog.ServerName->Text(), server.Host());
+    EXPECT_TRUE(dialog.SqlLogin->Checked());
+    EXPECT_EQ(dialog.Sheet->PageCount(), 4);
+    EXPECT_EQ(dialog.Sheet->PageCaption(0), Gbk("提供程序"));
+    EXPECT_EQ(dialog.Sheet->PageCaption(3), Gbk("全部"));
+    dialog.Password->SetText("Pellam#2026");
     dialog.TestConnectionClick();
     ASSERT_EQ(boxes.Shown.size(), 1u);
     EXPECT_EQ(boxes.Shown[0].Text, Gbk("测试连接成功。"));
     dialog.RefreshCatalogsClick();
-    EXPECT_EQ(dialog.InitialCatalog->count(), 3);
-    dialog.InitialCatalog->setCurrentIndex(1);
+    EXPECT_EQ(dialog.InitialCatalog->Count(), 3);
+    dialog.InitialCatalog->SetItemIndex(1);
     // Edited on the 全部 page, the value comes back to the other pages.
-    dialog.Sheet->setCurrentIndex(3);
-    ASSERT_GT(dialog.AllProperties->rowCount(), 0);
-    dialog.AllProperties->item(0, 1)->setText("SQLOLEDB");
-    dialog.Sheet->setCurrentIndex(1);
+    dialog.Sheet->SetPageIndex(3);
+    ASSERT_GT(dialog.AllProperties->RowCount(), 0);
+    dialog.AllProperties->SetCell(1, 0, "SQLOLEDB");
+    dialog.Sheet->SetPageIndex(1);
     EXPECT_EQ(dialog.Properties().Provider, "SQLOLEDB");
     EXPECT_EQ(dialog.Properties().InitialCatalog, "NOLK");
 
     form->EditConnectionString = [](const std::string&) { return std::string(); };
-    QString before = form->LabeledEdit3->text();
+    std::string before = form->LabeledEdit3->Text();
     form->BitBtn3Click();
-    EXPECT_EQ(form->LabeledEdit3->text(), before);
+    EXPECT_EQ(form->LabeledEdit3->Text(), before);
     form->EditConnectionString = [](const std::string& s) { return s + ";Connect Timeout=5"; };
     form->BitBtn3Click();
-    EXPECT_EQ(form->LabeledEdit3->text(), before + ";Connect Timeout=5");
+    EXPECT_EQ(form->LabeledEdit3->Text(), before + ";Connect Timeout=5");
 }
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     platform::TFormsApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,225 @@
+// The forms layer on Qt Widgets: trees, popup menus and images.
+
+#include "FormsQt.h"
+
+#include "Text.h"
+
+#include <QAbstractItemDelegate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTreeWidget>
+
+#include <functional>
+
+namespace platform {
+
+struct TPopupMenu::Impl {
+    QMenu* Menu;
+};
+
+TPopupMenu::TPopupMenu(TForm* owner) : impl_(new Impl{new QMenu(owner->impl()->Widget)}) {}
+TPopupMenu::~TPopupMenu() = default;
+
+TMenuItem* TPopupMenu::Add(const std::string& caption)
+{
+    items_.push_back(std::make_unique<TMenuItem>());
+    TMenuItem* item = items_.back().get();
+    item->Caption = caption;
+    QAction* action = impl_->Menu->addAction(ToQt(caption));
+    QObject::connect(action, &QAction::triggered, [item] { item->Click(); });
+    return item;
+}
+
+void TPopupMenu::Popup(TControl* over, int x, int y)
+{
+    QWidget* w = over->impl()->Widget;
+    if (auto* tree = qobject_cast<QTreeWidget*>(w))
+        w = tree->viewport();
+    impl_->Menu->popup(w->mapToGlobal(QPoint(x, y)));
+}
+
+bool TPopupMenu::Visible() const { return impl_->Menu->isVisible(); }
+void TPopupMenu::CloseUp() { impl_->Menu->close(); }
+
+// -------------------------------------------------------------------- trees
+
+namespace {
+
+QTreeWidgetItem* ItemOf(void* handle) { return static_cast<QTreeWidgetItem*>(handle); }
+
+// Reports mouse presses on the tree's viewport, and hands context requests
+// to the tree.
+class TreeEvents : public QObject {
+public:
+    explicit TreeEvents(TTreeView* tree) : tree_(tree) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            QPoint at = mouse->position().toPoint();
+            TMouseButton button = mouse->button() == Qt::RightButton   ? mbRight
+                                  : mouse->button() == Qt::MiddleButton ? mbMiddle
+                                                                        : mbLeft;
+            if (tree_->OnMouseDown)
+                tree_->OnMouseDown(button, at.x(), at.y());
+        }
+        return false;
+    }
+
+private:
+    TTreeView* tree_;
+};
+
+}  // namespace
+
+TTreeNode::TTreeNode(TTreeView* tree, TTreeNode* parent, void* handle)
+    : tree_(tree), parent_(parent), handle_(handle)
+{
+}
+
+std::string TTreeNode::Text() const { return FromQt(ItemOf(handle_)->text(0)); }
+void TTreeNode::SetText(const std::string& text) { ItemOf(handle_)->setText(0, ToQt(text)); }
+int TTreeNode::Count() const { return static_cast<int>(children_.size()); }
+TTreeNode* TTreeNode::Item(int index) const { return children_.at(static_cast<std::size_t>(index)).get(); }
+
+TTreeNode* TTreeNode::AddChild(const std::string& text)
+{
+    auto* item = new QTreeWidgetItem(ItemOf(handle_), QStringList(ToQt(text)));
+    if (!tree_->ReadOnly())
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+    children_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(tree_, this, item)));
+    return children_.back().get();
+}
+
+void TTreeNode::EditText()
+{
+    QTreeWidgetItem* item = ItemOf(handle_);
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    As<QTreeWidget>(tree_)->editItem(item);
+}
+
+void TTreeNode::Expand() { As<QTreeWidget>(tree_)->expandItem(ItemOf(handle_)); }
+
+TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int height)
+    : TControl(parent, Make<QTreeWidget>(parent))
+{
+    auto* tree = As<QTreeWidget>(this);
+    SetBounds(left, top, width, height);
+    tree->setHeaderHidden(true);
+    tree->setColumnCount(1);
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    tree->viewport()->installEventFilter(new TreeEvents(this));
+    QObject::connect(tree, &QWidget::customContextMenuRequested,
+                     [this](const QPoint& at) { ContextPopup(at.x(), at.y()); });
+    SetReadOnly(true);
+}
+
+TTreeView::~TTreeView() = default;
+
+void TTreeView::Clear()
+{
+    As<QTreeWidget>(this)->clear();
+    nodes_.clear();
+}
+
+TTreeNode* TTreeView::Add(const std::string& text)
+{
+    auto* item = new QTreeWidgetItem(As<QTreeWidget>(this), QStringList(ToQt(text)));
+    if (!ReadOnly())
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+    nodes_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(this, nullptr, item)));
+    return nodes_.back().get();
+}
+
+int TTreeView::Count() const { return static_cast<int>(nodes_.size()); }
+TTreeNode* TTreeView::Item(int index) const { return nodes_.at(static_cast<std::size_t>(index)).get(); }
+
+void TTreeView::SetReadOnly(bool readOnly)
+{
+    As<QTreeWidget>(this)->setEditTriggers(
+        readOnly ? QAbstractItemView::NoEditTriggers
+                 : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                       QAbstractItemView::SelectedClicked);
+}
+
+bool TTreeView::ReadOnly() const
+{
+    return As<QTreeWidget>(this)->editTriggers() == QAbstractItemView::NoEditTriggers;
+}
+
+bool TTreeView::Editing() const
+{
+    QLineEdit* editor = As<QTreeWidget>(this)->findChild<QLineEdit*>();
+    return editor && editor->isVisible();
+}
+
+bool TTreeView::FinishEditing(const std::string& text)
+{
+    auto* tree = As<QTreeWidget>(this);
+    QLineEdit* editor = tree->findChild<QLineEdit*>();
+    if (!editor || !editor->isVisible())
+        return false;
+    editor->setText(ToQt(text));
+    // What the delegate does on Enter: hand the editor's data to the view.
+    QMetaObject::invokeMethod(tree, "commitData", Q_ARG(QWidget*, editor));
+    QMetaObject::invokeMethod(tree, "closeEditor", Q_ARG(QWidget*, editor),
+                              Q_ARG(QAbstractItemDelegate::EndEditHint,
+                                    QAbstractItemDelegate::NoHint));
+    return true;
+}
+
+void TTreeView::SetIndent(int pixels) { As<QTreeWidget>(this)->setIndentation(pixels); }
+
+TTreeNode* TTreeView::GetNodeAt(int x, int y) const
+{
+    QTreeWidgetItem* at = As<QTreeWidget>(this)->itemAt(x, y);
+    std::function<TTreeNode*(const std::vector<std::unique_ptr<TTreeNode>>&)> find =
+        [&](const std::vector<std::unique_ptr<TTreeNode>>& nodes) -> TTreeNode* {
+        for (const auto& n : nodes) {
+            if (n->handle_ == at)
+                return n.get();
+            if (TTreeNode* c = find(n->children_))
+                return c;
+        }
+        return nullptr;
+    };
+    return at ? find(nodes_) : nullptr;
+}
+
+void TTreeView::NodePoint(TTreeNode* node, int& x, int& y) const
+{
+    QPoint c = As<QTreeWidget>(this)->visualItemRect(ItemOf(node->handle_)).center();
+    x = c.x();
+    y = c.y();
+}
+
+void TTreeView::MouseDown(TMouseButton button, int x, int y)
+{
+    if (OnMouseDown)
+        OnMouseDown(button, x, y);
+}
+
+void TTreeView::ContextPopup(int x, int y)
+{
+    if (TPopupMenu* menu = PopupMenu ? PopupMenu() : nullptr)
+        menu->Popup(this, x, y);
+}
+
+TImage::TImage(TWinControl* parent, int left, int top, int width, int height)
+    : TControl(parent, Make<QLabel>(parent))
+{
+    SetBounds(left, top, width, height);
+    As<QLabel>(this)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void TImage::SetPicture(const TBitmap& picture)
+{
+    As<QLabel>(this)->setPixmap(QPixmap::fromImage(picture.impl_->Image));
+}
+
+int TImage::PictureWidth() const { return As<QLabel>(this)->pixmap().width(); }
+int TImage::PictureHeight() const { return As<QLabel>(this)->pixmap().height(); }
+
+}  // namespace platform
