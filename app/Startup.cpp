@@ -5,7 +5,9 @@
 #include "catalog/Dbmodule.h"
 #include "platform/Forms.h"
 
-int main(int argc, char** argv)
+namespace {
+
+int RunPellam(int argc, char** argv)
 {
     platform::TFormsApplication* app = nullptr;
     try {
@@ -24,3 +26,20 @@ int main(int argc, char** argv)
     delete app;
     return 0;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+#include <windows.h>
+
+// A window program has no console; its arguments are the C runtime's.
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    return RunPellam(__argc, __argv);
+}
+#else
+int main(int argc, char** argv)
+{
+    return RunPellam(argc, argv);
+}
+#endif

@@ -102,14 +102,22 @@ std::vector<std::string> InstalledDrivers(SQLHENV env)
     return names;
 }
 
-// The plain (ANSI) entry points: Wine's odbc32 implements those and not the
-// "A" ones, which the system's takes as the same functions.
+// The plain (ANSI) entry points elsewhere: Wine's odbc32 implements those
+// and not the "A" ones, which the system's takes as the same functions.
+// The login goes in UTF-16, so that a name outside ISO 8859-1 (a Chinese
+// database name) reaches every driver as written: FreeTDS reads an ANSI
+// connection string as ISO 8859-1.
 SQLRETURN ConnectDriver(SQLHENV env, SQLHDBC dbc, OdbcLogin login)
 {
     UseDriver(login, ChooseSqlServerDriver(InstalledDrivers(env)));
-    std::string text = OdbcConnectionString(login);
-    return SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&text[0]), SQL_NTS, nullptr, 0,
-                            nullptr, SQL_DRIVER_NOPROMPT);
+    std::string utf8;
+    if (!TryGbkToUtf8(OdbcConnectionString(login), utf8))
+        throw EOleException("A connection value is not GBK text");
+    std::u16string text = Utf8ToUtf16(utf8);
+    std::vector<SQLWCHAR> wide(text.begin(), text.end());
+    wide.push_back(0);
+    return SQLDriverConnectW(dbc, nullptr, wide.data(), SQL_NTS, nullptr, 0, nullptr,
+                             SQL_DRIVER_NOPROMPT);
 }
 
 #else
@@ -432,8 +440,19 @@ public:
 
     SQLRETURN Execute(const std::string& text)
     {
+#ifdef _WIN32
+        // In UTF-16, as the login: no code page stands between the text and
+        // the driver.
+        std::string utf8;
+        if (!TryGbkToUtf8(text, utf8))
+            throw EOleException("The statement is not GBK text");
+        std::u16string utf16 = Utf8ToUtf16(utf8);
+        std::vector<SQLWCHAR> wide(utf16.begin(), utf16.end());
+        return SQLExecDirectW(stmt, wide.data(), static_cast<SQLINTEGER>(wide.size()));
+#else
         return SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())),
-                              static_cast<SQLINTEGER>(text.size()));
+                             static_cast<SQLINTEGER>(text.size()));
+#endif
     }
 
     SQLHDBC dbc = SQL_NULL_HDBC;

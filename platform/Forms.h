@@ -101,6 +101,8 @@ private:
 class TWinControl : public TControl {
 public:
     ~TWinControl() override;
+    // The controls made on it, in the order made.
+    const std::vector<TControl*>& Controls() const { return children_; }
 
 protected:
     using TControl::TControl;

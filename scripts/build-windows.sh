@@ -3,7 +3,8 @@
 # Debian's mingw-w64:  sh scripts/build-windows.sh
 set -eu
 cd "$(dirname "$0")/.."
-cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DPELLAM_BUILD_GUI=ON
 cmake --build build-win -j"$(nproc)"
 # What a Windows user downloads.
 (cd build-win/cli && cmake -E tar cf ../pellam-windows.zip --format=zip pellam-gen.exe)

@@ -1,0 +1,791 @@
+// The forms layer on the Win32 common controls: forms, containers and the
+// controls the window and the connection dialog use.
+
+#include "FormsWin32.h"
+
+#include <algorithm>
+
+namespace platform {
+
+const char* const kFormClass = "PellamForm";
+const char* const kContainerClass = "PellamContainer";
+const char* const kImageClass = "PellamImage";
+
+namespace {
+
+const char* const kControlProperty = "PellamControl";
+
+HFONT& Font()
+{
+    static HFONT font = nullptr;
+    return font;
+}
+
+COLORREF ToColorRef(TColor c) { return RGB(c.R, c.G, c.B); }
+
+TControl::Impl* NewImpl(HWND handle)
+{
+    auto* impl = new TControl::Impl;
+    impl->Handle = handle;
+    return impl;
+}
+
+std::unique_ptr<TControl::Impl> Child(TWinControl* parent, const char* windowClass,
+                                      const std::string& text, DWORD style, DWORD exStyle,
+                                      int left, int top, int width, int height)
+{
+    return std::unique_ptr<TControl::Impl>(
+        NewImpl(CreateChild(parent, windowClass, text, style, exStyle, left, top, width, height)));
+}
+
+std::string WindowText(HWND window)
+{
+    int length = GetWindowTextLengthA(window);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    GetWindowTextA(window, &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+// The background a control shows: its own colour, else its parent's.
+TControl::Impl* PaintedBy(TControl* control)
+{
+    for (TControl* c = control; c; c = c->Parent())
+        if (c->impl()->HasColor)
+            return c->impl();
+    return nullptr;
+}
+
+}  // namespace
+
+HFONT ControlFont()
+{
+    if (!Font())
+        Font() = MakeFont("MS Sans Serif", 11, false);
+    return Font();
+}
+
+void SetControlFont(HFONT font) { Font() = font; }
+
+HFONT MakeFont(const std::string& face, int pixelSize, bool bold)
+{
+    return CreateFontA(-pixelSize, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                       GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_SWISS, face.c_str());
+}
+
+TControl* ControlOf(HWND window)
+{
+    return static_cast<TControl*>(GetPropA(window, kControlProperty));
+}
+
+void Guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const Exception& e) {
+        TFormsApplication::ShowException(e.Message);
+    } catch (const std::exception&) {
+        TFormsApplication::ShowException(std::string());
+    }
+}
+
+HWND CreateChild(TWinControl* parent, const char* windowClass, const std::string& text,
+                 DWORD style, DWORD exStyle, int left, int top, int width, int height)
+{
+    HWND window = CreateWindowExA(exStyle, windowClass, text.c_str(),
+                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, left, top,
+                                  width, height, parent->impl()->Handle, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
+    return window;
+}
+
+namespace {
+
+LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    TControl* control = ControlOf(window);
+    if (!control)
+        return DefWindowProcA(window, message, w, l);
+    TControl::Impl* impl = control->impl();
+    LRESULT result = 0;
+    bool handled = false;
+    if (impl->Subclass)
+        Guarded([&] { handled = impl->Subclass(message, w, l, result); });
+    return handled ? result : CallWindowProcA(impl->Previous, window, message, w, l);
+}
+
+}  // namespace
+
+void SubclassControl(TControl::Impl* impl)
+{
+    impl->Previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(impl->Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+}
+
+// ------------------------------------------------------------- containers
+
+LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    TControl* self = ControlOf(window);
+    switch (message) {
+    case WM_COMMAND:
+        if (TControl* from = l ? ControlOf(reinterpret_cast<HWND>(l)) : nullptr) {
+            if (from->impl()->Command)
+                Guarded([&] { from->impl()->Command(HIWORD(w)); });
+            return 0;
+        }
+        break;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(l);
+        TControl* from = ControlOf(header->hwndFrom);
+        LRESULT result = 0;
+        if (from && from->impl()->Notify)
+            Guarded([&] { result = from->impl()->Notify(header); });
+        return result;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+        TControl* from = ControlOf(reinterpret_cast<HWND>(l));
+        TControl::Impl* painter = from ? PaintedBy(from) : nullptr;
+        if (!painter)
+            break;
+        HDC dc = reinterpret_cast<HDC>(w);
+        SetBkColor(dc, ToColorRef(painter->Background));
+        if (from->impl()->HasFontColor)
+            SetTextColor(dc, ToColorRef(from->impl()->FontColor));
+        return reinterpret_cast<LRESULT>(painter->Brush);
+    }
+    case WM_ERASEBKGND:
+        if (self) {
+            TControl::Impl* painter = PaintedBy(self);
+            RECT r;
+            GetClientRect(window, &r);
+            FillRect(reinterpret_cast<HDC>(w), &r,
+                     painter ? painter->Brush : GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
+        break;
+    case WM_PAINT:
+        if (self && self->impl()->OnPaint && *self->impl()->OnPaint)
+            Guarded([&] { (*self->impl()->OnPaint)(); });
+        if (auto* container = dynamic_cast<TWinControl*>(self)) {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(window, &ps);
+            for (TControl* c : container->Controls())
+                if (c->impl()->Bevel) {
+                    TRect b = c->Bounds();
+                    RECT r{b.Left, b.Top, b.Left + b.Width, b.Top + b.Height};
+                    DrawEdge(dc, &r, EDGE_ETCHED, c->impl()->Bevel);
+                }
+            EndPaint(window, &ps);
+            return 0;
+        }
+        break;
+    case WM_SETCURSOR:
+        if (WaitCursorShown()) {
+            SetCursor(LoadCursor(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
+    case WM_CLOSE:
+        if (self) {
+            if (self->impl()->Modal)
+                static_cast<TForm*>(self)->EndModal(false);
+            else if (!self->impl()->Owned)
+                PostQuitMessage(0);
+            ShowWindow(window, SW_HIDE);
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, w, l);
+}
+
+// ---------------------------------------------------------------- controls
+
+TControl::TControl(TWinControl* parent, std::unique_ptr<Impl> impl)
+    : parent_(parent), impl_(std::move(impl))
+{
+    impl_->Control = this;
+    SetPropA(impl_->Handle, kControlProperty, this);
+    if (parent_)
+        parent_->children_.push_back(this);
+}
+
+TControl::~TControl()
+{
+    RemovePropA(impl_->Handle, kControlProperty);
+    if (impl_->Brush)
+        DeleteObject(impl_->Brush);
+    if (impl_->Picture)
+        DeleteObject(impl_->Picture);
+    // A child's window goes with its parent's; a form destroys its own.
+    if (!parent_)
+        DestroyWindow(impl_->Handle);
+}
+
+TWinControl::~TWinControl()
+{
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it)
+        delete *it;
+}
+
+void TControl::SetBounds(int left, int top, int width, int height)
+{
+    MoveWindow(impl_->Handle, left, top, width, height, TRUE);
+}
+
+TRect TControl::Bounds() const
+{
+    RECT r;
+    if (!parent_) {
+        GetClientRect(impl_->Handle, &r);
+        POINT origin{0, 0};
+        ClientToScreen(impl_->Handle, &origin);
+        return {origin.x, origin.y, r.right, r.bottom};
+    }
+    GetWindowRect(impl_->Handle, &r);
+    MapWindowPoints(nullptr, parent_->impl()->Handle, reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+void TControl::SetEnabled(bool enabled) { EnableWindow(impl_->Handle, enabled); }
+
+bool TControl::Enabled() const
+{
+    for (const TControl* c = this; c; c = c->Parent())
+        if (!IsWindowEnabled(c->impl()->Handle))
+            return false;
+    return true;
+}
+
+void TControl::Show() { ShowWindow(impl_->Handle, SW_SHOW); }
+void TControl::Hide() { ShowWindow(impl_->Handle, SW_HIDE); }
+bool TControl::Visible() const { return IsWindowVisible(impl_->Handle) != 0; }
+void TControl::SetHint(const std::string& hint) { impl_->Hint = hint; }
+std::string TControl::Hint() const { return impl_->Hint; }
+
+void TControl::SetColor(TColor color)
+{
+    if (impl_->HasColor && impl_->Background == color)
+        return;
+    impl_->HasColor = true;
+    impl_->Background = color;
+    if (impl_->Brush)
+        DeleteObject(impl_->Brush);
+    impl_->Brush = CreateSolidBrush(ToColorRef(color));
+    InvalidateRect(impl_->Handle, nullptr, TRUE);
+}
+
+TColor TControl::Color() const
+{
+    if (impl_->HasColor)
+        return impl_->Background;
+    COLORREF c = GetSysColor(COLOR_BTNFACE);
+    return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+void TControl::SetFontColor(TColor color)
+{
+    impl_->HasFontColor = true;
+    impl_->FontColor = color;
+    InvalidateRect(impl_->Handle, nullptr, TRUE);
+}
+
+void SetTabOrder(const std::vector<TControl*>& controls)
+{
+    for (std::size_t i = 1; i < controls.size(); ++i)
+        SetWindowPos(controls[i]->impl()->Handle, controls[i - 1]->impl()->Handle, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+TControl* NextInTabOrder(TControl* from)
+{
+    HWND root = GetAncestor(from->impl()->Handle, GA_ROOT);
+    HWND next = GetNextDlgTabItem(root, from->impl()->Handle, FALSE);
+    TControl* control = next ? ControlOf(next) : nullptr;
+    return control ? control : from;
+}
+
+// ------------------------------------------------------------------- forms
+
+TForm::TForm(const std::string& caption, TForm* owner)
+    : TWinControl(nullptr, std::unique_ptr<Impl>(NewImpl(CreateWindowExA(
+                               WS_EX_CONTROLPARENT, kFormClass, caption.c_str(),
+                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
+                                   WS_CLIPCHILDREN,
+                               CW_USEDEFAULT, CW_USEDEFAULT, 400, 300,
+                               owner ? owner->impl()->Handle : nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr))))
+{
+    impl()->Owned = owner != nullptr;
+    impl()->OnPaint = &OnPaint;
+}
+
+std::string TForm::Caption() const { return WindowText(impl()->Handle); }
+
+void TForm::SetFixedClientSize(int width, int height)
+{
+    RECT r{0, 0, width, height};
+    DWORD style = static_cast<DWORD>(GetWindowLongPtrA(impl()->Handle, GWL_STYLE));
+    DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(impl()->Handle, GWL_EXSTYLE));
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    SetWindowPos(impl()->Handle, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::MoveTo(int left, int top)
+{
+    SetWindowPos(impl()->Handle, nullptr, left, top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetFont(const std::string& name, int pixelSize)
+{
+    SetControlFont(MakeFont(name, pixelSize, false));
+}
+
+void TForm::ShowForm()
+{
+    ShowWindow(impl()->Handle, SW_SHOW);
+    UpdateWindow(impl()->Handle);
+}
+
+void TForm::Close() { SendMessageA(impl()->Handle, WM_CLOSE, 0, 0); }
+
+void TForm::Repaint()
+{
+    RedrawWindow(impl()->Handle, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+bool TForm::ShowModal()
+{
+    HWND owner = GetWindow(impl()->Handle, GW_OWNER);
+    if (owner)
+        EnableWindow(owner, FALSE);
+    impl()->Modal = true;
+    impl()->ModalResult = false;
+    ShowForm();
+    MSG msg;
+    while (impl()->Modal && GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchOne(msg);
+    if (owner) {
+        EnableWindow(owner, TRUE);
+        SetActiveWindow(owner);
+    }
+    ShowWindow(impl()->Handle, SW_HIDE);
+    return impl()->ModalResult;
+}
+
+void TForm::EndModal(bool ok)
+{
+    impl()->ModalResult = ok;
+    impl()->Modal = false;
+    PostMessageA(impl()->Handle, WM_NULL, 0, 0);
+}
+
+TPanel::TPanel(TWinControl* parent, int left, int top, int width, int height)
+    : TWinControl(parent, Child(parent, kContainerClass, "", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
+                                left, top, width, height))
+{
+    // Over whatever was made before it, as the designer stacks it.
+    SetWindowPos(impl()->Handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+// A bevel is drawn by its parent under the controls, never over them; its
+// window only keeps its place.
+TBevel::TBevel(TWinControl* parent, Shape shape, int left, int top, int width, int height)
+    : TControl(parent, Child(parent, "STATIC", "", 0, 0, left, top, width, height))
+{
+    ShowWindow(impl()->Handle, SW_HIDE);
+    EnableWindow(impl()->Handle, FALSE);
+    impl()->Bevel = shape == bsFrame ? BF_RECT : BF_TOP;
+}
+
+TLabel::TLabel(TWinControl* parent, const std::string& caption, int left, int top, int width,
+               int height)
+    : TControl(parent, Child(parent, "STATIC", caption, SS_LEFT | SS_NOPREFIX, 0, left, top, width,
+                             height))
+{
+}
+
+void TLabel::SetCaption(const std::string& caption)
+{
+    SetWindowTextA(impl()->Handle, caption.c_str());
+    InvalidateRect(impl()->Handle, nullptr, TRUE);
+}
+
+std::string TLabel::Caption() const { return WindowText(impl()->Handle); }
+
+int TLabel::TextWidth() const
+{
+    std::string text = Caption();
+    HDC dc = GetDC(impl()->Handle);
+    HGDIOBJ old = SelectObject(dc, ControlFont());
+    SIZE size{0, 0};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(impl()->Handle, dc);
+    return size.cx;
+}
+
+namespace {
+
+bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void Check(HWND button, bool on)
+{
+    SendMessageA(button, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+}  // namespace
+
+TRadioButton::TRadioButton(TWinControl* parent, const std::string& caption, int left, int top,
+                           int width, int height)
+    : TControl(parent, Child(parent, "BUTTON", caption, BS_AUTORADIOBUTTON | WS_TABSTOP, 0, left,
+                             top, width, height))
+{
+    impl()->Command = [this](int code) {
+        if (code == BN_CLICKED && OnClick)
+            OnClick();
+    };
+}
+
+bool TRadioButton::Checked() const { return platform::Checked(impl()->Handle); }
+
+void TRadioButton::SetChecked(bool checked)
+{
+    // Radio buttons of one parent exclude each other.
+    if (checked && Parent())
+        for (TControl* c : Parent()->Controls())
+            if (c != this && dynamic_cast<TRadioButton*>(c))
+                Check(c->impl()->Handle, false);
+    Check(impl()->Handle, checked);
+}
+
+void TRadioButton::Click()
+{
+    if (Enabled())
+        SendMessageA(impl()->Handle, BM_CLICK, 0, 0);
+}
+
+TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption, int left, int top, int width,
+                     int height)
+    : TControl(parent, Child(parent, "BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, 0, left, top,
+                             width, height))
+{
+}
+
+bool TCheckBox::Checked() const { return platform::Checked(impl()->Handle); }
+void TCheckBox::SetChecked(bool checked) { Check(impl()->Handle, checked); }
+
+TEdit::TEdit(TWinControl* parent, int left, int top, int width, int height)
+    : TControl(parent, Child(parent, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
+                             left, top, width, height))
+{
+    SubclassControl(impl());
+    impl()->Subclass = [this](UINT message, WPARAM w, LPARAM, LRESULT& result) {
+        // Enter belongs to the edit, which tells of it.
+        if (message == WM_GETDLGCODE && w == VK_RETURN) {
+            result = DLGC_WANTALLKEYS;
+            return true;
+        }
+        if (message == WM_KEYDOWN && w == VK_RETURN) {
+            if (OnEnter)
+                OnEnter();
+            return true;
+        }
+        if (message == WM_CHAR && w == '\r')
+            return true;
+        return false;
+    };
+}
+
+std::string TEdit::Text() const { return WindowText(impl()->Handle); }
+void TEdit::SetText(const std::string& text) { SetWindowTextA(impl()->Handle, text.c_str()); }
+
+void TEdit::SetPassword(bool password)
+{
+    SendMessageA(impl()->Handle, EM_SETPASSWORDCHAR, password ? '*' : 0, 0);
+    InvalidateRect(impl()->Handle, nullptr, TRUE);
+}
+
+bool TEdit::Password() const { return SendMessageA(impl()->Handle, EM_GETPASSWORDCHAR, 0, 0) != 0; }
+void TEdit::SetReadOnly(bool readOnly) { SendMessageA(impl()->Handle, EM_SETREADONLY, readOnly, 0); }
+
+bool TEdit::ReadOnly() const
+{
+    return (GetWindowLongPtrA(impl()->Handle, GWL_STYLE) & ES_READONLY) != 0;
+}
+
+void TEdit::PressEnter()
+{
+    if (Enabled())
+        SendMessageA(impl()->Handle, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+TLabeledEdit::TLabeledEdit(TWinControl* parent, const std::string& caption, int left, int top,
+                           int width, int height, int labelWidth, LabelPosition position)
+    : TEdit(parent, left, top, width, height),
+      EditLabel(position == lpAbove
+                    ? new TLabel(parent, caption, left, top - 3 - 13, labelWidth, 13)
+                    : new TLabel(parent, caption, left - 3 - labelWidth, top + (height - 13) / 2,
+                                 labelWidth, 13))
+{
+}
+
+void TLabeledEdit::SetEnabled(bool enabled)
+{
+    TEdit::SetEnabled(enabled);
+    EditLabel->SetEnabled(enabled);
+}
+
+TButton::TButton(TWinControl* parent, const std::string& caption, int left, int top, int width,
+                 int height)
+    : TControl(parent, Child(parent, "BUTTON", caption, BS_PUSHBUTTON | WS_TABSTOP, 0, left, top,
+                             width, height))
+{
+    impl()->Command = [this](int code) {
+        if (code == BN_CLICKED && OnClick)
+            OnClick();
+    };
+}
+
+std::string TButton::Caption() const { return WindowText(impl()->Handle); }
+
+void TButton::Click()
+{
+    if (Enabled())
+        SendMessageA(impl()->Handle, BM_CLICK, 0, 0);
+}
+
+TBitBtn::TBitBtn(TWinControl* parent, const std::string& caption, Kind /*kind*/, int left, int top,
+                 int width, int height)
+    : TButton(parent, caption, left, top, width, height)
+{
+}
+
+TComboBox::TComboBox(TWinControl* parent, int left, int top, int width, int height, bool editable)
+    : TControl(parent, Child(parent, "COMBOBOX", "",
+                             (editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST) |
+                                 WS_VSCROLL | WS_TABSTOP,
+                             0, left, top, width, height + 200))
+{
+    impl()->Command = [this](int code) {
+        if (code == CBN_SELCHANGE && OnSelect)
+            OnSelect();
+    };
+}
+
+void TComboBox::Clear() { SendMessageA(impl()->Handle, CB_RESETCONTENT, 0, 0); }
+
+void TComboBox::Add(const std::string& item)
+{
+    SendMessageA(impl()->Handle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+int TComboBox::Count() const
+{
+    return static_cast<int>(SendMessageA(impl()->Handle, CB_GETCOUNT, 0, 0));
+}
+
+std::string TComboBox::Item(int index) const
+{
+    LRESULT length = SendMessageA(impl()->Handle, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR)
+        return std::string();
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    SendMessageA(impl()->Handle, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+int TComboBox::ItemIndex() const
+{
+    return static_cast<int>(SendMessageA(impl()->Handle, CB_GETCURSEL, 0, 0));
+}
+
+void TComboBox::SetItemIndex(int index)
+{
+    SendMessageA(impl()->Handle, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+std::string TComboBox::Text() const { return WindowText(impl()->Handle); }
+void TComboBox::SetText(const std::string& text) { SetWindowTextA(impl()->Handle, text.c_str()); }
+
+void TComboBox::Choose(int index)
+{
+    if (!Enabled())
+        return;
+    SetItemIndex(index);
+    if (OnSelect)
+        OnSelect();
+}
+
+TListBox::TListBox(TWinControl* parent, int left, int top, int width, int height)
+    : TControl(parent, Child(parent, "LISTBOX", "", LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP,
+                             WS_EX_CLIENTEDGE, left, top, width, height))
+{
+}
+
+void TListBox::Add(const std::string& item)
+{
+    SendMessageA(impl()->Handle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+int TListBox::ItemIndex() const
+{
+    return static_cast<int>(SendMessageA(impl()->Handle, LB_GETCURSEL, 0, 0));
+}
+
+void TListBox::SetItemIndex(int index)
+{
+    SendMessageA(impl()->Handle, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+TSpinEdit::TSpinEdit(TWinControl* parent, int left, int top, int width, int height, int minimum,
+                     int maximum)
+    : TControl(parent, Child(parent, "EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, left,
+                             top, width, height))
+{
+    impl()->Buddy = CreateChild(parent, UPDOWN_CLASSA, "",
+                                UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 0, 0, 0, 0);
+    SendMessageA(impl()->Buddy, UDM_SETBUDDY, reinterpret_cast<WPARAM>(impl()->Handle), 0);
+    SendMessageA(impl()->Buddy, UDM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
+}
+
+int TSpinEdit::Value() const
+{
+    return static_cast<int>(SendMessageA(impl()->Buddy, UDM_GETPOS32, 0, 0));
+}
+
+void TSpinEdit::SetValue(int value) { SendMessageA(impl()->Buddy, UDM_SETPOS32, 0, value); }
+
+TStringGrid::TStringGrid(TWinControl* parent, int left, int top, int width, int height,
+                         const std::vector<std::string>& header)
+    : TControl(parent, Child(parent, WC_LISTVIEWA, "", LVS_REPORT | LVS_SINGLESEL | WS_TABSTOP,
+                             WS_EX_CLIENTEDGE, left, top, width, height))
+{
+    SendMessageA(impl()->Handle, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.cx = i == 0 ? 140 : width - 150;
+        column.pszText = const_cast<char*>(header[i].c_str());
+        SendMessageA(impl()->Handle, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+int TStringGrid::RowCount() const
+{
+    return static_cast<int>(SendMessageA(impl()->Handle, LVM_GETITEMCOUNT, 0, 0));
+}
+
+void TStringGrid::SetRowCount(int rows)
+{
+    while (RowCount() > rows)
+        SendMessageA(impl()->Handle, LVM_DELETEITEM, static_cast<WPARAM>(RowCount() - 1), 0);
+    while (RowCount() < rows) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = RowCount();
+        item.pszText = const_cast<char*>("");
+        SendMessageA(impl()->Handle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+std::string TStringGrid::Cell(int column, int row) const
+{
+    char buffer[1024] = {0};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    SendMessageA(impl()->Handle, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+void TStringGrid::SetCell(int column, int row, const std::string& text)
+{
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(impl()->Handle, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+TTabSheet::TTabSheet(TWinControl* parent, std::unique_ptr<Impl> impl)
+    : TWinControl(parent, std::move(impl))
+{
+}
+
+TPageControl::TPageControl(TWinControl* parent, int left, int top, int width, int height)
+    : TWinControl(parent, Child(parent, WC_TABCONTROLA, "", WS_CLIPCHILDREN | WS_TABSTOP,
+                                WS_EX_CONTROLPARENT, left, top, width, height))
+{
+    impl()->Notify = [this](NMHDR* header) -> LRESULT {
+        if (header->code == TCN_SELCHANGE)
+            SetPageIndex(PageIndex());
+        return 0;
+    };
+}
+
+TTabSheet* TPageControl::AddPage(const std::string& caption)
+{
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(caption.c_str());
+    SendMessageA(impl()->Handle, TCM_INSERTITEMA, static_cast<WPARAM>(PageCount()),
+                 reinterpret_cast<LPARAM>(&item));
+    RECT area;
+    GetClientRect(impl()->Handle, &area);
+    SendMessageA(impl()->Handle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    HWND sheet = CreateChild(this, kContainerClass, "", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
+                             area.left, area.top, area.right - area.left, area.bottom - area.top);
+    auto* page = new TTabSheet(this, std::unique_ptr<Impl>(NewImpl(sheet)));
+    if (PageCount() > 1)
+        ShowWindow(sheet, SW_HIDE);
+    return page;
+}
+
+int TPageControl::PageCount() const
+{
+    return static_cast<int>(SendMessageA(impl()->Handle, TCM_GETITEMCOUNT, 0, 0));
+}
+
+std::string TPageControl::PageCaption(int index) const
+{
+    char buffer[256] = {0};
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    SendMessageA(impl()->Handle, TCM_GETITEMA, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+int TPageControl::PageIndex() const
+{
+    return static_cast<int>(SendMessageA(impl()->Handle, TCM_GETCURSEL, 0, 0));
+}
+
+void TPageControl::SetPageIndex(int index)
+{
+    SendMessageA(impl()->Handle, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    int page = 0;
+    for (TControl* c : Controls())
+        if (dynamic_cast<TTabSheet*>(c))
+            ShowWindow(c->impl()->Handle, page++ == index ? SW_SHOW : SW_HIDE);
+    if (OnChange)
+        OnChange(index);
+}
+
+}  // namespace platform

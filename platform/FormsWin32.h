@@ -1,0 +1,84 @@
+#ifndef PlatformFormsWin32H
+#define PlatformFormsWin32H
+
+// What the Win32 backend's files of the forms layer share. Every call is an
+// ANSI ("A") one, so GBK text passes unchanged under code page 936.
+
+#include "Exception.h"
+#include "Forms.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct TControl::Impl {
+    HWND Handle = nullptr;
+    TControl* Control = nullptr;
+    // The colours it paints with, when set.
+    bool HasColor = false, HasFontColor = false;
+    TColor Background, FontColor;
+    HBRUSH Brush = nullptr;
+    std::string Hint;
+    // Window procedure the control's own messages pass through first, and
+    // the standard one it replaces.
+    std::function<bool(UINT, WPARAM, LPARAM, LRESULT&)> Subclass;
+    WNDPROC Previous = nullptr;
+    // A command (WM_COMMAND code) or notification addressed to the control.
+    std::function<void(int)> Command;
+    std::function<LRESULT(NMHDR*)> Notify;
+    // Control-specific state.
+    HWND Buddy = nullptr;     // a spin edit's arrows
+    bool Modal = false;       // a form running ShowModal
+    bool ModalResult = false;
+    bool Owned = false;       // a form with an owner
+    bool EditAllowed = false; // a tree: an edit the program asked for
+    bool ReadOnlyTree = true; // a tree: the user may not start edits
+    UINT Bevel = 0;           // a bevel: the edges its parent draws
+    HBITMAP Picture = nullptr;
+    int PictureWidth = 0, PictureHeight = 0;
+    std::function<void()>* OnPaint = nullptr;
+};
+
+struct TBitmap::Impl {
+    int Width, Height;
+    std::vector<std::uint32_t> Pixels;  // 0xAARRGGBB, rows top to bottom
+};
+
+// The window classes of forms and of containers (panels, tab sheets).
+extern const char* const kFormClass;
+extern const char* const kContainerClass;
+extern const char* const kImageClass;
+
+// The window procedure of forms and containers.
+LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l);
+
+// The font every control is given (the form's, once it sets one).
+HFONT ControlFont();
+void SetControlFont(HFONT font);
+
+// A standard or own control as a child of the parent's window.
+HWND CreateChild(TWinControl* parent, const char* windowClass, const std::string& text,
+                 DWORD style, DWORD exStyle, int left, int top, int width, int height);
+// Routes the window's messages through impl->Subclass first.
+void SubclassControl(TControl::Impl* impl);
+// The control a window belongs to, or null.
+TControl* ControlOf(HWND window);
+// Runs a handler; an exception is shown as the application shows one.
+void Guarded(const std::function<void()>& handler);
+// The message loop's step for one message: dialog keys first.
+void DispatchOne(MSG& msg);
+// An HBITMAP of a picture.
+HBITMAP ToHBitmap(const TBitmap& picture);
+// A font of the face, pixel height and weight, for GBK text.
+HFONT MakeFont(const std::string& face, int pixelSize, bool bold);
+
+}  // namespace platform
+
+#endif

@@ -1,0 +1,634 @@
+// The forms layer on the Win32 common controls: trees, popup menus, images
+// and pictures, the application, the message pump, the cursor and the shell.
+
+#include "FormsWin32.h"
+
+#include "Text.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <exception>
+
+namespace platform {
+
+// ---------------------------------------------------------------- picture
+
+namespace {
+
+std::uint32_t Argb(TColor c)
+{
+    return static_cast<std::uint32_t>(c.A) << 24 | static_cast<std::uint32_t>(c.R) << 16 |
+           static_cast<std::uint32_t>(c.G) << 8 | c.B;
+}
+
+std::uint32_t Blend(std::uint32_t under, TColor over)
+{
+    auto mix = [&](int shift, int value) {
+        int u = static_cast<int>(under >> shift & 0xFF);
+        return static_cast<std::uint32_t>(u + (value - u) * over.A / 255) << shift;
+    };
+    return 0xFF000000u | mix(16, over.R) | mix(8, over.G) | mix(0, over.B);
+}
+
+}  // namespace
+
+TBitmap::TBitmap(int width, int height)
+    : impl_(new Impl{width, height, std::vector<std::uint32_t>(
+                                        static_cast<std::size_t>(width) * height, 0xFF000000u)})
+{
+}
+TBitmap::TBitmap(const TBitmap& other) : impl_(new Impl(*other.impl_)) {}
+TBitmap& TBitmap::operator=(const TBitmap& other)
+{
+    *impl_ = *other.impl_;
+    return *this;
+}
+TBitmap::~TBitmap() = default;
+int TBitmap::Width() const { return impl_->Width; }
+int TBitmap::Height() const { return impl_->Height; }
+
+void TBitmap::FillGradient(TColor from, TColor to)
+{
+    double w = Width(), h = Height(), length = w * w + h * h;
+    for (int y = 0; y < Height(); ++y)
+        for (int x = 0; x < Width(); ++x) {
+            double t = std::clamp((x * w + y * h) / length, 0.0, 1.0);
+            auto lerp = [t](unsigned char a, unsigned char b) {
+                return static_cast<unsigned char>(a + (b - a) * t + 0.5);
+            };
+            impl_->Pixels[static_cast<std::size_t>(y) * Width() + x] =
+                Argb({lerp(from.R, to.R), lerp(from.G, to.G), lerp(from.B, to.B), 255});
+        }
+}
+
+void TBitmap::Line(int x1, int y1, int x2, int y2, TColor color)
+{
+    int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
+    int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1, error = dx + dy;
+    for (;;) {
+        if (x1 >= 0 && y1 >= 0 && x1 < Width() && y1 < Height()) {
+            std::uint32_t& p = impl_->Pixels[static_cast<std::size_t>(y1) * Width() + x1];
+            p = Blend(p, color);
+        }
+        if (x1 == x2 && y1 == y2)
+            break;
+        int e2 = 2 * error;
+        if (e2 >= dy) {
+            error += dy;
+            x1 += sx;
+        }
+        if (e2 <= dx) {
+            error += dx;
+            y1 += sy;
+        }
+    }
+}
+
+namespace {
+
+// A DIB section holding a copy of the picture's pixels.
+HBITMAP Section(const TBitmap::Impl& image, void** bits)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = image.Width;
+    info.bmiHeader.biHeight = -image.Height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+    if (section && *bits)
+        std::copy(image.Pixels.begin(), image.Pixels.end(), static_cast<std::uint32_t*>(*bits));
+    return section;
+}
+
+}  // namespace
+
+void TBitmap::Text(const TRect& box, const std::string& text, const std::string& font,
+                   int pixelSize, bool bold, TColor color)
+{
+    void* bits = nullptr;
+    HBITMAP section = Section(*impl_, &bits);
+    if (!section)
+        return;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ oldBitmap = SelectObject(dc, section);
+    HFONT f = MakeFont(font, pixelSize, bold);
+    HGDIOBJ oldFont = SelectObject(dc, f);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(color.R, color.G, color.B));
+    RECT r{box.Left, box.Top, box.Left + box.Width, box.Top + box.Height};
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    GdiFlush();
+    const auto* drawn = static_cast<const std::uint32_t*>(bits);
+    for (std::size_t i = 0; i < impl_->Pixels.size(); ++i)
+        impl_->Pixels[i] = drawn[i] | 0xFF000000u;
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(f);
+    DeleteDC(dc);
+    DeleteObject(section);
+}
+
+TBitmap TBitmap::Part(const TRect& part, int width, int height) const
+{
+    TBitmap out(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int sx = std::clamp(part.Left + x * part.Width / width, 0, Width() - 1);
+            int sy = std::clamp(part.Top + y * part.Height / height, 0, Height() - 1);
+            out.impl_->Pixels[static_cast<std::size_t>(y) * width + x] =
+                impl_->Pixels[static_cast<std::size_t>(sy) * Width() + sx];
+        }
+    return out;
+}
+
+// Pictures are saved by the Qt backend's tools only.
+bool TBitmap::SavePng(const std::string&) const { return false; }
+
+HBITMAP ToHBitmap(const TBitmap& picture)
+{
+    void* bits = nullptr;
+    return Section(*picture.impl_, &bits);
+}
+
+// -------------------------------------------------------------------- trees
+
+namespace {
+
+HTREEITEM ItemOf(void* handle) { return static_cast<HTREEITEM>(handle); }
+
+std::string ItemText(HWND tree, HTREEITEM item)
+{
+    char buffer[1024] = {0};
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = buffer;
+    tv.cchTextMax = sizeof buffer;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    return buffer;
+}
+
+HTREEITEM Insert(HWND tree, HTREEITEM parent, const std::string& text)
+{
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent ? parent : TVI_ROOT;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT;
+    insert.item.pszText = const_cast<char*>(text.c_str());
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+}  // namespace
+
+TTreeNode::TTreeNode(TTreeView* tree, TTreeNode* parent, void* handle)
+    : tree_(tree), parent_(parent), handle_(handle)
+{
+}
+
+std::string TTreeNode::Text() const { return ItemText(tree_->impl()->Handle, ItemOf(handle_)); }
+
+void TTreeNode::SetText(const std::string& text)
+{
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = ItemOf(handle_);
+    tv.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(tree_->impl()->Handle, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
+int TTreeNode::Count() const { return static_cast<int>(children_.size()); }
+TTreeNode* TTreeNode::Item(int index) const
+{
+    return children_.at(static_cast<std::size_t>(index)).get();
+}
+
+TTreeNode* TTreeNode::AddChild(const std::string& text)
+{
+    HTREEITEM item = Insert(tree_->impl()->Handle, ItemOf(handle_), text);
+    children_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(tree_, this, item)));
+    return children_.back().get();
+}
+
+void TTreeNode::EditText()
+{
+    HWND tree = tree_->impl()->Handle;
+    SetFocus(tree);
+    tree_->impl()->EditAllowed = true;
+    SendMessageA(tree, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(ItemOf(handle_)));
+    tree_->impl()->EditAllowed = false;
+}
+
+void TTreeNode::Expand()
+{
+    SendMessageA(tree_->impl()->Handle, TVM_EXPAND, TVE_EXPAND,
+                 reinterpret_cast<LPARAM>(ItemOf(handle_)));
+}
+
+namespace {
+
+std::unique_ptr<TControl::Impl> TreeImpl(TWinControl* parent, int left, int top, int width,
+                                         int height)
+{
+    auto* impl = new TControl::Impl;
+    impl->Handle = CreateChild(parent, WC_TREEVIEWA, "",
+                               TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS |
+                                   TVS_SHOWSELALWAYS | WS_TABSTOP,
+                               WS_EX_CLIENTEDGE, left, top, width, height);
+    return std::unique_ptr<TControl::Impl>(impl);
+}
+
+}  // namespace
+
+TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int height)
+    : TControl(parent, TreeImpl(parent, left, top, width, height))
+{
+    SubclassControl(impl());
+    impl()->Subclass = [this](UINT message, WPARAM, LPARAM l, LRESULT&) {
+        if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN)
+            MouseDown(message == WM_RBUTTONDOWN   ? mbRight
+                      : message == WM_MBUTTONDOWN ? mbMiddle
+                                                  : mbLeft,
+                      static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l)));
+        return false;
+    };
+    impl()->Notify = [this](NMHDR* header) -> LRESULT {
+        switch (header->code) {
+        case TVN_BEGINLABELEDITA:
+            // Only the view tree edits at the user's wish.
+            return ReadOnly() && !impl()->EditAllowed;
+        case TVN_ENDLABELEDITA:
+            return reinterpret_cast<NMTVDISPINFOA*>(header)->item.pszText != nullptr;
+        case NM_RCLICK: {
+            POINT at;
+            GetCursorPos(&at);
+            ScreenToClient(impl()->Handle, &at);
+            ContextPopup(at.x, at.y);
+            return TRUE;
+        }
+        default:
+            return 0;
+        }
+    };
+    SetReadOnly(true);
+}
+
+TTreeView::~TTreeView() = default;
+
+void TTreeView::Clear()
+{
+    SendMessageA(impl()->Handle, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    nodes_.clear();
+}
+
+TTreeNode* TTreeView::Add(const std::string& text)
+{
+    HTREEITEM item = Insert(impl()->Handle, nullptr, text);
+    nodes_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(this, nullptr, item)));
+    return nodes_.back().get();
+}
+
+int TTreeView::Count() const { return static_cast<int>(nodes_.size()); }
+TTreeNode* TTreeView::Item(int index) const
+{
+    return nodes_.at(static_cast<std::size_t>(index)).get();
+}
+
+// The style keeps in-place editing possible for the program; the flag says
+// whether the user may start it.
+void TTreeView::SetReadOnly(bool readOnly) { impl()->ReadOnlyTree = readOnly; }
+bool TTreeView::ReadOnly() const { return impl()->ReadOnlyTree; }
+
+bool TTreeView::Editing() const
+{
+    return SendMessageA(impl()->Handle, TVM_GETEDITCONTROL, 0, 0) != 0;
+}
+
+bool TTreeView::FinishEditing(const std::string& text)
+{
+    HWND editor = reinterpret_cast<HWND>(SendMessageA(impl()->Handle, TVM_GETEDITCONTROL, 0, 0));
+    if (!editor)
+        return false;
+    SetWindowTextA(editor, text.c_str());
+    SendMessageA(impl()->Handle, TVM_ENDEDITLABELNOW, FALSE, 0);
+    return true;
+}
+
+void TTreeView::SetIndent(int pixels)
+{
+    SendMessageA(impl()->Handle, TVM_SETINDENT, static_cast<WPARAM>(pixels), 0);
+}
+
+TTreeNode* TTreeView::GetNodeAt(int x, int y) const
+{
+    TVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(
+        SendMessageA(impl()->Handle, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (!item || !(hit.flags & TVHT_ONITEM))
+        return nullptr;
+    std::function<TTreeNode*(const std::vector<std::unique_ptr<TTreeNode>>&)> find =
+        [&](const std::vector<std::unique_ptr<TTreeNode>>& nodes) -> TTreeNode* {
+        for (const auto& n : nodes) {
+            if (n->handle_ == item)
+                return n.get();
+            if (TTreeNode* c = find(n->children_))
+                return c;
+        }
+        return nullptr;
+    };
+    return find(nodes_);
+}
+
+void TTreeView::NodePoint(TTreeNode* node, int& x, int& y) const
+{
+    // The rectangle goes in holding the item, as the message asks.
+    RECT r{};
+    HTREEITEM item = ItemOf(node->handle_);
+    std::memcpy(&r, &item, sizeof item);
+    SendMessageA(impl()->Handle, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
+    x = (r.left + r.right) / 2;
+    y = (r.top + r.bottom) / 2;
+}
+
+void TTreeView::MouseDown(TMouseButton button, int x, int y)
+{
+    if (OnMouseDown)
+        OnMouseDown(button, x, y);
+}
+
+void TTreeView::ContextPopup(int x, int y)
+{
+    if (TPopupMenu* menu = PopupMenu ? PopupMenu() : nullptr)
+        menu->Popup(this, x, y);
+}
+
+// ------------------------------------------------------------ popup menus
+
+struct TPopupMenu::Impl {
+    HMENU Menu;
+    HWND Owner;
+    bool Shown = false;
+};
+
+TPopupMenu::TPopupMenu(TForm* owner) : impl_(new Impl{CreatePopupMenu(), owner->impl()->Handle}) {}
+TPopupMenu::~TPopupMenu() { DestroyMenu(impl_->Menu); }
+
+TMenuItem* TPopupMenu::Add(const std::string& caption)
+{
+    items_.push_back(std::make_unique<TMenuItem>());
+    items_.back()->Caption = caption;
+    AppendMenuA(impl_->Menu, MF_STRING, items_.size(), caption.c_str());
+    return items_.back().get();
+}
+
+void TPopupMenu::Popup(TControl* over, int x, int y)
+{
+    POINT at{x, y};
+    ClientToScreen(over->impl()->Handle, &at);
+    impl_->Shown = true;
+    UINT chosen = static_cast<UINT>(TrackPopupMenu(impl_->Menu,
+                                                   TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
+                                                   at.x, at.y, 0, impl_->Owner, nullptr));
+    impl_->Shown = false;
+    if (chosen > 0 && chosen <= items_.size())
+        Guarded([&] { items_[chosen - 1]->Click(); });
+}
+
+bool TPopupMenu::Visible() const { return impl_->Shown; }
+void TPopupMenu::CloseUp() { EndMenu(); }
+
+// ------------------------------------------------------------------ images
+
+LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        TControl* control = ControlOf(window);
+        if (control && control->impl()->Picture) {
+            HDC source = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(source, control->impl()->Picture);
+            BitBlt(dc, 0, 0, control->impl()->PictureWidth, control->impl()->PictureHeight,
+                   source, 0, 0, SRCCOPY);
+            SelectObject(source, old);
+            DeleteDC(source);
+        }
+        EndPaint(window, &ps);
+        return 0;
+    }
+    return DefWindowProcA(window, message, w, l);
+}
+
+TImage::TImage(TWinControl* parent, int left, int top, int width, int height)
+    : TControl(parent, [&] {
+          auto* impl = new Impl;
+          impl->Handle = CreateChild(parent, kImageClass, "", 0, 0, left, top, width, height);
+          return std::unique_ptr<Impl>(impl);
+      }())
+{
+}
+
+void TImage::SetPicture(const TBitmap& picture)
+{
+    if (impl()->Picture)
+        DeleteObject(impl()->Picture);
+    impl()->Picture = ToHBitmap(picture);
+    impl()->PictureWidth = picture.Width();
+    impl()->PictureHeight = picture.Height();
+    InvalidateRect(impl()->Handle, nullptr, TRUE);
+}
+
+int TImage::PictureWidth() const { return impl()->PictureWidth; }
+int TImage::PictureHeight() const { return impl()->PictureHeight; }
+
+// ------------------------------------------------------------- application
+
+namespace {
+
+// The message box of the application object: the system's own.
+class Win32MessageBoxService : public MessageBoxService {
+public:
+    int MessageBox(const std::string& text, const std::string& caption, int flags) override
+    {
+        return MessageBoxA(GetActiveWindow(), text.c_str(), caption.c_str(),
+                           static_cast<UINT>(flags));
+    }
+};
+
+int& WaitCount()
+{
+    static int count = 0;
+    return count;
+}
+
+// A button's caption as the system's message boxes show it.
+std::string MessageBoxButton(UINT which)
+{
+    using Getter = const wchar_t*(WINAPI*)(UINT);
+    auto get = reinterpret_cast<Getter>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "MB_GetString")));
+    const wchar_t* text = get ? get(which) : nullptr;
+    if (!text)
+        return std::string();
+    std::u16string wide(text, text + std::wcslen(text));
+    bool lossy = false;
+    return Utf16ToGbk(wide, lossy);
+}
+
+}  // namespace
+
+struct TFormsApplication::Impl {
+    Win32MessageBoxService Service;
+    MessageBoxService* Previous = nullptr;
+};
+
+TFormsApplication::TFormsApplication(int&, char**) : impl_(new Impl)
+{
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES |
+                                                       ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS |
+                                                       ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    for (const char* name : {kFormClass, kContainerClass, kImageClass}) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = name == kImageClass ? ImageProc : ContainerProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.lpszClassName = name;
+        RegisterClassA(&wc);
+    }
+    impl_->Previous = platform::Application.SetMessageBoxService(&impl_->Service);
+}
+
+TFormsApplication::~TFormsApplication()
+{
+    platform::Application.SetMessageBoxService(impl_->Previous);
+}
+
+void DispatchOne(MSG& msg)
+{
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root && IsDialogMessageA(root, &msg))
+        return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+int TFormsApplication::Run()
+{
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchOne(msg);
+    return 0;
+}
+
+void TFormsApplication::ShowException(const std::string& message)
+{
+    platform::Application.MessageBox(message, Gbk("Pellam"), MB_OK | MB_ICONERROR);
+}
+
+std::string TFormsApplication::YesCaption() { return MessageBoxButton(IDYES - 1); }
+std::string TFormsApplication::NoCaption() { return MessageBoxButton(IDNO - 1); }
+
+namespace {
+
+std::function<void()>& Hook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+void PumpPending()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchOne(msg);
+}
+
+}  // namespace
+
+void SetProcessMessagesHook(std::function<void()> hook) { Hook() = std::move(hook); }
+
+void ProcessMessages()
+{
+    static DWORD last = 0;
+    if (Hook())
+        Hook()();
+    DWORD now = GetTickCount();
+    if (last == 0 || now - last >= 16) {
+        PumpPending();
+        last = now;
+    }
+}
+
+void ProcessMessagesFor(int milliseconds)
+{
+    DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+    do {
+        PumpPending();
+        Sleep(5);
+    } while (static_cast<int>(end - GetTickCount()) > 0);
+}
+
+void SetWaitCursor(bool waiting)
+{
+    WaitCount() += waiting ? 1 : -1;
+    SetCursor(LoadCursor(nullptr, WaitCount() > 0 ? IDC_WAIT : IDC_ARROW));
+}
+
+bool WaitCursorShown() { return WaitCount() > 0; }
+
+bool OpenFolderInShell(const std::string& path)
+{
+    return reinterpret_cast<INT_PTR>(
+               ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+}
+
+// A 24-bit BMP of the form's client area, whatever the path's extension.
+bool SaveFormPicture(TForm* form, const std::string& path)
+{
+    HWND window = form->impl()->Handle;
+    RECT r;
+    GetClientRect(window, &r);
+    int width = r.right, height = r.bottom;
+    HDC screen = GetDC(window);
+    HDC dc = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom row first, as BMP files hold it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, section);
+    BitBlt(dc, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    int stride = (width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(stride * height);
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    bool ok = out && std::fwrite(&file, sizeof file, 1, out) == 1 &&
+              std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+              std::fwrite(bits, static_cast<std::size_t>(stride * height), 1, out) == 1;
+    if (out)
+        ok = std::fclose(out) == 0 && ok;
+    SelectObject(dc, old);
+    DeleteObject(section);
+    DeleteDC(dc);
+    ReleaseDC(window, screen);
+    return ok;
+}
+
+}  // namespace platform

@@ -1,0 +1,142 @@
+// The window on the Win32 controls, under Wine, against the stand-in that
+// window-wine.sh started (PELLAM_TEST_HOST): a login fills both trees, the
+// popup renames and translates, and 生成 with Yes to clearing writes the
+// expected tree each time.
+
+#include "app/Main.h"
+#include "catalog/Dbmodule.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using platform::Gbk;
+using testsupport::Expected;
+using testsupport::FirstDifference;
+using testsupport::ListFiles;
+using testsupport::ReadFile;
+
+namespace {
+
+// Answers every question Yes and records what was shown.
+class YesToAll : public platform::MessageBoxService {
+public:
+    int MessageBox(const std::string& text, const std::string&, int flags) override
+    {
+        Shown.push_back(text);
+        return (flags & 0x0F) == platform::MB_YESNO ? platform::IDYES : platform::IDOK;
+    }
+    std::vector<std::string> Shown;
+};
+
+// Chooses a popup entry over a node, as a right click and a choice would.
+void Choose(TMainForm& form, platform::TTreeView* tree, platform::TTreeNode* node,
+            platform::TMenuItem* entry)
+{
+    int x = 0, y = 0;
+    tree->NodePoint(node, x, y);
+    tree->MouseDown(platform::mbRight, x, y);
+    ASSERT_EQ(tree == form.TreeView1 ? form.TreeView1PopupMenu : form.TreeView2PopupMenu,
+              form.PopupMenu1);
+    entry->Click();
+}
+
+std::vector<std::string> TopLevel(platform::TTreeView* tree)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < tree->Count(); ++i)
+        texts.push_back(tree->Item(i)->Text());
+    return texts;
+}
+
+void ExpectTree(const std::string& output,
+                const std::vector<std::pair<std::string, std::string>>& files)
+{
+    std::vector<std::string> names;
+    for (const auto& [file, expected] : files) {
+        names.push_back(file);
+        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(output + "/" + file)), "") << file;
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(ListFiles(output), names);
+}
+
+}  // namespace
+
+TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
+{
+    const char* host = std::getenv("PELLAM_TEST_HOST");
+    ASSERT_NE(host, nullptr);
+    YesToAll answers;
+    platform::MessageBoxService* previous = platform::Application.SetMessageBoxService(&answers);
+    testsupport::TempDir dir;
+    TMainForm form;
+    MainForm = &form;
+    DBData = new TDBData;
+    form.ProgramFolder = dir.Path();
+    std::vector<std::string> opened;
+    form.OpenFolder = [&](const std::string& path) {
+        opened.push_back(path);
+        return true;
+    };
+    form.ShowForm();
+
+    form.RadioButton2->Click();
+    EXPECT_TRUE(form.LabeledEdit1->Enabled());
+    form.LabeledEdit1->SetText(host);
+    form.LabeledEdit2->SetText("Pellam#2026");
+    form.BitBtn2->Click();
+    EXPECT_TRUE(form.Label4->Visible());
+    EXPECT_EQ(form.ComboBox1->Text(), "NOLK");
+    EXPECT_EQ(TopLevel(form.TreeView1), (std::vector<std::string>{"Log", "Staff"}));
+    ASSERT_EQ(form.TreeView1->Item(1)->Count(), 4);
+    EXPECT_EQ(form.Label5->Caption(), Gbk("更新完成.          "));
+
+    // The view renamed in place through the popup.
+    Choose(form, form.TreeView2, form.TreeView2->Item(0), form.M1);
+    ASSERT_TRUE(form.TreeView2->FinishEditing("Users"));
+    EXPECT_EQ(form.TreeView2->Item(0)->Text(), "Users");
+    form.BitBtn1->Click();
+    EXPECT_EQ(answers.Shown, (std::vector<std::string>{Gbk("是否清除上一次生成的文件?")}));
+    ExpectTree(dir.File("Output"), testsupport::kLogStaffUsersFiles);
+    EXPECT_EQ(form.Label5->Caption(), Gbk("生成完毕.   "));
+
+    // The Chinese database, its table translated; clearing leaves only its files.
+    int chinese = -1;
+    for (int i = 0; i < form.ComboBox1->Count(); ++i)
+        if (form.ComboBox1->Item(i) == Gbk("中文"))
+            chinese = i;
+    ASSERT_GE(chinese, 0);
+    answers.Shown.clear();
+    form.ComboBox1->Choose(chinese);
+    ASSERT_EQ(form.TreeView1->Count(), 1) << (answers.Shown.empty() ? "" : answers.Shown[0]);
+    Choose(form, form.TreeView1, form.TreeView1->Item(0), form.N1);
+    EXPECT_EQ(form.TreeView1->Item(0)->Text(), "YongHuBiao");
+    EXPECT_EQ(form.TreeView1->Item(0)->Item(0)->Text(), "BianHao");
+    form.BitBtn1->Click();
+    ExpectTree(dir.File("Output"),
+               {{"DBComm/DBComm.cpp", "DBComm.cpp.YongHuBiao.expected"},
+                {"DBComm/DBComm.h", "DBComm.h.YongHuBiao.expected"},
+                {"DBComm/DBStoredProc/DBStoredProc.cpp", "DBStoredProc.cpp.expected"},
+                {"DBComm/DBStoredProc/DBStoredProc.h", "DBStoredProc.h.expected"},
+                {"DBComm/DBTables/DBTableOperator.h", "DBTableOperator.h.expected"},
+                {"DBComm/DBTables/YongHuBiaoOperator.cpp", "YongHuBiaoOperator.cpp.translated.expected"},
+                {"DBComm/DBTables/YongHuBiaoOperator.h", "YongHuBiaoOperator.h.translated.expected"}});
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_FALSE(platform::FileExists(dir.File("output_clear.bat")));
+
+    delete DBData;
+    DBData = nullptr;
+    MainForm = nullptr;
+    platform::Application.SetMessageBoxService(previous);
+}
+
+int main(int argc, char** argv)
+{
+    platform::TFormsApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
