@@ -1,20 +1,61 @@
 #!/bin/sh
 # A screenshot of the window after login, both trees filled, under Xvfb:
-#   sh scripts/screenshot.sh [OUT.png]   (default docs/window.png)
+#   sh scripts/screenshot.sh [OUT.png]             (default docs/window.png)
+#   sh scripts/screenshot.sh --windows [OUT.png]   pellam's Win32 build under Wine
+#                                                  (default docs/window-windows.png)
 set -eu
 cd "$(dirname "$0")/.."
-out=${1:-docs/window.png}
+windows=
+if [ "${1:-}" = "--windows" ]; then
+    windows=1
+    shift
+fi
+if [ -n "$windows" ]; then
+    out=${1:-docs/window-windows.png}
+    . scripts/packages.sh
+    ensure_chinese_locale
+    sh scripts/build-windows.sh >/dev/null
+    shot="sh cmake/wine-run.sh build-win/tools/pellam_screenshot.exe"
+    picture=build-win/shot.bmp
+else
+    out=${1:-docs/window.png}
+    cmake -S . -B build >/dev/null
+    cmake --build build -j"$(nproc)" --target pellam_screenshot >/dev/null
+    shot="./build/tools/pellam_screenshot"
+    picture=$out
+fi
 mkdir -p "$(dirname "$out")"
-cmake -S . -B build >/dev/null
-cmake --build build -j"$(nproc)" --target pellam_screenshot >/dev/null
-python3 testserver/standin.py --fixture testserver/fixtures/demo.json --port 0 > build/shot.log 2>&1 &
+python3 testserver/standin.py --fixture testserver/fixtures/demo.json --port 0 > build-shot.log 2>&1 &
 standin=$!
-trap 'kill $standin 2>/dev/null || true' EXIT
+trap 'kill $standin 2>/dev/null || true; rm -f build-shot.log' EXIT
 for _ in 1 2 3 4 5 6 7 8 9 10; do
-    grep -q "listening" build/shot.log 2>/dev/null && break
+    grep -q "listening" build-shot.log 2>/dev/null && break
     sleep 0.3
 done
-port=$(sed -n 's/listening on 127.0.0.1:\([0-9]*\)/\1/p' build/shot.log)
+port=$(sed -n 's/listening on 127.0.0.1:\([0-9]*\)/\1/p' build-shot.log)
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" \
-    ./build/tools/pellam_screenshot "127.0.0.1,$port" "Pellam#2026" "$out"
+    $shot "127.0.0.1,$port" "Pellam#2026" "$picture"
+if [ -n "$windows" ]; then
+    # The Win32 build saves a BMP; the picture goes in the README as PNG.
+    python3 - "$picture" "$out" <<'PY'
+import struct, sys, zlib
+data = open(sys.argv[1], "rb").read()
+offset = struct.unpack_from("<I", data, 10)[0]
+width, height = struct.unpack_from("<ii", data, 18)
+stride = (width * 3 + 3) & ~3
+rows = []
+for y in range(abs(height)):
+    source = abs(height) - 1 - y if height > 0 else y
+    row = data[offset + source * stride: offset + source * stride + width * 3]
+    rows.append(b"\0" + bytes(b for x in range(width) for b in row[3 * x: 3 * x + 3][::-1]))
+def chunk(kind, body):
+    return (struct.pack(">I", len(body)) + kind + body +
+            struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+png = (b"\x89PNG\r\n\x1a\n" +
+       chunk(b"IHDR", struct.pack(">IIBBBBB", width, abs(height), 8, 2, 0, 0, 0)) +
+       chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) + chunk(b"IEND", b""))
+open(sys.argv[2], "wb").write(png)
+PY
+    rm -f "$picture"
+fi
 echo "wrote $out"
