@@ -344,9 +344,34 @@ void TForm::MoveTo(int left, int top)
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+namespace {
+
+int CALLBACK FoundFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found)
+{
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool FaceInstalled(const std::string& face)
+{
+    LOGFONTA wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(wanted.lfFaceName, face.c_str(), LF_FACESIZE);
+    bool found = false;
+    HDC dc = GetDC(nullptr);
+    EnumFontFamiliesExA(dc, &wanted, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, dc);
+    return found;
+}
+
+}  // namespace
+
+// A face the system lacks gives way to the system's own "MS Sans Serif" at
+// 8 points, which Windows has.
 void TForm::SetFont(const std::string& name, int pixelSize)
 {
-    SetControlFont(MakeFont(name, pixelSize, false));
+    SetControlFont(FaceInstalled(name) ? MakeFont(name, pixelSize, false)
+                                       : MakeFont("MS Sans Serif", 11, false));
 }
 
 void TForm::ShowForm()
