@@ -23,6 +23,17 @@ HFONT& Font()
 
 COLORREF ToColorRef(TColor c) { return RGB(c.R, c.G, c.B); }
 
+// The background a control shows: its own colour, else its parent's.
+TControl::Impl* PaintedBy(TControl* control)
+{
+    for (TControl* c = control; c; c = c->Parent())
+        if (c->impl()->HasColor)
+            return c->impl();
+    return nullptr;
+}
+
+}  // namespace
+
 TControl::Impl* NewImpl(HWND handle)
 {
     auto* impl = new TControl::Impl;
@@ -46,17 +57,6 @@ std::string WindowText(HWND window)
     text.resize(static_cast<std::size_t>(length));
     return text;
 }
-
-// The background a control shows: its own colour, else its parent's.
-TControl::Impl* PaintedBy(TControl* control)
-{
-    for (TControl* c = control; c; c = c->Parent())
-        if (c->impl()->HasColor)
-            return c->impl();
-    return nullptr;
-}
-
-}  // namespace
 
 HFONT ControlFont()
 {
@@ -498,16 +498,6 @@ void TRadioButton::Click()
         SendMessageA(impl()->Handle, BM_CLICK, 0, 0);
 }
 
-TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption, int left, int top, int width,
-                     int height)
-    : TControl(parent, Child(parent, "BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, 0, left, top,
-                             width, height))
-{
-}
-
-bool TCheckBox::Checked() const { return platform::Checked(impl()->Handle); }
-void TCheckBox::SetChecked(bool checked) { Check(impl()->Handle, checked); }
-
 TEdit::TEdit(TWinControl* parent, int left, int top, int width, int height)
     : TControl(parent, Child(parent, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
                              left, top, width, height))
@@ -592,225 +582,6 @@ TBitBtn::TBitBtn(TWinControl* parent, const std::string& caption, Kind /*kind*/,
                  int width, int height)
     : TButton(parent, caption, left, top, width, height)
 {
-}
-
-TComboBox::TComboBox(TWinControl* parent, int left, int top, int width, int height, bool editable)
-    : TControl(parent, Child(parent, "COMBOBOX", "",
-                             (editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST) |
-                                 WS_VSCROLL | WS_TABSTOP,
-                             0, left, top, width, height + 200))
-{
-    impl()->Command = [this](int code) {
-        if (code == CBN_SELCHANGE && OnSelect)
-            OnSelect();
-    };
-}
-
-void TComboBox::Clear() { SendMessageA(impl()->Handle, CB_RESETCONTENT, 0, 0); }
-
-void TComboBox::Add(const std::string& item)
-{
-    SendMessageA(impl()->Handle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-}
-
-int TComboBox::Count() const
-{
-    return static_cast<int>(SendMessageA(impl()->Handle, CB_GETCOUNT, 0, 0));
-}
-
-std::string TComboBox::Item(int index) const
-{
-    LRESULT length = SendMessageA(impl()->Handle, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == CB_ERR)
-        return std::string();
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(impl()->Handle, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
-
-int TComboBox::ItemIndex() const
-{
-    return static_cast<int>(SendMessageA(impl()->Handle, CB_GETCURSEL, 0, 0));
-}
-
-void TComboBox::SetItemIndex(int index)
-{
-    SendMessageA(impl()->Handle, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
-std::string TComboBox::Text() const { return WindowText(impl()->Handle); }
-void TComboBox::SetText(const std::string& text) { SetWindowTextA(impl()->Handle, text.c_str()); }
-
-void TComboBox::Choose(int index)
-{
-    if (!Enabled())
-        return;
-    SetItemIndex(index);
-    if (OnSelect)
-        OnSelect();
-}
-
-TListBox::TListBox(TWinControl* parent, int left, int top, int width, int height)
-    : TControl(parent, Child(parent, "LISTBOX", "", LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP,
-                             WS_EX_CLIENTEDGE, left, top, width, height))
-{
-}
-
-void TListBox::Add(const std::string& item)
-{
-    SendMessageA(impl()->Handle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-}
-
-int TListBox::ItemIndex() const
-{
-    return static_cast<int>(SendMessageA(impl()->Handle, LB_GETCURSEL, 0, 0));
-}
-
-void TListBox::SetItemIndex(int index)
-{
-    SendMessageA(impl()->Handle, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
-TSpinEdit::TSpinEdit(TWinControl* parent, int left, int top, int width, int height, int minimum,
-                     int maximum)
-    : TControl(parent, Child(parent, "EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, left,
-                             top, width, height))
-{
-    impl()->Buddy = CreateChild(parent, UPDOWN_CLASSA, "",
-                                UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 0, 0, 0, 0);
-    SendMessageA(impl()->Buddy, UDM_SETBUDDY, reinterpret_cast<WPARAM>(impl()->Handle), 0);
-    SendMessageA(impl()->Buddy, UDM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
-}
-
-int TSpinEdit::Value() const
-{
-    return static_cast<int>(SendMessageA(impl()->Buddy, UDM_GETPOS32, 0, 0));
-}
-
-void TSpinEdit::SetValue(int value) { SendMessageA(impl()->Buddy, UDM_SETPOS32, 0, value); }
-
-TStringGrid::TStringGrid(TWinControl* parent, int left, int top, int width, int height,
-                         const std::vector<std::string>& header)
-    : TControl(parent, Child(parent, WC_LISTVIEWA, "", LVS_REPORT | LVS_SINGLESEL | WS_TABSTOP,
-                             WS_EX_CLIENTEDGE, left, top, width, height))
-{
-    SendMessageA(impl()->Handle, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    for (std::size_t i = 0; i < header.size(); ++i) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.cx = i == 0 ? 140 : width - 150;
-        column.pszText = const_cast<char*>(header[i].c_str());
-        SendMessageA(impl()->Handle, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
-}
-
-int TStringGrid::RowCount() const
-{
-    return static_cast<int>(SendMessageA(impl()->Handle, LVM_GETITEMCOUNT, 0, 0));
-}
-
-void TStringGrid::SetRowCount(int rows)
-{
-    while (RowCount() > rows)
-        SendMessageA(impl()->Handle, LVM_DELETEITEM, static_cast<WPARAM>(RowCount() - 1), 0);
-    while (RowCount() < rows) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = RowCount();
-        item.pszText = const_cast<char*>("");
-        SendMessageA(impl()->Handle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    }
-}
-
-std::string TStringGrid::Cell(int column, int row) const
-{
-    char buffer[1024] = {0};
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    SendMessageA(impl()->Handle, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&item));
-    return buffer;
-}
-
-void TStringGrid::SetCell(int column, int row, const std::string& text)
-{
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(impl()->Handle, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&item));
-}
-
-TTabSheet::TTabSheet(TWinControl* parent, std::unique_ptr<Impl> impl)
-    : TWinControl(parent, std::move(impl))
-{
-}
-
-TPageControl::TPageControl(TWinControl* parent, int left, int top, int width, int height)
-    : TWinControl(parent, Child(parent, WC_TABCONTROLA, "", WS_CLIPCHILDREN | WS_TABSTOP,
-                                WS_EX_CONTROLPARENT, left, top, width, height))
-{
-    impl()->Notify = [this](NMHDR* header) -> LRESULT {
-        if (header->code == TCN_SELCHANGE)
-            SetPageIndex(PageIndex());
-        return 0;
-    };
-}
-
-TTabSheet* TPageControl::AddPage(const std::string& caption)
-{
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(caption.c_str());
-    SendMessageA(impl()->Handle, TCM_INSERTITEMA, static_cast<WPARAM>(PageCount()),
-                 reinterpret_cast<LPARAM>(&item));
-    RECT area;
-    GetClientRect(impl()->Handle, &area);
-    SendMessageA(impl()->Handle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-    HWND sheet = CreateChild(this, kContainerClass, "", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
-                             area.left, area.top, area.right - area.left, area.bottom - area.top);
-    auto* page = new TTabSheet(this, std::unique_ptr<Impl>(NewImpl(sheet)));
-    if (PageCount() > 1)
-        ShowWindow(sheet, SW_HIDE);
-    return page;
-}
-
-int TPageControl::PageCount() const
-{
-    return static_cast<int>(SendMessageA(impl()->Handle, TCM_GETITEMCOUNT, 0, 0));
-}
-
-std::string TPageControl::PageCaption(int index) const
-{
-    char buffer[256] = {0};
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    SendMessageA(impl()->Handle, TCM_GETITEMA, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(&item));
-    return buffer;
-}
-
-int TPageControl::PageIndex() const
-{
-    return static_cast<int>(SendMessageA(impl()->Handle, TCM_GETCURSEL, 0, 0));
-}
-
-void TPageControl::SetPageIndex(int index)
-{
-    SendMessageA(impl()->Handle, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
-    int page = 0;
-    for (TControl* c : Controls())
-        if (dynamic_cast<TTabSheet*>(c))
-            ShowWindow(c->impl()->Handle, page++ == index ? SW_SHOW : SW_HIDE);
-    if (OnChange)
-        OnChange(index);
 }
 
 }  // namespace platform

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,12 +57,21 @@ extern const char* const kFormClass;
 extern const char* const kContainerClass;
 extern const char* const kImageClass;
 
-// The window procedure of forms and containers.
+// The window procedures of forms and containers, and of images.
 LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l);
+LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM w, LPARAM l);
 
 // The font every control is given (the form's, once it sets one).
 HFONT ControlFont();
 void SetControlFont(HFONT font);
+
+// A control's state around its window.
+TControl::Impl* NewImpl(HWND handle);
+// A child window made into a control's state.
+std::unique_ptr<TControl::Impl> Child(TWinControl* parent, const char* windowClass,
+                                      const std::string& text, DWORD style, DWORD exStyle,
+                                      int left, int top, int width, int height);
+std::string WindowText(HWND window);
 
 // A standard or own control as a child of the parent's window.
 HWND CreateChild(TWinControl* parent, const char* windowClass, const std::string& text,

@@ -3,6 +3,7 @@
 // popup renames and translates, and 生成 with Yes to clearing writes the
 // expected tree each time.
 
+#include "app/DataLink.h"
 #include "app/Main.h"
 #include "catalog/Dbmodule.h"
 #include "platform/Files.h"
@@ -127,6 +128,21 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
                 {"DBComm/DBTables/YongHuBiaoOperator.h", "YongHuBiaoOperator.h.translated.expected"}});
     EXPECT_EQ(opened.size(), 2u);
     EXPECT_FALSE(platform::FileExists(dir.File("output_clear.bat")));
+
+    // The connection dialog: its four pages, seeded, and the 全部 page's
+    // list taken back into the other pages.
+    TDataLinkDialog dialog("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Data Source=" +
+                               std::string(host),
+                           &form);
+    ASSERT_EQ(dialog.Sheet->PageCount(), 4);
+    EXPECT_EQ(dialog.Sheet->PageCaption(3), Gbk("全部"));
+    EXPECT_EQ(dialog.ServerName->Text(), host);
+    EXPECT_TRUE(dialog.SqlLogin->Checked());
+    dialog.Sheet->SetPageIndex(3);
+    ASSERT_GT(dialog.AllProperties->RowCount(), 0);
+    dialog.AllProperties->SetCell(1, 0, "SQLOLEDB");
+    dialog.Sheet->SetPageIndex(1);
+    EXPECT_EQ(dialog.Properties().Provider, "SQLOLEDB");
 
     delete DBData;
     DBData = nullptr;

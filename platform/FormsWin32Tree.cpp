@@ -1,0 +1,302 @@
+// The forms layer on the Win32 common controls: trees, popup menus and
+// images.
+
+#include "FormsWin32.h"
+
+#include <cstring>
+
+namespace platform {
+
+// -------------------------------------------------------------------- trees
+
+namespace {
+
+HTREEITEM ItemOf(void* handle) { return static_cast<HTREEITEM>(handle); }
+
+std::string ItemText(HWND tree, HTREEITEM item)
+{
+    char buffer[1024] = {0};
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = buffer;
+    tv.cchTextMax = sizeof buffer;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    return buffer;
+}
+
+HTREEITEM Insert(HWND tree, HTREEITEM parent, const std::string& text)
+{
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent ? parent : TVI_ROOT;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT;
+    insert.item.pszText = const_cast<char*>(text.c_str());
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+}  // namespace
+
+TTreeNode::TTreeNode(TTreeView* tree, TTreeNode* parent, void* handle)
+    : tree_(tree), parent_(parent), handle_(handle)
+{
+}
+
+std::string TTreeNode::Text() const { return ItemText(tree_->impl()->Handle, ItemOf(handle_)); }
+
+void TTreeNode::SetText(const std::string& text)
+{
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = ItemOf(handle_);
+    tv.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(tree_->impl()->Handle, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
+int TTreeNode::Count() const { return static_cast<int>(children_.size()); }
+TTreeNode* TTreeNode::Item(int index) const
+{
+    return children_.at(static_cast<std::size_t>(index)).get();
+}
+
+TTreeNode* TTreeNode::AddChild(const std::string& text)
+{
+    HTREEITEM item = Insert(tree_->impl()->Handle, ItemOf(handle_), text);
+    children_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(tree_, this, item)));
+    return children_.back().get();
+}
+
+void TTreeNode::EditText()
+{
+    HWND tree = tree_->impl()->Handle;
+    SetFocus(tree);
+    tree_->impl()->EditAllowed = true;
+    SendMessageA(tree, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(ItemOf(handle_)));
+    tree_->impl()->EditAllowed = false;
+}
+
+void TTreeNode::Expand()
+{
+    SendMessageA(tree_->impl()->Handle, TVM_EXPAND, TVE_EXPAND,
+                 reinterpret_cast<LPARAM>(ItemOf(handle_)));
+}
+
+namespace {
+
+std::unique_ptr<TControl::Impl> TreeImpl(TWinControl* parent, int left, int top, int width,
+                                         int height)
+{
+    auto* impl = new TControl::Impl;
+    impl->Handle = CreateChild(parent, WC_TREEVIEWA, "",
+                               TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS |
+                                   TVS_SHOWSELALWAYS | WS_TABSTOP,
+                               WS_EX_CLIENTEDGE, left, top, width, height);
+    return std::unique_ptr<TControl::Impl>(impl);
+}
+
+}  // namespace
+
+TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int height)
+    : TControl(parent, TreeImpl(parent, left, top, width, height))
+{
+    SubclassControl(impl());
+    impl()->Subclass = [this](UINT message, WPARAM, LPARAM l, LRESULT&) {
+        if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN)
+            MouseDown(message == WM_RBUTTONDOWN   ? mbRight
+                      : message == WM_MBUTTONDOWN ? mbMiddle
+                                                  : mbLeft,
+                      static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l)));
+        return false;
+    };
+    impl()->Notify = [this](NMHDR* header) -> LRESULT {
+        switch (header->code) {
+        case TVN_BEGINLABELEDITA:
+            // Only the view tree edits at the user's wish.
+            return ReadOnly() && !impl()->EditAllowed;
+        case TVN_ENDLABELEDITA:
+            return reinterpret_cast<NMTVDISPINFOA*>(header)->item.pszText != nullptr;
+        case NM_RCLICK: {
+            POINT at;
+            GetCursorPos(&at);
+            ScreenToClient(impl()->Handle, &at);
+            ContextPopup(at.x, at.y);
+            return TRUE;
+        }
+        default:
+            return 0;
+        }
+    };
+    SetReadOnly(true);
+}
+
+TTreeView::~TTreeView() = default;
+
+void TTreeView::Clear()
+{
+    SendMessageA(impl()->Handle, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    nodes_.clear();
+}
+
+TTreeNode* TTreeView::Add(const std::string& text)
+{
+    HTREEITEM item = Insert(impl()->Handle, nullptr, text);
+    nodes_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(this, nullptr, item)));
+    return nodes_.back().get();
+}
+
+int TTreeView::Count() const { return static_cast<int>(nodes_.size()); }
+TTreeNode* TTreeView::Item(int index) const
+{
+    return nodes_.at(static_cast<std::size_t>(index)).get();
+}
+
+// The style keeps in-place editing possible for the program; the flag says
+// whether the user may start it.
+void TTreeView::SetReadOnly(bool readOnly) { impl()->ReadOnlyTree = readOnly; }
+bool TTreeView::ReadOnly() const { return impl()->ReadOnlyTree; }
+
+bool TTreeView::Editing() const
+{
+    return SendMessageA(impl()->Handle, TVM_GETEDITCONTROL, 0, 0) != 0;
+}
+
+bool TTreeView::FinishEditing(const std::string& text)
+{
+    HWND editor = reinterpret_cast<HWND>(SendMessageA(impl()->Handle, TVM_GETEDITCONTROL, 0, 0));
+    if (!editor)
+        return false;
+    SetWindowTextA(editor, text.c_str());
+    SendMessageA(impl()->Handle, TVM_ENDEDITLABELNOW, FALSE, 0);
+    return true;
+}
+
+void TTreeView::SetIndent(int pixels)
+{
+    SendMessageA(impl()->Handle, TVM_SETINDENT, static_cast<WPARAM>(pixels), 0);
+}
+
+TTreeNode* TTreeView::GetNodeAt(int x, int y) const
+{
+    TVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(
+        SendMessageA(impl()->Handle, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (!item || !(hit.flags & TVHT_ONITEM))
+        return nullptr;
+    std::function<TTreeNode*(const std::vector<std::unique_ptr<TTreeNode>>&)> find =
+        [&](const std::vector<std::unique_ptr<TTreeNode>>& nodes) -> TTreeNode* {
+        for (const auto& n : nodes) {
+            if (n->handle_ == item)
+                return n.get();
+            if (TTreeNode* c = find(n->children_))
+                return c;
+        }
+        return nullptr;
+    };
+    return find(nodes_);
+}
+
+void TTreeView::NodePoint(TTreeNode* node, int& x, int& y) const
+{
+    // The rectangle goes in holding the item, as the message asks.
+    RECT r{};
+    HTREEITEM item = ItemOf(node->handle_);
+    std::memcpy(&r, &item, sizeof item);
+    SendMessageA(impl()->Handle, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
+    x = (r.left + r.right) / 2;
+    y = (r.top + r.bottom) / 2;
+}
+
+void TTreeView::MouseDown(TMouseButton button, int x, int y)
+{
+    if (OnMouseDown)
+        OnMouseDown(button, x, y);
+}
+
+void TTreeView::ContextPopup(int x, int y)
+{
+    if (TPopupMenu* menu = PopupMenu ? PopupMenu() : nullptr)
+        menu->Popup(this, x, y);
+}
+
+// ------------------------------------------------------------ popup menus
+
+struct TPopupMenu::Impl {
+    HMENU Menu;
+    HWND Owner;
+    bool Shown = false;
+};
+
+TPopupMenu::TPopupMenu(TForm* owner) : impl_(new Impl{CreatePopupMenu(), owner->impl()->Handle}) {}
+TPopupMenu::~TPopupMenu() { DestroyMenu(impl_->Menu); }
+
+TMenuItem* TPopupMenu::Add(const std::string& caption)
+{
+    items_.push_back(std::make_unique<TMenuItem>());
+    items_.back()->Caption = caption;
+    AppendMenuA(impl_->Menu, MF_STRING, items_.size(), caption.c_str());
+    return items_.back().get();
+}
+
+void TPopupMenu::Popup(TControl* over, int x, int y)
+{
+    POINT at{x, y};
+    ClientToScreen(over->impl()->Handle, &at);
+    impl_->Shown = true;
+    UINT chosen = static_cast<UINT>(TrackPopupMenu(impl_->Menu,
+                                                   TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
+                                                   at.x, at.y, 0, impl_->Owner, nullptr));
+    impl_->Shown = false;
+    if (chosen > 0 && chosen <= items_.size())
+        Guarded([&] { items_[chosen - 1]->Click(); });
+}
+
+bool TPopupMenu::Visible() const { return impl_->Shown; }
+void TPopupMenu::CloseUp() { EndMenu(); }
+
+// ------------------------------------------------------------------ images
+
+LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        TControl* control = ControlOf(window);
+        if (control && control->impl()->Picture) {
+            HDC source = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(source, control->impl()->Picture);
+            BitBlt(dc, 0, 0, control->impl()->PictureWidth, control->impl()->PictureHeight,
+                   source, 0, 0, SRCCOPY);
+            SelectObject(source, old);
+            DeleteDC(source);
+        }
+        EndPaint(window, &ps);
+        return 0;
+    }
+    return DefWindowProcA(window, message, w, l);
+}
+
+TImage::TImage(TWinControl* parent, int left, int top, int width, int height)
+    : TControl(parent, [&] {
+          auto* impl = new Impl;
+          impl->Handle = CreateChild(parent, kImageClass, "", 0, 0, left, top, width, height);
+          return std::unique_ptr<Impl>(impl);
+      }())
+{
+}
+
+void TImage::SetPicture(const TBitmap& picture)
+{
+    if (impl()->Picture)
+        DeleteObject(impl()->Picture);
+    impl()->Picture = ToHBitmap(picture);
+    impl()->PictureWidth = picture.Width();
+    impl()->PictureHeight = picture.Height();
+    InvalidateRect(impl()->Handle, nullptr, TRUE);
+}
+
+int TImage::PictureWidth() const { return impl()->PictureWidth; }
+int TImage::PictureHeight() const { return impl()->PictureHeight; }
+
+}  // namespace platform
