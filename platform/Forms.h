@@ -365,6 +365,8 @@ public:
 
 private:
     friend class TTreeNode;
+    // The node of a backend's item handle, or null.
+    TTreeNode* NodeOf(void* handle) const;
     std::vector<std::unique_ptr<TTreeNode>> nodes_;
 };
 
@@ -401,6 +403,8 @@ public:
 void ProcessMessages();
 // Called whenever ProcessMessages is (tests use it to act in mid-loop).
 void SetProcessMessagesHook(std::function<void()> hook);
+// What a backend's ProcessMessages calls first.
+void RunProcessMessagesHook();
 // Lets messages through for a while (tests and pictures).
 void ProcessMessagesFor(int milliseconds);
 

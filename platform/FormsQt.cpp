@@ -66,12 +66,6 @@ TControl::~TControl()
         delete impl_->Widget;
 }
 
-TWinControl::~TWinControl()
-{
-    for (auto it = children_.rbegin(); it != children_.rend(); ++it)
-        delete *it;
-}
-
 void TControl::SetBounds(int left, int top, int width, int height)
 {
     impl_->Widget->setGeometry(left, top, width, height);
@@ -311,23 +305,6 @@ void TEdit::PressEnter()
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(impl()->Widget, &press);
     QApplication::sendEvent(impl()->Widget, &release);
-}
-
-TLabeledEdit::TLabeledEdit(TWinControl* parent, const std::string& caption, int left, int top,
-                           int width, int height, int labelWidth, LabelPosition position)
-    : TEdit(parent, left, top, width, height),
-      EditLabel(position == lpAbove
-                    ? new TLabel(parent, caption, left, top - 3 - 13, labelWidth, 13)
-                    : new TLabel(parent, caption, left - 3 - labelWidth, top + (height - 13) / 2,
-                                 labelWidth, 13))
-{
-    As<QLabel>(EditLabel)->setBuddy(impl()->Widget);
-}
-
-void TLabeledEdit::SetEnabled(bool enabled)
-{
-    TEdit::SetEnabled(enabled);
-    EditLabel->SetEnabled(enabled);
 }
 
 TButton::TButton(TWinControl* parent, const std::string& caption, int left, int top, int width,

@@ -155,11 +155,6 @@ TFormsApplication::~TFormsApplication()
 
 int TFormsApplication::Run() { return impl_->App.exec(); }
 
-void TFormsApplication::ShowException(const std::string& message)
-{
-    platform::Application.MessageBox(message, Gbk("Pellam"), MB_OK | MB_ICONERROR);
-}
-
 std::string TFormsApplication::YesCaption()
 {
     QMessageBox box;
@@ -174,26 +169,10 @@ std::string TFormsApplication::NoCaption()
     return FromQt(box.button(QMessageBox::No)->text());
 }
 
-namespace {
-
-std::function<void()>& Hook()
-{
-    static std::function<void()> hook;
-    return hook;
-}
-
-}  // namespace
-
-void SetProcessMessagesHook(std::function<void()> hook)
-{
-    Hook() = std::move(hook);
-}
-
 void ProcessMessages()
 {
     static QElapsedTimer sinceLast;
-    if (Hook())
-        Hook()();
+    RunProcessMessagesHook();
     if (!sinceLast.isValid() || sinceLast.elapsed() >= 16) {
         QApplication::processEvents();
         sinceLast.restart();

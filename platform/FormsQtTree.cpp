@@ -81,8 +81,6 @@ TTreeNode::TTreeNode(TTreeView* tree, TTreeNode* parent, void* handle)
 
 std::string TTreeNode::Text() const { return FromQt(ItemOf(handle_)->text(0)); }
 void TTreeNode::SetText(const std::string& text) { ItemOf(handle_)->setText(0, ToQt(text)); }
-int TTreeNode::Count() const { return static_cast<int>(children_.size()); }
-TTreeNode* TTreeNode::Item(int index) const { return children_.at(static_cast<std::size_t>(index)).get(); }
 
 TTreeNode* TTreeNode::AddChild(const std::string& text)
 {
@@ -116,7 +114,6 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
     SetReadOnly(true);
 }
 
-TTreeView::~TTreeView() = default;
 
 void TTreeView::Clear()
 {
@@ -133,8 +130,6 @@ TTreeNode* TTreeView::Add(const std::string& text)
     return nodes_.back().get();
 }
 
-int TTreeView::Count() const { return static_cast<int>(nodes_.size()); }
-TTreeNode* TTreeView::Item(int index) const { return nodes_.at(static_cast<std::size_t>(index)).get(); }
 
 void TTreeView::SetReadOnly(bool readOnly)
 {
@@ -175,17 +170,7 @@ void TTreeView::SetIndent(int pixels) { As<QTreeWidget>(this)->setIndentation(pi
 TTreeNode* TTreeView::GetNodeAt(int x, int y) const
 {
     QTreeWidgetItem* at = As<QTreeWidget>(this)->itemAt(x, y);
-    std::function<TTreeNode*(const std::vector<std::unique_ptr<TTreeNode>>&)> find =
-        [&](const std::vector<std::unique_ptr<TTreeNode>>& nodes) -> TTreeNode* {
-        for (const auto& n : nodes) {
-            if (n->handle_ == at)
-                return n.get();
-            if (TTreeNode* c = find(n->children_))
-                return c;
-        }
-        return nullptr;
-    };
-    return at ? find(nodes_) : nullptr;
+    return at ? NodeOf(at) : nullptr;
 }
 
 void TTreeView::NodePoint(TTreeNode* node, int& x, int& y) const
@@ -193,18 +178,6 @@ void TTreeView::NodePoint(TTreeNode* node, int& x, int& y) const
     QPoint c = As<QTreeWidget>(this)->visualItemRect(ItemOf(node->handle_)).center();
     x = c.x();
     y = c.y();
-}
-
-void TTreeView::MouseDown(TMouseButton button, int x, int y)
-{
-    if (OnMouseDown)
-        OnMouseDown(button, x, y);
-}
-
-void TTreeView::ContextPopup(int x, int y)
-{
-    if (TPopupMenu* menu = PopupMenu ? PopupMenu() : nullptr)
-        menu->Popup(this, x, y);
 }
 
 TImage::TImage(TWinControl* parent, int left, int top, int width, int height)

@@ -228,12 +228,6 @@ TControl::~TControl()
         DestroyWindow(impl_->Handle);
 }
 
-TWinControl::~TWinControl()
-{
-    for (auto it = children_.rbegin(); it != children_.rend(); ++it)
-        delete *it;
-}
-
 void TControl::SetBounds(int left, int top, int width, int height)
 {
     MoveWindow(impl_->Handle, left, top, width, height, TRUE);
@@ -541,22 +535,6 @@ void TEdit::PressEnter()
 {
     if (Enabled())
         SendMessageA(impl()->Handle, WM_KEYDOWN, VK_RETURN, 0);
-}
-
-TLabeledEdit::TLabeledEdit(TWinControl* parent, const std::string& caption, int left, int top,
-                           int width, int height, int labelWidth, LabelPosition position)
-    : TEdit(parent, left, top, width, height),
-      EditLabel(position == lpAbove
-                    ? new TLabel(parent, caption, left, top - 3 - 13, labelWidth, 13)
-                    : new TLabel(parent, caption, left - 3 - labelWidth, top + (height - 13) / 2,
-                                 labelWidth, 13))
-{
-}
-
-void TLabeledEdit::SetEnabled(bool enabled)
-{
-    TEdit::SetEnabled(enabled);
-    EditLabel->SetEnabled(enabled);
 }
 
 TButton::TButton(TWinControl* parent, const std::string& caption, int left, int top, int width,

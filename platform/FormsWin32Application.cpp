@@ -238,21 +238,10 @@ int TFormsApplication::Run()
     return 0;
 }
 
-void TFormsApplication::ShowException(const std::string& message)
-{
-    platform::Application.MessageBox(message, Gbk("Pellam"), MB_OK | MB_ICONERROR);
-}
-
 std::string TFormsApplication::YesCaption() { return MessageBoxButton(IDYES - 1); }
 std::string TFormsApplication::NoCaption() { return MessageBoxButton(IDNO - 1); }
 
 namespace {
-
-std::function<void()>& Hook()
-{
-    static std::function<void()> hook;
-    return hook;
-}
 
 void PumpPending()
 {
@@ -263,13 +252,10 @@ void PumpPending()
 
 }  // namespace
 
-void SetProcessMessagesHook(std::function<void()> hook) { Hook() = std::move(hook); }
-
 void ProcessMessages()
 {
     static DWORD last = 0;
-    if (Hook())
-        Hook()();
+    RunProcessMessagesHook();
     DWORD now = GetTickCount();
     if (last == 0 || now - last >= 16) {
         PumpPending();

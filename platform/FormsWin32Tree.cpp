@@ -54,12 +54,6 @@ void TTreeNode::SetText(const std::string& text)
     SendMessageA(tree_->impl()->Handle, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
-int TTreeNode::Count() const { return static_cast<int>(children_.size()); }
-TTreeNode* TTreeNode::Item(int index) const
-{
-    return children_.at(static_cast<std::size_t>(index)).get();
-}
-
 TTreeNode* TTreeNode::AddChild(const std::string& text)
 {
     HTREEITEM item = Insert(tree_->impl()->Handle, ItemOf(handle_), text);
@@ -130,7 +124,6 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
     SetReadOnly(true);
 }
 
-TTreeView::~TTreeView() = default;
 
 void TTreeView::Clear()
 {
@@ -143,12 +136,6 @@ TTreeNode* TTreeView::Add(const std::string& text)
     HTREEITEM item = Insert(impl()->Handle, nullptr, text);
     nodes_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(this, nullptr, item)));
     return nodes_.back().get();
-}
-
-int TTreeView::Count() const { return static_cast<int>(nodes_.size()); }
-TTreeNode* TTreeView::Item(int index) const
-{
-    return nodes_.at(static_cast<std::size_t>(index)).get();
 }
 
 // The style keeps in-place editing possible for the program; the flag says
@@ -184,17 +171,7 @@ TTreeNode* TTreeView::GetNodeAt(int x, int y) const
         SendMessageA(impl()->Handle, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     if (!item || !(hit.flags & TVHT_ONITEM))
         return nullptr;
-    std::function<TTreeNode*(const std::vector<std::unique_ptr<TTreeNode>>&)> find =
-        [&](const std::vector<std::unique_ptr<TTreeNode>>& nodes) -> TTreeNode* {
-        for (const auto& n : nodes) {
-            if (n->handle_ == item)
-                return n.get();
-            if (TTreeNode* c = find(n->children_))
-                return c;
-        }
-        return nullptr;
-    };
-    return find(nodes_);
+    return NodeOf(item);
 }
 
 void TTreeView::NodePoint(TTreeNode* node, int& x, int& y) const
@@ -206,18 +183,6 @@ void TTreeView::NodePoint(TTreeNode* node, int& x, int& y) const
     SendMessageA(impl()->Handle, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
     x = (r.left + r.right) / 2;
     y = (r.top + r.bottom) / 2;
-}
-
-void TTreeView::MouseDown(TMouseButton button, int x, int y)
-{
-    if (OnMouseDown)
-        OnMouseDown(button, x, y);
-}
-
-void TTreeView::ContextPopup(int x, int y)
-{
-    if (TPopupMenu* menu = PopupMenu ? PopupMenu() : nullptr)
-        menu->Popup(this, x, y);
 }
 
 // ------------------------------------------------------------ popup menus

@@ -18,30 +18,9 @@ done
 /usr/bin/pellam-gen --version
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cat > "$work/s.json" <<'JSON'
-{"database": "NOLK",
- "tables": [
-  {"name": "Log", "columns": [{"name": "ID", "type": "int"}], "identity": ["ID"]},
-  {"name": "Staff", "columns": [{"name": "ID", "type": "int"}, {"name": "Name", "type": "varchar"},
-    {"name": "Joined", "type": "datetime"}, {"name": "Photo", "type": "image"}], "identity": ["ID"]}],
- "views": [{"name": "V_Users", "label": "Users",
-   "columns": [{"name": "UserName", "type": "nvarchar"}, {"name": "Age", "type": "int"}]}]}
-JSON
+cp tests/support/log-staff-users.json "$work/s.json"
 (cd "$work" && /usr/bin/pellam-gen generate --schema s.json)
-python3 - "$work/Output" tests/expected <<'PY'
-import os, sys
-out, expected = sys.argv[1], sys.argv[2]
-files = {
-    "DBComm/DBComm.h": "DBComm.h.LogStaffUsers.expected",
-    "DBComm/DBTables/StaffOperator.cpp": "StaffOperator.cpp.expected",
-    "DBComm/DBTables/UsersOperator.h": "UsersOperator.h.relabelled.expected",
-}
-for name, exp in files.items():
-    want = open(os.path.join(expected, exp), encoding="utf-8").read()
-    want = want[:-1] if want.endswith("\n") else want
-    want = want.replace("\n", "\r\n").encode("gbk")
-    got = open(os.path.join(out, name), "rb").read()
-    if got != want:
-        sys.exit("the installed pellam-gen wrote %s otherwise than expected" % name)
-print("installed pellam-gen: %d files as expected" % len(files))
-PY
+python3 tests/support/expected_tree.py "$work/Output" tests/expected \
+    DBComm/DBComm.h=DBComm.h.LogStaffUsers.expected \
+    DBComm/DBTables/StaffOperator.cpp=StaffOperator.cpp.expected \
+    DBComm/DBTables/UsersOperator.h=UsersOperator.h.relabelled.expected
