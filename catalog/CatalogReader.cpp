@@ -9,13 +9,13 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
     bool allRead = true;
     for (bool tables : {true, false}) {
         tell.TreeStarted(tables);
-        NameList names;
+        SchemaObjects names;
         allRead &= tables ? data.GetTableList(database, names) : data.GetViewList(database, names);
         if (options.Wanted) {
-            NameList wanted;
-            for (const std::string& name : names)
-                if (options.Wanted(name))
-                    wanted.push_back(name);
+            SchemaObjects wanted;
+            for (const SchemaObject& listed : names)
+                if (options.Wanted(listed.Name))
+                    wanted.push_back(listed);
             names = wanted;
         }
         // The columns of the whole tree, and a table's identity columns, in
@@ -29,9 +29,7 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
         SchemaObjects& objects = tables ? out.Tables : out.Views;
         for (std::size_t k = 0; k < names.size(); ++k) {
             allRead &= columnsRead[k] && identityRead[k];
-            SchemaObject object = NamedObject(names[k], data.OriginalUtf8(names[k]), columns[k]);
-            for (SchemaColumn& c : object.Columns)
-                c.NameUtf8 = data.OriginalUtf8(c.Name);
+            SchemaObject object = NamedObject(names[k], columns[k]);
             object.Identity = identity[k];
             objects.push_back(object);
             tell.ObjectRead(tables, objects.back(), columnsRead[k]);

@@ -73,6 +73,20 @@ platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
     return nullptr;
 }
 
+platform::TADOQuery* TDBData::ExecSQLUtf8(const std::string& statement)
+{
+    try {
+        ExecSQLQuery->Close();
+        ExecSQLQuery->SetSQLUtf8(statement);
+        ExecSQLQuery->Open();
+        return ExecSQLQuery;
+    } catch (const platform::Exception& e) {
+        auto* ole = dynamic_cast<const platform::EOleException*>(&e);
+        TellFailure(e.Message, ole && ole->ConnectionLost);
+    }
+    return nullptr;
+}
+
 bool TDBData::Connect(bool useSqlLogin, const std::string& host, const std::string& password,
                       const std::string& catalog, const std::string& user)
 {
@@ -98,73 +112,109 @@ void TDBData::Tell(const std::string& message)
         Application.MessageBox(message, ErrorCaption(), platform::MB_OK | platform::MB_ICONERROR);
 }
 
-std::string TDBData::Text(int column)
+namespace {
+
+// Column n of the query's current row: its GBK text, and the server's own
+// UTF-8 when GBK cannot hold it.
+std::string Text(const platform::TADOQuery& query, int column, std::string* utf8 = nullptr)
 {
-    std::string text = ExecSQLQuery->FieldText(column);
-    if (ExecSQLQuery->FieldLossy(column))
-        unholdable_.emplace(text, ExecSQLQuery->FieldOriginalUtf8(column));
-    return text;
+    if (utf8)
+        *utf8 = query.FieldOriginalUtf8(column);
+    return query.FieldText(column);
 }
 
-bool TDBData::ReadNames(const std::string& statement, NameList& out)
+std::string Utf8Of(const std::string& gbk)
 {
-    platform::TADOQuery* query = ExecSQL(statement);
+    std::string utf8;
+    return platform::TryGbkToUtf8(gbk, utf8) ? utf8 : gbk;
+}
+
+}  // namespace
+
+bool TDBData::ReadObjects(const std::string& statement, SchemaObjects& out)
+{
+    platform::TADOQuery* query = ExecSQLUtf8(statement);
     if (!query)
         return false;
     for (int i = 0; i < query->RecordCount(); ++i) {
-        out.push_back(Text(0));
+        SchemaObject object;
+        object.Name = Text(*query, 0, &object.NameUtf8);
+        object.Label = object.Name;
+        object.Schema = Text(*query, 1, &object.SchemaUtf8);
+        out.push_back(object);
         query->Next();
     }
     return true;
 }
 
+std::string TDBData::DatabaseListStatement()
+{
+    return "SELECT [name] FROM [master]..[sysdatabases] ORDER BY [name]";
+}
+
+std::string TDBData::ObjectListStatement(const std::string& database, char xtype,
+                                         int serverMajorVersion)
+{
+    // SQL Server 2000 has owners, not schemas.
+    bool owners = serverMajorVersion > 0 && serverMajorVersion < 9;
+    return platform::FillFields(
+        "SELECT [name],${Owner}([uid]) FROM [${Database}]..[sysobjects] WHERE [xtype]='${Type}' "
+        "AND OBJECTPROPERTY([id],'IsMSShipped')=0 ORDER BY 1,2",
+        {{"Owner", owners ? "USER_NAME" : "SCHEMA_NAME"},
+         {"Database", SqlBracketed(Utf8Of(database))},
+         {"Type", std::string(1, xtype)}});
+}
+
 bool TDBData::GetDatabaseList(NameList& out)
 {
-    return ReadNames("SELECT Name FROM [Master]..[SysDatabases] ORDER BY Name", out);
+    platform::TADOQuery* query = ExecSQLUtf8(DatabaseListStatement());
+    if (!query)
+        return false;
+    for (int i = 0; i < query->RecordCount(); ++i) {
+        out.push_back(Text(*query, 0));
+        query->Next();
+    }
+    return true;
 }
 
-bool TDBData::GetTableList(const std::string& database, NameList& out)
+bool TDBData::GetTableList(const std::string& database, SchemaObjects& out)
 {
-    return ReadNames(platform::FillFields("SELECT [Name] FROM [${Database}]..[SysObjects] WHERE "
-                                          "[xtype]='U' AND [status]>0 ORDER BY Name",
-                                          {{"Database", SqlBracketed(database)}}),
-                     out);
+    return ReadObjects(
+        ObjectListStatement(database, 'U', ADOConnection1->ServerMajorVersion()), out);
 }
 
-bool TDBData::GetViewList(const std::string& database, NameList& out)
+bool TDBData::GetViewList(const std::string& database, SchemaObjects& out)
 {
-    return ReadNames(platform::FillFields("SELECT [Name] FROM [${Database}]..[SysObjects] WHERE "
-                                          "[xtype]='V' AND [status]>0  ORDER BY Name",
-                                          {{"Database", SqlBracketed(database)}}),
-                     out);
+    return ReadObjects(
+        ObjectListStatement(database, 'V', ADOConnection1->ServerMajorVersion()), out);
 }
 
-std::string TDBData::ColumnStatement(const std::string& name)
-{
-    return platform::FillFields(
-        "SELECT [syscolumns].[name],[systypes].[name],[syscolumns].[length] FROM "
-        "[syscolumns] LEFT JOIN  [systypes] ON "
-        "[syscolumns].[xusertype]=[systypes].[xusertype]  WHERE [id]=(SELECT [id] "
-        "FROM [sysobjects] WHERE [name]='${Name}')",
-        {{"Name", SqlQuoted(name)}});
-}
-
-std::string TDBData::IdentityStatement(const std::string& table)
+std::string TDBData::ColumnStatement(const SchemaObject& object)
 {
     return platform::FillFields(
-        "Select so.name Table_name,sc.name Iden_Column_name,  ident_current(so.name) curr_value,  "
-        "ident_incr(so.name) incr_value,  ident_seed(so.name) seed_value  from sysobjects so  "
-        "Inner Join syscolumns sc  on so.id = sc.id  and columnproperty(sc.id, sc.name,  "
-        "'IsIdentity') = 1  Where upper(so.name) = upper('${Name}')",
-        {{"Name", SqlQuoted(table)}});
+        "SELECT [syscolumns].[name],[systypes].[name],[syscolumns].[length],[b].[name] FROM "
+        "[syscolumns] LEFT JOIN  [systypes] ON [syscolumns].[xusertype]=[systypes].[xusertype] "
+        "LEFT JOIN [systypes] [b] ON [syscolumns].[xtype]=[b].[xusertype] WHERE "
+        "[syscolumns].[id]=OBJECT_ID(N'${Name}') ORDER BY [syscolumns].[colid]",
+        {{"Name", SqlQuoted(TwoPartNameUtf8(object))}});
+}
+
+std::string TDBData::IdentityStatement(const SchemaObject& table)
+{
+    return platform::FillFields(
+        "SELECT [name] FROM [syscolumns] WHERE [id]=OBJECT_ID(N'${Name}') AND "
+        "(COLUMNPROPERTY([id],[name],'IsIdentity')=1 OR COLUMNPROPERTY([id],[name],'IsComputed')=1 "
+        "OR [xtype]=189 OR COLUMNPROPERTY([id],[name],'GeneratedAlwaysType')>0) ORDER BY [colid]",
+        {{"Name", SqlQuoted(TwoPartNameUtf8(table))}});
 }
 
 void TDBData::ReadColumns(ColumnList& out)
 {
     for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
         ColumnEntry entry;
-        entry.Name = Text(0);
-        entry.TypeName = Text(1);  // empty when no type row matched
+        entry.Name = Text(*ExecSQLQuery, 0, &entry.NameUtf8);
+        entry.TypeName = Text(*ExecSQLQuery, 1);  // empty when no type row matched
+        entry.BaseType = Text(*ExecSQLQuery, 3);  // empty for the CLR types
         out.push_back(entry);
         ExecSQLQuery->Next();
     }
@@ -173,22 +223,22 @@ void TDBData::ReadColumns(ColumnList& out)
 void TDBData::ReadIdentity(IdentityNames& out)
 {
     for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
-        out.push_back(Text(1));
+        out.push_back(Text(*ExecSQLQuery, 0));
         ExecSQLQuery->Next();
     }
 }
 
-bool TDBData::GetColumnList(const std::string& name, ColumnList& out)
+bool TDBData::GetColumnList(const SchemaObject& object, ColumnList& out)
 {
-    if (!ExecSQL(ColumnStatement(name)))
+    if (!ExecSQLUtf8(ColumnStatement(object)))
         return false;
     ReadColumns(out);
     return true;
 }
 
-bool TDBData::GetIdentityColumns(const std::string& table, IdentityNames& out)
+bool TDBData::GetIdentityColumns(const SchemaObject& table, IdentityNames& out)
 {
-    if (!ExecSQL(IdentityStatement(table)))
+    if (!ExecSQLUtf8(IdentityStatement(table)))
         return false;
     ReadIdentity(out);
     return true;
@@ -217,7 +267,7 @@ std::vector<bool> TDBData::ExecBatched(const std::vector<std::string>& statement
                (end == start || bytes + statements[end].size() <= kBatchBytes))
             bytes += statements[end++].size() + 2;
         if (end - start == 1) {
-            if ((ok[start] = ExecSQL(statements[start]) != nullptr))
+            if ((ok[start] = ExecSQLUtf8(statements[start]) != nullptr))
                 read(start);
             failed = failed || !ok[start];
             start = end;
@@ -238,7 +288,7 @@ std::vector<bool> TDBData::ExecBatched(const std::vector<std::string>& statement
                 // batch here; later statements fail with it, quietly.
                 if (k < results.size())
                     TellFailure(results[k].Message, results[k].ConnectionLost);
-            } else if ((ok[at] = ExecSQL(batch[k]) != nullptr)) {
+            } else if ((ok[at] = ExecSQLUtf8(batch[k]) != nullptr)) {
                 // Refused as a whole: each statement once more on its own.
                 read(at);
             }
@@ -250,30 +300,31 @@ std::vector<bool> TDBData::ExecBatched(const std::vector<std::string>& statement
     return ok;
 }
 
-std::vector<bool> TDBData::GetColumnLists(const NameList& names, std::vector<ColumnList>& out)
+std::vector<bool> TDBData::GetColumnLists(const SchemaObjects& objects,
+                                          std::vector<ColumnList>& out)
 {
     std::vector<std::string> statements;
-    for (const std::string& name : names)
-        statements.push_back(ColumnStatement(name));
-    out.assign(names.size(), ColumnList());
+    for (const SchemaObject& object : objects)
+        statements.push_back(ColumnStatement(object));
+    out.assign(objects.size(), ColumnList());
     return ExecBatched(statements, [&](std::size_t k) { ReadColumns(out[k]); });
 }
 
-std::vector<bool> TDBData::GetIdentityColumnLists(const NameList& tables,
+std::vector<bool> TDBData::GetIdentityColumnLists(const SchemaObjects& tables,
                                                   std::vector<IdentityNames>& out)
 {
     std::vector<std::string> statements;
-    for (const std::string& table : tables)
+    for (const SchemaObject& table : tables)
         statements.push_back(IdentityStatement(table));
     out.assign(tables.size(), IdentityNames());
     return ExecBatched(statements, [&](std::size_t k) { ReadIdentity(out[k]); });
 }
 
-std::size_t TDBData::GetIdentityColumnsUntilFailure(const NameList& tables,
+std::size_t TDBData::GetIdentityColumnsUntilFailure(const SchemaObjects& tables,
                                                     std::vector<IdentityNames>& out)
 {
     std::vector<std::string> statements;
-    for (const std::string& table : tables)
+    for (const SchemaObject& table : tables)
         statements.push_back(IdentityStatement(table));
     std::vector<IdentityNames> lists(tables.size());
     std::vector<bool> ok =
@@ -282,10 +333,4 @@ std::size_t TDBData::GetIdentityColumnsUntilFailure(const NameList& tables,
     while (answered < ok.size() && ok[answered])
         out.push_back(lists[answered++]);
     return answered;
-}
-
-std::string TDBData::OriginalUtf8(const std::string& name) const
-{
-    auto it = unholdable_.find(name);
-    return it == unholdable_.end() ? std::string() : it->second;
 }

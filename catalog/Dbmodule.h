@@ -5,7 +5,6 @@
 // and every question asked of the server's system catalogue.
 
 #include <functional>
-#include <map>
 #include <vector>
 #include <string>
 
@@ -40,33 +39,43 @@ public:
     bool Connect(bool useSqlLogin, const std::string& host, const std::string& password,
                  const std::string& catalog, const std::string& user = "sa");
 
-    // Each false after the failure has been told, with nothing added.
+    // Each false after the failure has been told, with nothing added. The
+    // lists give each object's name and schema (its owner on SQL Server
+    // 2000), labels equal to names, without columns.
     bool GetDatabaseList(NameList& out);
-    bool GetTableList(const std::string& database, NameList& out);
-    bool GetViewList(const std::string& database, NameList& out);
-    bool GetColumnList(const std::string& name, ColumnList& out);
-    bool GetIdentityColumns(const std::string& table, IdentityNames& out) override;
+    bool GetTableList(const std::string& database, SchemaObjects& out);
+    bool GetViewList(const std::string& database, SchemaObjects& out);
+    // An object's columns, found by its schema and name exactly as the
+    // server sent them.
+    bool GetColumnList(const SchemaObject& object, ColumnList& out);
+    // A table's unwritable columns: identity, computed, timestamp and
+    // GENERATED ALWAYS.
+    bool GetIdentityColumns(const SchemaObject& table, IdentityNames& out) override;
 
     // The same questions for many objects at once, sent in batches of a few
     // hundred statements: entry k of out is what the single question for
-    // name k gives, and entry k of the result whether it was answered. Each
+    // object k gives, and entry k of the result whether it was answered. Each
     // failure is told as the single question tells it. A batch the server
     // refuses as a whole is sent again one statement at a time.
-    std::vector<bool> GetColumnLists(const NameList& names, std::vector<ColumnList>& out);
-    std::vector<bool> GetIdentityColumnLists(const NameList& tables,
+    std::vector<bool> GetColumnLists(const SchemaObjects& objects, std::vector<ColumnList>& out);
+    std::vector<bool> GetIdentityColumnLists(const SchemaObjects& tables,
                                              std::vector<IdentityNames>& out);
     // In batches too; only the first failure is told.
-    std::size_t GetIdentityColumnsUntilFailure(const NameList& tables,
+    std::size_t GetIdentityColumnsUntilFailure(const SchemaObjects& tables,
                                                std::vector<IdentityNames>& out) override;
 
     // The bounds of one batch.
     static constexpr std::size_t kBatchStatements = 200;
     static constexpr std::size_t kBatchBytes = 64 * 1024;
-    // A name read from the server that held a character GBK cannot hold (it
-    // holds "？" in its place and names no object) as the server sent it, in
-    // UTF-8; "" for any other name.
-    // Names that differ only in characters GBK cannot hold share one entry.
-    std::string OriginalUtf8(const std::string& name) const;
+
+    // The statements, in UTF-8. The object lists name the schema with
+    // SCHEMA_NAME from SQL Server 2005 (major version 9) on, with USER_NAME
+    // before; a server of unknown version is taken as a recent one.
+    static std::string DatabaseListStatement();
+    static std::string ObjectListStatement(const std::string& database, char xtype,
+                                           int serverMajorVersion);
+    static std::string ColumnStatement(const SchemaObject& object);
+    static std::string IdentityStatement(const SchemaObject& table);
 
     // The connection strings of the two logins.
     static std::string WindowsConnectionString(const std::string& catalog);
@@ -80,12 +89,10 @@ public:
     platform::TDataSource* DataSource1;
 
 private:
-    bool ReadNames(const std::string& statement, NameList& out);
-    std::string Text(int column);
+    platform::TADOQuery* ExecSQLUtf8(const std::string& statement);
+    bool ReadObjects(const std::string& statement, SchemaObjects& out);
     void Tell(const std::string& message);
     void TellFailure(const std::string& message, bool connectionLost);
-    static std::string ColumnStatement(const std::string& name);
-    static std::string IdentityStatement(const std::string& table);
     // The rows of ExecSQLQuery's result, appended.
     void ReadColumns(ColumnList& out);
     void ReadIdentity(IdentityNames& out);
@@ -96,7 +103,6 @@ private:
                                   const std::function<void(std::size_t)>& read,
                                   bool stopAtFailure = false);
 
-    std::map<std::string, std::string> unholdable_;
     // The loss of the connection has been told since the last Connect.
     bool lossTold_ = false;
     CatalogErrorSink* sink_ = nullptr;

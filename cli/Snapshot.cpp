@@ -59,6 +59,8 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
         SchemaObject object;
         object.Name = CatalogName(Member(o, "name", place), place + ".name", object.NameUtf8);
         object.Label = o.contains("label") ? Text(o["label"], place + ".label") : object.Name;
+        if (o.contains("schema"))
+            object.Schema = CatalogName(o["schema"], place + ".schema", object.SchemaUtf8);
         const json& columns = Array(Member(o, "columns", place), place + ".columns");
         for (std::size_t c = 0; c < columns.size(); ++c) {
             std::string cplace = place + ".columns[" + std::to_string(c) + "]";
@@ -68,18 +70,24 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
             column.Name =
                 CatalogName(Member(columns[c], "name", cplace), cplace + ".name", column.NameUtf8);
             column.TypeName = Text(Member(columns[c], "type", cplace), cplace + ".type");
+            if (columns[c].contains("base") && !columns[c]["base"].is_null())
+                column.BaseType = Text(columns[c]["base"], cplace + ".base");
             column.Label = columns[c].contains("label")
                                ? Text(columns[c]["label"], cplace + ".label")
                                : column.Name;
             object.Columns.push_back(column);
         }
-        if (o.contains("identity")) {
+        // The unwritable columns; older snapshots name only the identity ones.
+        for (const char* key : {"unwritable", "identity"}) {
+            if (!o.contains(key))
+                continue;
+            std::string kplace = place + "." + key;
             if (!tables)
-                throw SnapshotError(place + ".identity: " + platform::Gbk("视图没有标识列"));
-            const json& ids = Array(o["identity"], place + ".identity");
+                throw SnapshotError(kplace + ": " + platform::Gbk("视图没有标识列"));
+            const json& ids = Array(o[key], kplace);
             for (std::size_t k = 0; k < ids.size(); ++k)
-                object.Identity.push_back(
-                    Text(ids[k], place + ".identity[" + std::to_string(k) + "]"));
+                object.Identity.push_back(Text(ids[k], kplace + "[" + std::to_string(k) + "]"));
+            break;
         }
         objects.push_back(object);
     }
@@ -103,18 +111,22 @@ json ObjectsJson(const SchemaObjects& objects, bool tables)
     for (const SchemaObject& o : objects) {
         json j;
         j["name"] = NameJson(o.Name, o.NameUtf8);
+        if (!o.Schema.empty() || !o.SchemaUtf8.empty())
+            j["schema"] = NameJson(o.Schema, o.SchemaUtf8);
         j["label"] = Utf8(o.Label);
         json columns = json::array();
-        for (const SchemaColumn& c : o.Columns)
-            columns.push_back({{"name", NameJson(c.Name, c.NameUtf8)},
-                               {"type", Utf8(c.TypeName)},
-                               {"label", Utf8(c.Label)}});
+        for (const SchemaColumn& c : o.Columns) {
+            json column = {{"name", NameJson(c.Name, c.NameUtf8)}, {"type", Utf8(c.TypeName)}};
+            column["base"] = c.BaseType.empty() ? json(nullptr) : Utf8(c.BaseType);
+            column["label"] = Utf8(c.Label);
+            columns.push_back(column);
+        }
         j["columns"] = columns;
         if (tables) {
             json ids = json::array();
             for (const std::string& id : o.Identity)
                 ids.push_back(Utf8(id));
-            j["identity"] = ids;
+            j["unwritable"] = ids;
         }
         list.push_back(j);
     }

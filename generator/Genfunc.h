@@ -22,27 +22,34 @@ std::string BuildOperatorIncludes(const NameList& operatorNames);
 std::string BuildOperatorRegistrations(const NameList& operatorNames);
 
 // What a table's operator class is filled with: the parameter list of New
-// and Update, their statements and their binding lines. Identity columns
-// take no part; their names are asked once per table.
+// and Update, their statements and their binding lines. Columns a program
+// may not write (identity, computed, timestamp, GENERATED ALWAYS) take no
+// part; their names are asked once per table, and a timestamp column is
+// left out by its type as well. Outside dbo the statements name the table
+// with its schema.
 struct TableFills {
     std::string Parameters, InsertText, UpdateText, Binding;
     bool HasColumnsToSet = false;
 };
 TableFills TableFillsOf(const std::string& catalogName, const NameList& parameterNames,
-                        const ColumnList& columns, const IdentityNames& identity);
+                        const ColumnList& columns, const IdentityNames& identity,
+                        const std::string& schema = std::string());
 
-// False, with nothing written, when the identity columns could not be
+// False, with nothing written, when the unwritable columns could not be
 // learnt: without them the operator would insert into an identity column.
 bool WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
                              const std::string& catalogName, const ColumnList& columns,
-                             const NameList& parameterNames, IdentitySource& identities);
-// The same with the identity columns already known.
+                             const NameList& parameterNames, IdentitySource& identities,
+                             const std::string& schema = std::string());
+// The same with the unwritable columns already known.
 void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
                              const std::string& catalogName, const ColumnList& columns,
-                             const NameList& parameterNames, const IdentityNames& identity);
+                             const NameList& parameterNames, const IdentityNames& identity,
+                             const std::string& schema = std::string());
 
 // A view's operator class reads no column: it takes only names.
 void WriteViewOperatorFiles(const std::string& tablesFolder, const std::string& className,
-                            const std::string& viewName);
+                            const std::string& viewName,
+                            const std::string& schema = std::string());
 
 #endif

@@ -38,3 +38,25 @@ std::string InFormatLiteral(const std::string& objectName)
 {
     return LiteralEscaped(FormatEscaped(SqlBracketed(objectName)));
 }
+
+namespace {
+
+std::string ObjectInBrackets(const std::string& schema, const std::string& objectName)
+{
+    SchemaObject object;
+    object.Name = objectName;
+    object.Schema = schema;
+    return SqlObjectInBrackets(object);
+}
+
+}  // namespace
+
+std::string ObjectInLiteral(const std::string& schema, const std::string& objectName)
+{
+    return LiteralEscaped(ObjectInBrackets(schema, objectName));
+}
+
+std::string ObjectInFormatLiteral(const std::string& schema, const std::string& objectName)
+{
+    return LiteralEscaped(FormatEscaped(ObjectInBrackets(schema, objectName)));
+}

@@ -22,5 +22,9 @@ std::string InLiteral(const std::string& objectName);
 // The same inside a literal that the generated code uses as its sprintf
 // format.
 std::string InFormatLiteral(const std::string& objectName);
+// The same for a table or view, named with its schema outside dbo
+// ("Sales].[Orders" between the template's brackets).
+std::string ObjectInLiteral(const std::string& schema, const std::string& objectName);
+std::string ObjectInFormatLiteral(const std::string& schema, const std::string& objectName);
 
 #endif

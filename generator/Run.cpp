@@ -183,11 +183,11 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
     std::vector<IdentityNames> identity;
     std::size_t answered = 0;
     if (tableTree) {
-        NameList reached;
+        SchemaObjects reached;
         for (const SchemaObject& o : tree) {
             if (!TypesSupported(o))
                 break;
-            reached.push_back(o.Name);
+            reached.push_back(o);
         }
         answered = identities.GetIdentityColumnsUntilFailure(reached, identity);
     }
@@ -204,9 +204,9 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
                 return written;
             }
             WriteTableOperatorFiles(folder, o.Label, o.Name, o.Entries(), o.ColumnLabels(),
-                                    identity[position]);
+                                    identity[position], o.Schema);
         } else {
-            WriteViewOperatorFiles(folder, o.Label, o.Name);
+            WriteViewOperatorFiles(folder, o.Label, o.Name, o.Schema);
         }
         NoteOperatorFiles(folder, o.Label, result);
         written.push_back(o.Label);

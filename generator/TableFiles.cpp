@@ -21,11 +21,11 @@ std::vector<IncludedColumn> IncludedColumns(const NameList& parameterNames,
         throw platform::Exception("The column nodes do not match the columns of the table");
     std::vector<IncludedColumn> included;
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        bool isIdentity = false;
+        bool unwritable = IsRowVersionColumn(columns[i].TypeName, columns[i].BaseType);
         for (const std::string& name : identity)
             if (platform::SameTextIgnoreCase(columns[i].Name, name))
-                isIdentity = true;
-        if (!isIdentity)
+                unwritable = true;
+        if (!unwritable)
             included.push_back({&columns[i], &parameterNames[i]});
     }
     return included;
@@ -39,9 +39,8 @@ std::string ParameterListOf(const std::vector<IncludedColumn>& included)
     return JoinItems(items, ",");
 }
 
-std::string InsertTextOf(const std::string& catalogName, const std::vector<IncludedColumn>& included)
+std::string InsertTextOf(const std::string& table, const std::vector<IncludedColumn>& included)
 {
-    std::string table = InLiteral(catalogName);
     if (included.empty())
         return "\"INSERT INTO [" + table + "] DEFAULT VALUES\"";
     std::vector<std::string> names, markers;
@@ -53,7 +52,7 @@ std::string InsertTextOf(const std::string& catalogName, const std::vector<Inclu
            JoinItems(markers, ",") + ")\"";
 }
 
-std::string UpdateTextOf(const std::string& catalogName, const std::vector<IncludedColumn>& included)
+std::string UpdateTextOf(const std::string& table, const std::vector<IncludedColumn>& included)
 {
     std::vector<std::string> assignments;
     for (const IncludedColumn& c : included)
@@ -61,7 +60,7 @@ std::string UpdateTextOf(const std::string& catalogName, const std::vector<Inclu
                                   .append(InLiteral(c.Column->Name))
                                   .append("]=:")
                                   .append(LiteralEscaped(*c.Parameter)));
-    return "\"UPDATE [" + InLiteral(catalogName) + "] SET " + JoinItems(assignments, ",") + "\"";
+    return "\"UPDATE [" + table + "] SET " + JoinItems(assignments, ",") + "\"";
 }
 
 std::string BindingLinesOf(const std::vector<IncludedColumn>& included)
@@ -81,38 +80,47 @@ std::string BindingLinesOf(const std::vector<IncludedColumn>& included)
 }  // namespace
 
 TableFills TableFillsOf(const std::string& catalogName, const NameList& parameterNames,
-                        const ColumnList& columns, const IdentityNames& identity)
+                        const ColumnList& columns, const IdentityNames& identity,
+                        const std::string& schema)
 {
     // Every piece walks the same included columns.
     std::vector<IncludedColumn> included = IncludedColumns(parameterNames, columns, identity);
-    return {ParameterListOf(included), InsertTextOf(catalogName, included),
-            UpdateTextOf(catalogName, included), BindingLinesOf(included), !included.empty()};
+    std::string table = ObjectInLiteral(schema, catalogName);
+    return {ParameterListOf(included), InsertTextOf(table, included), UpdateTextOf(table, included),
+            BindingLinesOf(included), !included.empty()};
 }
 
 bool WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
                              const std::string& catalogName, const ColumnList& columns,
-                             const NameList& parameterNames, IdentitySource& identities)
+                             const NameList& parameterNames, IdentitySource& identities,
+                             const std::string& schema)
 {
     // A name that would leave the folder is refused before anything is asked.
     OperatorPaths(tablesFolder, className);
+    SchemaObject table;
+    table.Name = catalogName;
+    table.Label = className;
+    table.Schema = schema;
     IdentityNames identity;
-    if (!identities.GetIdentityColumns(catalogName, identity))
+    if (!identities.GetIdentityColumns(table, identity))
         return false;
-    WriteTableOperatorFiles(tablesFolder, className, catalogName, columns, parameterNames, identity);
+    WriteTableOperatorFiles(tablesFolder, className, catalogName, columns, parameterNames, identity,
+                            schema);
     return true;
 }
 
 void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
                              const std::string& catalogName, const ColumnList& columns,
-                             const NameList& parameterNames, const IdentityNames& identity)
+                             const NameList& parameterNames, const IdentityNames& identity,
+                             const std::string& schema)
 {
     OperatorFilePaths paths = OperatorPaths(tablesFolder, className);
-    TableFills fills = TableFillsOf(catalogName, parameterNames, columns, identity);
+    TableFills fills = TableFillsOf(catalogName, parameterNames, columns, identity, schema);
     std::vector<platform::Field> fields = {
         {"Class", className},
         {"Parameters", fills.Parameters},
-        {"NameInLiteral", InLiteral(catalogName)},
-        {"NameInFormat", InFormatLiteral(catalogName)},
+        {"NameInLiteral", ObjectInLiteral(schema, catalogName)},
+        {"NameInFormat", ObjectInFormatLiteral(schema, catalogName)},
         {"InsertText", fills.InsertText},
         {"NewBinding", fills.Binding},
         {"UpdateText", fills.UpdateText},

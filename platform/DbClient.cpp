@@ -280,6 +280,7 @@ struct TADOConnection::Impl {
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     bool connected = false;
+    int serverMajor = 0;
     std::set<TADOQuery*> queries;
 };
 
@@ -313,6 +314,7 @@ void TADOConnection::SetConnected(bool connected)
             impl_->env = SQL_NULL_HENV;
         }
         impl_->connected = false;
+        impl_->serverMajor = 0;
         return;
     }
     if (impl_->connected)
@@ -338,6 +340,16 @@ void TADOConnection::SetConnected(bool connected)
         throw EOleException(text.empty() ? "Cannot connect to the server" : text);
     }
     impl_->connected = true;
+    // "16.00.1000": the product's major version leads.
+    SQLCHAR version[64] = {0};
+    SQLSMALLINT length = 0;
+    if (Ok(SQLGetInfo(impl_->dbc, SQL_DBMS_VER, version, sizeof version, &length)))
+        impl_->serverMajor = std::atoi(reinterpret_cast<const char*>(version));
+}
+
+int TADOConnection::ServerMajorVersion() const
+{
+    return impl_->serverMajor;
 }
 
 TADOQuery::TADOQuery(TADOConnection* connection) : connection_(connection)
@@ -362,7 +374,13 @@ void TADOQuery::Close()
 
 void TADOQuery::SetSQL(const std::string& statement)
 {
+    sqlBad_ = !TryGbkToUtf8(statement, sql_);
+}
+
+void TADOQuery::SetSQLUtf8(const std::string& statement)
+{
     sql_ = statement;
+    sqlBad_ = false;
 }
 
 namespace {
@@ -438,21 +456,14 @@ public:
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    SQLRETURN Execute(const std::string& text)
+    // The statement (UTF-8) goes in UTF-16: no code page stands between
+    // the text and the server, so every name reaches it exactly.
+    SQLRETURN Execute(const std::string& utf8)
     {
-#ifdef _WIN32
-        // In UTF-16, as the login: no code page stands between the text and
-        // the driver.
-        std::string utf8;
-        if (!TryGbkToUtf8(text, utf8))
-            throw EOleException("The statement is not GBK text");
         std::u16string utf16 = Utf8ToUtf16(utf8);
         std::vector<SQLWCHAR> wide(utf16.begin(), utf16.end());
-        return SQLExecDirectW(stmt, wide.data(), static_cast<SQLINTEGER>(wide.size()));
-#else
-        return SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())),
-                             static_cast<SQLINTEGER>(text.size()));
-#endif
+        wide.push_back(0);
+        return SQLExecDirectW(stmt, wide.data(), static_cast<SQLINTEGER>(utf16.size()));
     }
 
     SQLHDBC dbc = SQL_NULL_HDBC;
@@ -462,6 +473,8 @@ public:
 void TADOQuery::Open()
 {
     Close();
+    if (sqlBad_)
+        throw EOleException("The statement is not GBK text");
     Statement statement(connection_);
     SQLRETURN rc = statement.Execute(sql_);
     if (rc != SQL_NO_DATA && !Ok(rc))

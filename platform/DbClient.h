@@ -75,6 +75,10 @@ public:
     // failure; closing also closes every query on the connection.
     void SetConnected(bool connected);
     bool Connected() const;
+    // The major version of the server's product, as the login reported it
+    // (8 for SQL Server 2000, 16 for SQL Server 2022); 0 when not connected
+    // or unknown.
+    int ServerMajorVersion() const;
 
 private:
     friend class TADOQuery;
@@ -95,7 +99,10 @@ public:
     TADOQuery& operator=(const TADOQuery&) = delete;
 
     void Close();
+    // The statement as GBK text, or as UTF-8 text, which can name what GBK
+    // cannot hold. Either reaches the server in UTF-16.
     void SetSQL(const std::string& statement);
+    void SetSQLUtf8(const std::string& statement);
     // Runs the statement and reads its whole result; raises EOleException.
     void Open();
 
@@ -105,7 +112,7 @@ public:
         std::string Message;          // the failure's text
         bool ConnectionLost = false;  // as EOleException::ConnectionLost
     };
-    // Runs the statements as one batch, CR LF between them, and reads one
+    // Runs the statements (UTF-8) as one batch, CR LF between them, and reads one
     // result per statement, in order. Fewer outcomes than statements when the
     // server refused the batch as a whole, or the connection was lost: the
     // last outcome then tells why. Raises nothing.
@@ -133,7 +140,8 @@ private:
         std::vector<std::vector<std::string>> Texts, Originals;
     };
     TADOConnection* connection_;
-    std::string sql_;
+    std::string sql_;  // UTF-8; holds what GBK could not when sqlBad_
+    bool sqlBad_ = false;
     bool active_ = false;
     std::vector<std::vector<std::string>> rows_;
     std::vector<std::vector<std::string>> originals_;  // "" unless lossy

@@ -6,8 +6,30 @@ ColumnList SchemaObject::Entries() const
 {
     ColumnList entries;
     for (const SchemaColumn& c : Columns)
-        entries.push_back({c.Name, c.TypeName});
+        entries.push_back({c.Name, c.TypeName, c.NameUtf8, c.BaseType});
     return entries;
+}
+
+namespace {
+
+std::string Exact(const std::string& gbk, const std::string& utf8)
+{
+    if (!utf8.empty())
+        return utf8;
+    std::string out;
+    return platform::TryGbkToUtf8(gbk, out) ? out : gbk;
+}
+
+}  // namespace
+
+std::string SchemaObject::NameExact() const
+{
+    return Exact(Name, NameUtf8);
+}
+
+std::string SchemaObject::SchemaExact() const
+{
+    return Exact(Schema, SchemaUtf8);
 }
 
 NameList SchemaObject::ColumnLabels() const
@@ -23,7 +45,15 @@ SchemaObject NamedObject(const std::string& name, const std::string& nameUtf8,
 {
     SchemaObject object{name, name, {}, {}, nameUtf8};
     for (const ColumnEntry& c : columns)
-        object.Columns.push_back({c.Name, c.Name, c.TypeName, {}});
+        object.Columns.push_back({c.Name, c.Name, c.TypeName, c.BaseType, c.NameUtf8});
+    return object;
+}
+
+SchemaObject NamedObject(const SchemaObject& listed, const ColumnList& columns)
+{
+    SchemaObject object = NamedObject(listed.Name, listed.NameUtf8, columns);
+    object.Schema = listed.Schema;
+    object.SchemaUtf8 = listed.SchemaUtf8;
     return object;
 }
 
@@ -53,21 +83,46 @@ std::string SqlBracketed(const std::string& name)
     return platform::DoubleChar(name, ']');
 }
 
-bool SchemaIdentities::GetIdentityColumns(const std::string& tableName, IdentityNames& out)
+std::string SqlObjectInBrackets(const SchemaObject& object)
+{
+    if (object.InDbo())
+        return SqlBracketed(object.Name);
+    return SqlBracketed(object.Schema) + "].[" + SqlBracketed(object.Name);
+}
+
+std::string TwoPartNameUtf8(const SchemaObject& object)
+{
+    std::string name = "[" + SqlBracketed(object.NameExact()) + "]";
+    if (object.Schema.empty() && object.SchemaUtf8.empty())
+        return name;
+    return "[" + SqlBracketed(object.SchemaExact()) + "]." + name;
+}
+
+bool IsRowVersionColumn(const std::string& typeName, const std::string& baseType)
+{
+    for (const std::string* t : {&typeName, &baseType})
+        if (platform::SameTextIgnoreCase(*t, "timestamp") ||
+            platform::SameTextIgnoreCase(*t, "rowversion"))
+            return true;
+    return false;
+}
+
+bool SchemaIdentities::GetIdentityColumns(const SchemaObject& table, IdentityNames& out)
 {
     for (const SchemaObject& o : tables_)
-        if (o.Name == tableName) {
+        if (o.Name == table.Name && o.NameUtf8 == table.NameUtf8 && o.Schema == table.Schema &&
+            o.SchemaUtf8 == table.SchemaUtf8) {
             out.insert(out.end(), o.Identity.begin(), o.Identity.end());
             break;
         }
     return true;
 }
 
-std::size_t IdentitySource::GetIdentityColumnsUntilFailure(const NameList& tables,
+std::size_t IdentitySource::GetIdentityColumnsUntilFailure(const SchemaObjects& tables,
                                                            std::vector<IdentityNames>& out)
 {
     std::size_t answered = 0;
-    for (const std::string& table : tables) {
+    for (const SchemaObject& table : tables) {
         IdentityNames names;
         if (!GetIdentityColumns(table, names))
             break;

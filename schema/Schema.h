@@ -13,21 +13,26 @@
 using NameList = std::vector<std::string>;
 
 // One column as the catalogue lists it: its name and its SQL Server type
-// name.
+// name; the name as the server sent it when GBK cannot hold it (as
+// SchemaColumn::NameUtf8), and the system type an alias type is stored as.
 struct ColumnEntry {
     std::string Name;
     std::string TypeName;
+    std::string NameUtf8 = {};
+    std::string BaseType = {};
 
     bool operator==(const ColumnEntry& other) const
     {
-        return Name == other.Name && TypeName == other.TypeName;
+        return Name == other.Name && TypeName == other.TypeName && NameUtf8 == other.NameUtf8 &&
+               BaseType == other.BaseType;
     }
 };
 
 // The columns of one table or view, in the server's row order.
 using ColumnList = std::vector<ColumnEntry>;
 
-// The identity column names of one table.
+// The columns of one table that a program may not write: identity,
+// computed, timestamp (rowversion) and GENERATED ALWAYS columns.
 using IdentityNames = NameList;
 
 // One column of a table or view.
@@ -35,6 +40,9 @@ struct SchemaColumn {
     std::string Name;      // the catalogue name
     std::string Label;     // the parameter name: the column node's text
     std::string TypeName;  // empty when the catalogue matched no type
+    // The system type an alias type is stored as (the type's own name for a
+    // system type); empty for the CLR types and when unknown.
+    std::string BaseType;
     // The name as the server sent it, in UTF-8, when GBK cannot hold it
     // (Name then holds "？" in place of each such character and names no
     // column); empty otherwise.
@@ -48,10 +56,19 @@ struct SchemaObject {
     std::string Name;   // the catalogue name
     std::string Label;  // the class name: the top-level node's text
     std::vector<SchemaColumn> Columns;
-    IdentityNames Identity;  // tables only
+    IdentityNames Identity;  // tables only: the unwritable columns
     std::string NameUtf8;    // as SchemaColumn::NameUtf8
+    // The schema (the owner on SQL Server 2000); empty when unknown, which
+    // the generated SQL takes as dbo.
+    std::string Schema = {};
+    std::string SchemaUtf8 = {};  // as NameUtf8
 
-    bool Unholdable() const { return !NameUtf8.empty(); }
+    bool Unholdable() const { return !NameUtf8.empty() || !SchemaUtf8.empty(); }
+    // In dbo (or in no known schema): the generated SQL names it bare.
+    bool InDbo() const { return Schema.empty() || Schema == "dbo"; }
+    // The object's name and schema exactly as the server sent them, in UTF-8.
+    std::string NameExact() const;
+    std::string SchemaExact() const;
     // The columns as the catalogue lists them.
     ColumnList Entries() const;
     // The column labels, in column order.
@@ -68,6 +85,8 @@ struct DatabaseSchema {
 // An object as the catalogue first names it: labels equal to names.
 SchemaObject NamedObject(const std::string& name, const std::string& nameUtf8,
                          const ColumnList& columns);
+// The same for an object the catalogue has listed (name and schema).
+SchemaObject NamedObject(const SchemaObject& listed, const ColumnList& columns);
 
 // The catalogue names of objects, in order.
 NameList ObjectNames(const SchemaObjects& objects);
@@ -78,27 +97,37 @@ std::vector<ColumnList> ColumnLists(const SchemaObjects& objects);
 std::string SqlQuoted(const std::string& name);
 // A name between "[" and "]" of a statement: every "]" doubled.
 std::string SqlBracketed(const std::string& name);
+// What stands between the outer "[" and "]" where generated SQL names an
+// object: its bracketed name, with the bracketed schema and "].[" in front
+// outside dbo.
+std::string SqlObjectInBrackets(const SchemaObject& object);
+// The two-part name "[schema].[name]" of an object, exactly as the server
+// sent its parts (UTF-8); "[name]" when its schema is unknown.
+std::string TwoPartNameUtf8(const SchemaObject& object);
+// Whether a column's type is timestamp (rowversion), whose values the
+// server alone writes.
+bool IsRowVersionColumn(const std::string& typeName, const std::string& baseType);
 
 // Where the table writer learns a table's identity columns: the catalogue
 // module answers from the server; the schema answers from what it holds.
 class IdentitySource {
 public:
     virtual ~IdentitySource() = default;
-    // Appends the identity column names of the named table to out; false
-    // when the question could not be answered (the source has told why).
-    virtual bool GetIdentityColumns(const std::string& tableName, IdentityNames& out) = 0;
+    // Appends the unwritable column names of the table to out; false when
+    // the question could not be answered (the source has told why).
+    virtual bool GetIdentityColumns(const SchemaObject& table, IdentityNames& out) = 0;
     // The same for many tables, in order, up to the first that cannot be
     // answered (which the source has told): out gains one entry per table
     // answered, and their number is returned. A source may ask all at once.
-    virtual std::size_t GetIdentityColumnsUntilFailure(const NameList& tables,
+    virtual std::size_t GetIdentityColumnsUntilFailure(const SchemaObjects& tables,
                                                        std::vector<IdentityNames>& out);
 };
 
-// The identity columns that a schema holds, by table name.
+// The unwritable columns that a schema holds, by table (schema and name).
 class SchemaIdentities : public IdentitySource {
 public:
     explicit SchemaIdentities(const SchemaObjects& tables) : tables_(tables) {}
-    bool GetIdentityColumns(const std::string& tableName, IdentityNames& out) override;
+    bool GetIdentityColumns(const SchemaObject& table, IdentityNames& out) override;
 
 private:
     const SchemaObjects& tables_;

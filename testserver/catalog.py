@@ -1,20 +1,41 @@
 """The system catalogue of the stand-in: fixture data and the statements
-evaluated against it as SQL Server would."""
+evaluated against it as SQL Server would.
+
+The server answers as SQL Server 2022 by default, where sysobjects is a
+compatibility view whose status is 0 for every object and objects belong
+to schemas; as SQL Server 2000 with version 2000, where status marks user
+objects, owners are users and SCHEMA_NAME does not exist. A case-sensitive
+server matches every name exactly, as a _CS_ or _BIN collation does."""
 
 import json
 
 from tds import NVARCHAR, SMALLINT, NUMERIC
 
-# SQL Server's own systypes rows: name and xusertype.
+# SQL Server's own systypes rows: name, xusertype and xtype (the system type
+# a column of that type is stored as; 240 for the CLR types, which no
+# systypes row has as its xusertype).
 SYSTYPES = [
-    ("image", 34), ("text", 35), ("uniqueidentifier", 36), ("date", 40), ("time", 41),
-    ("datetime2", 42), ("datetimeoffset", 43), ("tinyint", 48), ("smallint", 52), ("int", 56),
-    ("smalldatetime", 58), ("real", 59), ("money", 60), ("datetime", 61), ("float", 62),
-    ("sql_variant", 98), ("ntext", 99), ("bit", 104), ("decimal", 106), ("numeric", 108),
-    ("smallmoney", 122), ("bigint", 127), ("hierarchyid", 128), ("geometry", 129),
-    ("geography", 130), ("varbinary", 165), ("varchar", 167), ("binary", 173), ("char", 175),
-    ("timestamp", 189), ("nvarchar", 231), ("nchar", 239), ("xml", 241), ("sysname", 256),
+    ("image", 34, 34), ("text", 35, 35), ("uniqueidentifier", 36, 36), ("date", 40, 40),
+    ("time", 41, 41), ("datetime2", 42, 42), ("datetimeoffset", 43, 43), ("tinyint", 48, 48),
+    ("smallint", 52, 52), ("int", 56, 56), ("smalldatetime", 58, 58), ("real", 59, 59),
+    ("money", 60, 60), ("datetime", 61, 61), ("float", 62, 62), ("sql_variant", 98, 98),
+    ("ntext", 99, 99), ("bit", 104, 104), ("decimal", 106, 106), ("numeric", 108, 108),
+    ("smallmoney", 122, 122), ("bigint", 127, 127), ("hierarchyid", 128, 240),
+    ("geometry", 129, 240), ("geography", 130, 240), ("varbinary", 165, 165),
+    ("varchar", 167, 167), ("binary", 173, 173), ("char", 175, 175), ("timestamp", 189, 189),
+    ("nvarchar", 231, 231), ("nchar", 239, 239), ("xml", 241, 241), ("sysname", 256, 231),
 ]
+# The types SQL Server 2000 had.
+SYSTYPES_2000 = {"image", "text", "uniqueidentifier", "tinyint", "smallint", "int",
+                 "smalldatetime", "real", "money", "datetime", "float", "sql_variant", "ntext",
+                 "bit", "decimal", "numeric", "smallmoney", "bigint", "varbinary", "varchar",
+                 "binary", "char", "timestamp", "nvarchar", "nchar", "sysname"}
+TIMESTAMP_XTYPE = 189
+
+# System objects and columns as the catalogue spells them; under a
+# case-sensitive collation no other spelling finds them.
+SYSTEM_OBJECTS = ("sysdatabases", "sysobjects", "syscolumns", "systypes")
+SYSTEM_COLUMNS = ("name", "xtype", "status", "id", "uid", "length", "xusertype", "colid")
 
 
 class SqlError(Exception):
@@ -25,9 +46,18 @@ class SqlError(Exception):
         self.messages = [(number, text)] + list(more)
 
 
-def same_name(a, b):
+def same_name_ci(a, b):
     """Comparison under a case-insensitive collation: case and trailing blanks ignored."""
     return a.rstrip(" ").casefold() == b.rstrip(" ").casefold()
+
+
+def same_name_cs(a, b):
+    """Comparison under a case-sensitive collation: trailing blanks ignored."""
+    return a.rstrip(" ") == b.rstrip(" ")
+
+
+# The comparison of the default, case-insensitive server.
+same_name = same_name_ci
 
 
 def collation_key(name):
@@ -46,63 +76,129 @@ def collation_key(name):
     return key
 
 
+def sort_key(name, case_sensitive):
+    """ORDER BY of one name: a case-sensitive collation puts lower case
+    before upper case of the same letter."""
+    return (collation_key(name), [(not c.islower(), c) for c in name] if case_sensitive else [])
+
+
 class Column:
     def __init__(self, entry, types):
         self.name = entry["name"]
         if "xusertype" in entry:
             self.xusertype = entry["xusertype"]
+            self.xtype = next((x for _, u, x in types if u == self.xusertype), self.xusertype)
         else:
-            matches = [x for n, x in types if n == entry["type"]]
+            matches = [(u, x) for n, u, x in types if n == entry["type"]]
             if not matches:
                 raise ValueError("unknown type in fixture: %s" % entry["type"])
-            self.xusertype = matches[0]
+            self.xusertype, self.xtype = matches[0]
         self.length = entry.get("length", 4)
         ident = entry.get("identity")
         self.identity = None
         if ident:
             ident = ident if isinstance(ident, dict) else {}
             self.identity = (ident.get("seed", 1), ident.get("incr", 1), ident.get("current", 1))
+        self.computed = bool(entry.get("computed", False))
+        # GeneratedAlwaysType: 1 a period's start, 2 its end; 0 for any other column.
+        self.generated = int(entry.get("generated", 0))
+
+    def unwritable(self, version):
+        generated = self.generated if version >= 2016 else 0
+        return bool(self.identity) or self.computed or self.xtype == TIMESTAMP_XTYPE or generated > 0
 
 
 class Object:
     def __init__(self, entry, object_id, types):
         self.id = object_id
-        self.owner = entry.get("owner", "dbo")
+        self.schema = entry.get("schema", entry.get("owner", "dbo"))
         self.name = entry["name"]
         self.xtype = entry.get("xtype", "U")
-        self.status = entry.get("status", 1)
+        status = entry.get("status")
+        # Shipped objects: master's spt_ tables, sysdiagrams, dtproperties.
+        self.shipped = bool(entry.get("shipped", status is not None and status <= 0))
+        # What sysobjects.status held on SQL Server 2000.
+        self.status_2000 = status if status is not None else (0 if self.shipped else 1)
         self.columns = [Column(c, types) for c in entry.get("columns", [])]
 
 
 class Database:
-    def __init__(self, entry, types):
+    def __init__(self, entry, types, first_id):
         self.name = entry["name"]
-        self.types = types + [(t["name"], t["xusertype"]) for t in entry.get("types", [])]
-        self.objects = [Object(o, 1000 + i, self.types) for i, o in enumerate(entry.get("objects", []))]
+        self.types = types + [(t["name"], t["xusertype"], self.base_xtype(t, types))
+                              for t in entry.get("types", [])]
+        self.objects = [Object(o, first_id + i, self.types)
+                        for i, o in enumerate(entry.get("objects", []))]
+
+    @staticmethod
+    def base_xtype(alias, types):
+        base = alias.get("base")
+        if base is None:
+            return alias["xusertype"]
+        return next(x for n, _, x in types if n == base)
+
+    def type_name(self, xusertype):
+        for name, user, _ in self.types:
+            if user == xusertype:
+                return name
+        return None
+
+
+# The system tables of master that SQL Server ships, marked as such.
+MASTER_SHIPPED = [
+    {"name": "spt_fallback_db", "shipped": True, "columns": [{"name": "xserver_name", "type": "varchar"}]},
+    {"name": "spt_monitor", "shipped": True, "columns": [{"name": "lastrun", "type": "datetime"}]},
+    {"name": "MSreplication_options", "shipped": True,
+     "columns": [{"name": "optname", "type": "sysname"}]},
+    {"name": "spt_values", "xtype": "V", "shipped": True,
+     "columns": [{"name": "name", "type": "nvarchar"}]},
+]
 
 
 class Catalog:
-    def __init__(self, fixture):
-        types = list(SYSTYPES)
-        self.databases = [Database(d, types) for d in fixture["databases"]]
-        if not any(same_name(d.name, "master") for d in self.databases):
-            self.databases.insert(0, Database({"name": "master"}, types))
+    def __init__(self, fixture, version=2022, case_sensitive=False):
+        self.version = version
+        self.case_sensitive = case_sensitive
+        types = [t for t in SYSTYPES if version > 2000 or t[0] in SYSTYPES_2000]
+        entries = list(fixture["databases"])
+        if not any(same_name_ci(d["name"], "master") for d in entries):
+            entries.insert(0, {"name": "master"})
+        self.databases = []
+        for n, d in enumerate(entries):
+            if same_name_ci(d["name"], "master"):
+                d = dict(d, objects=list(d.get("objects", [])) + MASTER_SHIPPED)
+            self.databases.append(Database(d, types, 1000 + 100000 * n))
+        for d in self.databases:
+            self.check_unique(d)
         self.logins = fixture.get("logins", {"sa": "Pellam#2026"})
         self.windows_logins = fixture.get("windows_logins", True)
 
+    def same(self, a, b):
+        return same_name_cs(a, b) if self.case_sensitive else same_name_ci(a, b)
+
+    def check_unique(self, database):
+        """Object names are unique within a schema, whatever the object's kind."""
+        for i, a in enumerate(database.objects):
+            for b in database.objects[:i]:
+                if self.same(a.schema, b.schema) and self.same(a.name, b.name):
+                    raise ValueError("fixture: two objects %s.%s in %s"
+                                     % (a.schema, a.name, database.name))
+
     @staticmethod
-    def load(path):
+    def load(path, version=2022, case_sensitive=False):
         with open(path, encoding="utf-8") as f:
-            return Catalog(json.load(f))
+            return Catalog(json.load(f), version, case_sensitive)
 
     def database(self, name):
         for d in self.databases:
-            if same_name(d.name, name):
+            if self.same(d.name, name):
                 return d
         return None
 
 
-# The five catalogue statements, each split at its one fill (if any).
+# The catalogue statements, each split at its one fill (if any). The first
+# forms are the ones written for SQL Server 2000; the second name system
+# views as the catalogue defines them and find objects by id.
 DATABASES = "SELECT Name FROM [Master]..[SysDatabases] ORDER BY Name"
 TABLES = ("SELECT [Name] FROM [", "]..[SysObjects] WHERE [xtype]='U' AND [status]>0 ORDER BY Name")
 VIEWS = ("SELECT [Name] FROM [", "]..[SysObjects] WHERE [xtype]='V' AND [status]>0  ORDER BY Name")
@@ -113,6 +209,29 @@ IDENTITY = ("Select so.name Table_name,sc.name Iden_Column_name,  ident_current(
             "ident_incr(so.name) incr_value,  ident_seed(so.name) seed_value  from sysobjects so  "
             "Inner Join syscolumns sc  on so.id = sc.id  and columnproperty(sc.id, sc.name,  "
             "'IsIdentity') = 1  Where upper(so.name) = upper('", "')")
+
+DATABASES_LOWER = "SELECT [name] FROM [master]..[sysdatabases] ORDER BY [name]"
+
+
+def object_list_shape(function, xtype):
+    return ("SELECT [name],%s([uid]) FROM [" % function,
+            "]..[sysobjects] WHERE [xtype]='%s' AND OBJECTPROPERTY([id],'IsMSShipped')=0 "
+            "ORDER BY 1,2" % xtype)
+
+
+SCHEMA_TABLES = object_list_shape("SCHEMA_NAME", "U")
+SCHEMA_VIEWS = object_list_shape("SCHEMA_NAME", "V")
+OWNER_TABLES = object_list_shape("USER_NAME", "U")
+OWNER_VIEWS = object_list_shape("USER_NAME", "V")
+COLUMNS_BY_ID = ("SELECT [syscolumns].[name],[systypes].[name],[syscolumns].[length],[b].[name] "
+                 "FROM [syscolumns] LEFT JOIN  [systypes] ON "
+                 "[syscolumns].[xusertype]=[systypes].[xusertype] LEFT JOIN [systypes] [b] ON "
+                 "[syscolumns].[xtype]=[b].[xusertype] WHERE [syscolumns].[id]=OBJECT_ID(N'",
+                 "') ORDER BY [syscolumns].[colid]")
+UNWRITABLE = ("SELECT [name] FROM [syscolumns] WHERE [id]=OBJECT_ID(N'",
+              "') AND (COLUMNPROPERTY([id],[name],'IsIdentity')=1 OR "
+              "COLUMNPROPERTY([id],[name],'IsComputed')=1 OR [xtype]=189 OR "
+              "COLUMNPROPERTY([id],[name],'GeneratedAlwaysType')>0) ORDER BY [colid]")
 
 # Statements the ODBC driver itself may send on connecting; they change nothing here.
 HARMLESS_PREFIXES = ("SET TEXTSIZE", "SET QUOTED_IDENTIFIER", "SET ANSI_", "SET IMPLICIT_TRANSACTIONS",
@@ -194,7 +313,11 @@ def match_any(statement, shapes):
 
 SEPARATORS = " \t\r\n;"
 SHAPES = [("U", TABLES, "]"), ("V", VIEWS, "]"), ("columns", COLUMNS, "'"),
-          ("identity", IDENTITY, "'")]
+          ("identity", IDENTITY, "'"), ("schema U", SCHEMA_TABLES, "]"),
+          ("schema V", SCHEMA_VIEWS, "]"), ("owner U", OWNER_TABLES, "]"),
+          ("owner V", OWNER_VIEWS, "]"), ("columns by id", COLUMNS_BY_ID, "'"),
+          ("unwritable", UNWRITABLE, "'")]
+FIXED = (DATABASES, DATABASES_LOWER)
 
 
 def known_at(text, start):
@@ -202,8 +325,9 @@ def known_at(text, start):
     does and is followed by a separator or the end; else None."""
     def ends_there(end):
         return end == len(text) or text[end] in SEPARATORS
-    if text.startswith(DATABASES, start) and ends_there(start + len(DATABASES)):
-        return start + len(DATABASES)
+    for fixed in FIXED:
+        if text.startswith(fixed, start) and ends_there(start + len(fixed)):
+            return start + len(fixed)
     for _, (prefix, suffix), close in SHAPES:
         if not text.startswith(prefix, start):
             continue
@@ -234,6 +358,56 @@ def split_batch(text):
     return statements if len(statements) > 1 else [text]
 
 
+def identifiers(statement):
+    """The identifiers of a statement outside its string literals, each as
+    (text, whether a "." follows it)."""
+    out, i, n = [], 0, len(statement)
+    while i < n:
+        ch = statement[i]
+        if ch == "'":
+            _, end = read_quoted(statement, i + 1, "'")
+            i = n if end is None else end
+            continue
+        if ch == "[":
+            name, end = read_quoted(statement, i + 1, "]")
+            i = n if end is None else end
+        elif ch.isalpha() or ch == "_":
+            end = i
+            while end < n and (statement[end].isalnum() or statement[end] in "_@#$"):
+                end += 1
+            name, i = statement[i:end], end
+            if i < n and statement[i] == "'":  # the N of N'...'
+                continue
+        else:
+            i += 1
+            continue
+        out.append((name, i < n and statement[i] == "."))
+    return out
+
+
+def parse_multipart(text):
+    """The parts of a multi-part name ("[a].[b]", "a.b", "b"), or None when
+    the text is not one."""
+    parts, i, n = [], 0, len(text)
+    while True:
+        if i < n and text[i] == "[":
+            part, end = read_quoted(text, i + 1, "]")
+            if end is None:
+                return None
+            i = end
+        else:
+            end = i
+            while end < n and text[end] != ".":
+                end += 1
+            part, i = text[i:end].strip(" "), end
+        parts.append(part)
+        if i == n:
+            return parts
+        if text[i] != ".":
+            return None
+        i += 1
+
+
 class Session:
     """One connection's state: the catalogue it reads and its current database."""
 
@@ -244,44 +418,111 @@ class Session:
     def execute(self, statement):
         """Returns (columns, rows) for a result, None for a statement without
         one, or raises SqlError."""
-        if statement == DATABASES:
-            names = sorted((d.name for d in self.catalog.databases), key=collation_key)
-            return [("Name", NVARCHAR)], [[n] for n in names]
-
-        matched = match_any(statement, SHAPES)
-        if matched is not None:
-            tag, fill = matched
-            if tag in ("U", "V"):
-                return self.object_list(fill, tag)
-            if tag == "columns":
-                return self.column_list(fill)
-            return self.identity_list(fill)
-
         if statement.upper().startswith(HARMLESS_PREFIXES):
             return None
+        self.check_names(statement)
+        if statement in FIXED:
+            names = [d.name for d in self.catalog.databases]
+            names.sort(key=lambda n: sort_key(n, self.catalog.case_sensitive))
+            return [("name" if statement == DATABASES_LOWER else "Name", NVARCHAR)], \
+                [[n] for n in names]
 
-        raise SqlError(50000, "The stand-in server cannot evaluate this statement: %s" % statement)
+        matched = match_any(statement, SHAPES)
+        if matched is None:
+            raise SqlError(50000, "The stand-in server cannot evaluate this statement: %s" % statement)
+        tag, fill = matched
+        if tag in ("U", "V"):
+            return self.object_list_by_status(fill, tag)
+        if tag.startswith(("schema ", "owner ")):
+            return self.object_list(fill, tag[-1])
+        if tag == "columns":
+            return self.column_list_by_name(fill)
+        if tag == "columns by id":
+            return self.column_list(fill)
+        if tag == "unwritable":
+            return self.unwritable_list(fill)
+        return self.identity_list(fill)
 
-    def object_list(self, database_name, xtype):
-        db = self.catalog.database(database_name)
+    def check_names(self, statement):
+        """What the server's binding makes of the statement's names: functions
+        it lacks, and system names spelt otherwise under a case-sensitive
+        collation."""
+        if self.catalog.version <= 2000 and "SCHEMA_NAME(" in statement.upper():
+            raise SqlError(195, "'SCHEMA_NAME' is not a recognized built-in function name.")
+        if not self.catalog.case_sensitive:
+            return
+        for name, qualifier in identifiers(statement):
+            lower = name.lower()
+            if lower == "master" and name != "master" and qualifier:
+                raise SqlError(911, "Database '%s' does not exist. Make sure that the name is "
+                               "entered correctly." % name)
+            if lower in SYSTEM_OBJECTS and name != lower:
+                raise SqlError(208, "Invalid object name '%s'." % name)
+            if lower in SYSTEM_COLUMNS and name != lower and not qualifier:
+                raise SqlError(207, "Invalid column name '%s'." % name)
+
+    def database(self, name):
+        db = self.catalog.database(name)
         if db is None:
             raise SqlError(911, "Database '%s' does not exist. Make sure that the name is entered "
-                           "correctly." % database_name)
-        names = [o.name for o in db.objects if o.xtype == xtype and o.status > 0]
-        names.sort(key=collation_key)
-        return [("Name", NVARCHAR)], [[n] for n in names]
+                           "correctly." % name)
+        return db
 
-    def column_list(self, name):
+    def sorted_rows(self, rows):
+        cs = self.catalog.case_sensitive
+        return sorted(rows, key=lambda r: [sort_key(v, cs) for v in r])
+
+    def object_list_by_status(self, database_name, xtype):
+        db = self.database(database_name)
+        status = (lambda o: o.status_2000) if self.catalog.version <= 2000 else (lambda o: 0)
+        rows = [[o.name] for o in db.objects if o.xtype == xtype and status(o) > 0]
+        return [("Name", NVARCHAR)], self.sorted_rows(rows)
+
+    def object_list(self, database_name, xtype):
+        db = self.database(database_name)
+        rows = [[o.name, o.schema] for o in db.objects if o.xtype == xtype and not o.shipped]
+        return [("name", NVARCHAR), ("", NVARCHAR)], self.sorted_rows(rows)
+
+    def object_id(self, text):
+        """The object OBJECT_ID finds for a one- or two-part name (three
+        parts when the first is the current database), or None."""
+        parts = parse_multipart(text)
+        if parts is None or len(parts) > 3 or any(p == "" for p in parts[-1:]):
+            return None
+        if len(parts) == 3:
+            if not self.catalog.same(parts[0], self.current.name):
+                return None
+            parts = parts[1:]
+        schema = parts[0] if len(parts) == 2 and parts[0] != "" else "dbo"
+        for o in self.current.objects:
+            if self.catalog.same(o.schema, schema) and self.catalog.same(o.name, parts[-1]):
+                return o
+        return None
+
+    def column_list_by_name(self, name):
         columns = [("name", NVARCHAR), ("name", NVARCHAR), ("length", SMALLINT)]
-        matches = [o for o in self.current.objects if same_name(o.name, name)]
+        matches = [o for o in self.current.objects if self.catalog.same(o.name, name)]
         if len(matches) > 1:
             raise SqlError(512, "Subquery returned more than 1 value. This is not permitted when the "
                            "subquery follows =, !=, <, <= , >, >= or when the subquery is used as "
                            "an expression.")
         if not matches:
             return columns, []
-        types = dict((x, n) for n, x in reversed(self.current.types))
-        return columns, [[c.name, types.get(c.xusertype), c.length] for c in matches[0].columns]
+        return columns, [[c.name, self.current.type_name(c.xusertype), c.length]
+                         for c in matches[0].columns]
+
+    def column_list(self, name):
+        columns = [("name", NVARCHAR), ("name", NVARCHAR), ("length", SMALLINT), ("name", NVARCHAR)]
+        o = self.object_id(name)
+        if o is None:
+            return columns, []
+        return columns, [[c.name, self.current.type_name(c.xusertype), c.length,
+                          self.current.type_name(c.xtype)] for c in o.columns]
+
+    def unwritable_list(self, name):
+        o = self.object_id(name)
+        rows = [] if o is None else [[c.name] for c in o.columns if c.unwritable(self.catalog.version)]
+        return [("name", NVARCHAR)], rows
 
     def identity_list(self, name):
         columns = [("Table_name", NVARCHAR), ("Iden_Column_name", NVARCHAR),

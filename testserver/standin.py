@@ -3,19 +3,31 @@
 loopback and answers the catalogue statements from a fixture file.
 
     python3 testserver/standin.py --fixture FILE [--port N]
-        [--close-after N] [--delay SECONDS] [--latency MS] [--mute] [--deny TEXT]...
-        [--uncompilable TEXT]...
+        [--version 2022|2000] [--case-sensitive] [--encrypt off|required|none]
+        [--record FILE] [--close-after N] [--delay SECONDS] [--latency MS] [--mute]
+        [--deny TEXT]... [--uncompilable TEXT]...
 
-A batch may hold several catalogue statements separated by blanks, line
-breaks or ";": each gets its own result, as SQL Server sends them.
+It answers as SQL Server 2022 by default, or as SQL Server 2000. A batch may
+hold several catalogue statements separated by blanks, line breaks or ";":
+each gets its own result, as SQL Server sends them.
+
+Encryption as a real server does it: with "off" (the default) the pre-login
+offers it and the login packet travels inside TLS, the rest in clear; with
+"required" the whole connection stays inside TLS; with "none" nothing is
+encrypted. The TLS handshake travels inside pre-login packets. The
+certificate is a throwaway one, made at start.
 """
 
 import argparse
 import os
+import shutil
 import signal
 import socket
 import socketserver
+import ssl
+import subprocess
 import sys
+import tempfile
 import threading
 import time
 
@@ -23,6 +35,68 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import tds  # noqa: E402
 from catalog import Catalog, Session, SqlError, split_batch  # noqa: E402
+
+ENCRYPTION = {"off": tds.ENCRYPT_OFF, "required": tds.ENCRYPT_REQ, "none": tds.ENCRYPT_NOT_SUP}
+
+
+class Transport:
+    """The connection's byte stream: in clear, or inside TLS once a handshake
+    has been made. Offers recv and sendall, as a socket does."""
+
+    def __init__(self, sock):
+        self.sock = sock
+        self.tls = None
+        self.incoming = self.outgoing = None
+        self.plain = bytearray()
+
+    def recv(self, n):
+        if self.tls is None:
+            return self.sock.recv(n)
+        while not self.plain:
+            try:
+                self.plain += self.tls.read(65536)
+            except ssl.SSLWantReadError:
+                data = self.sock.recv(65536)
+                if not data:
+                    return b""
+                self.incoming.write(data)
+            except (ssl.SSLZeroReturnError, ssl.SSLEOFError):
+                return b""
+        out = bytes(self.plain[:n])
+        del self.plain[:n]
+        return out
+
+    def sendall(self, data):
+        if self.tls is None:
+            self.sock.sendall(data)
+            return
+        self.tls.write(data)
+        self.sock.sendall(self.outgoing.read())
+
+    def handshake(self, context):
+        """The server's side of a TLS handshake whose records travel in
+        pre-login packets; False when the client gave up."""
+        self.incoming, self.outgoing = ssl.MemoryBIO(), ssl.MemoryBIO()
+        tls = context.wrap_bio(self.incoming, self.outgoing, server_side=True)
+        while True:
+            try:
+                tls.do_handshake()
+                done = True
+            except ssl.SSLWantReadError:
+                done = False
+            pending = self.outgoing.read()
+            if pending:
+                self.sock.sendall(tds.packets(tds.REPLY, pending))
+            if done:
+                self.tls = tls
+                return True
+            message = tds.read_message(self.sock)
+            if message is None or message[0] != tds.PRELOGIN:
+                return False
+            self.incoming.write(message[1])
+
+    def drop_tls(self):
+        self.tls = None
 
 
 class Handler(socketserver.BaseRequestHandler):
@@ -33,11 +107,31 @@ class Handler(socketserver.BaseRequestHandler):
         self.session = None
         self.statements = 0
         self.packet_size = 4096
+        self.transport = Transport(self.request)
+        self.encryption = tds.ENCRYPT_NOT_SUP
 
     def send(self, payload):
         if self.options.latency:
             time.sleep(self.options.latency / 1000.0)
-        self.request.sendall(tds.packets(tds.REPLY, payload, self.packet_size))
+        self.transport.sendall(tds.packets(tds.REPLY, payload, self.packet_size))
+
+    @property
+    def version(self):
+        return self.catalog.version
+
+    @property
+    def wide(self):
+        """TDS 7.2 and later widened DONE's row count and a message's line."""
+        return self.version > 2000
+
+    def done(self, status=tds.DONE_FINAL, rowcount=0):
+        return tds.done(status, rowcount, self.wide)
+
+    def error(self, number, text, **kw):
+        return tds.error(number, text, wide=self.wide, **kw)
+
+    def info(self, number, text, **kw):
+        return tds.info(number, text, wide=self.wide, **kw)
 
     def handle(self):
         if self.options.mute:
@@ -47,14 +141,19 @@ class Handler(socketserver.BaseRequestHandler):
             return
         try:
             while True:
-                message = tds.read_message(self.request)
+                message = tds.read_message(self.transport)
                 if message is None:
                     return
                 kind, payload = message
                 if kind == tds.PRELOGIN:
-                    self.send(tds.prelogin_reply())
+                    if not self.prelogin(payload):
+                        return
                 elif kind == tds.LOGIN7:
-                    if not self.login(payload):
+                    inside_tls = self.transport.tls is not None
+                    if self.encryption == tds.ENCRYPT_OFF:
+                        # Only the login travels inside TLS.
+                        self.transport.drop_tls()
+                    if not self.login(payload, inside_tls):
                         return
                 elif kind == tds.SQL_BATCH:
                     if self.session is None:
@@ -63,19 +162,47 @@ class Handler(socketserver.BaseRequestHandler):
                     if not self.batch(payload):
                         return
                 elif kind == tds.ATTENTION:
-                    self.send(tds.done(tds.DONE_ATTN))
+                    self.send(self.done(tds.DONE_ATTN))
                 else:
-                    self.send(tds.error(50000, "The stand-in server does not accept this request.")
-                              + tds.done(tds.DONE_ERROR))
-        except (ConnectionError, OSError):
+                    self.send(self.error(50000, "The stand-in server does not accept this request.")
+                              + self.done(tds.DONE_ERROR))
+        except (ConnectionError, OSError, ssl.SSLError):
             return
+
+    def prelogin(self, payload):
+        """Answers the pre-login, as MS-TDS settles encryption between the
+        client's wish and the server's setting, and makes the TLS handshake
+        when encryption was settled; False when the connection is to close."""
+        client = tds.parse_prelogin(payload).get(0x01, bytes([tds.ENCRYPT_NOT_SUP]))[:1]
+        client = client[0] if client else tds.ENCRYPT_NOT_SUP
+        server = ENCRYPTION[self.options.encrypt]
+        if server == tds.ENCRYPT_NOT_SUP or client == tds.ENCRYPT_NOT_SUP:
+            answer = tds.ENCRYPT_REQ if server == tds.ENCRYPT_REQ else tds.ENCRYPT_NOT_SUP
+        elif server == tds.ENCRYPT_REQ or client in (tds.ENCRYPT_ON, tds.ENCRYPT_REQ):
+            answer = tds.ENCRYPT_ON if server != tds.ENCRYPT_REQ else tds.ENCRYPT_REQ
+        else:
+            answer = tds.ENCRYPT_OFF
+        self.send(tds.prelogin_reply(self.version, answer))
+        if answer == tds.ENCRYPT_NOT_SUP or (answer == tds.ENCRYPT_REQ and
+                                             client == tds.ENCRYPT_NOT_SUP):
+            # No encryption; a client that cannot encrypt for a server that
+            # requires it gives up.
+            return answer != tds.ENCRYPT_REQ
+        self.encryption = tds.ENCRYPT_OFF if answer == tds.ENCRYPT_OFF else tds.ENCRYPT_ON
+        return self.transport.handshake(self.server.tls_context)
+
+    def record(self, text):
+        if self.options.record:
+            with self.server.record_lock, open(self.options.record, "a", encoding="utf-8") as f:
+                f.write(text + "\n")
 
     def delay(self):
         if self.options.delay:
             time.sleep(self.options.delay)
 
-    def login(self, payload):
+    def login(self, payload, inside_tls):
         fields = tds.parse_login7(payload)
+        self.record("login user=%s tls=%s" % (fields["user"], "yes" if inside_tls else "no"))
         user = fields["user"]
         if fields["integrated"] or fields["sspi"]:
             ok = self.catalog.windows_logins
@@ -83,22 +210,28 @@ class Handler(socketserver.BaseRequestHandler):
         else:
             ok = user in self.catalog.logins and self.catalog.logins[user] == fields["password"]
         if not ok:
-            self.send(tds.error(18456, "Login failed for user '%s'." % user, state=1, severity=14)
-                      + tds.done(tds.DONE_ERROR))
+            self.send(self.error(18456, "Login failed for user '%s'." % user, state=1, severity=14)
+                      + self.done(tds.DONE_ERROR))
             return False
         wanted = fields["database"] or "master"
         database = self.catalog.database(wanted)
         if database is None:
-            self.send(tds.error(4060, 'Cannot open database "%s" requested by the login. The login '
-                                'failed.' % wanted, severity=11)
-                      + tds.error(18456, "Login failed for user '%s'." % user, severity=14)
-                      + tds.done(tds.DONE_ERROR))
+            self.send(self.error(4060, 'Cannot open database "%s" requested by the login. The login '
+                                 'failed.' % wanted, severity=11)
+                      + self.error(18456, "Login failed for user '%s'." % user, severity=14)
+                      + self.done(tds.DONE_ERROR))
             return False
         self.session = Session(self.catalog, database)
+        # As a real server answers a login: the database, the language and
+        # the collation, each with its message, then the acknowledgement.
         reply = tds.envchange_database(database.name, "master") + \
-            tds.info(5701, "Changed database context to '%s'." % database.name, severity=0) + \
-            tds.loginack(fields["tds_version"]) + tds.envchange_packet_size(self.packet_size) + \
-            tds.done()
+            self.info(5701, "Changed database context to '%s'." % database.name, severity=0) + \
+            tds.envchange_language("us_english") + \
+            self.info(5703, "Changed language setting to us_english.", severity=0)
+        if self.version > 2000:
+            reply += tds.envchange_collation()
+        reply += tds.loginack(self.version) + tds.envchange_packet_size(self.packet_size) + \
+            self.done()
         self.send(reply)
         return True
 
@@ -125,8 +258,8 @@ class Handler(socketserver.BaseRequestHandler):
             if self.closing():
                 # The results so far reach the client; the rest never does.
                 if out:
-                    self.request.sendall(tds.packets(tds.REPLY, bytes(out), self.packet_size,
-                                                     complete=False))
+                    self.transport.sendall(tds.packets(tds.REPLY, bytes(out), self.packet_size,
+                                                       complete=False))
                 return False
             more = tds.DONE_MORE if k + 1 < len(statements) else 0
             out += self.answer(statement, more)
@@ -136,29 +269,28 @@ class Handler(socketserver.BaseRequestHandler):
     def closing(self):
         return self.options.close_after is not None and self.statements > self.options.close_after
 
-    @staticmethod
-    def failure(error, more=0):
-        return b"".join(tds.error(number, text) for number, text in error.messages) + \
-            tds.done(tds.DONE_ERROR | more)
+    def failure(self, error, more=0):
+        return b"".join(self.error(number, text) for number, text in error.messages) + \
+            self.done(tds.DONE_ERROR | more)
 
     def answer(self, statement, more):
         """One statement's tokens, DONE_MORE set when others follow."""
         if any(text in statement for text in self.options.deny):
             # As SQL Server answers a SELECT the login may not run.
-            return tds.error(229, "The SELECT permission was denied on the object 'sysobjects', "
-                             "database 'mssqlsystemresource', schema 'sys'.", severity=14) + \
-                tds.done(tds.DONE_ERROR | more)
+            return self.error(229, "The SELECT permission was denied on the object 'sysobjects', "
+                              "database 'mssqlsystemresource', schema 'sys'.", severity=14) + \
+                self.done(tds.DONE_ERROR | more)
         try:
             result = self.session.execute(statement)
         except SqlError as e:
             return self.failure(e, more)
         if result is None:
-            return tds.done(more)
+            return self.done(more)
         columns, rows = result
-        out = bytearray(tds.colmetadata(columns))
+        out = bytearray(tds.colmetadata(columns, self.wide))
         for values in rows:
             out += tds.row(columns, values)
-        out += tds.done(tds.DONE_COUNT | more, len(rows))
+        out += self.done(tds.DONE_COUNT | more, len(rows))
         return bytes(out)
 
 
@@ -167,10 +299,38 @@ class Server(socketserver.ThreadingTCPServer):
     allow_reuse_address = True
 
 
+def throwaway_tls_context():
+    """A server context with a self-signed certificate made now, TLS 1.2 at
+    most as SQL Server offers over TDS 7; None when openssl is missing."""
+    if shutil.which("openssl") is None:
+        return None
+    folder = tempfile.mkdtemp(prefix="standin-tls-")
+    try:
+        cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                        "-subj", "/CN=localhost", "-keyout", key, "-out", cert],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.maximum_version = ssl.TLSVersion.TLSv1_2
+        context.load_cert_chain(cert, key)
+        return context
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--fixture", required=True)
     parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--version", type=int, choices=[2022, 2000], default=2022,
+                        help="answer as SQL Server 2022 (the default) or SQL Server 2000")
+    parser.add_argument("--case-sensitive", action="store_true",
+                        help="match every name exactly, as a _CS_ or _BIN collation does")
+    parser.add_argument("--encrypt", choices=sorted(ENCRYPTION), default="off",
+                        help="off: the login inside TLS (the default); required: the whole "
+                             "connection; none: no TLS")
+    parser.add_argument("--record", help="append a line per login to FILE: the user and whether "
+                                         "the login arrived inside TLS")
     parser.add_argument("--close-after", type=int, default=None,
                         help="close a connection when it sends more than N statements")
     parser.add_argument("--delay", type=float, default=0.0, help="delay the answer to each statement (seconds)")
@@ -187,7 +347,13 @@ def main():
 
     server = Server(("127.0.0.1", options.port), Handler)
     server.options = options
-    server.catalog = Catalog.load(options.fixture)
+    server.catalog = Catalog.load(options.fixture, options.version, options.case_sensitive)
+    server.record_lock = threading.Lock()
+    server.tls_context = throwaway_tls_context()
+    if server.tls_context is None:
+        if options.encrypt == "required":
+            sys.exit("standin: --encrypt required needs the openssl command")
+        options.encrypt = "none"
 
     def stop(*_):
         threading.Thread(target=server.shutdown, daemon=True).start()

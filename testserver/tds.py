@@ -38,7 +38,8 @@ def packets(kind, payload, size=4096, complete=True):
 
 
 def read_message(sock):
-    """Reads packets up to the end of a message: (type, payload), or None at EOF."""
+    """Reads packets up to the end of a message: (type, payload), or None at
+    EOF. `sock` needs only recv."""
     payload = bytearray()
     kind = None
     while True:
@@ -76,11 +77,34 @@ def us_varchar(text):
     return struct.pack("<H", len(data) // 2) + data
 
 
-def prelogin_reply():
-    """VERSION, ENCRYPTION (not supported), INSTOPT, THREADID, MARS."""
+# Pre-login ENCRYPTION values.
+ENCRYPT_OFF = 0x00
+ENCRYPT_ON = 0x01
+ENCRYPT_NOT_SUP = 0x02
+ENCRYPT_REQ = 0x03
+
+# Product versions (major, minor, build) and the TDS versions their servers
+# answer a login with.
+PRODUCT_VERSIONS = {2022: (16, 0, 1000), 2000: (8, 0, 194)}
+TDS_VERSIONS = {2022: bytes([0x74, 0x00, 0x00, 0x04]), 2000: bytes([0x71, 0x00, 0x00, 0x01])}
+
+
+def parse_prelogin(payload):
+    """The options of a PRELOGIN message, by token."""
+    options, i = {}, 0
+    while i + 5 <= len(payload) and payload[i] != 0xFF:
+        token, offset, length = struct.unpack(">BHH", payload[i:i + 5])
+        options[token] = payload[offset:offset + length]
+        i += 5
+    return options
+
+
+def prelogin_reply(version=2022, encryption=ENCRYPT_NOT_SUP):
+    """VERSION, ENCRYPTION, INSTOPT, THREADID, MARS."""
+    major, minor, build = PRODUCT_VERSIONS[version]
     options = [
-        (0x00, bytes([15, 0, 0x07, 0xD0, 0, 0])),
-        (0x01, bytes([0x02])),
+        (0x00, struct.pack(">BBHH", major, minor, build, 0)),
+        (0x01, bytes([encryption])),
         (0x02, bytes([0])),
         (0x03, struct.pack(">I", 0)),
         (0x04, bytes([0])),
@@ -117,35 +141,49 @@ def envchange_database(new, old):
     return bytes([0xE3]) + struct.pack("<H", len(body)) + body
 
 
+def envchange_language(language):
+    body = bytes([2]) + b_varchar(language) + b_varchar("")
+    return bytes([0xE3]) + struct.pack("<H", len(body)) + body
+
+
+def envchange_collation(collation=None):
+    value = collation or COLLATION
+    body = bytes([7, len(value)]) + value + bytes([0])
+    return bytes([0xE3]) + struct.pack("<H", len(body)) + body
+
+
 def envchange_packet_size(size):
     body = bytes([4]) + b_varchar(str(size)) + b_varchar("4096")
     return bytes([0xE3]) + struct.pack("<H", len(body)) + body
 
 
-def loginack(client_version):
-    # The client's version comes little-endian in LOGIN7 and goes back as
-    # sent on the wire by a server: most significant byte first.
-    body = bytes([1]) + bytes(reversed(client_version)) + b_varchar("Microsoft SQL Server") + \
-        bytes([15, 0, 0x07, 0xD0])
+def loginack(version=2022):
+    """The TDS version goes most significant byte first, then the product's
+    name and version."""
+    major, minor, build = PRODUCT_VERSIONS[version]
+    body = bytes([1]) + TDS_VERSIONS[version] + b_varchar("Microsoft SQL Server") + \
+        struct.pack(">BBH", major, minor, build)
     return bytes([0xAD]) + struct.pack("<H", len(body)) + body
 
 
-def info(number, text, state=1, severity=0, server="STANDIN"):
-    return _message(0xAB, number, text, state, severity, server)
+def info(number, text, state=1, severity=0, server="STANDIN", wide=True):
+    return _message(0xAB, number, text, state, severity, server, wide)
 
 
-def error(number, text, state=1, severity=16, server="STANDIN"):
-    return _message(0xAA, number, text, state, severity, server)
+def error(number, text, state=1, severity=16, server="STANDIN", wide=True):
+    return _message(0xAA, number, text, state, severity, server, wide)
 
 
-def _message(token, number, text, state, severity, server):
+def _message(token, number, text, state, severity, server, wide):
+    """The line number has 4 bytes from TDS 7.2 on, 2 before."""
     body = struct.pack("<iBB", number, state, severity) + us_varchar(text) + \
-        b_varchar(server) + b_varchar("") + struct.pack("<i", 1)
+        b_varchar(server) + b_varchar("") + struct.pack("<i" if wide else "<H", 1)
     return bytes([token]) + struct.pack("<H", len(body)) + body
 
 
-def done(status=DONE_FINAL, rowcount=0):
-    return bytes([0xFD]) + struct.pack("<HHQ", status, 0xC1, rowcount)
+def done(status=DONE_FINAL, rowcount=0, wide=True):
+    """A DONE token; its row count has 8 bytes from TDS 7.2 on, 4 before."""
+    return bytes([0xFD]) + struct.pack("<HHQ" if wide else "<HHI", status, 0xC1, rowcount)
 
 
 # Column kinds of a result.
@@ -154,11 +192,12 @@ SMALLINT = "smallint"
 NUMERIC = "numeric"
 
 
-def colmetadata(columns):
-    """columns: list of (name, kind)."""
+def colmetadata(columns, wide=True):
+    """columns: list of (name, kind). A column's user type has 4 bytes from
+    TDS 7.2 on, 2 before."""
     out = bytearray([0x81]) + struct.pack("<H", len(columns))
     for name, kind in columns:
-        out += struct.pack("<IH", 0, 0x0001 if kind != NVARCHAR else 0x0001)  # usertype, nullable
+        out += struct.pack("<IH" if wide else "<HH", 0, 0x0001)  # usertype, flags: nullable
         if kind == NVARCHAR:
             out += bytes([0xE7]) + struct.pack("<H", 256) + COLLATION
         elif kind == SMALLINT:

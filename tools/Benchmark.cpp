@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     auto floor = [&](const std::string& host) {
         TDBData bare;
         bare.Connect(true, host, password, database);
-        NameList tables = MainForm->TableNames, views = MainForm->ViewNames;
+        SchemaObjects tables = MainForm->Schema.Tables, views = MainForm->Schema.Views;
         std::vector<std::pair<std::string, std::string>> files;
         std::error_code none;
         for (const auto& e : std::filesystem::recursive_directory_iterator(out + "/Output", none))

@@ -153,7 +153,7 @@ TEST_F(Window, LoginSelectsNolkAndFillsBothTrees)
     EXPECT_EQ(TopLevel(form->TreeView2), (Texts{"V_Users"}));
     EXPECT_EQ(form->TableNames, (NameList{"Log", "Staff"}));
     EXPECT_EQ(form->TableColumns.size(), 2u);
-    EXPECT_EQ(form->ViewColumns[0][1], (ColumnEntry{"Age", "int"}));
+    EXPECT_EQ(form->ViewColumns[0][1], (ColumnEntry{"Age", "int", "", "int"}));
     EXPECT_EQ(form->Label5->Caption(), Gbk("更新完成.          "));
     EXPECT_EQ(form->Label3->Caption(), Gbk("更新完成.          "));
     EXPECT_TRUE(form->Label5->Visible());
@@ -302,7 +302,7 @@ TEST_F(Window, ASecondGenerateDuringAWalkDoesNothing)
 TEST_F(Window, ADeniedIdentityStatementStopsTheTableWalkWithOneBox)
 {
     // A login that may list the catalogue but not ask for identity columns.
-    StandIn denying(Fixture(kNolk), {"--deny", "ident_current"});
+    StandIn denying(Fixture(kNolk), {"--deny", "'IsIdentity'"});
     SqlLogin("Pellam#2026", &denying);
     ASSERT_EQ(form->TableNames.size(), 2u);
     boxes.Shown.clear();
@@ -318,7 +318,7 @@ TEST_F(Window, ADeniedIdentityStatementStopsTheTableWalkWithOneBox)
 
 TEST_F(Window, ADeniedColumnStatementInTheBatchCostsThatTableItsColumnsAndOneBox)
 {
-    StandIn denying(Fixture(kNolk), {"--deny", "[name]='Log')"});
+    StandIn denying(Fixture(kNolk), {"--deny", "[syscolumns].[id]=OBJECT_ID(N'[dbo].[Log]')"});
     SqlLogin("Pellam#2026", &denying);
     ASSERT_EQ(boxes.Shown.size(), 1u);
     EXPECT_NE(boxes.Shown[0].Text.find("SELECT permission was denied"), std::string::npos);
@@ -372,7 +372,7 @@ TEST_F(Window, ALoginThatWaitsShowsTheWaitCursorAndHoldsInputOff)
 
 TEST_F(Window, ADeniedDatabaseListLeavesTheLoginMarkHidden)
 {
-    StandIn denying(Fixture(kNolk), {"--deny", "SysDatabases"});
+    StandIn denying(Fixture(kNolk), {"--deny", "[sysdatabases]"});
     SqlLogin("Pellam#2026", &denying);
     ASSERT_EQ(boxes.Shown.size(), 1u);
     EXPECT_TRUE(!form->Label4->Visible());

@@ -32,6 +32,24 @@ const char* const kNolk = R"({"name": "NOLK", "objects": [
   {"name": "A_View", "xtype": "V", "columns": []}
 ]})";
 
+// An object as the lists name it.
+SchemaObject Obj(const std::string& name, const std::string& schema = "dbo")
+{
+    SchemaObject o;
+    o.Name = o.Label = name;
+    o.Schema = schema;
+    return o;
+}
+
+// "schema.name" of each object listed.
+NameList Qualified(const SchemaObjects& objects)
+{
+    NameList names;
+    for (const SchemaObject& o : objects)
+        names.push_back(o.Schema + "." + o.Name);
+    return names;
+}
+
 const char* const kOthers = R"({"name": "model"}, {"name": "Empty"}, {"name": "we]ird",
   "objects": [{"name": "T1", "columns": []}]})";
 
@@ -90,18 +108,20 @@ TEST_F(Catalogue, ListsDatabasesTablesAndViewsInNameOrder)
     data.GetDatabaseList(databases);
     EXPECT_EQ(databases, (NameList{"kept", "Empty", "master", "model", "NOLK", "we]ird"}));
 
-    NameList tables, views;
+    SchemaObjects tables, views;
     data.GetTableList("nolk", tables);
-    EXPECT_EQ(tables, (NameList{"Emoji", "O'Brien", "Odd", "orders", "Staff", "Twice", "Twice", Gbk("用户表")}));
+    EXPECT_EQ(Qualified(tables),
+              (NameList{"dbo.Emoji", "dbo.O'Brien", "dbo.Odd", "dbo.orders", "dbo.Staff",
+                        "dbo.Twice", "sales.Twice", Gbk("dbo.用户表")}));
     data.GetViewList("NOLK", views);
-    EXPECT_EQ(views, (NameList{"A_View", "V_Staff"}));
+    EXPECT_EQ(Qualified(views), (NameList{"dbo.A_View", "dbo.V_Staff"}));
 
-    NameList none;
+    SchemaObjects none;
     data.GetTableList("Empty", none);
     data.GetViewList("Empty", none);
     EXPECT_TRUE(none.empty());
     data.GetTableList("we]ird", none);
-    EXPECT_EQ(none, (NameList{"T1"}));
+    EXPECT_EQ(Qualified(none), (NameList{"dbo.T1"}));
     EXPECT_TRUE(boxes.Shown.empty());
 }
 
@@ -109,21 +129,24 @@ TEST_F(Catalogue, ColumnsComeInServerOrderWithTheirTypes)
 {
     ASSERT_TRUE(LogIn());
     ColumnList columns = {{"kept", "int"}};
-    EXPECT_TRUE(data.GetColumnList("Staff", columns));
-    EXPECT_EQ(columns, (ColumnList{{"kept", "int"}, {"ID", "int"}, {"Name", "varchar"},
-                                   {"Joined", "datetime"}, {"Photo", "image"}}));
+    EXPECT_TRUE(data.GetColumnList(Obj("Staff"), columns));
+    EXPECT_EQ(columns, (ColumnList{{"kept", "int"},
+                                   {"ID", "int", "", "int"},
+                                   {"Name", "varchar", "", "varchar"},
+                                   {"Joined", "datetime", "", "datetime"},
+                                   {"Photo", "image", "", "image"}}));
     // The name compares as the server's collation does.
     ColumnList lower;
-    EXPECT_TRUE(data.GetColumnList("STAFF", lower));
+    EXPECT_TRUE(data.GetColumnList(Obj("STAFF"), lower));
     EXPECT_EQ(lower.size(), 4u);
     // No such object: no rows, and the statement still ran.
     ColumnList nothing;
-    EXPECT_TRUE(data.GetColumnList("Nope", nothing));
+    EXPECT_TRUE(data.GetColumnList(Obj("Nope"), nothing));
     EXPECT_TRUE(nothing.empty());
     // No type row: an empty type name.
     ColumnList odd;
-    EXPECT_TRUE(data.GetColumnList("Odd", odd));
-    EXPECT_EQ(odd, (ColumnList{{"x", ""}}));
+    EXPECT_TRUE(data.GetColumnList(Obj("Odd"), odd));
+    EXPECT_EQ(odd, (ColumnList{{"x", "", "", ""}}));
     EXPECT_TRUE(boxes.Shown.empty());
 }
 
@@ -131,39 +154,44 @@ TEST_F(Catalogue, QuotesInNamesAreDoubledSoTheStatementsStayIntact)
 {
     ASSERT_TRUE(LogIn());
     ColumnList columns;
-    EXPECT_TRUE(data.GetColumnList("O'Brien", columns));
-    EXPECT_EQ(columns, (ColumnList{{"Pub", "nvarchar"}}));
-    // A crafted name stays a name.
-    ColumnList crafted;
-    EXPECT_TRUE(data.GetColumnList("x') OR 1=1 --", crafted));
-    EXPECT_TRUE(crafted.empty());
+    EXPECT_TRUE(data.GetColumnList(Obj("O'Brien"), columns));
+    ASSERT_EQ(columns.size(), 1u);
+    EXPECT_EQ(columns[0].Name, "Pub");
+    // Crafted names stay names, in the literal and in the brackets.
+    for (const char* crafted : {"x') OR 1=1 --", "x]') OR 1=1 --", "x]].[y"}) {
+        ColumnList none;
+        EXPECT_TRUE(data.GetColumnList(Obj(crafted), none)) << crafted;
+        EXPECT_TRUE(none.empty()) << crafted;
+        EXPECT_TRUE(data.GetColumnList(Obj("Staff", crafted), none)) << crafted;
+        EXPECT_TRUE(none.empty()) << crafted;
+    }
     IdentityNames ids;
-    data.GetIdentityColumns("O'Brien", ids);
+    data.GetIdentityColumns(Obj("O'Brien"), ids);
     EXPECT_TRUE(ids.empty());
     EXPECT_TRUE(boxes.Shown.empty());
 }
 
-TEST_F(Catalogue, TwoObjectsOfOneNameMakeTheColumnStatementFail)
+TEST_F(Catalogue, TwoObjectsOfOneNameInTwoSchemasEachGetTheirOwnColumns)
 {
     ASSERT_TRUE(LogIn());
-    ColumnList columns = {{"kept", "int"}};
-    EXPECT_FALSE(data.GetColumnList("Twice", columns));
-    EXPECT_EQ(columns.size(), 1u);
-    ASSERT_EQ(boxes.Shown.size(), 1u);
-    EXPECT_EQ(boxes.Shown[0].Caption, Gbk("ExecSQL执行出错"));
-    EXPECT_EQ(boxes.Shown[0].Flags, 16);
-    EXPECT_EQ(boxes.Shown[0].Text.rfind("[FreeTDS][SQL Server]Subquery returned more than 1 value.", 0),
-              0u);
+    ColumnList dbo, sales;
+    EXPECT_TRUE(data.GetColumnList(Obj("Twice"), dbo));
+    EXPECT_TRUE(data.GetColumnList(Obj("Twice", "sales"), sales));
+    ASSERT_EQ(dbo.size(), 1u);
+    ASSERT_EQ(sales.size(), 1u);
+    EXPECT_EQ(dbo[0].Name, "a");
+    EXPECT_EQ(sales[0].Name, "b");
+    EXPECT_TRUE(boxes.Shown.empty());
 }
 
 TEST_F(Catalogue, IdentityColumnsIgnoreLetterCase)
 {
     ASSERT_TRUE(LogIn());
     IdentityNames ids;
-    data.GetIdentityColumns("sTaFf", ids);
+    data.GetIdentityColumns(Obj("sTaFf"), ids);
     EXPECT_EQ(ids, (IdentityNames{"ID"}));
     IdentityNames none;
-    data.GetIdentityColumns("orders", none);
+    data.GetIdentityColumns(Obj("orders"), none);
     EXPECT_TRUE(none.empty());
 }
 
@@ -171,18 +199,18 @@ TEST_F(Catalogue, GbkNamesRoundTripAndUnholdableNamesAreMarked)
 {
     ASSERT_TRUE(LogIn());
     ColumnList columns;
-    EXPECT_TRUE(data.GetColumnList(Gbk("用户表"), columns));
-    EXPECT_EQ(columns, (ColumnList{{Gbk("编号"), "int"}}));
+    EXPECT_TRUE(data.GetColumnList(Obj(Gbk("用户表")), columns));
+    EXPECT_EQ(columns, (ColumnList{{Gbk("编号"), "int", "", "int"}}));
     IdentityNames ids;
-    data.GetIdentityColumns(Gbk("用户表"), ids);
+    data.GetIdentityColumns(Obj(Gbk("用户表")), ids);
     EXPECT_EQ(ids, (IdentityNames{Gbk("编号")}));
 
     ColumnList emoji;
-    EXPECT_TRUE(data.GetColumnList("Emoji", emoji));
+    EXPECT_TRUE(data.GetColumnList(Obj("Emoji"), emoji));
     ASSERT_EQ(emoji.size(), 1u);
     EXPECT_EQ(emoji[0].Name, "face\xA3\xBF");
-    EXPECT_EQ(data.OriginalUtf8(emoji[0].Name), "face\xF0\x9F\x98\x80");
-    EXPECT_EQ(data.OriginalUtf8(Gbk("编号")), "");
+    EXPECT_EQ(emoji[0].NameUtf8, "face\xF0\x9F\x98\x80");
+    EXPECT_EQ(columns[0].NameUtf8, "");
 }
 
 TEST_F(Catalogue, FailedLoginsShowTheDriversMessage)
@@ -240,8 +268,9 @@ TEST(CatalogueNames, ADatabaseNameWithAnOuterBlankOpensThatDatabase)
     TDBData data;
     ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", " Lead"));
     ColumnList columns;
-    EXPECT_TRUE(data.GetColumnList("T", columns));
-    EXPECT_EQ(columns, (ColumnList{{"b", "int"}}));
+    EXPECT_TRUE(data.GetColumnList(Obj("T"), columns));
+    ASSERT_EQ(columns.size(), 1u);
+    EXPECT_EQ(columns[0].Name, "b");
 }
 
 TEST(CatalogueFaults, ADroppedConnectionShowsOneBoxAndTheNextConnectWorks)
@@ -250,19 +279,19 @@ TEST(CatalogueFaults, ADroppedConnectionShowsOneBoxAndTheNextConnectWorks)
     RecordingMessageBoxes boxes;
     TDBData data;
     ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "NOLK"));
-    NameList tables;
+    SchemaObjects tables;
     data.GetTableList("NOLK", tables);
     EXPECT_FALSE(tables.empty());
     ColumnList columns;
-    EXPECT_FALSE(data.GetColumnList("Staff", columns));
+    EXPECT_FALSE(data.GetColumnList(Obj("Staff"), columns));
     EXPECT_TRUE(columns.empty());
     // Every later statement fails too, without a box of its own.
-    EXPECT_FALSE(data.GetColumnList("orders", columns));
+    EXPECT_FALSE(data.GetColumnList(Obj("orders"), columns));
     IdentityNames ids;
-    EXPECT_FALSE(data.GetIdentityColumns("Staff", ids));
+    EXPECT_FALSE(data.GetIdentityColumns(Obj("Staff"), ids));
     EXPECT_EQ(boxes.Shown.size(), 1u);
     ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "NOLK"));
-    EXPECT_TRUE(data.GetColumnList("Staff", columns));
+    EXPECT_TRUE(data.GetColumnList(Obj("Staff"), columns));
     EXPECT_EQ(columns.size(), 4u);
 }
 
@@ -278,12 +307,13 @@ TEST(CatalogueScale, TwoThousandTablesListInNameOrder)
     RecordingMessageBoxes boxes;
     TDBData data;
     ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "Big"));
-    NameList tables;
+    SchemaObjects tables;
     data.GetTableList("Big", tables);
-    ASSERT_EQ(tables.size(), 2000u);
-    EXPECT_EQ(tables.front(), "T0000");
-    EXPECT_EQ(tables.back(), "T1999");
-    EXPECT_TRUE(std::is_sorted(tables.begin(), tables.end()));
+    NameList names = ObjectNames(tables);
+    ASSERT_EQ(names.size(), 2000u);
+    EXPECT_EQ(names.front(), "T0000");
+    EXPECT_EQ(names.back(), "T1999");
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
 }
 
 namespace {
@@ -306,11 +336,11 @@ TEST(CatalogueBatches, AnswerExactlyAsOneStatementAtATime)
 {
     // 450 tables, every third with an identity column: three batches.
     std::string objects;
-    NameList names;
+    SchemaObjects names;
     for (int i = 0; i < 450; ++i) {
         char name[8];
         std::snprintf(name, sizeof name, "T%03d", i);
-        names.push_back(name);
+        names.push_back(Obj(name));
         objects += std::string(i ? "," : "") + R"({"name": ")" + name +
                    R"(", "columns": [{"name": "c)" + std::to_string(i) +
                    R"(", "type": "int", "identity": )" + (i % 3 ? "false" : "true") + "}]}";
@@ -355,8 +385,8 @@ TEST(CatalogueBatches, AnswerExactlyAsOneStatementAtATime)
     const Case cases[] = {
         {"every statement answered", {}, 0, true},
         {"two statements failing, in the first and the last batch",
-         {"--deny", "'T007'", "--deny", "'T420'"}, 2, true},
-        {"a batch refused as a whole", {"--uncompilable", "'T250'"}, 1, true},
+         {"--deny", "[T007]", "--deny", "[T420]"}, 2, true},
+        {"a batch refused as a whole", {"--uncompilable", "[T250]"}, 1, true},
         {"the connection closing inside the second batch", {"--close-after", "301"}, 149, false},
     };
     for (const Case& c : cases)

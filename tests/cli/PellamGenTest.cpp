@@ -73,9 +73,10 @@ TEST_F(PellamGen, ASnapshotWithLabelsGeneratesWhatTheWindowWould)
     Outcome r = Run("schema " + Connection() + " --to " + dir.File("nolk.json"));
     ASSERT_EQ(r.Code, 0) << r.Err;
     std::string json = ReadFile(dir.File("nolk.json"));
-    std::string from = "\"name\": \"V_Users\",\n      \"label\": \"V_Users\"";
+    std::string from = "\"name\": \"V_Users\",\n      \"schema\": \"dbo\",\n      \"label\": \"V_Users\"";
     ASSERT_NE(json.find(from), std::string::npos) << json;
-    json.replace(json.find(from), from.size(), "\"name\": \"V_Users\",\n      \"label\": \"Users\"");
+    json.replace(json.find(from), from.size(),
+                 "\"name\": \"V_Users\",\n      \"schema\": \"dbo\",\n      \"label\": \"Users\"");
     testsupport::WriteFile(dir.File("nolk.json"), json);
 
     r = Run("generate --schema " + dir.File("nolk.json") + " --output " + dir.File("Output"));
@@ -114,9 +115,10 @@ TEST_F(PellamGen, AWrongPasswordExitsThreeAndWritesNothing)
 TEST_F(PellamGen, AFailedCatalogueStatementExitsThreeAndWritesNothing)
 {
     // Each statement the server refuses: a table's columns, a view's
-    // columns, a table's identity columns.
-    for (const char* denied : {"WHERE [name]='Staff')", "WHERE [name]='V_Users')",
-                               "upper('Log')"}) {
+    // columns, a table's unwritable columns.
+    for (const char* denied : {"[syscolumns].[id]=OBJECT_ID(N'[dbo].[Staff]')",
+                               "[syscolumns].[id]=OBJECT_ID(N'[dbo].[V_Users]')",
+                               "[id]=OBJECT_ID(N'[dbo].[Log]') AND"}) {
         StandIn denying(Fixture(kNolk), {"--deny", denied});
         std::string connection = "--host " + denying.Host() + " --password-env PW";
         Outcome r = Run("schema " + connection);

@@ -26,9 +26,9 @@ public:
         for (const Object& t : tables)
             byName_[t.CatalogName] = t.Identity;
     }
-    bool GetIdentityColumns(const std::string& name, IdentityNames& out) override
+    bool GetIdentityColumns(const SchemaObject& table, IdentityNames& out) override
     {
-        const IdentityNames& ids = byName_[name];
+        const IdentityNames& ids = byName_[table.Name];
         out.insert(out.end(), ids.begin(), ids.end());
         return true;
     }

@@ -10,8 +10,9 @@
 // Identity columns held in memory, counting the questions asked.
 class FakeIdentities : public IdentitySource {
 public:
-    bool GetIdentityColumns(const std::string& tableName, IdentityNames& out) override
+    bool GetIdentityColumns(const SchemaObject& table, IdentityNames& out) override
     {
+        const std::string& tableName = table.Name;
         ++Questions[tableName];
         if (Failing.count(tableName))
             return false;
