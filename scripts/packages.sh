@@ -1,7 +1,7 @@
 # The Debian packages the build, the tests and the demo need; installs the
 # missing ones with apt-get.
 # What building and running the window and pellam-gen need.
-PELLAM_RUN_PACKAGES="cmake g++ make libgtest-dev libgmock-dev python3 unixodbc-dev tdsodbc qt6-base-dev qt6-translations-l10n fonts-wqy-microhei nlohmann-json3-dev unicode-data"
+PELLAM_RUN_PACKAGES="cmake g++ make libgtest-dev libgmock-dev python3 openssl unixodbc-dev tdsodbc qt6-base-dev qt6-translations-l10n fonts-wqy-microhei nlohmann-json3-dev unicode-data"
 # What the tests need besides: a second compiler, a display, and the
 # Windows build under Wine.
 PELLAM_TEST_PACKAGES="$PELLAM_RUN_PACKAGES clang xvfb xauth g++-mingw-w64-x86-64 wine64 wine locales"

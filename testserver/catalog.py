@@ -25,11 +25,6 @@ SYSTYPES = [
     ("varchar", 167, 167), ("binary", 173, 173), ("char", 175, 175), ("timestamp", 189, 189),
     ("nvarchar", 231, 231), ("nchar", 239, 239), ("xml", 241, 241), ("sysname", 256, 231),
 ]
-# The types SQL Server 2000 had.
-SYSTYPES_2000 = {"image", "text", "uniqueidentifier", "tinyint", "smallint", "int",
-                 "smalldatetime", "real", "money", "datetime", "float", "sql_variant", "ntext",
-                 "bit", "decimal", "numeric", "smallmoney", "bigint", "varbinary", "varchar",
-                 "binary", "char", "timestamp", "nvarchar", "nchar", "sysname"}
 TIMESTAMP_XTYPE = 189
 
 # System objects and columns as the catalogue spells them; under a
@@ -159,7 +154,7 @@ class Catalog:
     def __init__(self, fixture, version=2022, case_sensitive=False):
         self.version = version
         self.case_sensitive = case_sensitive
-        types = [t for t in SYSTYPES if version > 2000 or t[0] in SYSTYPES_2000]
+        types = list(SYSTYPES)
         entries = list(fixture["databases"])
         if not any(same_name_ci(d["name"], "master") for d in entries):
             entries.insert(0, {"name": "master"})
@@ -451,14 +446,18 @@ class Session:
             raise SqlError(195, "'SCHEMA_NAME' is not a recognized built-in function name.")
         if not self.catalog.case_sensitive:
             return
-        for name, qualifier in identifiers(statement):
-            lower = name.lower()
-            if lower == "master" and name != "master" and qualifier:
+        # The server binds the FROM clause (databases, then objects) before
+        # the columns.
+        names = identifiers(statement)
+        for name, qualifier in names:
+            if name.lower() == "master" and name != "master" and qualifier:
                 raise SqlError(911, "Database '%s' does not exist. Make sure that the name is "
                                "entered correctly." % name)
-            if lower in SYSTEM_OBJECTS and name != lower:
+        for name, _ in names:
+            if name.lower() in SYSTEM_OBJECTS and name != name.lower():
                 raise SqlError(208, "Invalid object name '%s'." % name)
-            if lower in SYSTEM_COLUMNS and name != lower and not qualifier:
+        for name, qualifier in names:
+            if name.lower() in SYSTEM_COLUMNS and name != name.lower() and not qualifier:
                 raise SqlError(207, "Invalid column name '%s'." % name)
 
     def database(self, name):

@@ -575,3 +575,34 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+TEST_F(Window, TheDemoDatabaseAsSqlServer2022ServesItFillsBothTreesAndGenerates)
+{
+    StandIn demo(ReadFile(PELLAM_DEMO_FIXTURE));
+    SqlLogin("Pellam#2026", &demo);
+    EXPECT_TRUE(boxes.Shown.empty()) << boxes.Shown[0].Text;
+    EXPECT_EQ(form->ComboBox1->Text(), "NOLK");
+    // Every user table and view, the one outside dbo among them; nothing
+    // shipped (sysdiagrams), and a constraint named Staff is no table.
+    EXPECT_EQ(TopLevel(form->TreeView1),
+              (Texts{"AllTypes", "Invoice", "Log", "Member", "Orders", "Staff", "Users"}));
+    EXPECT_EQ(TopLevel(form->TreeView2), (Texts{"V_Invoices", "V_Report", "V_Users"}));
+    EXPECT_EQ(form->TreeView1->Item(1)->Count(), 6);
+    EXPECT_EQ(form->Schema.Tables[1].Schema, "Sales");
+
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1->Click();
+    std::string invoice = ReadFile(dir.File("Output/DBComm/DBTables/InvoiceOperator.cpp"));
+    EXPECT_NE(invoice.find("INSERT INTO [Sales].[Invoice]([Customer],[Quantity],[Price]) "
+                           "VALUES(:Customer,:Quantity,:Price)"),
+              std::string::npos)
+        << invoice;
+    EXPECT_NE(invoice.find("SELECT * FROM [Sales].[Invoice]"), std::string::npos);
+    std::string view = ReadFile(dir.File("Output/DBComm/DBTables/V_InvoicesOperator.cpp"));
+    EXPECT_NE(view.find("SELECT * FROM [Sales].[V_Invoices]"), std::string::npos);
+    // dbo keeps its bare names.
+    EXPECT_EQ(FirstDifference(Expected("StaffOperator.cpp.expected"),
+                              ReadFile(dir.File("Output/DBComm/DBTables/StaffOperator.cpp"))),
+              "");
+    EXPECT_EQ(form->Label5->Caption(), Gbk("生成完毕.   "));
+}

@@ -1,6 +1,7 @@
 #include "catalog/Dbmodule.h"
 #include "platform/Text.h"
 #include "support/StandIn.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -409,4 +410,140 @@ TEST(CatalogueBatches, AnswerExactlyAsOneStatementAtATime)
             EXPECT_EQ(batched.Boxes[0].rfind(Gbk("ExecSQL执行出错|[FreeTDS]"), 0), 0u)
                 << batched.Boxes[0];
         }
+}
+
+namespace {
+
+// A database as SQL Server 2005 and later hold it: schemas, a shipped
+// table, a constraint named as a table of another schema, a view and a
+// table of one name in two schemas, and every kind of unwritable column.
+const char* const kShop = R"({"name": "Shop", "objects": [
+  {"name": "Orders", "columns": [
+    {"name": "ID", "type": "int", "identity": true},
+    {"name": "Total", "type": "money", "computed": true},
+    {"name": "Version", "type": "timestamp"},
+    {"name": "ValidFrom", "type": "datetime2", "generated": 1},
+    {"name": "ValidTo", "type": "datetime2", "generated": 2},
+    {"name": "Note", "type": "Memo"}]},
+  {"name": "Orders", "schema": "Sales", "xtype": "PK"},
+  {"name": "Customers", "schema": "Sales", "columns": [{"name": "a", "type": "int"}]},
+  {"name": "Customers", "schema": "Website", "xtype": "V", "columns": [{"name": "b", "type": "int"}]},
+  {"name": "sysdiagrams", "shipped": true, "columns": [{"name": "name", "type": "sysname"}]},
+  {"name": "E😀", "columns": [{"name": "a", "type": "int"}, {"name": "b", "type": "int"}]},
+  {"name": "E😁", "columns": [{"name": "c", "type": "int"}]},
+  {"name": "E？", "columns": [{"name": "d", "type": "int"}, {"name": "x？", "type": "int"},
+                             {"name": "x😀", "type": "int", "identity": true}]}
+], "types": [{"name": "Memo", "xusertype": 257, "base": "nvarchar"}]})";
+
+}  // namespace
+
+TEST(CatalogueVersions, ListsEveryUserObjectWithItsSchemaAndNothingShipped)
+{
+    // Three names that GBK shows alike stay three objects.
+    const NameList tables2022 = {"Sales.Customers", "dbo.E" + Gbk("？"), "dbo.E" + Gbk("？"),
+                                 "dbo.E" + Gbk("？"), "dbo.Orders"};
+    struct Case {
+        const char* what;
+        std::vector<std::string> options;
+        int major;
+    };
+    const Case cases[] = {
+        {"SQL Server 2022", {}, 16},
+        {"SQL Server 2000", {"--version", "2000"}, 8},
+        {"a case-sensitive collation", {"--case-sensitive"}, 16},
+        {"encryption required", {"--encrypt", "required"}, 16},
+    };
+    for (const Case& c : cases) {
+        StandIn server(Fixture(kShop), c.options);
+        RecordingMessageBoxes boxes;
+        TDBData data;
+        ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "Shop")) << c.what;
+        EXPECT_EQ(data.ADOConnection1->ServerMajorVersion(), c.major) << c.what;
+        NameList databases;
+        EXPECT_TRUE(data.GetDatabaseList(databases)) << c.what;
+        EXPECT_EQ(databases, (NameList{"master", "Shop"})) << c.what;
+        SchemaObjects tables, views, master;
+        EXPECT_TRUE(data.GetTableList("Shop", tables)) << c.what;
+        EXPECT_EQ(Qualified(tables), tables2022) << c.what;
+        EXPECT_TRUE(data.GetViewList("Shop", views)) << c.what;
+        EXPECT_EQ(Qualified(views), (NameList{"Website.Customers"})) << c.what;
+        // master's spt_ tables and spt_values are shipped.
+        EXPECT_TRUE(data.GetTableList("master", master)) << c.what;
+        EXPECT_TRUE(data.GetViewList("master", master)) << c.what;
+        EXPECT_TRUE(master.empty()) << c.what;
+        EXPECT_TRUE(boxes.Shown.empty()) << c.what << ": " << boxes.Shown[0].Text;
+    }
+}
+
+TEST(CatalogueVersions, ObjectsAreFoundBySchemaAndExactNameWithTheirUnwritableColumns)
+{
+    StandIn server(Fixture(kShop));
+    RecordingMessageBoxes boxes;
+    TDBData data;
+    ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "Shop"));
+    SchemaObjects tables, views;
+    data.GetTableList("Shop", tables);
+    data.GetViewList("Shop", views);
+    tables.insert(tables.end(), views.begin(), views.end());
+    std::vector<ColumnList> columns;
+    std::vector<IdentityNames> unwritable;
+    std::vector<bool> read = data.GetColumnLists(tables, columns);
+    std::vector<bool> asked = data.GetIdentityColumnLists(tables, unwritable);
+    EXPECT_EQ(std::count(read.begin(), read.end(), false), 0);
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), false), 0);
+    EXPECT_TRUE(boxes.Shown.empty()) << boxes.Shown[0].Text;
+
+    // Each object with its own columns, named in the server's exact UTF-8
+    // where GBK cannot hold the name, never by its GBK shadow.
+    struct Expect {
+        std::string nameUtf8, schema, columns, unwritable;
+    };
+    const Expect expected[] = {
+        {"", "Sales", "a:int:int,", ""},
+        {"", "dbo", "d:int:int,x" + Gbk("？") + ":int:int,x" + Gbk("？") + "[x\xF0\x9F\x98\x80]:int:int,",
+         "x" + Gbk("？") + ","},
+        {"E\xF0\x9F\x98\x80", "dbo", "a:int:int,b:int:int,", ""},
+        {"E\xF0\x9F\x98\x81", "dbo", "c:int:int,", ""},
+        {"", "dbo",
+         "ID:int:int,Total:money:money,Version:timestamp:timestamp,ValidFrom:datetime2:datetime2,"
+         "ValidTo:datetime2:datetime2,Note:Memo:nvarchar,",
+         "ID,Total,Version,ValidFrom,ValidTo,"},
+        {"", "Website", "b:int:int,", ""},
+    };
+    ASSERT_EQ(tables.size(), std::size(expected));
+    for (std::size_t k = 0; k < tables.size(); ++k) {
+        EXPECT_EQ(tables[k].NameUtf8, expected[k].nameUtf8) << k;
+        EXPECT_EQ(tables[k].Schema, expected[k].schema) << k;
+        std::string texts, names;
+        for (const ColumnEntry& c : columns[k])
+            texts += c.Name + (c.NameUtf8.empty() ? "" : "[" + c.NameUtf8 + "]") + ":" +
+                     c.TypeName + ":" + c.BaseType + ",";
+        for (const std::string& n : unwritable[k])
+            names += n + ",";
+        EXPECT_EQ(texts, expected[k].columns) << k;
+        EXPECT_EQ(names, expected[k].unwritable) << k;
+    }
+}
+
+TEST(CatalogueVersions, TheLoginNeverCrossesTheWireInClear)
+{
+    struct Case {
+        const char* encrypt;
+        const char* recorded;
+    };
+    const Case cases[] = {{"off", "login user=sa tls=yes\n"},
+                          {"required", "login user=sa tls=yes\n"},
+                          {"none", "login user=sa tls=no\n"}};
+    for (const Case& c : cases) {
+        testsupport::TempDir dir;
+        StandIn server(Fixture(kShop), {"--encrypt", c.encrypt, "--record", dir.File("logins")});
+        RecordingMessageBoxes boxes;
+        TDBData data;
+        ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "Shop")) << c.encrypt;
+        // The connection goes on, in clear or inside TLS.
+        SchemaObjects tables;
+        EXPECT_TRUE(data.GetTableList("Shop", tables)) << c.encrypt;
+        EXPECT_EQ(tables.size(), 5u) << c.encrypt;
+        EXPECT_EQ(testsupport::ReadFile(dir.File("logins")), c.recorded) << c.encrypt;
+    }
 }

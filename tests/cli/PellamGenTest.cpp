@@ -382,3 +382,59 @@ TEST_F(PellamGen, CheckComparesWithoutWriting)
     EXPECT_EQ(ReadFile(out + "/DBComm/DBTables/StaffOperator.cpp"), "edited");
     EXPECT_FALSE(std::filesystem::exists(out + "/DBComm/DBStoredProc/DBStoredProc.h"));
 }
+
+TEST_F(PellamGen, TheDemoDatabaseReadsAlikeFromSqlServer2022And2000WithSchemasAndUnwritableColumns)
+{
+    std::vector<std::string> snapshots;
+    for (std::vector<std::string> options :
+         {std::vector<std::string>{}, {"--version", "2000"}, {"--case-sensitive"}}) {
+        StandIn demo(ReadFile(PELLAM_DEMO_FIXTURE), options);
+        Outcome r = Run("schema --host " + demo.Host() + " --password-env PW");
+        ASSERT_EQ(r.Code, 0) << r.Err;
+        snapshots.push_back(r.Out);
+    }
+    EXPECT_EQ(snapshots[1], snapshots[0]);
+    EXPECT_EQ(snapshots[2], snapshots[0]);
+    const std::string& json = snapshots[0];
+    // The table outside dbo, with its identity, computed and rowversion
+    // columns; a shipped table and a constraint named as a table are left out.
+    for (const char* part :
+         {"\"name\": \"Invoice\",\n      \"schema\": \"Sales\"",
+          "\"unwritable\": [\n        \"InvoiceID\",\n        \"Total\",\n        \"RowVer\"\n      ]",
+          "\"name\": \"V_Invoices\",\n      \"schema\": \"Sales\"",
+          "\"name\": \"c_sysname\",\n          \"type\": \"sysname\",\n          \"base\": \"nvarchar\""})
+        EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+    EXPECT_EQ(json.find("sysdiagrams"), std::string::npos);
+    EXPECT_EQ(json.find("\"schema\": \"Sales\",\n      \"label\": \"Staff\""), std::string::npos);
+}
+
+TEST_F(PellamGen, SnapshotsCarryTheSchemaAndOlderOnesStillGenerate)
+{
+    struct Case {
+        const char* what;
+        const char* table;  // the table's JSON
+        const char* insert;
+    };
+    const Case cases[] = {
+        {"an older snapshot: identity, no schema", R"({"name": "T", "identity": ["ID"],
+           "columns": [{"name": "ID", "type": "int"}, {"name": "a", "type": "int"},
+                       {"name": "v", "type": "timestamp"}]})",
+         "INSERT INTO [T]([a]) VALUES(:a)"},
+        {"outside dbo", R"({"name": "T", "schema": "Sa]les", "unwritable": ["ID", "c"],
+           "columns": [{"name": "ID", "type": "int"}, {"name": "a", "type": "int"},
+                       {"name": "c", "type": "int", "base": "int"}]})",
+         "INSERT INTO [Sa]]les].[T]([a]) VALUES(:a)"},
+        {"in dbo", R"({"name": "T", "schema": "dbo", "unwritable": [],
+           "columns": [{"name": "a", "type": "int", "base": null}]})",
+         "INSERT INTO [T]([a]) VALUES(:a)"},
+    };
+    for (const Case& c : cases) {
+        testsupport::WriteFile(dir.File("s.json"),
+                               std::string(R"({"tables": [)") + c.table + R"(], "views": []})");
+        Outcome r = Run("generate --schema " + dir.File("s.json") + " --output " + dir.File("o"));
+        ASSERT_EQ(r.Code, 0) << c.what << ": " << r.Err;
+        EXPECT_NE(ReadFile(dir.File("o/DBComm/DBTables/TOperator.cpp")).find(c.insert),
+                  std::string::npos)
+            << c.what;
+    }
+}

@@ -2,6 +2,7 @@
 // statements, bindings and messages it produces.
 
 #include "DBComm.h"
+#include "./DBTables/InvoiceOperator.h"
 #include "./DBTables/LogOperator.h"
 #include "./DBTables/MemberOperator.h"
 #include "./DBTables/OddTableOperator.h"
@@ -10,6 +11,7 @@
 #include "./DBTables/ReportOperator.h"
 #include "./DBTables/StaffOperator.h"
 #include "./DBTables/UsersOperator.h"
+#include "./DBTables/V_InvoicesOperator.h"
 #include "./DBTables/V_UsersOperator.h"
 #include "./DBTables/YongHuBiaoOperator.h"
 
@@ -170,6 +172,24 @@ int main()
     CheckEvents(Taken("sql"), {"sql:SELECT * FROM [Odd]]View%]", "sql:SELECT * FROM [Odd]]View%] WHERE x=1",
                                "sql:SELECT * FROM [Odd]]View%]"},
                 "odd view names");
+
+    // Outside dbo: the schema names the object; the server's own columns
+    // (identity, computed, timestamp, period) are never written.
+    InvoiceOperator* invoice = db.Tables<InvoiceOperator>(DBComm::Invoice);
+    invoice->New("Acme", 2.5f);
+    invoice->Update("Acme", 3.5f, "InvoiceID=1");
+    invoice->Delete("");
+    invoice->Source();
+    CheckEvents(Taken("sql"), {"sql:INSERT INTO [Sa]]les].[Invoice]([Customer],[Price]) "
+                               "VALUES(:Customer,:Price)",
+                               "sql:UPDATE [Sa]]les].[Invoice] SET [Customer]=:Customer,"
+                               "[Price]=:Price WHERE InvoiceID=1",
+                               "sql:DELETE FROM [Sa]]les].[Invoice]",
+                               "sql:SELECT * FROM [Sa]]les].[Invoice]"},
+                "a table outside dbo");
+    db.Tables<V_InvoicesOperator>(DBComm::V_Invoices)->Query("Customer", "");
+    CheckEvents(Taken("sql"), {"sql:SELECT Customer FROM [Sales].[V_Invoices]"},
+                "a view outside dbo");
 
     // A translated table: pinyin identifiers, the catalogue's Chinese names in SQL.
     YongHuBiaoOperator* chinese = db.Tables<YongHuBiaoOperator>(DBComm::YongHuBiao);

@@ -16,7 +16,8 @@ struct Object {
     std::string ClassName;
     std::string CatalogName;
     ColumnList Columns;
-    IdentityNames Identity;
+    IdentityNames Identity;  // the unwritable columns
+    std::string Schema = {};
 };
 
 class SampleIdentities : public IdentitySource {
@@ -163,6 +164,13 @@ int main(int argc, char** argv)
              {{"ID", "int"}, {"Name", "varchar"}, {"Joined", "datetime"}, {"Photo", "image"}},
              {"ID"}},
             {"Users", "Users", {{"ID", "int"}, {"UserName", "nvarchar"}, {"Age", "int"}}, {"id"}},
+            // Outside dbo, with every kind of column a program may not write.
+            {"Invoice", "Invoice",
+             {{"InvoiceID", "int"}, {"Customer", "nvarchar"}, {"Price", "money"},
+              {"Total", "money"}, {"RowVer", "timestamp", "", "timestamp"},
+              {"ValidFrom", "datetime"}, {"ValidTo", "datetime"}},
+             {"InvoiceID", "Total", "ValidFrom", "ValidTo"},
+             "Sa]les"},
             // A Chinese table whose node texts were translated to pinyin.
             {"YongHuBiao", platform::Gbk("用户表"),
              {{platform::Gbk("编号"), "int"}, {platform::Gbk("姓名"), "nvarchar"}},
@@ -172,6 +180,7 @@ int main(int argc, char** argv)
             {"V_Users", "V_Users", {{"UserName", "nvarchar"}, {"Age", "int"}}, {}},
             {"Report", "V_Report", {{"Total", "money"}}, {}},
             {"OddView", "Odd]View%", {{"x", "int"}}, {}},
+            {"V_Invoices", "V_Invoices", {{"Customer", "nvarchar"}}, {}, "Sales"},
         };
     }
 
@@ -196,8 +205,8 @@ int main(int argc, char** argv)
     for (const Object& t : tables)
         WriteTableOperatorFiles(tree.TablesFolder(), t.ClassName, t.CatalogName, t.Columns,
                                 hostile ? hostileParameters[t.ClassName] : ParameterNames(t),
-                                identities);
+                                identities, t.Schema);
     for (const Object& v : views)
-        WriteViewOperatorFiles(tree.TablesFolder(), v.ClassName, v.CatalogName);
+        WriteViewOperatorFiles(tree.TablesFolder(), v.ClassName, v.CatalogName, v.Schema);
     return 0;
 }

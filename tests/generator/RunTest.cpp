@@ -349,3 +349,72 @@ TEST(ClearScript, RunsInAFolderWithBlanksAndDeletesOnlyItself)
     EXPECT_TRUE(platform::DirectoryExists(folder + "/Output/DBComm/DBTables"));
     EXPECT_EQ(ListFiles(folder), (std::vector<std::string>{"keep.txt", "sub/" + scriptName}));
 }
+
+TEST_F(Run, ObjectsOutsideDboAreNamedWithTheirSchemaAndUnwritableColumnsAreLeftOut)
+{
+    // Sales.Orders beside a dbo table of the same bare name would be a twin;
+    // Website.V_Customers is a view. The unwritable columns come from the
+    // schema, as pellam-gen reads them, except the timestamp column, which
+    // its type leaves out.
+    RunInput in;
+    in.DatabaseCount = 1;
+    SchemaObject orders = Object("Orders", {{"ID", "int"},
+                                            {"Total", "money"},
+                                            {"Version", "timestamp", "", "timestamp"},
+                                            {"ValidFrom", "datetime"},
+                                            {"ValidTo", "datetime"},
+                                            {"Note", "varchar"},
+                                            {"Amount", "money"}});
+    orders.Schema = "Sales";
+    orders.Identity = {"ID", "Total", "validfrom", "ValidTo"};
+    SchemaObject customers = Object("V_Customers", {{"Name", "varchar"}});
+    customers.Schema = "Website";
+    in.Schema.Tables = {orders};
+    in.Schema.Views = {customers};
+    SchemaIdentities identities(in.Schema.Tables);
+    RunResult result = GenerateAll(in, tree, identities, host);
+    EXPECT_EQ(result.Outcome, RunOutcome::Done);
+    for (const auto& [file, expected] :
+         std::vector<std::pair<std::string, std::string>>{
+             {"DBComm/DBTables/OrdersOperator.h", "OrdersOperator.h.sales.expected"},
+             {"DBComm/DBTables/OrdersOperator.cpp", "OrdersOperator.cpp.sales.expected"},
+             {"DBComm/DBTables/V_CustomersOperator.h", "V_CustomersOperator.h.website.expected"},
+             {"DBComm/DBTables/V_CustomersOperator.cpp",
+              "V_CustomersOperator.cpp.website.expected"}})
+        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(Out(file))), "") << file;
+
+    // A twin in another schema is asked for by its own schema.
+    SchemaObject dboOrders = Object("Orders", {{"Note", "varchar"}});
+    SchemaObjects twins = {dboOrders, orders};
+    SchemaIdentities both(twins);
+    IdentityNames sales, dbo;
+    both.GetIdentityColumns(orders, sales);
+    both.GetIdentityColumns(dboOrders, dbo);
+    EXPECT_EQ(sales.size(), 4u);
+    EXPECT_TRUE(dbo.empty());
+}
+
+TEST(ObjectNames, SchemaAndNameEachKeepTheirBracketsDoubled)
+{
+    struct Case {
+        const char* schema;
+        const char* name;
+        const char* inBrackets;
+    };
+    const Case cases[] = {
+        {"", "T", "T"},
+        {"dbo", "a]b", "a]]b"},
+        {"Sa]les", "Or]ders", "Sa]]les].[Or]]ders"},
+        {"DBO", "T", "DBO].[T"},  // only dbo itself goes bare
+    };
+    for (const Case& c : cases) {
+        SchemaObject o;
+        o.Name = c.name;
+        o.Schema = c.schema;
+        EXPECT_EQ(SqlObjectInBrackets(o), c.inBrackets) << c.schema << "." << c.name;
+    }
+    SchemaObject quoted;
+    quoted.Name = "O'Brien]";
+    quoted.Schema = "x";
+    EXPECT_EQ(TwoPartNameUtf8(quoted), "[x].[O'Brien]]]");
+}

@@ -6,8 +6,9 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "testserver"))
 
-from catalog import (COLUMNS, DATABASES, IDENTITY, TABLES, VIEWS, Catalog, Session,  # noqa: E402
-                     SqlError, split_batch)
+from catalog import (COLUMNS, COLUMNS_BY_ID, DATABASES, DATABASES_LOWER, IDENTITY,  # noqa: E402
+                     OWNER_TABLES, OWNER_VIEWS, SCHEMA_TABLES, SCHEMA_VIEWS, TABLES, UNWRITABLE,
+                     VIEWS, Catalog, Session, SqlError, split_batch)
 
 
 FIXTURE = {"databases": [{"name": "NOLK", "objects": [
@@ -53,6 +54,106 @@ class Evaluation(unittest.TestCase):
         for text in ["SELECT 1", "DROP TABLE Staff", TABLES[0] + "NOLK" + TABLES[1] + " ",
                      COLUMNS[0].lower() + "Staff" + COLUMNS[1]]:
             self.assertEqual(self.error(text)[0][0] in (50000, 102), True, text)
+
+
+# A 2022 database: schemas, a shipped table, a constraint named as a table
+# of another schema, and every kind of column a program may not write.
+MODERN = {"databases": [{"name": "Shop", "objects": [
+    {"name": "Orders", "columns": [
+        {"name": "ID", "type": "int", "identity": True},
+        {"name": "Total", "type": "money", "computed": True},
+        {"name": "Version", "type": "timestamp"},
+        {"name": "ValidFrom", "type": "datetime2", "generated": 1},
+        {"name": "ValidTo", "type": "datetime2", "generated": 2},
+        {"name": "Note", "type": "Memo"}]},
+    {"name": "Orders", "schema": "Sales", "xtype": "PK"},
+    {"name": "Customers", "schema": "Sales", "columns": [{"name": "a", "type": "int"}]},
+    {"name": "Customers", "schema": "Website", "xtype": "V", "columns": [{"name": "b", "type": "int"}]},
+    {"name": "sysdiagrams", "shipped": True, "columns": [{"name": "name", "type": "sysname"}]},
+    {"name": "Geo", "schema": "Sales", "columns": [{"name": "g", "type": "geography"}]},
+], "types": [{"name": "Memo", "xusertype": 257, "base": "nvarchar"}]}]}
+
+
+def session(fixture, version=2022, case_sensitive=False, database="Shop"):
+    catalog = Catalog(fixture, version, case_sensitive)
+    return Session(catalog, catalog.database(database))
+
+
+def fill(shape, text):
+    return shape[0] + text + shape[1]
+
+
+class Versions(unittest.TestCase):
+    def rows(self, s, statement):
+        return s.execute(statement)[1]
+
+    def test_lists_by_version_and_collation(self):
+        cases = [
+            # (what, version, case-sensitive, statement, rows)
+            ("2022 tables", 2022, False, fill(SCHEMA_TABLES, "Shop"),
+             [["Customers", "Sales"], ["Geo", "Sales"], ["Orders", "dbo"]]),
+            ("2022 views", 2022, False, fill(SCHEMA_VIEWS, "Shop"), [["Customers", "Website"]]),
+            ("2022, old statement", 2022, False, fill(TABLES, "Shop"), []),
+            ("2022, old views", 2022, False, fill(VIEWS, "Shop"), []),
+            ("2000 owners", 2000, False, fill(OWNER_TABLES, "Shop"),
+             [["Customers", "Sales"], ["Geo", "Sales"], ["Orders", "dbo"]]),
+            ("2000, old statement", 2000, False, fill(TABLES, "Shop"),
+             [["Customers"], ["Geo"], ["Orders"]]),
+            ("2000, old views", 2000, False, fill(VIEWS, "Shop"), [["Customers"]]),
+            ("case-sensitive", 2022, True, fill(SCHEMA_TABLES, "Shop"),
+             [["Customers", "Sales"], ["Geo", "Sales"], ["Orders", "dbo"]]),
+            ("case-sensitive databases", 2022, True, DATABASES_LOWER, [["master"], ["Shop"]]),
+        ]
+        for what, version, cs, statement, rows in cases:
+            self.assertEqual(self.rows(session(MODERN, version, cs), statement), rows, what)
+
+    def test_master_ships_tables_that_no_list_shows(self):
+        s = session(MODERN, database="master")
+        self.assertEqual(self.rows(s, fill(SCHEMA_TABLES, "master")), [])
+        self.assertEqual(self.rows(s, fill(SCHEMA_VIEWS, "master")), [])
+        self.assertEqual(self.rows(s, fill(COLUMNS_BY_ID, "spt_monitor")), [["lastrun", "datetime", 4, "datetime"]])
+
+    def test_errors_a_server_gives(self):
+        cases = [
+            ("2000 has no SCHEMA_NAME", 2000, False, fill(SCHEMA_TABLES, "Shop"), 195),
+            ("mixed case under a case-sensitive collation", 2022, True, DATABASES, 911),
+            ("a system view in mixed case", 2022, True, fill(TABLES, "Shop"), 208),
+            ("a clash in the old column statement", 2022, False, fill(COLUMNS, "Orders"), 512),
+            ("a view and a table of one name", 2022, False, fill(COLUMNS, "Customers"), 512),
+        ]
+        for what, version, cs, statement, number in cases:
+            with self.assertRaises(SqlError, msg=what) as caught:
+                session(MODERN, version, cs).execute(statement)
+            self.assertEqual(caught.exception.messages[0][0], number, what)
+        with self.assertRaises(SqlError) as caught:
+            session(MODERN, 2022, True).execute("SELECT [name] FROM [Shop]..[SysObjects]")
+        self.assertEqual(caught.exception.messages[0], (208, "Invalid object name 'SysObjects'."))
+
+    def test_columns_by_object_with_base_types(self):
+        s = session(MODERN)
+        self.assertEqual(self.rows(s, fill(COLUMNS_BY_ID, "[Sales].[Customers]")), [["a", "int", 4, "int"]])
+        self.assertEqual(self.rows(s, fill(COLUMNS_BY_ID, "[Website].[Customers]")), [["b", "int", 4, "int"]])
+        self.assertEqual(self.rows(s, fill(COLUMNS_BY_ID, "Customers")), [])  # not in dbo
+        self.assertEqual(self.rows(s, fill(COLUMNS_BY_ID, "[Sales].[Geo]")), [["g", "geography", 4, None]])
+        self.assertEqual(self.rows(s, fill(COLUMNS_BY_ID, "[dbo].[Orders]"))[-1], ["Note", "Memo", 4, "nvarchar"])
+        self.assertEqual(self.rows(s, fill(COLUMNS_BY_ID, "[dbo].[orders]")), self.rows(s, fill(COLUMNS_BY_ID, "Orders")))
+        # A case-sensitive collation finds only the exact spelling.
+        cs = session(MODERN, 2022, True)
+        self.assertEqual(self.rows(cs, fill(COLUMNS_BY_ID, "[dbo].[orders]")), [])
+        self.assertEqual(len(self.rows(cs, fill(COLUMNS_BY_ID, "[dbo].[Orders]"))), 6)
+
+    def test_unwritable_columns_by_version(self):
+        names = lambda s: [r[0] for r in self.rows(s, fill(UNWRITABLE, "[dbo].[Orders]"))]  # noqa: E731
+        self.assertEqual(names(session(MODERN)), ["ID", "Total", "Version", "ValidFrom", "ValidTo"])
+        # 2000 knew no periods: GeneratedAlwaysType is NULL there.
+        self.assertEqual(names(session(MODERN, 2000)), ["ID", "Total", "Version"])
+
+    def test_object_names_are_unique_within_a_schema(self):
+        clash = {"databases": [{"name": "D", "objects": [
+            {"name": "T"}, {"name": "t", "xtype": "PK"}]}]}
+        with self.assertRaises(ValueError):
+            Catalog(clash)
+        Catalog(clash, case_sensitive=True)
 
 
 class Batches(unittest.TestCase):
