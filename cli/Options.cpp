@@ -149,6 +149,8 @@ Options Parse(int argc, char** argv)
                 *valued[arg] = value;
             o.HasHost = o.HasHost || arg == "--host";
             hasUser = hasUser || arg == "--user";
+            if (arg == "--password-env" && value.empty())
+                throw UsageError{"--password-env 需要一个环境变量名"};
         } else {
             throw UsageError{"未知选项：" + arg};
         }

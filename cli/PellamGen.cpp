@@ -72,10 +72,8 @@ bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& 
         if (o.PasswordEnv.empty()) {
             password = ReadPassword();
         } else {
-            const char* value = std::getenv(o.PasswordEnv.c_str());
-            if (!value)
+            if (!platform::EnvironmentValue(o.PasswordEnv, password))
                 throw UsageError{"环境变量 " + o.PasswordEnv + " 未设置"};
-            password = value;
         }
         password = FromTerminal(password, "密码");
     }
@@ -372,7 +370,13 @@ int Main(int argc, char** argv)
 int main(int argc, char** argv)
 {
     try {
-        return Main(argc, argv);
+        // The arguments in UTF-8 on every platform.
+        std::vector<std::string> arguments = platform::CommandLineArguments(argc, argv);
+        std::vector<char*> pointers;
+        for (std::string& a : arguments)
+            pointers.push_back(a.data());
+        pointers.push_back(nullptr);
+        return Main(static_cast<int>(arguments.size()), pointers.data());
     } catch (const UsageError& e) {
         std::fprintf(stderr, "pellam-gen: %s\n%s", e.Message.c_str(), kUsageText);
         return kUsage;

@@ -82,6 +82,30 @@ bool Taken(const std::string& name, const std::vector<std::string>& taken)
     return false;
 }
 
+// The include guards of the generated files: each operator class's
+// "<Class>H" and the runtime's own.
+std::vector<std::string> IncludeGuards(const RunInput& input)
+{
+    std::vector<std::string> guards = {"DBCommH", "DBStoredProcH", "DBTableOperatorH"};
+    for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
+        for (const SchemaObject& o : *tree)
+            guards.push_back(o.Label + "H");
+    return guards;
+}
+
+// A class or parameter name that is also an include guard: the
+// preprocessor would put nothing in its place. Tells the user.
+bool RefuseGuardName(const std::string& owner, const std::string& name,
+                     const std::vector<std::string>& guards, RunHost& host)
+{
+    for (const std::string& guard : guards)
+        if (name == guard) {
+            TellNameRefused(owner + ":" + name + Gbk(":与头文件的保护宏同名"), host);
+            return true;
+        }
+    return false;
+}
+
 // The labels of one object against the name rules.
 bool LabelsValid(const SchemaObject& object, bool tableTree)
 {
@@ -99,11 +123,16 @@ bool LabelsValid(const SchemaObject& object, bool tableTree)
 // `classes` holds the class names of the trees checked before and gains
 // this tree's.
 bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<std::string>& classes,
-               RunHost& host)
+               const std::vector<std::string>& guards, RunHost& host)
 {
     if (!CheckTreeNames(tree, host, tableTree))
         return false;
     for (const SchemaObject& o : tree) {
+        if (RefuseGuardName(o.Label, o.Label, guards, host))
+            return false;
+        for (const SchemaColumn& c : o.Columns)
+            if (RefuseGuardName(o.Label, c.Label, guards, host))
+                return false;
         if (Taken(o.Label, classes)) {
             TellNameRefused(o.Label + Gbk(":与另一个数据表或视图的类名相同"), host);
             return false;
@@ -216,9 +245,9 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
 
 bool ChecksPass(const RunInput& input, RunHost& host)
 {
-    std::vector<std::string> classes;
-    if (!CheckTree(input.Schema.Tables, true, classes, host) ||
-        !CheckTree(input.Schema.Views, false, classes, host))
+    std::vector<std::string> classes, guards = IncludeGuards(input);
+    if (!CheckTree(input.Schema.Tables, true, classes, guards, host) ||
+        !CheckTree(input.Schema.Views, false, classes, guards, host))
         return false;
     for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
         for (const SchemaObject& o : *tree)
@@ -243,9 +272,14 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
             return result;
         }
     }
+    // The earlier output is cleared only when this run's checks will let it
+    // write a whole new one: a refused run keeps the old files.
     if (host.MessageBox(Gbk("是否清除上一次生成的文件?"), Gbk("提示"),
-                        platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES)
-        host.ClearOutput(tree);
+                        platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES) {
+        QuietRunHost quiet;
+        if (ChecksPass(input, quiet))
+            host.ClearOutput(tree);
+    }
 
     WriteStoredProcFiles(tree.StoredProcFolder());
     for (const char* name : {"DBStoredProc.h", "DBStoredProc.cpp"})
@@ -276,11 +310,11 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         {input.Schema.Tables, ProgressLabel::Tables, true, writtenTables, result.TablesWritten},
         {input.Schema.Views, ProgressLabel::Views, false, writtenViews, result.ViewsWritten},
     };
-    std::vector<std::string> classes;
+    std::vector<std::string> classes, guards = IncludeGuards(input);
     try {
         for (const Walk& walk : walks) {
             host.Progress({RunEvent::TreeStarted, walk.Label});
-            if (!CheckTree(walk.Tree, walk.TableTree, classes, host)) {
+            if (!CheckTree(walk.Tree, walk.TableTree, classes, guards, host)) {
                 result.Outcome = RunOutcome::NameRefused;
                 nameOnlyWritten();
                 return result;

@@ -3,9 +3,11 @@
 #include "Text.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #ifdef _WIN32
 #include <windows.h>
+#include <shellapi.h>
 #else
 #include <cerrno>
 #include <climits>
@@ -258,6 +260,50 @@ bool RunScriptAndWait(const std::string& script, const std::string& workingFolde
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     return got == 0;
+#endif
+}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv)
+{
+    std::vector<std::string> arguments;
+#ifdef _WIN32
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide) {
+        for (int i = 0; i < count; ++i) {
+            std::u16string text;
+            for (const wchar_t* p = wide[i]; *p; ++p)
+                text += static_cast<char16_t>(*p);
+            arguments.push_back(Utf16ToUtf8(text));
+        }
+        LocalFree(wide);
+        return arguments;
+    }
+#endif
+    for (int i = 0; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    return arguments;
+}
+
+bool EnvironmentValue(const std::string& utf8Name, std::string& utf8Value)
+{
+#ifdef _WIN32
+    std::u16string name = Utf8ToUtf16(utf8Name);
+    std::wstring wideName(name.begin(), name.end());
+    const wchar_t* value = _wgetenv(wideName.c_str());
+    if (!value)
+        return false;
+    std::u16string text;
+    for (const wchar_t* p = value; *p; ++p)
+        text += static_cast<char16_t>(*p);
+    utf8Value = Utf16ToUtf8(text);
+    return true;
+#else
+    const char* value = std::getenv(utf8Name.c_str());
+    if (!value)
+        return false;
+    utf8Value = value;
+    return true;
 #endif
 }
 

@@ -5,6 +5,7 @@
 // they are converted to the file system's UTF-8 at each call.
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -49,6 +50,15 @@ bool ReadWholeFile(const std::string& path, std::string& bytes);
 // limit: a batch file through cmd.exe on Windows, a shell script through
 // /bin/sh elsewhere. False when it could not be started.
 bool RunScriptAndWait(const std::string& script, const std::string& workingFolder);
+
+// The program's arguments (argv[0] first) in UTF-8. On Windows they are
+// read from the wide command line, so that no code page stands between
+// what was typed and the program; elsewhere they are argv as given.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// An environment variable's value in UTF-8 (read wide on Windows); false
+// when it is not set.
+bool EnvironmentValue(const std::string& utf8Name, std::string& utf8Value);
 
 // The path converted for the file system's own calls.
 std::string FileSystemPath(const std::string& path);

@@ -239,7 +239,12 @@ std::string Utf16ToGbk(const std::u16string& utf16, bool& lossy)
     std::string out;
     for (std::size_t i = 0; i < utf16.size();) {
         // One code point at a time, so that one that GBK lacks is replaced alone.
-        std::size_t units = (utf16[i] >= 0xD800 && utf16[i] <= 0xDBFF && i + 1 < utf16.size()) ? 2 : 1;
+        // A pair only when a high surrogate is followed by a low one; any
+        // other surrogate stands alone, and GBK cannot hold it.
+        std::size_t units = (utf16[i] >= 0xD800 && utf16[i] <= 0xDBFF && i + 1 < utf16.size() &&
+                             utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF)
+                                ? 2
+                                : 1;
         char32_t cp = units == 2 ? 0x10000 + ((utf16[i] - 0xD800) << 10) + (utf16[i + 1] - 0xDC00)
                                  : utf16[i];
         i += units;

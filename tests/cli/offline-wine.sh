@@ -36,3 +36,11 @@ set -e
 grep -q 'tables\[0\].name' "$work/err" || { cat "$work/err"; exit 1; }
 [ ! -e "$work/bad" ] || { echo "a malformed snapshot wrote files"; exit 1; }
 echo "malformed snapshot refused"
+
+# Chinese arguments reach the program as typed: a snapshot, an output folder
+# and a filter, all named in Chinese.
+cp "$work/s.json" "$work/快照.json"
+"$run" "$exe" generate --schema "$work/快照.json" --output "$work/输出" --exclude '表*' \
+    || { echo "Chinese arguments refused"; exit 1; }
+[ -f "$work/输出/DBComm/DBTables/StaffOperator.h" ] || { echo "no output under 输出"; exit 1; }
+echo "Chinese arguments accepted"

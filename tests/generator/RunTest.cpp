@@ -418,3 +418,66 @@ TEST(ObjectNames, SchemaAndNameEachKeepTheirBracketsDoubled)
     quoted.Schema = "x";
     EXPECT_EQ(TwoPartNameUtf8(quoted), "[x].[O'Brien]]]");
 }
+
+TEST_F(Run, ANameThatIsAlsoAnIncludeGuardIsRefusedBeforeAnyOperatorIsWritten)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> tables, views;
+        std::string column;  // of the first table
+        bool refused;
+    };
+    const Case cases[] = {
+        {"tables A and AH", {"A", "AH"}, {}, "x", true},
+        {"a view AH beside a table A", {"A"}, {"AH"}, "x", true},
+        {"a table A with a column AH", {"A"}, {}, "AH", true},
+        {"a table named DBCommH", {"DBCommH"}, {}, "x", true},
+        {"a table named DBStoredProcH", {"DBStoredProcH"}, {}, "x", true},
+        {"a table named DBTableOperatorH", {"DBTableOperatorH"}, {}, "x", true},
+        {"a column named DBTableOperatorH", {"T"}, {}, "DBTableOperatorH", true},
+        {"a column named after its own table's guard", {"T"}, {}, "TH", true},
+        {"guards are case-sensitive, as the preprocessor is", {"A", "Ah"}, {}, "x", false},
+        {"a table A and a table AHH", {"A", "AHH"}, {}, "x", false},
+    };
+    for (const Case& c : cases) {
+        RunInput in;
+        in.DatabaseCount = 1;
+        for (const std::string& t : c.tables)
+            in.Schema.Tables.push_back(Object(t, {{"x", "int"}}));
+        in.Schema.Tables[0].Columns[0].Label = c.column;
+        for (const std::string& v : c.views)
+            in.Schema.Views.push_back(Object(v, {}));
+        QuietRunHost quiet;
+        EXPECT_EQ(ChecksPass(in, quiet), !c.refused) << c.what;
+        FakeHost fresh;
+        RunResult result = GenerateAll(in, tree, ids, fresh);
+        EXPECT_EQ(result.Outcome == RunOutcome::NameRefused, c.refused) << c.what;
+        if (c.refused) {
+            ASSERT_FALSE(fresh.Boxes.empty()) << c.what;
+            EXPECT_NE(fresh.Boxes.back().Text.find(Gbk("保护宏")), std::string::npos) << c.what;
+            // The tree holding the name writes none of its operators.
+            EXPECT_EQ(c.views.empty() ? result.TablesWritten : result.ViewsWritten, 0) << c.what;
+        }
+    }
+}
+
+TEST_F(Run, ARunTheChecksWillStopClearsNothing)
+{
+    // An earlier run's output; then a view relabelled as a table's class
+    // name, which the twin check refuses. Yes to clearing keeps every file.
+    ASSERT_EQ(Generate(SampleInput()).Outcome, RunOutcome::Done);
+    std::vector<std::string> before = ListFiles(dir.File("Output"));
+    RunInput twin = SampleInput();
+    twin.Schema.Views[0].Label = "Staff";
+    host.Answers = {platform::IDYES};
+    EXPECT_EQ(Generate(twin).Outcome, RunOutcome::NameRefused);
+    EXPECT_EQ(host.Clears, 0);
+    EXPECT_EQ(ListFiles(dir.File("Output")), before);
+    EXPECT_EQ(FirstDifference(Expected("UsersOperator.cpp.relabelled.expected"),
+                              ReadFile(Out("DBComm/DBTables/UsersOperator.cpp"))),
+              "");
+    // A run that passes its checks clears as asked.
+    host.Answers = {platform::IDYES};
+    EXPECT_EQ(Generate(SampleInput()).Outcome, RunOutcome::Done);
+    EXPECT_EQ(host.Clears, 1);
+}

@@ -70,6 +70,32 @@ TEST(GbkText, ConvertsBothWaysAndReportsWhatGbkCannotHold)
     EXPECT_THROW(GbkToUtf8("ab\xB0"), TextConversionError);
 }
 
+TEST(GbkText, WideTextGbkCannotHoldIsMarkedOneCharacterAtATime)
+{
+    struct Case {
+        const char* what;
+        std::u16string wide;
+        std::string gbk;
+        bool lossy;
+    };
+    const std::string mark = "\xA3\xBF";  // the full-width question mark
+    const Case cases[] = {
+        {"Chinese", u"\u4E00\u63D0", "\xD2\xBB\xCC\xE1", false},
+        {"a pair of surrogates", u"E\xD83D\xDE00", "E" + mark, true},
+        {"a high surrogate before a character", u"\xD800\x4E00", mark + "\xD2\xBB", true},
+        {"a high surrogate before one GBK lacks", u"\xD800\x2A00", mark + mark, true},
+        {"a high surrogate before another", u"\xD800\xD800\xDC00", mark + mark, true},
+        {"a high surrogate at the end", u"a\xD800", "a" + mark, true},
+        {"a low surrogate alone", u"\xDC00" u"a", mark + "a", true},
+        {"the full-width question mark itself", u"\xFF1F", mark, false},
+    };
+    for (const Case& c : cases) {
+        bool lossy = false;
+        EXPECT_EQ(platform::Utf16ToGbk(c.wide, lossy), c.gbk) << c.what;
+        EXPECT_EQ(lossy, c.lossy) << c.what;
+    }
+}
+
 #ifdef _WIN32
 #include <windows.h>
 
