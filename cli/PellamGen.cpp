@@ -98,6 +98,46 @@ bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& 
     return data.Connect(!o.WindowsAuth, host, password, database, user);
 }
 
+// A file name that Pellam writes into one folder of the tree: one of the
+// runtime's, or "<Class>Operator.h" and ".cpp" among the operators.
+bool IsGeneratedName(const std::string& name, const std::vector<std::string>& runtime,
+                     bool operators)
+{
+    for (const std::string& r : runtime)
+        if (name == r)
+            return true;
+    if (!operators)
+        return false;
+    for (const char* suffix : {"Operator.h", "Operator.cpp"}) {
+        std::string s = suffix;
+        if (name.size() > s.size() && name.compare(name.size() - s.size(), s.size(), s) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Whether the path names a symbolic link itself (a separator at its end
+// would reach through the link).
+bool IsLink(std::string path)
+{
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
+        path.pop_back();
+    std::error_code ec;
+    return std::filesystem::is_symlink(
+        std::filesystem::symlink_status(platform::FileSystemPath(path), ec));
+}
+
+// The first folder of the generated tree that is a symbolic link, or "":
+// clearing through it would delete another folder's files.
+std::string LinkedTreeFolder(const OutputTree& tree)
+{
+    for (const std::string& folder :
+         {tree.DBCommFolder(), tree.TablesFolder(), tree.StoredProcFolder()})
+        if (IsLink(folder))
+            return folder;
+    return std::string();
+}
+
 // The run as the terminal sees it: progress on standard error when it is a
 // terminal, the clearing done in place.
 class TerminalRun : public RunHost {
@@ -127,18 +167,34 @@ public:
             shown_ = true;
         }
     }
-    // Deletes the files of the generated tree only: the output folder may
-    // be the user's own, with files of theirs beside it.
+    // Deletes the files of the generated tree that Pellam writes, and no
+    // other: the runtime's five files and the operators' headers and
+    // sources. A symbolic link is never followed; one standing for a file
+    // is removed as the link it is. The folders have been checked to be
+    // real folders (LinkedTreeFolder).
     void ClearOutput(const OutputTree& tree) override
     {
-        for (const std::string& folder :
-             {tree.DBCommFolder(), tree.TablesFolder(), tree.StoredProcFolder()}) {
+        const std::pair<std::string, std::vector<std::string>> folders[] = {
+            {tree.DBCommFolder(), {"DBComm.h", "DBComm.cpp"}},
+            {tree.StoredProcFolder(), {"DBStoredProc.h", "DBStoredProc.cpp"}},
+            {tree.TablesFolder(), {"DBTableOperator.h"}},
+        };
+        for (const auto& [folder, runtime] : folders) {
+            if (IsLink(folder))
+                continue;
             std::error_code ec;
             std::filesystem::path path(platform::FileSystemPath(folder));
+            bool operators = folder == tree.TablesFolder();
             for (auto it = std::filesystem::directory_iterator(path, ec);
-                 !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
-                if (it->is_regular_file(ec) || it->is_symlink(ec))
+                 !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+                std::filesystem::file_status status = it->symlink_status(ec);
+                if (!std::filesystem::is_regular_file(status) &&
+                    !std::filesystem::is_symlink(status))
+                    continue;
+                std::string name = it->path().filename().string();
+                if (IsGeneratedName(name, runtime, operators))
                     std::filesystem::remove(it->path(), ec);
+            }
         }
     }
     void OpenOutputRoot(const std::string&) override {}
@@ -239,6 +295,13 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
     QuietRunHost quiet;
     if (o.Clear && !ChecksPass(input, quiet))
         host.KeepOldFiles();
+    if (o.Clear) {
+        std::string linked = LinkedTreeFolder(tree);
+        if (!linked.empty()) {
+            std::fprintf(stderr, "%s%s\n", "不清除：这个目录是符号链接：", Say(linked).c_str());
+            return kFile;
+        }
+    }
     RunResult result;
     try {
         result = GenerateAll(input, tree, identities, host);

@@ -438,3 +438,53 @@ TEST_F(PellamGen, SnapshotsCarryTheSchemaAndOlderOnesStillGenerate)
             << c.what;
     }
 }
+
+TEST_F(PellamGen, ClearNeverReachesThroughALinkNorDeletesWhatItDidNotWrite)
+{
+    namespace fs = std::filesystem;
+    // The user's files beside and inside the tree, and a folder of theirs
+    // elsewhere that a link may point at.
+    std::string mine = dir.File("mine");
+    testsupport::MakeDir(mine);
+    testsupport::WriteFile(mine + "/thesis.doc", "precious");
+    testsupport::WriteFile(mine + "/OldOperator.h", "precious");
+
+    struct Case {
+        const char* what;
+        const char* linked;  // the tree folder made a link to `mine`, or ""
+        int code;
+    };
+    const Case cases[] = {
+        {"a real tree", "", 0},
+        {"DBComm a link", "DBComm", 4},
+        {"DBTables a link", "DBComm/DBTables", 4},
+        {"DBStoredProc a link", "DBComm/DBStoredProc", 4},
+    };
+    for (const Case& c : cases) {
+        std::string out = dir.File(std::string("proj-") + std::to_string(&c - cases));
+        ASSERT_EQ(Run("generate " + Connection() + " --output " + out).Code, 0) << c.what;
+        testsupport::WriteFile(out + "/DBComm/notes.txt", "mine");
+        testsupport::WriteFile(out + "/DBComm/DBTables/notes.txt", "mine");
+        testsupport::WriteFile(out + "/DBComm/DBTables/OldOperator.h", "old");
+        if (*c.linked) {
+            fs::remove_all(out + "/" + c.linked);
+            fs::create_directory_symlink(mine, out + "/" + c.linked);
+        }
+        std::vector<std::string> before = ListFiles(out);
+        Outcome r = Run("generate " + Connection() + " --clear --output " + out);
+        EXPECT_EQ(r.Code, c.code) << c.what << ": " << r.Err;
+        EXPECT_EQ(ReadFile(mine + "/thesis.doc"), "precious") << c.what;
+        EXPECT_EQ(ReadFile(mine + "/OldOperator.h"), "precious") << c.what;
+        if (c.code != 0) {
+            // Refused before anything was deleted or written.
+            EXPECT_NE(r.Err.find("符号链接"), std::string::npos) << r.Err;
+            EXPECT_EQ(ListFiles(out), before) << c.what;
+            EXPECT_TRUE(fs::is_symlink(out + "/" + c.linked)) << c.what;
+            continue;
+        }
+        // Only files Pellam writes went: the user's notes stay.
+        EXPECT_EQ(ReadFile(out + "/DBComm/notes.txt"), "mine");
+        EXPECT_EQ(ReadFile(out + "/DBComm/DBTables/notes.txt"), "mine");
+        EXPECT_FALSE(fs::exists(out + "/DBComm/DBTables/OldOperator.h"));
+    }
+}
