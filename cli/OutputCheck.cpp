@@ -47,15 +47,30 @@ bool Generated(const std::string& file)
 
 }  // namespace
 
-std::vector<OutputDifference> CompareOutput(const std::string& fresh, const std::string& current)
+std::vector<OutputDifference> CompareOutput(const std::map<std::string, std::string>& rendered,
+                                            const std::string& root)
 {
-    std::map<std::string, fs::path> want = TreeFiles(fresh), have = TreeFiles(current);
+    // The rendered files by relative path, '/' between names.
+    std::map<std::string, const std::string*> want;
+    for (const auto& [path, bytes] : rendered) {
+        std::string relative = path.compare(0, root.size(), root) == 0 ? path.substr(root.size()) : path;
+        std::string file;
+        for (char c : relative) {
+            if (c == '\\')
+                c = '/';
+            if (c == '/' && (file.empty() || file.back() == '/'))
+                continue;
+            file += c;
+        }
+        want[file] = &bytes;
+    }
+    std::map<std::string, fs::path> have = TreeFiles(root);
     std::vector<OutputDifference> out;
-    for (const auto& [file, path] : want) {
+    for (const auto& [file, bytes] : want) {
         auto it = have.find(file);
         if (it == have.end())
             out.push_back({OutputDifference::Missing, file});
-        else if (Bytes(path) != Bytes(it->second))
+        else if (*bytes != Bytes(it->second))
             out.push_back({OutputDifference::Changed, file});
     }
     for (const auto& [file, path] : have)

@@ -3,6 +3,7 @@
 
 // Comparing an output folder with what a run would write there.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,10 +13,12 @@ struct OutputDifference {
     std::string File;  // relative to the output folder, '/' between names
 };
 
-// The files of `fresh` (a run's whole output) set against `current`: a file
-// with other bytes is changed, one that is not there missing; a file of
-// generated kind (.h or .cpp) in the DBComm tree of `current` that `fresh`
-// lacks is extra. Sorted by file. Paths are GBK.
-std::vector<OutputDifference> CompareOutput(const std::string& fresh, const std::string& current);
+// The files a run rendered (by path below `root`, as the run named them)
+// set against what the folder `root` holds: a file with other bytes is
+// changed, one that is not there missing; a file of generated kind (.h or
+// .cpp) in the DBComm tree that the run would not write is extra. Sorted by
+// file. Paths are GBK.
+std::vector<OutputDifference> CompareOutput(const std::map<std::string, std::string>& rendered,
+                                            const std::string& root);
 
 #endif

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -229,46 +230,12 @@ std::string Relative(const std::string& path, const std::string& root)
     return out;
 }
 
-// A fresh folder of our own for a check's run; "" when none can be made.
-std::string ScratchFolder()
-{
-    std::error_code ec;
-    std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-    if (ec)
-        return std::string();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::filesystem::path p =
-            base / ("pellam-check-" + std::to_string(std::rand()) + std::to_string(attempt));
-        if (std::filesystem::create_directory(p, ec)) {
-            // Paths inside are GBK; the file system's own text is UTF-8 here.
-            std::string path = p.string(), gbk;
-#ifdef _WIN32
-            gbk = path;
-#else
-            if (!platform::TryUtf8ToGbk(path, gbk)) {
-                std::filesystem::remove(p, ec);
-                return std::string();
-            }
-#endif
-            return gbk;
-        }
-    }
-    return std::string();
-}
-
 int Generate(const DatabaseSchema& snapshot, const Options& o)
 {
     std::string root = o.Output.empty() ? std::string("Output") : FromTerminal(o.Output, "--output");
     SchemaIdentities identities(snapshot.Tables);
     RunInput input{1, snapshot};
-    std::string scratch;
-    if (o.Check) {
-        scratch = ScratchFolder();
-        if (scratch.empty()) {
-            std::fprintf(stderr, "%s\n", "无法创建临时目录");
-            return kFile;
-        }
-    } else {
+    if (!o.Check) {
         // Missing parent folders are made; the run makes the tree below.
         std::error_code ec;
         std::filesystem::create_directories(platform::FileSystemPath(root), ec);
@@ -277,18 +244,13 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
             return kFile;
         }
     }
-    struct Cleanup {
-        std::string Folder;
-        ~Cleanup()
-        {
-            std::error_code ec;
-            if (!Folder.empty())
-                std::filesystem::remove_all(platform::FileSystemPath(Folder), ec);
-        }
-    } cleanup{scratch};
+    // A check renders the run without touching the disk.
+    std::optional<RenderedFiles> rendered;
+    if (o.Check)
+        rendered.emplace();
 
     // The program's folder is never used: clearing is done in place.
-    OutputTree tree = OutputTree::WithRoot(o.Check ? scratch + "/Output" : root, std::string());
+    OutputTree tree = OutputTree::WithRoot(root, std::string());
     TerminalRun host(o.Clear, o.Check, snapshot.Tables.size(), snapshot.Views.size());
     // Clearing waits for the checks: a run that would be refused deletes
     // nothing.
@@ -319,7 +281,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
     if (result.IdentityFailed)
         return kConnection;
     if (o.Check) {
-        std::vector<OutputDifference> differences = CompareOutput(tree.OutputRoot(), root);
+        std::vector<OutputDifference> differences = CompareOutput(rendered->Files, root);
         std::string report;
         for (const OutputDifference& d : differences) {
             static const char* const kinds[] = {"已更改", "缺少", "多余"};

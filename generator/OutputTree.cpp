@@ -3,8 +3,33 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 
+namespace {
+
+RenderedFiles* rendering = nullptr;
+
+}  // namespace
+
+RenderedFiles::RenderedFiles()
+{
+    rendering = this;
+}
+
+RenderedFiles::~RenderedFiles()
+{
+    rendering = nullptr;
+}
+
+RenderedFiles* RenderedFiles::Active()
+{
+    return rendering;
+}
+
 void WriteTextFile(const std::string& path, const std::string& text)
 {
+    if (rendering) {
+        rendering->Files[path] = text;
+        return;
+    }
     int rc = platform::WriteWholeFile(path, text);
     if (rc == 1)
         throw EFCreateError(path, false);

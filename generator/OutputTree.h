@@ -3,6 +3,7 @@
 
 // The output tree beside the executable and the one writer of its files.
 
+#include <map>
 #include <string>
 #include <utility>
 
@@ -24,6 +25,22 @@ public:
 
 // Writes the text's bytes exactly, creating or emptying the file.
 void WriteTextFile(const std::string& path, const std::string& text);
+
+// While one is alive, a run renders without touching the disk: each file
+// WriteTextFile is given keeps its bytes here (the last write of a path
+// wins), and the output folders are taken as made. One at a time.
+class RenderedFiles {
+public:
+    RenderedFiles();
+    ~RenderedFiles();
+    RenderedFiles(const RenderedFiles&) = delete;
+    RenderedFiles& operator=(const RenderedFiles&) = delete;
+
+    // The one alive, or null.
+    static RenderedFiles* Active();
+
+    std::map<std::string, std::string> Files;  // by path as the run names it
+};
 
 // A file in a folder: the folder's path, a separator and the file name,
 // whatever the folder's path ends with.

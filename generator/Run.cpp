@@ -183,7 +183,7 @@ void NoteOperatorFiles(const std::string& folder, const std::string& className, 
 
 bool MakeOutputDir(const std::string& path, RunHost& host)
 {
-    if (platform::DirectoryExists(path))
+    if (RenderedFiles::Active() || platform::DirectoryExists(path))
         return true;
     if (platform::CreateDirectoryA(path))
         return true;
