@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <iostream>
+#include <iterator>
 
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
 #else
+#include <csignal>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -36,17 +38,58 @@ bool WriteOut(const std::string& bytes)
 
 namespace {
 
-// Turns the terminal's echo of standard input off for its lifetime.
+// The terminal's settings from before the echo went off, for a signal
+// that ends the program while it is off.
+#ifdef _WIN32
+HANDLE echoInput = nullptr;
+DWORD echoMode = 0;
+volatile LONG echoSaved = 0;
+
+BOOL WINAPI RestoreEchoOnBreak(DWORD)
+{
+    if (echoSaved)
+        SetConsoleMode(echoInput, echoMode);
+    return FALSE;  // and on to the default: the program ends
+}
+#else
+termios echoSettings{};
+volatile std::sig_atomic_t echoSaved = 0;
+const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Restores the echo, then ends the program as the signal would have.
+void RestoreEchoAndDie(int signal)
+{
+    if (echoSaved)
+        tcsetattr(STDIN_FILENO, TCSANOW, &echoSettings);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+#endif
+
+// Turns the terminal's echo of standard input off for its lifetime; a
+// signal that ends the program meanwhile gives the echo back first.
 class NoEcho {
 public:
     NoEcho()
     {
 #ifdef _WIN32
         input_ = GetStdHandle(STD_INPUT_HANDLE);
-        if (GetConsoleMode(input_, &mode_))
+        if (GetConsoleMode(input_, &mode_)) {
+            echoInput = input_;
+            echoMode = mode_;
+            echoSaved = 1;
+            SetConsoleCtrlHandler(RestoreEchoOnBreak, TRUE);
             active_ = SetConsoleMode(input_, mode_ & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) != 0;
+        }
 #else
         if (tcgetattr(STDIN_FILENO, &saved_) == 0) {
+            echoSettings = saved_;
+            echoSaved = 1;
+            struct sigaction action {};
+            action.sa_handler = RestoreEchoAndDie;
+            sigemptyset(&action.sa_mask);
+            for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
+                sigaction(kEndingSignals[i], &action, &previous_[i]);
             termios quiet = saved_;
             quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
             // Now, keeping what was typed ahead.
@@ -56,12 +99,21 @@ public:
     }
     ~NoEcho()
     {
-        if (!active_)
-            return;
 #ifdef _WIN32
-        SetConsoleMode(input_, mode_);
+        if (active_)
+            SetConsoleMode(input_, mode_);
+        if (echoSaved) {
+            SetConsoleCtrlHandler(RestoreEchoOnBreak, FALSE);
+            echoSaved = 0;
+        }
 #else
-        tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+        if (active_)
+            tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+        if (echoSaved) {
+            echoSaved = 0;
+            for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
+                sigaction(kEndingSignals[i], &previous_[i], nullptr);
+        }
 #endif
     }
     NoEcho(const NoEcho&) = delete;
@@ -74,6 +126,7 @@ private:
     DWORD mode_ = 0;
 #else
     termios saved_{};
+    struct sigaction previous_[std::size(kEndingSignals)] {};
 #endif
 };
 
@@ -111,8 +164,9 @@ std::string ReadPassword()
         }
         // The Enter that was not echoed.
         std::fprintf(stderr, "\n");
-    } else {
-        std::getline(std::cin, password);
+    } else if (!std::getline(std::cin, password)) {
+        // Standard input ended before any line: no password was given.
+        throw UsageError{"没有密码：请用 --password-env 或从标准输入给出"};
     }
     if (!password.empty() && password.back() == '\r')
         password.pop_back();

@@ -11,6 +11,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 import unittest
 
@@ -62,6 +63,33 @@ class Prompt(unittest.TestCase):
         self.assertEqual(os.waitstatus_to_exitcode(status), 0, text)
         self.assertIn("NOLK", text)
         self.assertNotIn(PASSWORD, text)
+
+    def test_a_signal_at_the_prompt_gives_the_echo_back(self):
+        for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+            pid, fd = pty.fork()
+            if pid == 0:
+                os.execv(PELLAM_GEN, [PELLAM_GEN, "databases", "--host", self.host])
+            seen = b""
+            deadline = time.time() + 20
+            while "密码：".encode() not in seen and time.time() < deadline:
+                ready, _, _ = select.select([fd], [], [], max(0.0, deadline - time.time()))
+                if ready:
+                    seen += os.read(fd, 1024)
+            self.assertIn("密码：".encode(), seen)
+            self.assertFalse(termios.tcgetattr(fd)[3] & termios.ECHO, "echo is off at the prompt")
+            os.kill(pid, sig)
+            _, status = os.waitpid(pid, 0)
+            # Ended by the signal itself, with the echo back on.
+            self.assertTrue(os.WIFSIGNALED(status), sig)
+            self.assertEqual(os.WTERMSIG(status), sig)
+            self.assertTrue(termios.tcgetattr(fd)[3] & termios.ECHO, sig)
+            os.close(fd)
+
+    def test_no_password_on_an_empty_standard_input_is_a_usage_error(self):
+        run = subprocess.run([PELLAM_GEN, "databases", "--host", self.host],
+                             stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=20)
+        self.assertEqual(run.returncode, 2, run.stderr)
+        self.assertIn("没有密码：请用 --password-env 或从标准输入给出", run.stderr)
 
 
 if __name__ == "__main__":
