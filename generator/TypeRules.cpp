@@ -2,6 +2,9 @@
 
 #include "platform/Text.h"
 
+#include <algorithm>
+#include <cstring>
+#include <iterator>
 #include <vector>
 
 bool ContainsDoubleByteChar(const std::string& name)
@@ -87,9 +90,18 @@ bool IsValidIdentifier(const std::string& name)
     return !IsIn(name, NeverIdentifiers());
 }
 
+bool IsWindowsHeaderMacro(const std::string& name)
+{
+    static const char* const kMacros[] = {
+#include "WindowsMacros.inc"
+    };
+    auto less = [](const char* a, const char* b) { return std::strcmp(a, b) < 0; };
+    return std::binary_search(std::begin(kMacros), std::end(kMacros), name.c_str(), less);
+}
+
 bool IsValidClassName(const std::string& name)
 {
-    if (!IsValidIdentifier(name) || IsIn(name, RuntimeNames()))
+    if (!IsValidIdentifier(name) || IsIn(name, RuntimeNames()) || IsWindowsHeaderMacro(name))
         return false;
     // The operator's files must not be the runtime's own on a file system
     // that ignores case.
@@ -98,7 +110,8 @@ bool IsValidClassName(const std::string& name)
 
 bool IsValidParameterName(const std::string& name)
 {
-    return IsValidIdentifier(name) && !IsIn(name, OperatorBodyNames());
+    return IsValidIdentifier(name) && !IsIn(name, OperatorBodyNames()) &&
+           !IsWindowsHeaderMacro(name);
 }
 
 namespace {

@@ -10,8 +10,12 @@ bool ContainsDoubleByteChar(const std::string& name);
 // A C++ identifier of ASCII letters, digits and '_', starting with a letter,
 // that is no keyword and no macro of the Windows headers.
 bool IsValidIdentifier(const std::string& name);
+// A macro that <windows.h> defines (mingw-w64's, which the VCL's matches):
+// a class or parameter of that name would be replaced by the preprocessor.
+bool IsWindowsHeaderMacro(const std::string& name);
 // An identifier that may name an operator class: one that clashes with
-// nothing the runtime library declares or writes.
+// nothing the runtime library declares or writes, nor with a macro of
+// <windows.h>.
 bool IsValidClassName(const std::string& name);
 // An identifier that may name a parameter of a table operator's New and
 // Update without clashing with what their bodies use.

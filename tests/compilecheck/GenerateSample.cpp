@@ -76,14 +76,21 @@ std::vector<Hostile> HostileNames()
     // Class names, on a table with one sane column.
     for (const char* name : {"a b", "a-b", "a'b", "a%b", "a]b", "", "A\rB", "A\nB", "int", "class",
                              "DBTable", "dbtable", "DBComm", "DBStoredProc", "Tables", "Instance",
-                             "NULL", "Exception", "std", "String", "DBTableOperator"})
+                             "NULL", "Exception", "std", "String", "DBTableOperator",
+                             // Macros of <windows.h>.
+                             "IGNORE", "INFINITE", "MAX_PATH", "THIS", "hyper", "NO_ERROR", "S_OK",
+                             "PURE", "IN", "OPTIONAL", "CONST", "TEXT", "DELETE",
+                             // Include guards of the runtime.
+                             "DBCommH", "DBStoredProcH", "DBTableOperatorH"})
         rows.push_back({"class", name, "X", "x", "x", false});
-    for (const char* name : {"T", "H", "Operator", "DB", "m_query", "Delete", "dt"})
+    for (const char* name : {"T", "H", "Operator", "DB", "m_query", "Delete", "dt", "Ignore",
+                             "Infinite", "This", "S_O"})
         rows.push_back({"class", name, "X", "x", "x", true});
     // Parameter names, each on a table of its own.
     for (const char* name : {"nCount", "m_query", "m_datasource", "strSql", "condition", "String",
                              "TStream", "ftBlob", "Get", "InitQuery", "ExecSQLNonQuery", "float",
-                             "a b", "a-b", ""})
+                             "a b", "a-b", "", "IGNORE", "INFINITE", "MAX_PATH", "THIS", "hyper",
+                             "NO_ERROR", "S_OK", "PURE", "IN", "OUT", "DBTableOperatorH"})
         rows.push_back({"parameter", "", "X", name, "x", false});
     for (const char* name : {"New", "Update", "Source", "Query", "Value", "Items", "Parameters",
                              "SetConnection", "LoadFromStream", "e", "it", "conn", "T"})

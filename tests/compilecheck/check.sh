@@ -48,3 +48,17 @@ check_tree full Driver.cpp 1
 check_tree empty EmptyDriver.cpp 1 --empty
 # Every hostile name the checks accept, in one library that must build.
 check_tree hostile EmptyDriver.cpp 0 --hostile
+
+# With <windows.h> in, as a VCL compiler has it: mingw-w64's headers, read
+# by its cross compiler, for every file of the sample and hostile libraries.
+win=x86_64-w64-mingw32-g++
+if [ "$utf8" = 0 ] && command -v "$win" > /dev/null; then
+    for name in full hostile; do
+        # One translation unit of every source: <windows.h> is read once.
+        unit="$work/$name/windows-unit.cpp"
+        find "$work/$name/src" -type f -name '*.cpp' | sort | sed 's/.*/#include "&"/' > "$unit"
+        $win -std=c++17 -Wall -Werror $charset -DPELLAM_WITH_WINDOWS_H -I "$here/vcl" \
+            -I "$work/$name/src" -fsyntax-only "$unit" || { echo "rejected with <windows.h>: $name"; exit 1; }
+    done
+    echo "every file compiles with <windows.h>"
+fi

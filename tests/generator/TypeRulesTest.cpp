@@ -101,3 +101,24 @@ TEST(TypeTable, GroupTestTakesAnyIndexSet)
     const std::int32_t minusOne[] = {-1};
     EXPECT_FALSE(IsTypeInGroup("xml", minusOne, 0));
 }
+
+TEST(IdentifierRule, MacrosOfWindowsHeadersNameNoClassAndNoParameter)
+{
+    // Once <windows.h> is in, as it is for the VCL, these are replaced by
+    // the preprocessor; the lookalikes are not.
+    struct Case {
+        const char* name;
+        bool macro;
+    };
+    const Case cases[] = {
+        {"IGNORE", true},   {"INFINITE", true}, {"MAX_PATH", true}, {"THIS", true},
+        {"hyper", true},    {"NO_ERROR", true}, {"S_OK", true},     {"PURE", true},
+        {"IN", true},       {"OPTIONAL", true}, {"Ignore", false},  {"Infinite", false},
+        {"MAX_PATHS", false}, {"This", false},  {"S_O", false},     {"Staff", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsWindowsHeaderMacro(c.name), c.macro) << c.name;
+        EXPECT_EQ(IsValidClassName(c.name), !c.macro) << c.name;
+        EXPECT_EQ(IsValidParameterName(c.name), !c.macro) << c.name;
+    }
+}

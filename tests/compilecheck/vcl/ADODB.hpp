@@ -16,7 +16,14 @@
 #include <iconv.h>
 #endif
 
+// The VCL brings <windows.h> in, and with it thousands of macros.
+#ifdef PELLAM_WITH_WINDOWS_H
+#include <windows.h>
+#endif
+
+#ifndef __fastcall
 #define __fastcall
+#endif
 
 class AnsiString {
 public:
@@ -140,12 +147,16 @@ inline VclJournal& Journal()
     return journal;
 }
 
+// The message box, recorded; with <windows.h> in, the system's own (the
+// library is then only compiled, never run).
+#ifndef PELLAM_WITH_WINDOWS_H
 enum { MB_OK = 0, MB_ICONERROR = 16 };
 inline int MessageBox(void*, const char* text, const char* caption, unsigned flags)
 {
     Journal().Add(std::string("msgbox:") + text + "|" + caption + "|" + std::to_string(flags));
     return 1;
 }
+#endif
 
 enum TFieldType { ftUnknown, ftString, ftInteger, ftBlob };
 
