@@ -255,7 +255,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
     // Clearing waits for the checks: a run that would be refused deletes
     // nothing.
     QuietRunHost quiet;
-    if (o.Clear && !ChecksPass(input, quiet))
+    if (o.Clear && !ChecksPass(input, quiet, tree.TablesFolder()))
         host.KeepOldFiles();
     if (o.Clear) {
         std::string linked = LinkedTreeFolder(tree);

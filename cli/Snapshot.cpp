@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+
 using json = nlohmann::ordered_json;
 
 namespace {
@@ -135,11 +137,80 @@ json ObjectsJson(const SchemaObjects& objects, bool tables)
 
 }  // namespace
 
+namespace {
+
+// The byte (from 1) where a number token with this text stands outside
+// every string of the JSON text; 0 when none does.
+std::size_t NumberAt(const std::string& text, const std::string& number)
+{
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+            continue;
+        }
+        bool starts = (c == '-' || (c >= '0' && c <= '9')) &&
+                      (i == 0 || std::string(",:[ \t\r\n").find(text[i - 1]) != std::string::npos);
+        if (starts && text.compare(i, number.size(), number) == 0)
+            return i + 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
 DatabaseSchema ReadSnapshot(const std::string& utf8Json)
 {
     json root;
+    // A key twice in one object: JSON leaves its meaning open, so it is
+    // refused, with its place, rather than one of the two kept silently.
+    struct Frame {
+        bool Object;
+        std::string Key;
+        std::size_t Index = 0;
+        std::vector<std::string> Keys;
+    };
+    std::vector<Frame> frames;
+    std::string twice;
+    auto place = [&frames]() {
+        std::string path;
+        for (std::size_t i = 0; i + 1 < frames.size(); ++i)
+            path += frames[i].Object ? (path.empty() ? "" : ".") + frames[i].Key
+                                     : "[" + std::to_string(frames[i].Index) + "]";
+        return path.empty() ? std::string("$") : path;
+    };
+    auto noTwins = [&](int, json::parse_event_t event, json& parsed) {
+        using E = json::parse_event_t;
+        if (event == E::object_start || event == E::array_start) {
+            frames.push_back({event == E::object_start, {}, 0, {}});
+        } else if (event == E::key && !frames.empty()) {
+            std::string key = parsed.get<std::string>();
+            Frame& top = frames.back();
+            if (twice.empty() && std::find(top.Keys.begin(), top.Keys.end(), key) != top.Keys.end()) {
+                std::string gbk;
+                twice = place() + ": \"" + (platform::TryUtf8ToGbk(key, gbk) ? gbk : "?") + "\" " +
+                        platform::Gbk("在同一对象中出现两次");
+            }
+            top.Keys.push_back(key);
+            top.Key = key;
+        } else if (event == E::object_end || event == E::array_end || event == E::value) {
+            if (event != E::value && !frames.empty())
+                frames.pop_back();
+            if (!frames.empty() && !frames.back().Object)
+                ++frames.back().Index;
+        }
+        return true;
+    };
     try {
-        root = json::parse(utf8Json);
+        root = json::parse(utf8Json, noTwins);
     } catch (const nlohmann::json::parse_error& e) {
         throw SnapshotError(platform::Gbk("第 ") + std::to_string(e.byte) +
                             platform::Gbk(" 字节处不是正确的 JSON"));
@@ -147,13 +218,15 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
         // A number out of range: the parser names the number, not its place.
         std::string what = e.what();
         std::size_t open = what.find('\''), close = what.rfind('\'');
-        std::size_t at = std::string::npos;
+        std::size_t at = 0;
         if (open != std::string::npos && close > open)
-            at = utf8Json.find(what.substr(open + 1, close - open - 1));
+            at = NumberAt(utf8Json, what.substr(open + 1, close - open - 1));
         throw SnapshotError(platform::Gbk("第 ") +
-                            (at == std::string::npos ? std::string("?") : std::to_string(at + 1)) +
+                            (at == 0 ? std::string("?") : std::to_string(at)) +
                             platform::Gbk(" 字节处的数超出范围"));
     }
+    if (!twice.empty())
+        throw SnapshotError(twice);
     if (!root.is_object())
         throw SnapshotError("$: " + platform::Gbk("应为对象"));
     DatabaseSchema snapshot;

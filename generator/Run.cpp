@@ -106,6 +106,19 @@ bool RefuseGuardName(const std::string& owner, const std::string& name,
     return false;
 }
 
+// A class name whose operator files the file system cannot hold: a file
+// name over its limit, or, with the folder known, a path over its limit.
+bool RefuseLongName(const std::string& label, const std::string& tablesFolder, RunHost& host)
+{
+    std::string longest = label + "Operator.cpp";
+    if (longest.size() <= platform::kMaxFileNameLength &&
+        (tablesFolder.empty() ||
+         InFolder(tablesFolder, longest).size() <= platform::kMaxPathLength))
+        return false;
+    TellNameRefused(label + Gbk(":名称太长，生成的文件名超出文件系统的限制"), host);
+    return true;
+}
+
 // The labels of one object against the name rules.
 bool LabelsValid(const SchemaObject& object, bool tableTree)
 {
@@ -123,12 +136,14 @@ bool LabelsValid(const SchemaObject& object, bool tableTree)
 // `classes` holds the class names of the trees checked before and gains
 // this tree's.
 bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<std::string>& classes,
-               const std::vector<std::string>& guards, RunHost& host)
+               const std::vector<std::string>& guards, const std::string& tablesFolder,
+               RunHost& host)
 {
     if (!CheckTreeNames(tree, host, tableTree))
         return false;
     for (const SchemaObject& o : tree) {
-        if (RefuseGuardName(o.Label, o.Label, guards, host))
+        if (RefuseGuardName(o.Label, o.Label, guards, host) ||
+            RefuseLongName(o.Label, tablesFolder, host))
             return false;
         for (const SchemaColumn& c : o.Columns)
             if (RefuseGuardName(o.Label, c.Label, guards, host))
@@ -243,11 +258,11 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
     return written;
 }
 
-bool ChecksPass(const RunInput& input, RunHost& host)
+bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesFolder)
 {
     std::vector<std::string> classes, guards = IncludeGuards(input);
-    if (!CheckTree(input.Schema.Tables, true, classes, guards, host) ||
-        !CheckTree(input.Schema.Views, false, classes, guards, host))
+    if (!CheckTree(input.Schema.Tables, true, classes, guards, tablesFolder, host) ||
+        !CheckTree(input.Schema.Views, false, classes, guards, tablesFolder, host))
         return false;
     for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
         for (const SchemaObject& o : *tree)
@@ -277,7 +292,7 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     if (host.MessageBox(Gbk("是否清除上一次生成的文件?"), Gbk("提示"),
                         platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES) {
         QuietRunHost quiet;
-        if (ChecksPass(input, quiet))
+        if (ChecksPass(input, quiet, tree.TablesFolder()))
             host.ClearOutput(tree);
     }
 
@@ -314,7 +329,7 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     try {
         for (const Walk& walk : walks) {
             host.Progress({RunEvent::TreeStarted, walk.Label});
-            if (!CheckTree(walk.Tree, walk.TableTree, classes, guards, host)) {
+            if (!CheckTree(walk.Tree, walk.TableTree, classes, guards, tree.TablesFolder(), host)) {
                 result.Outcome = RunOutcome::NameRefused;
                 nameOnlyWritten();
                 return result;

@@ -73,9 +73,10 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
                       RunHost& host);
 
 // True when every check of the run passes: the names of both trees and the
-// column types. The first failure is told to the host. For callers that
+// column types, and, with the folder of the operators given, the length of
+// their paths. The first failure is told to the host. For callers that
 // must know before anything is deleted.
-bool ChecksPass(const RunInput& input, RunHost& host);
+bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesFolder = {});
 
 // True when the folder exists afterwards; tells the user otherwise.
 bool MakeOutputDir(const std::string& path, RunHost& host);

@@ -4,6 +4,7 @@
 // Files and processes. Paths are 8-bit GBK text inside the system; on POSIX
 // they are converted to the file system's UTF-8 at each call.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,16 @@ constexpr char kPathSeparator = '\\';
 #else
 constexpr char kPathSeparator = '/';
 #endif
+
+// The longest path the file system's calls take, in bytes: Windows' MAX_PATH
+// less its terminating NUL (long paths aside), PATH_MAX elsewhere; and the
+// longest file name.
+#ifdef _WIN32
+constexpr std::size_t kMaxPathLength = 259;
+#else
+constexpr std::size_t kMaxPathLength = 4095;
+#endif
+constexpr std::size_t kMaxFileNameLength = 255;
 
 // Joins the Windows-style suffix of the output tree ("\Output\DBComm\")
 // with this platform's separator.

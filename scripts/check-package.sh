@@ -16,6 +16,12 @@ for f in /usr/bin/pellam /usr/bin/pellam-gen /usr/share/applications/pellam.desk
     [ -e "$f" ] || { echo "not installed: $f"; exit 1; }
 done
 /usr/bin/pellam-gen --version
+# Stripped: no symbol table, no debug sections.
+for f in /usr/bin/pellam /usr/bin/pellam-gen; do
+    if readelf -S "$f" | grep -q -E '\.symtab|\.debug_'; then
+        echo "not stripped: $f"; exit 1
+    fi
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp tests/support/log-staff-users.json "$work/s.json"

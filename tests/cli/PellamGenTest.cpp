@@ -226,11 +226,28 @@ TEST_F(PellamGen, SnapshotNamesGbkCannotHoldStayExactAndAreRefused)
     EXPECT_EQ(r.Code, 0) << r.Err;
     EXPECT_NE(r.Out.find("\"name\": \"E😀\""), std::string::npos) << r.Out;
 
-    // A number no double holds is a malformed snapshot with its place.
-    testsupport::WriteFile(dir.File("huge.json"), R"({"tables":[],"views":[],"x":1e999})");
-    r = Run("generate --schema " + dir.File("huge.json") + " --output " + dir.File("o"));
-    EXPECT_EQ(r.Code, 2);
-    EXPECT_NE(r.Err.find("第 29 字节"), std::string::npos) << r.Err;
+    // A number no double holds, or a key twice, is a malformed snapshot
+    // with its place; nothing is written.
+    struct Bad {
+        const char* json;
+        const char* place;
+    };
+    const Bad bad[] = {
+        {R"({"tables":[],"views":[],"x":1e999})", "第 29 字节"},
+        {R"({"tables":[],"views":[],"x":"a1E999","y":1E999})", "第 42 字节"},
+        {R"({"tables":[],"views":[],"tables":[]})", "$: \"tables\""},
+        {R"({"tables":[{"name":"T","columns":[{"name":"a","type":"int","type":"text"}]}],"views":[]})",
+         "tables[0].columns[0]: \"type\""},
+        {R"({"tables":[],"views":[{"name":"V","columns":[]},{"name":"W","columns":[],"name":"X"}]})",
+         "views[1]: \"name\""},
+    };
+    for (const Bad& b : bad) {
+        testsupport::WriteFile(dir.File("bad.json"), b.json);
+        r = Run("generate --schema " + dir.File("bad.json") + " --output " + dir.File("bad"));
+        EXPECT_EQ(r.Code, 2) << b.json;
+        EXPECT_NE(r.Err.find(b.place), std::string::npos) << r.Err;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("bad"))) << b.json;
+    }
 }
 
 TEST_F(PellamGen, TheOdbcDataSourceGoesUnderTmpdirAndStaleOnesAreRemoved)
@@ -490,4 +507,18 @@ TEST_F(PellamGen, ClearNeverReachesThroughALinkNorDeletesWhatItDidNotWrite)
         EXPECT_EQ(ReadFile(out + "/DBComm/DBTables/notes.txt"), "mine");
         EXPECT_FALSE(fs::exists(out + "/DBComm/DBTables/OldOperator.h"));
     }
+}
+
+TEST_F(PellamGen, ALabelTooLongForAFileNameKeepsTheEarlierOutput)
+{
+    std::string out = dir.File("proj");
+    ASSERT_EQ(Run("generate " + Connection() + " --output " + out).Code, 0);
+    std::vector<std::string> before = ListFiles(out);
+    testsupport::WriteFile(dir.File("long.json"),
+                           R"({"tables": [{"name": "T", "label": ")" + std::string(250, 'L') +
+                               R"(", "columns": []}], "views": []})");
+    Outcome r = Run("generate --schema " + dir.File("long.json") + " --clear --output " + out);
+    EXPECT_EQ(r.Code, 1) << r.Err;
+    EXPECT_NE(r.Err.find("名称太长"), std::string::npos) << r.Err;
+    EXPECT_EQ(ListFiles(out), before);
 }

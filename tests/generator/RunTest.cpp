@@ -481,3 +481,30 @@ TEST_F(Run, ARunTheChecksWillStopClearsNothing)
     EXPECT_EQ(Generate(SampleInput()).Outcome, RunOutcome::Done);
     EXPECT_EQ(host.Clears, 1);
 }
+
+TEST(RunChecks, AClassNameWhoseFilesTheFileSystemCannotHoldIsRefusedBeforeAnything)
+{
+    struct Case {
+        std::size_t letters;
+        std::string folder;
+        bool passes;
+    };
+    const std::string deep(platform::kMaxPathLength - 120, 'd');
+    const Case cases[] = {
+        {243, "", true},  // "<243>Operator.cpp" is 255 bytes
+        {244, "", false},
+        {100, deep, true},
+        {120, deep, false},
+    };
+    for (const Case& c : cases) {
+        RunInput in;
+        in.DatabaseCount = 1;
+        in.Schema.Tables = {NamedObject(std::string(c.letters, 'A'), "", {{"x", "int"}})};
+        FakeHost host;
+        EXPECT_EQ(ChecksPass(in, host, c.folder), c.passes) << c.letters;
+        if (!c.passes) {
+            ASSERT_EQ(host.Boxes.size(), 1u);
+            EXPECT_NE(host.Boxes[0].Text.find(Gbk("名称太长")), std::string::npos);
+        }
+    }
+}
