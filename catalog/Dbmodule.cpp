@@ -19,6 +19,25 @@ const std::string& ErrorCaption()
     return caption;
 }
 
+// One Chinese line before the driver's words for the common ways a login
+// fails, told by the diagnostics' numbers and SQLSTATEs; "" for others.
+std::string LoginHint(const platform::EOleException& e)
+{
+    bool loginFailed = false, unreachable = false;
+    for (const platform::DiagnosticRecord& r : e.Records) {
+        if (r.NativeError == 4060)
+            return platform::Gbk("无法打开数据库：数据库不存在，或这个登录无权打开它。");
+        loginFailed = loginFailed || r.NativeError == 18456 || r.SqlState == "28000";
+        unreachable = unreachable || r.SqlState.compare(0, 2, "08") == 0;
+    }
+    if (loginFailed)
+        return platform::Gbk("登录失败：用户名或密码不对，或服务器不接受这种身份验证。");
+    if (unreachable)
+        return platform::Gbk("无法连接到服务器：请检查主机名和端口，以及服务器是否在运行、"
+                             "是否接受 TCP/IP 连接。");
+    return std::string();
+}
+
 }  // namespace
 
 TDBData::TDBData()
@@ -99,7 +118,9 @@ bool TDBData::Connect(bool useSqlLogin, const std::string& host, const std::stri
         ADOConnection1->SetConnected(true);
         return true;
     } catch (const platform::Exception& e) {
-        Tell(e.Message);
+        auto* ole = dynamic_cast<const platform::EOleException*>(&e);
+        std::string hint = ole ? LoginHint(*ole) : std::string();
+        Tell(hint.empty() ? e.Message : hint + "\n" + e.Message);
     }
     return false;
 }

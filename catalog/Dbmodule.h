@@ -51,6 +51,8 @@ public:
     // A table's unwritable columns: identity, computed, timestamp and
     // GENERATED ALWAYS.
     bool GetIdentityColumns(const SchemaObject& table, IdentityNames& out) override;
+    // Connected: a failed login leaves the data module without a connection.
+    bool Available() override { return ADOConnection1->Connected(); }
 
     // The same questions for many objects at once, sent in batches of a few
     // hundred statements: entry k of out is what the single question for

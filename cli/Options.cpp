@@ -2,7 +2,9 @@
 
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <map>
+#include <vector>
 
 const char* const kUsageText =
     "用法：\n"
@@ -104,6 +106,52 @@ std::vector<std::string> NameFilter::UnusedIncludes() const
     return unused;
 }
 
+namespace {
+
+// The edit distance of two short texts.
+std::size_t Distance(const std::string& a, const std::string& b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1,
+                               diagonal + (a[i - 1] == b[j - 1] ? 0u : 1u)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// "；是否要用 X？" for the known word closest to what was typed (one that
+// begins with it, or within two edits), else "".
+std::string Suggestion(const std::string& typed, const std::vector<std::string>& known)
+{
+    std::string best;
+    std::size_t bestDistance = 3;
+    for (const std::string& k : known) {
+        std::size_t d = k.compare(0, typed.size(), typed) == 0 && typed.size() > 2 ? 1
+                                                                                   : Distance(typed, k);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = k;
+        }
+    }
+    return best.empty() ? std::string() : "；是否要用 " + best + "？";
+}
+
+const std::vector<std::string> kCommands = {"databases", "schema", "generate", "help"};
+const std::vector<std::string> kOptions = {
+    "--windows-auth", "--host",  "--user",    "--password-env", "--database", "--include",
+    "--exclude",      "--to",    "--translate", "--schema",     "--output",   "--clear",
+    "--check",        "--verbose", "--help",  "--version"};
+
+}  // namespace
+
 Options Parse(int argc, char** argv)
 {
     Options o;
@@ -122,7 +170,7 @@ Options Parse(int argc, char** argv)
         }
     }
     if (o.Command != "databases" && o.Command != "schema" && o.Command != "generate")
-        throw UsageError{"未知命令：" + o.Command};
+        throw UsageError{"未知命令：" + o.Command + Suggestion(o.Command, kCommands)};
     std::map<std::string, std::string*> valued = {
         {"--host", &o.Host},     {"--password-env", &o.PasswordEnv}, {"--database", &o.Database},
         {"--to", &o.To},         {"--schema", &o.Schema},            {"--output", &o.Output},
@@ -152,7 +200,7 @@ Options Parse(int argc, char** argv)
             if (arg == "--password-env" && value.empty())
                 throw UsageError{"--password-env 需要一个环境变量名"};
         } else {
-            throw UsageError{"未知选项：" + arg};
+            throw UsageError{"未知选项：" + arg + Suggestion(arg, kOptions)};
         }
     }
     bool fromServer = o.Schema.empty();
@@ -167,7 +215,9 @@ Options Parse(int argc, char** argv)
          "--output、--clear、--check 和 --verbose", "generate");
     if (o.Command == "databases" && !(o.Include.empty() && o.Exclude.empty()))
         throw UsageError{"--include 和 --exclude 只能与 schema 或 generate 一起使用"};
-    if (fromServer && o.WindowsAuth == o.HasHost)
+    if (fromServer && o.WindowsAuth && o.HasHost)
+        throw UsageError{"--windows-auth 与 --host 不能同时使用：请只给出其中之一"};
+    if (fromServer && !o.WindowsAuth && !o.HasHost)
         throw UsageError{"请给出 --windows-auth 或 --host 之一"};
     if (!fromServer && (o.WindowsAuth || o.HasHost || !o.Database.empty() || hasUser))
         throw UsageError{"--schema 不能与连接选项一起使用"};

@@ -55,7 +55,7 @@ class TerminalErrors : public CatalogErrorSink {
 public:
     void Failed(const std::string& message) override
     {
-        std::fprintf(stderr, "%s: %s\n", Say(Gbk("ExecSQL执行出错")).c_str(), Say(message).c_str());
+        std::fprintf(stderr, "pellam-gen: %s\n", Say(message).c_str());
         Any = true;
     }
     bool Any = false;
@@ -274,6 +274,8 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
         return kFile;
     }
     host.EndLine();
+    if (result.Outcome == RunOutcome::ConnectionLost)
+        return kConnection;
     if (result.Outcome == RunOutcome::FolderFailed)
         return kFile;
     if (result.Outcome == RunOutcome::NameRefused || result.TypeRefused)
@@ -403,7 +405,13 @@ int main(int argc, char** argv)
         pointers.push_back(nullptr);
         return Main(static_cast<int>(arguments.size()), pointers.data());
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "pellam-gen: %s\n%s", e.Message.c_str(), kUsageText);
+        // The whole usage when nothing was asked; else one line and where
+        // to read more.
+        if (argc < 2)
+            std::fprintf(stderr, "pellam-gen: %s\n%s", e.Message.c_str(), kUsageText);
+        else
+            std::fprintf(stderr, "pellam-gen: %s\n%s\n", e.Message.c_str(),
+                         "用法见 pellam-gen --help");
         return kUsage;
     } catch (const platform::Exception& e) {
         std::fprintf(stderr, "%s\n", Say(e.Message).c_str());

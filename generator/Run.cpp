@@ -280,6 +280,14 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         result.Outcome = RunOutcome::NotLoggedIn;
         return result;
     }
+    // The trees shown belong to a connection that is gone (a login failed
+    // since): nothing is written from them.
+    if (!identities.Available()) {
+        host.MessageBox(Gbk("与数据库服务器的连接已断开，请重新登录后再生成"), Gbk("提示"),
+                        kOkWarning);
+        result.Outcome = RunOutcome::ConnectionLost;
+        return result;
+    }
     for (const std::string& folder : {tree.OutputRoot(), tree.DBCommFolder(), tree.TablesFolder(),
                                       tree.StoredProcFolder()}) {
         if (!MakeOutputDir(folder, host)) {

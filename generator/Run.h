@@ -55,6 +55,7 @@ public:
 enum class RunOutcome {
     Done,           // every step ran (a type stop may have ended a walk)
     NotLoggedIn,    // no database list yet
+    ConnectionLost, // the catalogue's connection is gone: nothing written
     FolderFailed,   // an output folder could neither be found nor made
     NameRefused,    // a name check failed
 };

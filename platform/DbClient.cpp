@@ -35,7 +35,8 @@ bool Ok(SQLRETURN rc)
 
 // Every diagnostic record of a handle, joined by line breaks; `lost` is set
 // when one of them is of the connection-exception class (SQLSTATE 08xxx).
-std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle, bool* lost = nullptr)
+std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle, bool* lost = nullptr,
+                        std::vector<DiagnosticRecord>* records = nullptr)
 {
     std::string text;
     for (SQLSMALLINT i = 1;; ++i) {
@@ -49,6 +50,9 @@ std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle, bool* lost = nullptr
             break;
         if (lost && state[0] == '0' && state[1] == '8')
             *lost = true;
+        if (records)
+            records->push_back(
+                {std::string(reinterpret_cast<char*>(state), 5), static_cast<int>(native)});
         if (!text.empty())
             text += "\n";
         text += std::string(reinterpret_cast<char*>(message),
@@ -74,12 +78,13 @@ std::string DriverText(std::string text)
 [[noreturn]] void Fail(SQLSMALLINT type, SQLHANDLE handle, const char* fallback, SQLHDBC dbc)
 {
     bool lost = false;
-    std::string text = handle ? DriverText(Diagnostics(type, handle, &lost)) : std::string();
+    std::vector<DiagnosticRecord> records;
+    std::string text = handle ? DriverText(Diagnostics(type, handle, &lost, &records)) : std::string();
     SQLUINTEGER dead = SQL_CD_FALSE;
     if (!lost && dbc != SQL_NULL_HDBC &&
         Ok(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)))
         lost = dead == SQL_CD_TRUE;
-    throw EOleException(text.empty() ? std::string(fallback) : text, lost);
+    throw EOleException(text.empty() ? std::string(fallback) : text, lost, std::move(records));
 }
 
 
@@ -335,9 +340,11 @@ void TADOConnection::SetConnected(bool connected)
 
     SQLRETURN rc = ConnectDriver(impl_->env, impl_->dbc, login);
     if (!Ok(rc)) {
-        std::string text = DriverText(Diagnostics(SQL_HANDLE_DBC, impl_->dbc));
+        std::vector<DiagnosticRecord> records;
+        std::string text = DriverText(Diagnostics(SQL_HANDLE_DBC, impl_->dbc, nullptr, &records));
         SetConnected(false);
-        throw EOleException(text.empty() ? "Cannot connect to the server" : text);
+        throw EOleException(text.empty() ? "Cannot connect to the server" : text, false,
+                            std::move(records));
     }
     impl_->connected = true;
     // "16.00.1000": the product's major version leads.

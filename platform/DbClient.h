@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Exception.h"
@@ -17,14 +18,30 @@ namespace platform {
 
 // A failure of the driver or the server; the message is the text of every
 // diagnostic record, joined by line breaks.
+// One diagnostic record of a failure: its SQLSTATE ("08001") and the
+// server's or driver's own error number.
+struct DiagnosticRecord {
+    std::string SqlState;
+    int NativeError = 0;
+};
+
 class EOleException : public Exception {
 public:
-    explicit EOleException(const std::string& message, bool connectionLost = false)
-        : Exception(message), ConnectionLost(connectionLost) {}
+    explicit EOleException(const std::string& message, bool connectionLost = false,
+                           std::vector<DiagnosticRecord> records = {})
+        : Exception(message), ConnectionLost(connectionLost), Records(std::move(records))
+    {
+    }
+
+    // The first record's SQLSTATE and number; empty and 0 without one.
+    std::string SqlState() const { return Records.empty() ? std::string() : Records[0].SqlState; }
+    int NativeError() const { return Records.empty() ? 0 : Records[0].NativeError; }
 
     // The connection to the server is gone: every later statement on it
     // fails the same way until it connects again.
     bool ConnectionLost;
+    // Every diagnostic record, in the driver's order.
+    std::vector<DiagnosticRecord> Records;
 };
 
 // The keys and values of an OLE DB connection string, keys in lower case.

@@ -113,6 +113,9 @@ bool IsRowVersionColumn(const std::string& typeName, const std::string& baseType
 class IdentitySource {
 public:
     virtual ~IdentitySource() = default;
+    // Whether the source can answer at all: false when a catalogue's
+    // connection is gone.
+    virtual bool Available() { return true; }
     // Appends the unwritable column names of the table to out; false when
     // the question could not be answered (the source has told why).
     virtual bool GetIdentityColumns(const SchemaObject& table, IdentityNames& out) = 0;

@@ -606,3 +606,41 @@ TEST_F(Window, TheDemoDatabaseAsSqlServer2022ServesItFillsBothTreesAndGenerates)
               "");
     EXPECT_EQ(form->Label5->Caption(), Gbk("生成完毕.   "));
 }
+
+TEST_F(Window, AFailedReLoginThenGenerateSaysTheConnectionIsGoneAndWritesNothing)
+{
+    SqlLogin();
+    ASSERT_EQ(form->TreeView1->Count(), 2);
+    SqlLogin("wrong");
+    ASSERT_EQ(boxes.Shown.size(), 1u);  // the failed login's own box
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1->Click();
+    // One box, in Chinese, and no question, no operator, no folder.
+    ASSERT_EQ(boxes.Shown.size(), 2u);
+    EXPECT_EQ(boxes.Shown[1].Text, Gbk("与数据库服务器的连接已断开，请重新登录后再生成"));
+    EXPECT_EQ(boxes.Shown[1].Flags, platform::MB_OK | platform::MB_ICONWARNING);
+    EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
+    EXPECT_TRUE(opened.empty());
+    EXPECT_NE(form->Label5->Caption(), Gbk("生成完毕.   "));
+    EXPECT_NE(form->Label3->Caption(), Gbk("生成完毕.   "));
+    // Logging in again makes generation work once more.
+    SqlLogin();
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1->Click();
+    EXPECT_TRUE(platform::FileExists(dir.File("Output/DBComm/DBTables/StaffOperator.h")));
+}
+
+TEST_F(Window, ARefusedRunAfterYesToClearingKeepsTheEarlierFiles)
+{
+    SqlLogin();
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1->Click();
+    std::vector<std::string> before = testsupport::ListFiles(dir.File("Output"));
+    ASSERT_FALSE(before.empty());
+    // The view relabelled as a table's class name: the twin check stops the run.
+    form->TreeView2->Item(0)->SetText("Staff");
+    boxes.Answers = {platform::IDYES};
+    form->BitBtn1->Click();
+    EXPECT_EQ(boxes.Shown.back().Text.find("Staff"), 0u) << boxes.Shown.back().Text;
+    EXPECT_EQ(testsupport::ListFiles(dir.File("Output")), before);
+}

@@ -214,29 +214,41 @@ TEST_F(Catalogue, GbkNamesRoundTripAndUnholdableNamesAreMarked)
     EXPECT_EQ(columns[0].NameUtf8, "");
 }
 
-TEST_F(Catalogue, FailedLoginsShowTheDriversMessage)
+TEST_F(Catalogue, FailedLoginsShowAChineseLineThenTheDriversMessage)
 {
-    EXPECT_FALSE(data.Connect(true, server.Host(), "wrong", "master"));
-    ASSERT_EQ(boxes.Shown.size(), 1u);
-    EXPECT_EQ(boxes.Shown[0].Text.rfind("[FreeTDS][SQL Server]Login failed for user 'sa'.", 0), 0u)
-        << boxes.Shown[0].Text;
-    EXPECT_EQ(boxes.Shown[0].Caption, Gbk("ExecSQL执行出错"));
-    EXPECT_EQ(boxes.Shown[0].Flags, 16);
-    EXPECT_FALSE(data.ADOConnection1->Connected());
-
-    EXPECT_FALSE(data.Connect(true, server.Host(), "Pellam#2026", "Nope"));
-    EXPECT_NE(boxes.Shown.back().Text.find("Cannot open database \"Nope\""), std::string::npos);
-
-    // Nothing listening: at once, with the driver's words.
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(data.Connect(true, "127.0.0.1,1", "x", "master"));
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
-    EXPECT_EQ(boxes.Shown.back().Text.rfind("[FreeTDS][SQL Server]Unable to connect", 0), 0u)
-        << boxes.Shown.back().Text;
-
+    struct Case {
+        const char* what;
+        std::string host, password, catalog;
+        const char* hint;     // the first line
+        const char* driver;   // the driver's words that follow it
+    };
+    const Case cases[] = {
+        {"a wrong password", server.Host(), "wrong", "master", "登录失败：",
+         "[FreeTDS][SQL Server]Login failed for user 'sa'."},
+        {"a database that cannot be opened", server.Host(), "Pellam#2026", "Nope", "无法打开数据库：",
+         "Cannot open database \"Nope\""},
+        {"nothing listening", "127.0.0.1,1", "x", "master", "无法连接到服务器：",
+         "[FreeTDS][SQL Server]Unable to connect"},
+    };
+    for (const Case& c : cases) {
+        boxes.Shown.clear();
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(data.Connect(true, c.host, c.password, c.catalog)) << c.what;
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+        ASSERT_EQ(boxes.Shown.size(), 1u) << c.what;
+        const std::string& text = boxes.Shown[0].Text;
+        EXPECT_EQ(text.rfind(Gbk(c.hint), 0), 0u) << c.what << ": " << text;
+        std::size_t line = text.find('\n');
+        ASSERT_NE(line, std::string::npos) << text;
+        EXPECT_EQ(text.find('\n', 0), line);
+        EXPECT_NE(text.find(c.driver, line), std::string::npos) << text;
+        EXPECT_EQ(boxes.Shown[0].Caption, Gbk("ExecSQL执行出错"));
+        EXPECT_EQ(boxes.Shown[0].Flags, 16);
+        EXPECT_FALSE(data.ADOConnection1->Connected());
+    }
     // A statement without a connection fails with one box.
     EXPECT_EQ(data.ExecSQL("SELECT 1"), nullptr);
-    EXPECT_EQ(boxes.Shown.size(), 4u);
+    EXPECT_EQ(boxes.Shown.size(), 2u);
 }
 
 TEST(CataloguePasswords, EveryCharacterReachesTheServer)

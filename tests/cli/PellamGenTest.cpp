@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/wait.h>
@@ -275,23 +276,45 @@ TEST_F(PellamGen, TranslatedLabelsGenerateIdentifiersWithTheCataloguesSql)
                               ReadFile(dir.File("Output/DBComm/DBComm.cpp"))), "");
 }
 
-TEST_F(PellamGen, BadUsageExitsTwoWithTheUsage)
+TEST_F(PellamGen, BadUsageExitsTwoWithOneLineAndASuggestion)
 {
-    for (const char* args : {"", "frobnicate", "generate", "databases --windows-auth --host x",
-                             "schema --schema x.json", "generate --output"}) {
-        Outcome r = Run(args);
-        EXPECT_EQ(r.Code, 2) << args;
-        EXPECT_NE(r.Err.find("用法："), std::string::npos) << args;
+    struct Case {
+        const char* args;
+        const char* says;  // the line's text, "" for the whole usage
+    };
+    const Case cases[] = {
+        {"", "用法："},
+        {"frobnicate", "未知命令：frobnicate\n"},
+        {"generat", "未知命令：generat；是否要用 generate？"},
+        {"generate", "请给出 --windows-auth 或 --host 之一"},
+        {"databases --windows-auth --host x", "--windows-auth 与 --host 不能同时使用"},
+        {"schema --schema x.json", "--schema 只能与 generate 一起使用"},
+        {"generate --output", "--output 需要一个值"},
+        {"databases --hots x", "未知选项：--hots；是否要用 --host？"},
+        {"databases --password x", "未知选项：--password；是否要用 --password-env？"},
+        {"databases --host x --password-env ''", "--password-env 需要一个环境变量名"},
+    };
+    for (const Case& c : cases) {
+        Outcome r = Run(c.args);
+        EXPECT_EQ(r.Code, 2) << c.args;
+        EXPECT_NE(r.Err.find(c.says), std::string::npos) << c.args << "\n" << r.Err;
+        // A usage text only when nothing was asked: otherwise two lines.
+        bool whole = *c.args == '\0';
+        EXPECT_EQ(r.Err.find("用法：") != std::string::npos, whole) << c.args;
+        if (!whole) {
+            EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 2) << r.Err;
+            EXPECT_NE(r.Err.find("pellam-gen --help"), std::string::npos) << r.Err;
+        }
     }
 }
 
 TEST_F(PellamGen, HelpAndVersionGoToStandardOutput)
 {
-    Outcome usage = Run("frobnicate");
+    Outcome usage = Run("");
     for (const char* args : {"--help", "-h", "help", "generate --schema x.json --help"}) {
         Outcome r = Run(args);
         EXPECT_EQ(r.Code, 0) << args;
-        // The same usage as a mistaken command shows, with nothing before it.
+        // The same usage as a bare pellam-gen shows, with nothing before it.
         EXPECT_NE(usage.Err.find(r.Out), std::string::npos) << args;
         EXPECT_GT(r.Out.size(), 200u) << args;
     }
