@@ -287,7 +287,13 @@ void TMainForm::N1Click()
     std::string label = node->Text();
     std::vector<platform::TTreeNode*> children = ChildrenOf(node);
     std::vector<std::string> columns = TextsExcept(children, nullptr);
-    TranslateObjectLabels(label, columns, TextsExcept(tops, node));
+    // The object's schema, for a label another object already has.
+    std::string schema;
+    const SchemaObjects& objects = PopupTree == TreeView1 ? Schema.Tables : Schema.Views;
+    for (int i = 0; i < PopupTree->Count(); ++i)
+        if (PopupTree->Item(i) == node && static_cast<std::size_t>(i) < objects.size())
+            schema = objects[static_cast<std::size_t>(i)].Schema;
+    TranslateObjectLabels(label, columns, TextsExcept(tops, node), schema);
     node->SetText(label);
     for (std::size_t i = 0; i < children.size(); ++i)
         children[i]->SetText(columns[i]);

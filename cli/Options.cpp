@@ -11,7 +11,8 @@ const char* const kUsageText =
     "  pellam-gen databases CONNECTION\n"
     "  pellam-gen schema    CONNECTION [--database NAME] [FILTERS] [--to FILE] [--translate]\n"
     "  pellam-gen generate  (CONNECTION [--database NAME] | --schema FILE) [FILTERS]\n"
-    "                       [--output DIR] [--clear] [--check] [--verbose]\n"
+    "                       [--output DIR] [--clear] [--check] [--verbose] [--translate]\n"
+    "                       [--types extended] [--type NAME=GROUP]...\n"
     "  pellam-gen help | --help | -h       显示本说明\n"
     "  pellam-gen --version                显示版本\n"
     "\n"
@@ -33,6 +34,12 @@ const char* const kUsageText =
     "  --clear                             先删除 DBComm 目录树中以前生成的文件\n"
     "  --check                             不写文件，只比较输出目录是否与将要生成的一致\n"
     "  --verbose                           列出写入的每个文件\n"
+    "  --translate                         标签翻译为标识符后再生成\n"
+    "  --types extended                    别名类型按其基础类型；日期时间、uniqueidentifier、xml、\n"
+    "                                      sql_variant 作为字符串，hierarchyid、geometry、\n"
+    "                                      geography 作为二进制流\n"
+    "  --type NAME=GROUP                   类型 NAME 归入 GROUP（integer、string、float、blob），\n"
+    "                                      可重复，优先于 --types\n"
     "\n"
     "退出码：0 完成；1 名称或类型被拒绝；2 用法错误或快照有误；3 连接或语句失败；\n"
     "        4 文件无法写入；5 --check 发现输出已过期\n";
@@ -144,11 +151,28 @@ std::string Suggestion(const std::string& typed, const std::vector<std::string>&
     return best.empty() ? std::string() : "；是否要用 " + best + "？";
 }
 
+void ParseTypes(const std::string& value, Options& o)
+{
+    if (value != "extended")
+        throw UsageError{"--types 只接受 extended：" + value};
+    o.Types.Extended = true;
+}
+
+// NAME=GROUP, GROUP one of integer, string, float, blob.
+void ParseTypeOverride(const std::string& value, Options& o)
+{
+    std::size_t eq = value.find('=');
+    TypeGroup group;
+    if (eq == std::string::npos || eq == 0 || !ParseTypeGroup(value.substr(eq + 1), group))
+        throw UsageError{"--type 应为 类型名=integer|string|float|blob：" + value};
+    o.Types.Overrides.emplace_back(value.substr(0, eq), group);
+}
+
 const std::vector<std::string> kCommands = {"databases", "schema", "generate", "help"};
 const std::vector<std::string> kOptions = {
     "--windows-auth", "--host",  "--user",    "--password-env", "--database", "--include",
     "--exclude",      "--to",    "--translate", "--schema",     "--output",   "--clear",
-    "--check",        "--verbose", "--help",  "--version"};
+    "--check",        "--verbose", "--help",  "--version", "--types", "--type"};
 
 }  // namespace
 
@@ -180,12 +204,13 @@ Options Parse(int argc, char** argv)
                                           {"--translate", &o.Translate},
                                           {"--check", &o.Check},
                                           {"--verbose", &o.Verbose}};
-    bool hasUser = false;
+    bool hasUser = false, typed = false;
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
         if (flags.count(arg)) {
             *flags[arg] = true;
-        } else if (valued.count(arg) || arg == "--include" || arg == "--exclude") {
+        } else if (valued.count(arg) || arg == "--include" || arg == "--exclude" ||
+                   arg == "--types" || arg == "--type") {
             if (i + 1 >= argc)
                 throw UsageError{arg + " 需要一个值"};
             std::string value = argv[++i];
@@ -193,8 +218,13 @@ Options Parse(int argc, char** argv)
                 o.Include.push_back(value);
             else if (arg == "--exclude")
                 o.Exclude.push_back(value);
+            else if (arg == "--types")
+                ParseTypes(value, o);
+            else if (arg == "--type")
+                ParseTypeOverride(value, o);
             else
                 *valued[arg] = value;
+            typed = typed || arg == "--types" || arg == "--type";
             o.HasHost = o.HasHost || arg == "--host";
             hasUser = hasUser || arg == "--user";
             if (arg == "--password-env" && value.empty())
@@ -209,7 +239,9 @@ Options Parse(int argc, char** argv)
             throw UsageError{std::string(flags) + " 只能与 " + command + " 一起使用"};
     };
     only(!fromServer, "--schema", "generate");
-    only(o.Translate, "--translate", "schema");
+    if (o.Translate && o.Command == "databases")
+        throw UsageError{"--translate 只能与 schema 或 generate 一起使用"};
+    only(typed, "--types 和 --type", "generate");
     only(!o.To.empty(), "--to", "schema");
     only(!o.Output.empty() || o.Clear || o.Check || o.Verbose,
          "--output、--clear、--check 和 --verbose", "generate");

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "generator/TypeRules.h"
+
 struct Options {
     std::string Command;  // databases, schema, generate; help, version
     bool WindowsAuth = false;
@@ -13,6 +15,7 @@ struct Options {
     std::string Host, User = "sa", PasswordEnv, Database, To, Schema, Output;
     std::vector<std::string> Include, Exclude;  // globs, as typed
     bool Clear = false, Translate = false, Check = false, Verbose = false;
+    TypeOptions Types;  // generate's --types extended and --type NAME=GROUP
 };
 
 // A command line that cannot be run; the message says why, in Chinese.

@@ -230,11 +230,29 @@ std::string Relative(const std::string& path, const std::string& root)
     return out;
 }
 
+// The schema as generate's options take it: labels translated into
+// identifiers, and types by the chosen rules. Catalogue names stay exact.
+DatabaseSchema AsGenerated(const DatabaseSchema& snapshot, const Options& o)
+{
+    DatabaseSchema schema = snapshot;
+    if (o.Translate)
+        TranslateLabels(schema);
+    TypeOptions types = o.Types;
+    for (auto& [name, group] : types.Overrides)
+        name = FromTerminal(name, "--type");
+    for (SchemaObjects* tree : {&schema.Tables, &schema.Views})
+        for (SchemaObject& object : *tree)
+            for (SchemaColumn& c : object.Columns)
+                c.TypeName = ResolvedTypeName(c.TypeName, c.BaseType, types);
+    return schema;
+}
+
 int Generate(const DatabaseSchema& snapshot, const Options& o)
 {
     std::string root = o.Output.empty() ? std::string("Output") : FromTerminal(o.Output, "--output");
-    SchemaIdentities identities(snapshot.Tables);
-    RunInput input{1, snapshot};
+    DatabaseSchema schema = AsGenerated(snapshot, o);
+    SchemaIdentities identities(schema.Tables);
+    RunInput input{1, schema};
     if (!o.Check) {
         // Missing parent folders are made; the run makes the tree below.
         std::error_code ec;

@@ -1,6 +1,7 @@
 #include "Translate.h"
 
 #include "PinyinTable.h"
+#include "TypeRules.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -19,22 +20,40 @@ std::string PinyinOf(unsigned char lead, unsigned char trail)
 std::string PinyinIdentifier(const std::string& name, char prefix)
 {
     std::string out;
+    bool capital = false;  // the next letter follows a dropped character
     for (std::size_t i = 0; i < name.size();) {
         std::size_t len = platform::CharLength(name, i);
         unsigned char c = static_cast<unsigned char>(name[i]);
-        if (len == 2) {
-            std::string reading = PinyinOf(c, static_cast<unsigned char>(name[i + 1]));
-            out += reading.empty() ? "_" : reading;
-        } else if ((c >= '0' && c <= '9') || c == '_' || platform::IsCharAlphaA(name[i])) {
-            out += name[i];
-        } else {
-            out += '_';
-        }
+        std::string reading =
+            len == 2 ? PinyinOf(c, static_cast<unsigned char>(name[i + 1])) : std::string();
         i += len;
+        if (!reading.empty()) {
+            out += reading;
+            capital = false;
+        } else if (len == 1 && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) {
+            out += capital && c >= 'a' ? static_cast<char>(c - 'a' + 'A') : static_cast<char>(c);
+            capital = false;
+        } else if (len == 1 && ((c >= '0' && c <= '9') || c == '_')) {
+            out += static_cast<char>(c);
+            capital = false;
+        } else {
+            capital = !out.empty();
+        }
     }
     if (out.empty() || !platform::IsCharAlphaA(out[0]))
         out.insert(out.begin(), prefix);
     return out;
+}
+
+std::string AcceptedName(const std::string& name, bool (*valid)(const std::string&))
+{
+    if (valid(name))
+        return name;
+    for (int n = 1;; ++n) {
+        std::string candidate = name + "_" + (n == 1 ? std::string() : std::to_string(n));
+        if (valid(candidate))
+            return candidate;
+    }
 }
 
 std::string UniqueName(const std::string& name, const std::vector<std::string>& taken)
@@ -54,15 +73,37 @@ std::string UniqueName(const std::string& name, const std::vector<std::string>& 
     }
 }
 
-std::string TranslatedColumnLabel(const std::string& label, const std::vector<std::string>& siblings)
+namespace {
+
+std::string ClassIdentifier(const std::string& label)
 {
-    return UniqueName(PinyinIdentifier(label, 'F'), siblings);
+    return AcceptedName(PinyinIdentifier(label, 'T'), IsValidClassName);
 }
 
-void TranslateObjectLabels(std::string& label, std::vector<std::string>& columnLabels,
-                           const std::vector<std::string>& otherLabels)
+bool InDbo(const std::string& schema)
 {
-    label = UniqueName(PinyinIdentifier(label, 'T'), otherLabels);
+    return schema.empty() || schema == "dbo";
+}
+
+// The class name of an object whose label another has: its schema in front
+// outside dbo.
+std::string WithSchema(const std::string& identifier, const std::string& schema)
+{
+    if (InDbo(schema))
+        return identifier;
+    return AcceptedName(PinyinIdentifier(schema, 'T') + identifier, IsValidClassName);
+}
+
+bool TakenIgnoringCase(const std::string& name, const std::vector<std::string>& taken)
+{
+    for (const std::string& t : taken)
+        if (platform::SameTextIgnoreCase(t, name))
+            return true;
+    return false;
+}
+
+void TranslateColumns(std::vector<std::string>& columnLabels)
+{
     std::vector<std::string> done;
     for (std::string& column : columnLabels) {
         column = TranslatedColumnLabel(column, done);
@@ -70,15 +111,51 @@ void TranslateObjectLabels(std::string& label, std::vector<std::string>& columnL
     }
 }
 
+}  // namespace
+
+std::string TranslatedColumnLabel(const std::string& label, const std::vector<std::string>& siblings)
+{
+    // A number keeps a twin apart; the result must still pass the rule.
+    std::string name = AcceptedName(PinyinIdentifier(label, 'F'), IsValidParameterName);
+    return AcceptedName(UniqueName(name, siblings), IsValidParameterName);
+}
+
+void TranslateObjectLabels(std::string& label, std::vector<std::string>& columnLabels,
+                           const std::vector<std::string>& otherLabels, const std::string& schema)
+{
+    std::string identifier = ClassIdentifier(label);
+    if (TakenIgnoringCase(identifier, otherLabels))
+        identifier = WithSchema(identifier, schema);
+    label = AcceptedName(UniqueName(identifier, otherLabels), IsValidClassName);
+    TranslateColumns(columnLabels);
+}
+
 void TranslateLabels(DatabaseSchema& schema)
 {
-    std::vector<std::string> classes;
+    std::vector<SchemaObject*> objects;
     for (SchemaObjects* tree : {&schema.Tables, &schema.Views})
-        for (SchemaObject& o : *tree) {
-            NameList columns = o.ColumnLabels();
-            TranslateObjectLabels(o.Label, columns, classes);
-            for (std::size_t i = 0; i < columns.size(); ++i)
-                o.Columns[i].Label = columns[i];
-            classes.push_back(o.Label);
-        }
+        for (SchemaObject& o : *tree)
+            objects.push_back(&o);
+    // First every object's own identifier; then twins outside dbo take
+    // their schema; then those still equal take numbers, in order.
+    std::vector<std::string> identifiers;
+    for (SchemaObject* o : objects)
+        identifiers.push_back(ClassIdentifier(o->Label));
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        std::vector<std::string> others = identifiers;
+        others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
+        if (TakenIgnoringCase(identifiers[i], others))
+            objects[i]->Label = WithSchema(identifiers[i], objects[i]->Schema);
+        else
+            objects[i]->Label = identifiers[i];
+    }
+    std::vector<std::string> classes;
+    for (SchemaObject* o : objects) {
+        o->Label = AcceptedName(UniqueName(o->Label, classes), IsValidClassName);
+        classes.push_back(o->Label);
+        NameList columns = o->ColumnLabels();
+        TranslateColumns(columns);
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            o->Columns[i].Label = columns[i];
+    }
 }

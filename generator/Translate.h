@@ -1,8 +1,12 @@
 #ifndef GeneratorTranslateH
 #define GeneratorTranslateH
 
-// Turns table, view and column names into identifiers: Chinese characters
-// become their Mandarin reading with a capital first letter and no tone.
+// Turns table, view and column names into identifiers that the name rule
+// accepts: Chinese characters become their Mandarin reading with a capital
+// first letter and no tone; a character that cannot stand in an identifier
+// is dropped and the letter after it made a capital; a letter goes in front
+// of a name that would not start with one; a name the rule refuses (a C++
+// keyword, a macro of <windows.h>, a name of the runtime) gets a suffix.
 
 #include <string>
 #include <vector>
@@ -12,10 +16,16 @@
 // The reading of one GBK double-byte character ("Yong"), or "" without one.
 std::string PinyinOf(unsigned char lead, unsigned char trail);
 
-// The identifier for a name: readings for Chinese characters, ASCII
-// letters, digits and '_' kept, anything else '_'; `prefix` ('T' for a table
-// or view, 'F' for a column) in front when it would not start with a letter.
+// The identifier for a name: readings for Chinese characters; ASCII
+// letters, digits and '_' kept; anything else dropped, with the letter after
+// it upper-cased ("Order Details" gives "OrderDetails"); `prefix` ('T' for a
+// table or view, 'F' for a column) in front when it would not start with a
+// letter.
 std::string PinyinIdentifier(const std::string& name, char prefix);
+
+// The name itself when `valid` accepts it, else with the first suffix that
+// makes it so: "_", then "_2", "_3" and on.
+std::string AcceptedName(const std::string& name, bool (*valid)(const std::string&));
 
 // The name itself when no entry of `taken` equals it (without regard to
 // case), else the name with the first numeric suffix from 2 that is free.
@@ -26,11 +36,15 @@ std::string TranslatedColumnLabel(const std::string& label, const std::vector<st
 
 // The translation of an object's label, unique among the other objects'
 // labels of both trees (they share the tables folder), and of each of its
-// column labels, unique among those translated before it.
+// column labels, unique among those translated before it. An object outside
+// dbo whose label another already has takes its schema in front.
 void TranslateObjectLabels(std::string& label, std::vector<std::string>& columnLabels,
-                           const std::vector<std::string>& otherLabels);
+                           const std::vector<std::string>& otherLabels,
+                           const std::string& schema = std::string());
 
-// Every label of a schema translated, tables first, then views.
+// Every label of a schema translated, tables first, then views. Objects
+// whose labels would be equal (ignoring case) take their schema in front
+// when it is not dbo; those still equal take a number.
 void TranslateLabels(DatabaseSchema& schema);
 
 #endif

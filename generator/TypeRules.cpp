@@ -181,3 +181,60 @@ std::string ParameterTypeText(const std::string& typeName)
         return "TStream *";
     return std::string();
 }
+
+namespace {
+
+// A type of the table that stands for each group.
+const char* Representative(TypeGroup group)
+{
+    switch (group) {
+    case TypeGroup::Integer:
+        return "int";
+    case TypeGroup::String:
+        return "varchar";
+    case TypeGroup::Float:
+        return "float";
+    case TypeGroup::Blob:
+        break;
+    }
+    return "image";
+}
+
+}  // namespace
+
+bool ParseTypeGroup(const std::string& word, TypeGroup& group)
+{
+    const std::pair<const char*, TypeGroup> words[] = {{"integer", TypeGroup::Integer},
+                                                       {"string", TypeGroup::String},
+                                                       {"float", TypeGroup::Float},
+                                                       {"blob", TypeGroup::Blob}};
+    for (const auto& [name, g] : words)
+        if (platform::SameTextIgnoreCase(word, name)) {
+            group = g;
+            return true;
+        }
+    return false;
+}
+
+std::string ResolvedTypeName(const std::string& typeName, const std::string& baseType,
+                             const TypeOptions& options)
+{
+    for (const auto& [name, group] : options.Overrides)
+        if (platform::SameTextIgnoreCase(name, typeName))
+            return Representative(group);
+    if (!options.Extended)
+        return typeName;
+    // An alias type is stored as its base type; a system type's base is
+    // itself.
+    const std::string& type = baseType.empty() ? typeName : baseType;
+    if (IsSupportedType(type))
+        return type;
+    for (const char* name : {"date", "time", "datetime2", "datetimeoffset", "uniqueidentifier",
+                             "xml", "sql_variant"})
+        if (platform::SameTextIgnoreCase(type, name))
+            return Representative(TypeGroup::String);
+    for (const char* name : {"hierarchyid", "geometry", "geography"})
+        if (platform::SameTextIgnoreCase(type, name))
+            return Representative(TypeGroup::Blob);
+    return typeName;
+}

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 bool ContainsDoubleByteChar(const std::string& name);
 // A C++ identifier of ASCII letters, digits and '_', starting with a letter,
@@ -36,5 +38,28 @@ bool IsSupportedType(const std::string& typeName);
 // The generated parameter type ("int ", "String ", "float ", "TStream *"),
 // or an empty text for an unsupported type.
 std::string ParameterTypeText(const std::string& typeName);
+
+// Type rules beyond the type table, chosen at generation (pellam-gen's
+// --types extended and --type NAME=GROUP): the window keeps the table.
+enum class TypeGroup { Integer, String, Float, Blob };
+
+struct TypeOptions {
+    // Alias types taken as their base types; the date and time types,
+    // uniqueidentifier, xml and sql_variant passed as strings; hierarchyid,
+    // geometry and geography as blobs.
+    bool Extended = false;
+    // Type names (as the catalogue gives them, alias names included) and
+    // their groups, matched without regard to case; they win over Extended.
+    std::vector<std::pair<std::string, TypeGroup>> Overrides;
+};
+
+// "integer", "string", "float" or "blob" (any case); false for another word.
+bool ParseTypeGroup(const std::string& word, TypeGroup& group);
+
+// The type name the type table knows for a column under the options: the
+// column's own when no option applies; the base type (a table type) or a
+// type of the table standing for the chosen group otherwise.
+std::string ResolvedTypeName(const std::string& typeName, const std::string& baseType,
+                             const TypeOptions& options);
 
 #endif

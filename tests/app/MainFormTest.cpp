@@ -484,6 +484,44 @@ TEST_F(ChineseWindow, CollidingTranslationsAreSuffixed)
     EXPECT_EQ(form->TreeView1->Item(1)->Item(0)->Text(), "Dan");
 }
 
+class ModernWindow : public Window {
+protected:
+    ModernWindow()
+        : Window(R"({"name": "NOLK", "objects": [
+            {"name": "Customers", "schema": "Sales", "columns": [{"name": "Unit Price", "type": "money"}]},
+            {"name": "Customers", "schema": "Website", "xtype": "V", "columns": [{"name": "Name.Prefix", "type": "int"}]},
+            {"name": "Order Details", "columns": [{"name": "Unit Price", "type": "money"},
+              {"name": "int", "type": "int"}]}]})")
+    {
+    }
+};
+
+TEST_F(ModernWindow, TranslationMakesIdentifiersOfNamesWithBlanksAndTellsTwinsApart)
+{
+    SqlLogin();
+    ASSERT_EQ(TopLevel(form->TreeView1), (Texts{"Customers", "Order Details"}));
+    Choose(form.get(), form->TreeView1, form->TreeView1->Item(1), form->N1);
+    EXPECT_EQ(form->TreeView1->Item(1)->Text(), "OrderDetails");
+    EXPECT_EQ(form->TreeView1->Item(1)->Item(0)->Text(), "UnitPrice");
+    EXPECT_EQ(form->TreeView1->Item(1)->Item(1)->Text(), "int_");
+    // The view's label is the table's: it takes its schema in front.
+    Choose(form.get(), form->TreeView2, form->TreeView2->Item(0), form->N1);
+    EXPECT_EQ(form->TreeView2->Item(0)->Text(), "WebsiteCustomers");
+    EXPECT_EQ(form->TreeView2->Item(0)->Item(0)->Text(), "NamePrefix");
+    Choose(form.get(), form->TreeView1, form->TreeView1->Item(0), form->N1);
+    EXPECT_EQ(form->TreeView1->Item(0)->Text(), "Customers");
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1Click();
+    ASSERT_EQ(boxes.Shown.size(), 1u) << boxes.Shown.back().Text;  // the clearing question
+    std::string order = ReadFile(dir.File("Output/DBComm/DBTables/OrderDetailsOperator.cpp"));
+    EXPECT_NE(order.find("INSERT INTO [Order Details]([Unit Price],[int]) VALUES(:UnitPrice,:int_)"),
+              std::string::npos)
+        << order;
+    EXPECT_NE(ReadFile(dir.File("Output/DBComm/DBTables/WebsiteCustomersOperator.cpp"))
+                  .find("FROM [Website].[Customers]"),
+              std::string::npos);
+}
+
 class WindowWithoutNolk : public Window {
 protected:
     WindowWithoutNolk() : Window(R"({"name": "Sales"})") {}

@@ -545,3 +545,47 @@ TEST_F(PellamGen, ALabelTooLongForAFileNameKeepsTheEarlierOutput)
     EXPECT_NE(r.Err.find("名称太长"), std::string::npos) << r.Err;
     EXPECT_EQ(ListFiles(out), before);
 }
+
+TEST_F(PellamGen, ATodaysDatabaseGeneratesWholeWithExtendedTypesAndTranslation)
+{
+    StandIn demo(ReadFile(PELLAM_DEMO_FIXTURE));
+    std::string connection = "--host " + demo.Host() + " --password-env PW --database Modern";
+    // The window's rules refuse it: names with blanks, newer types.
+    EXPECT_EQ(Run("generate " + connection + " --output " + dir.File("plain")).Code, 1);
+    Outcome r = Run("generate " + connection + " --types extended --translate --output " +
+                    dir.File("o"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    // Every table and view: twins across schemas take their schema.
+    std::vector<std::string> operators;
+    for (const std::string& file : ListFiles(dir.File("o")))
+        if (file.find("Operator.h") != std::string::npos && file.find("DBTableOperator") == std::string::npos)
+            operators.push_back(file.substr(file.rfind('/') + 1));
+    EXPECT_EQ(operators, (std::vector<std::string>{"InvoiceLinesOperator.h", "OrderDetailsOperator.h",
+                                                   "PeopleOperator.h", "SalesCustomersOperator.h",
+                                                   "WebsiteCustomersOperator.h"}));
+    std::string people = ReadFile(dir.File("o/DBComm/DBTables/PeopleOperator.cpp"));
+    // Alias types by their base types, the newer types by group, catalogue
+    // names exact, the server's own columns left out.
+    EXPECT_NE(people.find("New(String FullName,int IsEmployee,TStream *Photo,TStream *OrgNode,"
+                          "String Born,String LastSeen,String Updated,String Settings,"
+                          "String Extra,TStream *Area)"),
+              std::string::npos)
+        << people;
+    EXPECT_NE(people.find("INSERT INTO [Application].[People]([FullName],[Is Employee],"),
+              std::string::npos);
+    EXPECT_EQ(people.find("Search Name"), std::string::npos);
+    EXPECT_EQ(people.find("RowVersion"), std::string::npos);
+
+    // An override wins over the extended rules; a malformed one is usage.
+    r = Run("generate " + connection + " --types extended --translate --type flag=string --output " +
+            dir.File("o2"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_NE(ReadFile(dir.File("o2/DBComm/DBTables/PeopleOperator.h")).find("String IsEmployee"),
+              std::string::npos);
+    for (const char* bad : {"--type flag", "--type =string", "--type flag=text", "--types all"}) {
+        r = Run("generate " + connection + " " + bad + " --output " + dir.File("bad"));
+        EXPECT_EQ(r.Code, 2) << bad;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("bad"))) << bad;
+    }
+    EXPECT_EQ(Run("schema " + connection + " --types extended").Code, 2);
+}

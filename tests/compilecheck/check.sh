@@ -2,9 +2,14 @@
 # Generates the library for the sample schema and for an empty one, compiles
 # every generated file on its own, links each with its driver against the
 # VCL stand-in, and runs the result.
-#   check.sh GENERATOR COMPILER SOURCE_DIR WORK_DIR
+#   check.sh GENERATOR COMPILER SOURCE_DIR WORK_DIR [PELLAM_GEN MODERN_SNAPSHOT]
+# With pellam-gen and a snapshot of a database as SQL Server 2022 holds it
+# (schemas, alias types, the newer and the CLR types, names with blanks,
+# twins across schemas, a temporal table), the library pellam-gen makes of
+# it with --types extended --translate is checked too.
 set -eu
 gen=$1 cxx=$2 here=$3 work=$4
+pellam_gen=${5:-} modern=${6:-}
 
 # g++ reads the GBK files as GBK. clang++ reads only UTF-8, so it gets
 # UTF-8 copies: a GBK trail byte 0x5C must not look like a backslash.
@@ -23,7 +28,12 @@ check_tree() {
     name=$1 driver=$2 each=$3
     shift 3
     mkdir -p "$work/$name"
-    "$gen" "$work/$name" "$@"
+    if [ "$name" = modern ]; then
+        "$pellam_gen" generate --schema "$modern" --types extended --translate \
+            --output "$work/$name/Output"
+    else
+        "$gen" "$work/$name" "$@"
+    fi
     # The check's own copy, with the generated include paths' backslashes
     # turned into '/'; the generated files themselves stay as written.
     src="$work/$name/src"
@@ -48,12 +58,15 @@ check_tree full Driver.cpp 1
 check_tree empty EmptyDriver.cpp 1 --empty
 # Every hostile name the checks accept, in one library that must build.
 check_tree hostile EmptyDriver.cpp 0 --hostile
+if [ -n "$pellam_gen" ]; then
+    check_tree modern EmptyDriver.cpp 1
+fi
 
 # With <windows.h> in, as a VCL compiler has it: mingw-w64's headers, read
 # by its cross compiler, for every file of the sample and hostile libraries.
 win=x86_64-w64-mingw32-g++
 if [ "$utf8" = 0 ] && command -v "$win" > /dev/null; then
-    for name in full hostile; do
+    for name in full hostile $([ -n "$pellam_gen" ] && echo modern); do
         # One translation unit of every source: <windows.h> is read once.
         unit="$work/$name/windows-unit.cpp"
         find "$work/$name/src" -type f -name '*.cpp' | sort | sed 's/.*/#include "&"/' > "$unit"

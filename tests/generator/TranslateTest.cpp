@@ -17,16 +17,98 @@ TEST(Pinyin, ChineseCharactersBecomeCapitalisedReadingsWithoutTones)
     EXPECT_TRUE(IsValidIdentifier(PinyinIdentifier(Gbk("客户 信息-表"), 'T')));
 }
 
-TEST(Pinyin, OtherCharactersBecomeUnderscoresAndAPrefixMakesALetterFirst)
+TEST(Pinyin, AnyNameBecomesAnIdentifierTheRuleAccepts)
 {
-    EXPECT_EQ(PinyinIdentifier("a-b c", 'F'), "a_b_c");
-    EXPECT_EQ(PinyinIdentifier("123", 'T'), "T123");
-    EXPECT_EQ(PinyinIdentifier("#$", 'F'), "F__");
-    EXPECT_EQ(PinyinIdentifier("_id", 'F'), "F_id");
-    EXPECT_EQ(PinyinIdentifier("", 'T'), "T");
-    // A double-byte character without a reading (the full-width bracket).
-    EXPECT_EQ(PinyinIdentifier(Gbk("【表】"), 'T'), "T_Biao_");
-    EXPECT_EQ(PinyinIdentifier("Staff", 'T'), "Staff");
+    struct Case {
+        std::string name;
+        char prefix;
+        std::string identifier;
+    };
+    const Case cases[] = {
+        {"Order Details", 'T', "OrderDetails"},
+        {"Name.Prefix", 'F', "NamePrefix"},
+        {"Database Version", 'F', "DatabaseVersion"},
+        {"a-b c", 'F', "aBC"},
+        {"first name", 'F', "firstName"},
+        {"123", 'T', "T123"},
+        {"_id", 'F', "F_id"},
+        {"#$", 'F', "F"},
+        {"", 'T', "T"},
+        {" Staff", 'T', "Staff"},
+        {"Staff", 'T', "Staff"},
+        {"e\x80mail", 'F', "eMail"},  // a single byte that is no letter
+        // A double-byte character without a reading (the full-width bracket).
+        {Gbk("【表】"), 'T', "Biao"},
+        {Gbk("客户 信息-表"), 'T', "KeHuXinXiBiao"},
+        {Gbk("订单 no"), 'T', "DingDanNo"},
+    };
+    for (const Case& c : cases) {
+        std::string id = PinyinIdentifier(c.name, c.prefix);
+        EXPECT_EQ(id, c.identifier) << c.name;
+        EXPECT_TRUE(IsValidIdentifier(id)) << c.name;
+    }
+}
+
+TEST(Pinyin, NamesTheRuleRefusesTakeASuffixItAccepts)
+{
+    struct Case {
+        const char* name;
+        const char* asClass;
+        const char* asParameter;
+    };
+    const Case cases[] = {
+        {"int", "int_", "int_"},
+        {"class", "class_", "class_"},
+        {"IGNORE", "IGNORE_", "IGNORE_"},
+        {"DBComm", "DBComm_", "DBComm"},
+        {"condition", "condition", "condition_"},
+        {"m_query", "m_query", "m_query_"},
+        {"Staff", "Staff", "Staff"},
+    };
+    for (const Case& c : cases) {
+        std::string label = c.name;
+        std::vector<std::string> columns = {c.name};
+        TranslateObjectLabels(label, columns, {});
+        EXPECT_EQ(label, c.asClass) << c.name;
+        EXPECT_EQ(columns[0], c.asParameter) << c.name;
+        EXPECT_TRUE(IsValidClassName(label)) << c.name;
+        EXPECT_TRUE(IsValidParameterName(columns[0])) << c.name;
+    }
+}
+
+TEST(Pinyin, TwinsAcrossSchemasTakeTheirSchemaAndThenANumber)
+{
+    auto object = [](const std::string& name, const std::string& schema, NameList columns) {
+        ColumnList entries;
+        for (const std::string& c : columns)
+            entries.push_back({c, "int"});
+        SchemaObject o = NamedObject(name, "", entries);
+        o.Schema = schema;
+        return o;
+    };
+    DatabaseSchema schema;
+    schema.Tables = {object("Customers", "Sales", {"ID", "Name"}),
+                     object("Customers", "dbo", {"a b", "a-b", "ab"}),
+                     object("Order Details", "dbo", {"int"}),
+                     object("OrderDetails", "Sales", {}),
+                     object("orderdetails", "Sales", {}),
+                     object(Gbk("用户表"), "dbo", {})};
+    schema.Views = {object("Customers", "Website", {"Name.Prefix"}),
+                    object("YongHuBiao", "dbo", {})};
+    TranslateLabels(schema);
+    NameList labels;
+    for (const SchemaObjects* tree : {&schema.Tables, &schema.Views})
+        for (const SchemaObject& o : *tree)
+            labels.push_back(o.Label);
+    EXPECT_EQ(labels, (NameList{"SalesCustomers", "Customers", "OrderDetails", "SalesOrderDetails",
+                                "Salesorderdetails2", "YongHuBiao", "WebsiteCustomers",
+                                "YongHuBiao2"}));
+    // Two parameters that would be equal take a number; names stay exact.
+    EXPECT_EQ(schema.Tables[1].ColumnLabels(), (NameList{"aB", "aB2", "ab3"}));
+    EXPECT_EQ(schema.Tables[1].Columns[0].Name, "a b");
+    EXPECT_EQ(schema.Tables[2].ColumnLabels(), (NameList{"int_"}));
+    EXPECT_EQ(schema.Views[0].ColumnLabels(), (NameList{"NamePrefix"}));
+    EXPECT_EQ(schema.Views[0].Name, "Customers");
 }
 
 TEST(Pinyin, CollidingNamesGetANumericSuffix)

@@ -122,3 +122,56 @@ TEST(IdentifierRule, MacrosOfWindowsHeadersNameNoClassAndNoParameter)
         EXPECT_EQ(IsValidParameterName(c.name), !c.macro) << c.name;
     }
 }
+
+TEST(TypeOptions, EachTypeGetsItsGroupUnderTheDefaultExtendedAndOverriddenRules)
+{
+    TypeOptions none, extended, overridden;
+    extended.Extended = true;
+    overridden.Extended = true;
+    overridden.Overrides = {{"DATETIME2", TypeGroup::Float},
+                            {"Flag", TypeGroup::String},
+                            {"xml", TypeGroup::Blob}};
+    // The parameter type text under each rule set; "" for an unsupported type.
+    struct Case {
+        const char* type;
+        const char* base;
+        const char* byDefault;
+        const char* byExtended;
+        const char* byOverride;
+    };
+    const Case cases[] = {
+        {"int", "int", "int ", "int ", "int "},
+        {"datetime", "datetime", "String ", "String ", "String "},
+        {"timestamp", "timestamp", "TStream *", "TStream *", "TStream *"},
+        {"date", "date", "", "String ", "String "},
+        {"time", "time", "", "String ", "String "},
+        {"datetime2", "datetime2", "", "String ", "float "},
+        {"datetimeoffset", "datetimeoffset", "", "String ", "String "},
+        {"uniqueidentifier", "uniqueidentifier", "", "String ", "String "},
+        {"xml", "xml", "", "String ", "TStream *"},
+        {"sql_variant", "sql_variant", "", "String ", "String "},
+        {"hierarchyid", "", "", "TStream *", "TStream *"},
+        {"geometry", "", "", "TStream *", "TStream *"},
+        {"geography", "", "", "TStream *", "TStream *"},
+        // Alias types: only the option takes them as their base types, and
+        // an override names the alias itself.
+        {"Name", "nvarchar", "", "String ", "String "},
+        {"Flag", "bit", "", "int ", "String "},
+        {"Stamp", "timestamp", "", "TStream *", "TStream *"},
+        {"Money2", "money", "", "float ", "float "},
+        {"unknown", "", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParameterTypeText(ResolvedTypeName(c.type, c.base, none)), c.byDefault) << c.type;
+        EXPECT_EQ(ParameterTypeText(ResolvedTypeName(c.type, c.base, extended)), c.byExtended)
+            << c.type;
+        EXPECT_EQ(ParameterTypeText(ResolvedTypeName(c.type, c.base, overridden)), c.byOverride)
+            << c.type;
+    }
+    // Without an option a type name is left exactly as the catalogue gave it.
+    EXPECT_EQ(ResolvedTypeName("Name", "nvarchar", none), "Name");
+    TypeGroup group;
+    EXPECT_TRUE(ParseTypeGroup("BLOB", group));
+    EXPECT_EQ(group, TypeGroup::Blob);
+    EXPECT_FALSE(ParseTypeGroup("text", group));
+}
