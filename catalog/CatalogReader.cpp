@@ -6,33 +6,53 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
     CatalogReadEvents none;
     CatalogReadEvents& tell = events ? *events : none;
     out = DatabaseSchema{database, {}, {}};
-    bool allRead = true;
-    for (bool tables : {true, false}) {
-        tell.TreeStarted(tables);
-        SchemaObjects names;
-        allRead &= tables ? data.GetTableList(database, names) : data.GetViewList(database, names);
+    tell.TreeStarted(true);
+
+    // A distant server costs a round trip per batch, so the whole catalogue
+    // goes in two: the two name lists, then every object's columns (and a
+    // table's unwritable columns) of both trees.
+    SchemaObjects listed[2];
+    std::vector<bool> listsRead =
+        data.Ask({data.TableListQuestion(database, listed[0]),
+                  data.ViewListQuestion(database, listed[1])});
+    bool allRead = listsRead[0] && listsRead[1];
+    for (SchemaObjects& objects : listed)
         if (options.Wanted) {
             SchemaObjects wanted;
-            for (const SchemaObject& listed : names)
-                if (options.Wanted(listed.Name))
-                    wanted.push_back(listed);
-            names = wanted;
+            for (const SchemaObject& o : objects)
+                if (options.Wanted(o.Name))
+                    wanted.push_back(o);
+            objects = wanted;
         }
-        // The columns of the whole tree, and a table's identity columns, in
-        // a few batches.
-        std::vector<ColumnList> columns;
-        std::vector<bool> columnsRead = data.GetColumnLists(names, columns);
-        std::vector<IdentityNames> identity(names.size());
-        std::vector<bool> identityRead(names.size(), true);
-        if (tables && options.Identity)
-            identityRead = data.GetIdentityColumnLists(names, identity);
+
+    std::vector<ColumnList> columns[2] = {std::vector<ColumnList>(listed[0].size()),
+                                          std::vector<ColumnList>(listed[1].size())};
+    std::vector<IdentityNames> identity(listed[0].size());
+    std::vector<TDBData::Question> questions;
+    for (int tree = 0; tree < 2; ++tree)
+        for (std::size_t k = 0; k < listed[tree].size(); ++k) {
+            questions.push_back(data.ColumnQuestion(listed[tree][k], columns[tree][k]));
+            if (tree == 0 && options.Identity)
+                questions.push_back(data.IdentityQuestion(listed[0][k], identity[k]));
+        }
+    std::vector<bool> answered = data.Ask(questions);
+
+    // The trees in order, as if each had been read on its own.
+    std::size_t at = 0;
+    for (int tree = 0; tree < 2; ++tree) {
+        bool tables = tree == 0;
+        if (!tables)
+            tell.TreeStarted(false);
         SchemaObjects& objects = tables ? out.Tables : out.Views;
-        for (std::size_t k = 0; k < names.size(); ++k) {
-            allRead &= columnsRead[k] && identityRead[k];
-            SchemaObject object = NamedObject(names[k], columns[k]);
-            object.Identity = identity[k];
+        for (std::size_t k = 0; k < listed[tree].size(); ++k) {
+            bool columnsRead = answered[at++];
+            bool identityRead = !(tables && options.Identity) || answered[at++];
+            allRead &= columnsRead && identityRead;
+            SchemaObject object = NamedObject(listed[tree][k], columns[tree][k]);
+            if (tables)
+                object.Identity = identity[k];
             objects.push_back(object);
-            tell.ObjectRead(tables, objects.back(), columnsRead[k]);
+            tell.ObjectRead(tables, objects.back(), columnsRead);
         }
         tell.TreeDone(tables);
     }

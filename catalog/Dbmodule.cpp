@@ -152,20 +152,16 @@ std::string Utf8Of(const std::string& gbk)
 
 }  // namespace
 
-bool TDBData::ReadObjects(const std::string& statement, SchemaObjects& out)
+void TDBData::ReadObjectRows(SchemaObjects& out)
 {
-    platform::TADOQuery* query = ExecSQLUtf8(statement);
-    if (!query)
-        return false;
-    for (int i = 0; i < query->RecordCount(); ++i) {
+    for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
         SchemaObject object;
-        object.Name = Text(*query, 0, &object.NameUtf8);
+        object.Name = Text(*ExecSQLQuery, 0, &object.NameUtf8);
         object.Label = object.Name;
-        object.Schema = Text(*query, 1, &object.SchemaUtf8);
+        object.Schema = Text(*ExecSQLQuery, 1, &object.SchemaUtf8);
         out.push_back(object);
-        query->Next();
+        ExecSQLQuery->Next();
     }
-    return true;
 }
 
 std::string TDBData::DatabaseListStatement()
@@ -200,14 +196,20 @@ bool TDBData::GetDatabaseList(NameList& out)
 
 bool TDBData::GetTableList(const std::string& database, SchemaObjects& out)
 {
-    return ReadObjects(
-        ObjectListStatement(database, 'U', ADOConnection1->ServerMajorVersion()), out);
+    Question q = TableListQuestion(database, out);
+    if (!ExecSQLUtf8(q.Statement))
+        return false;
+    q.Read();
+    return true;
 }
 
 bool TDBData::GetViewList(const std::string& database, SchemaObjects& out)
 {
-    return ReadObjects(
-        ObjectListStatement(database, 'V', ADOConnection1->ServerMajorVersion()), out);
+    Question q = ViewListQuestion(database, out);
+    if (!ExecSQLUtf8(q.Statement))
+        return false;
+    q.Read();
+    return true;
 }
 
 std::string TDBData::ColumnStatement(const SchemaObject& object)
@@ -274,27 +276,27 @@ void TDBData::TellFailure(const std::string& message, bool connectionLost)
     lossTold_ = lossTold_ || connectionLost;
 }
 
-std::vector<bool> TDBData::ExecBatched(const std::vector<std::string>& statements,
-                                       const std::function<void(std::size_t)>& read,
-                                       bool stopAtFailure)
+std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stopAtFailure)
 {
-    std::vector<bool> ok(statements.size(), false);
+    std::vector<bool> ok(questions.size(), false);
     std::size_t start = 0;
     bool failed = false;
-    while (start < statements.size() && !(stopAtFailure && failed)) {
-        // The next batch: as many statements as the bounds allow, one at least.
+    while (start < questions.size() && !(stopAtFailure && failed)) {
+        // The next batch: as many statements as the bound allows, one at least.
         std::size_t end = start, bytes = 0;
-        while (end < statements.size() && end - start < kBatchStatements &&
-               (end == start || bytes + statements[end].size() <= kBatchBytes))
-            bytes += statements[end++].size() + 2;
+        while (end < questions.size() &&
+               (end == start || bytes + questions[end].Statement.size() <= batchBytes_))
+            bytes += questions[end++].Statement.size() + 2;
         if (end - start == 1) {
-            if ((ok[start] = ExecSQLUtf8(statements[start]) != nullptr))
-                read(start);
+            if ((ok[start] = ExecSQLUtf8(questions[start].Statement) != nullptr))
+                questions[start].Read();
             failed = failed || !ok[start];
             start = end;
             continue;
         }
-        std::vector<std::string> batch(statements.begin() + start, statements.begin() + end);
+        std::vector<std::string> batch;
+        for (std::size_t k = start; k < end; ++k)
+            batch.push_back(questions[k].Statement);
         std::vector<platform::TADOQuery::BatchResult> results = ExecSQLQuery->OpenBatch(batch);
         bool complete = results.size() == batch.size();
         bool lost = !results.empty() && results.back().ConnectionLost;
@@ -302,7 +304,7 @@ std::vector<bool> TDBData::ExecBatched(const std::vector<std::string>& statement
             std::size_t at = start + k;
             if (k < results.size() && results[k].Ok) {
                 ExecSQLQuery->SelectResult(k);
-                read(at);
+                questions[at].Read();
                 ok[at] = true;
             } else if (complete || lost) {
                 // The statement's own failure, or the loss that ended the
@@ -311,7 +313,7 @@ std::vector<bool> TDBData::ExecBatched(const std::vector<std::string>& statement
                     TellFailure(results[k].Message, results[k].ConnectionLost);
             } else if ((ok[at] = ExecSQLUtf8(batch[k]) != nullptr)) {
                 // Refused as a whole: each statement once more on its own.
-                read(at);
+                questions[at].Read();
             }
             failed = failed || !ok[at];
         }
@@ -321,35 +323,56 @@ std::vector<bool> TDBData::ExecBatched(const std::vector<std::string>& statement
     return ok;
 }
 
+TDBData::Question TDBData::TableListQuestion(const std::string& database, SchemaObjects& out)
+{
+    return {ObjectListStatement(database, 'U', ADOConnection1->ServerMajorVersion()),
+            [this, &out] { ReadObjectRows(out); }};
+}
+
+TDBData::Question TDBData::ViewListQuestion(const std::string& database, SchemaObjects& out)
+{
+    return {ObjectListStatement(database, 'V', ADOConnection1->ServerMajorVersion()),
+            [this, &out] { ReadObjectRows(out); }};
+}
+
+TDBData::Question TDBData::ColumnQuestion(const SchemaObject& object, ColumnList& out)
+{
+    return {ColumnStatement(object), [this, &out] { ReadColumns(out); }};
+}
+
+TDBData::Question TDBData::IdentityQuestion(const SchemaObject& table, IdentityNames& out)
+{
+    return {IdentityStatement(table), [this, &out] { ReadIdentity(out); }};
+}
+
 std::vector<bool> TDBData::GetColumnLists(const SchemaObjects& objects,
                                           std::vector<ColumnList>& out)
 {
-    std::vector<std::string> statements;
-    for (const SchemaObject& object : objects)
-        statements.push_back(ColumnStatement(object));
     out.assign(objects.size(), ColumnList());
-    return ExecBatched(statements, [&](std::size_t k) { ReadColumns(out[k]); });
+    std::vector<Question> questions;
+    for (std::size_t k = 0; k < objects.size(); ++k)
+        questions.push_back(ColumnQuestion(objects[k], out[k]));
+    return Ask(questions);
 }
 
 std::vector<bool> TDBData::GetIdentityColumnLists(const SchemaObjects& tables,
                                                   std::vector<IdentityNames>& out)
 {
-    std::vector<std::string> statements;
-    for (const SchemaObject& table : tables)
-        statements.push_back(IdentityStatement(table));
     out.assign(tables.size(), IdentityNames());
-    return ExecBatched(statements, [&](std::size_t k) { ReadIdentity(out[k]); });
+    std::vector<Question> questions;
+    for (std::size_t k = 0; k < tables.size(); ++k)
+        questions.push_back(IdentityQuestion(tables[k], out[k]));
+    return Ask(questions);
 }
 
 std::size_t TDBData::GetIdentityColumnsUntilFailure(const SchemaObjects& tables,
                                                     std::vector<IdentityNames>& out)
 {
-    std::vector<std::string> statements;
-    for (const SchemaObject& table : tables)
-        statements.push_back(IdentityStatement(table));
     std::vector<IdentityNames> lists(tables.size());
-    std::vector<bool> ok =
-        ExecBatched(statements, [&](std::size_t k) { ReadIdentity(lists[k]); }, true);
+    std::vector<Question> questions;
+    for (std::size_t k = 0; k < tables.size(); ++k)
+        questions.push_back(IdentityQuestion(tables[k], lists[k]));
+    std::vector<bool> ok = Ask(questions, true);
     std::size_t answered = 0;
     while (answered < ok.size() && ok[answered])
         out.push_back(lists[answered++]);

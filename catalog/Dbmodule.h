@@ -54,11 +54,29 @@ public:
     // Connected: a failed login leaves the data module without a connection.
     bool Available() override { return ADOConnection1->Connected(); }
 
-    // The same questions for many objects at once, sent in batches of a few
-    // hundred statements: entry k of out is what the single question for
-    // object k gives, and entry k of the result whether it was answered. Each
-    // failure is told as the single question tells it. A batch the server
+    // One catalogue question: its statement (UTF-8) and what reads its
+    // result from ExecSQLQuery.
+    struct Question {
+        std::string Statement;
+        std::function<void()> Read;
+    };
+    // Asks the questions in as few batches as the byte bound allows: entry
+    // k of the result says whether question k was answered (and read). Each
+    // failure is told as the single question tells it; with stopAtFailure,
+    // nothing after the first failure is told or read. A batch the server
     // refuses as a whole is sent again one statement at a time.
+    std::vector<bool> Ask(const std::vector<Question>& questions, bool stopAtFailure = false);
+
+    // The questions behind the operations below, for a caller that asks
+    // several kinds at once.
+    Question TableListQuestion(const std::string& database, SchemaObjects& out);
+    Question ViewListQuestion(const std::string& database, SchemaObjects& out);
+    Question ColumnQuestion(const SchemaObject& object, ColumnList& out);
+    Question IdentityQuestion(const SchemaObject& table, IdentityNames& out);
+
+    // The same questions for many objects at once, in batches: entry k of
+    // out is what the single question for object k gives, and entry k of
+    // the result whether it was answered.
     std::vector<bool> GetColumnLists(const SchemaObjects& objects, std::vector<ColumnList>& out);
     std::vector<bool> GetIdentityColumnLists(const SchemaObjects& tables,
                                              std::vector<IdentityNames>& out);
@@ -66,9 +84,12 @@ public:
     std::size_t GetIdentityColumnsUntilFailure(const SchemaObjects& tables,
                                                std::vector<IdentityNames>& out) override;
 
-    // The bounds of one batch.
-    static constexpr std::size_t kBatchStatements = 200;
-    static constexpr std::size_t kBatchBytes = 64 * 1024;
+    // The bound of one batch: 4 MiB of statement text (twice that in
+    // UTF-16 on the wire, about 2,000 packets of 4 KiB, where SQL Server
+    // takes up to 65,536). The whole catalogue of 2,000 tables fits in one.
+    static constexpr std::size_t kBatchBytes = 4 * 1024 * 1024;
+    // A smaller bound, for tests that need several batches; 0 restores it.
+    void SetBatchBytes(std::size_t bytes) { batchBytes_ = bytes ? bytes : kBatchBytes; }
 
     // The statements, in UTF-8. The object lists name the schema with
     // SCHEMA_NAME from SQL Server 2005 (major version 9) on, with USER_NAME
@@ -92,19 +113,14 @@ public:
 
 private:
     platform::TADOQuery* ExecSQLUtf8(const std::string& statement);
-    bool ReadObjects(const std::string& statement, SchemaObjects& out);
+    void ReadObjectRows(SchemaObjects& out);
     void Tell(const std::string& message);
     void TellFailure(const std::string& message, bool connectionLost);
     // The rows of ExecSQLQuery's result, appended.
     void ReadColumns(ColumnList& out);
     void ReadIdentity(IdentityNames& out);
-    // Runs the statements in batches; read(k) takes statement k's result
-    // from ExecSQLQuery. Entry k: whether statement k was answered.
-    // With stopAtFailure, nothing after the first failure is told or read.
-    std::vector<bool> ExecBatched(const std::vector<std::string>& statements,
-                                  const std::function<void(std::size_t)>& read,
-                                  bool stopAtFailure = false);
 
+    std::size_t batchBytes_ = kBatchBytes;
     // The loss of the connection has been told since the last Connect.
     bool lossTold_ = false;
     CatalogErrorSink* sink_ = nullptr;

@@ -78,13 +78,23 @@ bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& 
         }
         password = FromTerminal(password, "密码");
     }
+    // A database named on the command line: one login, straight into it.
+    if (o.Command != "databases" && !o.Database.empty()) {
+        std::string wanted = FromTerminal(o.Database, "--database");
+        if (!data.Connect(!o.WindowsAuth, host, password, wanted, user))
+            return false;
+        database = data.ADOConnection1->CurrentCatalog();
+        if (database.empty())
+            database = wanted;
+        return true;
+    }
     if (!data.Connect(!o.WindowsAuth, host, password, "master", user))
         return false;
     if (!data.GetDatabaseList(databases) || errors.Any)
         return false;
     if (o.Command == "databases")
         return true;
-    std::string wanted = o.Database.empty() ? std::string("NOLK") : FromTerminal(o.Database, "--database");
+    std::string wanted = "NOLK";
     database.clear();
     for (const std::string& name : databases)
         if (platform::SameTextIgnoreCase(name, wanted)) {
@@ -92,7 +102,7 @@ bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& 
             break;
         }
     if (database.empty()) {
-        std::fprintf(stderr, "%s: %s\n", Say(Gbk("提示")).c_str(),
+        std::fprintf(stderr, "pellam-gen: %s\n",
                      (Say(wanted) + Say(Gbk(": 服务器上没有这个数据库"))).c_str());
         return false;
     }

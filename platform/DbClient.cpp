@@ -359,6 +359,23 @@ int TADOConnection::ServerMajorVersion() const
     return impl_->serverMajor;
 }
 
+std::string TADOConnection::CurrentCatalog() const
+{
+    if (!impl_->connected)
+        return std::string();
+    // Wide, so that any name arrives whole; the driver knows it from the
+    // login's reply and asks the server nothing.
+    SQLWCHAR name[512] = {0};
+    SQLINTEGER length = 0;
+    if (!Ok(SQLGetConnectAttrW(impl_->dbc, SQL_ATTR_CURRENT_CATALOG, name, sizeof name, &length)))
+        return std::string();
+    std::u16string wide;
+    for (std::size_t k = 0; k < sizeof name / sizeof name[0] && name[k]; ++k)
+        wide += static_cast<char16_t>(name[k]);
+    bool lossy = false;
+    return Utf16ToGbk(wide, lossy);
+}
+
 TADOQuery::TADOQuery(TADOConnection* connection) : connection_(connection)
 {
     if (connection_)

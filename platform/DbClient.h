@@ -96,6 +96,9 @@ public:
     // (8 for SQL Server 2000, 16 for SQL Server 2022); 0 when not connected
     // or unknown.
     int ServerMajorVersion() const;
+    // The database the connection is in, as the server named it; "" when
+    // not connected.
+    std::string CurrentCatalog() const;
 
 private:
     friend class TADOQuery;

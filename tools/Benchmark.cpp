@@ -127,8 +127,7 @@ int main(int argc, char** argv)
     }
     std::size_t tables = MainForm->TableNames.size(), views = MainForm->ViewNames.size();
     std::printf("tables %zu, views %zu; %d rounds, medians\n", tables, views, kRounds);
-    std::printf("statements per batch at most %zu (%zu bytes)\n", TDBData::kBatchStatements,
-                TDBData::kBatchBytes);
+    std::printf("statements per batch: at most %zu bytes\n", TDBData::kBatchBytes);
     const char* what = mode == "fill" ? "selection to filled trees" : "generation";
     if (hosts.size() == 2) {
         std::printf("%s: %.3f s\n", what, Median(first));

@@ -360,10 +360,13 @@ TEST(CatalogueBatches, AnswerExactlyAsOneStatementAtATime)
     }
     std::string fixture = Fixture(R"({"name": "NOLK", "objects": [)" + objects + "]}");
 
+    // Batched: in one batch (the bound), or in three of about 60 KiB.
+    std::size_t bound = 0;
     auto ask = [&](const std::vector<std::string>& options, bool identity, bool batched) {
         StandIn server(fixture, options);
         RecordingMessageBoxes boxes;
         TDBData data;
+        data.SetBatchBytes(bound);
         EXPECT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "NOLK"));
         Answers a;
         std::vector<ColumnList> columns;
@@ -397,13 +400,15 @@ TEST(CatalogueBatches, AnswerExactlyAsOneStatementAtATime)
     };
     const Case cases[] = {
         {"every statement answered", {}, 0, true},
-        {"two statements failing, in the first and the last batch",
+        {"two statements failing, in the first and the last of three batches",
          {"--deny", "[T007]", "--deny", "[T420]"}, 2, true},
         {"a batch refused as a whole", {"--uncompilable", "[T250]"}, 1, true},
-        {"the connection closing inside the second batch", {"--close-after", "301"}, 149, false},
+        {"the connection closing after 301 statements", {"--close-after", "301"}, 149, false},
     };
+    for (std::size_t batchBytes : {std::size_t(0), std::size_t(60 * 1024)})
     for (const Case& c : cases)
         for (bool identity : {false, true}) {
+            bound = batchBytes;
             Answers single = ask(c.options, identity, false);
             Answers batched = ask(c.options, identity, true);
             EXPECT_EQ(std::count(single.Answered.begin(), single.Answered.end(), false),

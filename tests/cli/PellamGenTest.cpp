@@ -589,3 +589,31 @@ TEST_F(PellamGen, ATodaysDatabaseGeneratesWholeWithExtendedTypesAndTranslation)
     }
     EXPECT_EQ(Run("schema " + connection + " --types extended").Code, 2);
 }
+
+TEST_F(PellamGen, ADatabaseNamedOnTheCommandLineTakesOneLogin)
+{
+    struct Case {
+        const char* args;
+        int logins;
+    };
+    const Case cases[] = {
+        {"schema --database nolk", 1},
+        {"generate --database NOLK --check", 1},
+        {"schema", 2},  // master for the list, then NOLK
+        {"databases", 1},
+    };
+    for (const Case& c : cases) {
+        TempDir here;
+        StandIn counted(Fixture(kNolk), {"--record", here.File("logins")});
+        Outcome r = Run(std::string(c.args) + " --host " + counted.Host() + " --password-env PW" +
+                        (std::string(c.args).find("--check") != std::string::npos
+                             ? " --output " + here.File("o")
+                             : ""));
+        EXPECT_TRUE(r.Code == 0 || r.Code == 5) << c.args << ": " << r.Err;
+        std::string logins = ReadFile(here.File("logins"));
+        EXPECT_EQ(std::count(logins.begin(), logins.end(), '\n'), c.logins) << c.args;
+        if (std::string(c.args).rfind("schema", 0) == 0) {
+            EXPECT_NE(r.Out.find("\"database\": \"NOLK\""), std::string::npos) << r.Out;
+        }
+    }
+}
