@@ -1,20 +1,30 @@
 #!/bin/sh
 # Benchmarks (not tests) on 2,000 tables x 20 columns and 200 views, served
 # by the stand-in:
-#   sh scripts/benchmark.sh fill [--latency MS]       selection to filled trees
-#   sh scripts/benchmark.sh generate [--latency MS]   the Generate command
-# Without --latency the window is set against a floor; with it, against
-# itself on a server that delays every reply by MS milliseconds. Set
-# QT_QPA_PLATFORM=xcb under an X server to measure with real windows.
+#   sh scripts/benchmark.sh fill [--latency [MS,...]]      the window: selection to filled trees
+#   sh scripts/benchmark.sh generate [--latency [MS,...]]  the window's Generate command
+#   sh scripts/benchmark.sh schema [--latency [MS,...]]    pellam-gen schema --database Big
+#   sh scripts/benchmark.sh gen [--latency [MS,...]]       pellam-gen generate --database Big
+# Without --latency the window is set against a floor (pellam-gen against
+# nothing); with it, each program against itself on servers that delay the
+# traffic by MS milliseconds each way (10 and 50 when no list is given):
+# the stand-in delays each reply by twice MS, the round trip. The runs
+# alternate, three rounds, and the medians and latency costs are printed.
+# Set QT_QPA_PLATFORM=xcb under an X server to measure with real windows.
 set -eu
 cd "$(dirname "$0")/.."
 mode=${1:-fill}
-latency=
+latencies=
 if [ "${2:-}" = "--latency" ]; then
-    latency=${3:?--latency needs a number of milliseconds}
+    latencies=${3:-10,50}
 fi
+case "$mode" in
+  fill|generate) target=pellam_benchmark ;;
+  schema|gen) target=pellam-gen ;;
+  *) echo "unknown benchmark: $mode" >&2; exit 2 ;;
+esac
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target pellam_benchmark >/dev/null
+cmake --build build -j"$(nproc)" --target "$target" >/dev/null
 fixture=build/bench-fixture.json
 python3 - "$fixture" <<'PY'
 import json, sys
@@ -55,13 +65,16 @@ else
     echo "output folder: $out (no tmpfs here)"
 fi
 plain=$(start)
-if [ -n "$latency" ]; then
-    latent=$(start --latency "$latency")
-    echo "replies delayed by $latency ms on the second server"
-    set -- "$plain" "$latent"
+set -- "$plain"
+for ms in $(echo "$latencies" | tr ',' ' '); do
+    set -- "$@" "$(start --latency $((ms * 2)))=$ms"
+    echo "a stand-in delaying every reply by $((ms * 2)) ms: $ms ms each way"
+done
+
+if [ "$target" = pellam_benchmark ]; then
+    QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} \
+        ./build/tools/pellam_benchmark "$mode" "Pellam#2026" Big "$out" "$@"
 else
-    set -- "$plain"
+    python3 tools/bench_cli.py "$mode" ./build/cli/pellam-gen "$out" "$@"
 fi
-QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} \
-    ./build/tools/pellam_benchmark "$mode" "Pellam#2026" Big "$out" "$@"
 rm -rf "$out"

@@ -43,8 +43,9 @@ class Transport:
     """The connection's byte stream: in clear, or inside TLS once a handshake
     has been made. Offers recv and sendall, as a socket does."""
 
-    def __init__(self, sock):
+    def __init__(self, sock, latency=0.0):
         self.sock = sock
+        self.latency = latency  # seconds before each handshake reply
         self.tls = None
         self.incoming = self.outgoing = None
         self.plain = bytearray()
@@ -86,6 +87,8 @@ class Transport:
                 done = False
             pending = self.outgoing.read()
             if pending:
+                if self.latency:
+                    time.sleep(self.latency)
                 self.sock.sendall(tds.packets(tds.REPLY, pending))
             if done:
                 self.tls = tls
@@ -107,7 +110,7 @@ class Handler(socketserver.BaseRequestHandler):
         self.session = None
         self.statements = 0
         self.packet_size = 4096
-        self.transport = Transport(self.request)
+        self.transport = Transport(self.request, self.options.latency / 1000.0)
         self.encryption = tds.ENCRYPT_NOT_SUP
 
     def send(self, payload):

@@ -1,10 +1,12 @@
 // Benchmarks of the window on a large schema served by the stand-in:
-//   pellam_benchmark fill|generate PASSWORD DATABASE OUTPUT HOST [LATENT_HOST]
+//   pellam_benchmark fill|generate PASSWORD DATABASE OUTPUT HOST [LATENT_HOST=MS]...
 // With one host, each round times the window and then a floor (a bare loop
 // asking the same questions in the same batches, and for generate writing
-// the same bytes); with two, each round times the window against the plain
-// server and then against the one that delays its replies. Three rounds;
-// the medians are printed, and last the ratio of the two medians.
+// the same bytes); with latent hosts (each a server that delays its
+// replies, named with the delay each way it stands for), each round times
+// the window against the plain server and then against each latent one, in
+// turn. Three rounds; the medians are printed, and the ratios to the plain
+// server's median, the latency costs.
 
 #include "app/Main.h"
 #include "catalog/Dbmodule.h"
@@ -51,16 +53,20 @@ const int kRounds = 3;
 
 int main(int argc, char** argv)
 {
-    if (argc != 6 && argc != 7) {
+    if (argc < 6) {
         std::fprintf(stderr,
-                     "usage: %s fill|generate PASSWORD DATABASE OUTPUT HOST [LATENT_HOST]\n",
+                     "usage: %s fill|generate PASSWORD DATABASE OUTPUT HOST [LATENT_HOST=MS]...\n",
                      argv[0]);
         return 2;
     }
     std::string mode = argv[1], password = argv[2], database = argv[3], out = argv[4];
-    std::vector<std::string> hosts = {argv[5]};
-    if (argc == 7)
-        hosts.push_back(argv[6]);
+    std::vector<std::string> hosts = {argv[5]}, delays = {"0"};
+    for (int i = 6; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::size_t eq = arg.find('=');
+        hosts.push_back(arg.substr(0, eq));
+        delays.push_back(eq == std::string::npos ? "?" : arg.substr(eq + 1));
+    }
     platform::TFormsApplication app(argc, argv);
     Answer answers;
     platform::Application.SetMessageBoxService(&answers);
@@ -120,25 +126,30 @@ int main(int argc, char** argv)
         });
     };
 
-    std::vector<double> first, second;
+    // times[h]: the rounds against host h; with one host, [1] is the floor.
+    std::vector<std::vector<double>> times(std::max<std::size_t>(hosts.size(), 2));
     for (int round = 0; round < kRounds; ++round) {
-        first.push_back(measure(hosts[0]));
-        second.push_back(hosts.size() == 2 ? measure(hosts[1]) : floor(hosts[0]));
+        times[0].push_back(measure(hosts[0]));
+        if (hosts.size() == 1)
+            times[1].push_back(floor(hosts[0]));
+        for (std::size_t h = 1; h < hosts.size(); ++h)
+            times[h].push_back(measure(hosts[h]));
     }
     std::size_t tables = MainForm->TableNames.size(), views = MainForm->ViewNames.size();
     std::printf("tables %zu, views %zu; %d rounds, medians\n", tables, views, kRounds);
     std::printf("statements per batch: at most %zu bytes\n", TDBData::kBatchBytes);
     const char* what = mode == "fill" ? "selection to filled trees" : "generation";
-    if (hosts.size() == 2) {
-        std::printf("%s: %.3f s\n", what, Median(first));
-        std::printf("%s, replies delayed: %.3f s\n", what, Median(second));
-        std::printf("%s latency cost = %.2f\n", mode.c_str(), Median(second) / Median(first));
-    } else {
-        std::printf("%s: %.3f s\n", what, Median(first));
+    std::printf("%s: %.3f s\n", what, Median(times[0]));
+    if (hosts.size() == 1) {
         std::printf("floor (the same batches from a bare loop%s): %.3f s\n",
-                    mode == "fill" ? "" : ", the same bytes written plainly", Median(second));
-        std::printf("%s/floor = %.2f\n", mode.c_str(), Median(first) / Median(second));
+                    mode == "fill" ? "" : ", the same bytes written plainly", Median(times[1]));
+        std::printf("%s/floor = %.2f\n", mode.c_str(), Median(times[0]) / Median(times[1]));
     }
+    for (std::size_t h = 1; h < hosts.size(); ++h)
+        std::printf("%s, %s ms each way: %.3f s\n", what, delays[h].c_str(), Median(times[h]));
+    for (std::size_t h = 1; h < hosts.size(); ++h)
+        std::printf("%s latency cost at %s ms = %.2f\n", mode.c_str(), delays[h].c_str(),
+                    Median(times[h]) / Median(times[0]));
     delete DBData;
     delete MainForm;
     return 0;
