@@ -9,6 +9,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <chrono>
 
 using platform::Gbk;
 
@@ -346,29 +347,50 @@ public:
     {
         platform::TLabel* label = LabelOf(tables);
         label->Show();
-        Say(label, Gbk("正在获取数据表...          "));
+        Say(label, Gbk("正在获取数据表...          "), true);
+        // Drawn once the tree is whole, not node by node.
+        TreeOf(tables)->BeginUpdate();
     }
     // Views may be renamed in place; tables through the popup only.
     void ObjectRead(bool tables, const SchemaObject& object, bool /*columnsRead*/) override
     {
-        platform::TTreeView* tree = tables ? form_->TreeView1 : form_->TreeView2;
-        platform::TTreeNode* node = tree->Add(object.Name);
+        platform::TTreeNode* node = TreeOf(tables)->Add(object.Name);
         Say(LabelOf(tables), Gbk("正在更新数据表...          "));
         for (const SchemaColumn& column : object.Columns) {
             node->AddChild(column.Name);
             Say(LabelOf(tables), Gbk("正在更新数据表字段...          "));
         }
     }
-    void TreeDone(bool tables) override { Say(LabelOf(tables), Gbk("更新完成.          ")); }
+    void TreeDone(bool tables) override
+    {
+        TreeOf(tables)->EndUpdate();
+        Say(LabelOf(tables), Gbk("更新完成.          "), true);
+    }
 
 private:
-    platform::TLabel* LabelOf(bool tables) const { return tables ? form_->Label5 : form_->Label3; }
-    static void Say(platform::TLabel* label, const std::string& text)
+    platform::TTreeView* TreeOf(bool tables) const
     {
-        SetGrowingText(label, text);
+        return tables ? form_->TreeView1 : form_->TreeView2;
+    }
+    platform::TLabel* LabelOf(bool tables) const { return tables ? form_->Label5 : form_->Label3; }
+    // The labels change at most once a frame: a native label's text, size
+    // and repaint, twice per table, are what slowed a fill of thousands of
+    // tables (seconds under Wine). What a label last said shows at the next
+    // frame, and always at a tree's end.
+    void Say(platform::TLabel* label, const std::string& text, bool now = false)
+    {
+        std::string& said = label == form_->Label5 ? said_[0] : said_[1];
+        auto clock = std::chrono::steady_clock::now();
+        if (said != text && (now || clock - shown_ >= std::chrono::milliseconds(16))) {
+            SetGrowingText(label, text);
+            said = text;
+            shown_ = clock;
+        }
         platform::ProcessMessages();
     }
     TMainForm* form_;
+    std::string said_[2];
+    std::chrono::steady_clock::time_point shown_{};
 };
 
 void TMainForm::SelectDatabase()

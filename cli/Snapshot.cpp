@@ -182,9 +182,12 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
     std::string twice;
     auto place = [&frames]() {
         std::string path;
-        for (std::size_t i = 0; i + 1 < frames.size(); ++i)
-            path += frames[i].Object ? (path.empty() ? "" : ".") + frames[i].Key
-                                     : "[" + std::to_string(frames[i].Index) + "]";
+        for (std::size_t i = 0; i + 1 < frames.size(); ++i) {
+            if (frames[i].Object)
+                path.append(path.empty() ? "" : ".").append(frames[i].Key);
+            else
+                path.append("[").append(std::to_string(frames[i].Index)).append("]");
+        }
         return path.empty() ? std::string("$") : path;
     };
     auto noTwins = [&](int, json::parse_event_t event, json& parsed) {

@@ -327,11 +327,16 @@ public:
 
 private:
     friend class TTreeView;
+    friend struct TreeNodes;  // a backend's own access
     TTreeNode(TTreeView* tree, TTreeNode* parent, void* handle);
     TTreeView* tree_;
     TTreeNode* parent_;
-    void* handle_;
+    void* handle_;  // the backend's item; null while it has none yet
     std::vector<std::unique_ptr<TTreeNode>> children_;
+    // For a backend that makes native items on demand: the text of a node
+    // without one, and whether the children have theirs.
+    std::string text_;
+    bool childrenMade_ = false;
 };
 
 class TTreeView : public TControl {
@@ -342,6 +347,9 @@ public:
     TTreeNode* Add(const std::string& text);
     int Count() const;
     TTreeNode* Item(int index) const;
+    // While many nodes go in: the tree is not redrawn until EndUpdate.
+    void BeginUpdate();
+    void EndUpdate();
     // Whether the user may edit node texts in place.
     void SetReadOnly(bool readOnly);
     bool ReadOnly() const;

@@ -121,6 +121,16 @@ void TTreeView::Clear()
     nodes_.clear();
 }
 
+void TTreeView::BeginUpdate()
+{
+    As<QTreeWidget>(this)->setUpdatesEnabled(false);
+}
+
+void TTreeView::EndUpdate()
+{
+    As<QTreeWidget>(this)->setUpdatesEnabled(true);
+}
+
 TTreeNode* TTreeView::Add(const std::string& text)
 {
     auto* item = new QTreeWidgetItem(As<QTreeWidget>(this), QStringList(ToQt(text)));

@@ -38,15 +38,55 @@ HTREEITEM Insert(HWND tree, HTREEITEM parent, const std::string& text)
 
 }  // namespace
 
+// A node's children become native items only when it is first expanded (or
+// a child is needed): a tree of thousands of tables with their columns fills
+// with one native item per table, which is what keeps it quick.
+struct TreeNodes {
+    static void SetHasChildren(HWND tree, HTREEITEM item)
+    {
+        TVITEMA tv{};
+        tv.mask = TVIF_CHILDREN;
+        tv.hItem = item;
+        tv.cChildren = 1;
+        SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    }
+    // The node's own native item, its parents' first.
+    static HTREEITEM Made(TTreeNode* node)
+    {
+        if (!node->handle_ && node->parent_)
+            MakeChildren(node->parent_);
+        return ItemOf(node->handle_);
+    }
+    static void MakeChildren(TTreeNode* node)
+    {
+        if (node->childrenMade_)
+            return;
+        HWND tree = node->tree_->impl()->Handle;
+        HTREEITEM parent = Made(node);
+        node->childrenMade_ = true;
+        for (auto& child : node->children_) {
+            child->handle_ = Insert(tree, parent, child->text_);
+            if (!child->children_.empty())
+                SetHasChildren(tree, ItemOf(child->handle_));
+        }
+    }
+};
+
 TTreeNode::TTreeNode(TTreeView* tree, TTreeNode* parent, void* handle)
     : tree_(tree), parent_(parent), handle_(handle)
 {
 }
 
-std::string TTreeNode::Text() const { return ItemText(tree_->impl()->Handle, ItemOf(handle_)); }
+std::string TTreeNode::Text() const
+{
+    return handle_ ? ItemText(tree_->impl()->Handle, ItemOf(handle_)) : text_;
+}
 
 void TTreeNode::SetText(const std::string& text)
 {
+    text_ = text;
+    if (!handle_)
+        return;
     TVITEMA tv{};
     tv.mask = TVIF_TEXT;
     tv.hItem = ItemOf(handle_);
@@ -56,22 +96,30 @@ void TTreeNode::SetText(const std::string& text)
 
 TTreeNode* TTreeNode::AddChild(const std::string& text)
 {
-    HTREEITEM item = Insert(tree_->impl()->Handle, ItemOf(handle_), text);
+    HWND tree = tree_->impl()->Handle;
+    HTREEITEM item = nullptr;
+    if (childrenMade_)
+        item = Insert(tree, ItemOf(handle_), text);
+    else if (children_.empty() && handle_)
+        TreeNodes::SetHasChildren(tree, ItemOf(handle_));
     children_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(tree_, this, item)));
+    children_.back()->text_ = text;
     return children_.back().get();
 }
 
 void TTreeNode::EditText()
 {
     HWND tree = tree_->impl()->Handle;
+    HTREEITEM item = TreeNodes::Made(this);
     SetFocus(tree);
     tree_->impl()->EditAllowed = true;
-    SendMessageA(tree, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(ItemOf(handle_)));
+    SendMessageA(tree, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(item));
     tree_->impl()->EditAllowed = false;
 }
 
 void TTreeNode::Expand()
 {
+    TreeNodes::MakeChildren(this);
     SendMessageA(tree_->impl()->Handle, TVM_EXPAND, TVE_EXPAND,
                  reinterpret_cast<LPARAM>(ItemOf(handle_)));
 }
@@ -108,12 +156,34 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
         case TVN_BEGINLABELEDITA:
             // Only the view tree edits at the user's wish.
             return ReadOnly() && !impl()->EditAllowed;
-        case TVN_ENDLABELEDITA:
-            return reinterpret_cast<NMTVDISPINFOA*>(header)->item.pszText != nullptr;
+        case TVN_ENDLABELEDITA: {
+            auto* edit = reinterpret_cast<NMTVDISPINFOA*>(header);
+            if (edit->item.pszText == nullptr)
+                return FALSE;
+            if (TTreeNode* node = NodeOf(edit->item.hItem))
+                node->text_ = edit->item.pszText;
+            return TRUE;
+        }
+        case TVN_ITEMEXPANDINGA: {
+            auto* view = reinterpret_cast<NMTREEVIEWA*>(header);
+            if (view->action & TVE_EXPAND)
+                if (TTreeNode* node = NodeOf(view->itemNew.hItem))
+                    TreeNodes::MakeChildren(node);
+            return FALSE;
+        }
         case NM_RCLICK: {
             POINT at;
             GetCursorPos(&at);
             ScreenToClient(impl()->Handle, &at);
+            // The node under the mouse is the one the menu acts on, and the
+            // one that shows selected.
+            TVHITTESTINFO hit{};
+            hit.pt = at;
+            HTREEITEM item = reinterpret_cast<HTREEITEM>(
+                SendMessageA(impl()->Handle, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+            if (item && (hit.flags & TVHT_ONITEM))
+                SendMessageA(impl()->Handle, TVM_SELECTITEM, TVGN_CARET,
+                             reinterpret_cast<LPARAM>(item));
             ContextPopup(at.x, at.y);
             return TRUE;
         }
@@ -131,10 +201,22 @@ void TTreeView::Clear()
     nodes_.clear();
 }
 
+void TTreeView::BeginUpdate()
+{
+    SendMessageA(impl()->Handle, WM_SETREDRAW, FALSE, 0);
+}
+
+void TTreeView::EndUpdate()
+{
+    SendMessageA(impl()->Handle, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(impl()->Handle, nullptr, TRUE);
+}
+
 TTreeNode* TTreeView::Add(const std::string& text)
 {
     HTREEITEM item = Insert(impl()->Handle, nullptr, text);
     nodes_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(this, nullptr, item)));
+    nodes_.back()->text_ = text;
     return nodes_.back().get();
 }
 
@@ -178,7 +260,7 @@ void TTreeView::NodePoint(TTreeNode* node, int& x, int& y) const
 {
     // The rectangle goes in holding the item, as the message asks.
     RECT r{};
-    HTREEITEM item = ItemOf(node->handle_);
+    HTREEITEM item = TreeNodes::Made(node);
     std::memcpy(&r, &item, sizeof item);
     SendMessageA(impl()->Handle, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
     x = (r.left + r.right) / 2;

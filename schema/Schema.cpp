@@ -92,10 +92,11 @@ std::string SqlObjectInBrackets(const SchemaObject& object)
 
 std::string TwoPartNameUtf8(const SchemaObject& object)
 {
-    std::string name = "[" + SqlBracketed(object.NameExact()) + "]";
-    if (object.Schema.empty() && object.SchemaUtf8.empty())
-        return name;
-    return "[" + SqlBracketed(object.SchemaExact()) + "]." + name;
+    // Built by appending: concatenation draws a false -Wrestrict from g++ 12.
+    std::string name;
+    if (!object.Schema.empty() || !object.SchemaUtf8.empty())
+        name.append("[").append(SqlBracketed(object.SchemaExact())).append("].");
+    return name.append("[").append(SqlBracketed(object.NameExact())).append("]");
 }
 
 bool IsRowVersionColumn(const std::string& typeName, const std::string& baseType)

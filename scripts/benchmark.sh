@@ -5,6 +5,8 @@
 #   sh scripts/benchmark.sh generate [--latency [MS,...]]  the window's Generate command
 #   sh scripts/benchmark.sh schema [--latency [MS,...]]    pellam-gen schema --database Big
 #   sh scripts/benchmark.sh gen [--latency [MS,...]]       pellam-gen generate --database Big
+#   sh scripts/benchmark.sh fill-windows                   the Win32 window's fill under Wine (Xvfb),
+#                                                          beside the Qt window's on the same X server
 # Without --latency the window is set against a floor (pellam-gen against
 # nothing); with it, each program against itself on servers that delay the
 # traffic by MS milliseconds each way (10 and 50 when no list is given):
@@ -20,6 +22,7 @@ if [ "${2:-}" = "--latency" ]; then
 fi
 case "$mode" in
   fill|generate) target=pellam_benchmark ;;
+  fill-windows) target=pellam_benchmark ;;
   schema|gen) target=pellam-gen ;;
   *) echo "unknown benchmark: $mode" >&2; exit 2 ;;
 esac
@@ -71,7 +74,16 @@ for ms in $(echo "$latencies" | tr ',' ' '); do
     echo "a stand-in delaying every reply by $((ms * 2)) ms: $ms ms each way"
 done
 
-if [ "$target" = pellam_benchmark ]; then
+if [ "$mode" = fill-windows ]; then
+    # Both windows on one X server, each against the same stand-in.
+    sh scripts/build-windows.sh >/dev/null
+    xvfb-run -a -s "-screen 0 1280x800x24" sh -c '
+        echo "Qt window (xcb):"
+        QT_QPA_PLATFORM=xcb ./build/tools/pellam_benchmark fill "Pellam#2026" Big "$1" "$3" | tail -3
+        echo "Win32 window (Wine):"
+        sh cmake/wine-run.sh build-win/tools/pellam_benchmark.exe fill "Pellam#2026" Big "$2" "$3" | tail -3
+    ' sh "$out" "Z:$(echo "$out-win" | tr / '\\')" "$plain" 2>/dev/null
+elif [ "$target" = pellam_benchmark ]; then
     QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} \
         ./build/tools/pellam_benchmark "$mode" "Pellam#2026" Big "$out" "$@"
 else
