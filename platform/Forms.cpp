@@ -95,4 +95,37 @@ void RunProcessMessagesHook()
         Hook()();
 }
 
+namespace {
+
+// The glyphs, a character a pixel: '.' see-through, 'o' the outline, 'x'
+// the fill.
+const char* const kOkGlyph[16] = {
+    "................", "................", "............oo..", "...........oxxo.",
+    "..........oxxxo.", ".........oxxxo..", "..oo....oxxxo...", ".oxxo..oxxxo....",
+    ".oxxxooxxxo.....", "..oxxxxxxo......", "...oxxxxo.......", "....oxxo........",
+    ".....oo.........", "................", "................", "................",
+};
+const char* const kHelpGlyph[16] = {
+    ".....oooooo.....", "....oxxxxxxo....", "...oxxooooxxo...", "...oxxo..oxxo...",
+    "....oo...oxxo...", ".........oxxo...", "........oxxo....", ".......oxxo.....",
+    "......oxxo......", "......oxxo......", "......oooo......", "................",
+    "......oooo......", "......oxxo......", "......oxxo......", "......oooo......",
+};
+
+}  // namespace
+
+TBitmap StockGlyph(TBitBtn::Kind kind)
+{
+    const char* const* art = kind == TBitBtn::bkOK ? kOkGlyph : kHelpGlyph;
+    TColor fill = kind == TBitBtn::bkOK ? TColor{46, 160, 67} : TColor{36, 92, 186};
+    TColor outline = kind == TBitBtn::bkOK ? TColor{20, 90, 32} : TColor{18, 46, 110};
+    TBitmap glyph(16, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            char c = art[y][x];
+            glyph.SetPixel(x, y, c == 'x' ? fill : c == 'o' ? outline : TColor{0, 0, 0, 0});
+        }
+    return glyph;
+}
+
 }  // namespace platform

@@ -56,6 +56,9 @@ public:
               bool bold, TColor color);
     // A part of the picture, scaled to the size.
     TBitmap Part(const TRect& part, int width, int height) const;
+    // One pixel replaced, its alpha included (0 is see-through).
+    void SetPixel(int x, int y, TColor color);
+    TColor Pixel(int x, int y) const;
     bool SavePng(const std::string& path) const;
 
     struct Impl;
@@ -75,6 +78,9 @@ public:
     virtual void SetEnabled(bool enabled);
     // Enabled itself and in every parent, as the user finds it.
     bool Enabled() const;
+    // Drawn as enabled: false also for a control greyed with its disabled
+    // container.
+    bool LooksEnabled() const;
     void Show();
     void Hide();
     // Shown, with every parent shown.
@@ -216,7 +222,17 @@ public:
     enum Kind { bkOK, bkHelp };
     TBitBtn(TWinControl* parent, const std::string& caption, Kind kind, int left, int top,
             int width, int height);
+    // The glyph shown beside the caption.
+    const TBitmap& Glyph() const { return glyph_; }
+
+private:
+    TBitmap glyph_;
 };
+
+// The glyph of a kind of button: a 16 x 16 picture drawn for Pellam (a
+// green tick for OK, a blue question mark for help), the same on every
+// platform.
+TBitmap StockGlyph(TBitBtn::Kind kind);
 
 class TComboBox : public TControl {
 public:

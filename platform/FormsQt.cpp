@@ -79,6 +79,8 @@ TRect TControl::Bounds() const
 
 void TControl::SetEnabled(bool enabled) { impl_->Widget->setEnabled(enabled); }
 bool TControl::Enabled() const { return impl_->Widget->isEnabled(); }
+// A disabled container greys its widgets itself.
+bool TControl::LooksEnabled() const { return impl_->Widget->isEnabled(); }
 void TControl::Show() { impl_->Widget->show(); }
 void TControl::Hide() { impl_->Widget->hide(); }
 bool TControl::Visible() const { return impl_->Widget->isVisible(); }
@@ -341,11 +343,9 @@ void TButton::Click() { ClickWidget(impl()->Widget); }
 
 TBitBtn::TBitBtn(TWinControl* parent, const std::string& caption, Kind kind, int left, int top,
                  int width, int height)
-    : TButton(parent, caption, left, top, width, height)
+    : TButton(parent, caption, left, top, width, height), glyph_(StockGlyph(kind))
 {
-    auto* b = As<QPushButton>(this);
-    b->setIcon(b->style()->standardIcon(kind == bkOK ? QStyle::SP_DialogOkButton
-                                                     : QStyle::SP_DialogHelpButton));
+    As<QPushButton>(this)->setIcon(QIcon(QPixmap::fromImage(glyph_.impl_->Image)));
 }
 
 TComboBox::TComboBox(TWinControl* parent, int left, int top, int width, int height, bool editable)

@@ -49,6 +49,18 @@ void TBitmap::FillGradient(TColor from, TColor to)
     p.fillRect(impl_->Image.rect(), g);
 }
 
+void TBitmap::SetPixel(int x, int y, TColor color)
+{
+    impl_->Image.setPixelColor(x, y, ToQColor(color));
+}
+
+TColor TBitmap::Pixel(int x, int y) const
+{
+    QColor c = impl_->Image.pixelColor(x, y);
+    return {static_cast<unsigned char>(c.red()), static_cast<unsigned char>(c.green()),
+            static_cast<unsigned char>(c.blue()), static_cast<unsigned char>(c.alpha())};
+}
+
 void TBitmap::Line(int x1, int y1, int x2, int y2, TColor color)
 {
     QPainter p(&impl_->Image);
@@ -94,6 +106,8 @@ public:
         QMessageBox box(QApplication::activeWindow());
         box.setWindowTitle(ToQt(caption));
         box.setText(ToQt(text));
+        // Room between the text and the box's right edge.
+        box.setStyleSheet("QLabel#qt_msgbox_label { margin-right: 12px; }");
         switch (flags & 0xF0) {
         case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
         case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;

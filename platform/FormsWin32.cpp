@@ -145,6 +145,15 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l)
             Guarded([&] { result = from->impl()->Notify(header); });
         return result;
     }
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+        TControl* from = ControlOf(item->hwndItem);
+        if (from && from->impl()->Draw) {
+            Guarded([&] { from->impl()->Draw(item); });
+            return TRUE;
+        }
+        break;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
         TControl* from = ControlOf(reinterpret_cast<HWND>(l));
@@ -247,7 +256,41 @@ TRect TControl::Bounds() const
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-void TControl::SetEnabled(bool enabled) { EnableWindow(impl_->Handle, enabled); }
+namespace {
+
+// A container's controls disabled with it, so that they look as unusable as
+// they are (Win32 does not grey the children of a disabled window); each
+// one held so is marked, and only those are enabled again.
+const char* const kHeldByParent = "PellamHeldByParent";
+
+BOOL CALLBACK HoldChild(HWND child, LPARAM)
+{
+    if (IsWindowEnabled(child)) {
+        SetPropA(child, kHeldByParent, reinterpret_cast<HANDLE>(1));
+        EnableWindow(child, FALSE);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK ReleaseChild(HWND child, LPARAM)
+{
+    if (RemovePropA(child, kHeldByParent))
+        EnableWindow(child, TRUE);
+    return TRUE;
+}
+
+}  // namespace
+
+void TControl::SetEnabled(bool enabled)
+{
+    EnumChildWindows(impl_->Handle, enabled ? ReleaseChild : HoldChild, 0);
+    EnableWindow(impl_->Handle, enabled);
+}
+
+bool TControl::LooksEnabled() const
+{
+    return IsWindowEnabled(impl_->Handle) != 0;
+}
 
 bool TControl::Enabled() const
 {
@@ -385,8 +428,17 @@ void TForm::Repaint()
 bool TForm::ShowModal()
 {
     HWND owner = GetWindow(impl()->Handle, GW_OWNER);
-    if (owner)
+    if (owner) {
+        // Centred on the window it belongs to, kept on the screen.
+        RECT o, self;
+        GetWindowRect(owner, &o);
+        GetWindowRect(impl()->Handle, &self);
+        int width = self.right - self.left, height = self.bottom - self.top;
+        int x = std::max(0, static_cast<int>(o.left + (o.right - o.left - width) / 2));
+        int y = std::max(0, static_cast<int>(o.top + (o.bottom - o.top - height) / 2));
+        SetWindowPos(impl()->Handle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         EnableWindow(owner, FALSE);
+    }
     impl()->Modal = true;
     impl()->ModalResult = false;
     ShowForm();
@@ -428,8 +480,8 @@ TBevel::TBevel(TWinControl* parent, Shape shape, int left, int top, int width, i
 
 TLabel::TLabel(TWinControl* parent, const std::string& caption, int left, int top, int width,
                int height)
-    : TControl(parent, Child(parent, "STATIC", caption, SS_LEFT | SS_NOPREFIX, 0, left, top, width,
-                             height))
+    : TControl(parent, Child(parent, "STATIC", caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, left,
+                             top, width, height))
 {
 }
 
@@ -441,16 +493,20 @@ void TLabel::SetCaption(const std::string& caption)
 
 std::string TLabel::Caption() const { return WindowText(impl()->Handle); }
 
+// Measured as the label draws it: its own font, through DrawText, so that
+// a width taken from it never cuts the text short.
 int TLabel::TextWidth() const
 {
     std::string text = Caption();
     HDC dc = GetDC(impl()->Handle);
-    HGDIOBJ old = SelectObject(dc, ControlFont());
-    SIZE size{0, 0};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(impl()->Handle, WM_GETFONT, 0, 0));
+    HGDIOBJ old = SelectObject(dc, font ? font : ControlFont());
+    RECT r{0, 0, 0, 0};
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS);
     SelectObject(dc, old);
     ReleaseDC(impl()->Handle, dc);
-    return size.cx;
+    return r.right - r.left;
 }
 
 namespace {
@@ -508,6 +564,12 @@ TEdit::TEdit(TWinControl* parent, int left, int top, int width, int height)
                 OnEnter();
             return true;
         }
+        // Ctrl+A selects the whole text, as in every edit the user knows
+        // (the EDIT class only beeps).
+        if (message == WM_CHAR && w == 0x01) {
+            SendMessageA(impl()->Handle, EM_SETSEL, 0, -1);
+            return true;
+        }
         if (message == WM_CHAR && w == '\r')
             return true;
         return false;
@@ -556,10 +618,58 @@ void TButton::Click()
         SendMessageA(impl()->Handle, BM_CLICK, 0, 0);
 }
 
-TBitBtn::TBitBtn(TWinControl* parent, const std::string& caption, Kind /*kind*/, int left, int top,
-                 int width, int height)
-    : TButton(parent, caption, left, top, width, height)
+namespace {
+
+// A button with its glyph beside the caption, drawn as the system draws a
+// push button: the glyph and the text centred together, grey when disabled.
+void DrawGlyphButton(const DRAWITEMSTRUCT* item, const TBitmap& glyph)
 {
+    HDC dc = item->hDC;
+    RECT r = item->rcItem;
+    bool pushed = (item->itemState & ODS_SELECTED) != 0;
+    bool disabled = (item->itemState & ODS_DISABLED) != 0;
+    DrawFrameControl(dc, &r, DFC_BUTTON,
+                     DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0) | (disabled ? DFCS_INACTIVE : 0));
+    std::string text = WindowText(item->hwndItem);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(item->hwndItem, WM_GETFONT, 0, 0)));
+    SIZE size{0, 0};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    int shift = pushed ? 1 : 0;
+    int left = (r.right - r.left - glyph.Width() - 4 - size.cx) / 2 + shift;
+    int top = (r.bottom - r.top - glyph.Height()) / 2 + shift;
+    for (int y = 0; y < glyph.Height(); ++y)
+        for (int x = 0; x < glyph.Width(); ++x) {
+            TColor c = glyph.Pixel(x, y);
+            if (c.A == 0)
+                continue;
+            if (disabled) {
+                unsigned char grey = static_cast<unsigned char>((c.R + c.G + c.B) / 3 / 2 + 100);
+                c = {grey, grey, grey, 255};
+            }
+            ::SetPixel(dc, left + x, top + y, RGB(c.R, c.G, c.B));
+        }
+    RECT textBox{left + glyph.Width() + 4, r.top + shift, r.right, r.bottom + shift};
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    DrawTextA(dc, text.c_str(), -1, &textBox, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+    if (item->itemState & ODS_FOCUS) {
+        RECT focus = r;
+        InflateRect(&focus, -4, -4);
+        DrawFocusRect(dc, &focus);
+    }
+}
+
+}  // namespace
+
+TBitBtn::TBitBtn(TWinControl* parent, const std::string& caption, Kind kind, int left, int top,
+                 int width, int height)
+    : TButton(parent, caption, left, top, width, height), glyph_(StockGlyph(kind))
+{
+    LONG_PTR style = GetWindowLongPtrA(impl()->Handle, GWL_STYLE);
+    SetWindowLongPtrA(impl()->Handle, GWL_STYLE, (style & ~BS_TYPEMASK) | BS_OWNERDRAW);
+    impl()->Draw = [this](const DRAWITEMSTRUCT* item) { DrawGlyphButton(item, glyph_); };
+    InvalidateRect(impl()->Handle, nullptr, TRUE);
 }
 
 }  // namespace platform

@@ -34,6 +34,8 @@ struct TControl::Impl {
     // A command (WM_COMMAND code) or notification addressed to the control.
     std::function<void(int)> Command;
     std::function<LRESULT(NMHDR*)> Notify;
+    // An owner-drawn control's painting (WM_DRAWITEM addressed to it).
+    std::function<void(const DRAWITEMSTRUCT*)> Draw;
     // Control-specific state.
     HWND Buddy = nullptr;     // a spin edit's arrows
     bool Modal = false;       // a form running ShowModal

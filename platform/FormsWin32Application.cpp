@@ -65,6 +65,19 @@ void TBitmap::FillGradient(TColor from, TColor to)
         }
 }
 
+void TBitmap::SetPixel(int x, int y, TColor color)
+{
+    if (x >= 0 && y >= 0 && x < Width() && y < Height())
+        impl_->Pixels[static_cast<std::size_t>(y) * Width() + x] = Argb(color);
+}
+
+TColor TBitmap::Pixel(int x, int y) const
+{
+    std::uint32_t p = impl_->Pixels[static_cast<std::size_t>(y) * Width() + x];
+    return {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
+            static_cast<unsigned char>(p), static_cast<unsigned char>(p >> 24)};
+}
+
 void TBitmap::Line(int x1, int y1, int x2, int y2, TColor color)
 {
     int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
@@ -210,6 +223,9 @@ TFormsApplication::TFormsApplication(int&, char**) : impl_(new Impl)
         wc.lpfnWndProc = name == kImageClass ? ImageProc : ContainerProc;
         wc.hInstance = instance;
         wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        // The program's own icon (resource 1) where it has one.
+        if (name == kFormClass)
+            wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
         wc.lpszClassName = name;
         RegisterClassA(&wc);
     }

@@ -125,6 +125,21 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
     EXPECT_TRUE(form->RadioButton1->Checked());
     EXPECT_FALSE(form->LabeledEdit1->Enabled());
     EXPECT_FALSE(form->LabeledEdit2->Enabled());
+    // The buttons' glyphs are the project's own pictures: a tick for 生成
+    // and 登录, a question mark for the connection string.
+    auto opaque = [](const platform::TBitmap& glyph) {
+        int n = 0;
+        for (int y = 0; y < glyph.Height(); ++y)
+            for (int x = 0; x < glyph.Width(); ++x)
+                n += glyph.Pixel(x, y).A == 255;
+        return n;
+    };
+    for (platform::TBitBtn* button : {form->BitBtn1, form->BitBtn2, form->BitBtn3}) {
+        EXPECT_EQ(button->Glyph().Width(), 16);
+        EXPECT_GT(opaque(button->Glyph()), 20);
+    }
+    EXPECT_EQ(form->BitBtn1->Glyph().Pixel(12, 2), platform::StockGlyph(platform::TBitBtn::bkOK).Pixel(12, 2));
+    EXPECT_FALSE(form->BitBtn3->Glyph().Pixel(7, 13) == form->BitBtn1->Glyph().Pixel(7, 13));
     // The banner shows above the panel, unscaled.
     EXPECT_EQ(form->Image1->PictureWidth(), BannerPicture().Width());
     EXPECT_LT(form->Image1->Bounds().Top, form->Panel1->Bounds().Top);

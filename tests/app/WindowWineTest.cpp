@@ -89,12 +89,30 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
     EXPECT_TRUE(form.LabeledEdit1->Enabled());
     form.LabeledEdit1->SetText(host);
     form.LabeledEdit2->SetText("Pellam#2026");
+    // While the trees fill, the panel's controls look as unusable as they
+    // are, under the wait cursor; afterwards each is as it was.
+    int busyLooks = 0, calls = 0;
+    platform::SetProcessMessagesHook([&] {
+        ++calls;
+        if (!form.BitBtn1->LooksEnabled() && !form.ComboBox1->LooksEnabled() &&
+            !form.LabeledEdit1->LooksEnabled() && platform::WaitCursorShown())
+            ++busyLooks;
+    });
     form.BitBtn2->Click();
+    platform::SetProcessMessagesHook(nullptr);
+    EXPECT_GT(calls, 0);
+    EXPECT_EQ(busyLooks, calls);
+    EXPECT_TRUE(form.BitBtn1->LooksEnabled());
+    EXPECT_TRUE(form.LabeledEdit1->LooksEnabled());
+    EXPECT_FALSE(platform::WaitCursorShown());
     EXPECT_TRUE(form.Label4->Visible());
     EXPECT_EQ(form.ComboBox1->Text(), "NOLK");
     EXPECT_EQ(TopLevel(form.TreeView1), (std::vector<std::string>{"Log", "Staff"}));
     ASSERT_EQ(form.TreeView1->Item(1)->Count(), 4);
     EXPECT_EQ(form.Label5->Caption(), Gbk("更新完成.          "));
+
+    // A node's children read and renamed before the node was ever opened.
+    EXPECT_EQ(form.TreeView1->Item(1)->Item(2)->Text(), "Joined");
 
     // The view renamed in place through the popup.
     Choose(form, form.TreeView2, form.TreeView2->Item(0), form.M1);
