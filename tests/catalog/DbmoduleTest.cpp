@@ -70,14 +70,26 @@ protected:
 
 }  // namespace
 
-TEST_F(Catalogue, StartsWithTheDesignedComponents)
+TEST_F(Catalogue, BeforeAnyLoginEveryQuestionFailsWithOneBoxAndAddsNothing)
 {
-    EXPECT_FALSE(data.ADOConnection1->Connected());
-    EXPECT_FALSE(data.ADOConnection1->LoginPrompt);
-    EXPECT_EQ(data.ADOConnection1->ConnectionString,
-              "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
-              "Initial Catalog=master;Data Source=.");
-    EXPECT_EQ(data.DataSource1->DataSet, nullptr);
+    NameList databases = {"kept"};
+    SchemaObjects tables;
+    ColumnList columns;
+    EXPECT_FALSE(data.GetDatabaseList(databases));
+    EXPECT_FALSE(data.GetTableList("NOLK", tables));
+    EXPECT_FALSE(data.GetColumnList(Obj("Staff"), columns));
+    EXPECT_EQ(databases, (NameList{"kept"}));
+    EXPECT_TRUE(tables.empty());
+    EXPECT_TRUE(columns.empty());
+    EXPECT_FALSE(data.Available());
+    // Told once: the connection is not there, and every later question
+    // fails quietly until a login.
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Caption, Gbk("ExecSQL执行出错"));
+    ASSERT_TRUE(LogIn());
+    EXPECT_TRUE(data.Available());
+    EXPECT_TRUE(data.GetColumnList(Obj("Staff"), columns));
+    EXPECT_EQ(columns.size(), 4u);
 }
 
 TEST_F(Catalogue, ConnectionStringsOfBothLogins)

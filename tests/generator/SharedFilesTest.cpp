@@ -70,19 +70,6 @@ TEST(SharedFiles, DBCommForOneNameAndForNone)
     EXPECT_NE(header.find("\r\n   enum DBTable{\r\n   \r\n   };\r\n"), std::string::npos);
 }
 
-TEST(SharedFiles, PieceBuildersUseNamesUnchanged)
-{
-    NameList names = {"V_A", "b c", "x%s"};
-    EXPECT_EQ(BuildEnumEntries(names), "V_A,b c,x%s");
-    EXPECT_EQ(BuildOperatorIncludes({"Users", "x%s"}),
-              "#include \".\\DBTables\\UsersOperator.h\"\r\n#include \".\\DBTables\\x%sOperator.h\"");
-    EXPECT_EQ(BuildOperatorRegistrations({"A", "B"}),
-              "m_mapOfOperator[A]=new AOperator;\r\n  m_mapOfOperator[B]=new BOperator;");
-    EXPECT_EQ(BuildEnumEntries({}), "");
-    EXPECT_EQ(BuildOperatorIncludes({}), "");
-    EXPECT_EQ(BuildOperatorRegistrations({}), "");
-}
-
 TEST(FileWriter, WritesExactlyTheTextAndReplacesLongerFiles)
 {
     TempDir dir;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 using platform::Gbk;
 
 TEST(IdentifierRule, OnlyCppIdentifiersOfAsciiCharactersPass)
@@ -54,13 +56,13 @@ TEST(IdentifierRule, AnyDoubleByteCharacterFails)
 
 TEST(TypeTable, LookupIgnoresCaseAndNeedsTheWholeName)
 {
-    EXPECT_EQ(GetTypeIndex("image"), 0);
-    EXPECT_EQ(GetTypeIndex("int"), 5);
-    EXPECT_EQ(GetTypeIndex("INT"), 5);
-    EXPECT_EQ(GetTypeIndex("Int"), 5);
-    EXPECT_EQ(GetTypeIndex("uniqueidentifier"), 2);
-    EXPECT_EQ(GetTypeIndex("sql_variant"), 11);
-    EXPECT_EQ(GetTypeIndex("sysname"), 25);
+    for (const char* type : {"int", "image", "sysname", "sql_variant"}) {
+        std::string upper = type;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_GE(GetTypeIndex(type), 0) << type;
+        EXPECT_EQ(GetTypeIndex(upper), GetTypeIndex(type)) << type;
+    }
     for (const char* absent : {"varchar(50)", " int", "int ", "xml", "date", ""})
         EXPECT_EQ(GetTypeIndex(absent), -1) << absent;
 }
@@ -93,14 +95,6 @@ TEST(TypeTable, EveryTypeBelongsToAtMostOneGroupWithItsParameterType)
     EXPECT_TRUE(IsBlobType("TimeStamp"));
 }
 
-TEST(TypeTable, GroupTestTakesAnyIndexSet)
-{
-    const std::int32_t set[] = {2, 11};
-    EXPECT_TRUE(IsTypeInGroup("uniqueidentifier", set, 2));
-    EXPECT_FALSE(IsTypeInGroup("sql_variant", set, 1));
-    const std::int32_t minusOne[] = {-1};
-    EXPECT_FALSE(IsTypeInGroup("xml", minusOne, 0));
-}
 
 TEST(IdentifierRule, MacrosOfWindowsHeadersNameNoClassAndNoParameter)
 {
