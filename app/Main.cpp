@@ -45,9 +45,33 @@ class WindowRunHost : public RunHost {
 public:
     explicit WindowRunHost(TMainForm* form) : form_(form) {}
 
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override
+    bool ClearEarlierOutput() override
     {
-        return platform::Application.MessageBox(text, caption, flags);
+        return platform::Application.MessageBox(Gbk("是否清除上一次生成的文件?"), Gbk("提示"),
+                                                platform::MB_YESNO | platform::MB_ICONQUESTION) ==
+               platform::IDYES;
+    }
+    // Each notice in its box: caption and icon by what happened.
+    void Tell(const RunNotice& notice) override
+    {
+        const char* caption = "提示";
+        int icon = platform::MB_ICONWARNING;
+        switch (notice.What) {
+        case RunNotice::NotLoggedIn:
+            icon = platform::MB_ICONQUESTION;
+            break;
+        case RunNotice::FolderFailed:
+            caption = "警告";
+            break;
+        case RunNotice::NameRefused:
+            caption = "数据表名称非法";
+            icon = platform::MB_ICONINFORMATION;
+            break;
+        case RunNotice::ConnectionLost:
+        case RunNotice::TypeUnsupported:
+            break;
+        }
+        platform::Application.MessageBox(notice.Text, Gbk(caption), platform::MB_OK | icon);
     }
     void Progress(const RunEvent& event) override
     {

@@ -42,10 +42,10 @@ int StandardOutputFailed()
 // Message boxes become lines on standard error; nothing asks a question.
 class TerminalMessages : public platform::MessageBoxService {
 public:
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override
+    int MessageBox(const std::string& text, const std::string& caption, int) override
     {
         std::fprintf(stderr, "%s: %s\n", Say(caption).c_str(), Say(text).c_str());
-        return (flags & 0x0F) == platform::MB_YESNO ? platform::IDNO : platform::IDOK;
+        return platform::IDOK;
     }
 };
 
@@ -159,13 +159,11 @@ public:
     }
     ~TerminalRun() override { EndLine(); }
 
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override
+    bool ClearEarlierOutput() override { return clear_; }
+    void Tell(const RunNotice& notice) override
     {
-        if ((flags & 0x0F) == platform::MB_YESNO)
-            return clear_ ? platform::IDYES : platform::IDNO;
         EndLine();
-        std::fprintf(stderr, "%s: %s\n", Say(caption).c_str(), Say(text).c_str());
-        return platform::IDOK;
+        std::fprintf(stderr, "pellam-gen: %s\n", Say(notice.Text).c_str());
     }
     void Progress(const RunEvent& event) override
     {

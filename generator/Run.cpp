@@ -10,9 +10,6 @@ using platform::Gbk;
 
 namespace {
 
-const int kOkQuestion = platform::MB_OK | platform::MB_ICONQUESTION;
-const int kOkWarning = platform::MB_OK | platform::MB_ICONWARNING;
-
 std::vector<std::string> ClassNames(const SchemaObjects& tree)
 {
     std::vector<std::string> names;
@@ -22,14 +19,14 @@ std::vector<std::string> ClassNames(const SchemaObjects& tree)
 }
 
 // Tells the user that a name of the given top-level node cannot be used.
-void TellNameRefused(const std::string& text, RunHost& host)
+void TellNameRefused(const std::string& text, RunHost& host, const std::string& object)
 {
-    host.MessageBox(text, Gbk("数据表名称非法"), platform::MB_OK | platform::MB_ICONINFORMATION);
+    host.Tell({RunNotice::NameRefused, object, text});
 }
 
 void TellInvalidName(const std::string& owner, RunHost& host)
 {
-    TellNameRefused(owner + Gbk(":名称及字段名称不能包含汉字，必须以字母开头"), host);
+    TellNameRefused(owner + Gbk(":名称及字段名称不能包含汉字，必须以字母开头"), host, owner);
 }
 
 // A control character other than CR and LF (which generated literals
@@ -64,11 +61,11 @@ bool RefuseCatalogName(const std::string& owner, const std::string& name, bool u
                        RunHost& host)
 {
     if (HoldsControlCharacter(name)) {
-        TellNameRefused(owner + ":" + Shown(name) + Gbk(":名称含有控制字符"), host);
+        TellNameRefused(owner + ":" + Shown(name) + Gbk(":名称含有控制字符"), host, owner);
         return true;
     }
     if (unholdable) {
-        TellNameRefused(owner + ":" + name + Gbk(":名称含有GBK无法表示的字符"), host);
+        TellNameRefused(owner + ":" + name + Gbk(":名称含有GBK无法表示的字符"), host, owner);
         return true;
     }
     return false;
@@ -100,7 +97,7 @@ bool RefuseGuardName(const std::string& owner, const std::string& name,
 {
     for (const std::string& guard : guards)
         if (name == guard) {
-            TellNameRefused(owner + ":" + name + Gbk(":与头文件的保护宏同名"), host);
+            TellNameRefused(owner + ":" + name + Gbk(":与头文件的保护宏同名"), host, owner);
             return true;
         }
     return false;
@@ -115,7 +112,7 @@ bool RefuseLongName(const std::string& label, const std::string& tablesFolder, R
         (tablesFolder.empty() ||
          InFolder(tablesFolder, longest).size() <= platform::kMaxPathLength))
         return false;
-    TellNameRefused(label + Gbk(":名称太长，生成的文件名超出文件系统的限制"), host);
+    TellNameRefused(label + Gbk(":名称太长，生成的文件名超出文件系统的限制"), host, label);
     return true;
 }
 
@@ -149,14 +146,15 @@ bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<std::strin
             if (RefuseGuardName(o.Label, c.Label, guards, host))
                 return false;
         if (Taken(o.Label, classes)) {
-            TellNameRefused(o.Label + Gbk(":与另一个数据表或视图的类名相同"), host);
+            TellNameRefused(o.Label + Gbk(":与另一个数据表或视图的类名相同"), host, o.Label);
             return false;
         }
         classes.push_back(o.Label);
         for (std::size_t i = 0; tableTree && i < o.Columns.size(); ++i) {
             for (std::size_t j = 0; j < i; ++j)
                 if (o.Columns[j].Label == o.Columns[i].Label) {
-                    TellNameRefused(o.Label + ":" + o.Columns[i].Label + Gbk(":字段名称重复"), host);
+                    TellNameRefused(o.Label + ":" + o.Columns[i].Label + Gbk(":字段名称重复"), host,
+                                    o.Label);
                     return false;
                 }
         }
@@ -182,7 +180,7 @@ bool RefuseColumnTypes(const SchemaObject& object, RunHost& host)
 {
     if (TypesSupported(object))
         return false;
-    host.MessageBox(object.Label + Gbk(":数据类型不支持"), Gbk("提示"), kOkWarning);
+    host.Tell({RunNotice::TypeUnsupported, object.Label, object.Label + Gbk(":数据类型不支持")});
     return true;
 }
 
@@ -202,7 +200,7 @@ bool MakeOutputDir(const std::string& path, RunHost& host)
         return true;
     if (platform::CreateDirectoryA(path))
         return true;
-    host.MessageBox(Gbk("创建输出目录出错"), Gbk("警告"), kOkWarning);
+    host.Tell({RunNotice::FolderFailed, {}, Gbk("创建输出目录出错")});
     return false;
 }
 
@@ -276,15 +274,14 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
 {
     RunResult result;
     if (input.DatabaseCount == 0) {
-        host.MessageBox(Gbk("请先登录数据库"), Gbk("提示"), kOkQuestion);
+        host.Tell({RunNotice::NotLoggedIn, {}, Gbk("请先登录数据库")});
         result.Outcome = RunOutcome::NotLoggedIn;
         return result;
     }
     // The trees shown belong to a connection that is gone (a login failed
     // since): nothing is written from them.
     if (!identities.Available()) {
-        host.MessageBox(Gbk("与数据库服务器的连接已断开，请重新登录后再生成"), Gbk("提示"),
-                        kOkWarning);
+        host.Tell({RunNotice::ConnectionLost, {}, Gbk("与数据库服务器的连接已断开，请重新登录后再生成")});
         result.Outcome = RunOutcome::ConnectionLost;
         return result;
     }
@@ -297,8 +294,7 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     }
     // The earlier output is cleared only when this run's checks will let it
     // write a whole new one: a refused run keeps the old files.
-    if (host.MessageBox(Gbk("是否清除上一次生成的文件?"), Gbk("提示"),
-                        platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES) {
+    if (host.ClearEarlierOutput()) {
         QuietRunHost quiet;
         if (ChecksPass(input, quiet, tree.TablesFolder()))
             host.ClearOutput(tree);

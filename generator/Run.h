@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "OutputTree.h"
-#include "platform/Application.h"
 #include "schema/Schema.h"
 
 struct RunInput {
@@ -30,11 +29,28 @@ struct RunEvent {
     std::size_t Index = 0;  // the object's position in its tree
 };
 
+// What a run tells the user, as data: the kind says what happened, the text
+// is the message to read (GBK); each caller shows it its own way (the window
+// in the box the Parts give, pellam-gen on standard error).
+struct RunNotice {
+    enum Kind {
+        NotLoggedIn,      // no database list yet
+        ConnectionLost,   // the catalogue's connection is gone
+        FolderFailed,     // an output folder could neither be found nor made
+        NameRefused,      // a name, label or twin the checks refuse
+        TypeUnsupported,  // a table or view holds a type in no group
+    };
+    Kind What;
+    std::string Object;  // the table's or view's label, where one is concerned
+    std::string Text;
+};
+
 class RunHost {
 public:
     virtual ~RunHost() = default;
-    // A modal message; the pressed button's ID.
-    virtual int MessageBox(const std::string& text, const std::string& caption, int flags) = 0;
+    // Whether the earlier output is to be cleared (the run asks first).
+    virtual bool ClearEarlierOutput() = 0;
+    virtual void Tell(const RunNotice& notice) = 0;
     virtual void Progress(const RunEvent& event) = 0;
     // Deletes every file of the previous output, keeping the folders, and
     // returns when that is done.
@@ -42,11 +58,12 @@ public:
     virtual void OpenOutputRoot(const std::string& path) = 0;
 };
 
-// A host that tells nothing and answers every question with its default,
-// for checking a run before it starts.
+// A host that tells nothing and clears nothing, for checking a run before
+// it starts.
 class QuietRunHost : public RunHost {
 public:
-    int MessageBox(const std::string&, const std::string&, int) override { return platform::IDOK; }
+    bool ClearEarlierOutput() override { return false; }
+    void Tell(const RunNotice&) override {}
     void Progress(const RunEvent&) override {}
     void ClearOutput(const OutputTree&) override {}
     void OpenOutputRoot(const std::string&) override {}

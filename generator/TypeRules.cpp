@@ -93,7 +93,7 @@ bool IsValidIdentifier(const std::string& name)
 bool IsWindowsHeaderMacro(const std::string& name)
 {
     static const char* const kMacros[] = {
-#include "WindowsMacros.inc"
+#include "data/WindowsMacros.inc"
     };
     auto less = [](const char* a, const char* b) { return std::strcmp(a, b) < 0; };
     return std::binary_search(std::begin(kMacros), std::end(kMacros), name.c_str(), less);

@@ -3,27 +3,36 @@
 
 #include "generator/Run.h"
 #include "platform/Application.h"
+#include "platform/Text.h"
 
 #include <map>
 #include <string>
 #include <vector>
 
-// Records what the run says and shows, and answers from a script.
+// Records what the run tells and asks, and answers from a script: an
+// answer IDYES clears, anything else (and no answer) keeps the old files.
 class FakeHost : public RunHost {
 public:
+    // A notice, or the clearing question (What == kQuestion).
     struct Box {
-        std::string Text, Caption;
-        int Flags;
+        std::string Text;
+        int What;
     };
+    static constexpr int kQuestion = -1;
 
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override
+    bool ClearEarlierOutput() override
     {
-        Boxes.push_back({text, caption, flags});
+        Boxes.push_back({platform::Gbk("是否清除上一次生成的文件?"), kQuestion});
         if (Answers.empty())
-            return (flags & 0x0F) == platform::MB_YESNO ? platform::IDNO : platform::IDOK;
+            return false;
         int answer = Answers.front();
         Answers.erase(Answers.begin());
-        return answer;
+        return answer == platform::IDYES;
+    }
+    void Tell(const RunNotice& notice) override
+    {
+        Boxes.push_back({notice.Text, notice.What});
+        Objects.push_back(notice.Object);
     }
     // Each tree's events, as "started", "object N" and "done".
     void Progress(const RunEvent& event) override
@@ -42,6 +51,7 @@ public:
     void OpenOutputRoot(const std::string& path) override { Opened.push_back(path); }
 
     std::vector<Box> Boxes;
+    std::vector<std::string> Objects;  // of each notice
     std::vector<int> Answers;
     std::vector<std::string> TableEvents, ViewEvents, Opened;
     int Clears = 0;

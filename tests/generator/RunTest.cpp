@@ -82,8 +82,7 @@ TEST_F(Run, WritesTheWholeTreeByteForByte)
     // One question, answered No; the labels and the opened root.
     ASSERT_EQ(host.Boxes.size(), 1u);
     EXPECT_EQ(host.Boxes[0].Text, Gbk("是否清除上一次生成的文件?"));
-    EXPECT_EQ(host.Boxes[0].Caption, Gbk("提示"));
-    EXPECT_EQ(host.Boxes[0].Flags, 36);
+    EXPECT_EQ(host.Boxes[0].What, FakeHost::kQuestion);
     EXPECT_EQ(host.TableEvents,
               (std::vector<std::string>{"started", "object 0", "object 1", "done"}));
     EXPECT_EQ(host.ViewEvents, (std::vector<std::string>{"started", "object 0", "done"}));
@@ -98,8 +97,7 @@ TEST_F(Run, BeforeAnyLoginNothingIsMade)
     EXPECT_EQ(Generate(in).Outcome, RunOutcome::NotLoggedIn);
     ASSERT_EQ(host.Boxes.size(), 1u);
     EXPECT_EQ(host.Boxes[0].Text, Gbk("请先登录数据库"));
-    EXPECT_EQ(host.Boxes[0].Caption, Gbk("提示"));
-    EXPECT_EQ(host.Boxes[0].Flags, 32);
+    EXPECT_EQ(host.Boxes[0].What, RunNotice::NotLoggedIn);
     EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
 }
 
@@ -126,8 +124,7 @@ TEST_F(Run, APlainFileNamedOutputStopsTheRun)
     EXPECT_EQ(Generate(SampleInput()).Outcome, RunOutcome::FolderFailed);
     ASSERT_EQ(host.Boxes.size(), 1u);
     EXPECT_EQ(host.Boxes[0].Text, Gbk("创建输出目录出错"));
-    EXPECT_EQ(host.Boxes[0].Caption, Gbk("警告"));
-    EXPECT_EQ(host.Boxes[0].Flags, 48);
+    EXPECT_EQ(host.Boxes[0].What, RunNotice::FolderFailed);
     EXPECT_EQ(ReadFile(dir.File("Output")), "not a folder");
     EXPECT_TRUE(host.Opened.empty());
 }
@@ -171,8 +168,7 @@ TEST_F(Run, AnUnsupportedTypeEndsThatTreesWalkButNotTheRun)
     EXPECT_TRUE(platform::FileExists(Out("DBComm/DBTables/UsersOperator.cpp")));
     ASSERT_EQ(host.Boxes.size(), 2u);
     EXPECT_EQ(host.Boxes[1].Text, Gbk("C:数据类型不支持"));
-    EXPECT_EQ(host.Boxes[1].Caption, Gbk("提示"));
-    EXPECT_EQ(host.Boxes[1].Flags, 48);
+    EXPECT_EQ(host.Boxes[1].What, RunNotice::TypeUnsupported);
     EXPECT_EQ(host.TableEvents.back(), "done");
     EXPECT_EQ(host.Opened.size(), 1u);
     EXPECT_NE(ReadFile(Out("DBComm/DBComm.h")).find("\r\n   A,B,Users\r\n"), std::string::npos);
@@ -194,8 +190,7 @@ TEST_F(Run, ANameThatFailsTheRuleStopsBeforeAnyTableFile)
     EXPECT_EQ(Generate(in).Outcome, RunOutcome::NameRefused);
     ASSERT_EQ(host.Boxes.size(), 2u);
     EXPECT_EQ(host.Boxes[1].Text, Gbk("Staff:名称及字段名称不能包含汉字，必须以字母开头"));
-    EXPECT_EQ(host.Boxes[1].Caption, Gbk("数据表名称非法"));
-    EXPECT_EQ(host.Boxes[1].Flags, 64);
+    EXPECT_EQ(host.Boxes[1].What, RunNotice::NameRefused);
     EXPECT_EQ(ListFiles(dir.File("Output")).size(), 5u);  // the shared files only
     EXPECT_TRUE(host.Opened.empty());
 }
@@ -250,7 +245,7 @@ TEST_F(Run, TwinNamesAreRefusedAtTheirSecondNode)
         EXPECT_EQ(result.TablesWritten, c.tablesWritten) << c.what;
         ASSERT_FALSE(fresh.Boxes.empty()) << c.what;
         EXPECT_EQ(fresh.Boxes.back().Text.rfind(c.refused, 0), 0u) << fresh.Boxes.back().Text;
-        EXPECT_EQ(fresh.Boxes.back().Caption, Gbk("数据表名称非法"));
+        EXPECT_EQ(fresh.Boxes.back().What, RunNotice::NameRefused);
     }
 }
 
