@@ -41,20 +41,15 @@ std::string LoginHint(const platform::EOleException& e)
 }  // namespace
 
 TDBData::TDBData()
-    : ADOConnection1(new platform::TADOConnection),
-      ExecSQLQuery(new platform::TADOQuery(ADOConnection1)),
-      DataSource1(new platform::TDataSource)
+    : ADOConnection1(std::make_unique<platform::TADOConnection>()),
+      ExecSQLQuery(std::make_unique<platform::TADOQuery>(ADOConnection1.get())),
+      DataSource1(std::make_unique<platform::TDataSource>())
 {
     ADOConnection1->LoginPrompt = false;
     ADOConnection1->ConnectionString = kDesignConnectionString;
 }
 
-TDBData::~TDBData()
-{
-    delete DataSource1;
-    delete ExecSQLQuery;
-    delete ADOConnection1;
-}
+TDBData::~TDBData() = default;
 
 std::string TDBData::WindowsConnectionString(const std::string& catalog)
 {
@@ -84,7 +79,7 @@ platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
         ExecSQLQuery->SetSQL(std::string());
         ExecSQLQuery->SetSQL(statement);
         ExecSQLQuery->Open();
-        return ExecSQLQuery;
+        return ExecSQLQuery.get();
     } catch (const platform::Exception& e) {
         auto* ole = dynamic_cast<const platform::EOleException*>(&e);
         TellFailure(e.Message, ole && ole->ConnectionLost);
@@ -98,7 +93,7 @@ platform::TADOQuery* TDBData::ExecSQLUtf8(const std::string& statement)
         ExecSQLQuery->Close();
         ExecSQLQuery->SetSQLUtf8(statement);
         ExecSQLQuery->Open();
-        return ExecSQLQuery;
+        return ExecSQLQuery.get();
     } catch (const platform::Exception& e) {
         auto* ole = dynamic_cast<const platform::EOleException*>(&e);
         TellFailure(e.Message, ole && ole->ConnectionLost);

@@ -5,6 +5,7 @@
 // and every question asked of the server's system catalogue.
 
 #include <functional>
+#include <memory>
 #include <vector>
 #include <string>
 
@@ -107,9 +108,11 @@ public:
                                                  const std::string& host,
                                                  const std::string& user = "sa");
 
-    platform::TADOConnection* ADOConnection1;
-    platform::TADOQuery* ExecSQLQuery;
-    platform::TDataSource* DataSource1;
+    // The designed components, owned (the query before the connection it
+    // runs on goes).
+    std::unique_ptr<platform::TADOConnection> ADOConnection1;
+    std::unique_ptr<platform::TADOQuery> ExecSQLQuery;
+    std::unique_ptr<platform::TDataSource> DataSource1;
 
 private:
     platform::TADOQuery* ExecSQLUtf8(const std::string& statement);

@@ -260,6 +260,8 @@ SQLRETURN ConnectDriver(SQLHENV /*env*/, SQLHDBC dbc, const OdbcLogin& login)
         throw EOleException("Cannot prepare the ODBC data source");
     }
     std::fclose(f);
+    // The one change Pellam makes to the process's environment, under the
+    // lock: the driver manager finds the data source through ODBCINI.
     setenv("ODBCINI", path.c_str(), 1);
     // The driver sends the login's user and password as ISO 8859-1 bytes,
     // whatever the client character set: a character outside it cannot
@@ -281,26 +283,71 @@ SQLRETURN ConnectDriver(SQLHENV /*env*/, SQLHDBC dbc, const OdbcLogin& login)
 
 #endif
 
+namespace {
+
+// An ODBC handle that frees itself; a connection handle disconnects first
+// when it was connected.
+class OdbcHandle {
+public:
+    explicit OdbcHandle(SQLSMALLINT type) : type_(type) {}
+    ~OdbcHandle() { Reset(); }
+    OdbcHandle(const OdbcHandle&) = delete;
+    OdbcHandle& operator=(const OdbcHandle&) = delete;
+
+    // Allocates the handle under its parent; false when the driver manager
+    // could not.
+    bool Allocate(SQLHANDLE parent) { return Ok(SQLAllocHandle(type_, parent, &handle_)); }
+    void Reset() noexcept
+    {
+        if (handle_ == SQL_NULL_HANDLE)
+            return;
+        if (connected_)
+            SQLDisconnect(handle_);
+        SQLFreeHandle(type_, handle_);
+        handle_ = SQL_NULL_HANDLE;
+        connected_ = false;
+    }
+    SQLHANDLE Get() const { return handle_; }
+    void MarkConnected() { connected_ = true; }
+    bool Connected() const { return connected_; }
+
+private:
+    SQLSMALLINT type_;
+    SQLHANDLE handle_ = SQL_NULL_HANDLE;
+    bool connected_ = false;
+};
+
+}  // namespace
+
 struct TADOConnection::Impl {
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    bool connected = false;
+    // The connection goes before its environment.
+    OdbcHandle env{SQL_HANDLE_ENV};
+    OdbcHandle dbc{SQL_HANDLE_DBC};
     int serverMajor = 0;
     std::set<TADOQuery*> queries;
+
+    void Release() noexcept
+    {
+        dbc.Reset();
+        env.Reset();
+        serverMajor = 0;
+    }
 };
 
 TADOConnection::TADOConnection() : impl_(new Impl) {}
 
 TADOConnection::~TADOConnection()
 {
-    SetConnected(false);
-    for (TADOQuery* q : impl_->queries)
+    for (TADOQuery* q : impl_->queries) {
+        q->Close();
         q->connection_ = nullptr;
+    }
+    impl_->Release();
 }
 
 bool TADOConnection::Connected() const
 {
-    return impl_->connected;
+    return impl_->dbc.Connected();
 }
 
 void TADOConnection::SetConnected(bool connected)
@@ -308,49 +355,40 @@ void TADOConnection::SetConnected(bool connected)
     if (!connected) {
         for (TADOQuery* q : impl_->queries)
             q->Close();
-        if (impl_->dbc != SQL_NULL_HDBC) {
-            if (impl_->connected)
-                SQLDisconnect(impl_->dbc);
-            SQLFreeHandle(SQL_HANDLE_DBC, impl_->dbc);
-            impl_->dbc = SQL_NULL_HDBC;
-        }
-        if (impl_->env != SQL_NULL_HENV) {
-            SQLFreeHandle(SQL_HANDLE_ENV, impl_->env);
-            impl_->env = SQL_NULL_HENV;
-        }
-        impl_->connected = false;
-        impl_->serverMajor = 0;
+        impl_->Release();
         return;
     }
-    if (impl_->connected)
+    if (Connected())
         return;
 
     OdbcLogin login = TranslateConnectionString(ConnectionString);
-
-    if (!Ok(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &impl_->env)))
+    impl_->Release();
+    if (!impl_->env.Allocate(SQL_NULL_HANDLE))
         throw EOleException("Cannot start the ODBC driver manager");
-    SQLSetEnvAttr(impl_->env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    if (!Ok(SQLAllocHandle(SQL_HANDLE_DBC, impl_->env, &impl_->dbc))) {
-        SetConnected(false);
+    SQLSetEnvAttr(impl_->env.Get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                  0);
+    if (!impl_->dbc.Allocate(impl_->env.Get())) {
+        impl_->Release();
         throw EOleException("Cannot start the ODBC driver manager");
     }
+    SQLHDBC dbc = impl_->dbc.Get();
     int loginTimeout = login.LoginTimeout > 0 ? login.LoginTimeout : ConnectionTimeout;
-    SQLSetConnectAttr(impl_->dbc, SQL_ATTR_LOGIN_TIMEOUT,
+    SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeout)), 0);
 
-    SQLRETURN rc = ConnectDriver(impl_->env, impl_->dbc, login);
+    SQLRETURN rc = ConnectDriver(impl_->env.Get(), dbc, login);
     if (!Ok(rc)) {
         std::vector<DiagnosticRecord> records;
-        std::string text = DriverText(Diagnostics(SQL_HANDLE_DBC, impl_->dbc, nullptr, &records));
-        SetConnected(false);
+        std::string text = DriverText(Diagnostics(SQL_HANDLE_DBC, dbc, nullptr, &records));
+        impl_->Release();
         throw EOleException(text.empty() ? "Cannot connect to the server" : text, false,
                             std::move(records));
     }
-    impl_->connected = true;
+    impl_->dbc.MarkConnected();
     // "16.00.1000": the product's major version leads.
     SQLCHAR version[64] = {0};
     SQLSMALLINT length = 0;
-    if (Ok(SQLGetInfo(impl_->dbc, SQL_DBMS_VER, version, sizeof version, &length)))
+    if (Ok(SQLGetInfo(dbc, SQL_DBMS_VER, version, sizeof version, &length)))
         impl_->serverMajor = std::atoi(reinterpret_cast<const char*>(version));
 }
 
@@ -361,13 +399,14 @@ int TADOConnection::ServerMajorVersion() const
 
 std::string TADOConnection::CurrentCatalog() const
 {
-    if (!impl_->connected)
+    if (!Connected())
         return std::string();
     // Wide, so that any name arrives whole; the driver knows it from the
     // login's reply and asks the server nothing.
     SQLWCHAR name[512] = {0};
     SQLINTEGER length = 0;
-    if (!Ok(SQLGetConnectAttrW(impl_->dbc, SQL_ATTR_CURRENT_CATALOG, name, sizeof name, &length)))
+    if (!Ok(SQLGetConnectAttrW(impl_->dbc.Get(), SQL_ATTR_CURRENT_CATALOG, name, sizeof name,
+                               &length)))
         return std::string();
     std::u16string wide;
     for (std::size_t k = 0; k < sizeof name / sizeof name[0] && name[k]; ++k)
@@ -465,7 +504,7 @@ public:
     {
         if (!connection || !connection->Connected())
             throw EOleException("Operation is not allowed when the object is closed.", true);
-        dbc = connection->impl_->dbc;
+        dbc = connection->impl_->dbc.Get();
         if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)))
             Fail(SQL_HANDLE_DBC, dbc, "Cannot prepare a statement", dbc);
         // After its query time-out the driver sends a cancel and waits as
