@@ -100,7 +100,8 @@ TDataLinkDialog::TDataLinkDialog(const std::string& initial, platform::TForm* ow
     new TLabel(page, Gbk("1. 服务器名称："), 10, 10, 380, 16);
     ServerName = new platform::TEdit(page, 24, 28, 360, 22);
     new TLabel(page, Gbk("2. 登录服务器："), 10, 58, 380, 16);
-    WindowsLogin = new platform::TRadioButton(page, Gbk("使用 Windows NT 集成安全设置"), 24, 76, 360, 20);
+    WindowsLogin =
+        new platform::TRadioButton(page, Gbk("使用 Windows NT 集成安全设置"), 24, 76, 360, 20);
     SqlLogin = new platform::TRadioButton(page, Gbk("使用指定的用户名称和密码"), 24, 98, 360, 20);
     new TLabel(page, Gbk("用户名称："), 40, 124, 90, 16);
     UserName = new platform::TEdit(page, 130, 120, 254, 22);

@@ -43,7 +43,7 @@ platform::TTreeView* MakeTree(platform::TWinControl* parent, int left, int top)
 // What the run asks of the window.
 class WindowRunHost : public RunHost {
 public:
-    explicit WindowRunHost(TMainForm* form) : form_(form) {}
+    explicit WindowRunHost(TMainForm* form) : form_(form) { }
 
     bool ClearEarlierOutput() override
     {
@@ -75,7 +75,8 @@ public:
     }
     void Progress(const RunEvent& event) override
     {
-        platform::TLabel* label = event.Tree == ProgressLabel::Tables ? form_->Label5 : form_->Label3;
+        platform::TLabel* label =
+            event.Tree == ProgressLabel::Tables ? form_->Label5 : form_->Label3;
         switch (event.What) {
         case RunEvent::TreeStarted:
             SetGrowingText(label, std::string());
@@ -161,9 +162,12 @@ TMainForm::TMainForm() : platform::TForm(Gbk("Pellam - 代码生成器 "))
     Bevel1 = new TBevel(Panel1, TBevel::bsFrame, -3, 103, 675, 306);
     RadioButton1 = new platform::TRadioButton(Panel1, Gbk("Windows 身份验证    "), 16, 7, 129, 17);
     RadioButton1->SetChecked(true);
-    RadioButton2 = new platform::TRadioButton(Panel1, Gbk("SQL Server 身份验证      "), 16, 30, 137, 17);
-    LabeledEdit1 = new TLabeledEdit(Panel1, Gbk("主机IP："), 16, 69, 121, 21, 46, TLabeledEdit::lpAbove);
-    LabeledEdit2 = new TLabeledEdit(Panel1, Gbk("登录密码："), 160, 69, 121, 21, 60, TLabeledEdit::lpAbove);
+    RadioButton2 =
+        new platform::TRadioButton(Panel1, Gbk("SQL Server 身份验证      "), 16, 30, 137, 17);
+    LabeledEdit1 =
+        new TLabeledEdit(Panel1, Gbk("主机IP："), 16, 69, 121, 21, 46, TLabeledEdit::lpAbove);
+    LabeledEdit2 =
+        new TLabeledEdit(Panel1, Gbk("登录密码："), 160, 69, 121, 21, 60, TLabeledEdit::lpAbove);
     LabeledEdit2->SetPassword(true);
     LabeledEdit1->SetHint(Gbk("主机名或IP地址，可写作：主机、主机,端口 或 主机\\实例名"));
     BitBtn2 = new TBitBtn(Panel1, Gbk("登录"), TBitBtn::bkOK, 328, 66, 97, 25);
@@ -365,7 +369,7 @@ void TMainForm::ComboBox1Select()
 // repainted between nodes.
 class TMainForm::TreeFill : public CatalogReadEvents {
 public:
-    explicit TreeFill(TMainForm* form) : form_(form) {}
+    explicit TreeFill(TMainForm* form) : form_(form) { }
 
     void TreeStarted(bool tables) override
     {

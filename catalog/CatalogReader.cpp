@@ -12,9 +12,8 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
     // goes in two: the two name lists, then every object's columns (and a
     // table's unwritable columns) of both trees.
     SchemaObjects listed[2];
-    std::vector<bool> listsRead =
-        data.Ask({data.TableListQuestion(database, listed[0]),
-                  data.ViewListQuestion(database, listed[1])});
+    std::vector<bool> listsRead = data.Ask(
+        {data.TableListQuestion(database, listed[0]), data.ViewListQuestion(database, listed[1])});
     bool allRead = listsRead[0] && listsRead[1];
     for (SchemaObjects& objects : listed)
         if (options.Wanted) {

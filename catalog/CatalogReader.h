@@ -16,11 +16,13 @@ class CatalogReadEvents {
 public:
     virtual ~CatalogReadEvents() = default;
     // Before a tree's names are asked for.
-    virtual void TreeStarted(bool /*tables*/) {}
+    virtual void TreeStarted(bool /*tables*/) { }
     // An object of the tree, in catalogue order; columnsRead is false when
     // its column statement failed (it then has no columns).
-    virtual void ObjectRead(bool /*tables*/, const SchemaObject& /*object*/, bool /*columnsRead*/) {}
-    virtual void TreeDone(bool /*tables*/) {}
+    virtual void ObjectRead(bool /*tables*/, const SchemaObject& /*object*/, bool /*columnsRead*/)
+    {
+    }
+    virtual void TreeDone(bool /*tables*/) { }
 };
 
 struct CatalogReadOptions {

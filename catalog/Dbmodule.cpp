@@ -53,23 +53,23 @@ TDBData::~TDBData() = default;
 
 std::string TDBData::WindowsConnectionString(const std::string& catalog)
 {
-    return platform::FillFields(
-        "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
-        "Initial Catalog=${Catalog};Data Source=.",
-        {{"Catalog", platform::QuoteOleDbValue(catalog)}});
+    return platform::
+        FillFields("Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+                   "Initial Catalog=${Catalog};Data Source=.",
+                   {{"Catalog", platform::QuoteOleDbValue(catalog)}});
 }
 
 std::string TDBData::SqlServerConnectionString(const std::string& password,
                                                const std::string& catalog, const std::string& host,
                                                const std::string& user)
 {
-    return platform::FillFields(
-        "Provider=SQLOLEDB.1;Password=${Password};Persist Security Info=True;User ID=${User};"
-        "Initial Catalog=${Catalog};Data Source=${Host}",
-        {{"Password", platform::QuoteOleDbValue(password)},
-         {"User", platform::QuoteOleDbValue(user)},
-         {"Catalog", platform::QuoteOleDbValue(catalog)},
-         {"Host", platform::QuoteOleDbValue(host)}});
+    return platform::FillFields("Provider=SQLOLEDB.1;Password=${Password};Persist Security "
+                                "Info=True;User ID=${User};"
+                                "Initial Catalog=${Catalog};Data Source=${Host}",
+                                {{"Password", platform::QuoteOleDbValue(password)},
+                                 {"User", platform::QuoteOleDbValue(user)},
+                                 {"Catalog", platform::QuoteOleDbValue(catalog)},
+                                 {"Host", platform::QuoteOleDbValue(host)}});
 }
 
 platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
@@ -107,9 +107,9 @@ bool TDBData::Connect(bool useSqlLogin, const std::string& host, const std::stri
     lossTold_ = false;
     try {
         ADOConnection1->SetConnected(false);
-        ADOConnection1->ConnectionString = useSqlLogin
-                                               ? SqlServerConnectionString(password, catalog, host, user)
-                                               : WindowsConnectionString(catalog);
+        ADOConnection1->ConnectionString =
+            useSqlLogin ? SqlServerConnectionString(password, catalog, host, user)
+                        : WindowsConnectionString(catalog);
         ADOConnection1->SetConnected(true);
         return true;
     } catch (const platform::Exception& e) {
@@ -169,12 +169,12 @@ std::string TDBData::ObjectListStatement(const std::string& database, char xtype
 {
     // SQL Server 2000 has owners, not schemas.
     bool owners = serverMajorVersion > 0 && serverMajorVersion < 9;
-    return platform::FillFields(
-        "SELECT [name],${Owner}([uid]) FROM [${Database}]..[sysobjects] WHERE [xtype]='${Type}' "
-        "AND OBJECTPROPERTY([id],'IsMSShipped')=0 ORDER BY 1,2",
-        {{"Owner", owners ? "USER_NAME" : "SCHEMA_NAME"},
-         {"Database", SqlBracketed(Utf8Of(database))},
-         {"Type", std::string(1, xtype)}});
+    return platform::FillFields("SELECT [name],${Owner}([uid]) FROM [${Database}]..[sysobjects] "
+                                "WHERE [xtype]='${Type}' "
+                                "AND OBJECTPROPERTY([id],'IsMSShipped')=0 ORDER BY 1,2",
+                                {{"Owner", owners ? "USER_NAME" : "SCHEMA_NAME"},
+                                 {"Database", SqlBracketed(Utf8Of(database))},
+                                 {"Type", std::string(1, xtype)}});
 }
 
 bool TDBData::GetDatabaseList(NameList& out)

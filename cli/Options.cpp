@@ -30,12 +30,14 @@ const char* const kUsageText =
     "  --translate                         标签翻译为拼音标识符\n"
     "generate:\n"
     "  --schema FILE                       从快照文件生成，不连接服务器\n"
-    "  --output DIR                        输出目录，默认为当前目录下的 Output；缺少的上级目录会被创建\n"
+    "  --output DIR                        输出目录，默认为当前目录下的 "
+    "Output；缺少的上级目录会被创建\n"
     "  --clear                             先删除 DBComm 目录树中以前生成的文件\n"
     "  --check                             不写文件，只比较输出目录是否与将要生成的一致\n"
     "  --verbose                           列出写入的每个文件\n"
     "  --translate                         标签翻译为标识符后再生成\n"
-    "  --types extended                    别名类型按其基础类型；日期时间、uniqueidentifier、xml、\n"
+    "  --types extended                    "
+    "别名类型按其基础类型；日期时间、uniqueidentifier、xml、\n"
     "                                      sql_variant 作为字符串，hierarchyid、geometry、\n"
     "                                      geography 作为二进制流\n"
     "  --type NAME=GROUP                   类型 NAME 归入 GROUP（integer、string、float、blob），\n"
@@ -126,8 +128,8 @@ std::size_t Distance(const std::string& a, const std::string& b)
         row[0] = i;
         for (std::size_t j = 1; j <= b.size(); ++j) {
             std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1,
-                               diagonal + (a[i - 1] == b[j - 1] ? 0u : 1u)});
+            row[j] =
+                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0u : 1u)});
             diagonal = above;
         }
     }
@@ -141,8 +143,8 @@ std::string Suggestion(const std::string& typed, const std::vector<std::string>&
     std::string best;
     std::size_t bestDistance = 3;
     for (const std::string& k : known) {
-        std::size_t d = k.compare(0, typed.size(), typed) == 0 && typed.size() > 2 ? 1
-                                                                                   : Distance(typed, k);
+        std::size_t d =
+            k.compare(0, typed.size(), typed) == 0 && typed.size() > 2 ? 1 : Distance(typed, k);
         if (d < bestDistance) {
             bestDistance = d;
             best = k;
@@ -169,10 +171,12 @@ void ParseTypeOverride(const std::string& value, Options& o)
 }
 
 const std::vector<std::string> kCommands = {"databases", "schema", "generate", "help"};
-const std::vector<std::string> kOptions = {
-    "--windows-auth", "--host",  "--user",    "--password-env", "--database", "--include",
-    "--exclude",      "--to",    "--translate", "--schema",     "--output",   "--clear",
-    "--check",        "--verbose", "--help",  "--version", "--types", "--type"};
+const std::vector<std::string> kOptions = {"--windows-auth", "--host",     "--user",
+                                           "--password-env", "--database", "--include",
+                                           "--exclude",      "--to",       "--translate",
+                                           "--schema",       "--output",   "--clear",
+                                           "--check",        "--verbose",  "--help",
+                                           "--version",      "--types",    "--type"};
 
 }  // namespace
 
@@ -195,10 +199,13 @@ Options Parse(int argc, char** argv)
     }
     if (o.Command != "databases" && o.Command != "schema" && o.Command != "generate")
         throw UsageError{"未知命令：" + o.Command + Suggestion(o.Command, kCommands)};
-    std::map<std::string, std::string*> valued = {
-        {"--host", &o.Host},     {"--password-env", &o.PasswordEnv}, {"--database", &o.Database},
-        {"--to", &o.To},         {"--schema", &o.Schema},            {"--output", &o.Output},
-        {"--user", &o.User}};
+    std::map<std::string, std::string*> valued = {{"--host", &o.Host},
+                                                  {"--password-env", &o.PasswordEnv},
+                                                  {"--database", &o.Database},
+                                                  {"--to", &o.To},
+                                                  {"--schema", &o.Schema},
+                                                  {"--output", &o.Output},
+                                                  {"--user", &o.User}};
     std::map<std::string, bool*> flags = {{"--windows-auth", &o.WindowsAuth},
                                           {"--clear", &o.Clear},
                                           {"--translate", &o.Translate},

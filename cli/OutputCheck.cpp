@@ -53,7 +53,8 @@ std::vector<OutputDifference> CompareOutput(const std::map<std::string, std::str
     // The rendered files by relative path, '/' between names.
     std::map<std::string, const std::string*> want;
     for (const auto& [path, bytes] : rendered) {
-        std::string relative = path.compare(0, root.size(), root) == 0 ? path.substr(root.size()) : path;
+        std::string relative =
+            path.compare(0, root.size(), root) == 0 ? path.substr(root.size()) : path;
         std::string file;
         for (char c : relative) {
             if (c == '\\')
@@ -76,8 +77,7 @@ std::vector<OutputDifference> CompareOutput(const std::map<std::string, std::str
     for (const auto& [file, path] : have)
         if (!want.count(file) && Generated(file))
             out.push_back({OutputDifference::Extra, file});
-    std::sort(out.begin(), out.end(), [](const OutputDifference& a, const OutputDifference& b) {
-        return a.File < b.File;
-    });
+    std::sort(out.begin(), out.end(),
+              [](const OutputDifference& a, const OutputDifference& b) { return a.File < b.File; });
     return out;
 }

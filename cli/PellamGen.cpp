@@ -171,8 +171,8 @@ public:
             return;
         (event.Tree == ProgressLabel::Tables ? tablesDone_ : viewsDone_)++;
         if (progress_) {
-            std::fprintf(stderr, "\r%s %zu/%zu  %s %zu/%zu", Say(Gbk("数据表")).c_str(), tablesDone_,
-                         tables_, Say(Gbk("视图")).c_str(), viewsDone_, views_);
+            std::fprintf(stderr, "\r%s %zu/%zu  %s %zu/%zu", Say(Gbk("数据表")).c_str(),
+                         tablesDone_, tables_, Say(Gbk("视图")).c_str(), viewsDone_, views_);
             shown_ = true;
         }
     }
@@ -206,7 +206,7 @@ public:
             }
         }
     }
-    void OpenOutputRoot(const std::string&) override {}
+    void OpenOutputRoot(const std::string&) override { }
 
     // Answers No to clearing from now on.
     void KeepOldFiles() { clear_ = false; }
@@ -257,7 +257,8 @@ DatabaseSchema AsGenerated(const DatabaseSchema& snapshot, const Options& o)
 
 int Generate(const DatabaseSchema& snapshot, const Options& o)
 {
-    std::string root = o.Output.empty() ? std::string("Output") : FromTerminal(o.Output, "--output");
+    std::string root =
+        o.Output.empty() ? std::string("Output") : FromTerminal(o.Output, "--output");
     DatabaseSchema schema = AsGenerated(snapshot, o);
     SchemaIdentities identities(schema.Tables);
     RunInput input{1, schema};
@@ -359,8 +360,9 @@ int Main(int argc, char** argv)
     if (o.Command == "help")
         return WriteOut(kUsageText) ? kDone : StandardOutputFailed();
     if (o.Command == "version")
-        return WriteOut(std::string("pellam-gen ") + PELLAM_VERSION + "\n") ? kDone
-                                                                          : StandardOutputFailed();
+        return WriteOut(std::string("pellam-gen ") + PELLAM_VERSION + "\n")
+                   ? kDone
+                   : StandardOutputFailed();
     TerminalMessages messages;
     platform::Application.SetMessageBoxService(&messages);
     NameFilter filter(Globs(o.Include, "--include"), Globs(o.Exclude, "--exclude"));

@@ -197,7 +197,8 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
         } else if (event == E::key && !frames.empty()) {
             std::string key = parsed.get<std::string>();
             Frame& top = frames.back();
-            if (twice.empty() && std::find(top.Keys.begin(), top.Keys.end(), key) != top.Keys.end()) {
+            if (twice.empty() &&
+                std::find(top.Keys.begin(), top.Keys.end(), key) != top.Keys.end()) {
                 std::string gbk;
                 twice = place() + ": \"" + (platform::TryUtf8ToGbk(key, gbk) ? gbk : "?") + "\" " +
                         platform::Gbk("在同一对象中出现两次");

@@ -85,7 +85,7 @@ public:
         if (tcgetattr(STDIN_FILENO, &saved_) == 0) {
             echoSettings = saved_;
             echoSaved = 1;
-            struct sigaction action {};
+            struct sigaction action { };
             action.sa_handler = RestoreEchoAndDie;
             sigemptyset(&action.sa_mask);
             for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
@@ -126,7 +126,7 @@ private:
     DWORD mode_ = 0;
 #else
     termios saved_{};
-    struct sigaction previous_[std::size(kEndingSignals)] {};
+    struct sigaction previous_[std::size(kEndingSignals)]{};
 #endif
 };
 

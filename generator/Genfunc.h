@@ -49,7 +49,6 @@ void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
 
 // A view's operator class reads no column: it takes only names.
 void WriteViewOperatorFiles(const std::string& tablesFolder, const std::string& className,
-                            const std::string& viewName,
-                            const std::string& schema = std::string());
+                            const std::string& viewName, const std::string& schema = std::string());
 
 #endif

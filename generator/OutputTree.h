@@ -53,12 +53,12 @@ struct OutputTree {
     // A tree whose root is the given folder, scripts going beside it.
     static OutputTree WithRoot(const std::string& root, const std::string& scriptFolder);
 
-    std::string OutputRoot() const;          // "\Output"
-    std::string DBCommFolder() const;        // "\Output\DBComm\" (ends with a separator)
-    std::string TablesFolder() const;        // "\Output\DBComm\DBTables"
-    std::string StoredProcFolder() const;    // "\Output\DBComm\DBStoredProc"
-    std::string ClearBatch() const;          // "\output_clear.bat"
-    std::string ClearScript() const;         // "\output_clear.sh", for POSIX shells
+    std::string OutputRoot() const;  // "\Output"
+    std::string DBCommFolder() const;  // "\Output\DBComm\" (ends with a separator)
+    std::string TablesFolder() const;  // "\Output\DBComm\DBTables"
+    std::string StoredProcFolder() const;  // "\Output\DBComm\DBStoredProc"
+    std::string ClearBatch() const;  // "\output_clear.bat"
+    std::string ClearScript() const;  // "\output_clear.sh", for POSIX shells
 
     std::string ProgramFolder;
     std::string Root;

@@ -281,12 +281,13 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     // The trees shown belong to a connection that is gone (a login failed
     // since): nothing is written from them.
     if (!identities.Available()) {
-        host.Tell({RunNotice::ConnectionLost, {}, Gbk("与数据库服务器的连接已断开，请重新登录后再生成")});
+        host.Tell(
+            {RunNotice::ConnectionLost, {}, Gbk("与数据库服务器的连接已断开，请重新登录后再生成")});
         result.Outcome = RunOutcome::ConnectionLost;
         return result;
     }
-    for (const std::string& folder : {tree.OutputRoot(), tree.DBCommFolder(), tree.TablesFolder(),
-                                      tree.StoredProcFolder()}) {
+    for (const std::string& folder :
+         {tree.OutputRoot(), tree.DBCommFolder(), tree.TablesFolder(), tree.StoredProcFolder()}) {
         if (!MakeOutputDir(folder, host)) {
             result.Outcome = RunOutcome::FolderFailed;
             return result;
@@ -317,7 +318,9 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     // that stops early writes DBComm again, naming only what it wrote.
     NameList writtenTables, writtenViews;
     bool stopped = false;
-    auto nameOnlyWritten = [&] { WriteDBCommFiles(tree.DBCommFolder(), writtenTables, writtenViews); };
+    auto nameOnlyWritten = [&] {
+        WriteDBCommFiles(tree.DBCommFolder(), writtenTables, writtenViews);
+    };
     struct Walk {
         const SchemaObjects& Tree;
         ProgressLabel Label;

@@ -34,10 +34,10 @@ struct RunEvent {
 // in the box the Parts give, pellam-gen on standard error).
 struct RunNotice {
     enum Kind {
-        NotLoggedIn,      // no database list yet
-        ConnectionLost,   // the catalogue's connection is gone
-        FolderFailed,     // an output folder could neither be found nor made
-        NameRefused,      // a name, label or twin the checks refuse
+        NotLoggedIn,  // no database list yet
+        ConnectionLost,  // the catalogue's connection is gone
+        FolderFailed,  // an output folder could neither be found nor made
+        NameRefused,  // a name, label or twin the checks refuse
         TypeUnsupported,  // a table or view holds a type in no group
     };
     Kind What;
@@ -63,23 +63,23 @@ public:
 class QuietRunHost : public RunHost {
 public:
     bool ClearEarlierOutput() override { return false; }
-    void Tell(const RunNotice&) override {}
-    void Progress(const RunEvent&) override {}
-    void ClearOutput(const OutputTree&) override {}
-    void OpenOutputRoot(const std::string&) override {}
+    void Tell(const RunNotice&) override { }
+    void Progress(const RunEvent&) override { }
+    void ClearOutput(const OutputTree&) override { }
+    void OpenOutputRoot(const std::string&) override { }
 };
 
 enum class RunOutcome {
-    Done,           // every step ran (a type stop may have ended a walk)
-    NotLoggedIn,    // no database list yet
-    ConnectionLost, // the catalogue's connection is gone: nothing written
-    FolderFailed,   // an output folder could neither be found nor made
-    NameRefused,    // a name check failed
+    Done,  // every step ran (a type stop may have ended a walk)
+    NotLoggedIn,  // no database list yet
+    ConnectionLost,  // the catalogue's connection is gone: nothing written
+    FolderFailed,  // an output folder could neither be found nor made
+    NameRefused,  // a name check failed
 };
 
 struct RunResult {
     RunOutcome Outcome = RunOutcome::Done;
-    bool TypeRefused = false;     // a walk stopped at an unsupported column type
+    bool TypeRefused = false;  // a walk stopped at an unsupported column type
     bool IdentityFailed = false;  // a walk stopped where identity columns could not be learnt
     int TablesWritten = 0;
     int ViewsWritten = 0;

@@ -4,8 +4,7 @@
 void WriteStoredProcFiles(const std::string& storedProcFolder)
 {
     WriteTextFile(InFolder(storedProcFolder, "DBStoredProc.h"), StoredProcHeaderText());
-    WriteTextFile(InFolder(storedProcFolder, "DBStoredProc.cpp"),
-                  StoredProcSourceText());
+    WriteTextFile(InFolder(storedProcFolder, "DBStoredProc.cpp"), StoredProcSourceText());
 }
 
 void WriteTableOperatorBase(const std::string& tablesFolder)
@@ -47,7 +46,7 @@ void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableName
     WriteTextFile(InFolder(dbCommFolder, "DBComm.h"),
                   platform::FillFields(DBCommHeaderTemplate(), {{"EnumEntries", enumBody}}));
     WriteTextFile(InFolder(dbCommFolder, "DBComm.cpp"),
-                  platform::FillFields(DBCommSourceTemplate(), {{"Includes", includes},
-                                                                {"Registrations", registrations}}) +
+                  platform::FillFields(DBCommSourceTemplate(),
+                                       {{"Includes", includes}, {"Registrations", registrations}}) +
                       "\r\n");
 }

@@ -72,7 +72,8 @@ std::string BindingLinesOf(const std::vector<IncludedColumn>& included)
         lines.push_back(IsBlobType(c.Column->TypeName)
                             ? "   m_query->Parameters->Items[nCount++]->LoadFromStream(" +
                                   *c.Parameter + ",ftBlob);"
-                            : "   m_query->Parameters->Items[nCount++]->Value=" + *c.Parameter + ";");
+                            : "   m_query->Parameters->Items[nCount++]->Value=" + *c.Parameter +
+                                  ";");
     lines.push_back("   return ExecSQLNonQuery();");
     return JoinLines(lines);
 }

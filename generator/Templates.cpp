@@ -448,8 +448,7 @@ const char* const kOperatorSourceTail[] = {
 };
 
 // One text of GBK lines joined with CR LF from blocks of UTF-8 lines.
-template <std::size_t... N>
-std::string Joined(const char* const (&... blocks)[N])
+template <std::size_t... N> std::string Joined(const char* const (&... blocks)[N])
 {
     std::vector<std::string> lines;
     (lines.insert(lines.end(), std::begin(blocks), std::end(blocks)), ...);
@@ -458,11 +457,11 @@ std::string Joined(const char* const (&... blocks)[N])
 
 }  // namespace
 
-#define PELLAM_TEXT(function, ...)                                  \
-    const std::string& function()                                   \
-    {                                                               \
-        static const std::string text = Joined(__VA_ARGS__);        \
-        return text;                                                \
+#define PELLAM_TEXT(function, ...)                                                                 \
+    const std::string& function()                                                                  \
+    {                                                                                              \
+        static const std::string text = Joined(__VA_ARGS__);                                       \
+        return text;                                                                               \
     }
 
 PELLAM_TEXT(StoredProcHeaderText, kStoredProcHeader)

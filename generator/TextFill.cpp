@@ -2,7 +2,6 @@
 
 #include "platform/Text.h"
 
-
 std::string JoinItems(const std::vector<std::string>& items, const std::string& separator)
 {
     std::string out;

@@ -10,8 +10,9 @@ std::string PinyinOf(unsigned char lead, unsigned char trail)
 {
     unsigned short code = static_cast<unsigned short>(lead << 8 | trail);
     const PinyinEntry* end = kPinyinTable + kPinyinTableSize;
-    const PinyinEntry* it = std::lower_bound(
-        kPinyinTable, end, code, [](const PinyinEntry& e, unsigned short c) { return e.Code < c; });
+    const PinyinEntry* it =
+        std::lower_bound(kPinyinTable, end, code,
+                         [](const PinyinEntry& e, unsigned short c) { return e.Code < c; });
     if (it == end || it->Code != code)
         return std::string();
     return kPinyinSyllables[it->Syllable];
@@ -113,7 +114,8 @@ void TranslateColumns(std::vector<std::string>& columnLabels)
 
 }  // namespace
 
-std::string TranslatedColumnLabel(const std::string& label, const std::vector<std::string>& siblings)
+std::string TranslatedColumnLabel(const std::string& label,
+                                  const std::vector<std::string>& siblings)
 {
     // A number keeps a twin apart; the result must still pass the rule.
     std::string name = AcceptedName(PinyinIdentifier(label, 'F'), IsValidParameterName);

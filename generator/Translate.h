@@ -32,7 +32,8 @@ std::string AcceptedName(const std::string& name, bool (*valid)(const std::strin
 std::string UniqueName(const std::string& name, const std::vector<std::string>& taken);
 
 // The translation of a column's label, unique among its siblings' labels.
-std::string TranslatedColumnLabel(const std::string& label, const std::vector<std::string>& siblings);
+std::string TranslatedColumnLabel(const std::string& label,
+                                  const std::vector<std::string>& siblings);
 
 // The translation of an object's label, unique among the other objects'
 // labels of both trees (they share the tables folder), and of each of its

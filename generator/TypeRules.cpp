@@ -35,19 +35,43 @@ bool IsIn(const std::string& name, const std::vector<std::string>& set)
 const std::vector<std::string>& NeverIdentifiers()
 {
     static const std::vector<std::string> names = {
-        "alignas", "alignof", "and", "and_eq", "asm", "auto", "bitand", "bitor", "bool", "break",
-        "case", "catch", "char", "char8_t", "char16_t", "char32_t", "class", "compl", "concept",
-        "const", "consteval", "constexpr", "constinit", "const_cast", "continue", "co_await",
-        "co_return", "co_yield", "decltype", "default", "delete", "do", "double", "dynamic_cast",
-        "else", "enum", "explicit", "export", "extern", "false", "float", "for", "friend", "goto",
-        "if", "inline", "int", "long", "mutable", "namespace", "new", "noexcept", "not", "not_eq",
-        "nullptr", "operator", "or", "or_eq", "private", "protected", "public", "register",
-        "reinterpret_cast", "requires", "return", "short", "signed", "sizeof", "static",
-        "static_assert", "static_cast", "struct", "switch", "template", "this", "thread_local",
-        "throw", "true", "try", "typedef", "typeid", "typename", "union", "unsigned", "using",
-        "virtual", "void", "volatile", "wchar_t", "while", "xor", "xor_eq",
-        "NULL", "TRUE", "FALSE", "DELETE", "ERROR", "IN", "OUT", "OPTIONAL", "CONST", "VOID",
-        "NEAR", "FAR", "near", "far", "interface", "CALLBACK", "WINAPI", "PASCAL", "MessageBox",
+        "alignas",       "alignof",     "and",
+        "and_eq",        "asm",         "auto",
+        "bitand",        "bitor",       "bool",
+        "break",         "case",        "catch",
+        "char",          "char8_t",     "char16_t",
+        "char32_t",      "class",       "compl",
+        "concept",       "const",       "consteval",
+        "constexpr",     "constinit",   "const_cast",
+        "continue",      "co_await",    "co_return",
+        "co_yield",      "decltype",    "default",
+        "delete",        "do",          "double",
+        "dynamic_cast",  "else",        "enum",
+        "explicit",      "export",      "extern",
+        "false",         "float",       "for",
+        "friend",        "goto",        "if",
+        "inline",        "int",         "long",
+        "mutable",       "namespace",   "new",
+        "noexcept",      "not",         "not_eq",
+        "nullptr",       "operator",    "or",
+        "or_eq",         "private",     "protected",
+        "public",        "register",    "reinterpret_cast",
+        "requires",      "return",      "short",
+        "signed",        "sizeof",      "static",
+        "static_assert", "static_cast", "struct",
+        "switch",        "template",    "this",
+        "thread_local",  "throw",       "true",
+        "try",           "typedef",     "typeid",
+        "typename",      "union",       "unsigned",
+        "using",         "virtual",     "void",
+        "volatile",      "wchar_t",     "while",
+        "xor",           "xor_eq",      "NULL",
+        "TRUE",          "FALSE",       "DELETE",
+        "ERROR",         "IN",          "OUT",
+        "OPTIONAL",      "CONST",       "VOID",
+        "NEAR",          "FAR",         "near",
+        "far",           "interface",   "CALLBACK",
+        "WINAPI",        "PASCAL",      "MessageBox",
         "MB_ICONERROR",
     };
     return names;
@@ -59,10 +83,12 @@ const std::vector<std::string>& NeverIdentifiers()
 const std::vector<std::string>& RuntimeNames()
 {
     static const std::vector<std::string> names = {
-        "DBComm", "DBTable", "DBTableOperator", "DBStoredProc", "Instance", "ConnectDB", "Tables",
-        "GetStoreProc", "ExecProc", "m_mapOfOperator", "m_conn", "m_proc", "std", "String",
-        "WideString", "Variant", "Exception", "TADOConnection", "TADOQuery", "TADOStoredProc",
-        "TDataSource", "TStream", "ftBlob",
+        "DBComm",      "DBTable",         "DBTableOperator", "DBStoredProc",
+        "Instance",    "ConnectDB",       "Tables",          "GetStoreProc",
+        "ExecProc",    "m_mapOfOperator", "m_conn",          "m_proc",
+        "std",         "String",          "WideString",      "Variant",
+        "Exception",   "TADOConnection",  "TADOQuery",       "TADOStoredProc",
+        "TDataSource", "TStream",         "ftBlob",
     };
     return names;
 }
@@ -72,8 +98,8 @@ const std::vector<std::string>& RuntimeNames()
 const std::vector<std::string>& OperatorBodyNames()
 {
     static const std::vector<std::string> names = {
-        "String", "TStream", "ftBlob", "condition", "strSql", "nCount", "m_query", "m_datasource",
-        "InitQuery", "ExecSQLNonQuery", "ExecSQL", "Get",
+        "String",  "TStream",      "ftBlob",    "condition",       "strSql",  "nCount",
+        "m_query", "m_datasource", "InitQuery", "ExecSQLNonQuery", "ExecSQL", "Get",
     };
     return names;
 }
@@ -119,11 +145,15 @@ namespace {
 const std::vector<std::string>& TypeTable()
 {
     static const std::vector<std::string> table = {
-        "image",    "text",     "uniqueidentifier", "tinyint",   "smallint", "int",
-        "smalldatetime", "real", "money",           "datetime",  "float",    "sql_variant",
-        "ntext",    "bit",      "decimal",          "numeric",   "smallmoney", "bigint",
-        "varbinary", "varchar", "binary",           "char",      "timestamp", "nvarchar",
-        "nchar",    "sysname",
+        "image",         "text",       "uniqueidentifier",
+        "tinyint",       "smallint",   "int",
+        "smalldatetime", "real",       "money",
+        "datetime",      "float",      "sql_variant",
+        "ntext",         "bit",        "decimal",
+        "numeric",       "smallmoney", "bigint",
+        "varbinary",     "varchar",    "binary",
+        "char",          "timestamp",  "nvarchar",
+        "nchar",         "sysname",
     };
     return table;
 }
@@ -133,8 +163,7 @@ const std::int32_t kStringTypes[] = {1, 6, 9, 12, 19, 21, 23, 24, 25};
 const std::int32_t kFloatTypes[] = {7, 8, 10, 14, 15, 16};
 const std::int32_t kBlobTypes[] = {0, 18, 20, 22};
 
-template <std::size_t N>
-bool InGroup(const std::string& typeName, const std::int32_t (&set)[N])
+template <std::size_t N> bool InGroup(const std::string& typeName, const std::int32_t (&set)[N])
 {
     return IsTypeInGroup(typeName, set, static_cast<int>(N));
 }
@@ -158,10 +187,22 @@ bool IsTypeInGroup(const std::string& typeName, const std::int32_t* indexSet, in
     return false;
 }
 
-bool IsIntegerType(const std::string& typeName) { return InGroup(typeName, kIntegerTypes); }
-bool IsStringType(const std::string& typeName) { return InGroup(typeName, kStringTypes); }
-bool IsFloatType(const std::string& typeName) { return InGroup(typeName, kFloatTypes); }
-bool IsBlobType(const std::string& typeName) { return InGroup(typeName, kBlobTypes); }
+bool IsIntegerType(const std::string& typeName)
+{
+    return InGroup(typeName, kIntegerTypes);
+}
+bool IsStringType(const std::string& typeName)
+{
+    return InGroup(typeName, kStringTypes);
+}
+bool IsFloatType(const std::string& typeName)
+{
+    return InGroup(typeName, kFloatTypes);
+}
+bool IsBlobType(const std::string& typeName)
+{
+    return InGroup(typeName, kBlobTypes);
+}
 
 bool IsSupportedType(const std::string& typeName)
 {
@@ -229,8 +270,8 @@ std::string ResolvedTypeName(const std::string& typeName, const std::string& bas
     const std::string& type = baseType.empty() ? typeName : baseType;
     if (IsSupportedType(type))
         return type;
-    for (const char* name : {"date", "time", "datetime2", "datetimeoffset", "uniqueidentifier",
-                             "xml", "sql_variant"})
+    for (const char* name :
+         {"date", "time", "datetime2", "datetimeoffset", "uniqueidentifier", "xml", "sql_variant"})
         if (platform::SameTextIgnoreCase(type, name))
             return Representative(TypeGroup::String);
     for (const char* name : {"hierarchyid", "geometry", "geography"})

@@ -6,8 +6,9 @@ void WriteViewOperatorFiles(const std::string& tablesFolder, const std::string& 
                             const std::string& viewName, const std::string& schema)
 {
     OperatorFilePaths paths = OperatorPaths(tablesFolder, className);
-    std::vector<platform::Field> fields = {
-        {"Class", className}, {"NameInFormat", ObjectInFormatLiteral(schema, viewName)}};
+    std::vector<platform::Field> fields = {{"Class", className},
+                                           {"NameInFormat",
+                                            ObjectInFormatLiteral(schema, viewName)}};
     WriteTextFile(paths.Header, platform::FillFields(ViewHeaderTemplate(), fields));
     WriteTextFile(paths.Source, platform::FillFields(ViewSourceTemplate(), fields));
 }

@@ -99,8 +99,9 @@ std::string QuoteOleDbValue(const std::string& value)
     // or a quote ends or opens it, outer white space is trimmed, and a
     // leading '=' joins the key ("==" stands for '=' in a key).
     auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    bool needs = value.find_first_of(";'\"") != std::string::npos ||
-                 (!value.empty() && (blank(value.front()) || blank(value.back()) || value[0] == '='));
+    bool needs =
+        value.find_first_of(";'\"") != std::string::npos ||
+        (!value.empty() && (blank(value.front()) || blank(value.back()) || value[0] == '='));
     if (!needs)
         return value;
     std::string out = "\"";

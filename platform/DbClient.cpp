@@ -44,8 +44,8 @@ std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle, bool* lost = nullptr
         SQLINTEGER native = 0;
         SQLCHAR message[4096];
         SQLSMALLINT length = 0;
-        SQLRETURN rc = SQLGetDiagRec(type, handle, i, state, &native, message,
-                                      sizeof message, &length);
+        SQLRETURN rc =
+            SQLGetDiagRec(type, handle, i, state, &native, message, sizeof message, &length);
         if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
             break;
         if (lost && state[0] == '0' && state[1] == '8')
@@ -56,7 +56,8 @@ std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle, bool* lost = nullptr
         if (!text.empty())
             text += "\n";
         text += std::string(reinterpret_cast<char*>(message),
-                            std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)),
+                            std::min<std::size_t>(static_cast<std::size_t>(
+                                                      std::max<SQLSMALLINT>(length, 0)),
                                                   sizeof message - 1));
     }
     return text;
@@ -79,14 +80,14 @@ std::string DriverText(std::string text)
 {
     bool lost = false;
     std::vector<DiagnosticRecord> records;
-    std::string text = handle ? DriverText(Diagnostics(type, handle, &lost, &records)) : std::string();
+    std::string text =
+        handle ? DriverText(Diagnostics(type, handle, &lost, &records)) : std::string();
     SQLUINTEGER dead = SQL_CD_FALSE;
     if (!lost && dbc != SQL_NULL_HDBC &&
         Ok(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)))
         lost = dead == SQL_CD_TRUE;
     throw EOleException(text.empty() ? std::string(fallback) : text, lost, std::move(records));
 }
-
 
 }  // namespace
 
@@ -190,8 +191,6 @@ std::string PrivateIniFolder()
     return folder;
 }
 
-
-
 bool ToLatin1(const std::string& gbk, std::string& latin1)
 {
     std::string utf8;
@@ -227,8 +226,9 @@ SQLRETURN ConnectDriver(SQLHENV /*env*/, SQLHDBC dbc, const OdbcLogin& login)
     std::string ini = "[" + dsn + "]\n";
     std::string database;
     for (const auto& [key, value] : login.Attributes) {
-        bool outerBlanks = !value.empty() && (std::isspace(static_cast<unsigned char>(value.front())) ||
-                                              std::isspace(static_cast<unsigned char>(value.back())));
+        bool outerBlanks =
+            !value.empty() && (std::isspace(static_cast<unsigned char>(value.front())) ||
+                               std::isspace(static_cast<unsigned char>(value.back())));
         if (key == "Database" && outerBlanks) {
             // The data source file would lose the name's outer blanks; the
             // connection attribute carries it exactly, but only in ASCII
@@ -289,7 +289,7 @@ namespace {
 // when it was connected.
 class OdbcHandle {
 public:
-    explicit OdbcHandle(SQLSMALLINT type) : type_(type) {}
+    explicit OdbcHandle(SQLSMALLINT type) : type_(type) { }
     ~OdbcHandle() { Reset(); }
     OdbcHandle(const OdbcHandle&) = delete;
     OdbcHandle& operator=(const OdbcHandle&) = delete;
@@ -334,7 +334,9 @@ struct TADOConnection::Impl {
     }
 };
 
-TADOConnection::TADOConnection() : impl_(new Impl) {}
+TADOConnection::TADOConnection() : impl_(new Impl)
+{
+}
 
 TADOConnection::~TADOConnection()
 {
@@ -365,8 +367,8 @@ void TADOConnection::SetConnected(bool connected)
     impl_->Release();
     if (!impl_->env.Allocate(SQL_NULL_HANDLE))
         throw EOleException("Cannot start the ODBC driver manager");
-    SQLSetEnvAttr(impl_->env.Get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
-                  0);
+    SQLSetEnvAttr(impl_->env.Get(), SQL_ATTR_ODBC_VERSION,
+                  reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     if (!impl_->dbc.Allocate(impl_->env.Get())) {
         impl_->Release();
         throw EOleException("Cannot start the ODBC driver manager");
@@ -477,10 +479,10 @@ void ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<std::vector<std::string>>&
                     Fail(SQL_HANDLE_STMT, stmt, "Reading the result failed", dbc);
                 if (indicator == SQL_NULL_DATA)
                     break;
-                std::size_t bytes = (indicator == SQL_NO_TOTAL ||
-                                     indicator >= static_cast<SQLLEN>(sizeof buffer))
-                                        ? sizeof buffer - sizeof(SQLWCHAR)
-                                        : static_cast<std::size_t>(indicator);
+                std::size_t bytes =
+                    (indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof buffer))
+                        ? sizeof buffer - sizeof(SQLWCHAR)
+                        : static_cast<std::size_t>(indicator);
                 for (std::size_t k = 0; k < bytes / sizeof(SQLWCHAR); ++k)
                     wide += static_cast<char16_t>(buffer[k]);
                 if (rc == SQL_SUCCESS)

@@ -86,7 +86,7 @@ public:
     std::string ConnectionString;
     bool LoginPrompt = false;
     int ConnectionTimeout = 15;  // seconds, ADO's default
-    int CommandTimeout = 30;     // seconds, ADO's default
+    int CommandTimeout = 30;  // seconds, ADO's default
 
     // Opening connects with ConnectionString and raises EOleException on
     // failure; closing also closes every query on the connection.
@@ -129,7 +129,7 @@ public:
     // One statement's outcome in a batch.
     struct BatchResult {
         bool Ok = true;
-        std::string Message;          // the failure's text
+        std::string Message;  // the failure's text
         bool ConnectionLost = false;  // as EOleException::ConnectionLost
     };
     // Runs the statements (UTF-8) as one batch, CR LF between them, and reads one

@@ -10,8 +10,9 @@ namespace platform {
 // the user carries its message as 8-bit GBK text in Message.
 class Exception : public std::runtime_error {
 public:
-    explicit Exception(const std::string& message)
-        : std::runtime_error(message), Message(message) {}
+    explicit Exception(const std::string& message) : std::runtime_error(message), Message(message)
+    {
+    }
 
     std::string Message;
 };

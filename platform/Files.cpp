@@ -63,12 +63,11 @@ std::string FolderOfPath(const std::string& executablePath)
     char cutChar = 0;
     for (std::size_t i = 0; i < executablePath.size(); i += CharLength(executablePath, i)) {
         char c = executablePath[i];
-        if (CharLength(executablePath, i) == 1 &&
-            (c == kPathSeparator
+        if (CharLength(executablePath, i) == 1 && (c == kPathSeparator
 #ifdef _WIN32
-             || c == ':'
+                                                   || c == ':'
 #endif
-             )) {
+                                                   )) {
             cut = i;
             cutChar = c;
         }
@@ -257,8 +256,7 @@ bool RunScriptAndWait(const std::string& script, const std::string& workingFolde
     } while (got < 0 && errno == EINTR);
     close(fds[0]);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
     return got == 0;
 #endif
 }

@@ -26,7 +26,10 @@ void TLabeledEdit::SetEnabled(bool enabled)
     EditLabel->SetEnabled(enabled);
 }
 
-int TTreeNode::Count() const { return static_cast<int>(children_.size()); }
+int TTreeNode::Count() const
+{
+    return static_cast<int>(children_.size());
+}
 
 TTreeNode* TTreeNode::Item(int index) const
 {
@@ -35,7 +38,10 @@ TTreeNode* TTreeNode::Item(int index) const
 
 TTreeView::~TTreeView() = default;
 
-int TTreeView::Count() const { return static_cast<int>(nodes_.size()); }
+int TTreeView::Count() const
+{
+    return static_cast<int>(nodes_.size());
+}
 
 TTreeNode* TTreeView::Item(int index) const
 {

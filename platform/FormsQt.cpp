@@ -77,15 +77,39 @@ TRect TControl::Bounds() const
     return {r.x(), r.y(), r.width(), r.height()};
 }
 
-void TControl::SetEnabled(bool enabled) { impl_->Widget->setEnabled(enabled); }
-bool TControl::Enabled() const { return impl_->Widget->isEnabled(); }
+void TControl::SetEnabled(bool enabled)
+{
+    impl_->Widget->setEnabled(enabled);
+}
+bool TControl::Enabled() const
+{
+    return impl_->Widget->isEnabled();
+}
 // A disabled container greys its widgets itself.
-bool TControl::LooksEnabled() const { return impl_->Widget->isEnabled(); }
-void TControl::Show() { impl_->Widget->show(); }
-void TControl::Hide() { impl_->Widget->hide(); }
-bool TControl::Visible() const { return impl_->Widget->isVisible(); }
-void TControl::SetHint(const std::string& hint) { impl_->Widget->setToolTip(ToQt(hint)); }
-std::string TControl::Hint() const { return FromQt(impl_->Widget->toolTip()); }
+bool TControl::LooksEnabled() const
+{
+    return impl_->Widget->isEnabled();
+}
+void TControl::Show()
+{
+    impl_->Widget->show();
+}
+void TControl::Hide()
+{
+    impl_->Widget->hide();
+}
+bool TControl::Visible() const
+{
+    return impl_->Widget->isVisible();
+}
+void TControl::SetHint(const std::string& hint)
+{
+    impl_->Widget->setToolTip(ToQt(hint));
+}
+std::string TControl::Hint() const
+{
+    return FromQt(impl_->Widget->toolTip());
+}
 
 void TControl::SetColor(TColor color)
 {
@@ -135,8 +159,7 @@ namespace {
 
 // A form's window: the main window, or a dialog of its owner's. Both tell
 // the form when they paint.
-template <typename Base>
-class FormWidget : public Base {
+template <typename Base> class FormWidget : public Base {
 public:
     FormWidget(QWidget* owner, std::function<void()>* onPaint)
         : Base(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -161,23 +184,28 @@ private:
 }  // namespace
 
 TForm::TForm(const std::string& caption, TForm* owner)
-    : TWinControl(nullptr,
-                  std::unique_ptr<Impl>(new Impl{
-                      owner ? static_cast<QWidget*>(
-                                  new FormWidget<QDialog>(owner->impl()->Widget, &OnPaint))
-                            : new FormWidget<QWidget>(nullptr, &OnPaint)}))
+    : TWinControl(nullptr, std::unique_ptr<Impl>(new Impl{
+                               owner ? static_cast<QWidget*>(
+                                           new FormWidget<QDialog>(owner->impl()->Widget, &OnPaint))
+                                     : new FormWidget<QWidget>(nullptr, &OnPaint)}))
 {
     impl()->Widget->setWindowTitle(ToQt(caption));
 }
 
-std::string TForm::Caption() const { return FromQt(impl()->Widget->windowTitle()); }
+std::string TForm::Caption() const
+{
+    return FromQt(impl()->Widget->windowTitle());
+}
 
 void TForm::SetFixedClientSize(int width, int height)
 {
     impl()->Widget->setFixedSize(width, height);
 }
 
-void TForm::MoveTo(int left, int top) { impl()->Widget->move(left, top); }
+void TForm::MoveTo(int left, int top)
+{
+    impl()->Widget->move(left, top);
+}
 
 void TForm::SetFont(const std::string& name, int pixelSize)
 {
@@ -187,9 +215,18 @@ void TForm::SetFont(const std::string& name, int pixelSize)
     impl()->Widget->setFont(font);
 }
 
-void TForm::ShowForm() { impl()->Widget->show(); }
-void TForm::Close() { impl()->Widget->close(); }
-void TForm::Repaint() { impl()->Widget->repaint(); }
+void TForm::ShowForm()
+{
+    impl()->Widget->show();
+}
+void TForm::Close()
+{
+    impl()->Widget->close();
+}
+void TForm::Repaint()
+{
+    impl()->Widget->repaint();
+}
 bool TForm::ShowModal()
 {
     auto* dialog = qobject_cast<QDialog*>(impl()->Widget);
@@ -235,9 +272,18 @@ TLabel::TLabel(TWinControl* parent, const std::string& caption, int left, int to
     SetBounds(left, top, width, height);
 }
 
-void TLabel::SetCaption(const std::string& caption) { As<QLabel>(this)->setText(ToQt(caption)); }
-std::string TLabel::Caption() const { return FromQt(As<QLabel>(this)->text()); }
-int TLabel::TextWidth() const { return As<QLabel>(this)->sizeHint().width(); }
+void TLabel::SetCaption(const std::string& caption)
+{
+    As<QLabel>(this)->setText(ToQt(caption));
+}
+std::string TLabel::Caption() const
+{
+    return FromQt(As<QLabel>(this)->text());
+}
+int TLabel::TextWidth() const
+{
+    return As<QLabel>(this)->sizeHint().width();
+}
 
 TRadioButton::TRadioButton(TWinControl* parent, const std::string& caption, int left, int top,
                            int width, int height)
@@ -250,9 +296,18 @@ TRadioButton::TRadioButton(TWinControl* parent, const std::string& caption, int 
     });
 }
 
-bool TRadioButton::Checked() const { return As<QRadioButton>(this)->isChecked(); }
-void TRadioButton::SetChecked(bool checked) { As<QRadioButton>(this)->setChecked(checked); }
-void TRadioButton::Click() { As<QRadioButton>(this)->click(); }
+bool TRadioButton::Checked() const
+{
+    return As<QRadioButton>(this)->isChecked();
+}
+void TRadioButton::SetChecked(bool checked)
+{
+    As<QRadioButton>(this)->setChecked(checked);
+}
+void TRadioButton::Click()
+{
+    As<QRadioButton>(this)->click();
+}
 
 TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption, int left, int top, int width,
                      int height)
@@ -261,8 +316,14 @@ TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption, int left, 
     SetBounds(left, top, width, height);
 }
 
-bool TCheckBox::Checked() const { return As<QCheckBox>(this)->isChecked(); }
-void TCheckBox::SetChecked(bool checked) { As<QCheckBox>(this)->setChecked(checked); }
+bool TCheckBox::Checked() const
+{
+    return As<QCheckBox>(this)->isChecked();
+}
+void TCheckBox::SetChecked(bool checked)
+{
+    As<QCheckBox>(this)->setChecked(checked);
+}
 
 namespace {
 
@@ -292,15 +353,30 @@ TEdit::TEdit(TWinControl* parent, int left, int top, int width, int height)
     });
 }
 
-std::string TEdit::Text() const { return FromQt(As<QLineEdit>(this)->text()); }
-void TEdit::SetText(const std::string& text) { As<QLineEdit>(this)->setText(ToQt(text)); }
+std::string TEdit::Text() const
+{
+    return FromQt(As<QLineEdit>(this)->text());
+}
+void TEdit::SetText(const std::string& text)
+{
+    As<QLineEdit>(this)->setText(ToQt(text));
+}
 void TEdit::SetPassword(bool password)
 {
     As<QLineEdit>(this)->setEchoMode(password ? QLineEdit::Password : QLineEdit::Normal);
 }
-bool TEdit::Password() const { return As<QLineEdit>(this)->echoMode() == QLineEdit::Password; }
-void TEdit::SetReadOnly(bool readOnly) { As<QLineEdit>(this)->setReadOnly(readOnly); }
-bool TEdit::ReadOnly() const { return As<QLineEdit>(this)->isReadOnly(); }
+bool TEdit::Password() const
+{
+    return As<QLineEdit>(this)->echoMode() == QLineEdit::Password;
+}
+void TEdit::SetReadOnly(bool readOnly)
+{
+    As<QLineEdit>(this)->setReadOnly(readOnly);
+}
+bool TEdit::ReadOnly() const
+{
+    return As<QLineEdit>(this)->isReadOnly();
+}
 void TEdit::PressEnter()
 {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
@@ -320,7 +396,10 @@ TButton::TButton(TWinControl* parent, const std::string& caption, int left, int 
     });
 }
 
-std::string TButton::Caption() const { return FromQt(As<QPushButton>(this)->text()); }
+std::string TButton::Caption() const
+{
+    return FromQt(As<QPushButton>(this)->text());
+}
 namespace {
 
 // A left click in the middle of a widget, through the application's event
@@ -339,7 +418,10 @@ void ClickWidget(QWidget* w)
 
 }  // namespace
 
-void TButton::Click() { ClickWidget(impl()->Widget); }
+void TButton::Click()
+{
+    ClickWidget(impl()->Widget);
+}
 
 TBitBtn::TBitBtn(TWinControl* parent, const std::string& caption, Kind kind, int left, int top,
                  int width, int height)
@@ -359,14 +441,38 @@ TComboBox::TComboBox(TWinControl* parent, int left, int top, int width, int heig
     });
 }
 
-void TComboBox::Clear() { As<QComboBox>(this)->clear(); }
-void TComboBox::Add(const std::string& item) { As<QComboBox>(this)->addItem(ToQt(item)); }
-int TComboBox::Count() const { return As<QComboBox>(this)->count(); }
-std::string TComboBox::Item(int index) const { return FromQt(As<QComboBox>(this)->itemText(index)); }
-int TComboBox::ItemIndex() const { return As<QComboBox>(this)->currentIndex(); }
-void TComboBox::SetItemIndex(int index) { As<QComboBox>(this)->setCurrentIndex(index); }
-std::string TComboBox::Text() const { return FromQt(As<QComboBox>(this)->currentText()); }
-void TComboBox::SetText(const std::string& text) { As<QComboBox>(this)->setEditText(ToQt(text)); }
+void TComboBox::Clear()
+{
+    As<QComboBox>(this)->clear();
+}
+void TComboBox::Add(const std::string& item)
+{
+    As<QComboBox>(this)->addItem(ToQt(item));
+}
+int TComboBox::Count() const
+{
+    return As<QComboBox>(this)->count();
+}
+std::string TComboBox::Item(int index) const
+{
+    return FromQt(As<QComboBox>(this)->itemText(index));
+}
+int TComboBox::ItemIndex() const
+{
+    return As<QComboBox>(this)->currentIndex();
+}
+void TComboBox::SetItemIndex(int index)
+{
+    As<QComboBox>(this)->setCurrentIndex(index);
+}
+std::string TComboBox::Text() const
+{
+    return FromQt(As<QComboBox>(this)->currentText());
+}
+void TComboBox::SetText(const std::string& text)
+{
+    As<QComboBox>(this)->setEditText(ToQt(text));
+}
 void TComboBox::Choose(int index)
 {
     if (!Enabled())
@@ -381,9 +487,18 @@ TListBox::TListBox(TWinControl* parent, int left, int top, int width, int height
     SetBounds(left, top, width, height);
 }
 
-void TListBox::Add(const std::string& item) { As<QListWidget>(this)->addItem(ToQt(item)); }
-int TListBox::ItemIndex() const { return As<QListWidget>(this)->currentRow(); }
-void TListBox::SetItemIndex(int index) { As<QListWidget>(this)->setCurrentRow(index); }
+void TListBox::Add(const std::string& item)
+{
+    As<QListWidget>(this)->addItem(ToQt(item));
+}
+int TListBox::ItemIndex() const
+{
+    return As<QListWidget>(this)->currentRow();
+}
+void TListBox::SetItemIndex(int index)
+{
+    As<QListWidget>(this)->setCurrentRow(index);
+}
 
 TSpinEdit::TSpinEdit(TWinControl* parent, int left, int top, int width, int height, int minimum,
                      int maximum)
@@ -393,8 +508,14 @@ TSpinEdit::TSpinEdit(TWinControl* parent, int left, int top, int width, int heig
     As<QSpinBox>(this)->setRange(minimum, maximum);
 }
 
-int TSpinEdit::Value() const { return As<QSpinBox>(this)->value(); }
-void TSpinEdit::SetValue(int value) { As<QSpinBox>(this)->setValue(value); }
+int TSpinEdit::Value() const
+{
+    return As<QSpinBox>(this)->value();
+}
+void TSpinEdit::SetValue(int value)
+{
+    As<QSpinBox>(this)->setValue(value);
+}
 
 TStringGrid::TStringGrid(TWinControl* parent, int left, int top, int width, int height,
                          const std::vector<std::string>& header)
@@ -409,8 +530,14 @@ TStringGrid::TStringGrid(TWinControl* parent, int left, int top, int width, int 
     table->horizontalHeader()->setStretchLastSection(true);
 }
 
-int TStringGrid::RowCount() const { return As<QTableWidget>(this)->rowCount(); }
-void TStringGrid::SetRowCount(int rows) { As<QTableWidget>(this)->setRowCount(rows); }
+int TStringGrid::RowCount() const
+{
+    return As<QTableWidget>(this)->rowCount();
+}
+void TStringGrid::SetRowCount(int rows)
+{
+    As<QTableWidget>(this)->setRowCount(rows);
+}
 std::string TStringGrid::Cell(int column, int row) const
 {
     QTableWidgetItem* item = As<QTableWidget>(this)->item(row, column);
@@ -443,12 +570,21 @@ TTabSheet* TPageControl::AddPage(const std::string& caption)
     return page;
 }
 
-int TPageControl::PageCount() const { return As<QTabWidget>(this)->count(); }
+int TPageControl::PageCount() const
+{
+    return As<QTabWidget>(this)->count();
+}
 std::string TPageControl::PageCaption(int index) const
 {
     return FromQt(As<QTabWidget>(this)->tabText(index));
 }
-int TPageControl::PageIndex() const { return As<QTabWidget>(this)->currentIndex(); }
-void TPageControl::SetPageIndex(int index) { As<QTabWidget>(this)->setCurrentIndex(index); }
+int TPageControl::PageIndex() const
+{
+    return As<QTabWidget>(this)->currentIndex();
+}
+void TPageControl::SetPageIndex(int index)
+{
+    As<QTabWidget>(this)->setCurrentIndex(index);
+}
 
 }  // namespace platform

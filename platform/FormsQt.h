@@ -17,7 +17,10 @@ namespace platform {
 
 QString ToQt(const std::string& gbk);
 std::string FromQt(const QString& text);
-inline QColor ToQColor(TColor c) { return QColor(c.R, c.G, c.B, c.A); }
+inline QColor ToQColor(TColor c)
+{
+    return QColor(c.R, c.G, c.B, c.A);
+}
 
 struct TControl::Impl {
     QWidget* Widget;
@@ -33,8 +36,7 @@ inline QWidget* ParentWidget(TWinControl* parent)
 }
 
 // The control's widget as what it is.
-template <typename W>
-W* As(const TControl* c)
+template <typename W> W* As(const TControl* c)
 {
     return static_cast<W*>(c->impl()->Widget);
 }

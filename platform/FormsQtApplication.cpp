@@ -25,20 +25,28 @@ namespace platform {
 
 // ---------------------------------------------------------------- picture
 
-
-TBitmap::TBitmap(int width, int height) : impl_(new Impl{QImage(width, height, QImage::Format_ARGB32)})
+TBitmap::TBitmap(int width, int height)
+    : impl_(new Impl{QImage(width, height, QImage::Format_ARGB32)})
 {
     impl_->Image.fill(Qt::black);
 }
-TBitmap::TBitmap(const TBitmap& other) : impl_(new Impl{other.impl_->Image}) {}
+TBitmap::TBitmap(const TBitmap& other) : impl_(new Impl{other.impl_->Image})
+{
+}
 TBitmap& TBitmap::operator=(const TBitmap& other)
 {
     impl_->Image = other.impl_->Image;
     return *this;
 }
 TBitmap::~TBitmap() = default;
-int TBitmap::Width() const { return impl_->Image.width(); }
-int TBitmap::Height() const { return impl_->Image.height(); }
+int TBitmap::Width() const
+{
+    return impl_->Image.width();
+}
+int TBitmap::Height() const
+{
+    return impl_->Image.height();
+}
 
 void TBitmap::FillGradient(TColor from, TColor to)
 {
@@ -109,11 +117,20 @@ public:
         // Room between the text and the box's right edge.
         box.setStyleSheet("QLabel#qt_msgbox_label { margin-right: 12px; }");
         switch (flags & 0xF0) {
-        case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
-        case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-        case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
-        case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-        default: break;
+        case MB_ICONERROR:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MB_ICONQUESTION:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MB_ICONWARNING:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MB_ICONINFORMATION:
+            box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            break;
         }
         if ((flags & 0x0F) == MB_YESNO) {
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -127,7 +144,7 @@ public:
 
 class QtApplication : public QApplication {
 public:
-    QtApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    QtApplication(int& argc, char** argv) : QApplication(argc, argv) { }
     bool notify(QObject* receiver, QEvent* event) override
     {
         try {
@@ -144,7 +161,7 @@ public:
 }  // namespace
 
 struct TFormsApplication::Impl {
-    Impl(int& argc, char** argv) : App(argc, argv) {}
+    Impl(int& argc, char** argv) : App(argc, argv) { }
     QtApplication App;
     QtMessageBoxService Service;
     MessageBoxService* Previous = nullptr;
@@ -167,7 +184,10 @@ TFormsApplication::~TFormsApplication()
     platform::Application.SetMessageBoxService(impl_->Previous);
 }
 
-int TFormsApplication::Run() { return impl_->App.exec(); }
+int TFormsApplication::Run()
+{
+    return impl_->App.exec();
+}
 
 std::string TFormsApplication::YesCaption()
 {

@@ -19,7 +19,9 @@ struct TPopupMenu::Impl {
     QMenu* Menu;
 };
 
-TPopupMenu::TPopupMenu(TForm* owner) : impl_(new Impl{new QMenu(owner->impl()->Widget)}) {}
+TPopupMenu::TPopupMenu(TForm* owner) : impl_(new Impl{new QMenu(owner->impl()->Widget)})
+{
+}
 TPopupMenu::~TPopupMenu() = default;
 
 TMenuItem* TPopupMenu::Add(const std::string& caption)
@@ -40,26 +42,35 @@ void TPopupMenu::Popup(TControl* over, int x, int y)
     impl_->Menu->popup(w->mapToGlobal(QPoint(x, y)));
 }
 
-bool TPopupMenu::Visible() const { return impl_->Menu->isVisible(); }
-void TPopupMenu::CloseUp() { impl_->Menu->close(); }
+bool TPopupMenu::Visible() const
+{
+    return impl_->Menu->isVisible();
+}
+void TPopupMenu::CloseUp()
+{
+    impl_->Menu->close();
+}
 
 // -------------------------------------------------------------------- trees
 
 namespace {
 
-QTreeWidgetItem* ItemOf(void* handle) { return static_cast<QTreeWidgetItem*>(handle); }
+QTreeWidgetItem* ItemOf(void* handle)
+{
+    return static_cast<QTreeWidgetItem*>(handle);
+}
 
 // Reports mouse presses on the tree's viewport, and hands context requests
 // to the tree.
 class TreeEvents : public QObject {
 public:
-    explicit TreeEvents(TTreeView* tree) : tree_(tree) {}
+    explicit TreeEvents(TTreeView* tree) : tree_(tree) { }
     bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::MouseButtonPress) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             QPoint at = mouse->position().toPoint();
-            TMouseButton button = mouse->button() == Qt::RightButton   ? mbRight
+            TMouseButton button = mouse->button() == Qt::RightButton    ? mbRight
                                   : mouse->button() == Qt::MiddleButton ? mbMiddle
                                                                         : mbLeft;
             if (tree_->OnMouseDown)
@@ -79,8 +90,14 @@ TTreeNode::TTreeNode(TTreeView* tree, TTreeNode* parent, void* handle)
 {
 }
 
-std::string TTreeNode::Text() const { return FromQt(ItemOf(handle_)->text(0)); }
-void TTreeNode::SetText(const std::string& text) { ItemOf(handle_)->setText(0, ToQt(text)); }
+std::string TTreeNode::Text() const
+{
+    return FromQt(ItemOf(handle_)->text(0));
+}
+void TTreeNode::SetText(const std::string& text)
+{
+    ItemOf(handle_)->setText(0, ToQt(text));
+}
 
 TTreeNode* TTreeNode::AddChild(const std::string& text)
 {
@@ -98,7 +115,10 @@ void TTreeNode::EditText()
     As<QTreeWidget>(tree_)->editItem(item);
 }
 
-void TTreeNode::Expand() { As<QTreeWidget>(tree_)->expandItem(ItemOf(handle_)); }
+void TTreeNode::Expand()
+{
+    As<QTreeWidget>(tree_)->expandItem(ItemOf(handle_));
+}
 
 TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int height)
     : TControl(parent, Make<QTreeWidget>(parent))
@@ -113,7 +133,6 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
                      [this](const QPoint& at) { ContextPopup(at.x(), at.y()); });
     SetReadOnly(true);
 }
-
 
 void TTreeView::Clear()
 {
@@ -140,13 +159,12 @@ TTreeNode* TTreeView::Add(const std::string& text)
     return nodes_.back().get();
 }
 
-
 void TTreeView::SetReadOnly(bool readOnly)
 {
-    As<QTreeWidget>(this)->setEditTriggers(
-        readOnly ? QAbstractItemView::NoEditTriggers
-                 : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                       QAbstractItemView::SelectedClicked);
+    As<QTreeWidget>(this)->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                                                    : QAbstractItemView::DoubleClicked |
+                                                          QAbstractItemView::EditKeyPressed |
+                                                          QAbstractItemView::SelectedClicked);
 }
 
 bool TTreeView::ReadOnly() const
@@ -175,7 +193,10 @@ bool TTreeView::FinishEditing(const std::string& text)
     return true;
 }
 
-void TTreeView::SetIndent(int pixels) { As<QTreeWidget>(this)->setIndentation(pixels); }
+void TTreeView::SetIndent(int pixels)
+{
+    As<QTreeWidget>(this)->setIndentation(pixels);
+}
 
 TTreeNode* TTreeView::GetNodeAt(int x, int y) const
 {
@@ -202,7 +223,13 @@ void TImage::SetPicture(const TBitmap& picture)
     As<QLabel>(this)->setPixmap(QPixmap::fromImage(picture.impl_->Image));
 }
 
-int TImage::PictureWidth() const { return As<QLabel>(this)->pixmap().width(); }
-int TImage::PictureHeight() const { return As<QLabel>(this)->pixmap().height(); }
+int TImage::PictureWidth() const
+{
+    return As<QLabel>(this)->pixmap().width();
+}
+int TImage::PictureHeight() const
+{
+    return As<QLabel>(this)->pixmap().height();
+}
 
 }  // namespace platform

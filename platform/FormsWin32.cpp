@@ -21,7 +21,10 @@ HFONT& Font()
     return font;
 }
 
-COLORREF ToColorRef(TColor c) { return RGB(c.R, c.G, c.B); }
+COLORREF ToColorRef(TColor c)
+{
+    return RGB(c.R, c.G, c.B);
+}
 
 // The background a control shows: its own colour, else its parent's.
 TControl::Impl* PaintedBy(TControl* control)
@@ -42,8 +45,8 @@ TControl::Impl* NewImpl(HWND handle)
 }
 
 std::unique_ptr<TControl::Impl> Child(TWinControl* parent, const char* windowClass,
-                                      const std::string& text, DWORD style, DWORD exStyle,
-                                      int left, int top, int width, int height)
+                                      const std::string& text, DWORD style, DWORD exStyle, int left,
+                                      int top, int width, int height)
 {
     return std::unique_ptr<TControl::Impl>(
         NewImpl(CreateChild(parent, windowClass, text, style, exStyle, left, top, width, height)));
@@ -65,7 +68,10 @@ HFONT ControlFont()
     return Font();
 }
 
-void SetControlFont(HFONT font) { Font() = font; }
+void SetControlFont(HFONT font)
+{
+    Font() = font;
+}
 
 HFONT MakeFont(const std::string& face, int pixelSize, bool bold)
 {
@@ -90,13 +96,13 @@ void Guarded(const std::function<void()>& handler)
     }
 }
 
-HWND CreateChild(TWinControl* parent, const char* windowClass, const std::string& text,
-                 DWORD style, DWORD exStyle, int left, int top, int width, int height)
+HWND CreateChild(TWinControl* parent, const char* windowClass, const std::string& text, DWORD style,
+                 DWORD exStyle, int left, int top, int width, int height)
 {
-    HWND window = CreateWindowExA(exStyle, windowClass, text.c_str(),
-                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, left, top,
-                                  width, height, parent->impl()->Handle, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND window =
+        CreateWindowExA(exStyle, windowClass, text.c_str(),
+                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, left, top, width, height,
+                        parent->impl()->Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
     return window;
 }
@@ -300,11 +306,26 @@ bool TControl::Enabled() const
     return true;
 }
 
-void TControl::Show() { ShowWindow(impl_->Handle, SW_SHOW); }
-void TControl::Hide() { ShowWindow(impl_->Handle, SW_HIDE); }
-bool TControl::Visible() const { return IsWindowVisible(impl_->Handle) != 0; }
-void TControl::SetHint(const std::string& hint) { impl_->Hint = hint; }
-std::string TControl::Hint() const { return impl_->Hint; }
+void TControl::Show()
+{
+    ShowWindow(impl_->Handle, SW_SHOW);
+}
+void TControl::Hide()
+{
+    ShowWindow(impl_->Handle, SW_HIDE);
+}
+bool TControl::Visible() const
+{
+    return IsWindowVisible(impl_->Handle) != 0;
+}
+void TControl::SetHint(const std::string& hint)
+{
+    impl_->Hint = hint;
+}
+std::string TControl::Hint() const
+{
+    return impl_->Hint;
+}
 
 void TControl::SetColor(TColor color)
 {
@@ -351,19 +372,22 @@ TControl* NextInTabOrder(TControl* from)
 // ------------------------------------------------------------------- forms
 
 TForm::TForm(const std::string& caption, TForm* owner)
-    : TWinControl(nullptr, std::unique_ptr<Impl>(NewImpl(CreateWindowExA(
-                               WS_EX_CONTROLPARENT, kFormClass, caption.c_str(),
-                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                                   WS_CLIPCHILDREN,
-                               CW_USEDEFAULT, CW_USEDEFAULT, 400, 300,
-                               owner ? owner->impl()->Handle : nullptr, nullptr,
-                               GetModuleHandleA(nullptr), nullptr))))
+    : TWinControl(nullptr, std::unique_ptr<Impl>(NewImpl(
+                               CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, caption.c_str(),
+                                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU |
+                                                   WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                                               CW_USEDEFAULT, CW_USEDEFAULT, 400, 300,
+                                               owner ? owner->impl()->Handle : nullptr, nullptr,
+                                               GetModuleHandleA(nullptr), nullptr))))
 {
     impl()->Owned = owner != nullptr;
     impl()->OnPaint = &OnPaint;
 }
 
-std::string TForm::Caption() const { return WindowText(impl()->Handle); }
+std::string TForm::Caption() const
+{
+    return WindowText(impl()->Handle);
+}
 
 void TForm::SetFixedClientSize(int width, int height)
 {
@@ -417,7 +441,10 @@ void TForm::ShowForm()
     UpdateWindow(impl()->Handle);
 }
 
-void TForm::Close() { SendMessageA(impl()->Handle, WM_CLOSE, 0, 0); }
+void TForm::Close()
+{
+    SendMessageA(impl()->Handle, WM_CLOSE, 0, 0);
+}
 
 void TForm::Repaint()
 {
@@ -436,7 +463,8 @@ bool TForm::ShowModal()
         int width = self.right - self.left, height = self.bottom - self.top;
         int x = std::max(0, static_cast<int>(o.left + (o.right - o.left - width) / 2));
         int y = std::max(0, static_cast<int>(o.top + (o.bottom - o.top - height) / 2));
-        SetWindowPos(impl()->Handle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(impl()->Handle, nullptr, x, y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         EnableWindow(owner, FALSE);
     }
     impl()->Modal = true;
@@ -491,7 +519,10 @@ void TLabel::SetCaption(const std::string& caption)
     InvalidateRect(impl()->Handle, nullptr, TRUE);
 }
 
-std::string TLabel::Caption() const { return WindowText(impl()->Handle); }
+std::string TLabel::Caption() const
+{
+    return WindowText(impl()->Handle);
+}
 
 // Measured as the label draws it: its own font, through DrawText, so that
 // a width taken from it never cuts the text short.
@@ -511,7 +542,10 @@ int TLabel::TextWidth() const
 
 namespace {
 
-bool Checked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Checked(HWND button)
+{
+    return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 void Check(HWND button, bool on)
 {
     SendMessageA(button, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -530,7 +564,10 @@ TRadioButton::TRadioButton(TWinControl* parent, const std::string& caption, int 
     };
 }
 
-bool TRadioButton::Checked() const { return platform::Checked(impl()->Handle); }
+bool TRadioButton::Checked() const
+{
+    return platform::Checked(impl()->Handle);
+}
 
 void TRadioButton::SetChecked(bool checked)
 {
@@ -576,8 +613,14 @@ TEdit::TEdit(TWinControl* parent, int left, int top, int width, int height)
     };
 }
 
-std::string TEdit::Text() const { return WindowText(impl()->Handle); }
-void TEdit::SetText(const std::string& text) { SetWindowTextA(impl()->Handle, text.c_str()); }
+std::string TEdit::Text() const
+{
+    return WindowText(impl()->Handle);
+}
+void TEdit::SetText(const std::string& text)
+{
+    SetWindowTextA(impl()->Handle, text.c_str());
+}
 
 void TEdit::SetPassword(bool password)
 {
@@ -585,8 +628,14 @@ void TEdit::SetPassword(bool password)
     InvalidateRect(impl()->Handle, nullptr, TRUE);
 }
 
-bool TEdit::Password() const { return SendMessageA(impl()->Handle, EM_GETPASSWORDCHAR, 0, 0) != 0; }
-void TEdit::SetReadOnly(bool readOnly) { SendMessageA(impl()->Handle, EM_SETREADONLY, readOnly, 0); }
+bool TEdit::Password() const
+{
+    return SendMessageA(impl()->Handle, EM_GETPASSWORDCHAR, 0, 0) != 0;
+}
+void TEdit::SetReadOnly(bool readOnly)
+{
+    SendMessageA(impl()->Handle, EM_SETREADONLY, readOnly, 0);
+}
 
 bool TEdit::ReadOnly() const
 {
@@ -610,7 +659,10 @@ TButton::TButton(TWinControl* parent, const std::string& caption, int left, int 
     };
 }
 
-std::string TButton::Caption() const { return WindowText(impl()->Handle); }
+std::string TButton::Caption() const
+{
+    return WindowText(impl()->Handle);
+}
 
 void TButton::Click()
 {
@@ -631,7 +683,8 @@ void DrawGlyphButton(const DRAWITEMSTRUCT* item, const TBitmap& glyph)
     DrawFrameControl(dc, &r, DFC_BUTTON,
                      DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0) | (disabled ? DFCS_INACTIVE : 0));
     std::string text = WindowText(item->hwndItem);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(item->hwndItem, WM_GETFONT, 0, 0)));
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(item->hwndItem, WM_GETFONT, 0, 0)));
     SIZE size{0, 0};
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     int shift = pushed ? 1 : 0;

@@ -37,13 +37,13 @@ struct TControl::Impl {
     // An owner-drawn control's painting (WM_DRAWITEM addressed to it).
     std::function<void(const DRAWITEMSTRUCT*)> Draw;
     // Control-specific state.
-    HWND Buddy = nullptr;     // a spin edit's arrows
-    bool Modal = false;       // a form running ShowModal
+    HWND Buddy = nullptr;  // a spin edit's arrows
+    bool Modal = false;  // a form running ShowModal
     bool ModalResult = false;
-    bool Owned = false;       // a form with an owner
-    bool EditAllowed = false; // a tree: an edit the program asked for
-    bool ReadOnlyTree = true; // a tree: the user may not start edits
-    UINT Bevel = 0;           // a bevel: the edges its parent draws
+    bool Owned = false;  // a form with an owner
+    bool EditAllowed = false;  // a tree: an edit the program asked for
+    bool ReadOnlyTree = true;  // a tree: the user may not start edits
+    UINT Bevel = 0;  // a bevel: the edges its parent draws
     HBITMAP Picture = nullptr;
     int PictureWidth = 0, PictureHeight = 0;
     std::function<void()>* OnPaint = nullptr;
@@ -71,13 +71,13 @@ void SetControlFont(HFONT font);
 TControl::Impl* NewImpl(HWND handle);
 // A child window made into a control's state.
 std::unique_ptr<TControl::Impl> Child(TWinControl* parent, const char* windowClass,
-                                      const std::string& text, DWORD style, DWORD exStyle,
-                                      int left, int top, int width, int height);
+                                      const std::string& text, DWORD style, DWORD exStyle, int left,
+                                      int top, int width, int height);
 std::string WindowText(HWND window);
 
 // A standard or own control as a child of the parent's window.
-HWND CreateChild(TWinControl* parent, const char* windowClass, const std::string& text,
-                 DWORD style, DWORD exStyle, int left, int top, int width, int height);
+HWND CreateChild(TWinControl* parent, const char* windowClass, const std::string& text, DWORD style,
+                 DWORD exStyle, int left, int top, int width, int height);
 // Routes the window's messages through impl->Subclass first.
 void SubclassControl(TControl::Impl* impl);
 // The control a window belongs to, or null.

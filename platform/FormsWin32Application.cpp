@@ -37,19 +37,28 @@ std::uint32_t Blend(std::uint32_t under, TColor over)
 }  // namespace
 
 TBitmap::TBitmap(int width, int height)
-    : impl_(new Impl{width, height, std::vector<std::uint32_t>(
-                                        static_cast<std::size_t>(width) * height, 0xFF000000u)})
+    : impl_(new Impl{width, height,
+                     std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height,
+                                                0xFF000000u)})
 {
 }
-TBitmap::TBitmap(const TBitmap& other) : impl_(new Impl(*other.impl_)) {}
+TBitmap::TBitmap(const TBitmap& other) : impl_(new Impl(*other.impl_))
+{
+}
 TBitmap& TBitmap::operator=(const TBitmap& other)
 {
     *impl_ = *other.impl_;
     return *this;
 }
 TBitmap::~TBitmap() = default;
-int TBitmap::Width() const { return impl_->Width; }
-int TBitmap::Height() const { return impl_->Height; }
+int TBitmap::Width() const
+{
+    return impl_->Width;
+}
+int TBitmap::Height() const
+{
+    return impl_->Height;
+}
 
 void TBitmap::FillGradient(TColor from, TColor to)
 {
@@ -162,7 +171,10 @@ TBitmap TBitmap::Part(const TRect& part, int width, int height) const
 }
 
 // Pictures are saved by the Qt backend's tools only.
-bool TBitmap::SavePng(const std::string&) const { return false; }
+bool TBitmap::SavePng(const std::string&) const
+{
+    return false;
+}
 
 HBITMAP ToHBitmap(const TBitmap& picture)
 {
@@ -254,8 +266,14 @@ int TFormsApplication::Run()
     return 0;
 }
 
-std::string TFormsApplication::YesCaption() { return MessageBoxButton(IDYES - 1); }
-std::string TFormsApplication::NoCaption() { return MessageBoxButton(IDNO - 1); }
+std::string TFormsApplication::YesCaption()
+{
+    return MessageBoxButton(IDYES - 1);
+}
+std::string TFormsApplication::NoCaption()
+{
+    return MessageBoxButton(IDNO - 1);
+}
 
 namespace {
 
@@ -294,7 +312,10 @@ void SetWaitCursor(bool waiting)
     SetCursor(LoadCursor(nullptr, WaitCount() > 0 ? IDC_WAIT : IDC_ARROW));
 }
 
-bool WaitCursorShown() { return WaitCount() > 0; }
+bool WaitCursorShown()
+{
+    return WaitCount() > 0;
+}
 
 bool OpenFolderInShell(const std::string& path)
 {

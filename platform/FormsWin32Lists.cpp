@@ -7,7 +7,10 @@ namespace platform {
 
 namespace {
 
-bool IsChecked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool IsChecked(HWND button)
+{
+    return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 }  // namespace
 
@@ -18,7 +21,10 @@ TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption, int left, 
 {
 }
 
-bool TCheckBox::Checked() const { return IsChecked(impl()->Handle); }
+bool TCheckBox::Checked() const
+{
+    return IsChecked(impl()->Handle);
+}
 void TCheckBox::SetChecked(bool checked)
 {
     SendMessageA(impl()->Handle, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -61,7 +67,10 @@ int TSpinEdit::Value() const
     return static_cast<int>(SendMessageA(impl()->Buddy, UDM_GETPOS32, 0, 0));
 }
 
-void TSpinEdit::SetValue(int value) { SendMessageA(impl()->Buddy, UDM_SETPOS32, 0, value); }
+void TSpinEdit::SetValue(int value)
+{
+    SendMessageA(impl()->Buddy, UDM_SETPOS32, 0, value);
+}
 
 namespace {
 
@@ -138,9 +147,10 @@ void EditCell(HWND list, int row, int column)
     item.pszText = buffer;
     item.cchTextMax = sizeof buffer;
     SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    HWND editor = CreateWindowExA(0, "EDIT", buffer, WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL,
-                                  r.left, r.top, r.right - r.left, r.bottom - r.top, list, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND editor =
+        CreateWindowExA(0, "EDIT", buffer, WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL,
+                        r.left, r.top, r.right - r.left, r.bottom - r.top, list, nullptr,
+                        GetModuleHandleA(nullptr), nullptr);
     SendMessageA(editor, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
     auto* cell = new CellEditor{list, row, column, nullptr};
     SetWindowLongPtrA(editor, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cell));
@@ -296,7 +306,10 @@ TComboBox::TComboBox(TWinControl* parent, int left, int top, int width, int heig
     };
 }
 
-void TComboBox::Clear() { SendMessageA(impl()->Handle, CB_RESETCONTENT, 0, 0); }
+void TComboBox::Clear()
+{
+    SendMessageA(impl()->Handle, CB_RESETCONTENT, 0, 0);
+}
 
 void TComboBox::Add(const std::string& item)
 {
@@ -330,8 +343,14 @@ void TComboBox::SetItemIndex(int index)
     SendMessageA(impl()->Handle, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-std::string TComboBox::Text() const { return WindowText(impl()->Handle); }
-void TComboBox::SetText(const std::string& text) { SetWindowTextA(impl()->Handle, text.c_str()); }
+std::string TComboBox::Text() const
+{
+    return WindowText(impl()->Handle);
+}
+void TComboBox::SetText(const std::string& text)
+{
+    SetWindowTextA(impl()->Handle, text.c_str());
+}
 
 void TComboBox::Choose(int index)
 {

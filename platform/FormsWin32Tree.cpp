@@ -11,7 +11,10 @@ namespace platform {
 
 namespace {
 
-HTREEITEM ItemOf(void* handle) { return static_cast<HTREEITEM>(handle); }
+HTREEITEM ItemOf(void* handle)
+{
+    return static_cast<HTREEITEM>(handle);
+}
 
 std::string ItemText(HWND tree, HTREEITEM item)
 {
@@ -194,7 +197,6 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
     SetReadOnly(true);
 }
 
-
 void TTreeView::Clear()
 {
     SendMessageA(impl()->Handle, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
@@ -222,8 +224,14 @@ TTreeNode* TTreeView::Add(const std::string& text)
 
 // The style keeps in-place editing possible for the program; the flag says
 // whether the user may start it.
-void TTreeView::SetReadOnly(bool readOnly) { impl()->ReadOnlyTree = readOnly; }
-bool TTreeView::ReadOnly() const { return impl()->ReadOnlyTree; }
+void TTreeView::SetReadOnly(bool readOnly)
+{
+    impl()->ReadOnlyTree = readOnly;
+}
+bool TTreeView::ReadOnly() const
+{
+    return impl()->ReadOnlyTree;
+}
 
 bool TTreeView::Editing() const
 {
@@ -275,8 +283,13 @@ struct TPopupMenu::Impl {
     bool Shown = false;
 };
 
-TPopupMenu::TPopupMenu(TForm* owner) : impl_(new Impl{CreatePopupMenu(), owner->impl()->Handle}) {}
-TPopupMenu::~TPopupMenu() { DestroyMenu(impl_->Menu); }
+TPopupMenu::TPopupMenu(TForm* owner) : impl_(new Impl{CreatePopupMenu(), owner->impl()->Handle})
+{
+}
+TPopupMenu::~TPopupMenu()
+{
+    DestroyMenu(impl_->Menu);
+}
 
 TMenuItem* TPopupMenu::Add(const std::string& caption)
 {
@@ -299,8 +312,14 @@ void TPopupMenu::Popup(TControl* over, int x, int y)
         Guarded([&] { items_[chosen - 1]->Click(); });
 }
 
-bool TPopupMenu::Visible() const { return impl_->Shown; }
-void TPopupMenu::CloseUp() { EndMenu(); }
+bool TPopupMenu::Visible() const
+{
+    return impl_->Shown;
+}
+void TPopupMenu::CloseUp()
+{
+    EndMenu();
+}
 
 // ------------------------------------------------------------------ images
 
@@ -313,8 +332,8 @@ LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM w, LPARAM l)
         if (control && control->impl()->Picture) {
             HDC source = CreateCompatibleDC(dc);
             HGDIOBJ old = SelectObject(source, control->impl()->Picture);
-            BitBlt(dc, 0, 0, control->impl()->PictureWidth, control->impl()->PictureHeight,
-                   source, 0, 0, SRCCOPY);
+            BitBlt(dc, 0, 0, control->impl()->PictureWidth, control->impl()->PictureHeight, source,
+                   0, 0, SRCCOPY);
             SelectObject(source, old);
             DeleteDC(source);
         }
@@ -343,7 +362,13 @@ void TImage::SetPicture(const TBitmap& picture)
     InvalidateRect(impl()->Handle, nullptr, TRUE);
 }
 
-int TImage::PictureWidth() const { return impl()->PictureWidth; }
-int TImage::PictureHeight() const { return impl()->PictureHeight; }
+int TImage::PictureWidth() const
+{
+    return impl()->PictureWidth;
+}
+int TImage::PictureHeight() const
+{
+    return impl()->PictureHeight;
+}
 
 }  // namespace platform

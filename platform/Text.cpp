@@ -101,13 +101,13 @@ bool FromWide(UINT codePage, const std::wstring& in, std::string& out)
     BOOL usedDefault = FALSE;
     BOOL* pUsed = codePage == CP_UTF8 ? nullptr : &usedDefault;
     DWORD flags = codePage == CP_UTF8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-    int n = WideCharToMultiByte(codePage, flags, in.data(), static_cast<int>(in.size()),
-                                nullptr, 0, nullptr, pUsed);
+    int n = WideCharToMultiByte(codePage, flags, in.data(), static_cast<int>(in.size()), nullptr, 0,
+                                nullptr, pUsed);
     if (n <= 0 || usedDefault)
         return false;
     out.resize(static_cast<std::size_t>(n));
-    n = WideCharToMultiByte(codePage, flags, in.data(), static_cast<int>(in.size()),
-                            &out[0], n, nullptr, pUsed);
+    n = WideCharToMultiByte(codePage, flags, in.data(), static_cast<int>(in.size()), &out[0], n,
+                            nullptr, pUsed);
     return n > 0 && !usedDefault;
 }
 
@@ -245,8 +245,8 @@ std::string Utf16ToGbk(const std::u16string& utf16, bool& lossy)
                              utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF)
                                 ? 2
                                 : 1;
-        char32_t cp = units == 2 ? 0x10000 + ((utf16[i] - 0xD800) << 10) + (utf16[i + 1] - 0xDC00)
-                                 : utf16[i];
+        char32_t cp =
+            units == 2 ? 0x10000 + ((utf16[i] - 0xD800) << 10) + (utf16[i + 1] - 0xDC00) : utf16[i];
         i += units;
         if (cp < 0x80) {
             out += static_cast<char>(cp);

@@ -73,7 +73,10 @@ std::string FillFields(const std::string& text, const std::vector<Field>& fields
 std::string AsciiLower(std::string text);
 
 // Shorthand for source literals written in UTF-8.
-inline std::string Gbk(const std::string& utf8) { return Utf8ToGbk(utf8); }
+inline std::string Gbk(const std::string& utf8)
+{
+    return Utf8ToGbk(utf8);
+}
 
 }  // namespace platform
 

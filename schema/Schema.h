@@ -37,8 +37,8 @@ using IdentityNames = NameList;
 
 // One column of a table or view.
 struct SchemaColumn {
-    std::string Name;      // the catalogue name
-    std::string Label;     // the parameter name: the column node's text
+    std::string Name;  // the catalogue name
+    std::string Label;  // the parameter name: the column node's text
     std::string TypeName;  // empty when the catalogue matched no type
     // The system type an alias type is stored as (the type's own name for a
     // system type); empty for the CLR types and when unknown.
@@ -53,11 +53,11 @@ struct SchemaColumn {
 
 // One table or view.
 struct SchemaObject {
-    std::string Name;   // the catalogue name
+    std::string Name;  // the catalogue name
     std::string Label;  // the class name: the top-level node's text
     std::vector<SchemaColumn> Columns;
     IdentityNames Identity;  // tables only: the unwritable columns
-    std::string NameUtf8;    // as SchemaColumn::NameUtf8
+    std::string NameUtf8;  // as SchemaColumn::NameUtf8
     // The schema (the owner on SQL Server 2000); empty when unknown, which
     // the generated SQL takes as dbo.
     std::string Schema = {};
@@ -129,7 +129,7 @@ public:
 // The unwritable columns that a schema holds, by table (schema and name).
 class SchemaIdentities : public IdentitySource {
 public:
-    explicit SchemaIdentities(const SchemaObjects& tables) : tables_(tables) {}
+    explicit SchemaIdentities(const SchemaObjects& tables) : tables_(tables) { }
     bool GetIdentityColumns(const SchemaObject& table, IdentityNames& out) override;
 
 private:

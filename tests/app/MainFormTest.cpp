@@ -24,7 +24,6 @@ namespace {
 
 const char* const kNolk = testsupport::kLogStaffViewDatabase;
 
-
 class Window : public ::testing::Test {
 protected:
     explicit Window(const std::string& databases = std::string(kNolk) + R"(, {"name": "Other"})")
@@ -94,11 +93,14 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
     platform::ProcessMessagesFor(20);
     // Every control the user works lies whole inside the panel, in sight,
     // and on no other; a labelled edit's caption is clear of its edit.
-    std::vector<platform::TControl*> controls = {
-        form->RadioButton1, form->RadioButton2, form->LabeledEdit1, form->LabeledEdit2,
-        form->BitBtn2,      form->ComboBox1,    form->TreeView1,    form->TreeView2,
-        form->BitBtn1,      form->LabeledEdit3, form->BitBtn3};
-    for (platform::TLabeledEdit* edit : {form->LabeledEdit1, form->LabeledEdit2, form->LabeledEdit3})
+    std::vector<platform::TControl*> controls = {form->RadioButton1, form->RadioButton2,
+                                                 form->LabeledEdit1, form->LabeledEdit2,
+                                                 form->BitBtn2,      form->ComboBox1,
+                                                 form->TreeView1,    form->TreeView2,
+                                                 form->BitBtn1,      form->LabeledEdit3,
+                                                 form->BitBtn3};
+    for (platform::TLabeledEdit* edit :
+         {form->LabeledEdit1, form->LabeledEdit2, form->LabeledEdit3})
         controls.push_back(edit->EditLabel);
     platform::TRect panel = form->Panel1->Bounds();
     platform::TRect visible{0, 0, panel.Width, form->Bounds().Height - panel.Top};
@@ -138,7 +140,8 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
         EXPECT_EQ(button->Glyph().Width(), 16);
         EXPECT_GT(opaque(button->Glyph()), 20);
     }
-    EXPECT_EQ(form->BitBtn1->Glyph().Pixel(12, 2), platform::StockGlyph(platform::TBitBtn::bkOK).Pixel(12, 2));
+    EXPECT_EQ(form->BitBtn1->Glyph().Pixel(12, 2),
+              platform::StockGlyph(platform::TBitBtn::bkOK).Pixel(12, 2));
     EXPECT_FALSE(form->BitBtn3->Glyph().Pixel(7, 13) == form->BitBtn1->Glyph().Pixel(7, 13));
     // The banner shows above the panel, unscaled.
     EXPECT_EQ(form->Image1->PictureWidth(), BannerPicture().Width());
@@ -262,7 +265,8 @@ TEST_F(Window, GenerateWritesTheWholeTree)
     std::vector<std::string> names;
     for (const auto& [file, expected] : files) {
         names.push_back(file);
-        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(dir.File("Output/" + file))), "") << file;
+        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(dir.File("Output/" + file))), "")
+            << file;
     }
     EXPECT_EQ(testsupport::ListFiles(dir.File("Output")), names);
     EXPECT_EQ(opened, (std::vector<std::string>{dir.File("Output")}));
@@ -328,7 +332,8 @@ TEST_F(Window, ADeniedIdentityStatementStopsTheTableWalkWithOneBox)
     EXPECT_FALSE(platform::FileExists(dir.File("Output/DBComm/DBTables/LogOperator.h")));
     EXPECT_FALSE(platform::FileExists(dir.File("Output/DBComm/DBTables/StaffOperator.h")));
     EXPECT_TRUE(platform::FileExists(dir.File("Output/DBComm/DBTables/V_UsersOperator.h")));
-    EXPECT_EQ(ReadFile(dir.File("Output/DBComm/DBComm.cpp")).find("LogOperator"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir.File("Output/DBComm/DBComm.cpp")).find("LogOperator"),
+              std::string::npos);
 }
 
 TEST_F(Window, ADeniedColumnStatementInTheBatchCostsThatTableItsColumnsAndOneBox)
@@ -472,7 +477,8 @@ TEST_F(ChineseWindow, TranslatedNodesGenerateIdentifiersWithTheCataloguesSql)
         {"DBComm/DBTables/YongHuBiaoOperator.h", "YongHuBiaoOperator.h.translated.expected"},
     };
     for (const auto& [file, expected] : files)
-        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(dir.File(std::string("Output/") + file))),
+        EXPECT_EQ(FirstDifference(Expected(expected),
+                                  ReadFile(dir.File(std::string("Output/") + file))),
                   "")
             << file;
 }
@@ -529,7 +535,8 @@ TEST_F(ModernWindow, TranslationMakesIdentifiersOfNamesWithBlanksAndTellsTwinsAp
     form->BitBtn1Click();
     ASSERT_EQ(boxes.Shown.size(), 1u) << boxes.Shown.back().Text;  // the clearing question
     std::string order = ReadFile(dir.File("Output/DBComm/DBTables/OrderDetailsOperator.cpp"));
-    EXPECT_NE(order.find("INSERT INTO [Order Details]([Unit Price],[int]) VALUES(:UnitPrice,:int_)"),
+    EXPECT_NE(order.find(
+                  "INSERT INTO [Order Details]([Unit Price],[int]) VALUES(:UnitPrice,:int_)"),
               std::string::npos)
         << order;
     EXPECT_NE(ReadFile(dir.File("Output/DBComm/DBTables/WebsiteCustomersOperator.cpp"))
@@ -539,7 +546,7 @@ TEST_F(ModernWindow, TranslationMakesIdentifiersOfNamesWithBlanksAndTellsTwinsAp
 
 class WindowWithoutNolk : public Window {
 protected:
-    WindowWithoutNolk() : Window(R"({"name": "Sales"})") {}
+    WindowWithoutNolk() : Window(R"({"name": "Sales"})") { }
 };
 
 TEST_F(WindowWithoutNolk, NothingIsSelectedAndTheTreesStayEmpty)
@@ -555,7 +562,8 @@ TEST_F(WindowWithoutNolk, NothingIsSelectedAndTheTreesStayEmpty)
 class WindowWithLowerCaseNolk : public Window {
 protected:
     WindowWithLowerCaseNolk()
-        : Window(R"({"name": "Alpha"}, {"name": "nOlK", "objects": [{"name": "T", "columns": []}]})")
+        : Window(
+              R"({"name": "Alpha"}, {"name": "nOlK", "objects": [{"name": "T", "columns": []}]})")
     {
     }
 };

@@ -142,8 +142,10 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
                 {"DBComm/DBStoredProc/DBStoredProc.cpp", "DBStoredProc.cpp.expected"},
                 {"DBComm/DBStoredProc/DBStoredProc.h", "DBStoredProc.h.expected"},
                 {"DBComm/DBTables/DBTableOperator.h", "DBTableOperator.h.expected"},
-                {"DBComm/DBTables/YongHuBiaoOperator.cpp", "YongHuBiaoOperator.cpp.translated.expected"},
-                {"DBComm/DBTables/YongHuBiaoOperator.h", "YongHuBiaoOperator.h.translated.expected"}});
+                {"DBComm/DBTables/YongHuBiaoOperator.cpp",
+                 "YongHuBiaoOperator.cpp.translated.expected"},
+                {"DBComm/DBTables/YongHuBiaoOperator.h",
+                 "YongHuBiaoOperator.h.translated.expected"}});
     EXPECT_EQ(opened.size(), 2u);
     EXPECT_FALSE(platform::FileExists(dir.File("output_clear.bat")));
 

@@ -56,7 +56,7 @@ const char* const kOthers = R"({"name": "model"}, {"name": "Empty"}, {"name": "w
 
 class Catalogue : public ::testing::Test {
 protected:
-    Catalogue() : server(Fixture(std::string(kNolk) + "," + kOthers)) {}
+    Catalogue() : server(Fixture(std::string(kNolk) + "," + kOthers)) { }
 
     bool LogIn(const std::string& catalog = "NOLK")
     {
@@ -231,14 +231,14 @@ TEST_F(Catalogue, FailedLoginsShowAChineseLineThenTheDriversMessage)
     struct Case {
         const char* what;
         std::string host, password, catalog;
-        const char* hint;     // the first line
-        const char* driver;   // the driver's words that follow it
+        const char* hint;  // the first line
+        const char* driver;  // the driver's words that follow it
     };
     const Case cases[] = {
         {"a wrong password", server.Host(), "wrong", "master", "登录失败：",
          "[FreeTDS][SQL Server]Login failed for user 'sa'."},
-        {"a database that cannot be opened", server.Host(), "Pellam#2026", "Nope", "无法打开数据库：",
-         "Cannot open database \"Nope\""},
+        {"a database that cannot be opened", server.Host(), "Pellam#2026", "Nope",
+         "无法打开数据库：", "Cannot open database \"Nope\""},
         {"nothing listening", "127.0.0.1,1", "x", "master", "无法连接到服务器：",
          "[FreeTDS][SQL Server]Unable to connect"},
     };
@@ -246,7 +246,8 @@ TEST_F(Catalogue, FailedLoginsShowAChineseLineThenTheDriversMessage)
         boxes.Shown.clear();
         auto start = std::chrono::steady_clock::now();
         EXPECT_FALSE(data.Connect(true, c.host, c.password, c.catalog)) << c.what;
-        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                  5.0);
         ASSERT_EQ(boxes.Shown.size(), 1u) << c.what;
         const std::string& text = boxes.Shown[0].Text;
         EXPECT_EQ(text.rfind(Gbk(c.hint), 0), 0u) << c.what << ": " << text;
@@ -287,7 +288,8 @@ TEST(CataloguePasswords, EveryCharacterReachesTheServer)
 
 TEST(CatalogueNames, ADatabaseNameWithAnOuterBlankOpensThatDatabase)
 {
-    StandIn server(Fixture(R"({"name": "Lead", "objects": [{"name": "T", "columns": [{"name": "a", "type": "int"}]}]},
+    StandIn server(Fixture(
+        R"({"name": "Lead", "objects": [{"name": "T", "columns": [{"name": "a", "type": "int"}]}]},
         {"name": " Lead", "objects": [{"name": "T", "columns": [{"name": "b", "type": "int"}]}]})"));
     RecordingMessageBoxes boxes;
     TDBData data;
@@ -413,32 +415,34 @@ TEST(CatalogueBatches, AnswerExactlyAsOneStatementAtATime)
     const Case cases[] = {
         {"every statement answered", {}, 0, true},
         {"two statements failing, in the first and the last of three batches",
-         {"--deny", "[T007]", "--deny", "[T420]"}, 2, true},
+         {"--deny", "[T007]", "--deny", "[T420]"},
+         2,
+         true},
         {"a batch refused as a whole", {"--uncompilable", "[T250]"}, 1, true},
         {"the connection closing after 301 statements", {"--close-after", "301"}, 149, false},
     };
     for (std::size_t batchBytes : {std::size_t(0), std::size_t(60 * 1024)})
-    for (const Case& c : cases)
-        for (bool identity : {false, true}) {
-            bound = batchBytes;
-            Answers single = ask(c.options, identity, false);
-            Answers batched = ask(c.options, identity, true);
-            EXPECT_EQ(std::count(single.Answered.begin(), single.Answered.end(), false),
-                      static_cast<long>(c.unanswered))
-                << c.what;
-            const char* question = identity ? ", identity" : ", columns";
-            if (c.sameWords) {
-                EXPECT_TRUE(batched == single) << c.what << question;
-                continue;
+        for (const Case& c : cases)
+            for (bool identity : {false, true}) {
+                bound = batchBytes;
+                Answers single = ask(c.options, identity, false);
+                Answers batched = ask(c.options, identity, true);
+                EXPECT_EQ(std::count(single.Answered.begin(), single.Answered.end(), false),
+                          static_cast<long>(c.unanswered))
+                    << c.what;
+                const char* question = identity ? ", identity" : ", columns";
+                if (c.sameWords) {
+                    EXPECT_TRUE(batched == single) << c.what << question;
+                    continue;
+                }
+                // The loss shows where the driver met it: between two replies,
+                // or inside one. Its words differ; its one box does not.
+                EXPECT_EQ(batched.Lists, single.Lists) << c.what << question;
+                EXPECT_EQ(batched.Answered, single.Answered) << c.what << question;
+                ASSERT_EQ(batched.Boxes.size(), 1u) << c.what << question;
+                EXPECT_EQ(batched.Boxes[0].rfind(Gbk("ExecSQL执行出错|[FreeTDS]"), 0), 0u)
+                    << batched.Boxes[0];
             }
-            // The loss shows where the driver met it: between two replies,
-            // or inside one. Its words differ; its one box does not.
-            EXPECT_EQ(batched.Lists, single.Lists) << c.what << question;
-            EXPECT_EQ(batched.Answered, single.Answered) << c.what << question;
-            ASSERT_EQ(batched.Boxes.size(), 1u) << c.what << question;
-            EXPECT_EQ(batched.Boxes[0].rfind(Gbk("ExecSQL执行出错|[FreeTDS]"), 0), 0u)
-                << batched.Boxes[0];
-        }
 }
 
 namespace {
@@ -529,7 +533,8 @@ TEST(CatalogueVersions, ObjectsAreFoundBySchemaAndExactNameWithTheirUnwritableCo
     };
     const Expect expected[] = {
         {"", "Sales", "a:int:int,", ""},
-        {"", "dbo", "d:int:int,x" + Gbk("？") + ":int:int,x" + Gbk("？") + "[x\xF0\x9F\x98\x80]:int:int,",
+        {"", "dbo",
+         "d:int:int,x" + Gbk("？") + ":int:int,x" + Gbk("？") + "[x\xF0\x9F\x98\x80]:int:int,",
          "x" + Gbk("？") + ","},
         {"E\xF0\x9F\x98\x80", "dbo", "a:int:int,b:int:int,", ""},
         {"E\xF0\x9F\x98\x81", "dbo", "c:int:int,", ""},

@@ -19,7 +19,8 @@ using testsupport::TempDir;
 
 namespace {
 
-const std::string kNolk = std::string(testsupport::kLogStaffViewDatabase) + R"(, {"name": "中文", "objects": [
+const std::string kNolk =
+    std::string(testsupport::kLogStaffViewDatabase) + R"(, {"name": "中文", "objects": [
   {"name": "用户表", "columns": [{"name": "编号", "type": "int", "identity": true},
     {"name": "姓名", "type": "nvarchar"}, {"name": "年龄", "type": "int"}]}]},
   {"name": "Alpha", "objects": [
@@ -35,15 +36,15 @@ struct Outcome {
 
 class PellamGen : public ::testing::Test {
 protected:
-    PellamGen() : server(Fixture(kNolk)) {}
+    PellamGen() : server(Fixture(kNolk)) { }
 
     // Runs pellam-gen with the arguments (a shell fragment) and the demo
     // password in PW.
     Outcome Run(const std::string& args, const std::string& input = "",
                 const std::string& environment = "")
     {
-        std::string command = environment + " PW='Pellam#2026' " + std::string(PELLAM_GEN) + " " + args + " > " +
-                              dir.File("out") + " 2> " + dir.File("err");
+        std::string command = environment + " PW='Pellam#2026' " + std::string(PELLAM_GEN) + " " +
+                              args + " > " + dir.File("out") + " 2> " + dir.File("err");
         if (!input.empty())
             command = "printf '%s\\n' '" + input + "' | (" + command + ")";
         int status = std::system(command.c_str());
@@ -81,7 +82,8 @@ TEST_F(PellamGen, ASnapshotWithLabelsGeneratesWhatTheWindowWould)
     Outcome r = Run("schema " + Connection() + " --to " + dir.File("nolk.json"));
     ASSERT_EQ(r.Code, 0) << r.Err;
     std::string json = ReadFile(dir.File("nolk.json"));
-    std::string from = "\"name\": \"V_Users\",\n      \"schema\": \"dbo\",\n      \"label\": \"V_Users\"";
+    std::string from =
+        "\"name\": \"V_Users\",\n      \"schema\": \"dbo\",\n      \"label\": \"V_Users\"";
     ASSERT_NE(json.find(from), std::string::npos) << json;
     json.replace(json.find(from), from.size(),
                  "\"name\": \"V_Users\",\n      \"schema\": \"dbo\",\n      \"label\": \"Users\"");
@@ -92,7 +94,8 @@ TEST_F(PellamGen, ASnapshotWithLabelsGeneratesWhatTheWindowWould)
     std::vector<std::string> names;
     for (const auto& [file, expected] : kRelabelledFiles) {
         names.push_back(file);
-        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(dir.File("Output/" + file))), "") << file;
+        EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(dir.File("Output/" + file))), "")
+            << file;
     }
     EXPECT_EQ(ListFiles(dir.File("Output")), names);
 }
@@ -101,23 +104,28 @@ TEST_F(PellamGen, TheSnapshotRoundTripGivesTheSameBytesAsTheServer)
 {
     ASSERT_EQ(Run("generate " + Connection() + " --output " + dir.File("a")).Code, 0);
     ASSERT_EQ(Run("schema " + Connection() + " --to " + dir.File("s.json")).Code, 0);
-    ASSERT_EQ(Run("generate --schema " + dir.File("s.json") + " --output " + dir.File("b")).Code, 0);
+    ASSERT_EQ(Run("generate --schema " + dir.File("s.json") + " --output " + dir.File("b")).Code,
+              0);
     std::vector<std::string> files = ListFiles(dir.File("a"));
     EXPECT_EQ(files, ListFiles(dir.File("b")));
     EXPECT_EQ(files.size(), 11u);
     for (const std::string& f : files)
         EXPECT_EQ(ReadFile(dir.File("a/" + f)), ReadFile(dir.File("b/" + f))) << f;
     EXPECT_EQ(FirstDifference(Expected("V_UsersOperator.cpp.expected"),
-                              ReadFile(dir.File("a/DBComm/DBTables/V_UsersOperator.cpp"))), "");
+                              ReadFile(dir.File("a/DBComm/DBTables/V_UsersOperator.cpp"))),
+              "");
 }
 
 TEST_F(PellamGen, AWrongPasswordExitsThreeAndWritesNothing)
 {
     Outcome r = Run("generate --host " + server.Host() + " --output " + dir.File("Output"), "nope");
     EXPECT_EQ(r.Code, 3);
-    EXPECT_NE(r.Err.find("[FreeTDS][SQL Server]Login failed for user 'sa'."), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("[FreeTDS][SQL Server]Login failed for user 'sa'."), std::string::npos)
+        << r.Err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("Output")));
-    EXPECT_EQ(Run("generate " + Connection() + " --database Nowhere --output " + dir.File("Output")).Code, 3);
+    EXPECT_EQ(Run("generate " + Connection() + " --database Nowhere --output " + dir.File("Output"))
+                  .Code,
+              3);
 }
 
 TEST_F(PellamGen, AFailedCatalogueStatementExitsThreeAndWritesNothing)
@@ -141,7 +149,8 @@ TEST_F(PellamGen, AFailedCatalogueStatementExitsThreeAndWritesNothing)
 
 TEST_F(PellamGen, AnUnsupportedTypeExitsOneAndTheViewsAreStillWritten)
 {
-    Outcome r = Run("generate " + Connection() + " --database alpha --output " + dir.File("Output"));
+    Outcome r =
+        Run("generate " + Connection() + " --database alpha --output " + dir.File("Output"));
     EXPECT_EQ(r.Code, 1);
     EXPECT_NE(r.Err.find("B:数据类型不支持"), std::string::npos) << r.Err;
     EXPECT_TRUE(std::filesystem::exists(dir.File("Output/DBComm/DBTables/AOperator.h")));
@@ -151,11 +160,14 @@ TEST_F(PellamGen, AnUnsupportedTypeExitsOneAndTheViewsAreStillWritten)
 
 TEST_F(PellamGen, RefusedNamesBadSnapshotsAndUnwritableFiles)
 {
-    testsupport::WriteFile(dir.File("bad-name.json"),
-                           R"({"tables": [{"name": "T", "label": "1T", "columns": []}], "views": []})");
-    Outcome r = Run("generate --schema " + dir.File("bad-name.json") + " --output " + dir.File("o1"));
+    testsupport::
+        WriteFile(dir.File("bad-name.json"),
+                  R"({"tables": [{"name": "T", "label": "1T", "columns": []}], "views": []})");
+    Outcome r =
+        Run("generate --schema " + dir.File("bad-name.json") + " --output " + dir.File("o1"));
     EXPECT_EQ(r.Code, 1);
-    EXPECT_NE(r.Err.find("1T:名称及字段名称不能包含汉字，必须以字母开头"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("1T:名称及字段名称不能包含汉字，必须以字母开头"), std::string::npos)
+        << r.Err;
 
     testsupport::WriteFile(dir.File("malformed.json"),
                            R"({"tables": [{"name": "T", "columns": [{"name": 5}]}], "views": []})");
@@ -164,19 +176,23 @@ TEST_F(PellamGen, RefusedNamesBadSnapshotsAndUnwritableFiles)
     EXPECT_NE(r.Err.find("tables[0].columns[0].name"), std::string::npos) << r.Err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("o2")));
     testsupport::WriteFile(dir.File("broken.json"), "{\"tables\": [");
-    EXPECT_EQ(Run("generate --schema " + dir.File("broken.json") + " --output " + dir.File("o2")).Code, 2);
+    EXPECT_EQ(Run("generate --schema " + dir.File("broken.json") + " --output " + dir.File("o2"))
+                  .Code,
+              2);
     EXPECT_FALSE(std::filesystem::exists(dir.File("o2")));
 
     // Each folder or file that cannot be made is named.
     testsupport::WriteFile(dir.File("plain"), "x");
     r = Run("generate " + Connection() + " --output " + dir.File("plain/Output"));
     EXPECT_EQ(r.Code, 4);
-    EXPECT_NE(r.Err.find("创建输出目录出错：" + dir.File("plain/Output")), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("创建输出目录出错：" + dir.File("plain/Output")), std::string::npos)
+        << r.Err;
     testsupport::MakeDir(dir.File("o3/DBComm/DBTables/LogOperator.h"));
     r = Run("generate " + Connection() + " --output " + dir.File("o3"));
     EXPECT_EQ(r.Code, 4);
     EXPECT_NE(r.Err.find("无法创建文件：" + dir.File("o3/DBComm/DBTables/LogOperator.h")),
-              std::string::npos) << r.Err;
+              std::string::npos)
+        << r.Err;
 }
 
 TEST_F(PellamGen, ClearDeletesOnlyEarlierGeneratedFilesAndOnlyWhenTheRunIsNotRefused)
@@ -194,7 +210,8 @@ TEST_F(PellamGen, ClearDeletesOnlyEarlierGeneratedFilesAndOnlyWhenTheRunIsNotRef
     EXPECT_TRUE(std::filesystem::exists(out + "/DBComm/DBTables/OldOperator.h"));
 
     // A refused run deletes nothing.
-    EXPECT_EQ(Run("generate " + Connection() + " --database alpha --clear --output " + out).Code, 1);
+    EXPECT_EQ(Run("generate " + Connection() + " --database alpha --clear --output " + out).Code,
+              1);
     EXPECT_TRUE(std::filesystem::exists(out + "/DBComm/DBTables/OldOperator.h"));
     EXPECT_TRUE(std::filesystem::exists(out + "/DBComm/DBTables/StaffOperator.h"));
 
@@ -209,8 +226,8 @@ TEST_F(PellamGen, ClearDeletesOnlyEarlierGeneratedFilesAndOnlyWhenTheRunIsNotRef
 TEST_F(PellamGen, OutputThatCannotBeWrittenExitsFour)
 {
     for (const char* command : {"databases", "schema"}) {
-        int status = std::system(("PW='Pellam#2026' " + std::string(PELLAM_GEN) + " " + command + " " +
-                                  Connection() + " > /dev/full 2> " + dir.File("err"))
+        int status = std::system(("PW='Pellam#2026' " + std::string(PELLAM_GEN) + " " + command +
+                                  " " + Connection() + " > /dev/full 2> " + dir.File("err"))
                                      .c_str());
         EXPECT_EQ(WEXITSTATUS(status), 4) << command;
         EXPECT_NE(ReadFile(dir.File("err")).find("标准输出"), std::string::npos) << command;
@@ -264,23 +281,28 @@ TEST_F(PellamGen, TheOdbcDataSourceGoesUnderTmpdirAndStaleOnesAreRemoved)
     testsupport::MakeDir(tmp);
     testsupport::MakeDir(tmp + "/pellam-odbc-999999999-abc");
     testsupport::WriteFile(tmp + "/pellam-odbc-999999999-abc/Pellam1.ini", "[x]\n");
-    Outcome r = Run("databases --host " + server.Host() + " --password-env PW", "", "TMPDIR=" + tmp);
+    Outcome r =
+        Run("databases --host " + server.Host() + " --password-env PW", "", "TMPDIR=" + tmp);
     EXPECT_EQ(r.Code, 0) << r.Err;
     EXPECT_TRUE(std::filesystem::is_empty(tmp));
 }
 
 TEST_F(PellamGen, TranslatedLabelsGenerateIdentifiersWithTheCataloguesSql)
 {
-    ASSERT_EQ(Run("schema " + Connection() + " --database 中文 --translate --to " + dir.File("t.json")).Code,
+    ASSERT_EQ(Run("schema " + Connection() + " --database 中文 --translate --to " +
+                  dir.File("t.json"))
+                  .Code,
               0);
     std::string json = ReadFile(dir.File("t.json"));
     EXPECT_NE(json.find("\"label\": \"YongHuBiao\""), std::string::npos) << json;
     Outcome r = Run("generate --schema " + dir.File("t.json") + " --output " + dir.File("Output"));
     ASSERT_EQ(r.Code, 0) << r.Err;
     EXPECT_EQ(FirstDifference(Expected("YongHuBiaoOperator.cpp.translated.expected"),
-                              ReadFile(dir.File("Output/DBComm/DBTables/YongHuBiaoOperator.cpp"))), "");
+                              ReadFile(dir.File("Output/DBComm/DBTables/YongHuBiaoOperator.cpp"))),
+              "");
     EXPECT_EQ(FirstDifference(Expected("DBComm.cpp.YongHuBiao.expected"),
-                              ReadFile(dir.File("Output/DBComm/DBComm.cpp"))), "");
+                              ReadFile(dir.File("Output/DBComm/DBComm.cpp"))),
+              "");
 }
 
 TEST_F(PellamGen, BadUsageExitsTwoWithOneLineAndASuggestion)
@@ -336,8 +358,8 @@ TEST_F(PellamGen, AnotherLoginThanSaLogsInWithItsOwnPassword)
     fixture.replace(fixture.find("{\"sa\": "), 7, "{\"builder\": \"b'ld;=1\", \"sa\": ");
     StandIn server2(fixture);
     std::string host = "--host " + server2.Host();
-    Outcome r = Run("databases " + host + " --user builder --password-env PW2", "",
-                    "PW2=\"b'ld;=1\"");
+    Outcome r =
+        Run("databases " + host + " --user builder --password-env PW2", "", "PW2=\"b'ld;=1\"");
     EXPECT_EQ(r.Code, 0) << r.Err;
     EXPECT_NE(r.Out.find("NOLK"), std::string::npos);
     r = Run("databases " + host + " --user builder --password-env PW");
@@ -448,11 +470,12 @@ TEST_F(PellamGen, TheDemoDatabaseReadsAlikeFromSqlServer2022And2000WithSchemasAn
     const std::string& json = snapshots[0];
     // The table outside dbo, with its identity, computed and rowversion
     // columns; a shipped table and a constraint named as a table are left out.
-    for (const char* part :
-         {"\"name\": \"Invoice\",\n      \"schema\": \"Sales\"",
-          "\"unwritable\": [\n        \"InvoiceID\",\n        \"Total\",\n        \"RowVer\"\n      ]",
-          "\"name\": \"V_Invoices\",\n      \"schema\": \"Sales\"",
-          "\"name\": \"c_sysname\",\n          \"type\": \"sysname\",\n          \"base\": \"nvarchar\""})
+    for (const char* part : {"\"name\": \"Invoice\",\n      \"schema\": \"Sales\"",
+                             "\"unwritable\": [\n        \"InvoiceID\",\n        \"Total\",\n      "
+                             "  \"RowVer\"\n      ]",
+                             "\"name\": \"V_Invoices\",\n      \"schema\": \"Sales\"",
+                             "\"name\": \"c_sysname\",\n          \"type\": \"sysname\",\n         "
+                             " \"base\": \"nvarchar\""})
         EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
     EXPECT_EQ(json.find("sysdiagrams"), std::string::npos);
     EXPECT_EQ(json.find("\"schema\": \"Sales\",\n      \"label\": \"Staff\""), std::string::npos);
@@ -544,9 +567,9 @@ TEST_F(PellamGen, ALabelTooLongForAFileNameKeepsTheEarlierOutput)
     std::string out = dir.File("proj");
     ASSERT_EQ(Run("generate " + Connection() + " --output " + out).Code, 0);
     std::vector<std::string> before = ListFiles(out);
-    testsupport::WriteFile(dir.File("long.json"),
-                           R"({"tables": [{"name": "T", "label": ")" + std::string(250, 'L') +
-                               R"(", "columns": []}], "views": []})");
+    testsupport::WriteFile(dir.File("long.json"), R"({"tables": [{"name": "T", "label": ")" +
+                                                      std::string(250, 'L') +
+                                                      R"(", "columns": []}], "views": []})");
     Outcome r = Run("generate --schema " + dir.File("long.json") + " --clear --output " + out);
     EXPECT_EQ(r.Code, 1) << r.Err;
     EXPECT_NE(r.Err.find("名称太长"), std::string::npos) << r.Err;
@@ -559,17 +582,19 @@ TEST_F(PellamGen, ATodaysDatabaseGeneratesWholeWithExtendedTypesAndTranslation)
     std::string connection = "--host " + demo.Host() + " --password-env PW --database Modern";
     // The window's rules refuse it: names with blanks, newer types.
     EXPECT_EQ(Run("generate " + connection + " --output " + dir.File("plain")).Code, 1);
-    Outcome r = Run("generate " + connection + " --types extended --translate --output " +
-                    dir.File("o"));
+    Outcome r =
+        Run("generate " + connection + " --types extended --translate --output " + dir.File("o"));
     ASSERT_EQ(r.Code, 0) << r.Err;
     // Every table and view: twins across schemas take their schema.
     std::vector<std::string> operators;
     for (const std::string& file : ListFiles(dir.File("o")))
-        if (file.find("Operator.h") != std::string::npos && file.find("DBTableOperator") == std::string::npos)
+        if (file.find("Operator.h") != std::string::npos &&
+            file.find("DBTableOperator") == std::string::npos)
             operators.push_back(file.substr(file.rfind('/') + 1));
-    EXPECT_EQ(operators, (std::vector<std::string>{"InvoiceLinesOperator.h", "OrderDetailsOperator.h",
-                                                   "PeopleOperator.h", "SalesCustomersOperator.h",
-                                                   "WebsiteCustomersOperator.h"}));
+    EXPECT_EQ(operators,
+              (std::vector<std::string>{"InvoiceLinesOperator.h", "OrderDetailsOperator.h",
+                                        "PeopleOperator.h", "SalesCustomersOperator.h",
+                                        "WebsiteCustomersOperator.h"}));
     std::string people = ReadFile(dir.File("o/DBComm/DBTables/PeopleOperator.cpp"));
     // Alias types by their base types, the newer types by group, catalogue
     // names exact, the server's own columns left out.
@@ -584,8 +609,8 @@ TEST_F(PellamGen, ATodaysDatabaseGeneratesWholeWithExtendedTypesAndTranslation)
     EXPECT_EQ(people.find("RowVersion"), std::string::npos);
 
     // An override wins over the extended rules; a malformed one is usage.
-    r = Run("generate " + connection + " --types extended --translate --type flag=string --output " +
-            dir.File("o2"));
+    r = Run("generate " + connection +
+            " --types extended --translate --type flag=string --output " + dir.File("o2"));
     ASSERT_EQ(r.Code, 0) << r.Err;
     EXPECT_NE(ReadFile(dir.File("o2/DBComm/DBTables/PeopleOperator.h")).find("String IsEmployee"),
               std::string::npos);

@@ -56,7 +56,10 @@ void CheckEvents(const std::vector<std::string>& got, const std::vector<std::str
     ++failures;
 }
 
-void Fresh() { Journal().Events.clear(); }
+void Fresh()
+{
+    Journal().Events.clear();
+}
 
 }  // namespace
 
@@ -67,7 +70,8 @@ int main()
 
     // Registered operators are found under their own enumeration member only.
     Check(db.Tables<UsersOperator>(DBComm::Users) != NULL, "Tables<UsersOperator>(Users)");
-    Check(db.Tables<OrdersOperator>(DBComm::Users) == NULL, "Tables<OrdersOperator>(Users) is NULL");
+    Check(db.Tables<OrdersOperator>(DBComm::Users) == NULL,
+          "Tables<OrdersOperator>(Users) is NULL");
     Check(db.Tables<ReportOperator>(DBComm::Report) != NULL, "relabelled view registered");
     Check(DBComm::AllTypes == 0, "first table has the value 0");
     Check(DBComm::V_Users > DBComm::Users, "views follow the tables");
@@ -75,7 +79,8 @@ int main()
     // ConnectDB hands the connection to every operator.
     Fresh();
     Check(db.ConnectDB(WideString("Provider=SQLOLEDB.1;Data Source=.")), "ConnectDB succeeds");
-    CheckEvents(Taken("connect"), {"connect:Provider=SQLOLEDB.1;Data Source=."}, "ConnectDB connects");
+    CheckEvents(Taken("connect"), {"connect:Provider=SQLOLEDB.1;Data Source=."},
+                "ConnectDB connects");
     TADOConnection* conn = db.Tables<UsersOperator>(DBComm::Users)->Get()->Connection;
     Check(conn != NULL, "operators receive the connection");
     Check(db.Tables<LogOperator>(DBComm::Log)->Get()->Connection == conn &&
@@ -97,7 +102,8 @@ int main()
     Check(vu->Source() != NULL, "Source returns the data source");
     CheckEvents(Taken("sql"), {"sql:SELECT * FROM [V_Users]"}, "view Source()");
     vu->Source("", " ");
-    CheckEvents(Taken("sql"), {"sql:SELECT  FROM [V_Users] WHERE  "}, "fields and condition unchanged");
+    CheckEvents(Taken("sql"), {"sql:SELECT  FROM [V_Users] WHERE  "},
+                "fields and condition unchanged");
 
     // A relabelled view still names its catalogue object.
     db.Tables<ReportOperator>(DBComm::Report)->Source();
@@ -106,11 +112,13 @@ int main()
     // A failing statement: one message box; Query gives NULL, Source the data source.
     Journal().FailNext = "Invalid object name";
     Check(vu->Query("*", "") == NULL, "failing Query returns NULL");
-    CheckEvents(Taken("msgbox"), {"msgbox:Invalid object name|ExecSQL\xD6\xB4\xD0\xD0\xB3\xF6\xB4\xED|16"},
+    CheckEvents(Taken("msgbox"),
+                {"msgbox:Invalid object name|ExecSQL\xD6\xB4\xD0\xD0\xB3\xF6\xB4\xED|16"},
                 "failing Query shows one box");
     Journal().FailNext = "Invalid object name";
     Check(vu->Source() != NULL, "failing Source still returns the data source");
-    CheckEvents(Taken("msgbox"), {"msgbox:Invalid object name|ExecSQL\xD6\xB4\xD0\xD0\xB3\xF6\xB4\xED|16"},
+    CheckEvents(Taken("msgbox"),
+                {"msgbox:Invalid object name|ExecSQL\xD6\xB4\xD0\xD0\xB3\xF6\xB4\xED|16"},
                 "failing Source shows one box");
 
     // The table's write side.
@@ -119,10 +127,11 @@ int main()
     photo.Bytes = "JPEG";
     Fresh();
     Check(staff->New("Ann", "2024-01-02", &photo), "New succeeds");
-    CheckEvents(Taken(), {"close", "clear",
-                          "sql:INSERT INTO [Staff]([Name],[Joined],[Photo]) VALUES(:Name,:Joined,:Photo)",
-                          "query[0]=str:Ann", "query[1]=str:2024-01-02", "query[2]<stream:JPEG,blob",
-                          "exec"},
+    CheckEvents(Taken(),
+                {"close", "clear",
+                 "sql:INSERT INTO [Staff]([Name],[Joined],[Photo]) VALUES(:Name,:Joined,:Photo)",
+                 "query[0]=str:Ann", "query[1]=str:2024-01-02", "query[2]<stream:JPEG,blob",
+                 "exec"},
                 "Staff New binds by position");
     Check(staff->Update("Bob", "2024-02-03", &photo, "ID=3"), "Update succeeds");
     CheckEvents(Taken("sql"),
@@ -131,7 +140,8 @@ int main()
     Check(staff->Delete(""), "Delete succeeds");
     CheckEvents(Taken("sql"), {"sql:DELETE FROM [Staff]"}, "Staff Delete without condition");
     staff->Delete("ID=3");
-    CheckEvents(Taken("sql"), {"sql:DELETE FROM [Staff] WHERE ID=3"}, "Staff Delete with condition");
+    CheckEvents(Taken("sql"), {"sql:DELETE FROM [Staff] WHERE ID=3"},
+                "Staff Delete with condition");
     Journal().FailNext = "constraint";
     Check(!staff->Delete(""), "failing Delete returns false");
     CheckEvents(Taken("msgbox"),
@@ -160,17 +170,19 @@ int main()
     odd->Delete("");
     odd->New(7);
     odd->Update(8, "");
-    CheckEvents(Taken("sql"), {"sql:SELECT * FROM [Odd]]Table%]", "sql:SELECT * FROM [Odd]]Table%]",
-                               "sql:SELECT a FROM [Odd]]Table%]", "sql:DELETE FROM [Odd]]Table%]",
-                               "sql:INSERT INTO [Odd]]Table%]([Val]]ue%]) VALUES(:Value)",
-                               "sql:UPDATE [Odd]]Table%] SET [Val]]ue%]=:Value"},
+    CheckEvents(Taken("sql"),
+                {"sql:SELECT * FROM [Odd]]Table%]", "sql:SELECT * FROM [Odd]]Table%]",
+                 "sql:SELECT a FROM [Odd]]Table%]", "sql:DELETE FROM [Odd]]Table%]",
+                 "sql:INSERT INTO [Odd]]Table%]([Val]]ue%]) VALUES(:Value)",
+                 "sql:UPDATE [Odd]]Table%] SET [Val]]ue%]=:Value"},
                 "odd table names");
     OddViewOperator* oddView = db.Tables<OddViewOperator>(DBComm::OddView);
     oddView->Source();
     oddView->Query("*", "x=1");
     oddView->Source("*", "");
-    CheckEvents(Taken("sql"), {"sql:SELECT * FROM [Odd]]View%]", "sql:SELECT * FROM [Odd]]View%] WHERE x=1",
-                               "sql:SELECT * FROM [Odd]]View%]"},
+    CheckEvents(Taken("sql"),
+                {"sql:SELECT * FROM [Odd]]View%]", "sql:SELECT * FROM [Odd]]View%] WHERE x=1",
+                 "sql:SELECT * FROM [Odd]]View%]"},
                 "odd view names");
 
     // Outside dbo: the schema names the object; the server's own columns
@@ -180,12 +192,12 @@ int main()
     invoice->Update("Acme", 3.5f, "InvoiceID=1");
     invoice->Delete("");
     invoice->Source();
-    CheckEvents(Taken("sql"), {"sql:INSERT INTO [Sa]]les].[Invoice]([Customer],[Price]) "
-                               "VALUES(:Customer,:Price)",
-                               "sql:UPDATE [Sa]]les].[Invoice] SET [Customer]=:Customer,"
-                               "[Price]=:Price WHERE InvoiceID=1",
-                               "sql:DELETE FROM [Sa]]les].[Invoice]",
-                               "sql:SELECT * FROM [Sa]]les].[Invoice]"},
+    CheckEvents(Taken("sql"),
+                {"sql:INSERT INTO [Sa]]les].[Invoice]([Customer],[Price]) "
+                 "VALUES(:Customer,:Price)",
+                 "sql:UPDATE [Sa]]les].[Invoice] SET [Customer]=:Customer,"
+                 "[Price]=:Price WHERE InvoiceID=1",
+                 "sql:DELETE FROM [Sa]]les].[Invoice]", "sql:SELECT * FROM [Sa]]les].[Invoice]"},
                 "a table outside dbo");
     db.Tables<V_InvoicesOperator>(DBComm::V_Invoices)->Query("Customer", "");
     CheckEvents(Taken("sql"), {"sql:SELECT Customer FROM [Sales].[V_Invoices]"},
@@ -195,21 +207,26 @@ int main()
     YongHuBiaoOperator* chinese = db.Tables<YongHuBiaoOperator>(DBComm::YongHuBiao);
     chinese->Source();
     chinese->New("Wang");
-    CheckEvents(Taken("sql"), {"sql:SELECT * FROM [\xD3\xC3\xBB\xA7\xB1\xED]",
-                               "sql:INSERT INTO [\xD3\xC3\xBB\xA7\xB1\xED]([\xD0\xD5\xC3\xFB]) "
-                               "VALUES(:XingMing)"},
+    CheckEvents(Taken("sql"),
+                {"sql:SELECT * FROM [\xD3\xC3\xBB\xA7\xB1\xED]",
+                 "sql:INSERT INTO [\xD3\xC3\xBB\xA7\xB1\xED]([\xD0\xD5\xC3\xFB]) "
+                 "VALUES(:XingMing)"},
                 "translated table");
 
     // Stored procedures fill parameters from 1.
     DBStoredProc& proc = db.GetStoreProc();
-    proc.InitProc("sp_one").SetParameter(Variant(1)).SetParameter(Variant("two")).SetParameter(Variant(3));
-    CheckEvents(Taken("proc"), {"proc:close", "proc:refresh", "proc[1]=int:1", "proc[2]=str:two",
-                                "proc[3]=int:3"},
+    proc.InitProc("sp_one")
+        .SetParameter(Variant(1))
+        .SetParameter(Variant("two"))
+        .SetParameter(Variant(3));
+    CheckEvents(Taken("proc"),
+                {"proc:close", "proc:refresh", "proc[1]=int:1", "proc[2]=str:two", "proc[3]=int:3"},
                 "InitProc then SetParameter three times");
     Variant values[] = {Variant(10), Variant("x")};
     Check(db.ExecProc("sp_two", values, 2), "ExecProc succeeds");
-    CheckEvents(Taken("proc"), {"proc:close", "proc:refresh", "proc[1]=int:10", "proc[2]=str:x",
-                                "proc:exec:sp_two"},
+    CheckEvents(Taken("proc"),
+                {"proc:close", "proc:refresh", "proc[1]=int:10", "proc[2]=str:x",
+                 "proc:exec:sp_two"},
                 "ExecProc with values");
     proc.SetParameter(5, &photo);
     CheckEvents(Taken("proc"), {"proc[5]<stream:JPEG,blob"}, "SetParameter with a stream");

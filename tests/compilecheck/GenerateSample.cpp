@@ -41,10 +41,11 @@ private:
 ColumnList EveryType()
 {
     ColumnList columns;
-    for (const char* type : {"image", "text", "tinyint", "smallint", "int", "smalldatetime",
-                             "real", "money", "datetime", "float", "ntext", "bit", "decimal",
-                             "numeric", "smallmoney", "bigint", "varbinary", "varchar", "binary",
-                             "char", "timestamp", "nvarchar", "nchar", "sysname"})
+    for (const char* type :
+         {"image",   "text",    "tinyint",    "smallint", "int",       "smalldatetime",
+          "real",    "money",   "datetime",   "float",    "ntext",     "bit",
+          "decimal", "numeric", "smallmoney", "bigint",   "varbinary", "varchar",
+          "binary",  "char",    "timestamp",  "nvarchar", "nchar",     "sysname"})
         columns.push_back({std::string("c_") + type, type});
     return columns;
 }
@@ -87,19 +88,21 @@ std::vector<Hostile> HostileNames()
                              "Infinite", "This", "S_O"})
         rows.push_back({"class", name, "X", "x", "x", true});
     // Parameter names, each on a table of its own.
-    for (const char* name : {"nCount", "m_query", "m_datasource", "strSql", "condition", "String",
-                             "TStream", "ftBlob", "Get", "InitQuery", "ExecSQLNonQuery", "float",
-                             "a b", "a-b", "", "IGNORE", "INFINITE", "MAX_PATH", "THIS", "hyper",
-                             "NO_ERROR", "S_OK", "PURE", "IN", "OUT", "DBTableOperatorH"})
+    for (const char* name : {"nCount",          "m_query",  "m_datasource", "strSql", "condition",
+                             "String",          "TStream",  "ftBlob",       "Get",    "InitQuery",
+                             "ExecSQLNonQuery", "float",    "a b",          "a-b",    "",
+                             "IGNORE",          "INFINITE", "MAX_PATH",     "THIS",   "hyper",
+                             "NO_ERROR",        "S_OK",     "PURE",         "IN",     "OUT",
+                             "DBTableOperatorH"})
         rows.push_back({"parameter", "", "X", name, "x", false});
     for (const char* name : {"New", "Update", "Source", "Query", "Value", "Items", "Parameters",
                              "SetConnection", "LoadFromStream", "e", "it", "conn", "T"})
         rows.push_back({"parameter", "", "X", name, "x", true});
     // Catalogue names: they reach the generated SQL texts only.
-    for (std::string name : {std::string("a b"), std::string("a'b"), std::string("a\"b"),
-                             std::string("a\\b"), std::string("a]b"), std::string("100%s%%"),
-                             std::string("A\rB"), std::string("A\nB"), std::string("\x81\x5C"),
-                             std::string("\x81\x5D]"), std::string("")})
+    for (std::string name :
+         {std::string("a b"), std::string("a'b"), std::string("a\"b"), std::string("a\\b"),
+          std::string("a]b"), std::string("100%s%%"), std::string("A\rB"), std::string("A\nB"),
+          std::string("\x81\x5C"), std::string("\x81\x5D]"), std::string("")})
         for (bool column : {false, true})
             rows.push_back({column ? "column" : "table", "", column ? "X" : name, "x",
                             column ? name : "x", true});
@@ -112,7 +115,6 @@ std::vector<Hostile> HostileNames()
             rows[i].ClassName = "Hostile" + std::to_string(i);
     return rows;
 }
-
 
 // The accepted hostile names as tables (every one also with a blob column,
 // which binds differently); false when a verdict is not the expected one.
@@ -131,9 +133,9 @@ bool HostileTables(std::vector<Object>& tables)
         QuietRunHost quiet;
         bool accepted = ChecksPass(in, quiet);
         if (accepted != h.Accepted) {
-            std::fprintf(stderr, "%s name \"%s%s%s\": %s, expected %s\n", h.what, h.ClassName.c_str(),
-                         h.Parameter.c_str(), h.ColumnName.c_str(), accepted ? "accepted" : "refused",
-                         h.Accepted ? "accepted" : "refused");
+            std::fprintf(stderr, "%s name \"%s%s%s\": %s, expected %s\n", h.what,
+                         h.ClassName.c_str(), h.Parameter.c_str(), h.ColumnName.c_str(),
+                         accepted ? "accepted" : "refused", h.Accepted ? "accepted" : "refused");
             asExpected = false;
         }
         if (accepted)
@@ -167,19 +169,26 @@ int main(int argc, char** argv)
             {"Member", "Member", {{"Name", "varchar"}, {"ID", "int"}}, {"ID"}},
             {"OddTable", "Odd]Table%", {{"Val]ue%", "int"}}, {}},
             {"Orders", "Orders", {{"OrderNo", "int"}, {"Amount", "money"}, {"Note", "text"}}, {}},
-            {"Staff", "Staff",
+            {"Staff",
+             "Staff",
              {{"ID", "int"}, {"Name", "varchar"}, {"Joined", "datetime"}, {"Photo", "image"}},
              {"ID"}},
             {"Users", "Users", {{"ID", "int"}, {"UserName", "nvarchar"}, {"Age", "int"}}, {"id"}},
             // Outside dbo, with every kind of column a program may not write.
-            {"Invoice", "Invoice",
-             {{"InvoiceID", "int"}, {"Customer", "nvarchar"}, {"Price", "money"},
-              {"Total", "money"}, {"RowVer", "timestamp", "", "timestamp"},
-              {"ValidFrom", "datetime"}, {"ValidTo", "datetime"}},
+            {"Invoice",
+             "Invoice",
+             {{"InvoiceID", "int"},
+              {"Customer", "nvarchar"},
+              {"Price", "money"},
+              {"Total", "money"},
+              {"RowVer", "timestamp", "", "timestamp"},
+              {"ValidFrom", "datetime"},
+              {"ValidTo", "datetime"}},
              {"InvoiceID", "Total", "ValidFrom", "ValidTo"},
              "Sa]les"},
             // A Chinese table whose node texts were translated to pinyin.
-            {"YongHuBiao", platform::Gbk("用户表"),
+            {"YongHuBiao",
+             platform::Gbk("用户表"),
              {{platform::Gbk("编号"), "int"}, {platform::Gbk("姓名"), "nvarchar"}},
              {platform::Gbk("编号")}},
         };
@@ -192,8 +201,8 @@ int main(int argc, char** argv)
     }
 
     OutputTree tree(argv[1]);
-    for (const std::string& folder : {tree.OutputRoot(), tree.DBCommFolder(), tree.TablesFolder(),
-                                      tree.StoredProcFolder()})
+    for (const std::string& folder :
+         {tree.OutputRoot(), tree.DBCommFolder(), tree.TablesFolder(), tree.StoredProcFolder()})
         if (!platform::DirectoryExists(folder) && !platform::CreateDirectoryA(folder)) {
             std::fprintf(stderr, "cannot make %s\n", folder.c_str());
             return 1;

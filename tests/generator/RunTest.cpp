@@ -111,7 +111,8 @@ TEST_F(Run, AfterALoginWithoutADatabaseTheSharedFilesAreWritten)
                                         "DBComm/DBStoredProc/DBStoredProc.cpp",
                                         "DBComm/DBStoredProc/DBStoredProc.h",
                                         "DBComm/DBTables/DBTableOperator.h"}));
-    EXPECT_EQ(FirstDifference(Expected("DBComm.cpp.Empty.expected"), ReadFile(Out("DBComm/DBComm.cpp"))),
+    EXPECT_EQ(FirstDifference(Expected("DBComm.cpp.Empty.expected"),
+                              ReadFile(Out("DBComm/DBComm.cpp"))),
               "");
     EXPECT_EQ(host.TableEvents, (std::vector<std::string>{"started", "done"}));
     EXPECT_EQ(host.ViewEvents, (std::vector<std::string>{"started", "done"}));
@@ -180,7 +181,8 @@ TEST_F(Run, ATableWithoutColumnsGetsEmptyParameterNames)
     in.Schema.Tables[0].Columns = {};
     EXPECT_EQ(Generate(in).Outcome, RunOutcome::Done);
     EXPECT_EQ(FirstDifference(Expected("LogOperator.cpp.expected"),
-                              ReadFile(Out("DBComm/DBTables/LogOperator.cpp"))), "");
+                              ReadFile(Out("DBComm/DBTables/LogOperator.cpp"))),
+              "");
 }
 
 TEST_F(Run, ANameThatFailsTheRuleStopsBeforeAnyTableFile)
@@ -229,12 +231,12 @@ TEST_F(Run, TwinNamesAreRefusedAtTheirSecondNode)
         int tablesWritten;
     };
     const Case cases[] = {
-        {"two tables equal but for case",
-         [](RunInput& in) { in.Schema.Tables[1].Label = "LOG"; }, "LOG:", 0},
-        {"a view named as a table",
-         [](RunInput& in) { in.Schema.Views[0].Label = "staff"; }, "staff:", 2},
-        {"twin parameter names",
-         [](RunInput& in) { in.Schema.Tables[1].Columns[1].Label = "ID"; }, "Staff:ID:", 0},
+        {"two tables equal but for case", [](RunInput& in) { in.Schema.Tables[1].Label = "LOG"; },
+         "LOG:", 0},
+        {"a view named as a table", [](RunInput& in) { in.Schema.Views[0].Label = "staff"; },
+         "staff:", 2},
+        {"twin parameter names", [](RunInput& in) { in.Schema.Tables[1].Columns[1].Label = "ID"; },
+         "Staff:ID:", 0},
     };
     for (const Case& c : cases) {
         FakeHost fresh;
@@ -320,7 +322,8 @@ TEST(ClearBatch, IsWrittenByteForByte)
     TempDir dir;
     WriteClearBatch(dir.File("output_clear.bat"));
     EXPECT_EQ(FirstDifference(Expected("output_clear.bat.expected"),
-                              ReadFile(dir.File("output_clear.bat"))), "");
+                              ReadFile(dir.File("output_clear.bat"))),
+              "");
 }
 
 TEST(ClearScript, RunsInAFolderWithBlanksAndDeletesOnlyItself)
@@ -369,13 +372,15 @@ TEST_F(Run, ObjectsOutsideDboAreNamedWithTheirSchemaAndUnwritableColumnsAreLeftO
     SchemaIdentities identities(in.Schema.Tables);
     RunResult result = GenerateAll(in, tree, identities, host);
     EXPECT_EQ(result.Outcome, RunOutcome::Done);
-    for (const auto& [file, expected] :
-         std::vector<std::pair<std::string, std::string>>{
-             {"DBComm/DBTables/OrdersOperator.h", "OrdersOperator.h.sales.expected"},
-             {"DBComm/DBTables/OrdersOperator.cpp", "OrdersOperator.cpp.sales.expected"},
-             {"DBComm/DBTables/V_CustomersOperator.h", "V_CustomersOperator.h.website.expected"},
-             {"DBComm/DBTables/V_CustomersOperator.cpp",
-              "V_CustomersOperator.cpp.website.expected"}})
+    for (const auto& [file, expected] : std::vector<
+             std::pair<std::string, std::string>>{{"DBComm/DBTables/OrdersOperator.h",
+                                                   "OrdersOperator.h.sales.expected"},
+                                                  {"DBComm/DBTables/OrdersOperator.cpp",
+                                                   "OrdersOperator.cpp.sales.expected"},
+                                                  {"DBComm/DBTables/V_CustomersOperator.h",
+                                                   "V_CustomersOperator.h.website.expected"},
+                                                  {"DBComm/DBTables/V_CustomersOperator.cpp",
+                                                   "V_CustomersOperator.cpp.website.expected"}})
         EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(Out(file))), "") << file;
 
     // A twin in another schema is asked for by its own schema.

@@ -44,9 +44,11 @@ TEST(TableOperator, StaffIsWrittenByteForByte)
     ColumnList columns = StaffColumns();
     WriteTableOperatorFiles(dir.Path(), "Staff", "Staff", columns, NamesOf(columns), ids);
     EXPECT_EQ(FirstDifference(Expected("StaffOperator.h.expected"),
-                              ReadFile(dir.File("StaffOperator.h"))), "");
+                              ReadFile(dir.File("StaffOperator.h"))),
+              "");
     EXPECT_EQ(FirstDifference(Expected("StaffOperator.cpp.expected"),
-                              ReadFile(dir.File("StaffOperator.cpp"))), "");
+                              ReadFile(dir.File("StaffOperator.cpp"))),
+              "");
     // One identity question serves every piece.
     EXPECT_EQ(ids.Questions["Staff"], 1);
 }
@@ -81,8 +83,8 @@ TEST(TableOperator, PiecesLeaveIdentityColumnsOutWhereverTheyStand)
 
 TEST(TableOperator, EachTypeGroupGetsItsParameterTypeAndBinding)
 {
-    ColumnList columns = {{"a", "tinyint"}, {"b", "money"},     {"c", "smalldatetime"},
-                          {"d", "varbinary"}, {"e", "binary"},  {"g", "BIT"}};
+    ColumnList columns = {{"a", "tinyint"},   {"b", "money"},  {"c", "smalldatetime"},
+                          {"d", "varbinary"}, {"e", "binary"}, {"g", "BIT"}};
     NameList names = NamesOf(columns);
     EXPECT_EQ(TableFillsOf("T", names, columns, {}).Parameters,
               "int a,float b,String c,TStream *d,TStream *e,int g");
@@ -102,9 +104,9 @@ TEST(TableOperator, TimestampColumnsAreLeftOutByTheirTypeWhateverTheListSays)
         bool left;
     };
     const Case cases[] = {
-        {{"v", "timestamp"}, true},      {{"v", "TIMESTAMP"}, true},
-        {{"v", "rowversion"}, true},     {{"v", "Stamp", "", "timestamp"}, true},
-        {{"v", "binary"}, false},        {{"v", "varbinary", "", "varbinary"}, false},
+        {{"v", "timestamp"}, true},  {{"v", "TIMESTAMP"}, true},
+        {{"v", "rowversion"}, true}, {{"v", "Stamp", "", "timestamp"}, true},
+        {{"v", "binary"}, false},    {{"v", "varbinary", "", "varbinary"}, false},
     };
     for (const Case& c : cases) {
         ColumnList columns = {{"a", "int"}, c.column};
@@ -121,7 +123,8 @@ TEST(TableOperator, ParameterNamesAndCatalogueNamesStayApart)
     EXPECT_EQ(TableFillsOf("T", labels, columns, {}).Parameters, "String UserName");
     EXPECT_EQ(TableFillsOf("T", labels, columns, {}).InsertText,
               "\"INSERT INTO [T]([Name]) VALUES(:UserName)\"");
-    EXPECT_EQ(TableFillsOf("T", labels, columns, {}).UpdateText, "\"UPDATE [T] SET [Name]=:UserName\"");
+    EXPECT_EQ(TableFillsOf("T", labels, columns, {}).UpdateText,
+              "\"UPDATE [T] SET [Name]=:UserName\"");
     EXPECT_THROW(TableFillsOf("T", {}, columns, {}).Parameters, platform::Exception);
 }
 
@@ -133,14 +136,17 @@ TEST(TableOperator, AllIdentityTableInsertsDefaultsAndUpdatesNothing)
     ColumnList columns = {{"ID", "int"}};
     WriteTableOperatorFiles(dir.Path(), "Log", "Log", columns, {"ID"}, ids);
     EXPECT_EQ(FirstDifference(Expected("LogOperator.h.expected"),
-                              ReadFile(dir.File("LogOperator.h"))), "");
+                              ReadFile(dir.File("LogOperator.h"))),
+              "");
     EXPECT_EQ(FirstDifference(Expected("LogOperator.cpp.expected"),
-                              ReadFile(dir.File("LogOperator.cpp"))), "");
+                              ReadFile(dir.File("LogOperator.cpp"))),
+              "");
 
     // A table without columns is written the same way.
     WriteTableOperatorFiles(dir.Path(), "Log", "Log", {}, {}, ids);
     EXPECT_EQ(FirstDifference(Expected("LogOperator.cpp.expected"),
-                              ReadFile(dir.File("LogOperator.cpp"))), "");
+                              ReadFile(dir.File("LogOperator.cpp"))),
+              "");
 }
 
 TEST(TableOperator, NamesAreQuotedForEachPlaceTheyGo)
@@ -154,7 +160,8 @@ TEST(TableOperator, NamesAreQuotedForEachPlaceTheyGo)
     std::string source = ReadFile(dir.File("OddOperator.cpp"));
     EXPECT_EQ(Line(source, 15),
               "   String strSql=\"INSERT INTO [a]]b%c\\\"d\\\\e]([x]]y]) VALUES(:q\\\"r)\";");
-    EXPECT_EQ(Line(source, 23), "   String strSql=\"UPDATE [a]]b%c\\\"d\\\\e] SET [x]]y]=:q\\\"r\";");
+    EXPECT_EQ(Line(source, 23),
+              "   String strSql=\"UPDATE [a]]b%c\\\"d\\\\e] SET [x]]y]=:q\\\"r\";");
     EXPECT_EQ(Line(source, 33), "   String strSql=\"DELETE FROM [a]]b%c\\\"d\\\\e]\";");
     EXPECT_EQ(Line(source, 40),
               "   String strSql=String().sprintf(\"SELECT * FROM [a]]b%%c\\\"d\\\\e]\");");
@@ -189,8 +196,8 @@ TEST(TableOperator, AFailingHeaderKeepsTheSourceUnwritten)
     testsupport::MakeDir(dir.File("StaffOperator.h"));
     FakeIdentities ids;
     ColumnList columns = StaffColumns();
-    EXPECT_THROW(WriteTableOperatorFiles(dir.Path(), "Staff", "Staff", columns,
-                                         NamesOf(columns), ids),
+    EXPECT_THROW(WriteTableOperatorFiles(dir.Path(), "Staff", "Staff", columns, NamesOf(columns),
+                                         ids),
                  EFCreateError);
     EXPECT_FALSE(platform::FileExists(dir.File("StaffOperator.cpp")));
 }

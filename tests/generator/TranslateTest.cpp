@@ -100,9 +100,9 @@ TEST(Pinyin, TwinsAcrossSchemasTakeTheirSchemaAndThenANumber)
     for (const SchemaObjects* tree : {&schema.Tables, &schema.Views})
         for (const SchemaObject& o : *tree)
             labels.push_back(o.Label);
-    EXPECT_EQ(labels, (NameList{"SalesCustomers", "Customers", "OrderDetails", "SalesOrderDetails",
-                                "Salesorderdetails2", "YongHuBiao", "WebsiteCustomers",
-                                "YongHuBiao2"}));
+    EXPECT_EQ(labels,
+              (NameList{"SalesCustomers", "Customers", "OrderDetails", "SalesOrderDetails",
+                        "Salesorderdetails2", "YongHuBiao", "WebsiteCustomers", "YongHuBiao2"}));
     // Two parameters that would be equal take a number; names stay exact.
     EXPECT_EQ(schema.Tables[1].ColumnLabels(), (NameList{"aB", "aB2", "ab3"}));
     EXPECT_EQ(schema.Tables[1].Columns[0].Name, "a b");

@@ -11,8 +11,8 @@ TEST(IdentifierRule, OnlyCppIdentifiersOfAsciiCharactersPass)
 {
     for (const char* ok : {"Name1", "x_", "Z", "a1_b2", "Int", "Class"})
         EXPECT_TRUE(IsValidIdentifier(ok)) << ok;
-    for (const char* bad : {"", "1abc", "_id", " x", "-a", "[a]", "a b", "a-b", "a'b", "a%b",
-                            "a]b", "a\rb", "a\nb", "int", "class", "and", "NULL", "interface"})
+    for (const char* bad : {"", "1abc", "_id", " x", "-a", "[a]", "a b", "a-b", "a'b", "a%b", "a]b",
+                            "a\rb", "a\nb", "int", "class", "and", "NULL", "interface"})
         EXPECT_FALSE(IsValidIdentifier(bad)) << bad;
     EXPECT_FALSE(IsValidIdentifier(std::string("A\0B", 3)));
 }
@@ -74,19 +74,37 @@ TEST(TypeTable, EveryTypeBelongsToAtMostOneGroupWithItsParameterType)
         const char* parameter;
     };
     const Row rows[] = {
-        {"image", "TStream *"},    {"text", "String "},       {"uniqueidentifier", ""},
-        {"tinyint", "int "},       {"smallint", "int "},      {"int", "int "},
-        {"smalldatetime", "String "}, {"real", "float "},     {"money", "float "},
-        {"datetime", "String "},   {"float", "float "},       {"sql_variant", ""},
-        {"ntext", "String "},      {"bit", "int "},           {"decimal", "float "},
-        {"numeric", "float "},     {"smallmoney", "float "},  {"bigint", "int "},
-        {"varbinary", "TStream *"}, {"varchar", "String "},   {"binary", "TStream *"},
-        {"char", "String "},       {"timestamp", "TStream *"}, {"nvarchar", "String "},
-        {"nchar", "String "},      {"sysname", "String "},    {"xml", ""},
+        {"image", "TStream *"},
+        {"text", "String "},
+        {"uniqueidentifier", ""},
+        {"tinyint", "int "},
+        {"smallint", "int "},
+        {"int", "int "},
+        {"smalldatetime", "String "},
+        {"real", "float "},
+        {"money", "float "},
+        {"datetime", "String "},
+        {"float", "float "},
+        {"sql_variant", ""},
+        {"ntext", "String "},
+        {"bit", "int "},
+        {"decimal", "float "},
+        {"numeric", "float "},
+        {"smallmoney", "float "},
+        {"bigint", "int "},
+        {"varbinary", "TStream *"},
+        {"varchar", "String "},
+        {"binary", "TStream *"},
+        {"char", "String "},
+        {"timestamp", "TStream *"},
+        {"nvarchar", "String "},
+        {"nchar", "String "},
+        {"sysname", "String "},
+        {"xml", ""},
     };
     for (const Row& r : rows) {
-        int groups = IsIntegerType(r.type) + IsStringType(r.type) + IsFloatType(r.type) +
-                     IsBlobType(r.type);
+        int groups =
+            IsIntegerType(r.type) + IsStringType(r.type) + IsFloatType(r.type) + IsBlobType(r.type);
         EXPECT_EQ(groups, *r.parameter ? 1 : 0) << r.type;
         EXPECT_EQ(IsSupportedType(r.type), *r.parameter != '\0') << r.type;
         EXPECT_EQ(ParameterTypeText(r.type), r.parameter) << r.type;
@@ -94,7 +112,6 @@ TEST(TypeTable, EveryTypeBelongsToAtMostOneGroupWithItsParameterType)
     EXPECT_TRUE(IsIntegerType("BIT"));
     EXPECT_TRUE(IsBlobType("TimeStamp"));
 }
-
 
 TEST(IdentifierRule, MacrosOfWindowsHeadersNameNoClassAndNoParameter)
 {
@@ -105,10 +122,10 @@ TEST(IdentifierRule, MacrosOfWindowsHeadersNameNoClassAndNoParameter)
         bool macro;
     };
     const Case cases[] = {
-        {"IGNORE", true},   {"INFINITE", true}, {"MAX_PATH", true}, {"THIS", true},
-        {"hyper", true},    {"NO_ERROR", true}, {"S_OK", true},     {"PURE", true},
-        {"IN", true},       {"OPTIONAL", true}, {"Ignore", false},  {"Infinite", false},
-        {"MAX_PATHS", false}, {"This", false},  {"S_O", false},     {"Staff", false},
+        {"IGNORE", true},     {"INFINITE", true}, {"MAX_PATH", true}, {"THIS", true},
+        {"hyper", true},      {"NO_ERROR", true}, {"S_OK", true},     {"PURE", true},
+        {"IN", true},         {"OPTIONAL", true}, {"Ignore", false},  {"Infinite", false},
+        {"MAX_PATHS", false}, {"This", false},    {"S_O", false},     {"Staff", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(IsWindowsHeaderMacro(c.name), c.macro) << c.name;

@@ -14,9 +14,11 @@ TEST(ViewOperator, VUsersIsWrittenByteForByte)
     TempDir dir;
     WriteViewOperatorFiles(dir.Path(), "V_Users", "V_Users");
     EXPECT_EQ(FirstDifference(Expected("V_UsersOperator.h.expected"),
-                              ReadFile(dir.File("V_UsersOperator.h"))), "");
+                              ReadFile(dir.File("V_UsersOperator.h"))),
+              "");
     EXPECT_EQ(FirstDifference(Expected("V_UsersOperator.cpp.expected"),
-                              ReadFile(dir.File("V_UsersOperator.cpp"))), "");
+                              ReadFile(dir.File("V_UsersOperator.cpp"))),
+              "");
 }
 
 TEST(ViewOperator, ARelabelledViewTakesItsLabelForNamesAndKeepsItsCatalogueNameInSql)
@@ -24,9 +26,11 @@ TEST(ViewOperator, ARelabelledViewTakesItsLabelForNamesAndKeepsItsCatalogueNameI
     TempDir dir;
     WriteViewOperatorFiles(dir.Path(), "Users", "V_Users");
     EXPECT_EQ(FirstDifference(Expected("UsersOperator.h.relabelled.expected"),
-                              ReadFile(dir.File("UsersOperator.h"))), "");
+                              ReadFile(dir.File("UsersOperator.h"))),
+              "");
     EXPECT_EQ(FirstDifference(Expected("UsersOperator.cpp.relabelled.expected"),
-                              ReadFile(dir.File("UsersOperator.cpp"))), "");
+                              ReadFile(dir.File("UsersOperator.cpp"))),
+              "");
     EXPECT_FALSE(platform::FileExists(dir.File("V_UsersOperator.h")));
 }
 

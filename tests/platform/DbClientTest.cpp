@@ -29,8 +29,8 @@ TEST(OleDbStrings, ValuesAreQuotedOnlyWhenTheyNeedIt)
     EXPECT_EQ(QuoteOleDbValue("say \"hi\""), "\"say \"\"hi\"\"\"");
     EXPECT_EQ(QuoteOleDbValue(" pad"), "\" pad\"");
     // What is quoted parses back to the value.
-    for (std::string v : {"p;w}d'x\"y", "'", "\"", " a ", "a=b", "=x", "===", "==", "\tx", "x\n",
-                          "\r"})
+    for (std::string v :
+         {"p;w}d'x\"y", "'", "\"", " a ", "a=b", "=x", "===", "==", "\tx", "x\n", "\r"})
         EXPECT_EQ(ParseOleDbConnectionString("Password=" + QuoteOleDbValue(v))["password"], v);
 }
 
@@ -40,7 +40,8 @@ TEST(OdbcTranslation, DataSourcesBecomeServerAndPort)
         OdbcLogin login = TranslateConnectionString("Provider=SQLOLEDB.1;Data Source=" + source);
         return OdbcConnectionString(login);
     };
-    EXPECT_EQ(server("."), "Driver=FreeTDS;Server=127.0.0.1;Port=1433;ClientCharset=GBK;TDS_Version=7.4");
+    EXPECT_EQ(server("."),
+              "Driver=FreeTDS;Server=127.0.0.1;Port=1433;ClientCharset=GBK;TDS_Version=7.4");
     EXPECT_EQ(server("(local)"), server("."));
     EXPECT_EQ(server("db.example"),
               "Driver=FreeTDS;Server=db.example;Port=1433;ClientCharset=GBK;TDS_Version=7.4");
@@ -79,10 +80,12 @@ TEST(OdbcClient, TimeOutsDefaultToAdosAndBoundAMuteServer)
     testsupport::StandIn mute(testsupport::Fixture("{\"name\": \"NOLK\"}"), {"--mute"});
     connection.ConnectionTimeout = 2;
     connection.ConnectionString = "Provider=SQLOLEDB.1;Password=Pellam#2026;User ID=sa;"
-                                  "Initial Catalog=master;Data Source=" + mute.Host();
+                                  "Initial Catalog=master;Data Source=" +
+                                  mute.Host();
     auto start = std::chrono::steady_clock::now();
     EXPECT_THROW(connection.SetConnected(true), EOleException);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 6.0);
     EXPECT_FALSE(connection.Connected());
 }
@@ -96,7 +99,8 @@ TEST(OdbcClient, ASlowStatementIsBoundedByTheCommandTimeOut)
     connection.ConnectionTimeout = 10;
     connection.CommandTimeout = 2;
     connection.ConnectionString = "Provider=SQLOLEDB.1;Password=Pellam#2026;User ID=sa;"
-                                  "Initial Catalog=master;Data Source=" + slow.Host();
+                                  "Initial Catalog=master;Data Source=" +
+                                  slow.Host();
     connection.SetConnected(true);
     TADOQuery query(&connection);
     query.SetSQL("SELECT Name FROM [Master]..[SysDatabases] ORDER BY Name");
@@ -107,7 +111,8 @@ TEST(OdbcClient, ASlowStatementIsBoundedByTheCommandTimeOut)
     } catch (const EOleException& e) {
         EXPECT_NE(e.Message.find("Timeout expired"), std::string::npos) << e.Message;
     }
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 2.9);
 }
 
@@ -116,7 +121,8 @@ TEST(OdbcClient, QueriesReadTheWholeResultAndCloseWithTheConnection)
     testsupport::StandIn server(testsupport::Fixture("{\"name\": \"NOLK\"}, {\"name\": \"abc\"}"));
     TADOConnection connection;
     connection.ConnectionString = "Provider=SQLOLEDB.1;Password=Pellam#2026;User ID=sa;"
-                                  "Initial Catalog=master;Data Source=" + server.Host();
+                                  "Initial Catalog=master;Data Source=" +
+                                  server.Host();
     connection.SetConnected(true);
     TADOQuery query(&connection);
     query.SetSQL("SELECT Name FROM [Master]..[SysDatabases] ORDER BY Name");
@@ -157,5 +163,6 @@ TEST(DriverChoice, TheNewestSqlServerDriverListedIsTaken)
     platform::UseDriver(login, "ODBC Driver 18 for SQL Server");
     EXPECT_EQ(login.Attributes.front(),
               (std::pair<std::string, std::string>{"Driver", "ODBC Driver 18 for SQL Server"}));
-    EXPECT_EQ(login.Attributes.back(), (std::pair<std::string, std::string>{"Encrypt", "Optional"}));
+    EXPECT_EQ(login.Attributes.back(),
+              (std::pair<std::string, std::string>{"Encrypt", "Optional"}));
 }

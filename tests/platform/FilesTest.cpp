@@ -21,7 +21,10 @@ TEST(Files, FolderOfPathCutsAtTheLastSeparatorAndKeepsADriveRoot)
     EXPECT_EQ(FolderOfPath("C:\\pellam.exe"), "C:\\");
     EXPECT_EQ(FolderOfPath("C:pellam.exe"), "C");
     // A GBK character whose trail byte is 0x5C is not a separator.
-    EXPECT_EQ(FolderOfPath("C:\\\x81\x5C" "x\\pellam.exe"), "C:\\\x81\x5C" "x");
+    EXPECT_EQ(FolderOfPath("C:\\\x81\x5C"
+                           "x\\pellam.exe"),
+              "C:\\\x81\x5C"
+              "x");
 }
 #else
 TEST(Files, FolderOfPathCutsAtTheLastSeparatorAndKeepsARoot)
@@ -30,8 +33,10 @@ TEST(Files, FolderOfPathCutsAtTheLastSeparatorAndKeepsARoot)
     EXPECT_EQ(FolderOfPath("/pellam"), "/");
     EXPECT_EQ(FolderOfPath("pellam"), "");
     // A GBK character whose trail byte is 0x5C is not a separator.
-    std::string name = "/opt/\x81\x5C" "x/pellam";
-    EXPECT_EQ(FolderOfPath(name), "/opt/\x81\x5C" "x");
+    std::string name = "/opt/\x81\x5C"
+                       "x/pellam";
+    EXPECT_EQ(FolderOfPath(name), "/opt/\x81\x5C"
+                                  "x");
 }
 #endif
 

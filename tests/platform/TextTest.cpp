@@ -24,7 +24,8 @@ TEST(GbkText, LeadBytesAndLetters)
 
 TEST(GbkText, CharLengthKeepsDoubleByteCharactersWhole)
 {
-    std::string s = "a\xB0\x41" "b\xB0";
+    std::string s = "a\xB0\x41"
+                    "b\xB0";
     EXPECT_EQ(CharLength(s, 0), 1u);
     EXPECT_EQ(CharLength(s, 1), 2u);
     EXPECT_EQ(CharLength(s, 3), 1u);
@@ -86,7 +87,10 @@ TEST(GbkText, WideTextGbkCannotHoldIsMarkedOneCharacterAtATime)
         {"a high surrogate before one GBK lacks", u"\xD800\x2A00", mark + mark, true},
         {"a high surrogate before another", u"\xD800\xD800\xDC00", mark + mark, true},
         {"a high surrogate at the end", u"a\xD800", "a" + mark, true},
-        {"a low surrogate alone", u"\xDC00" u"a", mark + "a", true},
+        {"a low surrogate alone",
+         u"\xDC00"
+         u"a",
+         mark + "a", true},
         {"the full-width question mark itself", u"\xFF1F", mark, false},
     };
     for (const Case& c : cases) {
@@ -104,7 +108,8 @@ TEST(GbkTextOnWindows, AgreesWithThePlatformsLeadBytesLettersAndComparison)
 {
     ASSERT_EQ(GetACP(), 936u);
     for (int c = 0; c < 256; ++c) {
-        EXPECT_EQ(IsLeadByte(static_cast<unsigned char>(c)), IsDBCSLeadByte(static_cast<BYTE>(c)) != 0)
+        EXPECT_EQ(IsLeadByte(static_cast<unsigned char>(c)),
+                  IsDBCSLeadByte(static_cast<BYTE>(c)) != 0)
             << c;
         // The platform also counts letters of the code page outside ASCII; no
         // single byte of code page 936 beyond 0x7F is a character on its own
@@ -116,12 +121,17 @@ TEST(GbkTextOnWindows, AgreesWithThePlatformsLeadBytesLettersAndComparison)
         }
     }
     auto platformSame = [](const std::string& a, const std::string& b) {
-        return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                              b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
+        return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
+                              static_cast<int>(a.size()), b.data(),
+                              static_cast<int>(b.size())) == CSTR_EQUAL;
     };
-    const std::pair<std::string, std::string> pairs[] = {
-        {"INT", "int"}, {"Int", "iNT"}, {"int", "int "}, {"ID" + Gbk("癆"), "id" + Gbk("癆")},
-        {Gbk("癆"), Gbk("癮")}, {"varchar", "VarChar"}, {"abc", "abd"}};
+    const std::pair<std::string, std::string> pairs[] = {{"INT", "int"},
+                                                         {"Int", "iNT"},
+                                                         {"int", "int "},
+                                                         {"ID" + Gbk("癆"), "id" + Gbk("癆")},
+                                                         {Gbk("癆"), Gbk("癮")},
+                                                         {"varchar", "VarChar"},
+                                                         {"abc", "abd"}};
     for (const auto& [a, b] : pairs)
         EXPECT_EQ(SameTextIgnoreCase(a, b), platformSame(a, b)) << a << " / " << b;
 }

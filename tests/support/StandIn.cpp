@@ -30,8 +30,8 @@ StandIn::StandIn(const std::string& fixtureJson, const std::vector<std::string>&
         dup2(out[1], 1);
         close(out[0]);
         close(out[1]);
-        std::vector<std::string> args = {"python3", PELLAM_STANDIN, "--fixture", fixturePath_,
-                                         "--port", "0"};
+        std::vector<std::string> args = {"python3",    PELLAM_STANDIN, "--fixture",
+                                         fixturePath_, "--port",       "0"};
         args.insert(args.end(), options.begin(), options.end());
         std::vector<char*> argv;
         for (std::string& a : args)

@@ -29,7 +29,8 @@ private:
 };
 
 // A fixture with the password and databases given as JSON fragments.
-std::string Fixture(const std::string& databasesJson, const std::string& saPassword = "Pellam#2026");
+std::string Fixture(const std::string& databasesJson,
+                    const std::string& saPassword = "Pellam#2026");
 
 // Records every message box and answers from a script (IDOK when it runs out).
 class RecordingMessageBoxes : public platform::MessageBoxService {

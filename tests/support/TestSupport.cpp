@@ -19,7 +19,8 @@ TempDir::TempDir()
 {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate = fs::temp_directory_path() / ("pellam-test-" + std::to_string(random()));
+        fs::path candidate =
+            fs::temp_directory_path() / ("pellam-test-" + std::to_string(random()));
         std::error_code ec;
         if (fs::create_directory(candidate, ec)) {
             path_ = candidate.string();

@@ -27,9 +27,9 @@
 
 class AnsiString {
 public:
-    AnsiString() {}
-    AnsiString(const char* text) : text_(text ? text : "") {}
-    AnsiString(const std::string& text) : text_(text) {}
+    AnsiString() { }
+    AnsiString(const char* text) : text_(text ? text : "") { }
+    AnsiString(const std::string& text) : text_(text) { }
 
     const char* c_str() const { return text_.c_str(); }
     int Length() const { return static_cast<int>(text_.size()); }
@@ -68,9 +68,9 @@ typedef AnsiString String;
 
 class WideString {
 public:
-    WideString() {}
-    WideString(const char* text) : text_(text ? text : "") {}
-    WideString(const AnsiString& text) : text_(text.str()) {}
+    WideString() { }
+    WideString(const char* text) : text_(text ? text : "") { }
+    WideString(const AnsiString& text) : text_(text.str()) { }
     const std::string& str() const { return text_; }
 
 private:
@@ -79,19 +79,19 @@ private:
 
 class TStream {
 public:
-    virtual ~TStream() {}
+    virtual ~TStream() { }
     std::string Bytes;
 };
-class TMemoryStream : public TStream {};
+class TMemoryStream : public TStream { };
 
 class Variant {
 public:
-    Variant() : text_("<empty>") {}
-    Variant(int v) : text_("int:" + std::to_string(v)) {}
-    Variant(float v) : text_("float:" + std::to_string(v)) {}
-    Variant(double v) : text_("float:" + std::to_string(v)) {}
-    Variant(const char* v) : text_(std::string("str:") + v) {}
-    Variant(const AnsiString& v) : text_("str:" + v.str()) {}
+    Variant() : text_("<empty>") { }
+    Variant(int v) : text_("int:" + std::to_string(v)) { }
+    Variant(float v) : text_("float:" + std::to_string(v)) { }
+    Variant(double v) : text_("float:" + std::to_string(v)) { }
+    Variant(const char* v) : text_(std::string("str:") + v) { }
+    Variant(const AnsiString& v) : text_("str:" + v.str()) { }
     const std::string& Describe() const { return text_; }
 
 private:
@@ -100,8 +100,8 @@ private:
 
 class Exception {
 public:
-    Exception(const AnsiString& message) : Message(message) {}
-    virtual ~Exception() {}
+    Exception(const AnsiString& message) : Message(message) { }
+    virtual ~Exception() { }
     AnsiString Message;
 };
 
@@ -162,17 +162,17 @@ enum TFieldType { ftUnknown, ftString, ftInteger, ftBlob };
 
 class TComponent {
 public:
-    explicit TComponent(TComponent* owner = NULL) : Owner(owner) {}
-    virtual ~TComponent() {}
+    explicit TComponent(TComponent* owner = NULL) : Owner(owner) { }
+    virtual ~TComponent() { }
     TComponent* Owner;
 };
 
 class TADOConnection : public TComponent {
 public:
-    explicit TADOConnection(TComponent* owner) : TComponent(owner), Connected(this) {}
+    explicit TADOConnection(TComponent* owner) : TComponent(owner), Connected(this) { }
 
     struct ConnectedProperty {
-        explicit ConnectedProperty(TADOConnection* owner) : owner_(owner) {}
+        explicit ConnectedProperty(TADOConnection* owner) : owner_(owner) { }
         ConnectedProperty& operator=(bool on)
         {
             if (on) {
@@ -196,10 +196,10 @@ public:
 
 class TParameter {
 public:
-    TParameter(std::string owner, int index) : Value(this), owner_(owner), index_(index) {}
+    TParameter(std::string owner, int index) : Value(this), owner_(owner), index_(index) { }
 
     struct ValueProperty {
-        explicit ValueProperty(TParameter* owner) : owner_(owner) {}
+        explicit ValueProperty(TParameter* owner) : owner_(owner) { }
         ValueProperty& operator=(const Variant& v)
         {
             Journal().Add(owner_->Tag() + "=" + v.Describe());
@@ -227,11 +227,11 @@ private:
 
 class TParameters {
 public:
-    explicit TParameters(std::string owner) : Items(this), owner_(owner) {}
+    explicit TParameters(std::string owner) : Items(this), owner_(owner) { }
     ~TParameters() { Clear(); }
 
     struct ItemsProperty {
-        explicit ItemsProperty(TParameters* owner) : owner_(owner) {}
+        explicit ItemsProperty(TParameters* owner) : owner_(owner) { }
         TParameter* operator[](int index) { return owner_->At(index); }
 
     private:
@@ -260,14 +260,14 @@ private:
 
 class TStrings {
 public:
-    TStrings() : Text(this) {}
+    TStrings() : Text(this) { }
     void Clear()
     {
         Journal().Add("clear");
         text_.clear();
     }
     struct TextProperty {
-        explicit TextProperty(TStrings* owner) : owner_(owner) {}
+        explicit TextProperty(TStrings* owner) : owner_(owner) { }
         TextProperty& operator=(const AnsiString& text)
         {
             Journal().Add("sql:" + text.str());
@@ -286,13 +286,15 @@ private:
 
 class TDataSet : public TComponent {
 public:
-    explicit TDataSet(TComponent* owner) : TComponent(owner) {}
+    explicit TDataSet(TComponent* owner) : TComponent(owner) { }
 };
 
 class TADOQuery : public TDataSet {
 public:
     explicit TADOQuery(TComponent* owner)
-        : TDataSet(owner), SQL(new TStrings), Parameters(new TParameters("query")) {}
+        : TDataSet(owner), SQL(new TStrings), Parameters(new TParameters("query"))
+    {
+    }
     ~TADOQuery()
     {
         delete SQL;
@@ -321,7 +323,10 @@ public:
 
 class TADOStoredProc : public TDataSet {
 public:
-    explicit TADOStoredProc(TComponent* owner) : TDataSet(owner), Parameters(new TParameters("proc")) {}
+    explicit TADOStoredProc(TComponent* owner)
+        : TDataSet(owner), Parameters(new TParameters("proc"))
+    {
+    }
     ~TADOStoredProc() { delete Parameters; }
     void Close() { Journal().Add("proc:close"); }
     void ExecProc()
@@ -337,7 +342,7 @@ public:
 
 class TDataSource : public TComponent {
 public:
-    explicit TDataSource(TComponent* owner) : TComponent(owner) {}
+    explicit TDataSource(TComponent* owner) : TComponent(owner) { }
     TDataSet* DataSet = NULL;
 };
 
