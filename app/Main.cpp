@@ -281,6 +281,7 @@ namespace {
 std::vector<platform::TTreeNode*> ChildrenOf(platform::TTreeNode* parent)
 {
     std::vector<platform::TTreeNode*> children;
+    children.reserve(static_cast<std::size_t>(parent->Count()));
     for (int i = 0; i < parent->Count(); ++i)
         children.push_back(parent->Item(i));
     return children;

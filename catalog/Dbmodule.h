@@ -88,7 +88,7 @@ public:
     // The bound of one batch: 4 MiB of statement text (twice that in
     // UTF-16 on the wire, about 2,000 packets of 4 KiB, where SQL Server
     // takes up to 65,536). The whole catalogue of 2,000 tables fits in one.
-    static constexpr std::size_t kBatchBytes = 4 * 1024 * 1024;
+    static constexpr std::size_t kBatchBytes = std::size_t{4} * 1024 * 1024;
     // A smaller bound, for tests that need several batches; 0 restores it.
     void SetBatchBytes(std::size_t bytes) { batchBytes_ = bytes ? bytes : kBatchBytes; }
 

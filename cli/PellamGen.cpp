@@ -349,6 +349,7 @@ bool Filter(DatabaseSchema& schema, NameFilter& filter)
 std::vector<std::string> Globs(const std::vector<std::string>& typed, const char* flag)
 {
     std::vector<std::string> globs;
+    globs.reserve(typed.size());
     for (const std::string& g : typed)
         globs.push_back(FromTerminal(g, flag));
     return globs;
@@ -428,6 +429,7 @@ int main(int argc, char** argv)
         // The arguments in UTF-8 on every platform.
         std::vector<std::string> arguments = platform::CommandLineArguments(argc, argv);
         std::vector<char*> pointers;
+        pointers.reserve(arguments.size() + 1);
         for (std::string& a : arguments)
             pointers.push_back(a.data());
         pointers.push_back(nullptr);

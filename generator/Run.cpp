@@ -97,7 +97,9 @@ bool RefuseGuardName(const std::string& owner, const std::string& name,
 {
     for (const std::string& guard : guards)
         if (name == guard) {
-            TellNameRefused(owner + ":" + name + Gbk(":与头文件的保护宏同名"), host, owner);
+            TellNameRefused(std::string(owner).append(":").append(name).append(
+                                Gbk(":与头文件的保护宏同名")),
+                            host, owner);
             return true;
         }
     return false;

@@ -29,7 +29,11 @@ std::string BuildOperatorRegistrations(const NameList& operatorNames)
 {
     std::vector<std::string> items;
     for (const std::string& name : operatorNames)
-        items.push_back("m_mapOfOperator[" + name + "]=new " + name + "Operator;");
+        items.push_back(std::string("m_mapOfOperator[")
+                            .append(name)
+                            .append("]=new ")
+                            .append(name)
+                            .append("Operator;"));
     return JoinItems(items, "\r\n  ");
 }
 

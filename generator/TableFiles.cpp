@@ -34,6 +34,7 @@ std::vector<IncludedColumn> IncludedColumns(const NameList& parameterNames,
 std::string ParameterListOf(const std::vector<IncludedColumn>& included)
 {
     std::vector<std::string> items;
+    items.reserve(included.size());
     for (const IncludedColumn& c : included)
         items.push_back(ParameterTypeText(c.Column->TypeName) + *c.Parameter);
     return JoinItems(items, ",");
@@ -55,6 +56,7 @@ std::string InsertTextOf(const std::string& table, const std::vector<IncludedCol
 std::string UpdateTextOf(const std::string& table, const std::vector<IncludedColumn>& included)
 {
     std::vector<std::string> assignments;
+    assignments.reserve(included.size());
     for (const IncludedColumn& c : included)
         assignments.push_back(std::string("[")
                                   .append(InLiteral(c.Column->Name))

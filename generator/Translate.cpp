@@ -141,6 +141,7 @@ void TranslateLabels(DatabaseSchema& schema)
     // First every object's own identifier; then twins outside dbo take
     // their schema; then those still equal take numbers, in order.
     std::vector<std::string> identifiers;
+    identifiers.reserve(objects.size());
     for (SchemaObject* o : objects)
         identifiers.push_back(ClassIdentifier(o->Label));
     for (std::size_t i = 0; i < objects.size(); ++i) {

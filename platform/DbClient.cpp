@@ -150,7 +150,7 @@ void RemoveStaleIniFolders(const std::string& base)
         if (pid <= 0 || pid == static_cast<long>(getpid()) ||
             kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
             continue;
-        std::string folder = base + "/" + name;
+        std::string folder = std::string(base).append("/").append(name);
         struct stat st;
         if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid())
             continue;
@@ -246,7 +246,7 @@ SQLRETURN ConnectDriver(SQLHENV /*env*/, SQLHDBC dbc, const OdbcLogin& login)
         std::string utf8;
         if (!TryGbkToUtf8(value, utf8))
             throw EOleException("A connection value is not GBK text");
-        ini += key + "=" + utf8 + "\n";
+        ini.append(key).append("=").append(utf8).append("\n");
     }
     // Readable by this user alone.
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);

@@ -278,6 +278,7 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv)
         return arguments;
     }
 #endif
+    arguments.reserve(static_cast<std::size_t>(argc));
     for (int i = 0; i < argc; ++i)
         arguments.emplace_back(argv[i]);
     return arguments;

@@ -8,6 +8,8 @@ install_packages
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
+# Formatting and clang-tidy, over the build's compile commands.
+sh scripts/check-style.sh
 (cd build && ctest --output-on-failure -j"$(nproc)")
 
 # The Debian package, installed on this machine and run.

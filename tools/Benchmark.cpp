@@ -122,7 +122,7 @@ int main(int argc, char** argv)
             std::vector<IdentityNames> ids;
             bare.GetIdentityColumnLists(tables, ids);
             for (const auto& [name, text] : files)
-                platform::WriteWholeFile(plain + "/" + name, text);
+                platform::WriteWholeFile(std::string(plain).append("/").append(name), text);
         });
     };
 
