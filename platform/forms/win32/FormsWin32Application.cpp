@@ -3,7 +3,7 @@
 
 #include "FormsWin32.h"
 
-#include "Text.h"
+#include "platform/Text.h"
 
 #include <shellapi.h>
 

@@ -3,7 +3,7 @@
 
 // What the Qt backend's files of the forms layer share.
 
-#include "Forms.h"
+#include "platform/Forms.h"
 
 #include <QColor>
 #include <QImage>

@@ -2,7 +2,7 @@
 
 #include "FormsQt.h"
 
-#include "Text.h"
+#include "platform/Text.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -4,8 +4,8 @@
 // What the Win32 backend's files of the forms layer share. Every call is an
 // ANSI ("A") one, so GBK text passes unchanged under code page 936.
 
-#include "Exception.h"
-#include "Forms.h"
+#include "platform/Exception.h"
+#include "platform/Forms.h"
 
 #include <windows.h>
 #include <commctrl.h>

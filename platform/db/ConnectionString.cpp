@@ -1,8 +1,8 @@
-#include "DbClient.h"
+#include "platform/DbClient.h"
 
 // OLE DB connection strings, and what the ODBC driver is given for them.
 
-#include "Text.h"
+#include "platform/Text.h"
 
 namespace platform {
 

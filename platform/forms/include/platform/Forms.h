@@ -4,8 +4,10 @@
 // The form framework the window and the connection dialog are written
 // against: the application object, forms and the controls they hold, a
 // picture, a popup menu, the message pump and the shell. All text is GBK;
-// positions are pixels in the parent's client area. One backend builds it
-// on Qt Widgets; nothing above this header knows which one it runs on.
+// positions are pixels in the parent's client area. Two backends build it:
+// Qt Widgets (forms/qt) on Linux and the Win32 common controls
+// (forms/win32) on Windows; nothing above this header knows which one it
+// runs on.
 // Controls are made with `new` on a parent, which owns and deletes them.
 
 #include <functional>
@@ -13,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "Application.h"
+#include "platform/Application.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
-#include "DbClient.h"
+#include "platform/DbClient.h"
 
-#include "Text.h"
+#include "platform/Text.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,6 +1,6 @@
 // The parts of the forms layer that are the same on every backend.
 
-#include "Forms.h"
+#include "platform/Forms.h"
 
 namespace platform {
 

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "Exception.h"
+#include "platform/Exception.h"
 
 namespace platform {
 

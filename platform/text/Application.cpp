@@ -1,6 +1,6 @@
-#include "Application.h"
+#include "platform/Application.h"
 
-#include "Text.h"
+#include "platform/Text.h"
 
 #include <cstdio>
 

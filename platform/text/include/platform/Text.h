@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Exception.h"
+#include "platform/Exception.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
-#include "Files.h"
+#include "platform/Files.h"
 
-#include "Text.h"
+#include "platform/Text.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "Text.h"
+#include "platform/Text.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -3,7 +3,7 @@
 
 #include "FormsQt.h"
 
-#include "Text.h"
+#include "platform/Text.h"
 
 #include <QApplication>
 #include <QDesktopServices>
