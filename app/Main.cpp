@@ -384,6 +384,10 @@ public:
     void ObjectRead(bool tables, const SchemaObject& object, bool /*columnsRead*/) override
     {
         platform::TTreeNode* node = TreeOf(tables)->Add(object.Name);
+        // The node's text is the class name; its hint says where the object
+        // lives.
+        if (!object.Schema.empty())
+            node->SetHint(object.Schema + "." + object.Name);
         Say(LabelOf(tables), Gbk("正在更新数据表...          "));
         for (const SchemaColumn& column : object.Columns) {
             node->AddChild(column.Name);

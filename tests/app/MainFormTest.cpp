@@ -650,6 +650,10 @@ TEST_F(Window, TheDemoDatabaseAsSqlServer2022ServesItFillsBothTreesAndGenerates)
     EXPECT_EQ(TopLevel(form->TreeView2), (Texts{"V_Invoices", "V_Report", "V_Users"}));
     EXPECT_EQ(form->TreeView1->Item(1)->Count(), 6);
     EXPECT_EQ(form->Schema.Tables[1].Schema, "Sales");
+    // The node's hint names the schema.
+    EXPECT_EQ(form->TreeView1->Item(1)->Hint(), "Sales.Invoice");
+    EXPECT_EQ(form->TreeView2->Item(0)->Hint(), "Sales.V_Invoices");
+    EXPECT_EQ(form->TreeView1->Item(2)->Hint(), "dbo.Log");
 
     boxes.Answers = {platform::IDNO};
     form->BitBtn1->Click();

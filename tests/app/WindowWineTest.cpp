@@ -113,6 +113,7 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
 
     // A node's children read and renamed before the node was ever opened.
     EXPECT_EQ(form.TreeView1->Item(1)->Item(2)->Text(), "Joined");
+    EXPECT_EQ(form.TreeView1->Item(1)->Hint(), "dbo.Staff");
 
     // The view renamed in place through the popup.
     Choose(form, form.TreeView2, form.TreeView2->Item(0), form.M1);

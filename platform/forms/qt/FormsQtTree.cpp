@@ -99,6 +99,12 @@ void TTreeNode::SetText(const std::string& text)
     ItemOf(handle_)->setText(0, ToQt(text));
 }
 
+void TTreeNode::SetHint(const std::string& hint)
+{
+    hint_ = hint;
+    ItemOf(handle_)->setToolTip(0, ToQt(hint));
+}
+
 TTreeNode* TTreeNode::AddChild(const std::string& text)
 {
     auto* item = new QTreeWidgetItem(ItemOf(handle_), QStringList(ToQt(text)));

@@ -97,6 +97,12 @@ void TTreeNode::SetText(const std::string& text)
     SendMessageA(tree_->impl()->Handle, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
+// Shown by the tree's info tip (TVN_GETINFOTIP), read when it is wanted.
+void TTreeNode::SetHint(const std::string& hint)
+{
+    hint_ = hint;
+}
+
 TTreeNode* TTreeNode::AddChild(const std::string& text)
 {
     HWND tree = tree_->impl()->Handle;
@@ -135,7 +141,7 @@ std::unique_ptr<TControl::Impl> TreeImpl(TWinControl* parent, int left, int top,
     auto* impl = new TControl::Impl;
     impl->Handle = CreateChild(parent, WC_TREEVIEWA, "",
                                TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS |
-                                   TVS_SHOWSELALWAYS | WS_TABSTOP,
+                                   TVS_SHOWSELALWAYS | TVS_INFOTIP | WS_TABSTOP,
                                WS_EX_CLIENTEDGE, left, top, width, height);
     return std::unique_ptr<TControl::Impl>(impl);
 }
@@ -166,6 +172,13 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
             if (TTreeNode* node = NodeOf(edit->item.hItem))
                 node->text_ = edit->item.pszText;
             return TRUE;
+        }
+        case TVN_GETINFOTIPA: {
+            auto* tip = reinterpret_cast<NMTVGETINFOTIPA*>(header);
+            TTreeNode* node = NodeOf(tip->hItem);
+            if (node && !node->hint_.empty() && tip->cchTextMax > 0)
+                lstrcpynA(tip->pszText, node->hint_.c_str(), tip->cchTextMax);
+            return 0;
         }
         case TVN_ITEMEXPANDINGA: {
             auto* view = reinterpret_cast<NMTREEVIEWA*>(header);

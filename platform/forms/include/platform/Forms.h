@@ -339,6 +339,9 @@ public:
     TTreeNode* Item(int index) const;
     TTreeNode* Parent() const { return parent_; }
     TTreeNode* AddChild(const std::string& text);
+    // The text shown when the mouse rests on the node.
+    void SetHint(const std::string& hint);
+    std::string Hint() const { return hint_; }
     // Opens the in-place editor on the node.
     void EditText();
     void Expand();
@@ -355,6 +358,7 @@ private:
     // without one, and whether the children have theirs.
     std::string text_;
     bool childrenMade_ = false;
+    std::string hint_;
 };
 
 class TTreeView : public TControl {
