@@ -25,6 +25,13 @@ NameList NamesOf(const ColumnList& columns)
     return names;
 }
 
+// What the writers rendered for a file of the folder "T".
+std::string Rendered(const RenderedFiles& out, const std::string& name)
+{
+    auto it = out.Files.find(InFolder("T", name));
+    return it == out.Files.end() ? "<not rendered>" : it->second;
+}
+
 // Line n (from 1) of a CR LF text.
 std::string Line(const std::string& text, int n)
 {
@@ -38,16 +45,16 @@ std::string Line(const std::string& text, int n)
 
 TEST(TableOperator, StaffIsWrittenByteForByte)
 {
-    TempDir dir;
+    RenderedFiles out;
     FakeIdentities ids;
     ids.Columns["Staff"] = {"ID"};
     ColumnList columns = StaffColumns();
-    WriteTableOperatorFiles(dir.Path(), "Staff", "Staff", columns, NamesOf(columns), ids);
+    WriteTableOperatorFiles("T", "Staff", "Staff", columns, NamesOf(columns), ids);
     EXPECT_EQ(FirstDifference(Expected("StaffOperator.h.expected"),
-                              ReadFile(dir.File("StaffOperator.h"))),
+                              Rendered(out, "StaffOperator.h")),
               "");
     EXPECT_EQ(FirstDifference(Expected("StaffOperator.cpp.expected"),
-                              ReadFile(dir.File("StaffOperator.cpp"))),
+                              Rendered(out, "StaffOperator.cpp")),
               "");
     // One identity question serves every piece.
     EXPECT_EQ(ids.Questions["Staff"], 1);
@@ -130,34 +137,33 @@ TEST(TableOperator, ParameterNamesAndCatalogueNamesStayApart)
 
 TEST(TableOperator, AllIdentityTableInsertsDefaultsAndUpdatesNothing)
 {
-    TempDir dir;
+    RenderedFiles out;
     FakeIdentities ids;
     ids.Columns["Log"] = {"ID"};
     ColumnList columns = {{"ID", "int"}};
-    WriteTableOperatorFiles(dir.Path(), "Log", "Log", columns, {"ID"}, ids);
-    EXPECT_EQ(FirstDifference(Expected("LogOperator.h.expected"),
-                              ReadFile(dir.File("LogOperator.h"))),
+    WriteTableOperatorFiles("T", "Log", "Log", columns, {"ID"}, ids);
+    EXPECT_EQ(FirstDifference(Expected("LogOperator.h.expected"), Rendered(out, "LogOperator.h")),
               "");
     EXPECT_EQ(FirstDifference(Expected("LogOperator.cpp.expected"),
-                              ReadFile(dir.File("LogOperator.cpp"))),
+                              Rendered(out, "LogOperator.cpp")),
               "");
 
     // A table without columns is written the same way.
-    WriteTableOperatorFiles(dir.Path(), "Log", "Log", {}, {}, ids);
+    WriteTableOperatorFiles("T", "Log", "Log", {}, {}, ids);
     EXPECT_EQ(FirstDifference(Expected("LogOperator.cpp.expected"),
-                              ReadFile(dir.File("LogOperator.cpp"))),
+                              Rendered(out, "LogOperator.cpp")),
               "");
 }
 
 TEST(TableOperator, NamesAreQuotedForEachPlaceTheyGo)
 {
-    TempDir dir;
+    RenderedFiles out;
     FakeIdentities ids;
     std::string odd = "a]b%c\"d\\e";
     ColumnList columns = {{"x]y", "int"}};
-    WriteTableOperatorFiles(dir.Path(), "Odd", odd, columns, {"q\"r"}, ids);
+    WriteTableOperatorFiles("T", "Odd", odd, columns, {"q\"r"}, ids);
     // Each one-column binding block takes three lines of the written file.
-    std::string source = ReadFile(dir.File("OddOperator.cpp"));
+    std::string source = Rendered(out, "OddOperator.cpp");
     EXPECT_EQ(Line(source, 15),
               "   String strSql=\"INSERT INTO [a]]b%c\\\"d\\\\e]([x]]y]) VALUES(:q\\\"r)\";");
     EXPECT_EQ(Line(source, 23),

@@ -9,29 +9,40 @@ using testsupport::FirstDifference;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 
+namespace {
+
+// What the writers rendered for a file of the folder "T".
+std::string Rendered(const RenderedFiles& out, const std::string& name)
+{
+    auto it = out.Files.find(InFolder("T", name));
+    return it == out.Files.end() ? "<not rendered>" : it->second;
+}
+
+}  // namespace
+
 TEST(ViewOperator, VUsersIsWrittenByteForByte)
 {
-    TempDir dir;
-    WriteViewOperatorFiles(dir.Path(), "V_Users", "V_Users");
+    RenderedFiles out;
+    WriteViewOperatorFiles("T", "V_Users", "V_Users");
     EXPECT_EQ(FirstDifference(Expected("V_UsersOperator.h.expected"),
-                              ReadFile(dir.File("V_UsersOperator.h"))),
+                              Rendered(out, "V_UsersOperator.h")),
               "");
     EXPECT_EQ(FirstDifference(Expected("V_UsersOperator.cpp.expected"),
-                              ReadFile(dir.File("V_UsersOperator.cpp"))),
+                              Rendered(out, "V_UsersOperator.cpp")),
               "");
 }
 
 TEST(ViewOperator, ARelabelledViewTakesItsLabelForNamesAndKeepsItsCatalogueNameInSql)
 {
-    TempDir dir;
-    WriteViewOperatorFiles(dir.Path(), "Users", "V_Users");
+    RenderedFiles out;
+    WriteViewOperatorFiles("T", "Users", "V_Users");
     EXPECT_EQ(FirstDifference(Expected("UsersOperator.h.relabelled.expected"),
-                              ReadFile(dir.File("UsersOperator.h"))),
+                              Rendered(out, "UsersOperator.h")),
               "");
     EXPECT_EQ(FirstDifference(Expected("UsersOperator.cpp.relabelled.expected"),
-                              ReadFile(dir.File("UsersOperator.cpp"))),
+                              Rendered(out, "UsersOperator.cpp")),
               "");
-    EXPECT_FALSE(platform::FileExists(dir.File("V_UsersOperator.h")));
+    EXPECT_EQ(out.Files.count(InFolder("T", "V_UsersOperator.h")), 0u);
 }
 
 TEST(ViewOperator, ViewNamesAreQuotedInsideTheGeneratedFormats)
