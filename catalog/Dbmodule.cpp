@@ -191,20 +191,12 @@ bool TDBData::GetDatabaseList(NameList& out)
 
 bool TDBData::GetTableList(const std::string& database, SchemaObjects& out)
 {
-    Question q = TableListQuestion(database, out);
-    if (!ExecSQLUtf8(q.Statement))
-        return false;
-    q.Read();
-    return true;
+    return Ask({TableListQuestion(database, out)})[0];
 }
 
 bool TDBData::GetViewList(const std::string& database, SchemaObjects& out)
 {
-    Question q = ViewListQuestion(database, out);
-    if (!ExecSQLUtf8(q.Statement))
-        return false;
-    q.Read();
-    return true;
+    return Ask({ViewListQuestion(database, out)})[0];
 }
 
 std::string TDBData::ColumnStatement(const SchemaObject& object)

@@ -47,24 +47,27 @@ bool Generated(const std::string& file)
 
 }  // namespace
 
+std::string Relative(const std::string& path, const std::string& root)
+{
+    std::string rest = path.compare(0, root.size(), root) == 0 ? path.substr(root.size()) : path;
+    std::string out;
+    for (char c : rest) {
+        if (c == '\\')
+            c = '/';
+        if (c == '/' && (out.empty() || out.back() == '/'))
+            continue;
+        out += c;
+    }
+    return out;
+}
+
 std::vector<OutputDifference> CompareOutput(const std::map<std::string, std::string>& rendered,
                                             const std::string& root)
 {
     // The rendered files by relative path, '/' between names.
     std::map<std::string, const std::string*> want;
-    for (const auto& [path, bytes] : rendered) {
-        std::string relative =
-            path.compare(0, root.size(), root) == 0 ? path.substr(root.size()) : path;
-        std::string file;
-        for (char c : relative) {
-            if (c == '\\')
-                c = '/';
-            if (c == '/' && (file.empty() || file.back() == '/'))
-                continue;
-            file += c;
-        }
-        want[file] = &bytes;
-    }
+    for (const auto& [path, bytes] : rendered)
+        want[Relative(path, root)] = &bytes;
     std::map<std::string, fs::path> have = TreeFiles(root);
     std::vector<OutputDifference> out;
     for (const auto& [file, bytes] : want) {

@@ -13,6 +13,10 @@ struct OutputDifference {
     std::string File;  // relative to the output folder, '/' between names
 };
 
+// A path below the output folder as the user reads it: relative to the
+// root, '/' between names.
+std::string Relative(const std::string& path, const std::string& root);
+
 // The files a run rendered (by path below `root`, as the run named them)
 // set against what the folder `root` holds: a file with other bytes is
 // changed, one that is not there missing; a file of generated kind (.h or

@@ -223,21 +223,6 @@ private:
     bool progress_, shown_ = false;
 };
 
-// A path below the output folder as the user reads it.
-std::string Relative(const std::string& path, const std::string& root)
-{
-    std::string rest = path.compare(0, root.size(), root) == 0 ? path.substr(root.size()) : path;
-    std::string out;
-    for (char c : rest) {
-        if (c == '\\')
-            c = '/';
-        if (c == '/' && (out.empty() || out.back() == '/'))
-            continue;
-        out += c;
-    }
-    return out;
-}
-
 // The schema as generate's options take it: labels translated into
 // identifiers, and types by the chosen rules. Catalogue names stay exact.
 DatabaseSchema AsGenerated(const DatabaseSchema& snapshot, const Options& o)
