@@ -24,10 +24,18 @@ RenderedFiles* RenderedFiles::Active()
     return rendering;
 }
 
+void RenderedFiles::Add(const std::string& path, const std::string& text)
+{
+    if (Files.emplace(path, text).second)
+        Order.push_back(path);
+    else
+        Files[path] = text;
+}
+
 void WriteTextFile(const std::string& path, const std::string& text)
 {
     if (rendering) {
-        rendering->Files[path] = text;
+        rendering->Add(path, text);
         return;
     }
     int rc = platform::WriteWholeFile(path, text);

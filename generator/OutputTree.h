@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/Exception.h"
 
@@ -38,8 +39,11 @@ public:
 
     // The one alive, or null.
     static RenderedFiles* Active();
+    // Keeps a file's bytes; a path rendered again keeps its first place.
+    void Add(const std::string& path, const std::string& text);
 
     std::map<std::string, std::string> Files;  // by path as the run names it
+    std::vector<std::string> Order;  // the paths, first rendered first
 };
 
 // A file in a folder: the folder's path, a separator and the file name,

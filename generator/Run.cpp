@@ -6,6 +6,9 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 
+#include <algorithm>
+#include <optional>
+
 using platform::Gbk;
 
 namespace {
@@ -271,38 +274,13 @@ bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesF
     return true;
 }
 
-RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySource& identities,
-                      RunHost& host)
-{
-    RunResult result;
-    if (input.DatabaseCount == 0) {
-        host.Tell({RunNotice::NotLoggedIn, {}, Gbk("请先登录数据库")});
-        result.Outcome = RunOutcome::NotLoggedIn;
-        return result;
-    }
-    // The trees shown belong to a connection that is gone (a login failed
-    // since): nothing is written from them.
-    if (!identities.Available()) {
-        host.Tell(
-            {RunNotice::ConnectionLost, {}, Gbk("与数据库服务器的连接已断开，请重新登录后再生成")});
-        result.Outcome = RunOutcome::ConnectionLost;
-        return result;
-    }
-    for (const std::string& folder :
-         {tree.OutputRoot(), tree.DBCommFolder(), tree.TablesFolder(), tree.StoredProcFolder()}) {
-        if (!MakeOutputDir(folder, host)) {
-            result.Outcome = RunOutcome::FolderFailed;
-            return result;
-        }
-    }
-    // The earlier output is cleared only when this run's checks will let it
-    // write a whole new one: a refused run keeps the old files.
-    if (host.ClearEarlierOutput()) {
-        QuietRunHost quiet;
-        if (ChecksPass(input, quiet, tree.TablesFolder()))
-            host.ClearOutput(tree);
-    }
+namespace {
 
+// Everything a run writes after its question, rendered (or written, when
+// nothing renders): the runtime, then each tree checked and walked.
+void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& identities,
+               RunHost& host, RunResult& result)
+{
     WriteStoredProcFiles(tree.StoredProcFolder());
     for (const char* name : {"DBStoredProc.h", "DBStoredProc.cpp"})
         result.FilesWritten.push_back(InFolder(tree.StoredProcFolder(), name));
@@ -341,7 +319,7 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
             if (!CheckTree(walk.Tree, walk.TableTree, classes, guards, tree.TablesFolder(), host)) {
                 result.Outcome = RunOutcome::NameRefused;
                 nameOnlyWritten();
-                return result;
+                return;
             }
             walk.Written = GenerateTreeFiles(walk.Tree, walk.Label, tree.TablesFolder(),
                                              walk.TableTree, identities, host, result);
@@ -360,6 +338,99 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     }
     if (stopped)
         nameOnlyWritten();
+}
+
+// Writes the rendered files in order. When one cannot be written, DBComm
+// is written again naming only the operators whose files are on disk, and
+// the writer's error goes on to the caller.
+void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files,
+                   const RunInput& input, const OutputTree& tree)
+{
+    std::vector<std::string> done;
+    try {
+        for (const auto& [path, bytes] : files) {
+            WriteTextFile(path, bytes);
+            done.push_back(path);
+        }
+    } catch (const EFCreateError&) {
+        auto written = [&](const SchemaObjects& objects) {
+            NameList names;
+            for (const SchemaObject& o : objects) {
+                OperatorFilePaths paths = OperatorPaths(tree.TablesFolder(), o.Label);
+                if (std::count(done.begin(), done.end(), paths.Header) &&
+                    std::count(done.begin(), done.end(), paths.Source))
+                    names.push_back(o.Label);
+            }
+            return names;
+        };
+        try {
+            WriteDBCommFiles(tree.DBCommFolder(), written(input.Schema.Tables),
+                             written(input.Schema.Views));
+        } catch (const EFCreateError&) {
+            // The first error is the one to report.
+        }
+        throw;
+    }
+}
+
+}  // namespace
+
+RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySource& identities,
+                      RunHost& host)
+{
+    RunResult result;
+    if (input.DatabaseCount == 0) {
+        host.Tell({RunNotice::NotLoggedIn, {}, Gbk("请先登录数据库")});
+        result.Outcome = RunOutcome::NotLoggedIn;
+        return result;
+    }
+    // The trees shown belong to a connection that is gone (a login failed
+    // since): nothing is written from them.
+    if (!identities.Available()) {
+        host.Tell(
+            {RunNotice::ConnectionLost, {}, Gbk("与数据库服务器的连接已断开，请重新登录后再生成")});
+        result.Outcome = RunOutcome::ConnectionLost;
+        return result;
+    }
+    for (const std::string& folder :
+         {tree.OutputRoot(), tree.DBCommFolder(), tree.TablesFolder(), tree.StoredProcFolder()}) {
+        if (!MakeOutputDir(folder, host)) {
+            result.Outcome = RunOutcome::FolderFailed;
+            return result;
+        }
+    }
+    // The earlier output is cleared only when this run's checks will let it
+    // write a whole new one: a refused run keeps the old files.
+    if (host.ClearEarlierOutput()) {
+        QuietRunHost quiet;
+        if (ChecksPass(input, quiet, tree.TablesFolder()))
+            host.ClearOutput(tree);
+    }
+
+    if (RenderedFiles::Active()) {
+        // A caller that only renders (a check against the disk).
+        RenderRun(input, tree, identities, host, result);
+    } else {
+        // Every file is rendered first; one step then writes them, in order.
+        std::vector<std::pair<std::string, std::string>> files;
+        std::optional<EFCreateError> failed;
+        {
+            RenderedFiles rendered;
+            try {
+                RenderRun(input, tree, identities, host, result);
+            } catch (const EFCreateError& e) {
+                failed = e;  // a name that would leave the folder: what came before is written
+            }
+            for (const std::string& path : rendered.Order)
+                files.emplace_back(path, rendered.Files[path]);
+        }
+        WriteRendered(files, input, tree);
+        if (failed)
+            throw *failed;
+    }
+    // A refused tree ends the run without the folder opened.
+    if (result.Outcome == RunOutcome::NameRefused)
+        return result;
     host.OpenOutputRoot(tree.OutputRoot());
     return result;
 }
