@@ -74,24 +74,22 @@ std::string TDBData::SqlServerConnectionString(const std::string& password,
 
 platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
 {
-    try {
-        ExecSQLQuery->Close();
+    return OpenQuery([&] {
         ExecSQLQuery->SetSQL(std::string());
         ExecSQLQuery->SetSQL(statement);
-        ExecSQLQuery->Open();
-        return ExecSQLQuery.get();
-    } catch (const platform::Exception& e) {
-        auto* ole = dynamic_cast<const platform::EOleException*>(&e);
-        TellFailure(e.Message, ole && ole->ConnectionLost);
-    }
-    return nullptr;
+    });
 }
 
 platform::TADOQuery* TDBData::ExecSQLUtf8(const std::string& statement)
 {
+    return OpenQuery([&] { ExecSQLQuery->SetSQLUtf8(statement); });
+}
+
+platform::TADOQuery* TDBData::OpenQuery(const std::function<void()>& setText)
+{
     try {
         ExecSQLQuery->Close();
-        ExecSQLQuery->SetSQLUtf8(statement);
+        setText();
         ExecSQLQuery->Open();
         return ExecSQLQuery.get();
     } catch (const platform::Exception& e) {
@@ -240,18 +238,12 @@ void TDBData::ReadIdentity(IdentityNames& out)
 
 bool TDBData::GetColumnList(const SchemaObject& object, ColumnList& out)
 {
-    if (!ExecSQLUtf8(ColumnStatement(object)))
-        return false;
-    ReadColumns(out);
-    return true;
+    return Ask({ColumnQuestion(object, out)})[0];
 }
 
 bool TDBData::GetIdentityColumns(const SchemaObject& table, IdentityNames& out)
 {
-    if (!ExecSQLUtf8(IdentityStatement(table)))
-        return false;
-    ReadIdentity(out);
-    return true;
+    return Ask({IdentityQuestion(table, out)})[0];
 }
 
 void TDBData::TellFailure(const std::string& message, bool connectionLost)

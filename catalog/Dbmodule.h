@@ -116,6 +116,8 @@ public:
 
 private:
     platform::TADOQuery* ExecSQLUtf8(const std::string& statement);
+    // Closes the query, sets its text, opens it; null after telling why.
+    platform::TADOQuery* OpenQuery(const std::function<void()>& setText);
     void ReadObjectRows(SchemaObjects& out);
     void Tell(const std::string& message);
     void TellFailure(const std::string& message, bool connectionLost);

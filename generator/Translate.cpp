@@ -57,19 +57,25 @@ std::string AcceptedName(const std::string& name, bool (*valid)(const std::strin
     }
 }
 
+namespace {
+
+bool TakenIgnoringCase(const std::string& name, const std::vector<std::string>& taken)
+{
+    for (const std::string& t : taken)
+        if (platform::SameTextIgnoreCase(t, name))
+            return true;
+    return false;
+}
+
+}  // namespace
+
 std::string UniqueName(const std::string& name, const std::vector<std::string>& taken)
 {
-    auto isTaken = [&](const std::string& candidate) {
-        for (const std::string& t : taken)
-            if (platform::SameTextIgnoreCase(t, candidate))
-                return true;
-        return false;
-    };
-    if (!isTaken(name))
+    if (!TakenIgnoringCase(name, taken))
         return name;
     for (int n = 2;; ++n) {
         std::string candidate = name + std::to_string(n);
-        if (!isTaken(candidate))
+        if (!TakenIgnoringCase(candidate, taken))
             return candidate;
     }
 }
@@ -81,26 +87,13 @@ std::string ClassIdentifier(const std::string& label)
     return AcceptedName(PinyinIdentifier(label, 'T'), IsValidClassName);
 }
 
-bool InDbo(const std::string& schema)
-{
-    return schema.empty() || schema == "dbo";
-}
-
 // The class name of an object whose label another has: its schema in front
 // outside dbo.
 std::string WithSchema(const std::string& identifier, const std::string& schema)
 {
-    if (InDbo(schema))
+    if (IsDboSchema(schema))
         return identifier;
     return AcceptedName(PinyinIdentifier(schema, 'T') + identifier, IsValidClassName);
-}
-
-bool TakenIgnoringCase(const std::string& name, const std::vector<std::string>& taken)
-{
-    for (const std::string& t : taken)
-        if (platform::SameTextIgnoreCase(t, name))
-            return true;
-    return false;
 }
 
 void TranslateColumns(std::vector<std::string>& columnLabels)

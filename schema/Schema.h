@@ -51,6 +51,12 @@ struct SchemaColumn {
     bool Unholdable() const { return !NameUtf8.empty(); }
 };
 
+// dbo, or no known schema, which is taken as dbo.
+inline bool IsDboSchema(const std::string& schema)
+{
+    return schema.empty() || schema == "dbo";
+}
+
 // One table or view.
 struct SchemaObject {
     std::string Name;  // the catalogue name
@@ -65,7 +71,7 @@ struct SchemaObject {
 
     bool Unholdable() const { return !NameUtf8.empty() || !SchemaUtf8.empty(); }
     // In dbo (or in no known schema): the generated SQL names it bare.
-    bool InDbo() const { return Schema.empty() || Schema == "dbo"; }
+    bool InDbo() const { return IsDboSchema(Schema); }
     // The object's name and schema exactly as the server sent them, in UTF-8.
     std::string NameExact() const;
     std::string SchemaExact() const;

@@ -261,6 +261,21 @@ bool RunScriptAndWait(const std::string& script, const std::string& workingFolde
 #endif
 }
 
+#ifdef _WIN32
+namespace {
+
+// A wide (UTF-16) text of the system as UTF-8.
+std::string WideToUtf8(const wchar_t* wide)
+{
+    std::u16string text;
+    for (const wchar_t* p = wide; *p; ++p)
+        text += static_cast<char16_t>(*p);
+    return Utf16ToUtf8(text);
+}
+
+}  // namespace
+#endif
+
 std::vector<std::string> CommandLineArguments(int argc, char** argv)
 {
     std::vector<std::string> arguments;
@@ -268,12 +283,8 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv)
     int count = 0;
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
     if (wide) {
-        for (int i = 0; i < count; ++i) {
-            std::u16string text;
-            for (const wchar_t* p = wide[i]; *p; ++p)
-                text += static_cast<char16_t>(*p);
-            arguments.push_back(Utf16ToUtf8(text));
-        }
+        for (int i = 0; i < count; ++i)
+            arguments.push_back(WideToUtf8(wide[i]));
         LocalFree(wide);
         return arguments;
     }
@@ -292,10 +303,7 @@ bool EnvironmentValue(const std::string& utf8Name, std::string& utf8Value)
     const wchar_t* value = _wgetenv(wideName.c_str());
     if (!value)
         return false;
-    std::u16string text;
-    for (const wchar_t* p = value; *p; ++p)
-        text += static_cast<char16_t>(*p);
-    utf8Value = Utf16ToUtf8(text);
+    utf8Value = WideToUtf8(value);
     return true;
 #else
     const char* value = std::getenv(utf8Name.c_str());

@@ -1,4 +1,5 @@
 #include "FakeIdentities.h"
+#include "Rendered.h"
 #include "generator/Genfunc.h"
 #include "platform/Files.h"
 #include "support/TestSupport.h"
@@ -23,13 +24,6 @@ NameList NamesOf(const ColumnList& columns)
     for (const ColumnEntry& c : columns)
         names.push_back(c.Name);
     return names;
-}
-
-// What the writers rendered for a file of the folder "T".
-std::string Rendered(const RenderedFiles& out, const std::string& name)
-{
-    auto it = out.Files.find(InFolder("T", name));
-    return it == out.Files.end() ? "<not rendered>" : it->second;
 }
 
 // Line n (from 1) of a CR LF text.

@@ -1,3 +1,4 @@
+#include "Rendered.h"
 #include "generator/Genfunc.h"
 #include "platform/Files.h"
 #include "support/TestSupport.h"
@@ -8,17 +9,6 @@ using testsupport::Expected;
 using testsupport::FirstDifference;
 using testsupport::ReadFile;
 using testsupport::TempDir;
-
-namespace {
-
-// What the writers rendered for a file of the folder "T".
-std::string Rendered(const RenderedFiles& out, const std::string& name)
-{
-    auto it = out.Files.find(InFolder("T", name));
-    return it == out.Files.end() ? "<not rendered>" : it->second;
-}
-
-}  // namespace
 
 TEST(ViewOperator, VUsersIsWrittenByteForByte)
 {
