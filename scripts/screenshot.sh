@@ -3,12 +3,23 @@
 #   sh scripts/screenshot.sh [OUT.png]             (default docs/window.png)
 #   sh scripts/screenshot.sh --windows [OUT.png]   pellam's Win32 build under Wine
 #                                                  (default docs/window-windows.png)
+# With --renaming (after --windows, if given) the picture shows a view being
+# renamed in place, and has no default name.
 set -eu
 cd "$(dirname "$0")/.."
 windows=
+renaming=
 if [ "${1:-}" = "--windows" ]; then
     windows=1
     shift
+fi
+if [ "${1:-}" = "--renaming" ]; then
+    renaming=--renaming
+    shift
+    if [ -z "${1:-}" ]; then
+        echo "usage: sh scripts/screenshot.sh [--windows] --renaming OUT.png" >&2
+        exit 2
+    fi
 fi
 if [ -n "$windows" ]; then
     out=${1:-docs/window-windows.png}
@@ -34,7 +45,7 @@ for _ in 1 2 3 4 5 6 7 8 9 10; do
 done
 port=$(sed -n 's/listening on 127.0.0.1:\([0-9]*\)/\1/p' build-shot.log)
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" \
-    $shot "127.0.0.1,$port" "Pellam#2026" "$picture"
+    $shot "127.0.0.1,$port" "Pellam#2026" "$picture" $renaming
 if [ -n "$windows" ]; then
     # The Win32 build saves a BMP; the picture goes in the README as PNG.
     python3 - "$picture" "$out" <<'PY'

@@ -86,6 +86,19 @@ protected:
     bool openSucceeds = true;
 };
 
+// Opens the popup over a node of a tree and chooses an entry.
+void Choose(TMainForm* form, platform::TTreeView* tree, platform::TTreeNode* node,
+            platform::TMenuItem* entry)
+{
+    int x = 0, y = 0;
+    tree->NodePoint(node, x, y);
+    tree->MouseDown(platform::mbRight, x, y);
+    ASSERT_EQ(tree == form->TreeView1 ? form->TreeView1PopupMenu : form->TreeView2PopupMenu,
+              form->PopupMenu1);
+    ASSERT_EQ(form->PopupNode, node) << "the node is not where the click went";
+    entry->Click();
+}
+
 }  // namespace
 
 TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
@@ -207,6 +220,36 @@ TEST_F(Window, TheViewTreeEditsInPlaceAndTheTableTreeDoesNot)
     EXPECT_TRUE(form->TreeView2->Editing());
     EXPECT_TRUE(form->TreeView2->FinishEditing("Users"));
     EXPECT_EQ(form->TreeView2->Item(0)->Text(), "Users");
+}
+
+// Renaming through the popup selects the node renamed, in either tree and
+// at either level, whichever node was selected before.
+TEST_F(Window, TheNodeRenamedIsTheSelectedOne)
+{
+    SqlLogin();
+    platform::TTreeView* tables = form->TreeView1;
+    platform::TTreeView* views = form->TreeView2;
+    ASSERT_EQ(tables->Count(), 2);
+    ASSERT_EQ(views->Count(), 1);
+    struct Case {
+        platform::TTreeView* tree;
+        platform::TTreeNode* before;
+        platform::TTreeNode* renamed;
+    };
+    for (const Case& c : {Case{tables, tables->Item(0), tables->Item(1)},
+                          Case{tables, tables->Item(0), tables->Item(1)->Item(2)},
+                          Case{views, views->Item(0)->Item(1), views->Item(0)},
+                          Case{views, views->Item(0), views->Item(0)->Item(1)}}) {
+        std::string text = c.renamed->Text();
+        if (c.renamed->Parent())
+            c.renamed->Parent()->Expand();
+        c.tree->Select(c.before);
+        ASSERT_EQ(c.tree->Selected(), c.before);
+        Choose(form.get(), c.tree, c.renamed, form->M1);
+        EXPECT_EQ(c.tree->Selected(), c.renamed) << text;
+        EXPECT_TRUE(c.tree->FinishEditing(text + "X")) << text;
+        EXPECT_EQ(c.renamed->Text(), text + "X");
+    }
 }
 
 TEST_F(Window, ThePopupOpensOnlyOnARightClickOverATableNode)
@@ -411,22 +454,6 @@ TEST_F(Window, ARenamedColumnNodeThatIsNoIdentifierStopsTheRunNamingItsNode)
     EXPECT_EQ(boxes.Shown[1].Flags, 64);
     EXPECT_TRUE(opened.empty());
 }
-
-namespace {
-
-// Opens the popup over a node of a tree and chooses an entry.
-void Choose(TMainForm* form, platform::TTreeView* tree, platform::TTreeNode* node,
-            platform::TMenuItem* entry)
-{
-    int x = 0, y = 0;
-    tree->NodePoint(node, x, y);
-    tree->MouseDown(platform::mbRight, x, y);
-    ASSERT_EQ(tree == form->TreeView1 ? form->TreeView1PopupMenu : form->TreeView2PopupMenu,
-              form->PopupMenu1);
-    entry->Click();
-}
-
-}  // namespace
 
 TEST_F(Window, ThePopupRenamesNodesInBothTrees)
 {

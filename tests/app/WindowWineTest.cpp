@@ -42,6 +42,7 @@ void Choose(TMainForm& form, platform::TTreeView* tree, platform::TTreeNode* nod
     tree->MouseDown(platform::mbRight, x, y);
     ASSERT_EQ(tree == form.TreeView1 ? form.TreeView1PopupMenu : form.TreeView2PopupMenu,
               form.PopupMenu1);
+    ASSERT_EQ(form.PopupNode, node) << "the node is not where the click went";
     entry->Click();
 }
 
@@ -114,6 +115,15 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
     // A node's children read and renamed before the node was ever opened.
     EXPECT_EQ(form.TreeView1->Item(1)->Item(2)->Text(), "Joined");
     EXPECT_EQ(form.TreeView1->Item(1)->Hint(), "dbo.Staff");
+
+    // The node renamed is the one shown selected, whichever was before; the
+    // common controls draw a selected node beside the editor white on white.
+    form.TreeView1->Item(1)->Expand();
+    form.TreeView1->Select(form.TreeView1->Item(0));
+    ASSERT_EQ(form.TreeView1->Selected(), form.TreeView1->Item(0));
+    Choose(form, form.TreeView1, form.TreeView1->Item(1)->Item(2), form.M1);
+    EXPECT_EQ(form.TreeView1->Selected(), form.TreeView1->Item(1)->Item(2));
+    ASSERT_TRUE(form.TreeView1->FinishEditing("Joined"));
 
     // The view renamed in place through the popup.
     Choose(form, form.TreeView2, form.TreeView2->Item(0), form.M1);

@@ -118,6 +118,8 @@ void TTreeNode::EditText()
 {
     QTreeWidgetItem* item = ItemOf(handle_);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    tree_->Select(this);
+    As<QTreeWidget>(tree_)->scrollToItem(item);
     As<QTreeWidget>(tree_)->editItem(item);
 }
 
@@ -178,17 +180,29 @@ bool TTreeView::ReadOnly() const
     return As<QTreeWidget>(this)->editTriggers() == QAbstractItemView::NoEditTriggers;
 }
 
+namespace {
+
+// The open in-place editor; a closed one lingers hidden until deleted.
+QLineEdit* OpenEditor(QTreeWidget* tree)
+{
+    for (QLineEdit* editor : tree->findChildren<QLineEdit*>())
+        if (editor->isVisible())
+            return editor;
+    return nullptr;
+}
+
+}  // namespace
+
 bool TTreeView::Editing() const
 {
-    QLineEdit* editor = As<QTreeWidget>(this)->findChild<QLineEdit*>();
-    return editor && editor->isVisible();
+    return OpenEditor(As<QTreeWidget>(this)) != nullptr;
 }
 
 bool TTreeView::FinishEditing(const std::string& text)
 {
     auto* tree = As<QTreeWidget>(this);
-    QLineEdit* editor = tree->findChild<QLineEdit*>();
-    if (!editor || !editor->isVisible())
+    QLineEdit* editor = OpenEditor(tree);
+    if (!editor)
         return false;
     editor->setText(ToQt(text));
     // What the delegate does on Enter: hand the editor's data to the view.
@@ -208,6 +222,17 @@ TTreeNode* TTreeView::GetNodeAt(int x, int y) const
 {
     QTreeWidgetItem* at = As<QTreeWidget>(this)->itemAt(x, y);
     return at ? NodeOf(at) : nullptr;
+}
+
+TTreeNode* TTreeView::Selected() const
+{
+    QTreeWidgetItem* current = As<QTreeWidget>(this)->currentItem();
+    return current ? NodeOf(current) : nullptr;
+}
+
+void TTreeView::Select(TTreeNode* node)
+{
+    As<QTreeWidget>(this)->setCurrentItem(ItemOf(node->handle_));
 }
 
 void TTreeView::NodePoint(TTreeNode* node, int& x, int& y) const

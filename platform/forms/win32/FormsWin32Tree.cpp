@@ -120,6 +120,10 @@ void TTreeNode::EditText()
 {
     HWND tree = tree_->impl()->Handle;
     HTREEITEM item = TreeNodes::Made(this);
+    // The node being renamed is the selected one: the common controls draw
+    // another selected node's text in the highlight colour on the plain
+    // background while the editor has the focus.
+    tree_->Select(this);
     SetFocus(tree);
     tree_->impl()->EditAllowed = true;
     SendMessageA(tree, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(item));
@@ -193,13 +197,8 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
             ScreenToClient(impl()->Handle, &at);
             // The node under the mouse is the one the menu acts on, and the
             // one that shows selected.
-            TVHITTESTINFO hit{};
-            hit.pt = at;
-            HTREEITEM item = reinterpret_cast<HTREEITEM>(
-                SendMessageA(impl()->Handle, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-            if (item && (hit.flags & TVHT_ONITEM))
-                SendMessageA(impl()->Handle, TVM_SELECTITEM, TVGN_CARET,
-                             reinterpret_cast<LPARAM>(item));
+            if (TTreeNode* node = GetNodeAt(at.x, at.y))
+                Select(node);
             ContextPopup(at.x, at.y);
             return TRUE;
         }
@@ -275,6 +274,19 @@ TTreeNode* TTreeView::GetNodeAt(int x, int y) const
     if (!item || !(hit.flags & TVHT_ONITEM))
         return nullptr;
     return NodeOf(item);
+}
+
+TTreeNode* TTreeView::Selected() const
+{
+    auto* item =
+        reinterpret_cast<HTREEITEM>(SendMessageA(impl()->Handle, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    return item ? NodeOf(item) : nullptr;
+}
+
+void TTreeView::Select(TTreeNode* node)
+{
+    SendMessageA(impl()->Handle, TVM_SELECTITEM, TVGN_CARET,
+                 reinterpret_cast<LPARAM>(TreeNodes::Made(node)));
 }
 
 void TTreeView::NodePoint(TTreeNode* node, int& x, int& y) const

@@ -342,7 +342,7 @@ public:
     // The text shown when the mouse rests on the node.
     void SetHint(const std::string& hint);
     std::string Hint() const { return hint_; }
-    // Opens the in-place editor on the node.
+    // Selects the node and opens the in-place editor on it.
     void EditText();
     void Expand();
 
@@ -383,6 +383,9 @@ public:
     void SetIndent(int pixels);
     // The node at a point, or null.
     TTreeNode* GetNodeAt(int x, int y) const;
+    // The selected node, or null; selecting one shows it selected.
+    TTreeNode* Selected() const;
+    void Select(TTreeNode* node);
     // The middle of a node's row.
     void NodePoint(TTreeNode* node, int& x, int& y) const;
     // As the user pressing a mouse button at a point.
