@@ -9,10 +9,6 @@ TDBData* DBData = nullptr;
 
 namespace {
 
-const char* const kDesignConnectionString =
-    "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
-    "Initial Catalog=master;Data Source=.";
-
 const std::string& ErrorCaption()
 {
     static const std::string caption = platform::Gbk("ExecSQL执行出错");
@@ -46,7 +42,7 @@ TDBData::TDBData()
       DataSource1(std::make_unique<platform::TDataSource>())
 {
     ADOConnection1->LoginPrompt = false;
-    ADOConnection1->ConnectionString = kDesignConnectionString;
+    ADOConnection1->ConnectionString = WindowsConnectionString("master");
 }
 
 TDBData::~TDBData() = default;

@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -171,6 +172,7 @@ void ParseTypeOverride(const std::string& value, Options& o)
 }
 
 const std::vector<std::string> kCommands = {"databases", "schema", "generate", "help"};
+// Every option, in the order that settles a tie between two suggestions.
 const std::vector<std::string> kOptions = {"--windows-auth", "--host",     "--user",
                                            "--password-env", "--database", "--include",
                                            "--exclude",      "--to",       "--translate",
@@ -199,43 +201,57 @@ Options Parse(int argc, char** argv)
     }
     if (o.Command != "databases" && o.Command != "schema" && o.Command != "generate")
         throw UsageError{"未知命令：" + o.Command + Suggestion(o.Command, kCommands)};
-    std::map<std::string, std::string*> valued = {{"--host", &o.Host},
-                                                  {"--password-env", &o.PasswordEnv},
-                                                  {"--database", &o.Database},
-                                                  {"--to", &o.To},
-                                                  {"--schema", &o.Schema},
-                                                  {"--output", &o.Output},
-                                                  {"--user", &o.User}};
-    std::map<std::string, bool*> flags = {{"--windows-auth", &o.WindowsAuth},
-                                          {"--clear", &o.Clear},
-                                          {"--translate", &o.Translate},
-                                          {"--check", &o.Check},
-                                          {"--verbose", &o.Verbose}};
     bool hasUser = false, typed = false;
+    auto set = [](std::string& field) { return [&field](const std::string& v) { field = v; }; };
+    auto add = [](std::vector<std::string>& list) {
+        return [&list](const std::string& v) { list.push_back(v); };
+    };
+    // Each option that takes a value, and what its value does.
+    const std::map<std::string, std::function<void(const std::string&)>> valued =
+        {{"--host",
+          [&](const std::string& v) {
+              o.Host = v;
+              o.HasHost = true;
+          }},
+         {"--password-env",
+          [&](const std::string& v) {
+              if (v.empty())
+                  throw UsageError{"--password-env 需要一个环境变量名"};
+              o.PasswordEnv = v;
+          }},
+         {"--user",
+          [&](const std::string& v) {
+              o.User = v;
+              hasUser = true;
+          }},
+         {"--database", set(o.Database)},
+         {"--to", set(o.To)},
+         {"--schema", set(o.Schema)},
+         {"--output", set(o.Output)},
+         {"--include", add(o.Include)},
+         {"--exclude", add(o.Exclude)},
+         {"--types",
+          [&](const std::string& v) {
+              ParseTypes(v, o);
+              typed = true;
+          }},
+         {"--type", [&](const std::string& v) {
+              ParseTypeOverride(v, o);
+              typed = true;
+          }}};
+    const std::map<std::string, bool*> flags = {{"--windows-auth", &o.WindowsAuth},
+                                                {"--clear", &o.Clear},
+                                                {"--translate", &o.Translate},
+                                                {"--check", &o.Check},
+                                                {"--verbose", &o.Verbose}};
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
-        if (flags.count(arg)) {
-            *flags[arg] = true;
-        } else if (valued.count(arg) || arg == "--include" || arg == "--exclude" ||
-                   arg == "--types" || arg == "--type") {
+        if (auto flag = flags.find(arg); flag != flags.end()) {
+            *flag->second = true;
+        } else if (auto option = valued.find(arg); option != valued.end()) {
             if (i + 1 >= argc)
                 throw UsageError{arg + " 需要一个值"};
-            std::string value = argv[++i];
-            if (arg == "--include")
-                o.Include.push_back(value);
-            else if (arg == "--exclude")
-                o.Exclude.push_back(value);
-            else if (arg == "--types")
-                ParseTypes(value, o);
-            else if (arg == "--type")
-                ParseTypeOverride(value, o);
-            else
-                *valued[arg] = value;
-            typed = typed || arg == "--types" || arg == "--type";
-            o.HasHost = o.HasHost || arg == "--host";
-            hasUser = hasUser || arg == "--user";
-            if (arg == "--password-env" && value.empty())
-                throw UsageError{"--password-env 需要一个环境变量名"};
+            option->second(argv[++i]);
         } else {
             throw UsageError{"未知选项：" + arg + Suggestion(arg, kOptions)};
         }

@@ -74,14 +74,6 @@ bool RefuseCatalogName(const std::string& owner, const std::string& name, bool u
     return false;
 }
 
-bool Taken(const std::string& name, const std::vector<std::string>& taken)
-{
-    for (const std::string& t : taken)
-        if (platform::SameTextIgnoreCase(t, name))
-            return true;
-    return false;
-}
-
 // The include guards of the generated files: each operator class's
 // "<Class>H" and the runtime's own.
 std::vector<std::string> IncludeGuards(const RunInput& input)
@@ -150,7 +142,7 @@ bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<std::strin
         for (const SchemaColumn& c : o.Columns)
             if (RefuseGuardName(o.Label, c.Label, guards, host))
                 return false;
-        if (Taken(o.Label, classes)) {
+        if (platform::AnySameTextIgnoreCase(classes, o.Label)) {
             TellNameRefused(o.Label + Gbk(":与另一个数据表或视图的类名相同"), host, o.Label);
             return false;
         }

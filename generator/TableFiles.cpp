@@ -21,11 +21,8 @@ std::vector<IncludedColumn> IncludedColumns(const NameList& parameterNames,
         throw platform::Exception("The column nodes do not match the columns of the table");
     std::vector<IncludedColumn> included;
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        bool unwritable = IsRowVersionColumn(columns[i].TypeName, columns[i].BaseType);
-        for (const std::string& name : identity)
-            if (platform::SameTextIgnoreCase(columns[i].Name, name))
-                unwritable = true;
-        if (!unwritable)
+        if (!IsRowVersionColumn(columns[i].TypeName, columns[i].BaseType) &&
+            !platform::AnySameTextIgnoreCase(identity, columns[i].Name))
             included.push_back({&columns[i], &parameterNames[i]});
     }
     return included;

@@ -57,25 +57,13 @@ std::string AcceptedName(const std::string& name, bool (*valid)(const std::strin
     }
 }
 
-namespace {
-
-bool TakenIgnoringCase(const std::string& name, const std::vector<std::string>& taken)
-{
-    for (const std::string& t : taken)
-        if (platform::SameTextIgnoreCase(t, name))
-            return true;
-    return false;
-}
-
-}  // namespace
-
 std::string UniqueName(const std::string& name, const std::vector<std::string>& taken)
 {
-    if (!TakenIgnoringCase(name, taken))
+    if (!platform::AnySameTextIgnoreCase(taken, name))
         return name;
     for (int n = 2;; ++n) {
         std::string candidate = name + std::to_string(n);
-        if (!TakenIgnoringCase(candidate, taken))
+        if (!platform::AnySameTextIgnoreCase(taken, candidate))
             return candidate;
     }
 }
@@ -119,7 +107,7 @@ void TranslateObjectLabels(std::string& label, std::vector<std::string>& columnL
                            const std::vector<std::string>& otherLabels, const std::string& schema)
 {
     std::string identifier = ClassIdentifier(label);
-    if (TakenIgnoringCase(identifier, otherLabels))
+    if (platform::AnySameTextIgnoreCase(otherLabels, identifier))
         identifier = WithSchema(identifier, schema);
     label = AcceptedName(UniqueName(identifier, otherLabels), IsValidClassName);
     TranslateColumns(columnLabels);
@@ -140,7 +128,7 @@ void TranslateLabels(DatabaseSchema& schema)
     for (std::size_t i = 0; i < objects.size(); ++i) {
         std::vector<std::string> others = identifiers;
         others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
-        if (TakenIgnoringCase(identifiers[i], others))
+        if (platform::AnySameTextIgnoreCase(others, identifiers[i]))
             objects[i]->Label = WithSchema(identifiers[i], objects[i]->Schema);
         else
             objects[i]->Label = identifiers[i];

@@ -75,6 +75,14 @@ bool SameTextIgnoreCase(const std::string& a, const std::string& b)
     return CompareTextIgnoreCase(a, b) == 0;
 }
 
+bool AnySameTextIgnoreCase(const std::vector<std::string>& texts, const std::string& text)
+{
+    for (const std::string& t : texts)
+        if (SameTextIgnoreCase(t, text))
+            return true;
+    return false;
+}
+
 #ifdef _WIN32
 
 namespace {

@@ -36,6 +36,8 @@ bool IsCharAlphaA(char c);
 // unit. Returns <0, 0 or >0.
 int CompareTextIgnoreCase(const std::string& a, const std::string& b);
 bool SameTextIgnoreCase(const std::string& a, const std::string& b);
+// Whether any of the texts is the same as text, ignoring case.
+bool AnySameTextIgnoreCase(const std::vector<std::string>& texts, const std::string& text);
 
 // Conversions; both raise TextConversionError for a character the target
 // cannot hold or a malformed input, never replace silently.
