@@ -184,9 +184,9 @@ public:
     void ClearOutput(const OutputTree& tree) override
     {
         const std::pair<std::string, std::vector<std::string>> folders[] = {
-            {tree.DBCommFolder(), {"DBComm.h", "DBComm.cpp"}},
-            {tree.StoredProcFolder(), {"DBStoredProc.h", "DBStoredProc.cpp"}},
-            {tree.TablesFolder(), {"DBTableOperator.h"}},
+            {tree.DBCommFolder(), {kDBCommHeader, kDBCommSource}},
+            {tree.StoredProcFolder(), {kStoredProcHeader, kStoredProcSource}},
+            {tree.TablesFolder(), {kTableOperatorBase}},
         };
         for (const auto& [folder, runtime] : folders) {
             if (IsLink(folder))

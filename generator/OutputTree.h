@@ -50,6 +50,14 @@ public:
 // whatever the folder's path ends with.
 std::string InFolder(const std::string& folder, const std::string& fileName);
 
+// The runtime's files: DBComm's in the DBComm folder, the stored
+// procedure's in DBStoredProc, the operators' base class among the operators.
+inline constexpr char kDBCommHeader[] = "DBComm.h";
+inline constexpr char kDBCommSource[] = "DBComm.cpp";
+inline constexpr char kStoredProcHeader[] = "DBStoredProc.h";
+inline constexpr char kStoredProcSource[] = "DBStoredProc.cpp";
+inline constexpr char kTableOperatorBase[] = "DBTableOperator.h";
+
 // Paths under a program folder. Each joins the folder with a fixed suffix.
 struct OutputTree {
     // The tree beside a program: its root is the program folder's "Output".

@@ -274,17 +274,17 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
                RunHost& host, RunResult& result)
 {
     WriteStoredProcFiles(tree.StoredProcFolder());
-    for (const char* name : {"DBStoredProc.h", "DBStoredProc.cpp"})
+    for (const char* name : {kStoredProcHeader, kStoredProcSource})
         result.FilesWritten.push_back(InFolder(tree.StoredProcFolder(), name));
     // DBComm names each operator after the files actually written: the
     // class names, which differ from the catalogue names for a relabelled
     // view.
     WriteDBCommFiles(tree.DBCommFolder(), ClassNames(input.Schema.Tables),
                      ClassNames(input.Schema.Views));
-    for (const char* name : {"DBComm.h", "DBComm.cpp"})
+    for (const char* name : {kDBCommHeader, kDBCommSource})
         result.FilesWritten.push_back(InFolder(tree.DBCommFolder(), name));
     WriteTableOperatorBase(tree.TablesFolder());
-    result.FilesWritten.push_back(InFolder(tree.TablesFolder(), "DBTableOperator.h"));
+    result.FilesWritten.push_back(InFolder(tree.TablesFolder(), kTableOperatorBase));
 
     // The table tree, then the view tree: each checked, then walked. A run
     // that stops early writes DBComm again, naming only what it wrote.

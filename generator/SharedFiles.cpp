@@ -3,13 +3,13 @@
 
 void WriteStoredProcFiles(const std::string& storedProcFolder)
 {
-    WriteTextFile(InFolder(storedProcFolder, "DBStoredProc.h"), StoredProcHeaderText());
-    WriteTextFile(InFolder(storedProcFolder, "DBStoredProc.cpp"), StoredProcSourceText());
+    WriteTextFile(InFolder(storedProcFolder, kStoredProcHeader), StoredProcHeaderText());
+    WriteTextFile(InFolder(storedProcFolder, kStoredProcSource), StoredProcSourceText());
 }
 
 void WriteTableOperatorBase(const std::string& tablesFolder)
 {
-    WriteTextFile(InFolder(tablesFolder, "DBTableOperator.h"), TableOperatorBaseText());
+    WriteTextFile(InFolder(tablesFolder, kTableOperatorBase), TableOperatorBaseText());
 }
 
 std::string BuildEnumEntries(const NameList& operatorNames)
@@ -47,9 +47,9 @@ void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableName
     std::string registrations = BuildOperatorRegistrations(operatorNames);
     std::string includes = BuildOperatorIncludes(operatorNames);
 
-    WriteTextFile(InFolder(dbCommFolder, "DBComm.h"),
+    WriteTextFile(InFolder(dbCommFolder, kDBCommHeader),
                   platform::FillFields(DBCommHeaderTemplate(), {{"EnumEntries", enumBody}}));
-    WriteTextFile(InFolder(dbCommFolder, "DBComm.cpp"),
+    WriteTextFile(InFolder(dbCommFolder, kDBCommSource),
                   platform::FillFields(DBCommSourceTemplate(),
                                        {{"Includes", includes}, {"Registrations", registrations}}) +
                       "\r\n");
