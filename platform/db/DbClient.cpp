@@ -33,6 +33,15 @@ bool Ok(SQLRETURN rc)
     return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
 }
 
+// UTF-8 text as the wide ODBC functions take it, ending in a zero.
+std::vector<SQLWCHAR> WideText(const std::string& utf8)
+{
+    std::u16string utf16 = Utf8ToUtf16(utf8);
+    std::vector<SQLWCHAR> wide(utf16.begin(), utf16.end());
+    wide.push_back(0);
+    return wide;
+}
+
 // Every diagnostic record of a handle, joined by line breaks; `lost` is set
 // when one of them is of the connection-exception class (SQLSTATE 08xxx).
 std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle, bool* lost = nullptr,
@@ -119,9 +128,7 @@ SQLRETURN ConnectDriver(SQLHENV env, SQLHDBC dbc, OdbcLogin login)
     std::string utf8;
     if (!TryGbkToUtf8(OdbcConnectionString(login), utf8))
         throw EOleException("A connection value is not GBK text");
-    std::u16string text = Utf8ToUtf16(utf8);
-    std::vector<SQLWCHAR> wide(text.begin(), text.end());
-    wide.push_back(0);
+    std::vector<SQLWCHAR> wide = WideText(utf8);
     return SQLDriverConnectW(dbc, nullptr, wide.data(), SQL_NTS, nullptr, 0, nullptr,
                              SQL_DRIVER_NOPROMPT);
 }
@@ -525,10 +532,8 @@ public:
     // the text and the server, so every name reaches it exactly.
     SQLRETURN Execute(const std::string& utf8)
     {
-        std::u16string utf16 = Utf8ToUtf16(utf8);
-        std::vector<SQLWCHAR> wide(utf16.begin(), utf16.end());
-        wide.push_back(0);
-        return SQLExecDirectW(stmt, wide.data(), static_cast<SQLINTEGER>(utf16.size()));
+        std::vector<SQLWCHAR> wide = WideText(utf8);
+        return SQLExecDirectW(stmt, wide.data(), static_cast<SQLINTEGER>(wide.size() - 1));
     }
 
     SQLHDBC dbc = SQL_NULL_HDBC;
