@@ -21,11 +21,6 @@ HFONT& Font()
     return font;
 }
 
-COLORREF ToColorRef(TColor c)
-{
-    return RGB(c.R, c.G, c.B);
-}
-
 // The background a control shows: its own colour, else its parent's.
 TControl::Impl* PaintedBy(TControl* control)
 {
@@ -699,7 +694,7 @@ void DrawGlyphButton(const DRAWITEMSTRUCT* item, const TBitmap& glyph)
                 unsigned char grey = static_cast<unsigned char>((c.R + c.G + c.B) / 3 / 2 + 100);
                 c = {grey, grey, grey, 255};
             }
-            ::SetPixel(dc, left + x, top + y, RGB(c.R, c.G, c.B));
+            ::SetPixel(dc, left + x, top + y, ToColorRef(c));
         }
     RECT textBox{left + glyph.Width() + 4, r.top + shift, r.right, r.bottom + shift};
     SetBkMode(dc, TRANSPARENT);

@@ -19,6 +19,11 @@
 
 namespace platform {
 
+inline COLORREF ToColorRef(TColor c)
+{
+    return RGB(c.R, c.G, c.B);
+}
+
 struct TControl::Impl {
     HWND Handle = nullptr;
     TControl* Control = nullptr;

@@ -142,7 +142,7 @@ void TBitmap::Text(const TRect& box, const std::string& text, const std::string&
     HFONT f = MakeFont(font, pixelSize, bold);
     HGDIOBJ oldFont = SelectObject(dc, f);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(color.R, color.G, color.B));
+    SetTextColor(dc, ToColorRef(color));
     RECT r{box.Left, box.Top, box.Left + box.Width, box.Top + box.Height};
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
