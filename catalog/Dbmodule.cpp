@@ -167,7 +167,7 @@ std::string TDBData::ObjectListStatement(const std::string& database, char xtype
                                 "WHERE [xtype]='${Type}' "
                                 "AND OBJECTPROPERTY([id],'IsMSShipped')=0 ORDER BY 1,2",
                                 {{"Owner", owners ? "USER_NAME" : "SCHEMA_NAME"},
-                                 {"Database", SqlBracketed(Utf8Of(database))},
+                                 {"Database", SqlBracketedUtf8(Utf8Of(database))},
                                  {"Type", std::string(1, xtype)}});
 }
 

@@ -73,9 +73,30 @@ std::vector<ColumnList> ColumnLists(const SchemaObjects& objects)
     return lists;
 }
 
-std::string SqlQuoted(const std::string& name)
+namespace {
+
+std::string DoubledBytes(const std::string& text, char c)
 {
-    return platform::DoubleChar(name, '\'');
+    std::string out;
+    out.reserve(text.size());
+    for (char b : text) {
+        out += b;
+        if (b == c)
+            out += b;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string SqlQuoted(const std::string& utf8)
+{
+    return DoubledBytes(utf8, '\'');
+}
+
+std::string SqlBracketedUtf8(const std::string& utf8)
+{
+    return DoubledBytes(utf8, ']');
 }
 
 std::string SqlBracketed(const std::string& name)
@@ -95,8 +116,8 @@ std::string TwoPartNameUtf8(const SchemaObject& object)
     // Built by appending: concatenation draws a false -Wrestrict from g++ 12.
     std::string name;
     if (!object.Schema.empty() || !object.SchemaUtf8.empty())
-        name.append("[").append(SqlBracketed(object.SchemaExact())).append("].");
-    return name.append("[").append(SqlBracketed(object.NameExact())).append("]");
+        name.append("[").append(SqlBracketedUtf8(object.SchemaExact())).append("].");
+    return name.append("[").append(SqlBracketedUtf8(object.NameExact())).append("]");
 }
 
 bool IsRowVersionColumn(const std::string& typeName, const std::string& baseType)

@@ -99,10 +99,16 @@ NameList ObjectNames(const SchemaObjects& objects);
 // The column lists of objects, in order.
 std::vector<ColumnList> ColumnLists(const SchemaObjects& objects);
 
-// A name between single quotes of a statement: every "'" doubled.
-std::string SqlQuoted(const std::string& name);
-// A name between "[" and "]" of a statement: every "]" doubled.
-std::string SqlBracketed(const std::string& name);
+// A UTF-8 name between single quotes of a statement sent to the server:
+// every "'" doubled. Byte-wise, which UTF-8 allows: no byte of a multi-byte
+// character is below 0x80.
+std::string SqlQuoted(const std::string& utf8);
+// A UTF-8 name between "[" and "]" of a statement sent to the server: every
+// "]" doubled, byte-wise.
+std::string SqlBracketedUtf8(const std::string& utf8);
+// A GBK name between "[" and "]" of generated SQL: every "]" doubled,
+// walking GBK characters, whose second byte may be 0x5D.
+std::string SqlBracketed(const std::string& gbk);
 // What stands between the outer "[" and "]" where generated SQL names an
 // object: its bracketed name, with the bracketed schema and "].[" in front
 // outside dbo.

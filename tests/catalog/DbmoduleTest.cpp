@@ -581,3 +581,55 @@ TEST(CatalogueVersions, TheLoginNeverCrossesTheWireInClear)
         EXPECT_EQ(testsupport::ReadFile(dir.File("logins")), c.recorded) << c.encrypt;
     }
 }
+
+TEST(CatalogueNames, ChineseNamesWithQuotesAndBracketsEachNameTheirOwnObject)
+{
+    // Every name mixes Chinese characters (whose last UTF-8 byte is above
+    // 0x80) with the characters the statements must double.
+    StandIn server(Fixture(R"({"name": "中]库", "objects": [
+      {"name": "中]", "columns": [{"name": "列]", "type": "int", "identity": true}]},
+      {"name": "客'户", "columns": [{"name": "名'称", "type": "int"}]},
+      {"name": "客'+NCHAR(120)+NCHAR(93))--", "columns": [{"name": "注入", "type": "int"}]},
+      {"name": "客x", "columns": [{"name": "x", "type": "int", "identity": true}]},
+      {"name": "中]", "schema": "架'构]", "columns": [{"name": "乙']", "type": "int"}]},
+      {"name": "视]'图", "schema": "架'构]", "xtype": "V", "columns": [{"name": "丙", "type": "int"}]}
+    ]})"));
+    RecordingMessageBoxes boxes;
+    TDBData data;
+    ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", Gbk("中]库")));
+    SchemaObjects tables, views;
+    EXPECT_TRUE(data.GetTableList(Gbk("中]库"), tables));
+    EXPECT_TRUE(data.GetViewList(Gbk("中]库"), views));
+    tables.insert(tables.end(), views.begin(), views.end());
+    std::vector<ColumnList> columns;
+    std::vector<IdentityNames> unwritable;
+    std::vector<bool> read = data.GetColumnLists(tables, columns);
+    std::vector<bool> asked = data.GetIdentityColumnLists(tables, unwritable);
+    EXPECT_TRUE(boxes.Shown.empty()) << boxes.Shown[0].Text;
+
+    struct Expect {
+        const char* schema;
+        const char* name;
+        const char* column;
+        bool unwritable;
+    };
+    const Expect expected[] = {
+        {"dbo", "中]", "列]", true},
+        {"架'构]", "中]", "乙']", false},
+        {"dbo", "客'+NCHAR(120)+NCHAR(93))--", "注入", false},
+        {"dbo", "客'户", "名'称", false},
+        {"dbo", "客x", "x", true},
+        {"架'构]", "视]'图", "丙", false},
+    };
+    ASSERT_EQ(tables.size(), std::size(expected));
+    for (std::size_t k = 0; k < tables.size(); ++k) {
+        const Expect& e = expected[k];
+        EXPECT_EQ(tables[k].Schema, Gbk(e.schema)) << k;
+        EXPECT_EQ(tables[k].Name, Gbk(e.name)) << k;
+        EXPECT_TRUE(read[k]) << e.name;
+        EXPECT_TRUE(asked[k]) << e.name;
+        EXPECT_EQ(columns[k], (ColumnList{{Gbk(e.column), "int", "", "int"}})) << e.name;
+        EXPECT_EQ(unwritable[k], e.unwritable ? IdentityNames{Gbk(e.column)} : IdentityNames{})
+            << e.name;
+    }
+}
