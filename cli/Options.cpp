@@ -168,7 +168,17 @@ void ParseTypeOverride(const std::string& value, Options& o)
     TypeGroup group;
     if (eq == std::string::npos || eq == 0 || !ParseTypeGroup(value.substr(eq + 1), group))
         throw UsageError{"--type 应为 类型名=integer|string|float|blob：" + value};
-    o.Types.Overrides.emplace_back(value.substr(0, eq), group);
+    std::string name = value.substr(0, eq);
+    // A type name has no blank at either end and no control character.
+    bool plain = name.front() != ' ' && name.back() != ' ';
+    for (char c : name)
+        plain = plain && static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
+    if (!plain)
+        throw UsageError{"--type 的类型名不能以空格开头或结尾，也不能含控制字符：\"" + name + "\""};
+    for (const auto& [earlier, earlierGroup] : o.Types.Overrides)
+        if (platform::SameTextIgnoreCase(earlier, name) && earlierGroup != group)
+            throw UsageError{"--type 给同一类型指定了两个组：" + earlier + " 与 " + value};
+    o.Types.Overrides.emplace_back(name, group);
 }
 
 const std::vector<std::string> kCommands = {"databases", "schema", "generate", "help"};

@@ -13,6 +13,7 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -235,8 +236,15 @@ DatabaseSchema AsGenerated(const DatabaseSchema& snapshot, const Options& o)
         name = FromTerminal(name, "--type");
     for (SchemaObjects* tree : {&schema.Tables, &schema.Views})
         for (SchemaObject& object : *tree)
-            for (SchemaColumn& c : object.Columns)
+            for (SchemaColumn& c : object.Columns) {
+                // The server alone writes a rowversion, whatever group its
+                // values are read in.
+                if (tree == &schema.Tables && IsRowVersionColumn(c.TypeName, c.BaseType) &&
+                    std::find(object.Identity.begin(), object.Identity.end(), c.Name) ==
+                        object.Identity.end())
+                    object.Identity.push_back(c.Name);
                 c.TypeName = ResolvedTypeName(c.TypeName, c.BaseType, types);
+            }
     return schema;
 }
 

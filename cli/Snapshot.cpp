@@ -49,6 +49,16 @@ const json& Array(const json& value, const std::string& place)
     return value;
 }
 
+// Whether a name is one of the object's columns, exactly as the catalogue
+// gave it.
+bool NamesColumn(const SchemaObject& object, const std::string& name)
+{
+    for (const SchemaColumn& c : object.Columns)
+        if (c.Name == name)
+            return true;
+    return false;
+}
+
 SchemaObjects Objects(const json& root, const char* key, bool tables)
 {
     SchemaObjects objects;
@@ -80,6 +90,9 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
             object.Columns.push_back(column);
         }
         // The unwritable columns; older snapshots name only the identity ones.
+        if (o.contains("unwritable") && o.contains("identity"))
+            throw SnapshotError(place + ".identity: " +
+                                platform::Gbk("与 \"unwritable\" 不能同时出现"));
         for (const char* key : {"unwritable", "identity"}) {
             if (!o.contains(key))
                 continue;
@@ -87,8 +100,13 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
             if (!tables)
                 throw SnapshotError(kplace + ": " + platform::Gbk("视图没有标识列"));
             const json& ids = Array(o[key], kplace);
-            for (std::size_t k = 0; k < ids.size(); ++k)
-                object.Identity.push_back(Text(ids[k], kplace + "[" + std::to_string(k) + "]"));
+            for (std::size_t k = 0; k < ids.size(); ++k) {
+                std::string iplace = kplace + "[" + std::to_string(k) + "]";
+                std::string name = Text(ids[k], iplace);
+                if (!NamesColumn(object, name))
+                    throw SnapshotError(iplace + ": " + platform::Gbk("不是这个表的字段"));
+                object.Identity.push_back(name);
+            }
             break;
         }
         objects.push_back(object);

@@ -3,6 +3,8 @@
 #include "Templates.h"
 #include "platform/Text.h"
 
+#include <algorithm>
+
 using platform::FillFields;
 
 namespace {
@@ -13,6 +15,8 @@ struct IncludedColumn {
     const std::string* Parameter;
 };
 
+// A column is unwritable when the list names it exactly: on a case-sensitive
+// server "ID" and "id" are two columns.
 std::vector<IncludedColumn> IncludedColumns(const NameList& parameterNames,
                                             const ColumnList& columns,
                                             const IdentityNames& identity)
@@ -22,7 +26,7 @@ std::vector<IncludedColumn> IncludedColumns(const NameList& parameterNames,
     std::vector<IncludedColumn> included;
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (!IsRowVersionColumn(columns[i].TypeName, columns[i].BaseType) &&
-            !platform::AnySameTextIgnoreCase(identity, columns[i].Name))
+            std::find(identity.begin(), identity.end(), columns[i].Name) == identity.end())
             included.push_back({&columns[i], &parameterNames[i]});
     }
     return included;

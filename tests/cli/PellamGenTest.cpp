@@ -649,3 +649,51 @@ TEST_F(PellamGen, ADatabaseNamedOnTheCommandLineTakesOneLogin)
         }
     }
 }
+
+TEST_F(PellamGen, UnwritableColumnsMatchExactlyAndOddSnapshotsOrTypeOptionsAreRefused)
+{
+    struct Case {
+        const char* what;
+        const char* table;  // the table's JSON
+        const char* options;
+        int code;
+        const char* says;  // in the INSERT text for 0, on standard error otherwise
+    };
+    const Case cases[] = {
+        {"twins by case", R"({"name": "T", "unwritable": ["ID"],
+           "columns": [{"name": "ID", "type": "int"}, {"name": "id", "type": "int"}]})",
+         "", 0, "INSERT INTO [T]([id]) VALUES(:id)"},
+        {"a rowversion read as an integer", R"({"name": "T",
+           "columns": [{"name": "a", "type": "int"}, {"name": "v", "type": "timestamp"}]})",
+         "--type timestamp=integer", 0, "INSERT INTO [T]([a]) VALUES(:a)"},
+        {"an unwritable name of no column", R"({"name": "T", "unwritable": ["Nope"],
+           "columns": [{"name": "a", "type": "int"}]})",
+         "", 2, "tables[0].unwritable[0]"},
+        {"a case-blind unwritable name", R"({"name": "T", "unwritable": ["A"],
+           "columns": [{"name": "a", "type": "int"}]})",
+         "", 2, "tables[0].unwritable[0]"},
+        {"identity beside unwritable", R"({"name": "T", "unwritable": [], "identity": ["a"],
+           "columns": [{"name": "a", "type": "int"}]})",
+         "", 2, "tables[0].identity"},
+        {"one type in two groups", R"({"name": "T", "columns": [{"name": "a", "type": "int"}]})",
+         "--type Money2=integer --type money2=string", 2, "money2=string"},
+        {"a blank type name", R"({"name": "T", "columns": [{"name": "a", "type": "int"}]})",
+         "--type ' =string'", 2, "--type"},
+    };
+    for (const Case& c : cases) {
+        testsupport::WriteFile(dir.File("s.json"),
+                               std::string(R"({"tables": [)") + c.table + R"(], "views": []})");
+        std::filesystem::remove_all(dir.File("o"));
+        Outcome r = Run("generate --schema " + dir.File("s.json") + " --output " + dir.File("o") +
+                        " " + c.options);
+        ASSERT_EQ(r.Code, c.code) << c.what << ": " << r.Err;
+        if (c.code == 0) {
+            EXPECT_NE(ReadFile(dir.File("o/DBComm/DBTables/TOperator.cpp")).find(c.says),
+                      std::string::npos)
+                << c.what;
+        } else {
+            EXPECT_NE(r.Err.find(c.says), std::string::npos) << c.what << ": " << r.Err;
+            EXPECT_FALSE(std::filesystem::exists(dir.File("o"))) << c.what;
+        }
+    }
+}
