@@ -1,5 +1,32 @@
 #include "CatalogReader.h"
 
+#include "platform/Text.h"
+
+namespace {
+
+// An object that changed while it was read: its schema gone (the list
+// named none) or its columns gone (none came back). It is told and left
+// out, so that nothing is generated from it nor from a twin of its name.
+bool Changed(TDBData& data, const SchemaObject& o, bool schemaKnown, bool columnsRead,
+             const ColumnList& columns)
+{
+    if (!schemaKnown) {
+        data.TellReadFailure(o.Name + platform::Gbk(
+                                          "：读不到它的架构（架构可能在读取时被删除或更改），"
+                                          "没有从它生成"));
+        return true;
+    }
+    if (columnsRead && columns.empty()) {
+        data.TellReadFailure(o.Schema + "." + o.Name +
+                             platform::Gbk("：读不到它的字段（对象可能在读取时被删除），"
+                                           "没有从它生成"));
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOptions& options,
                  DatabaseSchema& out, CatalogReadEvents* events)
 {
@@ -28,8 +55,17 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
                                           std::vector<ColumnList>(listed[1].size())};
     std::vector<IdentityNames> identity(listed[0].size());
     std::vector<TDBData::Question> questions;
+    // Every listed object has a schema (an owner on SQL Server 2000); a NULL
+    // one means the schema went while the list was read. Such an object's
+    // two-part name cannot be made, and a bare one would find dbo's twin.
+    std::vector<bool> schemaKnown[2];
+    for (int tree = 0; tree < 2; ++tree)
+        for (const SchemaObject& o : listed[tree])
+            schemaKnown[tree].push_back(!o.Schema.empty() || !o.SchemaUtf8.empty());
     for (int tree = 0; tree < 2; ++tree)
         for (std::size_t k = 0; k < listed[tree].size(); ++k) {
+            if (!schemaKnown[tree][k])
+                continue;
             questions.push_back(data.ColumnQuestion(listed[tree][k], columns[tree][k]));
             if (tree == 0 && options.Identity)
                 questions.push_back(data.IdentityQuestion(listed[0][k], identity[k]));
@@ -44,9 +80,14 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
             tell.TreeStarted(false);
         SchemaObjects& objects = tables ? out.Tables : out.Views;
         for (std::size_t k = 0; k < listed[tree].size(); ++k) {
-            bool columnsRead = answered[at++];
-            bool identityRead = !(tables && options.Identity) || answered[at++];
+            bool known = schemaKnown[tree][k];
+            bool columnsRead = known && answered[at++];
+            bool identityRead = !known || !(tables && options.Identity) || answered[at++];
             allRead &= columnsRead && identityRead;
+            if (Changed(data, listed[tree][k], known, columnsRead, columns[tree][k])) {
+                allRead = false;
+                continue;
+            }
             SchemaObject object = NamedObject(listed[tree][k], columns[tree][k]);
             if (tables)
                 object.Identity = identity[k];

@@ -30,6 +30,9 @@ public:
     // error box captioned "ExecSQL执行出错". A lost connection is told once
     // until the next Connect.
     void SetErrorSink(CatalogErrorSink* sink) { sink_ = sink; }
+    // Tells a failure found in what the statements answered, as their own
+    // failures are told.
+    void TellReadFailure(const std::string& message) { Tell(message); }
 
     // Runs a statement on ExecSQLQuery; the open query, or null after the
     // failure has been told.

@@ -106,7 +106,12 @@ class Column:
 class Object:
     def __init__(self, entry, object_id, types):
         self.id = object_id
+        # A schema of null stands for a uid that maps to no schema (one
+        # dropped or changed while the catalogue was read): SCHEMA_NAME and
+        # USER_NAME answer NULL for it.
         self.schema = entry.get("schema", entry.get("owner", "dbo"))
+        # Dropped by another session right after a list named it.
+        self.drop_after_listing = bool(entry.get("dropAfterListing", False))
         self.name = entry["name"]
         self.xtype = entry.get("xtype", "U")
         status = entry.get("status")
@@ -175,7 +180,8 @@ class Catalog:
         """Object names are unique within a schema, whatever the object's kind."""
         for i, a in enumerate(database.objects):
             for b in database.objects[:i]:
-                if self.same(a.schema, b.schema) and self.same(a.name, b.name):
+                if a.schema is not None and b.schema is not None and \
+                        self.same(a.schema, b.schema) and self.same(a.name, b.name):
                     raise ValueError("fixture: two objects %s.%s in %s"
                                      % (a.schema, a.name, database.name))
 
@@ -469,7 +475,8 @@ class Session:
 
     def sorted_rows(self, rows):
         cs = self.catalog.case_sensitive
-        return sorted(rows, key=lambda r: [sort_key(v, cs) for v in r])
+        # NULL sorts first.
+        return sorted(rows, key=lambda r: [(v is not None, sort_key(v or "", cs)) for v in r])
 
     def object_list_by_status(self, database_name, xtype):
         db = self.database(database_name)
@@ -479,7 +486,9 @@ class Session:
 
     def object_list(self, database_name, xtype):
         db = self.database(database_name)
-        rows = [[o.name, o.schema] for o in db.objects if o.xtype == xtype and not o.shipped]
+        listed = [o for o in db.objects if o.xtype == xtype and not o.shipped]
+        rows = [[o.name, o.schema] for o in listed]
+        db.objects = [o for o in db.objects if not (o in listed and o.drop_after_listing)]
         return [("name", NVARCHAR), ("", NVARCHAR)], self.sorted_rows(rows)
 
     def object_id(self, text):
@@ -494,7 +503,8 @@ class Session:
             parts = parts[1:]
         schema = parts[0] if len(parts) == 2 and parts[0] != "" else "dbo"
         for o in self.current.objects:
-            if self.catalog.same(o.schema, schema) and self.catalog.same(o.name, parts[-1]):
+            if o.schema is not None and self.catalog.same(o.schema, schema) and \
+                    self.catalog.same(o.name, parts[-1]):
                 return o
         return None
 

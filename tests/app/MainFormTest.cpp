@@ -482,7 +482,7 @@ protected:
           {"name": "Other", "objects": [
             {"name": "丹", "columns": [{"name": "甲", "type": "int"}, {"name": "假", "type": "int"}]},
             {"name": "单", "columns": [{"name": "x", "type": "int"}]},
-            {"name": "V_单", "xtype": "V", "columns": []}]})")
+            {"name": "V_单", "xtype": "V", "columns": [{"name": "c", "type": "int"}]}]})")
     {
     }
 };
@@ -590,7 +590,7 @@ class WindowWithLowerCaseNolk : public Window {
 protected:
     WindowWithLowerCaseNolk()
         : Window(
-              R"({"name": "Alpha"}, {"name": "nOlK", "objects": [{"name": "T", "columns": []}]})")
+              R"({"name": "Alpha"}, {"name": "nOlK", "objects": [{"name": "T", "columns": [{"name": "c", "type": "int"}]}]})")
     {
     }
 };

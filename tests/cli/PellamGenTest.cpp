@@ -27,7 +27,7 @@ const std::string kNolk =
   {"name": "A", "columns": [{"name": "x", "type": "int"}]},
   {"name": "B", "columns": [{"name": "g", "type": "uniqueidentifier"}]},
   {"name": "C", "columns": [{"name": "y", "type": "int"}]},
-  {"name": "V", "xtype": "V", "columns": []}]})";
+  {"name": "V", "xtype": "V", "columns": [{"name": "c", "type": "int"}]}]})";
 
 struct Outcome {
     int Code;
@@ -696,4 +696,41 @@ TEST_F(PellamGen, UnwritableColumnsMatchExactlyAndOddSnapshotsOrTypeOptionsAreRe
             EXPECT_FALSE(std::filesystem::exists(dir.File("o"))) << c.what;
         }
     }
+}
+
+TEST_F(PellamGen, AnObjectThatChangesWhileReadIsAFailedReadNeverItsTwin)
+{
+    struct Case {
+        const char* what;
+        const char* object;  // the changing object's JSON
+        std::vector<std::string> options;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"dropped after listing", R"({"name": "Gone", "dropAfterListing": true,
+           "columns": [{"name": "a", "type": "int"}]})",
+         {}, "dbo.Gone："},
+        {"its schema gone, dbo holding its twin", R"({"name": "Twin", "schema": null,
+           "columns": [{"name": "b", "type": "int"}]})",
+         {}, "Twin："},
+        {"its owner gone on SQL Server 2000", R"({"name": "Twin", "schema": null,
+           "columns": [{"name": "b", "type": "int"}]})",
+         {"--version", "2000"}, "Twin："},
+    };
+    for (const Case& c : cases)
+        for (const char* command : {"generate", "schema"}) {
+            // A stand-in of its own for each run: a dropped object stays so.
+            StandIn changing(Fixture(std::string(R"({"name": "NOLK", "objects": [)") + c.object +
+                                     R"(, {"name": "Twin", "columns": [{"name": "a", "type": "int"}]}
+                                     ]})"),
+                             c.options);
+            std::string connection = "--host " + changing.Host() + " --password-env PW";
+            bool generate = std::string(command) == "generate";
+            Outcome r = Run(std::string(command) + " " + connection +
+                            (generate ? " --output " + dir.File("Output") : ""));
+            EXPECT_EQ(r.Code, 3) << c.what << ", " << command << ": " << r.Err;
+            EXPECT_NE(r.Err.find(c.says), std::string::npos) << c.what << ": " << r.Err;
+            EXPECT_FALSE(std::filesystem::exists(dir.File("Output"))) << c.what;
+            EXPECT_EQ(r.Out, "") << c.what;
+        }
 }

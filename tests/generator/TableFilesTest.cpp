@@ -58,13 +58,21 @@ TEST(TableOperator, PiecesLeaveIdentityColumnsOutWhereverTheyStand)
 {
     ColumnList columns = StaffColumns();
     NameList names = NamesOf(columns);
-    IdentityNames identity = {"id"};  // matches ID regardless of case
+    IdentityNames identity = {"ID"};
     EXPECT_EQ(TableFillsOf("Staff", names, columns, identity).Parameters,
               "String Name,String Joined,TStream *Photo");
     EXPECT_EQ(TableFillsOf("Staff", names, columns, identity).InsertText,
               "\"INSERT INTO [Staff]([Name],[Joined],[Photo]) VALUES(:Name,:Joined,:Photo)\"");
     EXPECT_EQ(TableFillsOf("Staff", names, columns, identity).UpdateText,
               "\"UPDATE [Staff] SET [Name]=:Name,[Joined]=:Joined,[Photo]=:Photo\"");
+
+    // Names match exactly: on a case-sensitive server "id" is another
+    // column, which New and Update write.
+    ColumnList twins = {{"ID", "int"}, {"id", "int"}};
+    EXPECT_EQ(TableFillsOf("Twins", NamesOf(twins), twins, {"ID"}).InsertText,
+              "\"INSERT INTO [Twins]([id]) VALUES(:id)\"");
+    EXPECT_EQ(TableFillsOf("Twins", NamesOf(twins), twins, {"id"}).InsertText,
+              "\"INSERT INTO [Twins]([ID]) VALUES(:ID)\"");
 
     // Identity last: no separator after the last included item.
     ColumnList member = {{"Name", "varchar"}, {"ID", "int"}};
