@@ -364,7 +364,7 @@ TEST_F(Run, ObjectsOutsideDboAreNamedWithTheirSchemaAndUnwritableColumnsAreLeftO
                                             {"Note", "varchar"},
                                             {"Amount", "money"}});
     orders.Schema = "Sales";
-    orders.Identity = {"ID", "Total", "validfrom", "ValidTo"};
+    orders.Identity = {"ID", "Total", "ValidFrom", "ValidTo"};
     SchemaObject customers = Object("V_Customers", {{"Name", "varchar"}});
     customers.Schema = "Website";
     in.Schema.Tables = {orders};
