@@ -104,10 +104,13 @@ bool RefuseGuardName(const std::string& owner, const std::string& name,
 // name over its limit, or, with the folder known, a path over its limit.
 bool RefuseLongName(const std::string& label, const std::string& tablesFolder, RunHost& host)
 {
+    // The longest name the writer makes is the new file it writes first,
+    // beside the operator's source.
     std::string longest = label + "Operator.cpp";
-    if (longest.size() <= platform::kMaxFileNameLength &&
+    std::size_t suffix = platform::kTemporarySuffixLength;
+    if (label.size() <= MaxClassNameLength() &&
         (tablesFolder.empty() ||
-         InFolder(tablesFolder, longest).size() <= platform::kMaxPathLength))
+         InFolder(tablesFolder, longest).size() + suffix <= platform::kMaxPathLength))
         return false;
     TellNameRefused(label + Gbk(":名称太长，生成的文件名超出文件系统的限制"), host, label);
     return true;
@@ -142,9 +145,22 @@ bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<std::strin
         for (const SchemaColumn& c : o.Columns)
             if (RefuseGuardName(o.Label, c.Label, guards, host))
                 return false;
-        if (platform::AnySameTextIgnoreCase(classes, o.Label)) {
-            TellNameRefused(o.Label + Gbk(":与另一个数据表或视图的类名相同"), host, o.Label);
-            return false;
+        for (const std::string& other : classes) {
+            ClassClash clash = ClassNamesClash(o.Label, other);
+            if (clash == ClassClash::Twin) {
+                TellNameRefused(o.Label + Gbk(":与另一个数据表或视图的类名相同"), host, o.Label);
+                return false;
+            }
+            if (clash == ClassClash::Enumerator) {
+                // DBComm names each operator by its class name: the
+                // enumerator "<X>Operator" would hide the class of X.
+                const std::string& shorter = o.Label.size() < other.size() ? o.Label : other;
+                TellNameRefused(o.Label + ":" + other +
+                                    Gbk(":DBComm 中的枚举名会遮住类 ") + shorter +
+                                    Gbk("Operator，请改名"),
+                                host, o.Label);
+                return false;
+            }
         }
         classes.push_back(o.Label);
         for (std::size_t i = 0; tableTree && i < o.Columns.size(); ++i) {

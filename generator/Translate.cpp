@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <functional>
 
 std::string PinyinOf(unsigned char lead, unsigned char trail)
 {
@@ -70,9 +71,36 @@ std::string UniqueName(const std::string& name, const std::vector<std::string>& 
 
 namespace {
 
+using Acceptable = std::function<bool(const std::string&)>;
+
+// The base with a suffix, the base cut short so that the whole fits.
+std::string Fitted(const std::string& base, const std::string& suffix, std::size_t maxLength)
+{
+    if (base.size() + suffix.size() <= maxLength)
+        return base + suffix;
+    return base.substr(0, maxLength - suffix.size()) + suffix;
+}
+
+// The first name from the base that the rule takes and that is free: the
+// base itself, then with a number from 2; each, when the rule refuses it,
+// with the first of "_", "_2", "_3" and on that it takes.
+std::string FirstAcceptable(const std::string& base, const Acceptable& valid, const Acceptable& free,
+                            std::size_t maxLength)
+{
+    for (int n = 1;; ++n) {
+        std::string number = n == 1 ? std::string() : std::to_string(n);
+        std::string candidate = Fitted(base, number, maxLength);
+        for (int k = 2; !valid(candidate); ++k)
+            candidate = Fitted(base, number + "_" + (k == 2 ? "" : std::to_string(k)), maxLength);
+        if (free(candidate))
+            return candidate;
+    }
+}
+
 std::string ClassIdentifier(const std::string& label)
 {
-    return AcceptedName(PinyinIdentifier(label, 'T'), IsValidClassName);
+    return AcceptedName(Fitted(PinyinIdentifier(label, 'T'), "", MaxClassNameLength()),
+                        IsValidClassName);
 }
 
 // The class name of an object whose label another has: its schema in front
@@ -81,14 +109,62 @@ std::string WithSchema(const std::string& identifier, const std::string& schema)
 {
     if (IsDboSchema(schema))
         return identifier;
-    return AcceptedName(PinyinIdentifier(schema, 'T') + identifier, IsValidClassName);
+    return ClassIdentifier(PinyinIdentifier(schema, 'T') + identifier);
 }
 
-void TranslateColumns(std::vector<std::string>& columnLabels)
+// A class name that every check of a run takes beside the names taken.
+bool ClassNameFits(const std::string& name, const std::vector<std::string>& taken)
+{
+    if (!IsValidClassName(name) || IsRuntimeGuard(name) || name.size() > MaxClassNameLength())
+        return false;
+    for (const std::string& other : taken)
+        if (ClassNamesClash(name, other) != ClassClash::None)
+            return false;
+    return true;
+}
+
+// A class name from its identifier, clear of the names taken.
+std::string FittingClassName(const std::string& identifier, const std::vector<std::string>& taken)
+{
+    return FirstAcceptable(
+        identifier,
+        [](const std::string& name) {
+            return IsValidClassName(name) && !IsRuntimeGuard(name) &&
+                   name.size() <= MaxClassNameLength();
+        },
+        [&](const std::string& name) { return ClassNameFits(name, taken); }, MaxClassNameLength());
+}
+
+// The include guards of a library whose classes are named so.
+std::vector<std::string> GuardsOf(const std::vector<std::string>& classes)
+{
+    std::vector<std::string> guards = {"DBCommH", "DBStoredProcH", "DBTableOperatorH"};
+    for (const std::string& c : classes)
+        guards.push_back(c + "H");
+    return guards;
+}
+
+std::string ColumnLabel(const std::string& label, const std::vector<std::string>& siblings,
+                        const std::vector<std::string>& guards)
+{
+    // A number keeps a twin apart; the result must still pass the rule and
+    // stand for no include guard, which the preprocessor would replace.
+    return FirstAcceptable(
+        PinyinIdentifier(label, 'F'),
+        [&](const std::string& name) {
+            return IsValidParameterName(name) &&
+                   std::find(guards.begin(), guards.end(), name) == guards.end();
+        },
+        [&](const std::string& name) { return !platform::AnySameTextIgnoreCase(siblings, name); },
+        std::string::npos);
+}
+
+void TranslateColumns(std::vector<std::string>& columnLabels,
+                      const std::vector<std::string>& guards)
 {
     std::vector<std::string> done;
     for (std::string& column : columnLabels) {
-        column = TranslatedColumnLabel(column, done);
+        column = ColumnLabel(column, done, guards);
         done.push_back(column);
     }
 }
@@ -98,9 +174,7 @@ void TranslateColumns(std::vector<std::string>& columnLabels)
 std::string TranslatedColumnLabel(const std::string& label,
                                   const std::vector<std::string>& siblings)
 {
-    // A number keeps a twin apart; the result must still pass the rule.
-    std::string name = AcceptedName(PinyinIdentifier(label, 'F'), IsValidParameterName);
-    return AcceptedName(UniqueName(name, siblings), IsValidParameterName);
+    return ColumnLabel(label, siblings, GuardsOf({}));
 }
 
 void TranslateObjectLabels(std::string& label, std::vector<std::string>& columnLabels,
@@ -109,8 +183,10 @@ void TranslateObjectLabels(std::string& label, std::vector<std::string>& columnL
     std::string identifier = ClassIdentifier(label);
     if (platform::AnySameTextIgnoreCase(otherLabels, identifier))
         identifier = WithSchema(identifier, schema);
-    label = AcceptedName(UniqueName(identifier, otherLabels), IsValidClassName);
-    TranslateColumns(columnLabels);
+    label = FittingClassName(identifier, otherLabels);
+    std::vector<std::string> classes = otherLabels;
+    classes.push_back(label);
+    TranslateColumns(columnLabels, GuardsOf(classes));
 }
 
 void TranslateLabels(DatabaseSchema& schema)
@@ -120,7 +196,8 @@ void TranslateLabels(DatabaseSchema& schema)
         for (SchemaObject& o : *tree)
             objects.push_back(&o);
     // First every object's own identifier; then twins outside dbo take
-    // their schema; then those still equal take numbers, in order.
+    // their schema; then those that still clash with one named before take
+    // numbers, in order.
     std::vector<std::string> identifiers;
     identifiers.reserve(objects.size());
     for (SchemaObject* o : objects)
@@ -135,10 +212,14 @@ void TranslateLabels(DatabaseSchema& schema)
     }
     std::vector<std::string> classes;
     for (SchemaObject* o : objects) {
-        o->Label = AcceptedName(UniqueName(o->Label, classes), IsValidClassName);
+        o->Label = FittingClassName(o->Label, classes);
         classes.push_back(o->Label);
+    }
+    // Columns last: no parameter may be the include guard of any class.
+    std::vector<std::string> guards = GuardsOf(classes);
+    for (SchemaObject* o : objects) {
         NameList columns = o->ColumnLabels();
-        TranslateColumns(columns);
+        TranslateColumns(columns, guards);
         for (std::size_t i = 0; i < columns.size(); ++i)
             o->Columns[i].Label = columns[i];
     }

@@ -1,5 +1,6 @@
 #include "TypeRules.h"
 
+#include "platform/Files.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -132,6 +133,28 @@ bool IsValidClassName(const std::string& name)
     // The operator's files must not be the runtime's own on a file system
     // that ignores case.
     return !platform::SameTextIgnoreCase(name + "Operator", "DBTableOperator");
+}
+
+bool IsRuntimeGuard(const std::string& name)
+{
+    return name == "DBCommH" || name == "DBStoredProcH" || name == "DBTableOperatorH";
+}
+
+std::size_t MaxClassNameLength()
+{
+    return platform::kMaxFileNameLength - std::strlen("Operator.cpp") -
+           platform::kTemporarySuffixLength;
+}
+
+ClassClash ClassNamesClash(const std::string& a, const std::string& b)
+{
+    if (platform::SameTextIgnoreCase(a, b))
+        return ClassClash::Twin;
+    if (a == b + "H" || b == a + "H")
+        return ClassClash::Guard;
+    if (a == b + "Operator" || b == a + "Operator")
+        return ClassClash::Enumerator;
+    return ClassClash::None;
 }
 
 bool IsValidParameterName(const std::string& name)

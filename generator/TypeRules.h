@@ -23,6 +23,19 @@ bool IsValidClassName(const std::string& name);
 // Update without clashing with what their bodies use.
 bool IsValidParameterName(const std::string& name);
 
+// The include guards of the runtime's own headers ("DBCommH" and the like).
+bool IsRuntimeGuard(const std::string& name);
+// The longest class name whose operator files, and the writer's new file
+// beside each, the file system can name.
+std::size_t MaxClassNameLength();
+
+// How two class names of one generated library clash: equal ignoring case
+// (their files would share names on Windows), one the other's include guard
+// ("<Class>H"), or one the other's operator class ("<Class>Operator"), which
+// DBComm's enumerator of that name would hide.
+enum class ClassClash { None, Twin, Guard, Enumerator };
+ClassClash ClassNamesClash(const std::string& a, const std::string& b);
+
 // Index of a type name in the type table (0 to 25), or -1.
 int GetTypeIndex(const std::string& typeName);
 bool IsTypeInGroup(const std::string& typeName, const std::int32_t* indexSet, int count);

@@ -141,12 +141,12 @@ int WriteWholeFile(const std::string& path, const std::string& bytes)
     if (fs.empty() || DirectoryExists(path))
         return 1;
 #ifdef _WIN32
-    std::string temp = fs + ".pellam-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    std::string temp = fs + kTemporaryMark + std::to_string(GetCurrentProcessId()) + ".tmp";
     std::FILE* f = std::fopen(temp.c_str(), "wb");
     if (!f)
         return 1;
 #else
-    std::string temp = fs + ".pellam-XXXXXX";
+    std::string temp = fs + kTemporaryMark + "XXXXXX";
     int fd = mkstemp(&temp[0]);
     if (fd < 0)
         return 1;
@@ -179,6 +179,30 @@ int WriteWholeFile(const std::string& path, const std::string& bytes)
         return 1;
     }
     return 0;
+}
+
+bool IsTemporaryFileName(const std::string& name)
+{
+    std::size_t mark = name.rfind(kTemporaryMark);
+    if (mark == std::string::npos || mark == 0)
+        return false;
+    std::string tail = name.substr(mark + sizeof kTemporaryMark - 1);
+#ifdef _WIN32
+    if (tail.size() < 5 || tail.compare(tail.size() - 4, 4, ".tmp") != 0)
+        return false;
+    tail.resize(tail.size() - 4);
+    for (char c : tail)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+#else
+    if (tail.size() != 6)
+        return false;
+    for (char c : tail)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+            return false;
+    return true;
+#endif
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes)

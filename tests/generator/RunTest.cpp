@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <functional>
 
 using platform::Gbk;
@@ -489,12 +491,18 @@ TEST(RunChecks, AClassNameWhoseFilesTheFileSystemCannotHoldIsRefusedBeforeAnythi
         std::string folder;
         bool passes;
     };
+    // The writer's longest name is its new file beside "<Class>Operator.cpp":
+    // ".pellam-XXXXXX" here, so the file name limit leaves 229 letters.
+    const std::size_t longest = platform::kMaxFileNameLength - std::strlen("Operator.cpp") -
+                                platform::kTemporarySuffixLength;
+    EXPECT_EQ(longest, 229u);
     const std::string deep(platform::kMaxPathLength - 120, 'd');
+    const std::size_t inDeep = 120 - 1 - std::strlen("Operator.cpp") - platform::kTemporarySuffixLength;
     const Case cases[] = {
-        {243, "", true},  // "<243>Operator.cpp" is 255 bytes
-        {244, "", false},
-        {100, deep, true},
-        {120, deep, false},
+        {longest, "", true},
+        {longest + 1, "", false},
+        {inDeep, deep, true},
+        {inDeep + 1, deep, false},
     };
     for (const Case& c : cases) {
         RunInput in;
@@ -506,5 +514,31 @@ TEST(RunChecks, AClassNameWhoseFilesTheFileSystemCannotHoldIsRefusedBeforeAnythi
             ASSERT_EQ(host.Boxes.size(), 1u);
             EXPECT_NE(host.Boxes[0].Text.find(Gbk("名称太长")), std::string::npos);
         }
+    }
+}
+
+TEST(RunChecks, ClassNamesThatDBCommsEnumeratorsOrGuardsWouldHideAreRefused)
+{
+    struct Case {
+        std::vector<std::string> tables, views;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"Log", "LogOperator"}, {}, "LogOperator:Log:DBComm"},
+        {{"LogOperator"}, {"Log"}, "Log:LogOperator:DBComm"},
+        {{"GOODS", "GOODSH"}, {}, "GOODSH:GOODSH:"},
+        {{"DBCommH"}, {}, "DBCommH:DBCommH:"},
+    };
+    for (const Case& c : cases) {
+        RunInput in;
+        in.DatabaseCount = 1;
+        for (const std::string& t : c.tables)
+            in.Schema.Tables.push_back(NamedObject(t, "", {{"x", "int"}}));
+        for (const std::string& v : c.views)
+            in.Schema.Views.push_back(NamedObject(v, "", {{"x", "int"}}));
+        FakeHost host;
+        EXPECT_FALSE(ChecksPass(in, host, "")) << c.says;
+        ASSERT_EQ(host.Boxes.size(), 1u) << c.says;
+        EXPECT_EQ(host.Boxes[0].Text.rfind(c.says, 0), 0u) << host.Boxes[0].Text;
     }
 }

@@ -1,3 +1,4 @@
+#include "generator/Run.h"
 #include "generator/Translate.h"
 #include "generator/TypeRules.h"
 #include "platform/Text.h"
@@ -116,4 +117,49 @@ TEST(Pinyin, CollidingNamesGetANumericSuffix)
     EXPECT_EQ(UniqueName("Biao", {}), "Biao");
     EXPECT_EQ(UniqueName("Biao", {"biao"}), "Biao2");
     EXPECT_EQ(UniqueName("Biao", {"Biao", "Biao2", "x"}), "Biao3");
+}
+
+TEST(Pinyin, TranslationAlwaysGivesNamesTheRunTakesAndTranslatingAgainChangesNothing)
+{
+    std::string forty;
+    for (int i = 0; i < 40; ++i)
+        forty += Gbk("壮");  // "Zhuang", six letters each
+    struct Case {
+        const char* what;
+        std::vector<std::string> tables, views;
+        std::vector<std::string> columns;  // of the first table
+    };
+    const Case cases[] = {
+        {"a class and its include guard", {"GOODS", "GOODSH"}, {"ALCPOOLH", "ALCPOOL"}, {"a"}},
+        {"the runtime's guard", {"DBCommH"}, {}, {"a"}},
+        {"numbered twins landing on a macro", {"VK_F", "VK_F2_", Gbk("VK_F。")}, {}, {"a"}},
+        {"a class and its operator class", {"Log", "LogOperator"}, {"OrderOperator", "Order"},
+         {"a"}},
+        {"a name too long for a file", {forty, forty + "x"}, {}, {"a"}},
+        {"a parameter named as a guard", {"T", "GOODS"}, {}, {"GOODSH", "TH", "DBCommH"}},
+    };
+    for (const Case& c : cases) {
+        RunInput in;
+        in.DatabaseCount = 1;
+        for (const std::string& t : c.tables)
+            in.Schema.Tables.push_back(NamedObject(t, "", {{"x", "int"}}));
+        for (const std::string& v : c.views)
+            in.Schema.Views.push_back(NamedObject(v, "", {{"x", "int"}}));
+        in.Schema.Tables[0].Columns.clear();
+        for (const std::string& col : c.columns)
+            in.Schema.Tables[0].Columns.push_back({col, col, "int", "int", ""});
+        TranslateLabels(in.Schema);
+        QuietRunHost quiet;
+        EXPECT_TRUE(ChecksPass(in, quiet, "")) << c.what;
+        DatabaseSchema again = in.Schema;
+        TranslateLabels(again);
+        for (int tree = 0; tree < 2; ++tree) {
+            const SchemaObjects& before = tree == 0 ? in.Schema.Tables : in.Schema.Views;
+            const SchemaObjects& after = tree == 0 ? again.Tables : again.Views;
+            for (std::size_t k = 0; k < before.size(); ++k) {
+                EXPECT_EQ(after[k].Label, before[k].Label) << c.what;
+                EXPECT_EQ(after[k].ColumnLabels(), before[k].ColumnLabels()) << c.what;
+            }
+        }
+    }
 }

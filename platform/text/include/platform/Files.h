@@ -27,6 +27,19 @@ constexpr std::size_t kMaxPathLength = 4095;
 #endif
 constexpr std::size_t kMaxFileNameLength = 255;
 
+// What WriteWholeFile adds to a file's name for the new file it writes
+// first: ".pellam-XXXXXX" here, ".pellam-<process id>.tmp" on Windows (ten
+// digits at most), and the longest such addition.
+constexpr char kTemporaryMark[] = ".pellam-";
+#ifdef _WIN32
+constexpr std::size_t kTemporarySuffixLength = sizeof kTemporaryMark - 1 + 10 + 4;
+#else
+constexpr std::size_t kTemporarySuffixLength = sizeof kTemporaryMark - 1 + 6;
+#endif
+// Whether a file name is one of WriteWholeFile's new files, left behind
+// when a write was cut short.
+bool IsTemporaryFileName(const std::string& name);
+
 // Joins the Windows-style suffix of the output tree ("\Output\DBComm\")
 // with this platform's separator.
 std::string NativeSuffix(const std::string& windowsSuffix);
