@@ -173,7 +173,7 @@ int main(int argc, char** argv)
              "Staff",
              {{"ID", "int"}, {"Name", "varchar"}, {"Joined", "datetime"}, {"Photo", "image"}},
              {"ID"}},
-            {"Users", "Users", {{"ID", "int"}, {"UserName", "nvarchar"}, {"Age", "int"}}, {"id"}},
+            {"Users", "Users", {{"ID", "int"}, {"UserName", "nvarchar"}, {"Age", "int"}}, {"ID"}},
             // Outside dbo, with every kind of column a program may not write.
             {"Invoice",
              "Invoice",
