@@ -29,14 +29,39 @@ OperatorFilePaths OperatorPaths(const std::string& tablesFolder, const std::stri
     return paths;
 }
 
+bool IsVclQuote(char c)
+{
+    return c == '\'' || c == '"' || c == '`';
+}
+
+std::string ColonsDoubled(const std::string& sql)
+{
+    std::string out;
+    out.reserve(sql.size());
+    bool literal = false;
+    for (std::size_t i = 0; i < sql.size();) {
+        std::size_t len = platform::CharLength(sql, i);
+        if (len == 1) {
+            char c = sql[i];
+            if (IsVclQuote(c))
+                literal = !literal;
+            else if (c == ':' && !literal)
+                out += ':';
+        }
+        out.append(sql, i, len);
+        i += len;
+    }
+    return out;
+}
+
 std::string InLiteral(const std::string& objectName)
 {
-    return LiteralEscaped(SqlBracketed(objectName));
+    return LiteralEscaped(ColonsDoubled(SqlBracketed(objectName)));
 }
 
 std::string InFormatLiteral(const std::string& objectName)
 {
-    return LiteralEscaped(FormatEscaped(SqlBracketed(objectName)));
+    return LiteralEscaped(FormatEscaped(ColonsDoubled(SqlBracketed(objectName))));
 }
 
 namespace {
@@ -53,10 +78,10 @@ std::string ObjectInBrackets(const std::string& schema, const std::string& objec
 
 std::string ObjectInLiteral(const std::string& schema, const std::string& objectName)
 {
-    return LiteralEscaped(ObjectInBrackets(schema, objectName));
+    return LiteralEscaped(ColonsDoubled(ObjectInBrackets(schema, objectName)));
 }
 
 std::string ObjectInFormatLiteral(const std::string& schema, const std::string& objectName)
 {
-    return LiteralEscaped(FormatEscaped(ObjectInBrackets(schema, objectName)));
+    return LiteralEscaped(FormatEscaped(ColonsDoubled(ObjectInBrackets(schema, objectName))));
 }

@@ -16,6 +16,17 @@ struct OperatorFilePaths {
 // refused with the writer's own error before anything is written.
 OperatorFilePaths OperatorPaths(const std::string& tablesFolder, const std::string& className);
 
+// The generated SQL texts go to an ADO query, whose parameter scan (the
+// VCL's, with ParamCheck on) reads them thus: "'", '"' and '`' each toggle
+// a literal, in which nothing is a parameter; outside one, ":" begins a
+// parameter and "::" stands for ":".
+bool IsVclQuote(char c);
+// A bracketed name's text with each ":" the scan would read outside a
+// literal doubled, so that the server gets the name back. The scan is in
+// no literal where the name begins, which holds when every name has an even
+// number of quotes.
+std::string ColonsDoubled(const std::string& sql);
+
 // An object name between [ and ] inside a plain generated string literal.
 std::string InLiteral(const std::string& objectName);
 

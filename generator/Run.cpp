@@ -74,6 +74,26 @@ bool RefuseCatalogName(const std::string& owner, const std::string& name, bool u
     return false;
 }
 
+// A catalogue name with an odd number of quotes would leave the VCL's
+// parameter scan inside a literal for the rest of the SQL text: the
+// parameters after it would not be seen. Tells the user which quote.
+bool RefuseUnpairedQuote(const std::string& owner, const std::string& name, RunHost& host)
+{
+    std::size_t quotes = 0;
+    char last = 0;
+    for (std::size_t i = 0; i < name.size(); i += platform::CharLength(name, i))
+        if (platform::CharLength(name, i) == 1 && IsVclQuote(name[i])) {
+            ++quotes;
+            last = name[i];
+        }
+    if (quotes % 2 == 0)
+        return false;
+    TellNameRefused(owner + ":" + name + Gbk(":名称含有不成对的引号 ") + std::string(1, last) +
+                        Gbk("，VCL 解析参数时会把其后的 SQL 当作字符串"),
+                    host, owner);
+    return true;
+}
+
 // The include guards of the generated files: each operator class's
 // "<Class>H" and the runtime's own.
 std::vector<std::string> IncludeGuards(const RunInput& input)
@@ -171,10 +191,13 @@ bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<std::strin
                     return false;
                 }
         }
-        if (RefuseCatalogName(o.Label, o.Name, o.Unholdable(), host))
+        if (RefuseCatalogName(o.Label, o.Name, o.Unholdable(), host) ||
+            RefuseUnpairedQuote(o.Label, o.Name, host) ||
+            RefuseUnpairedQuote(o.Label, o.Schema, host))
             return false;
         for (const SchemaColumn& c : o.Columns)
-            if (RefuseCatalogName(o.Label, c.Name, c.Unholdable(), host))
+            if (RefuseCatalogName(o.Label, c.Name, c.Unholdable(), host) ||
+                (tableTree && RefuseUnpairedQuote(o.Label, c.Name, host)))
                 return false;
     }
     return true;

@@ -162,7 +162,9 @@ int main()
     Check(!log->Update("ID=1"), "Log Update has nothing to set");
     CheckEvents(Taken(), {}, "Log Update sends nothing");
 
-    // Names holding "]" and "%" reach the server as the right object.
+    // Names holding "]", "%", ":" and paired quotes reach the server as the
+    // right object, with exactly the parameters the code binds: a ":" the
+    // parameter scan reads outside a literal is doubled, one inside is not.
     OddTableOperator* odd = db.Tables<OddTableOperator>(DBComm::OddTable);
     odd->Source();
     odd->Query("*", "");
@@ -171,18 +173,20 @@ int main()
     odd->New(7);
     odd->Update(8, "");
     CheckEvents(Taken("sql"),
-                {"sql:SELECT * FROM [Odd]]Table%]", "sql:SELECT * FROM [Odd]]Table%]",
-                 "sql:SELECT a FROM [Odd]]Table%]", "sql:DELETE FROM [Odd]]Table%]",
-                 "sql:INSERT INTO [Odd]]Table%]([Val]]ue%]) VALUES(:Value)",
-                 "sql:UPDATE [Odd]]Table%] SET [Val]]ue%]=:Value"},
+                {"sql:SELECT * FROM [O'd]]d:Ta'ble%]", "sql:SELECT * FROM [O'd]]d:Ta'ble%]",
+                 "sql:SELECT a FROM [O'd]]d:Ta'ble%]", "sql:DELETE FROM [O'd]]d:Ta'ble%]",
+                 "sql:INSERT INTO [O'd]]d:Ta'ble%]([Val]]ue%::x]) VALUES(:Value)",
+                 "sql:UPDATE [O'd]]d:Ta'ble%] SET [Val]]ue%::x]=:Value"},
                 "odd table names");
+    Check(odd->Get()->Parameters->Sent == "UPDATE [O'd]]d:Ta'ble%] SET [Val]]ue%:x]=?",
+          "the server gets every name back and one parameter");
     OddViewOperator* oddView = db.Tables<OddViewOperator>(DBComm::OddView);
     oddView->Source();
     oddView->Query("*", "x=1");
     oddView->Source("*", "");
     CheckEvents(Taken("sql"),
-                {"sql:SELECT * FROM [Odd]]View%]", "sql:SELECT * FROM [Odd]]View%] WHERE x=1",
-                 "sql:SELECT * FROM [Odd]]View%]"},
+                {"sql:SELECT * FROM [Odd]]Vi::ew%]", "sql:SELECT * FROM [Odd]]Vi::ew%] WHERE x=1",
+                 "sql:SELECT * FROM [Odd]]Vi::ew%]"},
                 "odd view names");
 
     // Outside dbo: the schema names the object; the server's own columns

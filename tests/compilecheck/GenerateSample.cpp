@@ -100,13 +100,18 @@ std::vector<Hostile> HostileNames()
         rows.push_back({"parameter", "", "X", name, "x", true});
     // Catalogue names: they reach the generated SQL texts only.
     for (std::string name :
-         {std::string("a b"), std::string("a'b"), std::string("a\"b"), std::string("a\\b"),
+         {std::string("a b"), std::string("a''b"), std::string("a'b\"c"), std::string("a\\b"),
           std::string("a]b"), std::string("100%s%%"), std::string("A\rB"), std::string("A\nB"),
-          std::string("\x81\x5C"), std::string("\x81\x5D]"), std::string("")})
+          std::string("\x81\x5C"), std::string("\x81\x5D]"), std::string(""), std::string("a:b"),
+          std::string("::"), std::string("a':b'"), std::string("`:x`:y"),
+          std::string("\x81\x60:")})
         for (bool column : {false, true})
             rows.push_back({column ? "column" : "table", "", column ? "X" : name, "x",
                             column ? name : "x", true});
-    for (std::string name : {std::string("A\tB"), std::string("A\0B", 3), std::string("\x7F")})
+    // A quote without its pair would leave the parameter scan in a literal.
+    for (std::string name : {std::string("A\tB"), std::string("A\0B", 3), std::string("\x7F"),
+                             std::string("a'b"), std::string("a\"b"), std::string("`"),
+                             std::string("a'b'c'")})
         for (bool column : {false, true})
             rows.push_back({column ? "column" : "table", "", column ? "X" : name, "x",
                             column ? name : "x", false});
@@ -167,7 +172,7 @@ int main(int argc, char** argv)
             {"AllTypes", "AllTypes", EveryType(), {}},
             {"Log", "Log", {{"ID", "int"}}, {"ID"}},
             {"Member", "Member", {{"Name", "varchar"}, {"ID", "int"}}, {"ID"}},
-            {"OddTable", "Odd]Table%", {{"Val]ue%", "int"}}, {}},
+            {"OddTable", "O'd]d:Ta'ble%", {{"Val]ue%:x", "int"}}, {}},
             {"Orders", "Orders", {{"OrderNo", "int"}, {"Amount", "money"}, {"Note", "text"}}, {}},
             {"Staff",
              "Staff",
@@ -195,7 +200,7 @@ int main(int argc, char** argv)
         views = {
             {"V_Users", "V_Users", {{"UserName", "nvarchar"}, {"Age", "int"}}, {}},
             {"Report", "V_Report", {{"Total", "money"}}, {}},
-            {"OddView", "Odd]View%", {{"x", "int"}}, {}},
+            {"OddView", "Odd]Vi:ew%", {{"x", "int"}}, {}},
             {"V_Invoices", "V_Invoices", {{"Customer", "nvarchar"}}, {}, "Sales"},
         };
     }

@@ -1,6 +1,7 @@
 #include "FakeHost.h"
 #include "FakeIdentities.h"
 #include "generator/Genfunc.h"
+#include "generator/OperatorNames.h"
 #include "generator/Run.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -541,4 +542,45 @@ TEST(RunChecks, ClassNamesThatDBCommsEnumeratorsOrGuardsWouldHideAreRefused)
         ASSERT_EQ(host.Boxes.size(), 1u) << c.says;
         EXPECT_EQ(host.Boxes[0].Text.rfind(c.says, 0), 0u) << host.Boxes[0].Text;
     }
+}
+
+TEST(RunChecks, AnUnpairedQuoteInANameTheSqlCarriesIsRefusedByName)
+{
+    struct Case {
+        const char* table;
+        const char* schema;
+        const char* column;
+        const char* viewColumn;
+        const char* says;  // "" when the checks pass
+    };
+    const Case cases[] = {
+        {"O'Brien", "dbo", "a", "a", "T:O'Brien:"},
+        {"T", "Sa\"les", "a", "a", "T:Sa\"les:"},
+        {"T", "dbo", "it`s", "a", "T:it`s:"},
+        {"T", "dbo", "a'b\"", "a", ""},  // any two quotes pair up
+        {"O''Brien", "dbo", "a", "it's", ""},  // a view's columns reach no SQL text
+    };
+    for (const Case& c : cases) {
+        RunInput in;
+        in.DatabaseCount = 1;
+        SchemaObject t = NamedObject(c.table, "", {{c.column, "int"}});
+        t.Label = "T";
+        t.Columns[0].Label = "a";
+        t.Schema = c.schema;
+        SchemaObject v = NamedObject("V", "", {{c.viewColumn, "int"}});
+        v.Columns[0].Label = "a";
+        in.Schema.Tables = {t};
+        in.Schema.Views = {v};
+        FakeHost host;
+        EXPECT_EQ(ChecksPass(in, host, ""), *c.says == '\0') << c.table << c.column;
+        if (*c.says) {
+            ASSERT_EQ(host.Boxes.size(), 1u);
+            EXPECT_EQ(host.Boxes[0].Text.rfind(c.says, 0), 0u) << host.Boxes[0].Text;
+        }
+    }
+    // A ":" outside a literal is doubled for the parameter scan; inside one
+    // it stays.
+    EXPECT_EQ(ColonsDoubled("[a:b]"), "[a::b]");
+    EXPECT_EQ(ColonsDoubled("[a':b'::c]"), "[a':b'::::c]");
+    EXPECT_EQ(ColonsDoubled("[\x81\x60:]"), "[\x81\x60::]");  // a GBK trail byte '`'
 }

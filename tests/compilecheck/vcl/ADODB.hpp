@@ -196,13 +196,17 @@ public:
 
 class TParameter {
 public:
-    TParameter(std::string owner, int index) : Value(this), owner_(owner), index_(index) { }
+    TParameter(std::string owner, int index, std::string name = "")
+        : Value(this), Name(name), owner_(owner), index_(index)
+    {
+    }
 
     struct ValueProperty {
         explicit ValueProperty(TParameter* owner) : owner_(owner) { }
         ValueProperty& operator=(const Variant& v)
         {
             Journal().Add(owner_->Tag() + "=" + v.Describe());
+            owner_->Bound = true;
             value_ = v;
             return *this;
         }
@@ -217,8 +221,12 @@ public:
     {
         Journal().Add(Tag() + "<stream:" + (stream ? stream->Bytes : "null") +
                       (type == ftBlob ? ",blob" : ",other"));
+        Bound = true;
     }
     std::string Tag() const { return owner_ + "[" + std::to_string(index_) + "]"; }
+
+    std::string Name;
+    bool Bound = false;
 
 private:
     std::string owner_;
@@ -247,24 +255,96 @@ public:
     void Refresh() { Journal().Add(owner_ + ":refresh"); }
     int Count() const { return static_cast<int>(params_.size()); }
 
+    // A query's parameters come from its SQL text, scanned as the VCL does
+    // with ParamCheck on: "'", '"' and '`' each toggle a literal (a GBK
+    // double-byte character is stepped over whole); outside a literal ":"
+    // begins a parameter, whose name runs to a blank, ",", ";", ")" or a
+    // line break, and "::" stands for ":". Sent is the text the server gets.
+    void ParseSQL(const std::string& sqlText)
+    {
+        Clear();
+        fixed_ = true;
+        std::string text = VclJournal::AsGbk(sqlText);
+        Sent.clear();
+        bool literal = false;
+        auto delimiter = [](char c) {
+            return c == ' ' || c == ',' || c == ';' || c == ')' || c == '\r' || c == '\n';
+        };
+        auto quote = [](char c) { return c == '\'' || c == '"' || c == '`'; };
+        auto lead = [&](std::size_t i) {
+            return static_cast<unsigned char>(text[i]) >= 0x81 &&
+                   static_cast<unsigned char>(text[i]) <= 0xFE && i + 1 < text.size();
+        };
+        for (std::size_t i = 0; i < text.size();) {
+            if (lead(i)) {
+                Sent.append(text, i, 2);
+                i += 2;
+                continue;
+            }
+            char c = text[i];
+            if (c == ':' && !literal && i + 1 < text.size() && text[i + 1] == ':') {
+                Sent += ':';
+                i += 2;
+            } else if (c == ':' && !literal) {
+                std::size_t end = i + 1;
+                while (end < text.size() && (literal || !delimiter(text[end]))) {
+                    if (lead(end)) {
+                        end += 2;
+                        continue;
+                    }
+                    if (quote(text[end]))
+                        literal = !literal;
+                    ++end;
+                }
+                params_.push_back(new TParameter(owner_, static_cast<int>(params_.size()),
+                                                 text.substr(i + 1, end - i - 1)));
+                Sent += '?';
+                i = end;
+            } else {
+                if (quote(c))
+                    literal = !literal;
+                Sent += c;
+                ++i;
+            }
+        }
+    }
+    // Raises as ADO does when a parameter the text holds has no value.
+    void CheckBound()
+    {
+        for (TParameter* p : params_)
+            if (!p->Bound) {
+                Journal().Add(owner_ + ":unbound:" + p->Name);
+                throw Exception(("Parameter " + p->Name + " has no value").c_str());
+            }
+    }
+    std::string Sent;
+
 private:
     TParameter* At(int index)
     {
+        // A query has the parameters of its text; a stored procedure's are
+        // made as they are named.
+        if (fixed_ && index >= static_cast<int>(params_.size())) {
+            Journal().Add(owner_ + ":no parameter " + std::to_string(index));
+            throw Exception("List index out of bounds");
+        }
         while (static_cast<int>(params_.size()) <= index)
             params_.push_back(new TParameter(owner_, static_cast<int>(params_.size())));
         return params_[static_cast<std::size_t>(index)];
     }
     std::vector<TParameter*> params_;
     std::string owner_;
+    bool fixed_ = false;
 };
 
 class TStrings {
 public:
-    TStrings() : Text(this) { }
+    explicit TStrings(TParameters* parameters = NULL) : Text(this), parameters_(parameters) { }
     void Clear()
     {
         Journal().Add("clear");
         text_.clear();
+        Changed();
     }
     struct TextProperty {
         explicit TextProperty(TStrings* owner) : owner_(owner) { }
@@ -272,6 +352,7 @@ public:
         {
             Journal().Add("sql:" + text.str());
             owner_->text_ = text.str();
+            owner_->Changed();
             return *this;
         }
         operator AnsiString() const { return AnsiString(owner_->text_); }
@@ -281,7 +362,14 @@ public:
     } Text;
 
 private:
+    // A query's text changed: its parameters are found again.
+    void Changed()
+    {
+        if (parameters_)
+            parameters_->ParseSQL(text_);
+    }
     std::string text_;
+    TParameters* parameters_;
 };
 
 class TDataSet : public TComponent {
@@ -292,7 +380,7 @@ public:
 class TADOQuery : public TDataSet {
 public:
     explicit TADOQuery(TComponent* owner)
-        : TDataSet(owner), SQL(new TStrings), Parameters(new TParameters("query"))
+        : TDataSet(owner), Parameters(new TParameters("query")), SQL(new TStrings(Parameters))
     {
     }
     ~TADOQuery()
@@ -300,24 +388,22 @@ public:
         delete SQL;
         delete Parameters;
     }
-    void Close()
-    {
-        Journal().Add("close");
-        Parameters->Clear();
-    }
+    void Close() { Journal().Add("close"); }
     void Open()
     {
         Journal().Add("open");
+        Parameters->CheckBound();
         Journal().MaybeFail();
     }
     void ExecSQL()
     {
         Journal().Add("exec");
+        Parameters->CheckBound();
         Journal().MaybeFail();
     }
 
-    TStrings* SQL;
     TParameters* Parameters;
+    TStrings* SQL;
     TADOConnection* Connection = NULL;
 };
 
