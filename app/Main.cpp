@@ -91,7 +91,10 @@ public:
         }
     }
     // Waits for the clearing without processing messages.
-    void ClearOutput(const OutputTree& tree) override { RunClearingScript(tree); }
+    void ClearOutput(const OutputTree& tree, const std::vector<std::string>& keep) override
+    {
+        ClearOutputExcept(tree, keep);
+    }
     // Without a file manager the user still learns where the files went.
     void OpenOutputRoot(const std::string& path) override
     {

@@ -42,7 +42,8 @@ bool Generated(const std::string& file)
         std::string t(tail);
         return file.size() >= t.size() && file.compare(file.size() - t.size(), t.size(), t) == 0;
     };
-    return endsWith(".h") || endsWith(".cpp");
+    std::string name = file.substr(file.rfind('/') + 1);
+    return endsWith(".h") || endsWith(".cpp") || platform::IsTemporaryFileName(name);
 }
 
 }  // namespace

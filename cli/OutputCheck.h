@@ -20,7 +20,8 @@ std::string Relative(const std::string& path, const std::string& root);
 // The files a run rendered (by path below `root`, as the run named them)
 // set against what the folder `root` holds: a file with other bytes is
 // changed, one that is not there missing; a file of generated kind (.h or
-// .cpp) in the DBComm tree that the run would not write is extra. Sorted by
+// .cpp) in the DBComm tree that the run would not write is extra, and so is
+// a new file a cut-short write left behind. Sorted by
 // file. Paths are GBK.
 std::vector<OutputDifference> CompareOutput(const std::map<std::string, std::string>& rendered,
                                             const std::string& root);

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -178,12 +179,16 @@ public:
         }
     }
     // Deletes the files of the generated tree that Pellam writes, and no
-    // other: the runtime's five files and the operators' headers and
-    // sources. A symbolic link is never followed; one standing for a file
-    // is removed as the link it is. The folders have been checked to be
-    // real folders (LinkedTreeFolder).
-    void ClearOutput(const OutputTree& tree) override
+    // other: the runtime's five files, the operators' headers and sources,
+    // and the new files a cut-short write left. Those the run is about to
+    // write stay. A symbolic link is never followed; one standing for a
+    // file is removed as the link it is. The folders have been checked to
+    // be real folders (LinkedTreeFolder).
+    void ClearOutput(const OutputTree& tree, const std::vector<std::string>& keep) override
     {
+        std::set<std::filesystem::path> kept;
+        for (const std::string& path : keep)
+            kept.insert(std::filesystem::path(platform::FileSystemPath(path)).lexically_normal());
         const std::pair<std::string, std::vector<std::string>> folders[] = {
             {tree.DBCommFolder(), {kDBCommHeader, kDBCommSource}},
             {tree.StoredProcFolder(), {kStoredProcHeader, kStoredProcSource}},
@@ -202,7 +207,9 @@ public:
                     !std::filesystem::is_symlink(status))
                     continue;
                 std::string name = it->path().filename().string();
-                if (IsGeneratedName(name, runtime, operators))
+                if ((IsGeneratedName(name, runtime, operators) ||
+                     platform::IsTemporaryFileName(name)) &&
+                    !kept.count(it->path().lexically_normal()))
                     std::filesystem::remove(it->path(), ec);
             }
         }
@@ -285,6 +292,8 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
         }
     }
     RunResult result;
+    // Stopped while writing, the run leaves each file old or new.
+    platform::RemoveTemporaryFileOnSignals();
     try {
         result = GenerateAll(input, tree, identities, host);
     } catch (const EFCreateError& e) {
@@ -316,11 +325,16 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
                      Say(root).c_str());
         return differences.empty() ? kDone : kStale;
     }
+    const std::vector<std::string>& same = result.FilesUnchanged;
     if (o.Verbose)
         for (const std::string& file : result.FilesWritten)
-            std::fprintf(stderr, "%s\n", Say(Relative(file, root)).c_str());
-    std::fprintf(stderr, "%s%zu%s%s\n", "已生成 ", result.FilesWritten.size(), " 个文件：",
-                 Say(root).c_str());
+            if (std::find(same.begin(), same.end(), file) == same.end())
+                std::fprintf(stderr, "%s\n", Say(Relative(file, root)).c_str());
+    std::string unchanged = same.empty() ? std::string()
+                                         : "（其中 " + std::to_string(same.size()) +
+                                               " 个与磁盘上的相同，未重写）";
+    std::fprintf(stderr, "%s%zu%s%s%s\n", "已生成 ", result.FilesWritten.size(), " 个文件：",
+                 Say(root).c_str(), unchanged.c_str());
     return kDone;
 }
 

@@ -83,16 +83,6 @@ std::string OutputTree::StoredProcFolder() const
     return Root + platform::NativeSuffix("\\DBComm\\DBStoredProc");
 }
 
-std::string OutputTree::ClearBatch() const
-{
-    return ProgramFolder + platform::NativeSuffix("\\output_clear.bat");
-}
-
-std::string OutputTree::ClearScript() const
-{
-    return ProgramFolder + platform::NativeSuffix("\\output_clear.sh");
-}
-
 OutputTree ProgramOutputTree()
 {
     return OutputTree(platform::ProgramFolder());

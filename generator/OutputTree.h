@@ -69,8 +69,6 @@ struct OutputTree {
     std::string DBCommFolder() const;  // "\Output\DBComm\" (ends with a separator)
     std::string TablesFolder() const;  // "\Output\DBComm\DBTables"
     std::string StoredProcFolder() const;  // "\Output\DBComm\DBStoredProc"
-    std::string ClearBatch() const;  // "\output_clear.bat"
-    std::string ClearScript() const;  // "\output_clear.sh", for POSIX shells
 
     std::string ProgramFolder;
     std::string Root;

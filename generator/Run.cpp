@@ -7,6 +7,8 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <set>
 #include <optional>
 
 using platform::Gbk;
@@ -371,34 +373,59 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
         nameOnlyWritten();
 }
 
-// Writes the rendered files in order. When one cannot be written, DBComm
-// is written again naming only the operators whose files are on disk, and
-// the writer's error goes on to the caller.
-void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files,
-                   const RunInput& input, const OutputTree& tree)
+// The rendered files in the order they go to disk: DBComm last, so that
+// until the very end the DBComm on disk is the earlier one, which names
+// operators that are there.
+std::vector<std::pair<std::string, std::string>>
+WriteOrder(std::vector<std::pair<std::string, std::string>> files, const OutputTree& tree)
 {
-    std::vector<std::string> done;
+    const std::string header = InFolder(tree.DBCommFolder(), kDBCommHeader);
+    const std::string source = InFolder(tree.DBCommFolder(), kDBCommSource);
+    std::stable_partition(files.begin(), files.end(), [&](const auto& file) {
+        return file.first != header && file.first != source;
+    });
+    return files;
+}
+
+// Whether the file on disk holds exactly these bytes already.
+bool Unchanged(const std::string& path, const std::string& bytes)
+{
+    std::string onDisk;
+    return platform::ReadWholeFile(path, onDisk) && onDisk == bytes;
+}
+
+// Writes the rendered files in order, each one whose bytes would change:
+// one that would not keeps its time stamp, and the user's build does not
+// compile it again. When one cannot be written, DBComm is written naming
+// only the operators whose files are on disk, and the writer's error goes
+// on to the caller.
+void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files,
+                   const RunInput& input, const OutputTree& tree, RunResult& result)
+{
+    result.FilesWritten.clear();
     try {
         for (const auto& [path, bytes] : files) {
-            WriteTextFile(path, bytes);
-            done.push_back(path);
+            if (Unchanged(path, bytes))
+                result.FilesUnchanged.push_back(path);
+            else
+                WriteTextFile(path, bytes);
+            result.FilesWritten.push_back(path);
         }
     } catch (const EFCreateError&) {
-        auto written = [&](const SchemaObjects& objects) {
+        auto onDisk = [&](const SchemaObjects& objects) {
             NameList names;
             for (const SchemaObject& o : objects) {
                 OperatorFilePaths paths = OperatorPaths(tree.TablesFolder(), o.Label);
-                if (std::count(done.begin(), done.end(), paths.Header) &&
-                    std::count(done.begin(), done.end(), paths.Source))
+                if (platform::FileExists(paths.Header) && platform::FileExists(paths.Source))
                     names.push_back(o.Label);
             }
             return names;
         };
         try {
-            WriteDBCommFiles(tree.DBCommFolder(), written(input.Schema.Tables),
-                             written(input.Schema.Views));
+            WriteDBCommFiles(tree.DBCommFolder(), onDisk(input.Schema.Tables),
+                             onDisk(input.Schema.Views));
         } catch (const EFCreateError&) {
-            // The first error is the one to report.
+            // The first error is the one to report; the earlier DBComm stays.
         }
         throw;
     }
@@ -432,10 +459,10 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     }
     // The earlier output is cleared only when this run's checks will let it
     // write a whole new one: a refused run keeps the old files.
-    if (host.ClearEarlierOutput()) {
+    bool clear = host.ClearEarlierOutput();
+    if (clear) {
         QuietRunHost quiet;
-        if (ChecksPass(input, quiet, tree.TablesFolder()))
-            host.ClearOutput(tree);
+        clear = ChecksPass(input, quiet, tree.TablesFolder());
     }
 
     if (RenderedFiles::Active()) {
@@ -455,7 +482,16 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
             for (const std::string& path : rendered.Order)
                 files.emplace_back(path, rendered.Files[path]);
         }
-        WriteRendered(files, input, tree);
+        files = WriteOrder(std::move(files), tree);
+        // Clearing spares what the run writes: a file written again with
+        // the same bytes is never touched.
+        if (clear) {
+            std::vector<std::string> keep;
+            for (const auto& file : files)
+                keep.push_back(file.first);
+            host.ClearOutput(tree, keep);
+        }
+        WriteRendered(files, input, tree, result);
         if (failed)
             throw *failed;
     }
@@ -466,40 +502,25 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     return result;
 }
 
-std::string ClearBatchText()
+void ClearOutputExcept(const OutputTree& tree, const std::vector<std::string>& keep)
 {
-    return Gbk("@echo off\r\n"
-               "@echo 正在清除...\r\n"
-               "@del /s /q /f Output\\*.*\r\n"
-               "@ping 127.1>nul\r\n"
-               "@echo 已清除，准备生成...\r\n"
-               "@ping 127.1>nul\r\n"
-               "@del /q /f \"%~f0\"");
-}
-
-void WriteClearBatch(const std::string& path)
-{
-    WriteTextFile(path, ClearBatchText());
-}
-
-std::string ClearScriptText()
-{
-    // Shown on a POSIX terminal, so the text stays UTF-8.
-    return "#!/bin/sh\n"
-           "echo '正在清除...'\n"
-           "find Output -type f -exec rm -f {} +\n"
-           "echo '已清除，准备生成...'\n"
-           "rm -f \"$0\"\n";
-}
-
-void RunClearingScript(const OutputTree& tree)
-{
-#ifdef _WIN32
-    std::string script = tree.ClearBatch();
-    WriteClearBatch(script);
-#else
-    std::string script = tree.ClearScript();
-    WriteTextFile(script, ClearScriptText());
-#endif
-    platform::RunScriptAndWait(script, tree.ProgramFolder);
+    namespace fs = std::filesystem;
+    std::set<fs::path> kept;
+    for (const std::string& path : keep)
+        kept.insert(fs::path(platform::FileSystemPath(path)).lexically_normal());
+    std::error_code ec;
+    fs::path root(platform::FileSystemPath(tree.OutputRoot()));
+    if (root.empty() || fs::is_symlink(fs::symlink_status(root, ec)))
+        return;
+    std::vector<fs::path> doomed;
+    for (auto it = fs::recursive_directory_iterator(root, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        fs::file_status status = it->symlink_status(ec);
+        // A link is removed as the link it is, never followed.
+        if ((fs::is_regular_file(status) || fs::is_symlink(status)) &&
+            !kept.count(it->path().lexically_normal()))
+            doomed.push_back(it->path());
+    }
+    for (const fs::path& path : doomed)
+        fs::remove(path, ec);
 }

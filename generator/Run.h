@@ -52,9 +52,10 @@ public:
     virtual bool ClearEarlierOutput() = 0;
     virtual void Tell(const RunNotice& notice) = 0;
     virtual void Progress(const RunEvent& event) = 0;
-    // Deletes every file of the previous output, keeping the folders, and
-    // returns when that is done.
-    virtual void ClearOutput(const OutputTree& tree) = 0;
+    // Deletes every file of the previous output but those the run is about
+    // to write (`keep`, as the run names their paths), keeping the folders,
+    // and returns when that is done.
+    virtual void ClearOutput(const OutputTree& tree, const std::vector<std::string>& keep) = 0;
     virtual void OpenOutputRoot(const std::string& path) = 0;
 };
 
@@ -65,7 +66,7 @@ public:
     bool ClearEarlierOutput() override { return false; }
     void Tell(const RunNotice&) override { }
     void Progress(const RunEvent&) override { }
-    void ClearOutput(const OutputTree&) override { }
+    void ClearOutput(const OutputTree&, const std::vector<std::string>&) override { }
     void OpenOutputRoot(const std::string&) override { }
 };
 
@@ -83,7 +84,11 @@ struct RunResult {
     bool IdentityFailed = false;  // a walk stopped where identity columns could not be learnt
     int TablesWritten = 0;
     int ViewsWritten = 0;
-    std::vector<std::string> FilesWritten;  // paths, in the order written
+    // The run's files, in the order written (DBComm last), and those of
+    // them that were on disk with the same bytes already and were left as
+    // they were.
+    std::vector<std::string> FilesWritten;
+    std::vector<std::string> FilesUnchanged;
 };
 
 // The Generate command. File errors (EFCreateError) pass to the caller.
@@ -111,17 +116,10 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
                            const std::string& folder, bool tableTree, IdentitySource& identities,
                            RunHost& host, RunResult& result);
 
-// The clearing batch, byte for byte.
-std::string ClearBatchText();
-void WriteClearBatch(const std::string& path);
-
-// The clearing script of POSIX shells: the batch's steps, without its pauses.
-std::string ClearScriptText();
-
-// Clears the output beside the program as the Generate command does: the
-// self-deleting batch through cmd.exe on Windows, the self-deleting shell
-// script through /bin/sh elsewhere; waits for it. Nothing happens when it
-// cannot start.
-void RunClearingScript(const OutputTree& tree);
+// Clears the output as the Generate command does: every file under the
+// output root (its folders stay) but those in `keep`, which the run is about
+// to write, so that one written again with the same bytes is never touched.
+// A symbolic link is removed as a link, never followed.
+void ClearOutputExcept(const OutputTree& tree, const std::vector<std::string>& keep);
 
 #endif

@@ -11,6 +11,8 @@
 #else
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -132,6 +134,55 @@ bool CreateDirectoryA(const std::string& path)
 #endif
 }
 
+#ifndef _WIN32
+namespace {
+
+// The new file being written, for a signal handler to remove.
+char pendingTemporary[PATH_MAX + 1];
+volatile sig_atomic_t pendingSet = 0;
+
+// The ending signals held off while the new file is made and noted.
+class EndingSignalsHeld {
+public:
+    EndingSignalsHeld()
+    {
+        sigset_t set;
+        sigemptyset(&set);
+        for (int s : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&set, s);
+        sigprocmask(SIG_BLOCK, &set, &previous_);
+    }
+    ~EndingSignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+
+private:
+    sigset_t previous_;
+};
+
+void RemovePendingAndDie(int signal)
+{
+    if (pendingSet)
+        unlink(pendingTemporary);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+}  // namespace
+#endif
+
+void RemoveTemporaryFileOnSignals()
+{
+#ifndef _WIN32
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action { };
+        action.sa_handler = RemovePendingAndDie;
+        sigemptyset(&action.sa_mask);
+        sigaction(s, &action, nullptr);
+    }
+#endif
+}
+
 int WriteWholeFile(const std::string& path, const std::string& bytes)
 {
     // The bytes go to a new file beside the target, which replaces the
@@ -147,9 +198,21 @@ int WriteWholeFile(const std::string& path, const std::string& bytes)
         return 1;
 #else
     std::string temp = fs + kTemporaryMark + "XXXXXX";
-    int fd = mkstemp(&temp[0]);
+    int fd;
+    {
+        EndingSignalsHeld held;
+        fd = mkstemp(&temp[0]);
+        if (fd >= 0 && temp.size() < sizeof pendingTemporary) {
+            std::memcpy(pendingTemporary, temp.c_str(), temp.size() + 1);
+            pendingSet = 1;
+        }
+    }
     if (fd < 0)
         return 1;
+    // Whatever way this ends, the new file is no longer pending.
+    struct Done {
+        ~Done() { pendingSet = 0; }
+    } done;
     // mkstemp makes the file private; give it the mode a plain create would.
     mode_t mask = umask(0);
     umask(mask);
@@ -221,68 +284,6 @@ bool ReadWholeFile(const std::string& path, std::string& bytes)
     bool ok = !std::ferror(f);
     std::fclose(f);
     return ok;
-}
-
-bool RunScriptAndWait(const std::string& script, const std::string& workingFolder)
-{
-    if (!FileExists(script))
-        return false;
-#ifdef _WIN32
-    // cmd.exe /c with the script's full path in quotes, the whole command in
-    // a further pair of quotes, so that the batch sees its own full path as
-    // %0 even when it holds blanks.
-    char comspec[MAX_PATH + 1] = {0};
-    if (GetEnvironmentVariableA("ComSpec", comspec, MAX_PATH) == 0)
-        lstrcpyA(comspec, "cmd.exe");
-    std::string commandLine = std::string("\"") + comspec + "\" /c \"\"" + script + "\"\"";
-    STARTUPINFOA si;
-    ZeroMemory(&si, sizeof si);
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi;
-    ZeroMemory(&pi, sizeof pi);
-    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          workingFolder.c_str(), &si, &pi))
-        return false;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return true;
-#else
-    std::string fsProgram = FileSystemPath(script);
-    std::string fsFolder = FileSystemPath(workingFolder);
-    if (fsProgram.empty() || fsFolder.empty())
-        return false;
-    // A pipe closed on exec tells the parent whether exec succeeded.
-    int fds[2];
-    if (pipe(fds) != 0)
-        return false;
-    pid_t pid = fork();
-    if (pid < 0) {
-        close(fds[0]);
-        close(fds[1]);
-        return false;
-    }
-    if (pid == 0) {
-        close(fds[0]);
-        if (chdir(fsFolder.c_str()) == 0) {
-            ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
-            execl("/bin/sh", "sh", fsProgram.c_str(), static_cast<char*>(nullptr));
-        }
-        char failed = 1;
-        (void)!write(fds[1], &failed, 1);
-        _exit(127);
-    }
-    close(fds[1]);
-    char failed = 0;
-    ssize_t got;
-    do {
-        got = read(fds[0], &failed, 1);
-    } while (got < 0 && errno == EINTR);
-    close(fds[0]);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
-    return got == 0;
-#endif
 }
 
 #ifdef _WIN32

@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <chrono>
+#include <csignal>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using testsupport::Expected;
 using testsupport::FirstDifference;
@@ -446,9 +449,12 @@ TEST_F(PellamGen, CheckComparesWithoutWriting)
     std::filesystem::remove(out + "/DBComm/DBStoredProc/DBStoredProc.h");
     testsupport::WriteFile(out + "/DBComm/DBTables/GoneOperator.h", "old");
     testsupport::WriteFile(out + "/DBComm/notes.txt", "the user's own");
+    // What a write cut short by a power cut leaves.
+    testsupport::WriteFile(out + "/DBComm/DBComm.h.pellam-Ab12cD", "half");
     r = Run(check);
     EXPECT_EQ(r.Code, 5);
-    EXPECT_EQ(r.Out, "缺少：DBComm/DBStoredProc/DBStoredProc.h\n"
+    EXPECT_EQ(r.Out, "多余：DBComm/DBComm.h.pellam-Ab12cD\n"
+                     "缺少：DBComm/DBStoredProc/DBStoredProc.h\n"
                      "多余：DBComm/DBTables/GoneOperator.h\n"
                      "已更改：DBComm/DBTables/StaffOperator.cpp\n");
     EXPECT_EQ(ReadFile(out + "/DBComm/DBTables/StaffOperator.cpp"), "edited");
@@ -733,4 +739,74 @@ TEST_F(PellamGen, AnObjectThatChangesWhileReadIsAFailedReadNeverItsTwin)
             EXPECT_FALSE(std::filesystem::exists(dir.File("Output"))) << c.what;
             EXPECT_EQ(r.Out, "") << c.what;
         }
+}
+
+TEST_F(PellamGen, ClearingRemovesLeftoverNewFilesAndKeepsUnchangedOnes)
+{
+    namespace fs = std::filesystem;
+    std::string out = dir.File("Output");
+    ASSERT_EQ(Run("generate " + Connection() + " --output " + out).Code, 0);
+    testsupport::WriteFile(out + "/DBComm/DBTables/LogOperator.h.pellam-x1Y2z3", "half");
+    testsupport::WriteFile(out + "/DBComm/DBTables/notes.pellam.txt", "the user's own");
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    fs::last_write_time(out + "/DBComm/DBComm.cpp", old);
+    Outcome r = Run("generate " + Connection() + " --output " + out + " --clear --verbose");
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_FALSE(fs::exists(out + "/DBComm/DBTables/LogOperator.h.pellam-x1Y2z3"));
+    EXPECT_TRUE(fs::exists(out + "/DBComm/DBTables/notes.pellam.txt"));
+    EXPECT_EQ(fs::last_write_time(out + "/DBComm/DBComm.cpp"), old);
+    // Nothing changed, so nothing is named as written.
+    EXPECT_NE(r.Err.find("已生成 11 个文件：" + out + "（其中 11 个与磁盘上的相同，未重写）"),
+              std::string::npos)
+        << r.Err;
+    EXPECT_EQ(r.Err.find("DBComm/DBComm.cpp"), std::string::npos) << r.Err;
+}
+
+TEST_F(PellamGen, AnEndingSignalWhileWritingLeavesNoHalfFileAndDBCommNamesOnlyWhatIsThere)
+{
+    namespace fs = std::filesystem;
+    // Enough tables that the signal comes in the middle of the writing.
+    std::string tables;
+    for (int i = 0; i < 3000; ++i)
+        tables += std::string(i ? "," : "") + R"({"name": "T)" + std::to_string(i) +
+                  R"(", "columns": [{"name": "a", "type": "int"}]})";
+    testsupport::WriteFile(dir.File("big.json"), R"({"tables": [)" + tables + R"(], "views": []})");
+    std::string out = dir.File("Output");
+    std::string command = std::string(PELLAM_GEN) + " generate --schema " + dir.File("big.json") +
+                          " --output " + out + " 2>/dev/null";
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Wait until some operators are on disk, then stop it.
+    auto operators = [&] {
+        std::error_code ec;
+        std::size_t n = 0;
+        for (auto it = fs::directory_iterator(out + "/DBComm/DBTables", ec);
+             !ec && it != fs::directory_iterator(); it.increment(ec))
+            ++n;
+        return n;
+    };
+    for (int i = 0; i < 20000 && operators() < 200; ++i)
+        usleep(500);
+    kill(child, SIGTERM);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before the signal";
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    std::vector<std::string> files = ListFiles(out);
+    for (const std::string& f : files)
+        EXPECT_EQ(f.find(".pellam-"), std::string::npos) << f;
+    // DBComm goes last: either not there yet, or naming operators that are.
+    if (fs::exists(out + "/DBComm/DBComm.cpp")) {
+        std::string dbcomm = ReadFile(out + "/DBComm/DBComm.cpp");
+        for (std::size_t at = dbcomm.find("new "); at != std::string::npos;
+             at = dbcomm.find("new ", at + 1)) {
+            std::string cls = dbcomm.substr(at + 4, dbcomm.find(';', at) - at - 4);
+            EXPECT_TRUE(fs::exists(out + "/DBComm/DBTables/" + cls + ".h")) << cls;
+        }
+    }
+    EXPECT_LT(files.size(), 6005u);
 }

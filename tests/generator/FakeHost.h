@@ -43,10 +43,10 @@ public:
             text += " " + std::to_string(event.Index);
         (event.Tree == ProgressLabel::Tables ? TableEvents : ViewEvents).push_back(text);
     }
-    void ClearOutput(const OutputTree& tree) override
+    void ClearOutput(const OutputTree& tree, const std::vector<std::string>& keep) override
     {
         ++Clears;
-        RunClearingScript(tree);
+        ClearOutputExcept(tree, keep);
     }
     void OpenOutputRoot(const std::string& path) override { Opened.push_back(path); }
 

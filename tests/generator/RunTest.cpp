@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
+#include <chrono>
 #include <functional>
 
 using platform::Gbk;
@@ -320,35 +322,29 @@ TEST_F(Run, AFileThatCannotBeCreatedEndsTheRunWithTheWritersError)
     EXPECT_EQ(ReadFile(Out("DBComm/DBComm.cpp")).find("Staff"), std::string::npos);
 }
 
-TEST(ClearBatch, IsWrittenByteForByte)
-{
-    TempDir dir;
-    WriteClearBatch(dir.File("output_clear.bat"));
-    EXPECT_EQ(FirstDifference(Expected("output_clear.bat.expected"),
-                              ReadFile(dir.File("output_clear.bat"))),
-              "");
-}
-
-TEST(ClearScript, RunsInAFolderWithBlanksAndDeletesOnlyItself)
+TEST(ClearOutput, DeletesEveryFileBelowTheRootButThoseKeptAndFollowsNoLink)
 {
     TempDir dir;
     std::string folder = dir.File("my program");
     OutputTree tree(folder);
-#ifdef _WIN32
-    std::string scriptName = "output_clear.bat";
-#else
-    std::string scriptName = "output_clear.sh";
-#endif
     testsupport::MakeDir(folder + "/Output/DBComm/DBTables");
-    testsupport::MakeDir(folder + "/sub");
+    testsupport::MakeDir(folder + "/elsewhere");
     testsupport::WriteFile(folder + "/Output/DBComm/DBTables/Old.h", "x");
+    testsupport::WriteFile(folder + "/Output/DBComm/DBTables/Kept.h", "x");
+    testsupport::WriteFile(folder + "/Output/DBComm/DBComm.h", "x");
+    testsupport::WriteFile(folder + "/Output/DBComm/DBComm.h.pellam-a1b2c3", "x");
+    testsupport::WriteFile(folder + "/elsewhere/mine.txt", "x");
     testsupport::WriteFile(folder + "/keep.txt", "x");
-    // Another program's script of the same name, below the folder.
-    testsupport::WriteFile(folder + "/sub/" + scriptName, "x");
-    RunClearingScript(tree);
-    EXPECT_TRUE(ListFiles(folder + "/Output").empty());
+#ifndef _WIN32
+    std::filesystem::create_symlink(folder + "/elsewhere", folder + "/Output/link");
+#endif
+    ClearOutputExcept(tree, {InFolder(tree.TablesFolder(), "Kept.h"),
+                             InFolder(tree.DBCommFolder(), kDBCommHeader)});
+    EXPECT_EQ(ListFiles(folder + "/Output"),
+              (std::vector<std::string>{"DBComm/DBComm.h", "DBComm/DBTables/Kept.h"}));
     EXPECT_TRUE(platform::DirectoryExists(folder + "/Output/DBComm/DBTables"));
-    EXPECT_EQ(ListFiles(folder), (std::vector<std::string>{"keep.txt", "sub/" + scriptName}));
+    EXPECT_EQ(ListFiles(folder + "/elsewhere"), (std::vector<std::string>{"mine.txt"}));
+    EXPECT_TRUE(platform::FileExists(folder + "/keep.txt"));
 }
 
 TEST_F(Run, ObjectsOutsideDboAreNamedWithTheirSchemaAndUnwritableColumnsAreLeftOut)
@@ -583,4 +579,45 @@ TEST(RunChecks, AnUnpairedQuoteInANameTheSqlCarriesIsRefusedByName)
     EXPECT_EQ(ColonsDoubled("[a:b]"), "[a::b]");
     EXPECT_EQ(ColonsDoubled("[a':b'::c]"), "[a':b'::::c]");
     EXPECT_EQ(ColonsDoubled("[\x81\x60:]"), "[\x81\x60::]");  // a GBK trail byte '`'
+}
+
+TEST_F(Run, ARegenerationRewritesOnlyWhatChangedWithOrWithoutClearing)
+{
+    namespace fs = std::filesystem;
+    ASSERT_EQ(Generate(SampleInput()).FilesUnchanged.size(), 0u);
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24 * 365);
+    auto age = [&] {
+        for (const std::string& f : kSampleFiles)
+            fs::last_write_time(Out(f), old);
+    };
+    auto rewritten = [&] {
+        std::vector<std::string> files;
+        for (const std::string& f : kSampleFiles)
+            if (fs::last_write_time(Out(f)) != old)
+                files.push_back(f);
+        return files;
+    };
+    for (int answer : {platform::IDNO, platform::IDYES}) {
+        age();
+        testsupport::WriteFile(Out("DBComm/DBTables/GoneOperator.h"), "old");
+        host.Answers = {answer};
+        // Staff gains a column: its two files change, and nothing else.
+        RunInput in = SampleInput();
+        in.Schema.Tables[1].Columns.push_back({"Note", "Note", "varchar", "", ""});
+        in.Schema.Tables[1].Columns.back().Label = "Note" + std::to_string(answer);
+        RunResult result = Generate(in);
+        EXPECT_EQ(rewritten(), (std::vector<std::string>{"DBComm/DBTables/StaffOperator.cpp",
+                                                         "DBComm/DBTables/StaffOperator.h"}))
+            << answer;
+        EXPECT_EQ(result.FilesWritten.size(), kSampleFiles.size());
+        EXPECT_EQ(result.FilesUnchanged.size(), kSampleFiles.size() - 2);
+        // Clearing still removes what the run does not write.
+        EXPECT_EQ(platform::FileExists(Out("DBComm/DBTables/GoneOperator.h")),
+                  answer == platform::IDNO);
+    }
+    // DBComm goes to disk last.
+    RunResult result = Generate(SampleInput());
+    ASSERT_GE(result.FilesWritten.size(), 2u);
+    EXPECT_EQ(result.FilesWritten[result.FilesWritten.size() - 2], InFolder(tree.DBCommFolder(), "DBComm.h"));
+    EXPECT_EQ(result.FilesWritten.back(), InFolder(tree.DBCommFolder(), "DBComm.cpp"));
 }

@@ -104,7 +104,6 @@ TEST(OutputTreePaths, SuffixesJoinTheProgramFolder)
     EXPECT_EQ(tree.DBCommFolder(), "C:\\p\\Output\\DBComm\\");
     EXPECT_EQ(tree.TablesFolder(), "C:\\p\\Output\\DBComm\\DBTables");
     EXPECT_EQ(tree.StoredProcFolder(), "C:\\p\\Output\\DBComm\\DBStoredProc");
-    EXPECT_EQ(tree.ClearBatch(), "C:\\p\\output_clear.bat");
     EXPECT_EQ(InFolder(tree.DBCommFolder(), "DBComm.h"), "C:\\p\\Output\\DBComm\\\\DBComm.h");
     // A program in a drive's root: a doubled backslash after the drive.
     EXPECT_EQ(OutputTree("C:\\").OutputRoot(), "C:\\\\Output");
@@ -114,7 +113,6 @@ TEST(OutputTreePaths, SuffixesJoinTheProgramFolder)
     EXPECT_EQ(tree.DBCommFolder(), "/opt/p/Output/DBComm/");
     EXPECT_EQ(tree.TablesFolder(), "/opt/p/Output/DBComm/DBTables");
     EXPECT_EQ(tree.StoredProcFolder(), "/opt/p/Output/DBComm/DBStoredProc");
-    EXPECT_EQ(tree.ClearBatch(), "/opt/p/output_clear.bat");
     // The DBComm folder keeps its separator, so its files get a doubled one.
     EXPECT_EQ(InFolder(tree.DBCommFolder(), "DBComm.h"), "/opt/p/Output/DBComm//DBComm.h");
     // A program in the root.

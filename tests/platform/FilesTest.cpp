@@ -9,6 +9,8 @@
 #ifndef _WIN32
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 using namespace platform;
@@ -116,21 +118,58 @@ TEST(Files, AWriteThatRunsOutOfRoomLeavesTheOldFileWhole)
 }
 #endif
 
-TEST(Files, ScriptRunsInItsFolderAndIsWaitedFor)
+#ifndef _WIN32
+TEST(Files, AnEndingSignalDuringAWriteRemovesTheNewFileAndLeavesTheOldOne)
 {
-    TempDir dir;
-    testsupport::MakeDir(dir.File("with blank"));
-#ifdef _WIN32
-    std::string script = dir.File("with blank/run me.bat");
-    testsupport::WriteFile(script, "@echo done> marker\r\n@del /q /f %0\r\n");
-    ASSERT_TRUE(RunScriptAndWait(script, dir.File("with blank")));
-    EXPECT_EQ(testsupport::ReadFile(dir.File("with blank/marker")), "done\r\n");
-#else
-    std::string script = dir.File("with blank/run me.sh");
-    testsupport::WriteFile(script, "sleep 0.2\necho done > marker\nrm -f \"$0\"\n");
-    ASSERT_TRUE(RunScriptAndWait(script, dir.File("with blank")));
-    EXPECT_EQ(testsupport::ReadFile(dir.File("with blank/marker")), "done\n");
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        TempDir dir;
+        std::string path = dir.File("Big.cpp");
+        testsupport::WriteFile(path, "old text");
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            RemoveTemporaryFileOnSignals();
+            // Long enough to be caught in the middle.
+            for (;;)
+                WriteWholeFile(path, std::string(64 << 20, 'x'));
+        }
+        // Wait for the new file to appear, then end the writer.
+        bool seen = false;
+        for (int i = 0; i < 2000 && !seen; ++i) {
+            for (const std::string& f : testsupport::ListFiles(dir.Path()))
+                seen = seen || IsTemporaryFileName(f);
+            if (!seen)
+                usleep(1000);
+        }
+        kill(child, signal);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(seen) << signal;
+        ASSERT_TRUE(WIFSIGNALED(status)) << signal;
+        EXPECT_EQ(WTERMSIG(status), signal);
+        std::vector<std::string> left = testsupport::ListFiles(dir.Path());
+        EXPECT_EQ(left, std::vector<std::string>{"Big.cpp"}) << signal;
+        std::string bytes = testsupport::ReadFile(path);
+        EXPECT_TRUE(bytes == "old text" || bytes == std::string(64 << 20, 'x')) << signal;
+    }
+}
 #endif
-    EXPECT_FALSE(FileExists(script));
-    EXPECT_FALSE(RunScriptAndWait(dir.File("absent.sh"), dir.Path()));
+
+TEST(Files, TemporaryFileNamesAreKnownByTheirMark)
+{
+    struct Case {
+        const char* name;
+        bool temporary;
+    };
+#ifdef _WIN32
+    const Case cases[] = {{"A.cpp.pellam-1234.tmp", true}, {"A.cpp.pellam-12a4.tmp", false},
+                          {"A.cpp.pellam-XXXXXX", false},   {".pellam-1.tmp", false},
+                          {"A.cpp", false}};
+#else
+    const Case cases[] = {{"A.cpp.pellam-a1B2c3", true}, {"DBComm.h.pellam-XXXXXX", true},
+                          {"A.cpp.pellam-a1B2c", false}, {"A.cpp.pellam-a1B2c3.x", false},
+                          {".pellam-a1B2c3", false},     {"A.cpp", false}};
+#endif
+    for (const Case& c : cases)
+        EXPECT_EQ(IsTemporaryFileName(c.name), c.temporary) << c.name;
 }

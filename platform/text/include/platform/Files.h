@@ -67,13 +67,14 @@ bool CreateDirectoryA(const std::string& path);
 // bytes cannot be written.
 int WriteWholeFile(const std::string& path, const std::string& bytes);
 
+// From now on SIGINT, SIGTERM and SIGHUP remove the new file that
+// WriteWholeFile is writing, if any, and then end the program as the signal
+// would have: a cut-short run leaves every file old or new, nothing half.
+// Nothing happens on Windows.
+void RemoveTemporaryFileOnSignals();
+
 // Reads a whole file; false when it cannot.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
-
-// Runs a script file in the given working folder and waits for it without
-// limit: a batch file through cmd.exe on Windows, a shell script through
-// /bin/sh elsewhere. False when it could not be started.
-bool RunScriptAndWait(const std::string& script, const std::string& workingFolder);
 
 // The program's arguments (argv[0] first) in UTF-8. On Windows they are
 // read from the wide command line, so that no code page stands between
