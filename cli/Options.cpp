@@ -177,7 +177,10 @@ void ParseTypeOverride(const std::string& value, Options& o)
         throw UsageError{"--type 的类型名不能以空格开头或结尾，也不能含控制字符：\"" + name + "\""};
     for (const auto& [earlier, earlierGroup] : o.Types.Overrides)
         if (platform::SameTextIgnoreCase(earlier, name) && earlierGroup != group)
-            throw UsageError{"--type 给同一类型指定了两个组：" + earlier + " 与 " + value};
+            throw UsageError{std::string("--type 给同一类型指定了两个组：")
+                                 .append(earlier)
+                                 .append(" 与 ")
+                                 .append(value)};
     o.Types.Overrides.emplace_back(name, group);
 }
 

@@ -330,9 +330,9 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
         for (const std::string& file : result.FilesWritten)
             if (std::find(same.begin(), same.end(), file) == same.end())
                 std::fprintf(stderr, "%s\n", Say(Relative(file, root)).c_str());
-    std::string unchanged = same.empty() ? std::string()
-                                         : "（其中 " + std::to_string(same.size()) +
-                                               " 个与磁盘上的相同，未重写）";
+    std::string unchanged =
+        same.empty() ? std::string()
+                     : "（其中 " + std::to_string(same.size()) + " 个与磁盘上的相同，未重写）";
     std::fprintf(stderr, "%s%zu%s%s%s\n", "已生成 ", result.FilesWritten.size(), " 个文件：",
                  Say(root).c_str(), unchanged.c_str());
     return kDone;

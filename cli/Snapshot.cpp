@@ -91,8 +91,8 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
         }
         // The unwritable columns; older snapshots name only the identity ones.
         if (o.contains("unwritable") && o.contains("identity"))
-            throw SnapshotError(place + ".identity: " +
-                                platform::Gbk("与 \"unwritable\" 不能同时出现"));
+            throw SnapshotError(place +
+                                ".identity: " + platform::Gbk("与 \"unwritable\" 不能同时出现"));
         for (const char* key : {"unwritable", "identity"}) {
             if (!o.contains(key))
                 continue;

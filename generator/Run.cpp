@@ -177,10 +177,13 @@ bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<std::strin
                 // DBComm names each operator by its class name: the
                 // enumerator "<X>Operator" would hide the class of X.
                 const std::string& shorter = o.Label.size() < other.size() ? o.Label : other;
-                TellNameRefused(o.Label + ":" + other +
-                                    Gbk(":DBComm 中的枚举名会遮住类 ") + shorter +
-                                    Gbk("Operator，请改名"),
-                                host, o.Label);
+                std::string text = o.Label;
+                text.append(":")
+                    .append(other)
+                    .append(Gbk(":DBComm 中的枚举名会遮住类 "))
+                    .append(shorter)
+                    .append(Gbk("Operator，请改名"));
+                TellNameRefused(text, host, o.Label);
                 return false;
             }
         }
@@ -376,8 +379,8 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
 // The rendered files in the order they go to disk: DBComm last, so that
 // until the very end the DBComm on disk is the earlier one, which names
 // operators that are there.
-std::vector<std::pair<std::string, std::string>>
-WriteOrder(std::vector<std::pair<std::string, std::string>> files, const OutputTree& tree)
+std::vector<std::pair<std::string, std::string>> WriteOrder(
+    std::vector<std::pair<std::string, std::string>> files, const OutputTree& tree)
 {
     const std::string header = InFolder(tree.DBCommFolder(), kDBCommHeader);
     const std::string source = InFolder(tree.DBCommFolder(), kDBCommSource);
@@ -487,6 +490,7 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         // the same bytes is never touched.
         if (clear) {
             std::vector<std::string> keep;
+            keep.reserve(files.size());
             for (const auto& file : files)
                 keep.push_back(file.first);
             host.ClearOutput(tree, keep);

@@ -84,8 +84,8 @@ std::string Fitted(const std::string& base, const std::string& suffix, std::size
 // The first name from the base that the rule takes and that is free: the
 // base itself, then with a number from 2; each, when the rule refuses it,
 // with the first of "_", "_2", "_3" and on that it takes.
-std::string FirstAcceptable(const std::string& base, const Acceptable& valid, const Acceptable& free,
-                            std::size_t maxLength)
+std::string FirstAcceptable(const std::string& base, const Acceptable& valid,
+                            const Acceptable& free, std::size_t maxLength)
 {
     for (int n = 1;; ++n) {
         std::string number = n == 1 ? std::string() : std::to_string(n);

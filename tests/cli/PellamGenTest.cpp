@@ -713,21 +713,28 @@ TEST_F(PellamGen, AnObjectThatChangesWhileReadIsAFailedReadNeverItsTwin)
         const char* says;
     };
     const Case cases[] = {
-        {"dropped after listing", R"({"name": "Gone", "dropAfterListing": true,
+        {"dropped after listing",
+         R"({"name": "Gone", "dropAfterListing": true,
            "columns": [{"name": "a", "type": "int"}]})",
-         {}, "dbo.Gone："},
-        {"its schema gone, dbo holding its twin", R"({"name": "Twin", "schema": null,
+         {},
+         "dbo.Gone："},
+        {"its schema gone, dbo holding its twin",
+         R"({"name": "Twin", "schema": null,
            "columns": [{"name": "b", "type": "int"}]})",
-         {}, "Twin："},
-        {"its owner gone on SQL Server 2000", R"({"name": "Twin", "schema": null,
+         {},
+         "Twin："},
+        {"its owner gone on SQL Server 2000",
+         R"({"name": "Twin", "schema": null,
            "columns": [{"name": "b", "type": "int"}]})",
-         {"--version", "2000"}, "Twin："},
+         {"--version", "2000"},
+         "Twin："},
     };
     for (const Case& c : cases)
         for (const char* command : {"generate", "schema"}) {
             // A stand-in of its own for each run: a dropped object stays so.
-            StandIn changing(Fixture(std::string(R"({"name": "NOLK", "objects": [)") + c.object +
-                                     R"(, {"name": "Twin", "columns": [{"name": "a", "type": "int"}]}
+            StandIn changing(Fixture(
+                                 std::string(R"({"name": "NOLK", "objects": [)") + c.object +
+                                 R"(, {"name": "Twin", "columns": [{"name": "a", "type": "int"}]}
                                      ]})"),
                              c.options);
             std::string connection = "--host " + changing.Host() + " --password-env PW";

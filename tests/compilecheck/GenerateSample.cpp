@@ -103,15 +103,14 @@ std::vector<Hostile> HostileNames()
          {std::string("a b"), std::string("a''b"), std::string("a'b\"c"), std::string("a\\b"),
           std::string("a]b"), std::string("100%s%%"), std::string("A\rB"), std::string("A\nB"),
           std::string("\x81\x5C"), std::string("\x81\x5D]"), std::string(""), std::string("a:b"),
-          std::string("::"), std::string("a':b'"), std::string("`:x`:y"),
-          std::string("\x81\x60:")})
+          std::string("::"), std::string("a':b'"), std::string("`:x`:y"), std::string("\x81\x60:")})
         for (bool column : {false, true})
             rows.push_back({column ? "column" : "table", "", column ? "X" : name, "x",
                             column ? name : "x", true});
     // A quote without its pair would leave the parameter scan in a literal.
-    for (std::string name : {std::string("A\tB"), std::string("A\0B", 3), std::string("\x7F"),
-                             std::string("a'b"), std::string("a\"b"), std::string("`"),
-                             std::string("a'b'c'")})
+    for (std::string name :
+         {std::string("A\tB"), std::string("A\0B", 3), std::string("\x7F"), std::string("a'b"),
+          std::string("a\"b"), std::string("`"), std::string("a'b'c'")})
         for (bool column : {false, true})
             rows.push_back({column ? "column" : "table", "", column ? "X" : name, "x",
                             column ? name : "x", false});

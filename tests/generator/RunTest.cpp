@@ -494,7 +494,8 @@ TEST(RunChecks, AClassNameWhoseFilesTheFileSystemCannotHoldIsRefusedBeforeAnythi
                                 platform::kTemporarySuffixLength;
     EXPECT_EQ(longest, 229u);
     const std::string deep(platform::kMaxPathLength - 120, 'd');
-    const std::size_t inDeep = 120 - 1 - std::strlen("Operator.cpp") - platform::kTemporarySuffixLength;
+    const std::size_t inDeep =
+        120 - 1 - std::strlen("Operator.cpp") - platform::kTemporarySuffixLength;
     const Case cases[] = {
         {longest, "", true},
         {longest + 1, "", false},
@@ -618,6 +619,7 @@ TEST_F(Run, ARegenerationRewritesOnlyWhatChangedWithOrWithoutClearing)
     // DBComm goes to disk last.
     RunResult result = Generate(SampleInput());
     ASSERT_GE(result.FilesWritten.size(), 2u);
-    EXPECT_EQ(result.FilesWritten[result.FilesWritten.size() - 2], InFolder(tree.DBCommFolder(), "DBComm.h"));
+    EXPECT_EQ(result.FilesWritten[result.FilesWritten.size() - 2],
+              InFolder(tree.DBCommFolder(), "DBComm.h"));
     EXPECT_EQ(result.FilesWritten.back(), InFolder(tree.DBCommFolder(), "DBComm.cpp"));
 }

@@ -122,13 +122,27 @@ TEST(IdentifierRule, MacrosOfWindowsHeadersNameNoClassAndNoParameter)
         bool macro;
     };
     const Case cases[] = {
-        {"IGNORE", true},     {"INFINITE", true}, {"MAX_PATH", true}, {"THIS", true},
-        {"hyper", true},      {"NO_ERROR", true}, {"S_OK", true},     {"PURE", true},
-        {"IN", true},         {"OPTIONAL", true}, {"Ignore", false},  {"Infinite", false},
-        {"MAX_PATHS", false}, {"This", false},    {"S_O", false},     {"Staff", false},
+        {"IGNORE", true},
+        {"INFINITE", true},
+        {"MAX_PATH", true},
+        {"THIS", true},
+        {"hyper", true},
+        {"NO_ERROR", true},
+        {"S_OK", true},
+        {"PURE", true},
+        {"IN", true},
+        {"OPTIONAL", true},
+        {"Ignore", false},
+        {"Infinite", false},
+        {"MAX_PATHS", false},
+        {"This", false},
+        {"S_O", false},
+        {"Staff", false},
         // Defined only under a condition here, always by another SDK: the
         // resource compiler's "small", COBJMACROS' call macros.
-        {"small", true},      {"AsyncIAdviseSink_AddRef", true},      {"Small", false},
+        {"small", true},
+        {"AsyncIAdviseSink_AddRef", true},
+        {"Small", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(IsWindowsHeaderMacro(c.name), c.macro) << c.name;

@@ -162,8 +162,10 @@ TEST(Files, TemporaryFileNamesAreKnownByTheirMark)
         bool temporary;
     };
 #ifdef _WIN32
-    const Case cases[] = {{"A.cpp.pellam-1234.tmp", true}, {"A.cpp.pellam-12a4.tmp", false},
-                          {"A.cpp.pellam-XXXXXX", false},   {".pellam-1.tmp", false},
+    const Case cases[] = {{"A.cpp.pellam-1234.tmp", true},
+                          {"A.cpp.pellam-12a4.tmp", false},
+                          {"A.cpp.pellam-XXXXXX", false},
+                          {".pellam-1.tmp", false},
                           {"A.cpp", false}};
 #else
     const Case cases[] = {{"A.cpp.pellam-a1B2c3", true}, {"DBComm.h.pellam-XXXXXX", true},
