@@ -5,6 +5,8 @@
 #   sh scripts/benchmark.sh generate [--latency [MS,...]]  the window's Generate command
 #   sh scripts/benchmark.sh schema [--latency [MS,...]]    pellam-gen schema --database Big
 #   sh scripts/benchmark.sh gen [--latency [MS,...]]       pellam-gen generate --database Big
+#   sh scripts/benchmark.sh regen                          pellam-gen generate into an empty folder,
+#                                                          then again with the database unchanged
 #   sh scripts/benchmark.sh fill-windows                   the Win32 window's fill under Wine (Xvfb),
 #                                                          beside the Qt window's on the same X server
 # Without --latency the window is set against a floor (pellam-gen against
@@ -23,7 +25,7 @@ fi
 case "$mode" in
   fill|generate) target=pellam_benchmark ;;
   fill-windows) target=pellam_benchmark ;;
-  schema|gen) target=pellam-gen ;;
+  schema|gen|regen) target=pellam-gen ;;
   *) echo "unknown benchmark: $mode" >&2; exit 2 ;;
 esac
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -492,7 +492,9 @@ TEST(RunChecks, AClassNameWhoseFilesTheFileSystemCannotHoldIsRefusedBeforeAnythi
     // ".pellam-XXXXXX" here, so the file name limit leaves 229 letters.
     const std::size_t longest = platform::kMaxFileNameLength - std::strlen("Operator.cpp") -
                                 platform::kTemporarySuffixLength;
+#ifndef _WIN32
     EXPECT_EQ(longest, 229u);
+#endif
     const std::string deep(platform::kMaxPathLength - 120, 'd');
     const std::size_t inDeep =
         120 - 1 - std::strlen("Operator.cpp") - platform::kTemporarySuffixLength;
@@ -594,7 +596,7 @@ TEST_F(Run, ARegenerationRewritesOnlyWhatChangedWithOrWithoutClearing)
     auto rewritten = [&] {
         std::vector<std::string> files;
         for (const std::string& f : kSampleFiles)
-            if (fs::last_write_time(Out(f)) != old)
+            if (fs::last_write_time(Out(f)) > old + std::chrono::hours(1))
                 files.push_back(f);
         return files;
     };
