@@ -37,7 +37,7 @@ namespace {
 
 int StandardOutputFailed()
 {
-    std::fprintf(stderr, "%s\n", "写入标准输出出错");
+    ErrorPrintf("%s\n", "写入标准输出出错");
     return kFile;
 }
 
@@ -46,7 +46,7 @@ class TerminalMessages : public platform::MessageBoxService {
 public:
     int MessageBox(const std::string& text, const std::string& caption, int) override
     {
-        std::fprintf(stderr, "%s: %s\n", Say(caption).c_str(), Say(text).c_str());
+        ErrorPrintf("%s: %s\n", Say(caption).c_str(), Say(text).c_str());
         return platform::IDOK;
     }
 };
@@ -57,7 +57,7 @@ class TerminalErrors : public CatalogErrorSink {
 public:
     void Failed(const std::string& message) override
     {
-        std::fprintf(stderr, "pellam-gen: %s\n", Say(message).c_str());
+        ErrorPrintf("pellam-gen: %s\n", Say(message).c_str());
         Any = true;
     }
     bool Any = false;
@@ -104,7 +104,7 @@ bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& 
             break;
         }
     if (database.empty()) {
-        std::fprintf(stderr, "pellam-gen: %s\n",
+        ErrorPrintf("pellam-gen: %s\n",
                      (Say(wanted) + Say(Gbk(": 服务器上没有这个数据库"))).c_str());
         return false;
     }
@@ -165,7 +165,7 @@ public:
     void Tell(const RunNotice& notice) override
     {
         EndLine();
-        std::fprintf(stderr, "pellam-gen: %s\n", Say(notice.Text).c_str());
+        ErrorPrintf("pellam-gen: %s\n", Say(notice.Text).c_str());
     }
     void Progress(const RunEvent& event) override
     {
@@ -173,7 +173,7 @@ public:
             return;
         (event.Tree == ProgressLabel::Tables ? tablesDone_ : viewsDone_)++;
         if (progress_) {
-            std::fprintf(stderr, "\r%s %zu/%zu  %s %zu/%zu", Say(Gbk("数据表")).c_str(),
+            ErrorPrintf("\r%s %zu/%zu  %s %zu/%zu", Say(Gbk("数据表")).c_str(),
                          tablesDone_, tables_, Say(Gbk("视图")).c_str(), viewsDone_, views_);
             shown_ = true;
         }
@@ -188,7 +188,7 @@ public:
     {
         std::set<std::filesystem::path> kept;
         for (const std::string& path : keep)
-            kept.insert(std::filesystem::path(platform::FileSystemPath(path)).lexically_normal());
+            kept.insert(platform::FileSystemPath(path).lexically_normal());
         const std::pair<std::string, std::vector<std::string>> folders[] = {
             {tree.DBCommFolder(), {kDBCommHeader, kDBCommSource}},
             {tree.StoredProcFolder(), {kStoredProcHeader, kStoredProcSource}},
@@ -206,7 +206,7 @@ public:
                 if (!std::filesystem::is_regular_file(status) &&
                     !std::filesystem::is_symlink(status))
                     continue;
-                std::string name = it->path().filename().string();
+                std::string name = platform::FromFileSystemPath(it->path().filename());
                 if ((IsGeneratedName(name, runtime, operators) ||
                      platform::IsTemporaryFileName(name)) &&
                     !kept.count(it->path().lexically_normal()))
@@ -221,7 +221,7 @@ public:
     void EndLine()
     {
         if (progress_ && shown_)
-            std::fprintf(stderr, "\n");
+            ErrorPrintf("\n");
         shown_ = false;
     }
 
@@ -267,7 +267,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
         std::error_code ec;
         std::filesystem::create_directories(platform::FileSystemPath(root), ec);
         if (ec) {
-            std::fprintf(stderr, "%s%s\n", "创建输出目录出错：", Say(root).c_str());
+            ErrorPrintf("%s%s\n", "创建输出目录出错：", Say(root).c_str());
             return kFile;
         }
     }
@@ -287,7 +287,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
     if (o.Clear) {
         std::string linked = LinkedTreeFolder(tree);
         if (!linked.empty()) {
-            std::fprintf(stderr, "%s%s\n", "不清除：这个目录是符号链接：", Say(linked).c_str());
+            ErrorPrintf("%s%s\n", "不清除：这个目录是符号链接：", Say(linked).c_str());
             return kFile;
         }
     }
@@ -298,7 +298,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
         result = GenerateAll(input, tree, identities, host);
     } catch (const EFCreateError& e) {
         host.EndLine();
-        std::fprintf(stderr, "%s%s\n", e.Created ? "无法写入文件：" : "无法创建文件：",
+        ErrorPrintf("%s%s\n", e.Created ? "无法写入文件：" : "无法创建文件：",
                      Say(e.Path).c_str());
         return kFile;
     }
@@ -320,7 +320,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
         }
         if (!WriteOut(report))
             return StandardOutputFailed();
-        std::fprintf(stderr, differences.empty() ? "%s%s\n" : "%s%s\n",
+        ErrorPrintf(differences.empty() ? "%s%s\n" : "%s%s\n",
                      differences.empty() ? "输出与将要生成的一致：" : "输出已过期：",
                      Say(root).c_str());
         return differences.empty() ? kDone : kStale;
@@ -329,11 +329,11 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
     if (o.Verbose)
         for (const std::string& file : result.FilesWritten)
             if (std::find(same.begin(), same.end(), file) == same.end())
-                std::fprintf(stderr, "%s\n", Say(Relative(file, root)).c_str());
+                ErrorPrintf("%s\n", Say(Relative(file, root)).c_str());
     std::string unchanged =
         same.empty() ? std::string()
                      : "（其中 " + std::to_string(same.size()) + " 个与磁盘上的相同，未重写）";
-    std::fprintf(stderr, "%s%zu%s%s%s\n", "已生成 ", result.FilesWritten.size(), " 个文件：",
+    ErrorPrintf("%s%zu%s%s%s\n", "已生成 ", result.FilesWritten.size(), " 个文件：",
                  Say(root).c_str(), unchanged.c_str());
     return kDone;
 }
@@ -349,7 +349,7 @@ bool Filter(DatabaseSchema& schema, NameFilter& filter)
         *objects = std::move(kept);
     }
     for (const std::string& glob : filter.UnusedIncludes())
-        std::fprintf(stderr, "%s%s\n", "--include 没有匹配任何数据表或视图：", Say(glob).c_str());
+        ErrorPrintf("%s%s\n", "--include 没有匹配任何数据表或视图：", Say(glob).c_str());
     return filter.UnusedIncludes().empty();
 }
 
@@ -379,13 +379,13 @@ int Main(int argc, char** argv)
     if (!o.Schema.empty()) {
         std::string text;
         if (!platform::ReadWholeFile(FromTerminal(o.Schema, "--schema"), text)) {
-            std::fprintf(stderr, "%s%s\n", "无法读取文件：", o.Schema.c_str());
+            ErrorPrintf("%s%s\n", "无法读取文件：", o.Schema.c_str());
             return kUsage;
         }
         try {
             snapshot = ReadSnapshot(text);
         } catch (const SnapshotError& e) {
-            std::fprintf(stderr, "%s: %s\n", o.Schema.c_str(), Say(e.Message).c_str());
+            ErrorPrintf("%s: %s\n", o.Schema.c_str(), Say(e.Message).c_str());
             return kUsage;
         }
         if (!Filter(snapshot, filter))
@@ -422,7 +422,7 @@ int Main(int argc, char** argv)
     if (o.To.empty())
         return WriteOut(json) ? kDone : StandardOutputFailed();
     if (platform::WriteWholeFile(FromTerminal(o.To, "--to"), json) != 0) {
-        std::fprintf(stderr, "%s%s\n", "无法创建文件：", o.To.c_str());
+        ErrorPrintf("%s%s\n", "无法创建文件：", o.To.c_str());
         return kFile;
     }
     return kDone;
@@ -445,13 +445,13 @@ int main(int argc, char** argv)
         // The whole usage when nothing was asked; else one line and where
         // to read more.
         if (argc < 2)
-            std::fprintf(stderr, "pellam-gen: %s\n%s", e.Message.c_str(), kUsageText);
+            ErrorPrintf("pellam-gen: %s\n%s", e.Message.c_str(), kUsageText);
         else
-            std::fprintf(stderr, "pellam-gen: %s\n%s\n", e.Message.c_str(),
+            ErrorPrintf("pellam-gen: %s\n%s\n", e.Message.c_str(),
                          "用法见 pellam-gen --help");
         return kUsage;
     } catch (const platform::Exception& e) {
-        std::fprintf(stderr, "%s\n", Say(e.Message).c_str());
+        ErrorPrintf("%s\n", Say(e.Message).c_str());
         return kConnection;
     }
 }

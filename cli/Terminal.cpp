@@ -3,6 +3,7 @@
 #include "Options.h"
 #include "platform/Text.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <iostream>
 #include <iterator>
@@ -30,10 +31,64 @@ std::string FromTerminal(const std::string& utf8, const std::string& what)
     return gbk;
 }
 
+namespace {
+
+#ifdef _WIN32
+// True when the text went to a console, wide; false when the stream is no
+// console (a pipe, a file) and takes bytes.
+bool WroteToConsole(DWORD which, const std::string& utf8, bool& ok)
+{
+    HANDLE handle = GetStdHandle(which);
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode))
+        return false;
+    std::u16string wide = platform::Utf8ToUtf16(utf8);
+    const wchar_t* at = reinterpret_cast<const wchar_t*>(wide.data());
+    std::size_t left = wide.size();
+    ok = true;
+    while (left > 0 && ok) {
+        DWORD written = 0;
+        DWORD chunk = static_cast<DWORD>(left < 8192 ? left : 8192);
+        ok = WriteConsoleW(handle, at, chunk, &written, nullptr) && written > 0;
+        at += written;
+        left -= written;
+    }
+    return true;
+}
+#endif
+
+bool Write(std::FILE* stream, const std::string& utf8)
+{
+#ifdef _WIN32
+    bool written = false;
+    std::fflush(stream);
+    if (WroteToConsole(stream == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE, utf8, written))
+        return written;
+#endif
+    bool ok = std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+    return std::fflush(stream) == 0 && ok && !std::ferror(stream);
+}
+
+}  // namespace
+
 bool WriteOut(const std::string& bytes)
 {
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
-    return std::fflush(stdout) == 0 && ok && !std::ferror(stdout);
+    return Write(stdout, bytes);
+}
+
+void ErrorPrintf(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    int n = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
+    if (n > 0)
+        std::vsnprintf(&text[0], text.size() + 1, format, again);
+    va_end(again);
+    Write(stderr, text);
 }
 
 namespace {
@@ -158,12 +213,12 @@ std::string ReadPassword()
             // Echo goes off before the prompt shows, so that nothing typed
             // after it is echoed or lost.
             NoEcho quiet;
-            std::fprintf(stderr, "%s", "密码：");
+            ErrorPrintf("%s", "密码：");
             std::fflush(stderr);
             std::getline(std::cin, password);
         }
         // The Enter that was not echoed.
-        std::fprintf(stderr, "\n");
+        ErrorPrintf("\n");
     } else if (!std::getline(std::cin, password)) {
         // Standard input ended before any line: no password was given.
         throw UsageError{"没有密码：请用 --password-env 或从标准输入给出"};

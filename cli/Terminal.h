@@ -12,8 +12,13 @@ std::string Say(const std::string& gbk);
 // cannot hold it.
 std::string FromTerminal(const std::string& utf8, const std::string& what);
 
-// Writes to standard output; false when the bytes did not all get there.
+// Writes UTF-8 text to standard output; false when it did not all get
+// there. To a Windows console it goes as UTF-16 (WriteConsoleW), so that
+// the console's code page plays no part; to a pipe or a file, as UTF-8.
 bool WriteOut(const std::string& bytes);
+
+// printf to standard error, written as WriteOut writes.
+void ErrorPrintf(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
 
 // True when standard error is a terminal (progress is shown there).
 bool ErrorIsTerminal();

@@ -511,7 +511,7 @@ void ClearOutputExcept(const OutputTree& tree, const std::vector<std::string>& k
     namespace fs = std::filesystem;
     std::set<fs::path> kept;
     for (const std::string& path : keep)
-        kept.insert(fs::path(platform::FileSystemPath(path)).lexically_normal());
+        kept.insert(platform::FileSystemPath(path).lexically_normal());
     std::error_code ec;
     fs::path root(platform::FileSystemPath(tree.OutputRoot()));
     if (root.empty() || fs::is_symlink(fs::symlink_status(root, ec)))

@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 
 #ifdef _WIN32
@@ -31,24 +32,39 @@ std::string NativeSuffix(const std::string& windowsSuffix)
     return out;
 }
 
-std::string FileSystemPath(const std::string& path)
+std::filesystem::path FileSystemPath(const std::string& path)
 {
-#ifdef _WIN32
-    return path;  // the ANSI calls take GBK paths as they are
-#else
     std::string utf8;
     if (!TryGbkToUtf8(path, utf8))
-        return std::string();  // an empty path fails every call
-    return utf8;
+        return std::filesystem::path();  // an empty path fails every call
+#ifdef _WIN32
+    // Wide, as the file system names it: no code page stands between.
+    std::u16string wide = Utf8ToUtf16(utf8);
+    return std::filesystem::path(std::wstring(wide.begin(), wide.end()));
+#else
+    return std::filesystem::path(utf8);
+#endif
+}
+
+std::string FromFileSystemPath(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    std::wstring wide = path.native();
+    bool lossy = false;
+    return Utf16ToGbk(std::u16string(wide.begin(), wide.end()), lossy);
+#else
+    std::string gbk;
+    return TryUtf8ToGbk(path.native(), gbk) ? gbk : path.native();
 #endif
 }
 
 std::string ExecutablePath()
 {
 #ifdef _WIN32
-    char buffer[MAX_PATH + 1] = {0};
-    DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    return std::string(buffer, n);
+    std::wstring buffer(32768, L'\0');
+    DWORD n = GetModuleFileNameW(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+    buffer.resize(n);
+    return FromFileSystemPath(std::filesystem::path(buffer));
 #else
     char buffer[PATH_MAX + 1];
     ssize_t n = readlink("/proc/self/exe", buffer, PATH_MAX);
@@ -96,11 +112,11 @@ std::string ProgramFolder()
 
 bool DirectoryExists(const std::string& path)
 {
-    std::string fs = FileSystemPath(path);
+    std::filesystem::path fs = FileSystemPath(path);
     if (fs.empty())
         return false;
 #ifdef _WIN32
-    DWORD attrs = GetFileAttributesA(fs.c_str());
+    DWORD attrs = GetFileAttributesW(fs.c_str());
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
 #else
     struct stat st;
@@ -110,11 +126,11 @@ bool DirectoryExists(const std::string& path)
 
 bool FileExists(const std::string& path)
 {
-    std::string fs = FileSystemPath(path);
+    std::filesystem::path fs = FileSystemPath(path);
     if (fs.empty())
         return false;
 #ifdef _WIN32
-    DWORD attrs = GetFileAttributesA(fs.c_str());
+    DWORD attrs = GetFileAttributesW(fs.c_str());
     return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
 #else
     struct stat st;
@@ -124,11 +140,11 @@ bool FileExists(const std::string& path)
 
 bool CreateDirectoryA(const std::string& path)
 {
-    std::string fs = FileSystemPath(path);
+    std::filesystem::path fs = FileSystemPath(path);
     if (fs.empty())
         return false;
 #ifdef _WIN32
-    return ::CreateDirectoryA(fs.c_str(), nullptr) != FALSE;
+    return ::CreateDirectoryW(fs.c_str(), nullptr) != FALSE;
 #else
     return mkdir(fs.c_str(), 0777) == 0;
 #endif
@@ -188,16 +204,18 @@ int WriteWholeFile(const std::string& path, const std::string& bytes)
     // The bytes go to a new file beside the target, which replaces the
     // target only once they are all written: a failed write leaves the old
     // file whole and no partial one.
-    std::string fs = FileSystemPath(path);
+    std::filesystem::path fs = FileSystemPath(path);
     if (fs.empty() || DirectoryExists(path))
         return 1;
 #ifdef _WIN32
-    std::string temp = fs + kTemporaryMark + std::to_string(GetCurrentProcessId()) + ".tmp";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    std::wstring temp = fs.native() + L".pellam-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    std::FILE* f = _wfopen(temp.c_str(), L"wb");
     if (!f)
         return 1;
+    auto removeTemp = [&] { _wremove(temp.c_str()); };
 #else
-    std::string temp = fs + kTemporaryMark + "XXXXXX";
+    std::string temp = fs.native() + kTemporaryMark + "XXXXXX";
+    auto removeTemp = [&] { std::remove(temp.c_str()); };
     int fd;
     {
         EndingSignalsHeld held;
@@ -229,16 +247,16 @@ int WriteWholeFile(const std::string& path, const std::string& bytes)
     if (std::fclose(f) != 0)
         ok = false;
     if (!ok) {
-        std::remove(temp.c_str());
+        removeTemp();
         return 2;
     }
 #ifdef _WIN32
-    bool placed = MoveFileExA(temp.c_str(), fs.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    bool placed = MoveFileExW(temp.c_str(), fs.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 #else
     bool placed = std::rename(temp.c_str(), fs.c_str()) == 0;
 #endif
     if (!placed) {
-        std::remove(temp.c_str());
+        removeTemp();
         return 1;
     }
     return 0;
@@ -270,10 +288,14 @@ bool IsTemporaryFileName(const std::string& name)
 
 bool ReadWholeFile(const std::string& path, std::string& bytes)
 {
-    std::string fs = FileSystemPath(path);
+    std::filesystem::path fs = FileSystemPath(path);
     if (fs.empty())
         return false;
+#ifdef _WIN32
+    std::FILE* f = _wfopen(fs.c_str(), L"rb");
+#else
     std::FILE* f = std::fopen(fs.c_str(), "rb");
+#endif
     if (!f)
         return false;
     bytes.clear();

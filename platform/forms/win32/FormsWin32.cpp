@@ -3,17 +3,41 @@
 
 #include "FormsWin32.h"
 
+#include "platform/Text.h"
+
+#include <cwchar>
+
 #include <algorithm>
 
 namespace platform {
 
-const char* const kFormClass = "PellamForm";
-const char* const kContainerClass = "PellamContainer";
-const char* const kImageClass = "PellamImage";
+const wchar_t* const kFormClass = L"PellamForm";
+const wchar_t* const kContainerClass = L"PellamContainer";
+const wchar_t* const kImageClass = L"PellamImage";
+
+std::wstring ToWide(const std::string& text)
+{
+    std::string utf8;
+    if (!TryGbkToUtf8(text, utf8))
+        utf8 = text;
+    std::u16string wide = Utf8ToUtf16(utf8);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+std::string FromWide(const wchar_t* text, std::size_t length)
+{
+    bool lossy = false;
+    return Utf16ToGbk(std::u16string(text, text + length), lossy);
+}
+
+std::string FromWide(const wchar_t* text)
+{
+    return FromWide(text, std::wcslen(text));
+}
 
 namespace {
 
-const char* const kControlProperty = "PellamControl";
+const wchar_t* const kControlProperty = L"PellamControl";
 
 HFONT& Font()
 {
@@ -39,7 +63,7 @@ TControl::Impl* NewImpl(HWND handle)
     return impl;
 }
 
-std::unique_ptr<TControl::Impl> Child(TWinControl* parent, const char* windowClass,
+std::unique_ptr<TControl::Impl> Child(TWinControl* parent, const wchar_t* windowClass,
                                       const std::string& text, DWORD style, DWORD exStyle, int left,
                                       int top, int width, int height)
 {
@@ -49,11 +73,11 @@ std::unique_ptr<TControl::Impl> Child(TWinControl* parent, const char* windowCla
 
 std::string WindowText(HWND window)
 {
-    int length = GetWindowTextLengthA(window);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    GetWindowTextA(window, &text[0], length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    length = GetWindowTextW(window, &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return FromWide(text.c_str(), text.size());
 }
 
 HFONT ControlFont()
@@ -70,14 +94,14 @@ void SetControlFont(HFONT font)
 
 HFONT MakeFont(const std::string& face, int pixelSize, bool bold)
 {
-    return CreateFontA(-pixelSize, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+    return CreateFontW(-pixelSize, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                        GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, face.c_str());
+                       DEFAULT_PITCH | FF_SWISS, ToWide(face).c_str());
 }
 
 TControl* ControlOf(HWND window)
 {
-    return static_cast<TControl*>(GetPropA(window, kControlProperty));
+    return static_cast<TControl*>(GetPropW(window, kControlProperty));
 }
 
 void Guarded(const std::function<void()>& handler)
@@ -91,14 +115,14 @@ void Guarded(const std::function<void()>& handler)
     }
 }
 
-HWND CreateChild(TWinControl* parent, const char* windowClass, const std::string& text, DWORD style,
+HWND CreateChild(TWinControl* parent, const wchar_t* windowClass, const std::string& text, DWORD style,
                  DWORD exStyle, int left, int top, int width, int height)
 {
     HWND window =
-        CreateWindowExA(exStyle, windowClass, text.c_str(),
+        CreateWindowExW(exStyle, windowClass, ToWide(text).c_str(),
                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, left, top, width, height,
-                        parent->impl()->Handle, nullptr, GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
+                        parent->impl()->Handle, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
     return window;
 }
 
@@ -108,13 +132,13 @@ LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM w, LPARAM l)
 {
     TControl* control = ControlOf(window);
     if (!control)
-        return DefWindowProcA(window, message, w, l);
+        return DefWindowProcW(window, message, w, l);
     TControl::Impl* impl = control->impl();
     LRESULT result = 0;
     bool handled = false;
     if (impl->Subclass)
         Guarded([&] { handled = impl->Subclass(message, w, l, result); });
-    return handled ? result : CallWindowProcA(impl->Previous, window, message, w, l);
+    return handled ? result : CallWindowProcW(impl->Previous, window, message, w, l);
 }
 
 }  // namespace
@@ -122,7 +146,7 @@ LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM w, LPARAM l)
 void SubclassControl(TControl::Impl* impl)
 {
     impl->Previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(impl->Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+        SetWindowLongPtrW(impl->Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
 }
 
 // ------------------------------------------------------------- containers
@@ -212,7 +236,7 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l)
     default:
         break;
     }
-    return DefWindowProcA(window, message, w, l);
+    return DefWindowProcW(window, message, w, l);
 }
 
 // ---------------------------------------------------------------- controls
@@ -221,14 +245,14 @@ TControl::TControl(TWinControl* parent, std::unique_ptr<Impl> impl)
     : parent_(parent), impl_(std::move(impl))
 {
     impl_->Control = this;
-    SetPropA(impl_->Handle, kControlProperty, this);
+    SetPropW(impl_->Handle, kControlProperty, this);
     if (parent_)
         parent_->children_.push_back(this);
 }
 
 TControl::~TControl()
 {
-    RemovePropA(impl_->Handle, kControlProperty);
+    RemovePropW(impl_->Handle, kControlProperty);
     if (impl_->Brush)
         DeleteObject(impl_->Brush);
     if (impl_->Picture)
@@ -262,12 +286,12 @@ namespace {
 // A container's controls disabled with it, so that they look as unusable as
 // they are (Win32 does not grey the children of a disabled window); each
 // one held so is marked, and only those are enabled again.
-const char* const kHeldByParent = "PellamHeldByParent";
+const wchar_t* const kHeldByParent = L"PellamHeldByParent";
 
 BOOL CALLBACK HoldChild(HWND child, LPARAM)
 {
     if (IsWindowEnabled(child)) {
-        SetPropA(child, kHeldByParent, reinterpret_cast<HANDLE>(1));
+        SetPropW(child, kHeldByParent, reinterpret_cast<HANDLE>(1));
         EnableWindow(child, FALSE);
     }
     return TRUE;
@@ -275,7 +299,7 @@ BOOL CALLBACK HoldChild(HWND child, LPARAM)
 
 BOOL CALLBACK ReleaseChild(HWND child, LPARAM)
 {
-    if (RemovePropA(child, kHeldByParent))
+    if (RemovePropW(child, kHeldByParent))
         EnableWindow(child, TRUE);
     return TRUE;
 }
@@ -368,12 +392,12 @@ TControl* NextInTabOrder(TControl* from)
 
 TForm::TForm(const std::string& caption, TForm* owner)
     : TWinControl(nullptr, std::unique_ptr<Impl>(NewImpl(
-                               CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, caption.c_str(),
+                               CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, ToWide(caption).c_str(),
                                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU |
                                                    WS_MINIMIZEBOX | WS_CLIPCHILDREN,
                                                CW_USEDEFAULT, CW_USEDEFAULT, 400, 300,
                                                owner ? owner->impl()->Handle : nullptr, nullptr,
-                                               GetModuleHandleA(nullptr), nullptr))))
+                                               GetModuleHandleW(nullptr), nullptr))))
 {
     impl()->Owned = owner != nullptr;
     impl()->OnPaint = &OnPaint;
@@ -387,8 +411,8 @@ std::string TForm::Caption() const
 void TForm::SetFixedClientSize(int width, int height)
 {
     RECT r{0, 0, width, height};
-    DWORD style = static_cast<DWORD>(GetWindowLongPtrA(impl()->Handle, GWL_STYLE));
-    DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(impl()->Handle, GWL_EXSTYLE));
+    DWORD style = static_cast<DWORD>(GetWindowLongPtrW(impl()->Handle, GWL_STYLE));
+    DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(impl()->Handle, GWL_EXSTYLE));
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     SetWindowPos(impl()->Handle, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -402,7 +426,7 @@ void TForm::MoveTo(int left, int top)
 
 namespace {
 
-int CALLBACK FoundFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found)
+int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 {
     *reinterpret_cast<bool*>(found) = true;
     return 0;
@@ -410,12 +434,12 @@ int CALLBACK FoundFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found)
 
 bool FaceInstalled(const std::string& face)
 {
-    LOGFONTA wanted{};
+    LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(wanted.lfFaceName, face.c_str(), LF_FACESIZE);
+    lstrcpynW(wanted.lfFaceName, ToWide(face).c_str(), LF_FACESIZE);
     bool found = false;
     HDC dc = GetDC(nullptr);
-    EnumFontFamiliesExA(dc, &wanted, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
+    EnumFontFamiliesExW(dc, &wanted, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
     ReleaseDC(nullptr, dc);
     return found;
 }
@@ -438,7 +462,7 @@ void TForm::ShowForm()
 
 void TForm::Close()
 {
-    SendMessageA(impl()->Handle, WM_CLOSE, 0, 0);
+    SendMessageW(impl()->Handle, WM_CLOSE, 0, 0);
 }
 
 void TForm::Repaint()
@@ -466,7 +490,7 @@ bool TForm::ShowModal()
     impl()->ModalResult = false;
     ShowForm();
     MSG msg;
-    while (impl()->Modal && GetMessageA(&msg, nullptr, 0, 0) > 0)
+    while (impl()->Modal && GetMessageW(&msg, nullptr, 0, 0) > 0)
         DispatchOne(msg);
     if (owner) {
         EnableWindow(owner, TRUE);
@@ -480,7 +504,7 @@ void TForm::EndModal(bool ok)
 {
     impl()->ModalResult = ok;
     impl()->Modal = false;
-    PostMessageA(impl()->Handle, WM_NULL, 0, 0);
+    PostMessageW(impl()->Handle, WM_NULL, 0, 0);
 }
 
 TPanel::TPanel(TWinControl* parent, int left, int top, int width, int height)
@@ -494,7 +518,7 @@ TPanel::TPanel(TWinControl* parent, int left, int top, int width, int height)
 // A bevel is drawn by its parent under the controls, never over them; its
 // window only keeps its place.
 TBevel::TBevel(TWinControl* parent, Shape shape, int left, int top, int width, int height)
-    : TControl(parent, Child(parent, "STATIC", "", 0, 0, left, top, width, height))
+    : TControl(parent, Child(parent, L"STATIC", "", 0, 0, left, top, width, height))
 {
     ShowWindow(impl()->Handle, SW_HIDE);
     EnableWindow(impl()->Handle, FALSE);
@@ -503,14 +527,14 @@ TBevel::TBevel(TWinControl* parent, Shape shape, int left, int top, int width, i
 
 TLabel::TLabel(TWinControl* parent, const std::string& caption, int left, int top, int width,
                int height)
-    : TControl(parent, Child(parent, "STATIC", caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, left,
+    : TControl(parent, Child(parent, L"STATIC", caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, left,
                              top, width, height))
 {
 }
 
 void TLabel::SetCaption(const std::string& caption)
 {
-    SetWindowTextA(impl()->Handle, caption.c_str());
+    SetWindowTextW(impl()->Handle, ToWide(caption).c_str());
     InvalidateRect(impl()->Handle, nullptr, TRUE);
 }
 
@@ -525,10 +549,11 @@ int TLabel::TextWidth() const
 {
     std::string text = Caption();
     HDC dc = GetDC(impl()->Handle);
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(impl()->Handle, WM_GETFONT, 0, 0));
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(impl()->Handle, WM_GETFONT, 0, 0));
     HGDIOBJ old = SelectObject(dc, font ? font : ControlFont());
     RECT r{0, 0, 0, 0};
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+    std::wstring wide = ToWide(text);
+    DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r,
               DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS);
     SelectObject(dc, old);
     ReleaseDC(impl()->Handle, dc);
@@ -539,18 +564,18 @@ namespace {
 
 bool Checked(HWND button)
 {
-    return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 void Check(HWND button, bool on)
 {
-    SendMessageA(button, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(button, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 }  // namespace
 
 TRadioButton::TRadioButton(TWinControl* parent, const std::string& caption, int left, int top,
                            int width, int height)
-    : TControl(parent, Child(parent, "BUTTON", caption, BS_AUTORADIOBUTTON | WS_TABSTOP, 0, left,
+    : TControl(parent, Child(parent, L"BUTTON", caption, BS_AUTORADIOBUTTON | WS_TABSTOP, 0, left,
                              top, width, height))
 {
     impl()->Command = [this](int code) {
@@ -577,11 +602,11 @@ void TRadioButton::SetChecked(bool checked)
 void TRadioButton::Click()
 {
     if (Enabled())
-        SendMessageA(impl()->Handle, BM_CLICK, 0, 0);
+        SendMessageW(impl()->Handle, BM_CLICK, 0, 0);
 }
 
 TEdit::TEdit(TWinControl* parent, int left, int top, int width, int height)
-    : TControl(parent, Child(parent, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
+    : TControl(parent, Child(parent, L"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
                              left, top, width, height))
 {
     SubclassControl(impl());
@@ -599,7 +624,7 @@ TEdit::TEdit(TWinControl* parent, int left, int top, int width, int height)
         // Ctrl+A selects the whole text, as in every edit the user knows
         // (the EDIT class only beeps).
         if (message == WM_CHAR && w == 0x01) {
-            SendMessageA(impl()->Handle, EM_SETSEL, 0, -1);
+            SendMessageW(impl()->Handle, EM_SETSEL, 0, -1);
             return true;
         }
         if (message == WM_CHAR && w == '\r')
@@ -614,38 +639,38 @@ std::string TEdit::Text() const
 }
 void TEdit::SetText(const std::string& text)
 {
-    SetWindowTextA(impl()->Handle, text.c_str());
+    SetWindowTextW(impl()->Handle, ToWide(text).c_str());
 }
 
 void TEdit::SetPassword(bool password)
 {
-    SendMessageA(impl()->Handle, EM_SETPASSWORDCHAR, password ? '*' : 0, 0);
+    SendMessageW(impl()->Handle, EM_SETPASSWORDCHAR, password ? '*' : 0, 0);
     InvalidateRect(impl()->Handle, nullptr, TRUE);
 }
 
 bool TEdit::Password() const
 {
-    return SendMessageA(impl()->Handle, EM_GETPASSWORDCHAR, 0, 0) != 0;
+    return SendMessageW(impl()->Handle, EM_GETPASSWORDCHAR, 0, 0) != 0;
 }
 void TEdit::SetReadOnly(bool readOnly)
 {
-    SendMessageA(impl()->Handle, EM_SETREADONLY, readOnly, 0);
+    SendMessageW(impl()->Handle, EM_SETREADONLY, readOnly, 0);
 }
 
 bool TEdit::ReadOnly() const
 {
-    return (GetWindowLongPtrA(impl()->Handle, GWL_STYLE) & ES_READONLY) != 0;
+    return (GetWindowLongPtrW(impl()->Handle, GWL_STYLE) & ES_READONLY) != 0;
 }
 
 void TEdit::PressEnter()
 {
     if (Enabled())
-        SendMessageA(impl()->Handle, WM_KEYDOWN, VK_RETURN, 0);
+        SendMessageW(impl()->Handle, WM_KEYDOWN, VK_RETURN, 0);
 }
 
 TButton::TButton(TWinControl* parent, const std::string& caption, int left, int top, int width,
                  int height)
-    : TControl(parent, Child(parent, "BUTTON", caption, BS_PUSHBUTTON | WS_TABSTOP, 0, left, top,
+    : TControl(parent, Child(parent, L"BUTTON", caption, BS_PUSHBUTTON | WS_TABSTOP, 0, left, top,
                              width, height))
 {
     impl()->Command = [this](int code) {
@@ -662,7 +687,7 @@ std::string TButton::Caption() const
 void TButton::Click()
 {
     if (Enabled())
-        SendMessageA(impl()->Handle, BM_CLICK, 0, 0);
+        SendMessageW(impl()->Handle, BM_CLICK, 0, 0);
 }
 
 namespace {
@@ -677,11 +702,11 @@ void DrawGlyphButton(const DRAWITEMSTRUCT* item, const TBitmap& glyph)
     bool disabled = (item->itemState & ODS_DISABLED) != 0;
     DrawFrameControl(dc, &r, DFC_BUTTON,
                      DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0) | (disabled ? DFCS_INACTIVE : 0));
-    std::string text = WindowText(item->hwndItem);
+    std::wstring text = ToWide(WindowText(item->hwndItem));
     HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(item->hwndItem, WM_GETFONT, 0, 0)));
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item->hwndItem, WM_GETFONT, 0, 0)));
     SIZE size{0, 0};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     int shift = pushed ? 1 : 0;
     int left = (r.right - r.left - glyph.Width() - 4 - size.cx) / 2 + shift;
     int top = (r.bottom - r.top - glyph.Height()) / 2 + shift;
@@ -699,7 +724,7 @@ void DrawGlyphButton(const DRAWITEMSTRUCT* item, const TBitmap& glyph)
     RECT textBox{left + glyph.Width() + 4, r.top + shift, r.right, r.bottom + shift};
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-    DrawTextA(dc, text.c_str(), -1, &textBox, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(dc, text.c_str(), -1, &textBox, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, old);
     if (item->itemState & ODS_FOCUS) {
         RECT focus = r;
@@ -714,8 +739,8 @@ TBitBtn::TBitBtn(TWinControl* parent, const std::string& caption, Kind kind, int
                  int width, int height)
     : TButton(parent, caption, left, top, width, height), glyph_(StockGlyph(kind))
 {
-    LONG_PTR style = GetWindowLongPtrA(impl()->Handle, GWL_STYLE);
-    SetWindowLongPtrA(impl()->Handle, GWL_STYLE, (style & ~BS_TYPEMASK) | BS_OWNERDRAW);
+    LONG_PTR style = GetWindowLongPtrW(impl()->Handle, GWL_STYLE);
+    SetWindowLongPtrW(impl()->Handle, GWL_STYLE, (style & ~BS_TYPEMASK) | BS_OWNERDRAW);
     impl()->Draw = [this](const DRAWITEMSTRUCT* item) { DrawGlyphButton(item, glyph_); };
     InvalidateRect(impl()->Handle, nullptr, TRUE);
 }

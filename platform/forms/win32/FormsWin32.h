@@ -1,8 +1,9 @@
 #ifndef PlatformFormsWin32H
 #define PlatformFormsWin32H
 
-// What the Win32 backend's files of the forms layer share. Every call is an
-// ANSI ("A") one, so GBK text passes unchanged under code page 936.
+// What the Win32 backend's files of the forms layer share. Every call is a
+// wide ("W") one: the forms layer's text goes to the controls as UTF-16 and
+// comes back from them so, and the system code page plays no part.
 
 #include "platform/Exception.h"
 #include "platform/Forms.h"
@@ -60,9 +61,14 @@ struct TBitmap::Impl {
 };
 
 // The window classes of forms and of containers (panels, tab sheets).
-extern const char* const kFormClass;
-extern const char* const kContainerClass;
-extern const char* const kImageClass;
+extern const wchar_t* const kFormClass;
+extern const wchar_t* const kContainerClass;
+extern const wchar_t* const kImageClass;
+
+// The forms layer's text as UTF-16 for the controls, and back.
+std::wstring ToWide(const std::string& text);
+std::string FromWide(const wchar_t* text, std::size_t length);
+std::string FromWide(const wchar_t* text);
 
 // The window procedures of forms and containers, and of images.
 LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -75,13 +81,13 @@ void SetControlFont(HFONT font);
 // A control's state around its window.
 TControl::Impl* NewImpl(HWND handle);
 // A child window made into a control's state.
-std::unique_ptr<TControl::Impl> Child(TWinControl* parent, const char* windowClass,
+std::unique_ptr<TControl::Impl> Child(TWinControl* parent, const wchar_t* windowClass,
                                       const std::string& text, DWORD style, DWORD exStyle, int left,
                                       int top, int width, int height);
 std::string WindowText(HWND window);
 
 // A standard or own control as a child of the parent's window.
-HWND CreateChild(TWinControl* parent, const char* windowClass, const std::string& text, DWORD style,
+HWND CreateChild(TWinControl* parent, const wchar_t* windowClass, const std::string& text, DWORD style,
                  DWORD exStyle, int left, int top, int width, int height);
 // Routes the window's messages through impl->Subclass first.
 void SubclassControl(TControl::Impl* impl);

@@ -144,7 +144,8 @@ void TBitmap::Text(const TRect& box, const std::string& text, const std::string&
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ToColorRef(color));
     RECT r{box.Left, box.Top, box.Left + box.Width, box.Top + box.Height};
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+    std::wstring wide = ToWide(text);
+    DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     GdiFlush();
     const auto* drawn = static_cast<const std::uint32_t*>(bits);
@@ -191,7 +192,7 @@ class Win32MessageBoxService : public MessageBoxService {
 public:
     int MessageBox(const std::string& text, const std::string& caption, int flags) override
     {
-        return MessageBoxA(GetActiveWindow(), text.c_str(), caption.c_str(),
+        return MessageBoxW(GetActiveWindow(), ToWide(text).c_str(), ToWide(caption).c_str(),
                            static_cast<UINT>(flags));
     }
 };
@@ -207,13 +208,11 @@ std::string MessageBoxButton(UINT which)
 {
     using Getter = const wchar_t*(WINAPI*)(UINT);
     auto get = reinterpret_cast<Getter>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "MB_GetString")));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "MB_GetString")));
     const wchar_t* text = get ? get(which) : nullptr;
     if (!text)
         return std::string();
-    std::u16string wide(text, text + std::wcslen(text));
-    bool lossy = false;
-    return Utf16ToGbk(wide, lossy);
+    return FromWide(text);
 }
 
 }  // namespace
@@ -229,17 +228,17 @@ TFormsApplication::TFormsApplication(int&, char**) : impl_(new Impl)
                                                        ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS |
                                                        ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    for (const char* name : {kFormClass, kContainerClass, kImageClass}) {
-        WNDCLASSA wc{};
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const wchar_t* name : {kFormClass, kContainerClass, kImageClass}) {
+        WNDCLASSW wc{};
         wc.lpfnWndProc = name == kImageClass ? ImageProc : ContainerProc;
         wc.hInstance = instance;
         wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
         // The program's own icon (resource 1) where it has one.
         if (name == kFormClass)
-            wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+            wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
         wc.lpszClassName = name;
-        RegisterClassA(&wc);
+        RegisterClassW(&wc);
     }
     impl_->Previous = platform::Application.SetMessageBoxService(&impl_->Service);
 }
@@ -252,16 +251,16 @@ TFormsApplication::~TFormsApplication()
 void DispatchOne(MSG& msg)
 {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (root && IsDialogMessageA(root, &msg))
+    if (root && IsDialogMessageW(root, &msg))
         return;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
 }
 
 int TFormsApplication::Run()
 {
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
         DispatchOne(msg);
     return 0;
 }
@@ -280,7 +279,7 @@ namespace {
 void PumpPending()
 {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         DispatchOne(msg);
 }
 
@@ -320,7 +319,7 @@ bool WaitCursorShown()
 bool OpenFolderInShell(const std::string& path)
 {
     return reinterpret_cast<INT_PTR>(
-               ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+               ShellExecuteW(nullptr, L"open", ToWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 // A 24-bit BMP of the form's client area, whatever the path's extension.
@@ -349,7 +348,7 @@ bool SaveFormPicture(TForm* form, const std::string& path)
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof info.bmiHeader;
     file.bfSize = file.bfOffBits + static_cast<DWORD>(stride * height);
-    std::FILE* out = std::fopen(path.c_str(), "wb");
+    std::FILE* out = _wfopen(ToWide(path).c_str(), L"wb");
     bool ok = out && std::fwrite(&file, sizeof file, 1, out) == 1 &&
               std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
               std::fwrite(bits, static_cast<std::size_t>(stride * height), 1, out) == 1;

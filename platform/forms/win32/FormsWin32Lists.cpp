@@ -9,14 +9,14 @@ namespace {
 
 bool IsChecked(HWND button)
 {
-    return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 }  // namespace
 
 TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption, int left, int top, int width,
                      int height)
-    : TControl(parent, Child(parent, "BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, 0, left, top,
+    : TControl(parent, Child(parent, L"BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, 0, left, top,
                              width, height))
 {
 }
@@ -27,49 +27,50 @@ bool TCheckBox::Checked() const
 }
 void TCheckBox::SetChecked(bool checked)
 {
-    SendMessageA(impl()->Handle, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(impl()->Handle, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 TListBox::TListBox(TWinControl* parent, int left, int top, int width, int height)
-    : TControl(parent, Child(parent, "LISTBOX", "", LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP,
+    : TControl(parent, Child(parent, L"LISTBOX", "", LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP,
                              WS_EX_CLIENTEDGE, left, top, width, height))
 {
 }
 
 void TListBox::Add(const std::string& item)
 {
-    SendMessageA(impl()->Handle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    std::wstring wide = ToWide(item);
+    SendMessageW(impl()->Handle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 int TListBox::ItemIndex() const
 {
-    return static_cast<int>(SendMessageA(impl()->Handle, LB_GETCURSEL, 0, 0));
+    return static_cast<int>(SendMessageW(impl()->Handle, LB_GETCURSEL, 0, 0));
 }
 
 void TListBox::SetItemIndex(int index)
 {
-    SendMessageA(impl()->Handle, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(impl()->Handle, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 TSpinEdit::TSpinEdit(TWinControl* parent, int left, int top, int width, int height, int minimum,
                      int maximum)
-    : TControl(parent, Child(parent, "EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, left,
+    : TControl(parent, Child(parent, L"EDIT", "", ES_NUMBER | WS_TABSTOP, WS_EX_CLIENTEDGE, left,
                              top, width, height))
 {
-    impl()->Buddy = CreateChild(parent, UPDOWN_CLASSA, "",
+    impl()->Buddy = CreateChild(parent, UPDOWN_CLASSW, "",
                                 UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 0, 0, 0, 0);
-    SendMessageA(impl()->Buddy, UDM_SETBUDDY, reinterpret_cast<WPARAM>(impl()->Handle), 0);
-    SendMessageA(impl()->Buddy, UDM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
+    SendMessageW(impl()->Buddy, UDM_SETBUDDY, reinterpret_cast<WPARAM>(impl()->Handle), 0);
+    SendMessageW(impl()->Buddy, UDM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
 }
 
 int TSpinEdit::Value() const
 {
-    return static_cast<int>(SendMessageA(impl()->Buddy, UDM_GETPOS32, 0, 0));
+    return static_cast<int>(SendMessageW(impl()->Buddy, UDM_GETPOS32, 0, 0));
 }
 
 void TSpinEdit::SetValue(int value)
 {
-    SendMessageA(impl()->Buddy, UDM_SETPOS32, 0, value);
+    SendMessageW(impl()->Buddy, UDM_SETPOS32, 0, value);
 }
 
 namespace {
@@ -88,19 +89,19 @@ void EndCellEdit(HWND editor, CellEditor* cell, bool keep)
         return;
     cell->Done = true;
     if (keep) {
-        std::string text = WindowText(editor);
-        LVITEMA item{};
+        std::wstring text = ToWide(WindowText(editor));
+        LVITEMW item{};
         item.iSubItem = cell->Column;
-        item.pszText = const_cast<char*>(text.c_str());
-        SendMessageA(cell->List, LVM_SETITEMTEXTA, static_cast<WPARAM>(cell->Row),
+        item.pszText = const_cast<wchar_t*>(text.c_str());
+        SendMessageW(cell->List, LVM_SETITEMTEXTW, static_cast<WPARAM>(cell->Row),
                      reinterpret_cast<LPARAM>(&item));
     }
-    PostMessageA(editor, WM_CLOSE, 0, 0);
+    PostMessageW(editor, WM_CLOSE, 0, 0);
 }
 
 LRESULT CALLBACK CellEditorProc(HWND editor, UINT message, WPARAM w, LPARAM l)
 {
-    auto* cell = reinterpret_cast<CellEditor*>(GetWindowLongPtrA(editor, GWLP_USERDATA));
+    auto* cell = reinterpret_cast<CellEditor*>(GetWindowLongPtrW(editor, GWLP_USERDATA));
     WNDPROC previous = cell->Previous;
     switch (message) {
     case WM_GETDLGCODE:
@@ -127,7 +128,7 @@ LRESULT CALLBACK CellEditorProc(HWND editor, UINT message, WPARAM w, LPARAM l)
     default:
         break;
     }
-    return CallWindowProcA(previous, editor, message, w, l);
+    return CallWindowProcW(previous, editor, message, w, l);
 }
 
 // Opens an editor over a cell of a report list.
@@ -136,27 +137,27 @@ void EditCell(HWND list, int row, int column)
     RECT r{};
     r.top = column;
     r.left = LVIR_LABEL;
-    if (!SendMessageA(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row),
+    if (!SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row),
                       reinterpret_cast<LPARAM>(&r)))
         return;
     if (column == 0)
-        r.right = r.left + static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
-    char buffer[1024] = {0};
-    LVITEMA item{};
+        r.right = r.left + static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+    wchar_t buffer[1024] = {0};
+    LVITEMW item{};
     item.iSubItem = column;
     item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    item.cchTextMax = static_cast<int>(std::size(buffer));
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     HWND editor =
-        CreateWindowExA(0, "EDIT", buffer, WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL,
+        CreateWindowExW(0, L"EDIT", buffer, WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL,
                         r.left, r.top, r.right - r.left, r.bottom - r.top, list, nullptr,
-                        GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(editor, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
+                        GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
     auto* cell = new CellEditor{list, row, column, nullptr};
-    SetWindowLongPtrA(editor, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cell));
+    SetWindowLongPtrW(editor, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cell));
     cell->Previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(editor, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CellEditorProc)));
-    SendMessageA(editor, EM_SETSEL, 0, -1);
+        SetWindowLongPtrW(editor, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CellEditorProc)));
+    SendMessageW(editor, EM_SETSEL, 0, -1);
     SetFocus(editor);
 }
 
@@ -166,7 +167,7 @@ void EditCell(HWND list, int row, int column)
 // keeps the text, Escape drops it.
 TStringGrid::TStringGrid(TWinControl* parent, int left, int top, int width, int height,
                          const std::vector<std::string>& header)
-    : TControl(parent, Child(parent, WC_LISTVIEWA, "", LVS_REPORT | LVS_SINGLESEL | WS_TABSTOP,
+    : TControl(parent, Child(parent, WC_LISTVIEWW, "", LVS_REPORT | LVS_SINGLESEL | WS_TABSTOP,
                              WS_EX_CLIENTEDGE, left, top, width, height))
 {
     impl()->Notify = [this](NMHDR* header) -> LRESULT {
@@ -177,53 +178,55 @@ TStringGrid::TStringGrid(TWinControl* parent, int left, int top, int width, int 
         }
         return 0;
     };
-    SendMessageA(impl()->Handle, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+    SendMessageW(impl()->Handle, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     for (std::size_t i = 0; i < header.size(); ++i) {
-        LVCOLUMNA column{};
+        LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.cx = i == 0 ? 140 : width - 150;
-        column.pszText = const_cast<char*>(header[i].c_str());
-        SendMessageA(impl()->Handle, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+        std::wstring text = ToWide(header[i]);
+        column.pszText = const_cast<wchar_t*>(text.c_str());
+        SendMessageW(impl()->Handle, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
     }
 }
 
 int TStringGrid::RowCount() const
 {
-    return static_cast<int>(SendMessageA(impl()->Handle, LVM_GETITEMCOUNT, 0, 0));
+    return static_cast<int>(SendMessageW(impl()->Handle, LVM_GETITEMCOUNT, 0, 0));
 }
 
 void TStringGrid::SetRowCount(int rows)
 {
     while (RowCount() > rows)
-        SendMessageA(impl()->Handle, LVM_DELETEITEM, static_cast<WPARAM>(RowCount() - 1), 0);
+        SendMessageW(impl()->Handle, LVM_DELETEITEM, static_cast<WPARAM>(RowCount() - 1), 0);
     while (RowCount() < rows) {
-        LVITEMA item{};
+        LVITEMW item{};
         item.mask = LVIF_TEXT;
         item.iItem = RowCount();
-        item.pszText = const_cast<char*>("");
-        SendMessageA(impl()->Handle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        item.pszText = const_cast<wchar_t*>(L"");
+        SendMessageW(impl()->Handle, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }
 }
 
 std::string TStringGrid::Cell(int column, int row) const
 {
-    char buffer[1024] = {0};
-    LVITEMA item{};
+    wchar_t buffer[1024] = {0};
+    LVITEMW item{};
     item.iSubItem = column;
     item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    SendMessageA(impl()->Handle, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+    item.cchTextMax = static_cast<int>(std::size(buffer));
+    SendMessageW(impl()->Handle, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(&item));
-    return buffer;
+    return FromWide(buffer);
 }
 
 void TStringGrid::SetCell(int column, int row, const std::string& text)
 {
-    LVITEMA item{};
+    LVITEMW item{};
     item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(impl()->Handle, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
+    std::wstring wide = ToWide(text);
+    item.pszText = const_cast<wchar_t*>(wide.c_str());
+    SendMessageW(impl()->Handle, LVM_SETITEMTEXTW, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(&item));
 }
 
@@ -233,7 +236,7 @@ TTabSheet::TTabSheet(TWinControl* parent, std::unique_ptr<Impl> impl)
 }
 
 TPageControl::TPageControl(TWinControl* parent, int left, int top, int width, int height)
-    : TWinControl(parent, Child(parent, WC_TABCONTROLA, "", WS_CLIPCHILDREN | WS_TABSTOP,
+    : TWinControl(parent, Child(parent, WC_TABCONTROLW, "", WS_CLIPCHILDREN | WS_TABSTOP,
                                 WS_EX_CONTROLPARENT, left, top, width, height))
 {
     impl()->Notify = [this](NMHDR* header) -> LRESULT {
@@ -245,14 +248,15 @@ TPageControl::TPageControl(TWinControl* parent, int left, int top, int width, in
 
 TTabSheet* TPageControl::AddPage(const std::string& caption)
 {
-    TCITEMA item{};
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(caption.c_str());
-    SendMessageA(impl()->Handle, TCM_INSERTITEMA, static_cast<WPARAM>(PageCount()),
+    std::wstring wide = ToWide(caption);
+    item.pszText = const_cast<wchar_t*>(wide.c_str());
+    SendMessageW(impl()->Handle, TCM_INSERTITEMW, static_cast<WPARAM>(PageCount()),
                  reinterpret_cast<LPARAM>(&item));
     RECT area;
     GetClientRect(impl()->Handle, &area);
-    SendMessageA(impl()->Handle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    SendMessageW(impl()->Handle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
     HWND sheet = CreateChild(this, kContainerClass, "", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
                              area.left, area.top, area.right - area.left, area.bottom - area.top);
     auto* page = new TTabSheet(this, std::unique_ptr<Impl>(NewImpl(sheet)));
@@ -263,29 +267,29 @@ TTabSheet* TPageControl::AddPage(const std::string& caption)
 
 int TPageControl::PageCount() const
 {
-    return static_cast<int>(SendMessageA(impl()->Handle, TCM_GETITEMCOUNT, 0, 0));
+    return static_cast<int>(SendMessageW(impl()->Handle, TCM_GETITEMCOUNT, 0, 0));
 }
 
 std::string TPageControl::PageCaption(int index) const
 {
-    char buffer[256] = {0};
-    TCITEMA item{};
+    wchar_t buffer[256] = {0};
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    SendMessageA(impl()->Handle, TCM_GETITEMA, static_cast<WPARAM>(index),
+    item.cchTextMax = static_cast<int>(std::size(buffer));
+    SendMessageW(impl()->Handle, TCM_GETITEMW, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(&item));
-    return buffer;
+    return FromWide(buffer);
 }
 
 int TPageControl::PageIndex() const
 {
-    return static_cast<int>(SendMessageA(impl()->Handle, TCM_GETCURSEL, 0, 0));
+    return static_cast<int>(SendMessageW(impl()->Handle, TCM_GETCURSEL, 0, 0));
 }
 
 void TPageControl::SetPageIndex(int index)
 {
-    SendMessageA(impl()->Handle, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(impl()->Handle, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
     int page = 0;
     for (TControl* c : Controls())
         if (dynamic_cast<TTabSheet*>(c))
@@ -295,7 +299,7 @@ void TPageControl::SetPageIndex(int index)
 }
 
 TComboBox::TComboBox(TWinControl* parent, int left, int top, int width, int height, bool editable)
-    : TControl(parent, Child(parent, "COMBOBOX", "",
+    : TControl(parent, Child(parent, L"COMBOBOX", "",
                              (editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST) |
                                  WS_VSCROLL | WS_TABSTOP,
                              0, left, top, width, height + 200))
@@ -308,39 +312,40 @@ TComboBox::TComboBox(TWinControl* parent, int left, int top, int width, int heig
 
 void TComboBox::Clear()
 {
-    SendMessageA(impl()->Handle, CB_RESETCONTENT, 0, 0);
+    SendMessageW(impl()->Handle, CB_RESETCONTENT, 0, 0);
 }
 
 void TComboBox::Add(const std::string& item)
 {
-    SendMessageA(impl()->Handle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    std::wstring wide = ToWide(item);
+    SendMessageW(impl()->Handle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 int TComboBox::Count() const
 {
-    return static_cast<int>(SendMessageA(impl()->Handle, CB_GETCOUNT, 0, 0));
+    return static_cast<int>(SendMessageW(impl()->Handle, CB_GETCOUNT, 0, 0));
 }
 
 std::string TComboBox::Item(int index) const
 {
-    LRESULT length = SendMessageA(impl()->Handle, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    LRESULT length = SendMessageW(impl()->Handle, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR)
         return std::string();
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(impl()->Handle, CB_GETLBTEXT, static_cast<WPARAM>(index),
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(impl()->Handle, CB_GETLBTEXT, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(&text[0]));
     text.resize(static_cast<std::size_t>(length));
-    return text;
+    return FromWide(text.c_str(), text.size());
 }
 
 int TComboBox::ItemIndex() const
 {
-    return static_cast<int>(SendMessageA(impl()->Handle, CB_GETCURSEL, 0, 0));
+    return static_cast<int>(SendMessageW(impl()->Handle, CB_GETCURSEL, 0, 0));
 }
 
 void TComboBox::SetItemIndex(int index)
 {
-    SendMessageA(impl()->Handle, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(impl()->Handle, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 std::string TComboBox::Text() const
@@ -349,7 +354,7 @@ std::string TComboBox::Text() const
 }
 void TComboBox::SetText(const std::string& text)
 {
-    SetWindowTextA(impl()->Handle, text.c_str());
+    SetWindowTextW(impl()->Handle, ToWide(text).c_str());
 }
 
 void TComboBox::Choose(int index)

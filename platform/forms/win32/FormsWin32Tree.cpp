@@ -18,25 +18,26 @@ HTREEITEM ItemOf(void* handle)
 
 std::string ItemText(HWND tree, HTREEITEM item)
 {
-    char buffer[1024] = {0};
-    TVITEMA tv{};
+    wchar_t buffer[1024] = {0};
+    TVITEMW tv{};
     tv.mask = TVIF_TEXT;
     tv.hItem = item;
     tv.pszText = buffer;
-    tv.cchTextMax = sizeof buffer;
-    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
-    return buffer;
+    tv.cchTextMax = static_cast<int>(std::size(buffer));
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    return FromWide(buffer);
 }
 
 HTREEITEM Insert(HWND tree, HTREEITEM parent, const std::string& text)
 {
-    TVINSERTSTRUCTA insert{};
+    TVINSERTSTRUCTW insert{};
     insert.hParent = parent ? parent : TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT;
-    insert.item.pszText = const_cast<char*>(text.c_str());
+    std::wstring wide = ToWide(text);
+    insert.item.pszText = const_cast<wchar_t*>(wide.c_str());
     return reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+        SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 }  // namespace
@@ -47,11 +48,11 @@ HTREEITEM Insert(HWND tree, HTREEITEM parent, const std::string& text)
 struct TreeNodes {
     static void SetHasChildren(HWND tree, HTREEITEM item)
     {
-        TVITEMA tv{};
+        TVITEMW tv{};
         tv.mask = TVIF_CHILDREN;
         tv.hItem = item;
         tv.cChildren = 1;
-        SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+        SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
     }
     // The node's own native item, its parents' first.
     static HTREEITEM Made(TTreeNode* node)
@@ -90,11 +91,12 @@ void TTreeNode::SetText(const std::string& text)
     text_ = text;
     if (!handle_)
         return;
-    TVITEMA tv{};
+    TVITEMW tv{};
     tv.mask = TVIF_TEXT;
     tv.hItem = ItemOf(handle_);
-    tv.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(tree_->impl()->Handle, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    std::wstring wide = ToWide(text);
+    tv.pszText = const_cast<wchar_t*>(wide.c_str());
+    SendMessageW(tree_->impl()->Handle, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
 // Shown by the tree's info tip (TVN_GETINFOTIP), read when it is wanted.
@@ -126,14 +128,14 @@ void TTreeNode::EditText()
     tree_->Select(this);
     SetFocus(tree);
     tree_->impl()->EditAllowed = true;
-    SendMessageA(tree, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(item));
+    SendMessageW(tree, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(item));
     tree_->impl()->EditAllowed = false;
 }
 
 void TTreeNode::Expand()
 {
     TreeNodes::MakeChildren(this);
-    SendMessageA(tree_->impl()->Handle, TVM_EXPAND, TVE_EXPAND,
+    SendMessageW(tree_->impl()->Handle, TVM_EXPAND, TVE_EXPAND,
                  reinterpret_cast<LPARAM>(ItemOf(handle_)));
 }
 
@@ -143,7 +145,7 @@ std::unique_ptr<TControl::Impl> TreeImpl(TWinControl* parent, int left, int top,
                                          int height)
 {
     auto* impl = new TControl::Impl;
-    impl->Handle = CreateChild(parent, WC_TREEVIEWA, "",
+    impl->Handle = CreateChild(parent, WC_TREEVIEWW, "",
                                TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS |
                                    TVS_SHOWSELALWAYS | TVS_INFOTIP | WS_TABSTOP,
                                WS_EX_CLIENTEDGE, left, top, width, height);
@@ -166,26 +168,26 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
     };
     impl()->Notify = [this](NMHDR* header) -> LRESULT {
         switch (header->code) {
-        case TVN_BEGINLABELEDITA:
+        case TVN_BEGINLABELEDITW:
             // Only the view tree edits at the user's wish.
             return ReadOnly() && !impl()->EditAllowed;
-        case TVN_ENDLABELEDITA: {
-            auto* edit = reinterpret_cast<NMTVDISPINFOA*>(header);
+        case TVN_ENDLABELEDITW: {
+            auto* edit = reinterpret_cast<NMTVDISPINFOW*>(header);
             if (edit->item.pszText == nullptr)
                 return FALSE;
             if (TTreeNode* node = NodeOf(edit->item.hItem))
-                node->text_ = edit->item.pszText;
+                node->text_ = FromWide(edit->item.pszText);
             return TRUE;
         }
-        case TVN_GETINFOTIPA: {
-            auto* tip = reinterpret_cast<NMTVGETINFOTIPA*>(header);
+        case TVN_GETINFOTIPW: {
+            auto* tip = reinterpret_cast<NMTVGETINFOTIPW*>(header);
             TTreeNode* node = NodeOf(tip->hItem);
             if (node && !node->hint_.empty() && tip->cchTextMax > 0)
-                lstrcpynA(tip->pszText, node->hint_.c_str(), tip->cchTextMax);
+                lstrcpynW(tip->pszText, ToWide(node->hint_).c_str(), tip->cchTextMax);
             return 0;
         }
-        case TVN_ITEMEXPANDINGA: {
-            auto* view = reinterpret_cast<NMTREEVIEWA*>(header);
+        case TVN_ITEMEXPANDINGW: {
+            auto* view = reinterpret_cast<NMTREEVIEWW*>(header);
             if (view->action & TVE_EXPAND)
                 if (TTreeNode* node = NodeOf(view->itemNew.hItem))
                     TreeNodes::MakeChildren(node);
@@ -211,18 +213,18 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
 
 void TTreeView::Clear()
 {
-    SendMessageA(impl()->Handle, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    SendMessageW(impl()->Handle, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     nodes_.clear();
 }
 
 void TTreeView::BeginUpdate()
 {
-    SendMessageA(impl()->Handle, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(impl()->Handle, WM_SETREDRAW, FALSE, 0);
 }
 
 void TTreeView::EndUpdate()
 {
-    SendMessageA(impl()->Handle, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(impl()->Handle, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(impl()->Handle, nullptr, TRUE);
 }
 
@@ -247,22 +249,22 @@ bool TTreeView::ReadOnly() const
 
 bool TTreeView::Editing() const
 {
-    return SendMessageA(impl()->Handle, TVM_GETEDITCONTROL, 0, 0) != 0;
+    return SendMessageW(impl()->Handle, TVM_GETEDITCONTROL, 0, 0) != 0;
 }
 
 bool TTreeView::FinishEditing(const std::string& text)
 {
-    HWND editor = reinterpret_cast<HWND>(SendMessageA(impl()->Handle, TVM_GETEDITCONTROL, 0, 0));
+    HWND editor = reinterpret_cast<HWND>(SendMessageW(impl()->Handle, TVM_GETEDITCONTROL, 0, 0));
     if (!editor)
         return false;
-    SetWindowTextA(editor, text.c_str());
-    SendMessageA(impl()->Handle, TVM_ENDEDITLABELNOW, FALSE, 0);
+    SetWindowTextW(editor, ToWide(text).c_str());
+    SendMessageW(impl()->Handle, TVM_ENDEDITLABELNOW, FALSE, 0);
     return true;
 }
 
 void TTreeView::SetIndent(int pixels)
 {
-    SendMessageA(impl()->Handle, TVM_SETINDENT, static_cast<WPARAM>(pixels), 0);
+    SendMessageW(impl()->Handle, TVM_SETINDENT, static_cast<WPARAM>(pixels), 0);
 }
 
 TTreeNode* TTreeView::GetNodeAt(int x, int y) const
@@ -270,7 +272,7 @@ TTreeNode* TTreeView::GetNodeAt(int x, int y) const
     TVHITTESTINFO hit{};
     hit.pt = {x, y};
     HTREEITEM item = reinterpret_cast<HTREEITEM>(
-        SendMessageA(impl()->Handle, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        SendMessageW(impl()->Handle, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     if (!item || !(hit.flags & TVHT_ONITEM))
         return nullptr;
     return NodeOf(item);
@@ -279,13 +281,13 @@ TTreeNode* TTreeView::GetNodeAt(int x, int y) const
 TTreeNode* TTreeView::Selected() const
 {
     auto* item =
-        reinterpret_cast<HTREEITEM>(SendMessageA(impl()->Handle, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        reinterpret_cast<HTREEITEM>(SendMessageW(impl()->Handle, TVM_GETNEXTITEM, TVGN_CARET, 0));
     return item ? NodeOf(item) : nullptr;
 }
 
 void TTreeView::Select(TTreeNode* node)
 {
-    SendMessageA(impl()->Handle, TVM_SELECTITEM, TVGN_CARET,
+    SendMessageW(impl()->Handle, TVM_SELECTITEM, TVGN_CARET,
                  reinterpret_cast<LPARAM>(TreeNodes::Made(node)));
 }
 
@@ -295,7 +297,7 @@ void TTreeView::NodePoint(TTreeNode* node, int& x, int& y) const
     RECT r{};
     HTREEITEM item = TreeNodes::Made(node);
     std::memcpy(&r, &item, sizeof item);
-    SendMessageA(impl()->Handle, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
+    SendMessageW(impl()->Handle, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
     x = (r.left + r.right) / 2;
     y = (r.top + r.bottom) / 2;
 }
@@ -320,7 +322,7 @@ TMenuItem* TPopupMenu::Add(const std::string& caption)
 {
     items_.push_back(std::make_unique<TMenuItem>());
     items_.back()->Caption = caption;
-    AppendMenuA(impl_->Menu, MF_STRING, items_.size(), caption.c_str());
+    AppendMenuW(impl_->Menu, MF_STRING, items_.size(), ToWide(caption).c_str());
     return items_.back().get();
 }
 
@@ -365,7 +367,7 @@ LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM w, LPARAM l)
         EndPaint(window, &ps);
         return 0;
     }
-    return DefWindowProcA(window, message, w, l);
+    return DefWindowProcW(window, message, w, l);
 }
 
 TImage::TImage(TWinControl* parent, int left, int top, int width, int height)

@@ -1,10 +1,12 @@
 #ifndef PlatformFilesH
 #define PlatformFilesH
 
-// Files and processes. Paths are 8-bit GBK text inside the system; on POSIX
-// they are converted to the file system's UTF-8 at each call.
+// Files and processes. Paths are the system's text inside; each call
+// converts them to the file system's own: UTF-8 here, UTF-16 through the
+// wide calls on Windows.
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -85,8 +87,11 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 // when it is not set.
 bool EnvironmentValue(const std::string& utf8Name, std::string& utf8Value);
 
-// The path converted for the file system's own calls.
-std::string FileSystemPath(const std::string& path);
+// The path as the file system's own calls take it (UTF-8 here, UTF-16 on
+// Windows, whatever its code page); empty when the path cannot be converted.
+std::filesystem::path FileSystemPath(const std::string& path);
+// A name or path the file system gave, as the system's text.
+std::string FromFileSystemPath(const std::filesystem::path& path);
 
 }  // namespace platform
 
