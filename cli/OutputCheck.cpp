@@ -25,7 +25,8 @@ std::map<std::string, fs::path> TreeFiles(const std::string& root)
         for (auto it = fs::directory_iterator(base / folder, ec);
              !ec && it != fs::directory_iterator(); it.increment(ec))
             if (it->is_regular_file(ec))
-                files[std::string(folder) + "/" + platform::FromFileSystemPath(it->path().filename())] = it->path();
+                files[std::string(folder) + "/" +
+                      platform::FromFileSystemPath(it->path().filename())] = it->path();
     }
     return files;
 }

@@ -105,7 +105,7 @@ bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& 
         }
     if (database.empty()) {
         ErrorPrintf("pellam-gen: %s\n",
-                     (Say(wanted) + Say(Gbk(": 服务器上没有这个数据库"))).c_str());
+                    (Say(wanted) + Say(Gbk(": 服务器上没有这个数据库"))).c_str());
         return false;
     }
     return data.Connect(!o.WindowsAuth, host, password, database, user);
@@ -173,8 +173,8 @@ public:
             return;
         (event.Tree == ProgressLabel::Tables ? tablesDone_ : viewsDone_)++;
         if (progress_) {
-            ErrorPrintf("\r%s %zu/%zu  %s %zu/%zu", Say(Gbk("数据表")).c_str(),
-                         tablesDone_, tables_, Say(Gbk("视图")).c_str(), viewsDone_, views_);
+            ErrorPrintf("\r%s %zu/%zu  %s %zu/%zu", Say(Gbk("数据表")).c_str(), tablesDone_,
+                        tables_, Say(Gbk("视图")).c_str(), viewsDone_, views_);
             shown_ = true;
         }
     }
@@ -298,8 +298,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
         result = GenerateAll(input, tree, identities, host);
     } catch (const EFCreateError& e) {
         host.EndLine();
-        ErrorPrintf("%s%s\n", e.Created ? "无法写入文件：" : "无法创建文件：",
-                     Say(e.Path).c_str());
+        ErrorPrintf("%s%s\n", e.Created ? "无法写入文件：" : "无法创建文件：", Say(e.Path).c_str());
         return kFile;
     }
     host.EndLine();
@@ -321,8 +320,8 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
         if (!WriteOut(report))
             return StandardOutputFailed();
         ErrorPrintf(differences.empty() ? "%s%s\n" : "%s%s\n",
-                     differences.empty() ? "输出与将要生成的一致：" : "输出已过期：",
-                     Say(root).c_str());
+                    differences.empty() ? "输出与将要生成的一致：" : "输出已过期：",
+                    Say(root).c_str());
         return differences.empty() ? kDone : kStale;
     }
     const std::vector<std::string>& same = result.FilesUnchanged;
@@ -334,7 +333,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
         same.empty() ? std::string()
                      : "（其中 " + std::to_string(same.size()) + " 个与磁盘上的相同，未重写）";
     ErrorPrintf("%s%zu%s%s%s\n", "已生成 ", result.FilesWritten.size(), " 个文件：",
-                 Say(root).c_str(), unchanged.c_str());
+                Say(root).c_str(), unchanged.c_str());
     return kDone;
 }
 
@@ -447,8 +446,7 @@ int main(int argc, char** argv)
         if (argc < 2)
             ErrorPrintf("pellam-gen: %s\n%s", e.Message.c_str(), kUsageText);
         else
-            ErrorPrintf("pellam-gen: %s\n%s\n", e.Message.c_str(),
-                         "用法见 pellam-gen --help");
+            ErrorPrintf("pellam-gen: %s\n%s\n", e.Message.c_str(), "用法见 pellam-gen --help");
         return kUsage;
     } catch (const platform::Exception& e) {
         ErrorPrintf("%s\n", Say(e.Message).c_str());

@@ -1,19 +1,30 @@
 #!/bin/sh
-# Runs a Windows test program under Wine, in a prefix of its own whose ANSI
-# code page is 936 (GBK).
+# Runs a Windows test program under Wine, in a prefix of its own for each
+# ANSI code page: 936 (GBK, Simplified Chinese) unless PELLAM_WINE_CODEPAGE
+# names another: 1252 (Western Windows, or an English Windows with a
+# Chinese user) or 950 (Traditional Chinese).
 set -eu
-export WINEPREFIX="${PELLAM_WINEPREFIX:-${TMPDIR:-/tmp}/pellam-wine}"
+codepage=${PELLAM_WINE_CODEPAGE:-936}
+case "$codepage" in
+  936) locale=zh_CN.UTF-8 suffix= ;;
+  950) locale=zh_TW.UTF-8 suffix=-cp950 ;;
+  1252) locale=C.UTF-8 suffix=-cp1252 ;;
+  *) echo "wine-run.sh: no prefix for code page $codepage" >&2; exit 2 ;;
+esac
+export WINEPREFIX="${PELLAM_WINEPREFIX:-${TMPDIR:-/tmp}/pellam-wine}$suffix"
 export WINEDEBUG=-all
-# Wine takes the ANSI code page from the locale: Simplified Chinese is 936.
-export LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8
+# Wine takes the ANSI code page from the locale, and the prefix's registry
+# says it too.
+export LC_ALL=$locale LANG=$locale
 export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/.pellam-cp936" ]; then
+if [ ! -f "$WINEPREFIX/.pellam-cp$codepage" ]; then
     mkdir -p "$WINEPREFIX"
     wine wineboot -i >/dev/null 2>&1 || true
     for key in ACP OEMCP; do
-        wine reg add 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v $key /t REG_SZ /d 936 /f >/dev/null 2>&1
+        wine reg add 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v $key /t REG_SZ \
+            /d "$codepage" /f >/dev/null 2>&1
     done
     wineserver -w
-    touch "$WINEPREFIX/.pellam-cp936"
+    touch "$WINEPREFIX/.pellam-cp$codepage"
 fi
 exec wine "$@"

@@ -23,8 +23,11 @@ install_packages() {
 
 # The Simplified Chinese UTF-8 locale, from which Wine takes code page 936.
 ensure_chinese_locale() {
-    locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' && return 0
     sudo=""
     [ "$(id -u)" = 0 ] || sudo=sudo
-    $sudo localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+    # Simplified Chinese (code page 936) and Traditional Chinese (950), for
+    # the Wine prefixes of the Windows tests.
+    for l in zh_CN zh_TW; do
+        locale -a 2>/dev/null | grep -qi "^$l\.utf-\?8$" || $sudo localedef -i $l -f UTF-8 $l.UTF-8
+    done
 }

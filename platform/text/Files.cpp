@@ -208,7 +208,8 @@ int WriteWholeFile(const std::string& path, const std::string& bytes)
     if (fs.empty() || DirectoryExists(path))
         return 1;
 #ifdef _WIN32
-    std::wstring temp = fs.native() + L".pellam-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    std::wstring temp =
+        fs.native() + L".pellam-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
     std::FILE* f = _wfopen(temp.c_str(), L"wb");
     if (!f)
         return 1;

@@ -14,6 +14,8 @@
 
 #include <cstdlib>
 
+#include <windows.h>
+
 using platform::Gbk;
 using testsupport::Expected;
 using testsupport::FirstDifference;
@@ -66,7 +68,44 @@ void ExpectTree(const std::string& output,
     EXPECT_EQ(ListFiles(output), names);
 }
 
+// The texts of a top-level window and of every window inside it, read
+// through the wide API, as the system holds them.
+std::vector<std::wstring> WideTexts(HWND top)
+{
+    std::vector<std::wstring> texts;
+    auto add = [](HWND window, LPARAM into) -> BOOL {
+        wchar_t buffer[512] = {0};
+        GetWindowTextW(window, buffer, 512);
+        reinterpret_cast<std::vector<std::wstring>*>(into)->push_back(buffer);
+        return TRUE;
+    };
+    add(top, reinterpret_cast<LPARAM>(&texts));
+    EnumChildWindows(top, add, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
 }  // namespace
+
+TEST(WindowUnderWine, ShowsItsChineseTextsWhateverTheCodePage)
+{
+    // The code page the prefix was made with, when the test was told it.
+    if (const char* acp = std::getenv("PELLAM_EXPECT_ACP")) {
+        EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(acp)));
+    }
+    TMainForm form;
+    form.ShowForm();
+    HWND top = FindWindowW(L"PellamForm", nullptr);
+    ASSERT_NE(top, nullptr);
+    std::vector<std::wstring> texts = WideTexts(top);
+    for (const wchar_t* text :
+         {L"Pellam - 代码生成器 ", L"Windows 身份验证    ", L"SQL Server 身份验证      ", L"登录",
+          L"生成", L"获取数据库连接字符串"})
+        EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end())
+            << "a Chinese text is not shown as itself";
+    // And back: a text the user types in reads as typed.
+    form.LabeledEdit1->SetText(Gbk("服务器"));
+    EXPECT_EQ(form.LabeledEdit1->Text(), Gbk("服务器"));
+}
 
 TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
 {

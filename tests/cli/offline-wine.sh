@@ -1,7 +1,8 @@
 #!/bin/sh
 # pellam-gen.exe under Wine, offline: a snapshot with a relabelled view
 # generates the expected tree; --clear leaves only this run's files; a
-# malformed snapshot exits 2 and writes nothing.
+# malformed snapshot exits 2 and writes nothing; Chinese arguments name the
+# files and folders they name, whatever the ANSI code page.
 #   offline-wine.sh PELLAM_GEN_EXE EXPECTED_DIR WINE_RUN
 set -eu
 exe=$1 expected=$2 run=$3
@@ -14,7 +15,9 @@ echo old > "$work/out dir/Output/DBComm/DBTables/OldOperator.h"
 
 "$run" "$exe" generate --schema "$work/s.json" --output "$work/out dir/Output" --clear
 
-python3 "$(dirname "$0")/../support/expected_tree.py" "$work/out dir/Output" "$expected" --whole \
+# The generated tree, byte for byte as on Linux.
+check_tree() {
+python3 "$(dirname "$0")/../support/expected_tree.py" "$1" "$expected" --whole \
     DBComm/DBComm.cpp=DBComm.cpp.LogStaffUsers.expected \
     DBComm/DBComm.h=DBComm.h.LogStaffUsers.expected \
     DBComm/DBStoredProc/DBStoredProc.cpp=DBStoredProc.cpp.expected \
@@ -26,6 +29,8 @@ python3 "$(dirname "$0")/../support/expected_tree.py" "$work/out dir/Output" "$e
     DBComm/DBTables/StaffOperator.h=StaffOperator.h.expected \
     DBComm/DBTables/UsersOperator.cpp=UsersOperator.cpp.relabelled.expected \
     DBComm/DBTables/UsersOperator.h=UsersOperator.h.relabelled.expected
+}
+check_tree "$work/out dir/Output"
 
 echo '{"tables": [{"name": 1}], "views": []}' > "$work/bad.json"
 set +e
@@ -42,5 +47,23 @@ echo "malformed snapshot refused"
 cp "$work/s.json" "$work/快照.json"
 "$run" "$exe" generate --schema "$work/快照.json" --output "$work/输出" --exclude '表*' \
     || { echo "Chinese arguments refused"; exit 1; }
-[ -f "$work/输出/DBComm/DBTables/StaffOperator.h" ] || { echo "no output under 输出"; exit 1; }
-echo "Chinese arguments accepted"
+[ -d "$work/输出" ] || { echo "no output under 输出: $(ls "$work")"; exit 1; }
+check_tree "$work/输出"
+echo "Chinese arguments accepted, whatever the code page (${PELLAM_WINE_CODEPAGE:-936})"
+
+# Chinese catalogue names, translated, into 输出: the tree Linux makes.
+cat > "$work/中文.json" <<'JSON'
+{"tables": [{"name": "用户表", "unwritable": ["编号"], "columns": [
+  {"name": "编号", "type": "int"}, {"name": "姓名", "type": "nvarchar"},
+  {"name": "年龄", "type": "int"}]}], "views": []}
+JSON
+"$run" "$exe" generate --schema "$work/中文.json" --output "$work/输出/中文" --translate
+python3 "$(dirname "$0")/../support/expected_tree.py" "$work/输出/中文" "$expected" --whole \
+    DBComm/DBComm.cpp=DBComm.cpp.YongHuBiao.expected \
+    DBComm/DBComm.h=DBComm.h.YongHuBiao.expected \
+    DBComm/DBStoredProc/DBStoredProc.cpp=DBStoredProc.cpp.expected \
+    DBComm/DBStoredProc/DBStoredProc.h=DBStoredProc.h.expected \
+    DBComm/DBTables/DBTableOperator.h=DBTableOperator.h.expected \
+    DBComm/DBTables/YongHuBiaoOperator.cpp=YongHuBiaoOperator.cpp.translated.expected \
+    DBComm/DBTables/YongHuBiaoOperator.h=YongHuBiaoOperator.h.translated.expected
+echo "Chinese catalogue names generate the tree Linux makes"

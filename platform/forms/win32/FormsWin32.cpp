@@ -115,8 +115,8 @@ void Guarded(const std::function<void()>& handler)
     }
 }
 
-HWND CreateChild(TWinControl* parent, const wchar_t* windowClass, const std::string& text, DWORD style,
-                 DWORD exStyle, int left, int top, int width, int height)
+HWND CreateChild(TWinControl* parent, const wchar_t* windowClass, const std::string& text,
+                 DWORD style, DWORD exStyle, int left, int top, int width, int height)
 {
     HWND window =
         CreateWindowExW(exStyle, windowClass, ToWide(text).c_str(),
@@ -391,13 +391,14 @@ TControl* NextInTabOrder(TControl* from)
 // ------------------------------------------------------------------- forms
 
 TForm::TForm(const std::string& caption, TForm* owner)
-    : TWinControl(nullptr, std::unique_ptr<Impl>(NewImpl(
-                               CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, ToWide(caption).c_str(),
-                                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU |
-                                                   WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                                               CW_USEDEFAULT, CW_USEDEFAULT, 400, 300,
-                                               owner ? owner->impl()->Handle : nullptr, nullptr,
-                                               GetModuleHandleW(nullptr), nullptr))))
+    : TWinControl(nullptr,
+                  std::unique_ptr<Impl>(NewImpl(
+                      CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, ToWide(caption).c_str(),
+                                      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
+                                          WS_CLIPCHILDREN,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, 400, 300,
+                                      owner ? owner->impl()->Handle : nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr))))
 {
     impl()->Owned = owner != nullptr;
     impl()->OnPaint = &OnPaint;

@@ -87,8 +87,8 @@ std::unique_ptr<TControl::Impl> Child(TWinControl* parent, const wchar_t* window
 std::string WindowText(HWND window);
 
 // A standard or own control as a child of the parent's window.
-HWND CreateChild(TWinControl* parent, const wchar_t* windowClass, const std::string& text, DWORD style,
-                 DWORD exStyle, int left, int top, int width, int height);
+HWND CreateChild(TWinControl* parent, const wchar_t* windowClass, const std::string& text,
+                 DWORD style, DWORD exStyle, int left, int top, int width, int height);
 // Routes the window's messages through impl->Subclass first.
 void SubclassControl(TControl::Impl* impl);
 // The control a window belongs to, or null.

@@ -318,8 +318,8 @@ bool WaitCursorShown()
 
 bool OpenFolderInShell(const std::string& path)
 {
-    return reinterpret_cast<INT_PTR>(
-               ShellExecuteW(nullptr, L"open", ToWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+    return reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", ToWide(path).c_str(), nullptr,
+                                                   nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 // A 24-bit BMP of the form's client area, whatever the path's extension.
