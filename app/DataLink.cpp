@@ -7,8 +7,6 @@
 
 #include <map>
 
-using platform::Gbk;
-
 bool DataLinkProperties::Read(const std::string& connectionString)
 {
     *this = DataLinkProperties();
@@ -83,46 +81,46 @@ std::string DataLinkProperties::Compose() const
 }
 
 TDataLinkDialog::TDataLinkDialog(const std::string& initial, platform::TForm* owner)
-    : platform::TForm(Gbk("数据链接属性"), owner)
+    : platform::TForm("数据链接属性", owner)
 {
     using platform::TButton;
     using platform::TLabel;
     SetFixedClientSize(420, 440);
     Sheet = new platform::TPageControl(this, 8, 8, 404, 384);
 
-    platform::TTabSheet* providerPage = Sheet->AddPage(Gbk("提供程序"));
-    new TLabel(providerPage, Gbk("选择您希望连接的数据："), 10, 10, 380, 16);
+    platform::TTabSheet* providerPage = Sheet->AddPage("提供程序");
+    new TLabel(providerPage, "选择您希望连接的数据：", 10, 10, 380, 16);
     Providers = new platform::TListBox(providerPage, 10, 32, 380, 300);
     Providers->Add("Microsoft OLE DB Provider for SQL Server (SQLOLEDB.1)");
     Providers->SetItemIndex(0);
 
-    platform::TTabSheet* page = Sheet->AddPage(Gbk("连接"));
-    new TLabel(page, Gbk("1. 服务器名称："), 10, 10, 380, 16);
+    platform::TTabSheet* page = Sheet->AddPage("连接");
+    new TLabel(page, "1. 服务器名称：", 10, 10, 380, 16);
     ServerName = new platform::TEdit(page, 24, 28, 360, 22);
-    new TLabel(page, Gbk("2. 登录服务器："), 10, 58, 380, 16);
+    new TLabel(page, "2. 登录服务器：", 10, 58, 380, 16);
     WindowsLogin =
-        new platform::TRadioButton(page, Gbk("使用 Windows NT 集成安全设置"), 24, 76, 360, 20);
-    SqlLogin = new platform::TRadioButton(page, Gbk("使用指定的用户名称和密码"), 24, 98, 360, 20);
-    new TLabel(page, Gbk("用户名称："), 40, 124, 90, 16);
+        new platform::TRadioButton(page, "使用 Windows NT 集成安全设置", 24, 76, 360, 20);
+    SqlLogin = new platform::TRadioButton(page, "使用指定的用户名称和密码", 24, 98, 360, 20);
+    new TLabel(page, "用户名称：", 40, 124, 90, 16);
     UserName = new platform::TEdit(page, 130, 120, 254, 22);
-    new TLabel(page, Gbk("密码："), 40, 150, 90, 16);
+    new TLabel(page, "密码：", 40, 150, 90, 16);
     Password = new platform::TEdit(page, 130, 146, 254, 22);
     Password->SetPassword(true);
-    AllowSavingPassword = new platform::TCheckBox(page, Gbk("允许保存密码"), 130, 172, 254, 20);
-    new TLabel(page, Gbk("3. 在服务器上选择数据库："), 10, 202, 380, 16);
+    AllowSavingPassword = new platform::TCheckBox(page, "允许保存密码", 130, 172, 254, 20);
+    new TLabel(page, "3. 在服务器上选择数据库：", 10, 202, 380, 16);
     InitialCatalog = new platform::TComboBox(page, 24, 220, 280, 22, true);
-    RefreshCatalogs = new TButton(page, Gbk("刷新"), 310, 219, 74, 24);
-    TestConnection = new TButton(page, Gbk("测试连接"), 280, 320, 104, 26);
+    RefreshCatalogs = new TButton(page, "刷新", 310, 219, 74, 24);
+    TestConnection = new TButton(page, "测试连接", 280, 320, 104, 26);
 
-    platform::TTabSheet* advancedPage = Sheet->AddPage(Gbk("高级"));
-    new TLabel(advancedPage, Gbk("连接超时（秒）："), 10, 14, 120, 16);
+    platform::TTabSheet* advancedPage = Sheet->AddPage("高级");
+    new TLabel(advancedPage, "连接超时（秒）：", 10, 14, 120, 16);
     ConnectTimeout = new platform::TSpinEdit(advancedPage, 130, 10, 90, 22, 0, 3600);
 
-    platform::TTabSheet* allPage = Sheet->AddPage(Gbk("全部"));
-    AllProperties = new platform::TStringGrid(allPage, 4, 4, 390, 346, {Gbk("名称"), Gbk("值")});
+    platform::TTabSheet* allPage = Sheet->AddPage("全部");
+    AllProperties = new platform::TStringGrid(allPage, 4, 4, 390, 346, {"名称", "值"});
 
-    OkButton = new TButton(this, Gbk("确定"), 248, 404, 78, 26);
-    CancelButton = new TButton(this, Gbk("取消"), 334, 404, 78, 26);
+    OkButton = new TButton(this, "确定", 248, 404, 78, 26);
+    CancelButton = new TButton(this, "取消", 334, 404, 78, 26);
     OkButton->OnClick = [this] { EndModal(true); };
     CancelButton->OnClick = [this] { EndModal(false); };
     WindowsLogin->OnClick = [this] { UpdateLoginFields(); };
@@ -207,10 +205,10 @@ void TDataLinkDialog::TestConnectionClick()
     connection.ConnectionString = Properties().Compose();
     try {
         connection.SetConnected(true);
-        platform::Application.MessageBox(Gbk("测试连接成功。"), Gbk("数据链接"),
+        platform::Application.MessageBox("测试连接成功。", "数据链接",
                                          platform::MB_OK | platform::MB_ICONINFORMATION);
     } catch (const platform::Exception& e) {
-        platform::Application.MessageBox(Gbk("测试连接失败。") + "\n" + e.Message, Gbk("数据链接"),
+        platform::Application.MessageBox("测试连接失败。\n" + e.Message, "数据链接",
                                          platform::MB_OK | platform::MB_ICONERROR);
     }
 }
@@ -232,7 +230,7 @@ void TDataLinkDialog::RefreshCatalogsClick()
             InitialCatalog->Add(query.FieldText(0));
         InitialCatalog->SetText(current);
     } catch (const platform::Exception& e) {
-        platform::Application.MessageBox(e.Message, Gbk("数据链接"),
+        platform::Application.MessageBox(e.Message, "数据链接",
                                          platform::MB_OK | platform::MB_ICONERROR);
     }
 }

@@ -11,8 +11,6 @@
 #include <algorithm>
 #include <chrono>
 
-using platform::Gbk;
-
 TMainForm* MainForm = nullptr;
 
 namespace {
@@ -20,7 +18,7 @@ namespace {
 platform::TLabel* MakeLabel(platform::TWinControl* parent, const char* caption, int left, int top,
                             int width, int height)
 {
-    return new platform::TLabel(parent, Gbk(caption), left, top, width, height);
+    return new platform::TLabel(parent, caption, left, top, width, height);
 }
 
 // A label that grows with its text from its left edge.
@@ -47,7 +45,7 @@ public:
 
     bool ClearEarlierOutput() override
     {
-        return platform::Application.MessageBox(Gbk("是否清除上一次生成的文件?"), Gbk("提示"),
+        return platform::Application.MessageBox("是否清除上一次生成的文件?", "提示",
                                                 platform::MB_YESNO | platform::MB_ICONQUESTION) ==
                platform::IDYES;
     }
@@ -71,7 +69,7 @@ public:
         case RunNotice::TypeUnsupported:
             break;
         }
-        platform::Application.MessageBox(notice.Text, Gbk(caption), platform::MB_OK | icon);
+        platform::Application.MessageBox(notice.Text, caption, platform::MB_OK | icon);
     }
     void Progress(const RunEvent& event) override
     {
@@ -82,11 +80,11 @@ public:
             SetGrowingText(label, std::string());
             break;
         case RunEvent::ObjectStarted:
-            SetGrowingText(label, Gbk("正在生成..."));
+            SetGrowingText(label, "正在生成...");
             platform::ProcessMessages();
             break;
         case RunEvent::TreeDone:
-            SetGrowingText(label, Gbk("生成完毕.   "));
+            SetGrowingText(label, "生成完毕.   ");
             break;
         }
     }
@@ -99,7 +97,7 @@ public:
     void OpenOutputRoot(const std::string& path) override
     {
         if (form_->OpenFolder && !form_->OpenFolder(path))
-            platform::Application.MessageBox(Gbk("生成完毕，输出目录：") + path, Gbk("提示"),
+            platform::Application.MessageBox("生成完毕，输出目录：" + path, "提示",
                                              platform::MB_OK | platform::MB_ICONINFORMATION);
     }
 
@@ -142,12 +140,12 @@ platform::TBitmap BannerPicture()
         image.Line(x, 210, x + 210, 0, {255, 255, 255, 40});
     const std::string font = "WenQuanYi Micro Hei";
     image.Text({28, 22, 640, 56}, "Pellam", font, 44, true, platform::clWhite);
-    image.Text({32, 78, 640, 30}, Gbk("SQL Server 数据访问代码生成器"), font, 20, false,
+    image.Text({32, 78, 640, 30}, "SQL Server 数据访问代码生成器", font, 20, false,
                platform::clWhite);
     return image;
 }
 
-TMainForm::TMainForm() : platform::TForm(Gbk("Pellam - 代码生成器 "))
+TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
 {
     SetFixedClientSize(680, 542);
     MoveTo(324, 142);
@@ -163,17 +161,15 @@ TMainForm::TMainForm() : platform::TForm(Gbk("Pellam - 代码生成器 "))
     using platform::TBitBtn;
     using platform::TLabeledEdit;
     Bevel1 = new TBevel(Panel1, TBevel::bsFrame, -3, 103, 675, 306);
-    RadioButton1 = new platform::TRadioButton(Panel1, Gbk("Windows 身份验证    "), 16, 7, 129, 17);
+    RadioButton1 = new platform::TRadioButton(Panel1, "Windows 身份验证    ", 16, 7, 129, 17);
     RadioButton1->SetChecked(true);
-    RadioButton2 =
-        new platform::TRadioButton(Panel1, Gbk("SQL Server 身份验证      "), 16, 30, 137, 17);
-    LabeledEdit1 =
-        new TLabeledEdit(Panel1, Gbk("主机IP："), 16, 69, 121, 21, 46, TLabeledEdit::lpAbove);
+    RadioButton2 = new platform::TRadioButton(Panel1, "SQL Server 身份验证      ", 16, 30, 137, 17);
+    LabeledEdit1 = new TLabeledEdit(Panel1, "主机IP：", 16, 69, 121, 21, 46, TLabeledEdit::lpAbove);
     LabeledEdit2 =
-        new TLabeledEdit(Panel1, Gbk("登录密码："), 160, 69, 121, 21, 60, TLabeledEdit::lpAbove);
+        new TLabeledEdit(Panel1, "登录密码：", 160, 69, 121, 21, 60, TLabeledEdit::lpAbove);
     LabeledEdit2->SetPassword(true);
-    LabeledEdit1->SetHint(Gbk("主机名或IP地址，可写作：主机、主机,端口 或 主机\\实例名"));
-    BitBtn2 = new TBitBtn(Panel1, Gbk("登录"), TBitBtn::bkOK, 328, 66, 97, 25);
+    LabeledEdit1->SetHint("主机名或IP地址，可写作：主机、主机,端口 或 主机\\实例名");
+    BitBtn2 = new TBitBtn(Panel1, "登录", TBitBtn::bkOK, 328, 66, 97, 25);
     Label4 = MakeLabel(Panel1, "登录成功    ", 440, 73, 60, 13);
     Label4->SetFontColor(platform::clRed);
     Label4->Hide();
@@ -190,16 +186,16 @@ TMainForm::TMainForm() : platform::TForm(Gbk("Pellam - 代码生成器 "))
     for (platform::TLabel* l : {Label5, Label3})
         l->SetFontColor(platform::clBlack);
     Bevel2 = new TBevel(Panel1, TBevel::bsTopLine, 2, 310, 491, 9);
-    BitBtn1 = new TBitBtn(Panel1, Gbk("生成"), TBitBtn::bkOK, 288, 326, 97, 25);
+    BitBtn1 = new TBitBtn(Panel1, "生成", TBitBtn::bkOK, 288, 326, 97, 25);
     Bevel4 = new TBevel(Panel1, TBevel::bsTopLine, 4, 363, 491, 9);
-    LabeledEdit3 = new TLabeledEdit(Panel1, Gbk("数据库连接字符串：    "), 128, 374, 297, 21, 120,
+    LabeledEdit3 = new TLabeledEdit(Panel1, "数据库连接字符串：    ", 128, 374, 297, 21, 120,
                                     TLabeledEdit::lpLeft);
     LabeledEdit3->SetReadOnly(true);
-    BitBtn3 = new TBitBtn(Panel1, Gbk("获取数据库连接字符串"), TBitBtn::bkHelp, 425, 372, 161, 25);
+    BitBtn3 = new TBitBtn(Panel1, "获取数据库连接字符串", TBitBtn::bkHelp, 425, 372, 161, 25);
 
     PopupMenu1 = new platform::TPopupMenu(this);
-    M1 = PopupMenu1->Add(Gbk("修改名称(&M)"));
-    N1 = PopupMenu1->Add(Gbk("翻译节点名称(&T)"));
+    M1 = PopupMenu1->Add("修改名称(&M)");
+    N1 = PopupMenu1->Add("翻译节点名称(&T)");
 
     // Tab order within the panel.
     platform::SetTabOrder({ComboBox1, BitBtn1, TreeView1, TreeView2, RadioButton1, RadioButton2,
@@ -379,7 +375,7 @@ public:
     {
         platform::TLabel* label = LabelOf(tables);
         label->Show();
-        Say(label, Gbk("正在获取数据表...          "), true);
+        Say(label, "正在获取数据表...          ", true);
         // Drawn once the tree is whole, not node by node.
         TreeOf(tables)->BeginUpdate();
     }
@@ -391,16 +387,16 @@ public:
         // lives.
         if (!object.Schema.empty())
             node->SetHint(object.Schema + "." + object.Name);
-        Say(LabelOf(tables), Gbk("正在更新数据表...          "));
+        Say(LabelOf(tables), "正在更新数据表...          ");
         for (const SchemaColumn& column : object.Columns) {
             node->AddChild(column.Name);
-            Say(LabelOf(tables), Gbk("正在更新数据表字段...          "));
+            Say(LabelOf(tables), "正在更新数据表字段...          ");
         }
     }
     void TreeDone(bool tables) override
     {
         TreeOf(tables)->EndUpdate();
-        Say(LabelOf(tables), Gbk("更新完成.          "), true);
+        Say(LabelOf(tables), "更新完成.          ", true);
     }
 
 private:

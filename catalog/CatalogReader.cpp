@@ -11,15 +11,14 @@ bool Changed(TDBData& data, const SchemaObject& o, bool schemaKnown, bool column
              const ColumnList& columns)
 {
     if (!schemaKnown) {
-        data.TellReadFailure(o.Name +
-                             platform::Gbk("：读不到它的架构（架构可能在读取时被删除或更改），"
-                                           "没有从它生成"));
+        data.TellReadFailure(o.Name + "：读不到它的架构（架构可能在读取时被删除或更改），"
+                                      "没有从它生成");
         return true;
     }
     if (columnsRead && columns.empty()) {
         data.TellReadFailure(o.Schema + "." + o.Name +
-                             platform::Gbk("：读不到它的字段（对象可能在读取时被删除），"
-                                           "没有从它生成"));
+                             "：读不到它的字段（对象可能在读取时被删除），"
+                             "没有从它生成");
         return true;
     }
     return false;
@@ -61,7 +60,7 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
     std::vector<bool> schemaKnown[2];
     for (int tree = 0; tree < 2; ++tree)
         for (const SchemaObject& o : listed[tree])
-            schemaKnown[tree].push_back(!o.Schema.empty() || !o.SchemaUtf8.empty());
+            schemaKnown[tree].push_back(!o.Schema.empty());
     for (int tree = 0; tree < 2; ++tree)
         for (std::size_t k = 0; k < listed[tree].size(); ++k) {
             if (!schemaKnown[tree][k])

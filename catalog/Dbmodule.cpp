@@ -11,7 +11,7 @@ namespace {
 
 const std::string& ErrorCaption()
 {
-    static const std::string caption = platform::Gbk("ExecSQL执行出错");
+    static const std::string caption = "ExecSQL执行出错";
     return caption;
 }
 
@@ -22,15 +22,15 @@ std::string LoginHint(const platform::EOleException& e)
     bool loginFailed = false, unreachable = false;
     for (const platform::DiagnosticRecord& r : e.Records) {
         if (r.NativeError == 4060)
-            return platform::Gbk("无法打开数据库：数据库不存在，或这个登录无权打开它。");
+            return "无法打开数据库：数据库不存在，或这个登录无权打开它。";
         loginFailed = loginFailed || r.NativeError == 18456 || r.SqlState == "28000";
         unreachable = unreachable || r.SqlState.compare(0, 2, "08") == 0;
     }
     if (loginFailed)
-        return platform::Gbk("登录失败：用户名或密码不对，或服务器不接受这种身份验证。");
+        return "登录失败：用户名或密码不对，或服务器不接受这种身份验证。";
     if (unreachable)
-        return platform::Gbk("无法连接到服务器：请检查主机名和端口，以及服务器是否在运行、"
-                             "是否接受 TCP/IP 连接。");
+        return "无法连接到服务器：请检查主机名和端口，以及服务器是否在运行、"
+               "是否接受 TCP/IP 连接。";
     return std::string();
 }
 
@@ -76,11 +76,6 @@ platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
     });
 }
 
-platform::TADOQuery* TDBData::ExecSQLUtf8(const std::string& statement)
-{
-    return OpenQuery([&] { ExecSQLQuery->SetSQLUtf8(statement); });
-}
-
 platform::TADOQuery* TDBData::OpenQuery(const std::function<void()>& setText)
 {
     try {
@@ -124,19 +119,10 @@ void TDBData::Tell(const std::string& message)
 
 namespace {
 
-// Column n of the query's current row: its GBK text, and the server's own
-// UTF-8 when GBK cannot hold it.
-std::string Text(const platform::TADOQuery& query, int column, std::string* utf8 = nullptr)
+// Column n of the query's current row, as the server sent it.
+std::string Text(const platform::TADOQuery& query, int column)
 {
-    if (utf8)
-        *utf8 = query.FieldOriginalUtf8(column);
     return query.FieldText(column);
-}
-
-std::string Utf8Of(const std::string& gbk)
-{
-    std::string utf8;
-    return platform::TryGbkToUtf8(gbk, utf8) ? utf8 : gbk;
 }
 
 }  // namespace
@@ -145,9 +131,9 @@ void TDBData::ReadObjectRows(SchemaObjects& out)
 {
     for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
         SchemaObject object;
-        object.Name = Text(*ExecSQLQuery, 0, &object.NameUtf8);
+        object.Name = Text(*ExecSQLQuery, 0);
         object.Label = object.Name;
-        object.Schema = Text(*ExecSQLQuery, 1, &object.SchemaUtf8);
+        object.Schema = Text(*ExecSQLQuery, 1);
         out.push_back(object);
         ExecSQLQuery->Next();
     }
@@ -167,13 +153,13 @@ std::string TDBData::ObjectListStatement(const std::string& database, char xtype
                                 "WHERE [xtype]='${Type}' "
                                 "AND OBJECTPROPERTY([id],'IsMSShipped')=0 ORDER BY 1,2",
                                 {{"Owner", owners ? "USER_NAME" : "SCHEMA_NAME"},
-                                 {"Database", SqlBracketedUtf8(Utf8Of(database))},
+                                 {"Database", SqlBracketed(database)},
                                  {"Type", std::string(1, xtype)}});
 }
 
 bool TDBData::GetDatabaseList(NameList& out)
 {
-    platform::TADOQuery* query = ExecSQLUtf8(DatabaseListStatement());
+    platform::TADOQuery* query = ExecSQL(DatabaseListStatement());
     if (!query)
         return false;
     for (int i = 0; i < query->RecordCount(); ++i) {
@@ -200,7 +186,7 @@ std::string TDBData::ColumnStatement(const SchemaObject& object)
         "[syscolumns] LEFT JOIN  [systypes] ON [syscolumns].[xusertype]=[systypes].[xusertype] "
         "LEFT JOIN [systypes] [b] ON [syscolumns].[xtype]=[b].[xusertype] WHERE "
         "[syscolumns].[id]=OBJECT_ID(N'${Name}') ORDER BY [syscolumns].[colid]",
-        {{"Name", SqlQuoted(TwoPartNameUtf8(object))}});
+        {{"Name", SqlQuoted(TwoPartName(object))}});
 }
 
 std::string TDBData::IdentityStatement(const SchemaObject& table)
@@ -209,14 +195,14 @@ std::string TDBData::IdentityStatement(const SchemaObject& table)
         "SELECT [name] FROM [syscolumns] WHERE [id]=OBJECT_ID(N'${Name}') AND "
         "(COLUMNPROPERTY([id],[name],'IsIdentity')=1 OR COLUMNPROPERTY([id],[name],'IsComputed')=1 "
         "OR [xtype]=189 OR COLUMNPROPERTY([id],[name],'GeneratedAlwaysType')>0) ORDER BY [colid]",
-        {{"Name", SqlQuoted(TwoPartNameUtf8(table))}});
+        {{"Name", SqlQuoted(TwoPartName(table))}});
 }
 
 void TDBData::ReadColumns(ColumnList& out)
 {
     for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
         ColumnEntry entry;
-        entry.Name = Text(*ExecSQLQuery, 0, &entry.NameUtf8);
+        entry.Name = Text(*ExecSQLQuery, 0);
         entry.TypeName = Text(*ExecSQLQuery, 1);  // empty when no type row matched
         entry.BaseType = Text(*ExecSQLQuery, 3);  // empty for the CLR types
         out.push_back(entry);
@@ -263,7 +249,7 @@ std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stop
                (end == start || bytes + questions[end].Statement.size() <= batchBytes_))
             bytes += questions[end++].Statement.size() + 2;
         if (end - start == 1) {
-            if ((ok[start] = ExecSQLUtf8(questions[start].Statement) != nullptr))
+            if ((ok[start] = ExecSQL(questions[start].Statement) != nullptr))
                 questions[start].Read();
             failed = failed || !ok[start];
             start = end;
@@ -286,7 +272,7 @@ std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stop
                 // batch here; later statements fail with it, quietly.
                 if (k < results.size())
                     TellFailure(results[k].Message, results[k].ConnectionLost);
-            } else if ((ok[at] = ExecSQLUtf8(batch[k]) != nullptr)) {
+            } else if ((ok[at] = ExecSQL(batch[k]) != nullptr)) {
                 // Refused as a whole: each statement once more on its own.
                 questions[at].Read();
             }

@@ -118,7 +118,6 @@ public:
     std::unique_ptr<platform::TDataSource> DataSource1;
 
 private:
-    platform::TADOQuery* ExecSQLUtf8(const std::string& statement);
     // Closes the query, sets its text, opens it; null after telling why.
     platform::TADOQuery* OpenQuery(const std::function<void()>& setText);
     void ReadObjectRows(SchemaObjects& out);

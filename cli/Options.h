@@ -31,10 +31,10 @@ extern const char* const kUsageText;
 enum ExitCode { kDone = 0, kRefused = 1, kUsage = 2, kConnection = 3, kFile = 4, kStale = 5 };
 
 // True when the name matches the glob: "*" any run of characters, "?" one
-// character, ASCII letters without regard to case. Both are GBK.
+// character, ASCII letters without regard to case. Both are UTF-8.
 bool MatchesGlob(const std::string& glob, const std::string& name);
 
-// The --include and --exclude globs (GBK) over catalogue names; remembers
+// The --include and --exclude globs over catalogue names; remembers
 // which includes matched something.
 class NameFilter {
 public:

@@ -22,7 +22,7 @@ std::string Relative(const std::string& path, const std::string& root);
 // changed, one that is not there missing; a file of generated kind (.h or
 // .cpp) in the DBComm tree that the run would not write is extra, and so is
 // a new file a cut-short write left behind. Sorted by
-// file. Paths are GBK.
+// file. Paths are UTF-8.
 std::vector<OutputDifference> CompareOutput(const std::map<std::string, std::string>& rendered,
                                             const std::string& root);
 

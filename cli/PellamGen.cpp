@@ -31,8 +31,6 @@
 #define PELLAM_VERSION "0"
 #endif
 
-using platform::Gbk;
-
 namespace {
 
 int StandardOutputFailed()
@@ -46,7 +44,7 @@ class TerminalMessages : public platform::MessageBoxService {
 public:
     int MessageBox(const std::string& text, const std::string& caption, int) override
     {
-        ErrorPrintf("%s: %s\n", Say(caption).c_str(), Say(text).c_str());
+        ErrorPrintf("%s: %s\n", caption.c_str(), text.c_str());
         return platform::IDOK;
     }
 };
@@ -57,7 +55,7 @@ class TerminalErrors : public CatalogErrorSink {
 public:
     void Failed(const std::string& message) override
     {
-        ErrorPrintf("pellam-gen: %s\n", Say(message).c_str());
+        ErrorPrintf("pellam-gen: %s\n", message.c_str());
         Any = true;
     }
     bool Any = false;
@@ -68,8 +66,8 @@ public:
 bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& database,
           NameList& databases)
 {
-    std::string host = FromTerminal(o.Host, "--host");
-    std::string user = FromTerminal(o.User, "--user");
+    std::string host = o.Host;
+    std::string user = o.User;
     std::string password;
     if (!o.WindowsAuth) {
         if (o.PasswordEnv.empty()) {
@@ -78,11 +76,10 @@ bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& 
             if (!platform::EnvironmentValue(o.PasswordEnv, password))
                 throw UsageError{"环境变量 " + o.PasswordEnv + " 未设置"};
         }
-        password = FromTerminal(password, "密码");
     }
     // A database named on the command line: one login, straight into it.
     if (o.Command != "databases" && !o.Database.empty()) {
-        std::string wanted = FromTerminal(o.Database, "--database");
+        std::string wanted = o.Database;
         if (!data.Connect(!o.WindowsAuth, host, password, wanted, user))
             return false;
         database = data.ADOConnection1->CurrentCatalog();
@@ -104,8 +101,7 @@ bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& 
             break;
         }
     if (database.empty()) {
-        ErrorPrintf("pellam-gen: %s\n",
-                    (Say(wanted) + Say(Gbk(": 服务器上没有这个数据库"))).c_str());
+        ErrorPrintf("pellam-gen: %s\n", (wanted + ": 服务器上没有这个数据库").c_str());
         return false;
     }
     return data.Connect(!o.WindowsAuth, host, password, database, user);
@@ -165,7 +161,7 @@ public:
     void Tell(const RunNotice& notice) override
     {
         EndLine();
-        ErrorPrintf("pellam-gen: %s\n", Say(notice.Text).c_str());
+        ErrorPrintf("pellam-gen: %s\n", notice.Text.c_str());
     }
     void Progress(const RunEvent& event) override
     {
@@ -173,8 +169,8 @@ public:
             return;
         (event.Tree == ProgressLabel::Tables ? tablesDone_ : viewsDone_)++;
         if (progress_) {
-            ErrorPrintf("\r%s %zu/%zu  %s %zu/%zu", Say(Gbk("数据表")).c_str(), tablesDone_,
-                        tables_, Say(Gbk("视图")).c_str(), viewsDone_, views_);
+            ErrorPrintf("\r%s %zu/%zu  %s %zu/%zu", "数据表", tablesDone_, tables_, "视图",
+                        viewsDone_, views_);
             shown_ = true;
         }
     }
@@ -238,9 +234,7 @@ DatabaseSchema AsGenerated(const DatabaseSchema& snapshot, const Options& o)
     DatabaseSchema schema = snapshot;
     if (o.Translate)
         TranslateLabels(schema);
-    TypeOptions types = o.Types;
-    for (auto& [name, group] : types.Overrides)
-        name = FromTerminal(name, "--type");
+    const TypeOptions& types = o.Types;
     for (SchemaObjects* tree : {&schema.Tables, &schema.Views})
         for (SchemaObject& object : *tree)
             for (SchemaColumn& c : object.Columns) {
@@ -257,8 +251,7 @@ DatabaseSchema AsGenerated(const DatabaseSchema& snapshot, const Options& o)
 
 int Generate(const DatabaseSchema& snapshot, const Options& o)
 {
-    std::string root =
-        o.Output.empty() ? std::string("Output") : FromTerminal(o.Output, "--output");
+    std::string root = o.Output.empty() ? std::string("Output") : o.Output;
     DatabaseSchema schema = AsGenerated(snapshot, o);
     SchemaIdentities identities(schema.Tables);
     RunInput input{1, schema};
@@ -267,7 +260,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
         std::error_code ec;
         std::filesystem::create_directories(platform::FileSystemPath(root), ec);
         if (ec) {
-            ErrorPrintf("%s%s\n", "创建输出目录出错：", Say(root).c_str());
+            ErrorPrintf("%s%s\n", "创建输出目录出错：", root.c_str());
             return kFile;
         }
     }
@@ -287,7 +280,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
     if (o.Clear) {
         std::string linked = LinkedTreeFolder(tree);
         if (!linked.empty()) {
-            ErrorPrintf("%s%s\n", "不清除：这个目录是符号链接：", Say(linked).c_str());
+            ErrorPrintf("%s%s\n", "不清除：这个目录是符号链接：", linked.c_str());
             return kFile;
         }
     }
@@ -298,7 +291,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
         result = GenerateAll(input, tree, identities, host);
     } catch (const EFCreateError& e) {
         host.EndLine();
-        ErrorPrintf("%s%s\n", e.Created ? "无法写入文件：" : "无法创建文件：", Say(e.Path).c_str());
+        ErrorPrintf("%s%s\n", e.Created ? "无法写入文件：" : "无法创建文件：", e.Path.c_str());
         return kFile;
     }
     host.EndLine();
@@ -320,20 +313,19 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
         if (!WriteOut(report))
             return StandardOutputFailed();
         ErrorPrintf(differences.empty() ? "%s%s\n" : "%s%s\n",
-                    differences.empty() ? "输出与将要生成的一致：" : "输出已过期：",
-                    Say(root).c_str());
+                    differences.empty() ? "输出与将要生成的一致：" : "输出已过期：", root.c_str());
         return differences.empty() ? kDone : kStale;
     }
     const std::vector<std::string>& same = result.FilesUnchanged;
     if (o.Verbose)
         for (const std::string& file : result.FilesWritten)
             if (std::find(same.begin(), same.end(), file) == same.end())
-                ErrorPrintf("%s\n", Say(Relative(file, root)).c_str());
+                ErrorPrintf("%s\n", Relative(file, root).c_str());
     std::string unchanged =
         same.empty() ? std::string()
                      : "（其中 " + std::to_string(same.size()) + " 个与磁盘上的相同，未重写）";
-    ErrorPrintf("%s%zu%s%s%s\n", "已生成 ", result.FilesWritten.size(), " 个文件：",
-                Say(root).c_str(), unchanged.c_str());
+    ErrorPrintf("%s%zu%s%s%s\n", "已生成 ", result.FilesWritten.size(), " 个文件：", root.c_str(),
+                unchanged.c_str());
     return kDone;
 }
 
@@ -348,17 +340,8 @@ bool Filter(DatabaseSchema& schema, NameFilter& filter)
         *objects = std::move(kept);
     }
     for (const std::string& glob : filter.UnusedIncludes())
-        ErrorPrintf("%s%s\n", "--include 没有匹配任何数据表或视图：", Say(glob).c_str());
+        ErrorPrintf("%s%s\n", "--include 没有匹配任何数据表或视图：", glob.c_str());
     return filter.UnusedIncludes().empty();
-}
-
-std::vector<std::string> Globs(const std::vector<std::string>& typed, const char* flag)
-{
-    std::vector<std::string> globs;
-    globs.reserve(typed.size());
-    for (const std::string& g : typed)
-        globs.push_back(FromTerminal(g, flag));
-    return globs;
 }
 
 int Main(int argc, char** argv)
@@ -372,19 +355,19 @@ int Main(int argc, char** argv)
                    : StandardOutputFailed();
     TerminalMessages messages;
     platform::Application.SetMessageBoxService(&messages);
-    NameFilter filter(Globs(o.Include, "--include"), Globs(o.Exclude, "--exclude"));
+    NameFilter filter(o.Include, o.Exclude);
 
     DatabaseSchema snapshot;
     if (!o.Schema.empty()) {
         std::string text;
-        if (!platform::ReadWholeFile(FromTerminal(o.Schema, "--schema"), text)) {
+        if (!platform::ReadWholeFile(o.Schema, text)) {
             ErrorPrintf("%s%s\n", "无法读取文件：", o.Schema.c_str());
             return kUsage;
         }
         try {
             snapshot = ReadSnapshot(text);
         } catch (const SnapshotError& e) {
-            ErrorPrintf("%s: %s\n", o.Schema.c_str(), Say(e.Message).c_str());
+            ErrorPrintf("%s: %s\n", o.Schema.c_str(), e.Message.c_str());
             return kUsage;
         }
         if (!Filter(snapshot, filter))
@@ -402,7 +385,7 @@ int Main(int argc, char** argv)
     if (o.Command == "databases") {
         std::string list;
         for (const std::string& name : databases)
-            list += Say(name) + "\n";
+            list += name + "\n";
         return WriteOut(list) ? kDone : StandardOutputFailed();
     }
     CatalogReadOptions read;
@@ -420,7 +403,7 @@ int Main(int argc, char** argv)
     std::string json = WriteSnapshot(snapshot);
     if (o.To.empty())
         return WriteOut(json) ? kDone : StandardOutputFailed();
-    if (platform::WriteWholeFile(FromTerminal(o.To, "--to"), json) != 0) {
+    if (platform::WriteWholeFile(o.To, json) != 0) {
         ErrorPrintf("%s%s\n", "无法创建文件：", o.To.c_str());
         return kFile;
     }
@@ -449,7 +432,7 @@ int main(int argc, char** argv)
             ErrorPrintf("pellam-gen: %s\n%s\n", e.Message.c_str(), "用法见 pellam-gen --help");
         return kUsage;
     } catch (const platform::Exception& e) {
-        ErrorPrintf("%s\n", Say(e.Message).c_str());
+        ErrorPrintf("%s\n", e.Message.c_str());
         return kConnection;
     }
 }

@@ -13,39 +13,22 @@ namespace {
 std::string Text(const json& value, const std::string& place)
 {
     if (!value.is_string())
-        throw SnapshotError(place + ": " + platform::Gbk("应为文本"));
-    std::string gbk;
-    if (!platform::TryUtf8ToGbk(value.get<std::string>(), gbk))
-        throw SnapshotError(place + ": " + platform::Gbk("含有 GBK 无法表示的字符"));
-    return gbk;
-}
-
-// A catalogue name: GBK when GBK can hold it, else "？" in place of each
-// character it cannot, with the original kept in utf8Original.
-std::string CatalogName(const json& value, const std::string& place, std::string& utf8Original)
-{
-    if (!value.is_string())
-        throw SnapshotError(place + ": " + platform::Gbk("应为文本"));
-    std::string gbk;
-    if (platform::TryUtf8ToGbk(value.get<std::string>(), gbk))
-        return gbk;
-    utf8Original = value.get<std::string>();
-    bool lossy = false;
-    return platform::Utf16ToGbk(platform::Utf8ToUtf16(utf8Original), lossy);
+        throw SnapshotError(place + ": " + "应为文本");
+    return value.get<std::string>();
 }
 
 const json& Member(const json& object, const char* key, const std::string& place)
 {
     auto it = object.find(key);
     if (it == object.end())
-        throw SnapshotError(place + ": " + platform::Gbk("缺少") + " \"" + key + "\"");
+        throw SnapshotError(place + ": " + "缺少" + " \"" + key + "\"");
     return *it;
 }
 
 const json& Array(const json& value, const std::string& place)
 {
     if (!value.is_array())
-        throw SnapshotError(place + ": " + platform::Gbk("应为数组"));
+        throw SnapshotError(place + ": " + "应为数组");
     return value;
 }
 
@@ -67,20 +50,19 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
         std::string place = std::string(key) + "[" + std::to_string(i) + "]";
         const json& o = list[i];
         if (!o.is_object())
-            throw SnapshotError(place + ": " + platform::Gbk("应为对象"));
+            throw SnapshotError(place + ": " + "应为对象");
         SchemaObject object;
-        object.Name = CatalogName(Member(o, "name", place), place + ".name", object.NameUtf8);
+        object.Name = Text(Member(o, "name", place), place + ".name");
         object.Label = o.contains("label") ? Text(o["label"], place + ".label") : object.Name;
         if (o.contains("schema"))
-            object.Schema = CatalogName(o["schema"], place + ".schema", object.SchemaUtf8);
+            object.Schema = Text(o["schema"], place + ".schema");
         const json& columns = Array(Member(o, "columns", place), place + ".columns");
         for (std::size_t c = 0; c < columns.size(); ++c) {
             std::string cplace = place + ".columns[" + std::to_string(c) + "]";
             if (!columns[c].is_object())
-                throw SnapshotError(cplace + ": " + platform::Gbk("应为对象"));
+                throw SnapshotError(cplace + ": " + "应为对象");
             SchemaColumn column;
-            column.Name =
-                CatalogName(Member(columns[c], "name", cplace), cplace + ".name", column.NameUtf8);
+            column.Name = Text(Member(columns[c], "name", cplace), cplace + ".name");
             column.TypeName = Text(Member(columns[c], "type", cplace), cplace + ".type");
             if (columns[c].contains("base") && !columns[c]["base"].is_null())
                 column.BaseType = Text(columns[c]["base"], cplace + ".base");
@@ -91,20 +73,19 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
         }
         // The unwritable columns; older snapshots name only the identity ones.
         if (o.contains("unwritable") && o.contains("identity"))
-            throw SnapshotError(place +
-                                ".identity: " + platform::Gbk("与 \"unwritable\" 不能同时出现"));
+            throw SnapshotError(place + ".identity: " + "与 \"unwritable\" 不能同时出现");
         for (const char* key : {"unwritable", "identity"}) {
             if (!o.contains(key))
                 continue;
             std::string kplace = place + "." + key;
             if (!tables)
-                throw SnapshotError(kplace + ": " + platform::Gbk("视图没有标识列"));
+                throw SnapshotError(kplace + ": " + "视图没有标识列");
             const json& ids = Array(o[key], kplace);
             for (std::size_t k = 0; k < ids.size(); ++k) {
                 std::string iplace = kplace + "[" + std::to_string(k) + "]";
                 std::string name = Text(ids[k], iplace);
                 if (!NamesColumn(object, name))
-                    throw SnapshotError(iplace + ": " + platform::Gbk("不是这个表的字段"));
+                    throw SnapshotError(iplace + ": " + "不是这个表的字段");
                 object.Identity.push_back(name);
             }
             break;
@@ -114,38 +95,27 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
     return objects;
 }
 
-json Utf8(const std::string& gbk)
-{
-    return json(platform::GbkToUtf8(gbk));
-}
-
-// A catalogue name as the server sent it.
-json NameJson(const std::string& gbk, const std::string& utf8Original)
-{
-    return utf8Original.empty() ? Utf8(gbk) : json(utf8Original);
-}
-
 json ObjectsJson(const SchemaObjects& objects, bool tables)
 {
     json list = json::array();
     for (const SchemaObject& o : objects) {
         json j;
-        j["name"] = NameJson(o.Name, o.NameUtf8);
-        if (!o.Schema.empty() || !o.SchemaUtf8.empty())
-            j["schema"] = NameJson(o.Schema, o.SchemaUtf8);
-        j["label"] = Utf8(o.Label);
+        j["name"] = o.Name;
+        if (!o.Schema.empty())
+            j["schema"] = o.Schema;
+        j["label"] = o.Label;
         json columns = json::array();
         for (const SchemaColumn& c : o.Columns) {
-            json column = {{"name", NameJson(c.Name, c.NameUtf8)}, {"type", Utf8(c.TypeName)}};
-            column["base"] = c.BaseType.empty() ? json(nullptr) : Utf8(c.BaseType);
-            column["label"] = Utf8(c.Label);
+            json column = {{"name", c.Name}, {"type", c.TypeName}};
+            column["base"] = c.BaseType.empty() ? json(nullptr) : json(c.BaseType);
+            column["label"] = c.Label;
             columns.push_back(column);
         }
         j["columns"] = columns;
         if (tables) {
             json ids = json::array();
             for (const std::string& id : o.Identity)
-                ids.push_back(Utf8(id));
+                ids.push_back(id);
             j["unwritable"] = ids;
         }
         list.push_back(j);
@@ -217,9 +187,7 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
             Frame& top = frames.back();
             if (twice.empty() &&
                 std::find(top.Keys.begin(), top.Keys.end(), key) != top.Keys.end()) {
-                std::string gbk;
-                twice = place() + ": \"" + (platform::TryUtf8ToGbk(key, gbk) ? gbk : "?") + "\" " +
-                        platform::Gbk("在同一对象中出现两次");
+                twice = place() + ": \"" + key + "\" " + "在同一对象中出现两次";
             }
             top.Keys.push_back(key);
             top.Key = key;
@@ -234,8 +202,7 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
     try {
         root = json::parse(utf8Json, noTwins);
     } catch (const nlohmann::json::parse_error& e) {
-        throw SnapshotError(platform::Gbk("第 ") + std::to_string(e.byte) +
-                            platform::Gbk(" 字节处不是正确的 JSON"));
+        throw SnapshotError("第 " + std::to_string(e.byte) + " 字节处不是正确的 JSON");
     } catch (const nlohmann::json::exception& e) {
         // A number out of range: the parser names the number, not its place.
         std::string what = e.what();
@@ -243,14 +210,13 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
         std::size_t at = 0;
         if (open != std::string::npos && close > open)
             at = NumberAt(utf8Json, what.substr(open + 1, close - open - 1));
-        throw SnapshotError(platform::Gbk("第 ") +
-                            (at == 0 ? std::string("?") : std::to_string(at)) +
-                            platform::Gbk(" 字节处的数超出范围"));
+        throw SnapshotError("第 " + (at == 0 ? std::string("?") : std::to_string(at)) +
+                            " 字节处的数超出范围");
     }
     if (!twice.empty())
         throw SnapshotError(twice);
     if (!root.is_object())
-        throw SnapshotError("$: " + platform::Gbk("应为对象"));
+        throw SnapshotError(std::string("$: ") + "应为对象");
     DatabaseSchema snapshot;
     if (root.contains("database"))
         snapshot.Database = Text(root["database"], "database");
@@ -262,7 +228,7 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
 std::string WriteSnapshot(const DatabaseSchema& snapshot)
 {
     json root;
-    root["database"] = Utf8(snapshot.Database);
+    root["database"] = snapshot.Database;
     root["tables"] = ObjectsJson(snapshot.Tables, true);
     root["views"] = ObjectsJson(snapshot.Views, false);
     return root.dump(2) + "\n";

@@ -2,8 +2,8 @@
 #define CliSnapshotH
 
 // The schema snapshot file: a database's schema (tables and views with
-// their columns, labels and identity columns) as JSON in UTF-8. A name GBK
-// cannot hold is written as the server sent it.
+// their columns, labels and identity columns) as JSON in UTF-8, every name
+// exactly as the server sent it.
 
 #include <string>
 

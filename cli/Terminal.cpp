@@ -17,20 +17,6 @@
 #include <unistd.h>
 #endif
 
-std::string Say(const std::string& gbk)
-{
-    std::string utf8;
-    return platform::TryGbkToUtf8(gbk, utf8) ? utf8 : gbk;
-}
-
-std::string FromTerminal(const std::string& utf8, const std::string& what)
-{
-    std::string gbk;
-    if (!platform::TryUtf8ToGbk(utf8, gbk))
-        throw UsageError{what + " 含有 GBK 无法表示的字符"};
-    return gbk;
-}
-
 namespace {
 
 #ifdef _WIN32

@@ -1,16 +1,9 @@
 #ifndef CliTerminalH
 #define CliTerminalH
 
-// pellam-gen at the terminal: text in and out as UTF-8, GBK inside.
+// pellam-gen at the terminal: text in and out as UTF-8, as inside.
 
 #include <string>
-
-// GBK text for the terminal.
-std::string Say(const std::string& gbk);
-
-// A line of the terminal (UTF-8) as GBK; UsageError naming `what` when GBK
-// cannot hold it.
-std::string FromTerminal(const std::string& utf8, const std::string& what);
 
 // Writes UTF-8 text to standard output; false when it did not all get
 // there. To a Windows console it goes as UTF-16 (WriteConsoleW), so that

@@ -10,11 +10,9 @@ bool LeavesFolder(const std::string& className)
 {
     if (className == "." || className == "..")
         return true;
-    for (std::size_t i = 0; i < className.size(); i += platform::CharLength(className, i)) {
-        if (platform::CharLength(className, i) == 1 &&
-            (className[i] == '/' || className[i] == '\\'))
+    for (char c : className)
+        if (c == '/' || c == '\\')
             return true;
-    }
     return false;
 }
 
@@ -39,17 +37,14 @@ std::string ColonsDoubled(const std::string& sql)
     std::string out;
     out.reserve(sql.size());
     bool literal = false;
-    for (std::size_t i = 0; i < sql.size();) {
-        std::size_t len = platform::CharLength(sql, i);
-        if (len == 1) {
-            char c = sql[i];
-            if (IsVclQuote(c))
-                literal = !literal;
-            else if (c == ':' && !literal)
-                out += ':';
-        }
-        out.append(sql, i, len);
-        i += len;
+    // Byte by byte on UTF-8; in the file's GBK the VCL steps over each
+    // double-byte character whole, so it sees the same quotes and colons.
+    for (char c : sql) {
+        if (IsVclQuote(c))
+            literal = !literal;
+        else if (c == ':' && !literal)
+            out += ':';
+        out += c;
     }
     return out;
 }

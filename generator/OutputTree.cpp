@@ -34,11 +34,17 @@ void RenderedFiles::Add(const std::string& path, const std::string& text)
 
 void WriteTextFile(const std::string& path, const std::string& text)
 {
+    // The one place GBK is made: the generated files' bytes.
+    WriteFileBytes(path, platform::Utf8ToGbk(text));
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes)
+{
     if (rendering) {
-        rendering->Add(path, text);
+        rendering->Add(path, bytes);
         return;
     }
-    int rc = platform::WriteWholeFile(path, text);
+    int rc = platform::WriteWholeFile(path, bytes);
     if (rc == 1)
         throw EFCreateError(path, false);
     if (rc != 0)

@@ -24,11 +24,15 @@ public:
     bool Created;  // the file was made but could not be written whole
 };
 
-// Writes the text's bytes exactly, creating or emptying the file.
+// Writes the text (UTF-8) as GBK bytes, creating or replacing the file;
+// raises TextConversionError for a character GBK cannot hold (the run's
+// checks refuse such names before anything is written).
 void WriteTextFile(const std::string& path, const std::string& text);
+// Writes the bytes exactly (those WriteTextFile made, rendered earlier).
+void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // While one is alive, a run renders without touching the disk: each file
-// WriteTextFile is given keeps its bytes here (the last write of a path
+// WriteTextFile is given keeps its GBK bytes here (the last write of a path
 // wins), and the output folders are taken as made. One at a time.
 class RenderedFiles {
 public:

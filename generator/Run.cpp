@@ -11,8 +11,6 @@
 #include <set>
 #include <optional>
 
-using platform::Gbk;
-
 namespace {
 
 std::vector<std::string> ClassNames(const SchemaObjects& tree)
@@ -31,7 +29,7 @@ void TellNameRefused(const std::string& text, RunHost& host, const std::string& 
 
 void TellInvalidName(const std::string& owner, RunHost& host)
 {
-    TellNameRefused(owner + Gbk(":名称及字段名称不能包含汉字，必须以字母开头"), host, owner);
+    TellNameRefused(owner + ":名称及字段名称不能包含汉字，必须以字母开头", host, owner);
 }
 
 // A control character other than CR and LF (which generated literals
@@ -66,11 +64,11 @@ bool RefuseCatalogName(const std::string& owner, const std::string& name, bool u
                        RunHost& host)
 {
     if (HoldsControlCharacter(name)) {
-        TellNameRefused(owner + ":" + Shown(name) + Gbk(":名称含有控制字符"), host, owner);
+        TellNameRefused(owner + ":" + Shown(name) + ":名称含有控制字符", host, owner);
         return true;
     }
     if (unholdable) {
-        TellNameRefused(owner + ":" + name + Gbk(":名称含有GBK无法表示的字符"), host, owner);
+        TellNameRefused(owner + ":" + name + ":名称含有GBK无法表示的字符", host, owner);
         return true;
     }
     return false;
@@ -83,15 +81,15 @@ bool RefuseUnpairedQuote(const std::string& owner, const std::string& name, RunH
 {
     std::size_t quotes = 0;
     char last = 0;
-    for (std::size_t i = 0; i < name.size(); i += platform::CharLength(name, i))
-        if (platform::CharLength(name, i) == 1 && IsVclQuote(name[i])) {
+    for (char c : name)
+        if (IsVclQuote(c)) {
             ++quotes;
-            last = name[i];
+            last = c;
         }
     if (quotes % 2 == 0)
         return false;
-    TellNameRefused(owner + ":" + name + Gbk(":名称含有不成对的引号 ") + std::string(1, last) +
-                        Gbk("，VCL 解析参数时会把其后的 SQL 当作字符串"),
+    TellNameRefused(owner + ":" + name + ":名称含有不成对的引号 " + std::string(1, last) +
+                        "，VCL 解析参数时会把其后的 SQL 当作字符串",
                     host, owner);
     return true;
 }
@@ -115,7 +113,7 @@ bool RefuseGuardName(const std::string& owner, const std::string& name,
     for (const std::string& guard : guards)
         if (name == guard) {
             TellNameRefused(std::string(owner).append(":").append(name).append(
-                                Gbk(":与头文件的保护宏同名")),
+                                ":与头文件的保护宏同名"),
                             host, owner);
             return true;
         }
@@ -134,7 +132,7 @@ bool RefuseLongName(const std::string& label, const std::string& tablesFolder, R
         (tablesFolder.empty() ||
          InFolder(tablesFolder, longest).size() + suffix <= platform::kMaxPathLength))
         return false;
-    TellNameRefused(label + Gbk(":名称太长，生成的文件名超出文件系统的限制"), host, label);
+    TellNameRefused(label + ":名称太长，生成的文件名超出文件系统的限制", host, label);
     return true;
 }
 
@@ -170,7 +168,7 @@ bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<std::strin
         for (const std::string& other : classes) {
             ClassClash clash = ClassNamesClash(o.Label, other);
             if (clash == ClassClash::Twin) {
-                TellNameRefused(o.Label + Gbk(":与另一个数据表或视图的类名相同"), host, o.Label);
+                TellNameRefused(o.Label + ":与另一个数据表或视图的类名相同", host, o.Label);
                 return false;
             }
             if (clash == ClassClash::Enumerator) {
@@ -180,9 +178,9 @@ bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<std::strin
                 std::string text = o.Label;
                 text.append(":")
                     .append(other)
-                    .append(Gbk(":DBComm 中的枚举名会遮住类 "))
+                    .append(":DBComm 中的枚举名会遮住类 ")
                     .append(shorter)
-                    .append(Gbk("Operator，请改名"));
+                    .append("Operator，请改名");
                 TellNameRefused(text, host, o.Label);
                 return false;
             }
@@ -191,7 +189,7 @@ bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<std::strin
         for (std::size_t i = 0; tableTree && i < o.Columns.size(); ++i) {
             for (std::size_t j = 0; j < i; ++j)
                 if (o.Columns[j].Label == o.Columns[i].Label) {
-                    TellNameRefused(o.Label + ":" + o.Columns[i].Label + Gbk(":字段名称重复"), host,
+                    TellNameRefused(o.Label + ":" + o.Columns[i].Label + ":字段名称重复", host,
                                     o.Label);
                     return false;
                 }
@@ -221,7 +219,7 @@ bool RefuseColumnTypes(const SchemaObject& object, RunHost& host)
 {
     if (TypesSupported(object))
         return false;
-    host.Tell({RunNotice::TypeUnsupported, object.Label, object.Label + Gbk(":数据类型不支持")});
+    host.Tell({RunNotice::TypeUnsupported, object.Label, object.Label + ":数据类型不支持"});
     return true;
 }
 
@@ -241,7 +239,7 @@ bool MakeOutputDir(const std::string& path, RunHost& host)
         return true;
     if (platform::CreateDirectoryA(path))
         return true;
-    host.Tell({RunNotice::FolderFailed, {}, Gbk("创建输出目录出错")});
+    host.Tell({RunNotice::FolderFailed, {}, "创建输出目录出错"});
     return false;
 }
 
@@ -411,7 +409,7 @@ void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files
             if (Unchanged(path, bytes))
                 result.FilesUnchanged.push_back(path);
             else
-                WriteTextFile(path, bytes);
+                WriteFileBytes(path, bytes);
             result.FilesWritten.push_back(path);
         }
     } catch (const EFCreateError&) {
@@ -441,7 +439,7 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
 {
     RunResult result;
     if (input.DatabaseCount == 0) {
-        host.Tell({RunNotice::NotLoggedIn, {}, Gbk("请先登录数据库")});
+        host.Tell({RunNotice::NotLoggedIn, {}, "请先登录数据库"});
         result.Outcome = RunOutcome::NotLoggedIn;
         return result;
     }
@@ -449,7 +447,7 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     // since): nothing is written from them.
     if (!identities.Available()) {
         host.Tell(
-            {RunNotice::ConnectionLost, {}, Gbk("与数据库服务器的连接已断开，请重新登录后再生成")});
+            {RunNotice::ConnectionLost, {}, "与数据库服务器的连接已断开，请重新登录后再生成"});
         result.Outcome = RunOutcome::ConnectionLost;
         return result;
     }

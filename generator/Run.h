@@ -30,7 +30,7 @@ struct RunEvent {
 };
 
 // What a run tells the user, as data: the kind says what happened, the text
-// is the message to read (GBK); each caller shows it its own way (the window
+// is the message to read; each caller shows it its own way (the window
 // in the box the Parts give, pellam-gen on standard error).
 struct RunNotice {
     enum Kind {

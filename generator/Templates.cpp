@@ -447,12 +447,12 @@ const char* const kOperatorSourceTail[] = {
     R"~(})~",
 };
 
-// One text of GBK lines joined with CR LF from blocks of UTF-8 lines.
+// One text of lines joined with CR LF from blocks of lines.
 template <std::size_t... N> std::string Joined(const char* const (&... blocks)[N])
 {
     std::vector<std::string> lines;
     (lines.insert(lines.end(), std::begin(blocks), std::end(blocks)), ...);
-    return platform::Gbk(JoinLines(lines));
+    return JoinLines(lines);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #ifndef GeneratorTemplatesH
 #define GeneratorTemplatesH
 
-// The texts of every generated file, GBK with CR LF between lines. A
+// The texts of every generated file, with CR LF between lines. A
 // template's "${Name}" marks a field:
 //   DBComm.h          EnumEntries
 //   DBComm.cpp        Includes, Registrations

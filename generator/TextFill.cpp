@@ -20,24 +20,22 @@ std::string JoinLines(const std::vector<std::string>& lines)
 
 namespace {
 
-// A backslash before every single-byte '"' and '\', and CR and LF as their
-// escapes, walking GBK characters so that a trail byte is never taken for
-// one of them.
+// A backslash before every '"' and '\\', and CR and LF as their escapes.
+// Byte by byte: no byte of a multi-byte UTF-8 character is one of them, and
+// the GBK bytes the file gets later are those of the same characters.
 std::string BackslashQuotes(const std::string& text)
 {
     std::string out;
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t len = platform::CharLength(text, i);
-        if (len == 1 && text[i] == '\r')
+    for (char c : text) {
+        if (c == '\r')
             out += "\\r";
-        else if (len == 1 && text[i] == '\n')
+        else if (c == '\n')
             out += "\\n";
         else {
-            if (len == 1 && (text[i] == '"' || text[i] == '\\'))
+            if (c == '"' || c == '\\')
                 out += '\\';
-            out.append(text, i, len);
+            out += c;
         }
-        i += len;
     }
     return out;
 }

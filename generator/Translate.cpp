@@ -19,15 +19,40 @@ std::string PinyinOf(unsigned char lead, unsigned char trail)
     return kPinyinSyllables[it->Syllable];
 }
 
+namespace {
+
+// The length in bytes of the UTF-8 character that starts with this byte.
+std::size_t Utf8Length(unsigned char lead)
+{
+    if (lead >= 0xF0)
+        return 4;
+    if (lead >= 0xE0)
+        return 3;
+    if (lead >= 0xC0)
+        return 2;
+    return 1;
+}
+
+// The reading of one UTF-8 character, looked up by its GBK code; "" for a
+// character GBK or the table does not hold.
+std::string ReadingOf(const std::string& character)
+{
+    std::string gbk;
+    if (!platform::TryUtf8ToGbk(character, gbk) || gbk.size() != 2)
+        return std::string();
+    return PinyinOf(static_cast<unsigned char>(gbk[0]), static_cast<unsigned char>(gbk[1]));
+}
+
+}  // namespace
+
 std::string PinyinIdentifier(const std::string& name, char prefix)
 {
     std::string out;
     bool capital = false;  // the next letter follows a dropped character
     for (std::size_t i = 0; i < name.size();) {
-        std::size_t len = platform::CharLength(name, i);
         unsigned char c = static_cast<unsigned char>(name[i]);
-        std::string reading =
-            len == 2 ? PinyinOf(c, static_cast<unsigned char>(name[i + 1])) : std::string();
+        std::size_t len = std::min(Utf8Length(c), name.size() - i);
+        std::string reading = len > 1 ? ReadingOf(name.substr(i, len)) : std::string();
         i += len;
         if (!reading.empty()) {
             out += reading;

@@ -13,7 +13,8 @@
 
 #include "schema/Schema.h"
 
-// The reading of one GBK double-byte character ("Yong"), or "" without one.
+// The reading of one character, by its GBK double-byte code ("Yong"), or ""
+// without one.
 std::string PinyinOf(unsigned char lead, unsigned char trail);
 
 // The identifier for a name: readings for Chinese characters; ASCII

@@ -8,10 +8,10 @@
 #include <iterator>
 #include <vector>
 
-bool ContainsDoubleByteChar(const std::string& name)
+bool ContainsNonAsciiChar(const std::string& name)
 {
-    for (std::size_t i = 0; i + 1 < name.size(); ++i)
-        if (platform::IsLeadByte(static_cast<unsigned char>(name[i])))
+    for (char c : name)
+        if (static_cast<unsigned char>(c) >= 0x80)
             return true;
     return false;
 }

@@ -8,7 +8,8 @@
 #include <utility>
 #include <vector>
 
-bool ContainsDoubleByteChar(const std::string& name);
+// Whether the name holds a character outside ASCII (a Chinese one, say).
+bool ContainsNonAsciiChar(const std::string& name);
 // A C++ identifier of ASCII letters, digits and '_', starting with a letter,
 // that is no keyword and no macro of the Windows headers.
 bool IsValidIdentifier(const std::string& name);

@@ -6,30 +6,18 @@ ColumnList SchemaObject::Entries() const
 {
     ColumnList entries;
     for (const SchemaColumn& c : Columns)
-        entries.push_back({c.Name, c.TypeName, c.NameUtf8, c.BaseType});
+        entries.push_back({c.Name, c.TypeName, c.BaseType});
     return entries;
 }
 
-namespace {
-
-std::string Exact(const std::string& gbk, const std::string& utf8)
+bool SchemaColumn::Unholdable() const
 {
-    if (!utf8.empty())
-        return utf8;
-    std::string out;
-    return platform::TryGbkToUtf8(gbk, out) ? out : gbk;
+    return !platform::GbkCanHold(Name);
 }
 
-}  // namespace
-
-std::string SchemaObject::NameExact() const
+bool SchemaObject::Unholdable() const
 {
-    return Exact(Name, NameUtf8);
-}
-
-std::string SchemaObject::SchemaExact() const
-{
-    return Exact(Schema, SchemaUtf8);
+    return !platform::GbkCanHold(Name) || !platform::GbkCanHold(Schema);
 }
 
 NameList SchemaObject::ColumnLabels() const
@@ -40,20 +28,18 @@ NameList SchemaObject::ColumnLabels() const
     return labels;
 }
 
-SchemaObject NamedObject(const std::string& name, const std::string& nameUtf8,
-                         const ColumnList& columns)
+SchemaObject NamedObject(const std::string& name, const ColumnList& columns)
 {
-    SchemaObject object{name, name, {}, {}, nameUtf8};
+    SchemaObject object{name, name, {}, {}};
     for (const ColumnEntry& c : columns)
-        object.Columns.push_back({c.Name, c.Name, c.TypeName, c.BaseType, c.NameUtf8});
+        object.Columns.push_back({c.Name, c.Name, c.TypeName, c.BaseType});
     return object;
 }
 
 SchemaObject NamedObject(const SchemaObject& listed, const ColumnList& columns)
 {
-    SchemaObject object = NamedObject(listed.Name, listed.NameUtf8, columns);
+    SchemaObject object = NamedObject(listed.Name, columns);
     object.Schema = listed.Schema;
-    object.SchemaUtf8 = listed.SchemaUtf8;
     return object;
 }
 
@@ -73,30 +59,9 @@ std::vector<ColumnList> ColumnLists(const SchemaObjects& objects)
     return lists;
 }
 
-namespace {
-
-std::string DoubledBytes(const std::string& text, char c)
+std::string SqlQuoted(const std::string& name)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (char b : text) {
-        out += b;
-        if (b == c)
-            out += b;
-    }
-    return out;
-}
-
-}  // namespace
-
-std::string SqlQuoted(const std::string& utf8)
-{
-    return DoubledBytes(utf8, '\'');
-}
-
-std::string SqlBracketedUtf8(const std::string& utf8)
-{
-    return DoubledBytes(utf8, ']');
+    return platform::DoubleChar(name, '\'');
 }
 
 std::string SqlBracketed(const std::string& name)
@@ -111,13 +76,13 @@ std::string SqlObjectInBrackets(const SchemaObject& object)
     return SqlBracketed(object.Schema) + "].[" + SqlBracketed(object.Name);
 }
 
-std::string TwoPartNameUtf8(const SchemaObject& object)
+std::string TwoPartName(const SchemaObject& object)
 {
     // Built by appending: concatenation draws a false -Wrestrict from g++ 12.
     std::string name;
-    if (!object.Schema.empty() || !object.SchemaUtf8.empty())
-        name.append("[").append(SqlBracketedUtf8(object.SchemaExact())).append("].");
-    return name.append("[").append(SqlBracketedUtf8(object.NameExact())).append("]");
+    if (!object.Schema.empty())
+        name.append("[").append(SqlBracketed(object.Schema)).append("].");
+    return name.append("[").append(SqlBracketed(object.Name)).append("]");
 }
 
 bool IsRowVersionColumn(const std::string& typeName, const std::string& baseType)
@@ -132,8 +97,7 @@ bool IsRowVersionColumn(const std::string& typeName, const std::string& baseType
 bool SchemaIdentities::GetIdentityColumns(const SchemaObject& table, IdentityNames& out)
 {
     for (const SchemaObject& o : tables_)
-        if (o.Name == table.Name && o.NameUtf8 == table.NameUtf8 && o.Schema == table.Schema &&
-            o.SchemaUtf8 == table.SchemaUtf8) {
+        if (o.Name == table.Name && o.Schema == table.Schema) {
             out.insert(out.end(), o.Identity.begin(), o.Identity.end());
             break;
         }

@@ -4,7 +4,8 @@
 // A database's schema as Pellam reads it from the catalogue and generates
 // from it: the tables, then the views, in catalogue order, each with its
 // columns and its node texts (labels). The window's trees, the run's input
-// and the snapshot file are views of this one type. All text is 8-bit GBK.
+// and the snapshot file are views of this one type. All text is UTF-8,
+// names exactly as the server sent them.
 
 #include <string>
 #include <vector>
@@ -13,18 +14,15 @@
 using NameList = std::vector<std::string>;
 
 // One column as the catalogue lists it: its name and its SQL Server type
-// name; the name as the server sent it when GBK cannot hold it (as
-// SchemaColumn::NameUtf8), and the system type an alias type is stored as.
+// name, and the system type an alias type is stored as.
 struct ColumnEntry {
     std::string Name;
     std::string TypeName;
-    std::string NameUtf8 = {};
     std::string BaseType = {};
 
     bool operator==(const ColumnEntry& other) const
     {
-        return Name == other.Name && TypeName == other.TypeName && NameUtf8 == other.NameUtf8 &&
-               BaseType == other.BaseType;
+        return Name == other.Name && TypeName == other.TypeName && BaseType == other.BaseType;
     }
 };
 
@@ -43,12 +41,9 @@ struct SchemaColumn {
     // The system type an alias type is stored as (the type's own name for a
     // system type); empty for the CLR types and when unknown.
     std::string BaseType;
-    // The name as the server sent it, in UTF-8, when GBK cannot hold it
-    // (Name then holds "？" in place of each such character and names no
-    // column); empty otherwise.
-    std::string NameUtf8;
 
-    bool Unholdable() const { return !NameUtf8.empty(); }
+    // Whether GBK, the generated files' encoding, cannot hold the name.
+    bool Unholdable() const;
 };
 
 // dbo, or no known schema, which is taken as dbo.
@@ -63,18 +58,15 @@ struct SchemaObject {
     std::string Label;  // the class name: the top-level node's text
     std::vector<SchemaColumn> Columns;
     IdentityNames Identity;  // tables only: the unwritable columns
-    std::string NameUtf8;  // as SchemaColumn::NameUtf8
     // The schema (the owner on SQL Server 2000); empty when unknown, which
     // the generated SQL takes as dbo.
     std::string Schema = {};
-    std::string SchemaUtf8 = {};  // as NameUtf8
 
-    bool Unholdable() const { return !NameUtf8.empty() || !SchemaUtf8.empty(); }
+    // Whether GBK, the generated files' encoding, cannot hold its name or
+    // its schema.
+    bool Unholdable() const;
     // In dbo (or in no known schema): the generated SQL names it bare.
     bool InDbo() const { return IsDboSchema(Schema); }
-    // The object's name and schema exactly as the server sent them, in UTF-8.
-    std::string NameExact() const;
-    std::string SchemaExact() const;
     // The columns as the catalogue lists them.
     ColumnList Entries() const;
     // The column labels, in column order.
@@ -89,8 +81,7 @@ struct DatabaseSchema {
 };
 
 // An object as the catalogue first names it: labels equal to names.
-SchemaObject NamedObject(const std::string& name, const std::string& nameUtf8,
-                         const ColumnList& columns);
+SchemaObject NamedObject(const std::string& name, const ColumnList& columns);
 // The same for an object the catalogue has listed (name and schema).
 SchemaObject NamedObject(const SchemaObject& listed, const ColumnList& columns);
 
@@ -99,23 +90,19 @@ NameList ObjectNames(const SchemaObjects& objects);
 // The column lists of objects, in order.
 std::vector<ColumnList> ColumnLists(const SchemaObjects& objects);
 
-// A UTF-8 name between single quotes of a statement sent to the server:
-// every "'" doubled. Byte-wise, which UTF-8 allows: no byte of a multi-byte
-// character is below 0x80.
-std::string SqlQuoted(const std::string& utf8);
-// A UTF-8 name between "[" and "]" of a statement sent to the server: every
-// "]" doubled, byte-wise.
-std::string SqlBracketedUtf8(const std::string& utf8);
-// A GBK name between "[" and "]" of generated SQL: every "]" doubled,
-// walking GBK characters, whose second byte may be 0x5D.
-std::string SqlBracketed(const std::string& gbk);
+// A name between single quotes of a statement: every "'" doubled.
+// Byte-wise, which UTF-8 allows: no byte of a multi-byte character is
+// below 0x80.
+std::string SqlQuoted(const std::string& name);
+// A name between "[" and "]" of a statement: every "]" doubled, byte-wise.
+std::string SqlBracketed(const std::string& name);
 // What stands between the outer "[" and "]" where generated SQL names an
 // object: its bracketed name, with the bracketed schema and "].[" in front
 // outside dbo.
 std::string SqlObjectInBrackets(const SchemaObject& object);
-// The two-part name "[schema].[name]" of an object, exactly as the server
-// sent its parts (UTF-8); "[name]" when its schema is unknown.
-std::string TwoPartNameUtf8(const SchemaObject& object);
+// The two-part name "[schema].[name]" of an object; "[name]" when its
+// schema is unknown.
+std::string TwoPartName(const SchemaObject& object);
 // Whether a column's type is timestamp (rowversion), whose values the
 // server alone writes.
 bool IsRowVersionColumn(const std::string& typeName, const std::string& baseType);

@@ -177,8 +177,9 @@ OdbcLogin TranslateConnectionString(const std::string& oleDb)
     }
     if (const std::string* catalog = get("initial catalog"))
         a.emplace_back("Database", *catalog);
-    // The driver hands back GBK text and takes GBK statements.
-    a.emplace_back("ClientCharset", "GBK");
+    // Text goes both ways in UTF-16; what the driver hands over as 8-bit
+    // text is UTF-8.
+    a.emplace_back("ClientCharset", "UTF-8");
     a.emplace_back("TDS_Version", "7.4");
     if (const std::string* timeout = get("connect timeout"))
         login.LoginTimeout = std::atoi(timeout->c_str());

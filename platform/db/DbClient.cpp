@@ -9,6 +9,7 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -49,25 +50,27 @@ std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle, bool* lost = nullptr
 {
     std::string text;
     for (SQLSMALLINT i = 1;; ++i) {
-        SQLCHAR state[6];
+        SQLWCHAR wideState[6] = {0};
         SQLINTEGER native = 0;
-        SQLCHAR message[4096];
+        SQLWCHAR wideMessage[4096] = {0};
         SQLSMALLINT length = 0;
-        SQLRETURN rc =
-            SQLGetDiagRec(type, handle, i, state, &native, message, sizeof message, &length);
+        SQLRETURN rc = SQLGetDiagRecW(type, handle, i, wideState, &native, wideMessage,
+                                      static_cast<SQLSMALLINT>(std::size(wideMessage)), &length);
         if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
             break;
+        std::string state;
+        for (int k = 0; k < 5; ++k)
+            state += static_cast<char>(wideState[k] < 0x80 ? wideState[k] : '?');
         if (lost && state[0] == '0' && state[1] == '8')
             *lost = true;
         if (records)
-            records->push_back(
-                {std::string(reinterpret_cast<char*>(state), 5), static_cast<int>(native)});
+            records->push_back({state, static_cast<int>(native)});
         if (!text.empty())
             text += "\n";
-        text += std::string(reinterpret_cast<char*>(message),
-                            std::min<std::size_t>(static_cast<std::size_t>(
-                                                      std::max<SQLSMALLINT>(length, 0)),
-                                                  sizeof message - 1));
+        std::size_t units =
+            std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)),
+                                  std::size(wideMessage) - 1);
+        text += Utf16ToUtf8(std::u16string(wideMessage, wideMessage + units));
     }
     return text;
 }
@@ -125,10 +128,7 @@ std::vector<std::string> InstalledDrivers(SQLHENV env)
 SQLRETURN ConnectDriver(SQLHENV env, SQLHDBC dbc, OdbcLogin login)
 {
     UseDriver(login, ChooseSqlServerDriver(InstalledDrivers(env)));
-    std::string utf8;
-    if (!TryGbkToUtf8(OdbcConnectionString(login), utf8))
-        throw EOleException("A connection value is not GBK text");
-    std::vector<SQLWCHAR> wide = WideText(utf8);
+    std::vector<SQLWCHAR> wide = WideText(OdbcConnectionString(login));
     return SQLDriverConnectW(dbc, nullptr, wide.data(), SQL_NTS, nullptr, 0, nullptr,
                              SQL_DRIVER_NOPROMPT);
 }
@@ -198,11 +198,8 @@ std::string PrivateIniFolder()
     return folder;
 }
 
-bool ToLatin1(const std::string& gbk, std::string& latin1)
+bool ToLatin1(const std::string& utf8, std::string& latin1)
 {
-    std::string utf8;
-    if (!TryGbkToUtf8(gbk, utf8))
-        return false;
     latin1.clear();
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(utf8[i]);
@@ -250,10 +247,7 @@ SQLRETURN ConnectDriver(SQLHENV /*env*/, SQLHDBC dbc, const OdbcLogin& login)
         if (value.find_first_of("\r\n") != std::string::npos)
             throw EOleException("A connection value holds a line break");
         // The driver reads its data source file as UTF-8.
-        std::string utf8;
-        if (!TryGbkToUtf8(value, utf8))
-            throw EOleException("A connection value is not GBK text");
-        ini.append(key).append("=").append(utf8).append("\n");
+        ini.append(key).append("=").append(value).append("\n");
     }
     // Readable by this user alone.
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -420,8 +414,7 @@ std::string TADOConnection::CurrentCatalog() const
     std::u16string wide;
     for (std::size_t k = 0; k < sizeof name / sizeof name[0] && name[k]; ++k)
         wide += static_cast<char16_t>(name[k]);
-    bool lossy = false;
-    return Utf16ToGbk(wide, lossy);
+    return Utf16ToUtf8(wide);
 }
 
 TADOQuery::TADOQuery(TADOConnection* connection) : connection_(connection)
@@ -440,27 +433,18 @@ void TADOQuery::Close()
 {
     active_ = false;
     rows_.clear();
-    originals_.clear();
     current_ = 0;
 }
 
 void TADOQuery::SetSQL(const std::string& statement)
 {
-    sqlBad_ = !TryGbkToUtf8(statement, sql_);
-}
-
-void TADOQuery::SetSQLUtf8(const std::string& statement)
-{
     sql_ = statement;
-    sqlBad_ = false;
 }
 
 namespace {
 
-// The rows of the statement's current result: each value as GBK text, and
-// as the server sent it in UTF-8 when GBK cannot hold it ("" otherwise).
-void ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<std::vector<std::string>>& rows,
-              std::vector<std::vector<std::string>>& originals)
+// The rows of the statement's current result, each value as UTF-8.
+void ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<std::vector<std::string>>& rows)
 {
     SQLSMALLINT columns = 0;
     SQLNumResultCols(stmt, &columns);
@@ -471,10 +455,8 @@ void ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<std::vector<std::string>>&
         if (!Ok(rc))
             Fail(SQL_HANDLE_STMT, stmt, "Reading the result failed", dbc);
         std::vector<std::string> row;
-        std::vector<std::string> rowOriginals;
         for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c) {
-            // Read as UTF-16 from the wire and convert here, so that a
-            // character GBK cannot hold is known rather than turned into '?'.
+            // Read as UTF-16 from the wire, so that every character arrives.
             std::u16string wide;
             SQLWCHAR buffer[512];
             for (;;) {
@@ -495,11 +477,8 @@ void ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<std::vector<std::string>>&
                 if (rc == SQL_SUCCESS)
                     break;
             }
-            bool lossy = false;
-            row.push_back(Utf16ToGbk(wide, lossy));
-            rowOriginals.push_back(lossy ? Utf16ToUtf8(wide) : std::string());
+            row.push_back(Utf16ToUtf8(wide));
         }
-        originals.push_back(std::move(rowOriginals));
         rows.push_back(std::move(row));
     }
 }
@@ -543,16 +522,13 @@ public:
 void TADOQuery::Open()
 {
     Close();
-    if (sqlBad_)
-        throw EOleException("The statement is not GBK text");
     Statement statement(connection_);
     SQLRETURN rc = statement.Execute(sql_);
     if (rc != SQL_NO_DATA && !Ok(rc))
         Fail(SQL_HANDLE_STMT, statement.stmt, "The statement failed", statement.dbc);
-    std::vector<std::vector<std::string>> rows, originals;
-    ReadRows(statement.stmt, statement.dbc, rows, originals);
+    std::vector<std::vector<std::string>> rows;
+    ReadRows(statement.stmt, statement.dbc, rows);
     rows_ = std::move(rows);
-    originals_ = std::move(originals);
     current_ = 0;
     active_ = true;
 }
@@ -574,7 +550,7 @@ std::vector<TADOQuery::BatchResult> TADOQuery::OpenBatch(const std::vector<std::
             Rows rows;
             if (Ok(rc)) {
                 try {
-                    ReadRows(statement.stmt, statement.dbc, rows.Texts, rows.Originals);
+                    ReadRows(statement.stmt, statement.dbc, rows.Texts);
                 } catch (const EOleException& e) {
                     // The driver reads ahead: a failure while reading may be
                     // the next statement's. Nothing from here on is known.
@@ -614,7 +590,6 @@ void TADOQuery::SelectResult(std::size_t index)
     if (index >= batch_.size())
         return;
     rows_ = batch_[index].Texts;
-    originals_ = batch_[index].Originals;
     active_ = true;
 }
 
@@ -639,18 +614,6 @@ std::string TADOQuery::FieldText(int column) const
     if (Eof() || column < 0 || static_cast<std::size_t>(column) >= rows_[current_].size())
         throw EOleException("Either BOF or EOF is True, or the current record has been deleted.");
     return rows_[current_][static_cast<std::size_t>(column)];
-}
-
-bool TADOQuery::FieldLossy(int column) const
-{
-    return !FieldOriginalUtf8(column).empty();
-}
-
-std::string TADOQuery::FieldOriginalUtf8(int column) const
-{
-    if (Eof() || column < 0 || static_cast<std::size_t>(column) >= originals_[current_].size())
-        return std::string();
-    return originals_[current_][static_cast<std::size_t>(column)];
 }
 
 }  // namespace platform

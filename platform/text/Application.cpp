@@ -13,12 +13,7 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
     if (service_)
         return service_->MessageBox(text, caption, flags);
     // Without a window: say it on standard error and take the default button.
-    std::string t, c;
-    if (!TryGbkToUtf8(text, t))
-        t = text;
-    if (!TryGbkToUtf8(caption, c))
-        c = caption;
-    std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     return (flags & 0x0F) == MB_YESNO ? IDNO : IDOK;
 }
 

@@ -34,15 +34,12 @@ std::string NativeSuffix(const std::string& windowsSuffix)
 
 std::filesystem::path FileSystemPath(const std::string& path)
 {
-    std::string utf8;
-    if (!TryGbkToUtf8(path, utf8))
-        return std::filesystem::path();  // an empty path fails every call
 #ifdef _WIN32
     // Wide, as the file system names it: no code page stands between.
-    std::u16string wide = Utf8ToUtf16(utf8);
+    std::u16string wide = Utf8ToUtf16(path);
     return std::filesystem::path(std::wstring(wide.begin(), wide.end()));
 #else
-    return std::filesystem::path(utf8);
+    return std::filesystem::path(path);
 #endif
 }
 
@@ -50,11 +47,9 @@ std::string FromFileSystemPath(const std::filesystem::path& path)
 {
 #ifdef _WIN32
     std::wstring wide = path.native();
-    bool lossy = false;
-    return Utf16ToGbk(std::u16string(wide.begin(), wide.end()), lossy);
+    return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
 #else
-    std::string gbk;
-    return TryUtf8ToGbk(path.native(), gbk) ? gbk : path.native();
+    return path.native();
 #endif
 }
 
@@ -70,22 +65,22 @@ std::string ExecutablePath()
     ssize_t n = readlink("/proc/self/exe", buffer, PATH_MAX);
     if (n <= 0)
         throw Exception("Cannot find the program's folder");
-    return Utf8ToGbk(std::string(buffer, static_cast<std::size_t>(n)));
+    return std::string(buffer, static_cast<std::size_t>(n));
 #endif
 }
 
 std::string FolderOfPath(const std::string& executablePath)
 {
-    // Walk by characters so that a GBK trail byte 0x5C is not taken for '\'.
+    // Byte by byte: no byte of a multi-byte UTF-8 character is a separator.
     std::size_t cut = std::string::npos;
     char cutChar = 0;
-    for (std::size_t i = 0; i < executablePath.size(); i += CharLength(executablePath, i)) {
+    for (std::size_t i = 0; i < executablePath.size(); ++i) {
         char c = executablePath[i];
-        if (CharLength(executablePath, i) == 1 && (c == kPathSeparator
+        if ((c == kPathSeparator
 #ifdef _WIN32
-                                                   || c == ':'
+             || c == ':'
 #endif
-                                                   )) {
+             )) {
             cut = i;
             cutChar = c;
         }

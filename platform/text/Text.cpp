@@ -12,22 +12,6 @@
 
 namespace platform {
 
-bool IsLeadByte(unsigned char c)
-{
-#ifdef _WIN32
-    return IsDBCSLeadByteEx(936, c) != FALSE;
-#else
-    return c >= 0x81 && c <= 0xFE;
-#endif
-}
-
-std::size_t CharLength(const std::string& s, std::size_t i)
-{
-    if (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size())
-        return 2;
-    return 1;
-}
-
 bool IsCharAlphaA(char c)
 {
     unsigned char u = static_cast<unsigned char>(c);
@@ -36,38 +20,27 @@ bool IsCharAlphaA(char c)
 
 namespace {
 
-// One character of GBK text as a number: a single byte folded to lower
-// case when it is an ASCII letter, a double-byte character as lead*256+trail.
-unsigned NextFoldedChar(const std::string& s, std::size_t& i)
+unsigned char FoldedByte(char c)
 {
-    std::size_t len = CharLength(s, i);
-    unsigned char first = static_cast<unsigned char>(s[i]);
-    unsigned code;
-    if (len == 2) {
-        code = 0x10000u + (first << 8) + static_cast<unsigned char>(s[i + 1]);
-    } else {
-        code = (first >= 'A' && first <= 'Z') ? first + ('a' - 'A') : first;
-    }
-    i += len;
-    return code;
+    unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
 }
 
 }  // namespace
 
 int CompareTextIgnoreCase(const std::string& a, const std::string& b)
 {
-    std::size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        unsigned ca = NextFoldedChar(a, i);
-        unsigned cb = NextFoldedChar(b, j);
+    // Byte by byte: no byte of a multi-byte UTF-8 character is an ASCII
+    // letter, and UTF-8 bytes order as their code points.
+    std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char ca = FoldedByte(a[i]), cb = FoldedByte(b[i]);
         if (ca != cb)
             return ca < cb ? -1 : 1;
     }
-    if (i < a.size())
-        return 1;
-    if (j < b.size())
-        return -1;
-    return 0;
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
 }
 
 bool SameTextIgnoreCase(const std::string& a, const std::string& b)
@@ -242,39 +215,14 @@ std::u16string Utf8ToUtf16(const std::string& utf8)
     return out;
 }
 
-std::string Utf16ToGbk(const std::u16string& utf16, bool& lossy)
+bool GbkCanHold(const std::string& utf8)
 {
-    std::string out;
-    for (std::size_t i = 0; i < utf16.size();) {
-        // One code point at a time, so that one that GBK lacks is replaced alone.
-        // A pair only when a high surrogate is followed by a low one; any
-        // other surrogate stands alone, and GBK cannot hold it.
-        std::size_t units = (utf16[i] >= 0xD800 && utf16[i] <= 0xDBFF && i + 1 < utf16.size() &&
-                             utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF)
-                                ? 2
-                                : 1;
-        char32_t cp =
-            units == 2 ? 0x10000 + ((utf16[i] - 0xD800) << 10) + (utf16[i + 1] - 0xDC00) : utf16[i];
-        i += units;
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-            continue;
+    for (char c : utf8)
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            std::string gbk;
+            return TryUtf8ToGbk(utf8, gbk);
         }
-        std::string utf8;
-        AppendUtf8(cp, utf8);
-        std::string gbk;
-        if (cp >= 0xD800 && cp <= 0xDFFF)  // a lone surrogate
-            gbk.clear();
-        else if (!TryUtf8ToGbk(utf8, gbk))
-            gbk.clear();
-        if (gbk.empty()) {
-            out += "\xA3\xBF";
-            lossy = true;
-        } else {
-            out += gbk;
-        }
-    }
-    return out;
+    return true;
 }
 
 std::string AsciiLower(std::string text)
@@ -288,12 +236,11 @@ std::string AsciiLower(std::string text)
 std::string DoubleChar(const std::string& text, char c)
 {
     std::string out;
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t len = CharLength(text, i);
-        if (len == 1 && text[i] == c)
-            out += c;
-        out.append(text, i, len);
-        i += len;
+    out.reserve(text.size());
+    for (char b : text) {
+        out += b;
+        if (b == c)
+            out += b;
     }
     return out;
 }

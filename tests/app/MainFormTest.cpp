@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <memory>
 
-using platform::Gbk;
 using testsupport::Expected;
 using testsupport::FirstDifference;
 using testsupport::Fixture;
@@ -184,9 +183,9 @@ TEST_F(Window, LoginSelectsNolkAndFillsBothTrees)
     EXPECT_EQ(TopLevel(form->TreeView2), (Texts{"V_Users"}));
     EXPECT_EQ(form->TableNames, (NameList{"Log", "Staff"}));
     EXPECT_EQ(form->TableColumns.size(), 2u);
-    EXPECT_EQ(form->ViewColumns[0][1], (ColumnEntry{"Age", "int", "", "int"}));
-    EXPECT_EQ(form->Label5->Caption(), Gbk("更新完成.          "));
-    EXPECT_EQ(form->Label3->Caption(), Gbk("更新完成.          "));
+    EXPECT_EQ(form->ViewColumns[0][1], (ColumnEntry{"Age", "int", "int"}));
+    EXPECT_EQ(form->Label5->Caption(), "更新完成.          ");
+    EXPECT_EQ(form->Label3->Caption(), "更新完成.          ");
     EXPECT_TRUE(form->Label5->Visible());
 
     // Choosing the same database again empties and refills the trees.
@@ -313,8 +312,8 @@ TEST_F(Window, GenerateWritesTheWholeTree)
     }
     EXPECT_EQ(testsupport::ListFiles(dir.File("Output")), names);
     EXPECT_EQ(opened, (std::vector<std::string>{dir.File("Output")}));
-    EXPECT_EQ(form->Label5->Caption(), Gbk("生成完毕.   "));
-    EXPECT_EQ(form->Label3->Caption(), Gbk("生成完毕.   "));
+    EXPECT_EQ(form->Label5->Caption(), "生成完毕.   ");
+    EXPECT_EQ(form->Label3->Caption(), "生成完毕.   ");
 
     // Yes clears: only this run's files remain, and no script.
     testsupport::WriteFile(dir.File("Output/DBComm/DBTables/OldOperator.h"), "old");
@@ -328,7 +327,7 @@ TEST_F(Window, GenerateBeforeLoginAndWithAFileInTheWay)
 {
     form->BitBtn1->Click();
     ASSERT_EQ(boxes.Shown.size(), 1u);
-    EXPECT_EQ(boxes.Shown[0].Text, Gbk("请先登录数据库"));
+    EXPECT_EQ(boxes.Shown[0].Text, "请先登录数据库");
     EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
 
     SqlLogin();
@@ -371,7 +370,7 @@ TEST_F(Window, ADeniedIdentityStatementStopsTheTableWalkWithOneBox)
     form->BitBtn1->Click();
     ASSERT_EQ(boxes.Shown.size(), 2u);  // the clearing question, then the one failure
     EXPECT_NE(boxes.Shown[1].Text.find("SELECT permission was denied"), std::string::npos);
-    EXPECT_EQ(boxes.Shown[1].Caption, Gbk("ExecSQL执行出错"));
+    EXPECT_EQ(boxes.Shown[1].Caption, "ExecSQL执行出错");
     EXPECT_FALSE(platform::FileExists(dir.File("Output/DBComm/DBTables/LogOperator.h")));
     EXPECT_FALSE(platform::FileExists(dir.File("Output/DBComm/DBTables/StaffOperator.h")));
     EXPECT_TRUE(platform::FileExists(dir.File("Output/DBComm/DBTables/V_UsersOperator.h")));
@@ -396,12 +395,12 @@ TEST_F(Window, ADeniedColumnStatementInTheBatchCostsThatTableItsColumnsAndOneBox
 
 TEST_F(Window, ThePersonAtTheWindowSeesChineseButtonsHintsAndWhereTheFilesWent)
 {
-    EXPECT_EQ(platform::TFormsApplication::YesCaption().rfind(Gbk("是"), 0), 0u);
-    EXPECT_EQ(platform::TFormsApplication::NoCaption().rfind(Gbk("否"), 0), 0u);
+    EXPECT_EQ(platform::TFormsApplication::YesCaption().rfind("是", 0), 0u);
+    EXPECT_EQ(platform::TFormsApplication::NoCaption().rfind("否", 0), 0u);
 
     std::string hint = form->LabeledEdit1->Hint();
     for (const char* form : {"主机", "主机,端口", "主机\\实例名"})
-        EXPECT_NE(hint.find(Gbk(form)), std::string::npos) << form;
+        EXPECT_NE(hint.find(form), std::string::npos) << form;
 
     // Enter in the password edit logs in.
     FillSqlLogin("Pellam#2026", server.Host());
@@ -413,7 +412,7 @@ TEST_F(Window, ThePersonAtTheWindowSeesChineseButtonsHintsAndWhereTheFilesWent)
     boxes.Shown.clear();
     form->BitBtn1->Click();
     ASSERT_EQ(boxes.Shown.size(), 2u);
-    EXPECT_EQ(boxes.Shown[1].Text, Gbk("生成完毕，输出目录：") + dir.File("Output"));
+    EXPECT_EQ(boxes.Shown[1].Text, "生成完毕，输出目录：" + dir.File("Output"));
 }
 
 TEST_F(Window, ALoginThatWaitsShowsTheWaitCursorAndHoldsInputOff)
@@ -449,8 +448,8 @@ TEST_F(Window, ARenamedColumnNodeThatIsNoIdentifierStopsTheRunNamingItsNode)
     boxes.Shown.clear();
     form->BitBtn1->Click();
     ASSERT_EQ(boxes.Shown.size(), 2u);  // the clearing question, then the refusal
-    EXPECT_EQ(boxes.Shown[1].Text, Gbk("V_Users:名称及字段名称不能包含汉字，必须以字母开头"));
-    EXPECT_EQ(boxes.Shown[1].Caption, Gbk("数据表名称非法"));
+    EXPECT_EQ(boxes.Shown[1].Text, "V_Users:名称及字段名称不能包含汉字，必须以字母开头");
+    EXPECT_EQ(boxes.Shown[1].Caption, "数据表名称非法");
     EXPECT_EQ(boxes.Shown[1].Flags, 64);
     EXPECT_TRUE(opened.empty());
 }
@@ -526,7 +525,7 @@ TEST_F(ChineseWindow, CollidingTranslationsAreSuffixed)
     // A view's class name may not take a table's either; a column node alone.
     Choose(form.get(), form->TreeView2, form->TreeView2->Item(0), form->N1);
     EXPECT_EQ(form->TreeView2->Item(0)->Text(), "V_Dan");
-    form->TreeView1->Item(1)->Item(0)->SetText(Gbk("丹"));
+    form->TreeView1->Item(1)->Item(0)->SetText("丹");
     form->TreeView1->Item(1)->Expand();
     Choose(form.get(), form->TreeView1, form->TreeView1->Item(1)->Item(0), form->N1);
     EXPECT_EQ(form->TreeView1->Item(1)->Item(0)->Text(), "Dan");
@@ -630,12 +629,12 @@ TEST_F(Window, TheConnectionDialogIsSeededAndItsEmptyResultChangesNothing)
     EXPECT_EQ(dialog.ServerName->Text(), server.Host());
     EXPECT_TRUE(dialog.SqlLogin->Checked());
     EXPECT_EQ(dialog.Sheet->PageCount(), 4);
-    EXPECT_EQ(dialog.Sheet->PageCaption(0), Gbk("提供程序"));
-    EXPECT_EQ(dialog.Sheet->PageCaption(3), Gbk("全部"));
+    EXPECT_EQ(dialog.Sheet->PageCaption(0), "提供程序");
+    EXPECT_EQ(dialog.Sheet->PageCaption(3), "全部");
     dialog.Password->SetText("Pellam#2026");
     dialog.TestConnectionClick();
     ASSERT_EQ(boxes.Shown.size(), 1u);
-    EXPECT_EQ(boxes.Shown[0].Text, Gbk("测试连接成功。"));
+    EXPECT_EQ(boxes.Shown[0].Text, "测试连接成功。");
     dialog.RefreshCatalogsClick();
     EXPECT_EQ(dialog.InitialCatalog->Count(), 3);
     dialog.InitialCatalog->SetItemIndex(1);
@@ -696,7 +695,7 @@ TEST_F(Window, TheDemoDatabaseAsSqlServer2022ServesItFillsBothTreesAndGenerates)
     EXPECT_EQ(FirstDifference(Expected("StaffOperator.cpp.expected"),
                               ReadFile(dir.File("Output/DBComm/DBTables/StaffOperator.cpp"))),
               "");
-    EXPECT_EQ(form->Label5->Caption(), Gbk("生成完毕.   "));
+    EXPECT_EQ(form->Label5->Caption(), "生成完毕.   ");
 }
 
 TEST_F(Window, AFailedReLoginThenGenerateSaysTheConnectionIsGoneAndWritesNothing)
@@ -709,12 +708,12 @@ TEST_F(Window, AFailedReLoginThenGenerateSaysTheConnectionIsGoneAndWritesNothing
     form->BitBtn1->Click();
     // One box, in Chinese, and no question, no operator, no folder.
     ASSERT_EQ(boxes.Shown.size(), 2u);
-    EXPECT_EQ(boxes.Shown[1].Text, Gbk("与数据库服务器的连接已断开，请重新登录后再生成"));
+    EXPECT_EQ(boxes.Shown[1].Text, "与数据库服务器的连接已断开，请重新登录后再生成");
     EXPECT_EQ(boxes.Shown[1].Flags, platform::MB_OK | platform::MB_ICONWARNING);
     EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
     EXPECT_TRUE(opened.empty());
-    EXPECT_NE(form->Label5->Caption(), Gbk("生成完毕.   "));
-    EXPECT_NE(form->Label3->Caption(), Gbk("生成完毕.   "));
+    EXPECT_NE(form->Label5->Caption(), "生成完毕.   ");
+    EXPECT_NE(form->Label3->Caption(), "生成完毕.   ");
     // Logging in again makes generation work once more.
     SqlLogin();
     boxes.Answers = {platform::IDNO};

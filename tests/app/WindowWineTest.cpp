@@ -16,7 +16,6 @@
 
 #include <windows.h>
 
-using platform::Gbk;
 using testsupport::Expected;
 using testsupport::FirstDifference;
 using testsupport::ListFiles;
@@ -103,8 +102,8 @@ TEST(WindowUnderWine, ShowsItsChineseTextsWhateverTheCodePage)
         EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end())
             << "a Chinese text is not shown as itself";
     // And back: a text the user types in reads as typed.
-    form.LabeledEdit1->SetText(Gbk("服务器"));
-    EXPECT_EQ(form.LabeledEdit1->Text(), Gbk("服务器"));
+    form.LabeledEdit1->SetText("服务器");
+    EXPECT_EQ(form.LabeledEdit1->Text(), "服务器");
 }
 
 TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
@@ -149,7 +148,7 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
     EXPECT_EQ(form.ComboBox1->Text(), "NOLK");
     EXPECT_EQ(TopLevel(form.TreeView1), (std::vector<std::string>{"Log", "Staff"}));
     ASSERT_EQ(form.TreeView1->Item(1)->Count(), 4);
-    EXPECT_EQ(form.Label5->Caption(), Gbk("更新完成.          "));
+    EXPECT_EQ(form.Label5->Caption(), "更新完成.          ");
 
     // A node's children read and renamed before the node was ever opened.
     EXPECT_EQ(form.TreeView1->Item(1)->Item(2)->Text(), "Joined");
@@ -169,14 +168,14 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
     ASSERT_TRUE(form.TreeView2->FinishEditing("Users"));
     EXPECT_EQ(form.TreeView2->Item(0)->Text(), "Users");
     form.BitBtn1->Click();
-    EXPECT_EQ(answers.Shown, (std::vector<std::string>{Gbk("是否清除上一次生成的文件?")}));
+    EXPECT_EQ(answers.Shown, (std::vector<std::string>{"是否清除上一次生成的文件?"}));
     ExpectTree(dir.File("Output"), testsupport::kLogStaffUsersFiles);
-    EXPECT_EQ(form.Label5->Caption(), Gbk("生成完毕.   "));
+    EXPECT_EQ(form.Label5->Caption(), "生成完毕.   ");
 
     // The Chinese database, its table translated; clearing leaves only its files.
     int chinese = -1;
     for (int i = 0; i < form.ComboBox1->Count(); ++i)
-        if (form.ComboBox1->Item(i) == Gbk("中文"))
+        if (form.ComboBox1->Item(i) == "中文")
             chinese = i;
     ASSERT_GE(chinese, 0);
     answers.Shown.clear();
@@ -205,7 +204,7 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
                                std::string(host),
                            &form);
     ASSERT_EQ(dialog.Sheet->PageCount(), 4);
-    EXPECT_EQ(dialog.Sheet->PageCaption(3), Gbk("全部"));
+    EXPECT_EQ(dialog.Sheet->PageCaption(3), "全部");
     EXPECT_EQ(dialog.ServerName->Text(), host);
     EXPECT_TRUE(dialog.SqlLogin->Checked());
     dialog.Sheet->SetPageIndex(3);

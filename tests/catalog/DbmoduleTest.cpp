@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 
-using platform::Gbk;
 using testsupport::Fixture;
 using testsupport::RecordingMessageBoxes;
 using testsupport::StandIn;
@@ -85,7 +84,7 @@ TEST_F(Catalogue, BeforeAnyLoginEveryQuestionFailsWithOneBoxAndAddsNothing)
     // Told once: the connection is not there, and every later question
     // fails quietly until a login.
     ASSERT_EQ(boxes.Shown.size(), 1u);
-    EXPECT_EQ(boxes.Shown[0].Caption, Gbk("ExecSQL执行出错"));
+    EXPECT_EQ(boxes.Shown[0].Caption, "ExecSQL执行出错");
     ASSERT_TRUE(LogIn());
     EXPECT_TRUE(data.Available());
     EXPECT_TRUE(data.GetColumnList(Obj("Staff"), columns));
@@ -123,9 +122,8 @@ TEST_F(Catalogue, ListsDatabasesTablesAndViewsInNameOrder)
 
     SchemaObjects tables, views;
     data.GetTableList("nolk", tables);
-    EXPECT_EQ(Qualified(tables),
-              (NameList{"dbo.Emoji", "dbo.O'Brien", "dbo.Odd", "dbo.orders", "dbo.Staff",
-                        "dbo.Twice", "sales.Twice", Gbk("dbo.用户表")}));
+    EXPECT_EQ(Qualified(tables), (NameList{"dbo.Emoji", "dbo.O'Brien", "dbo.Odd", "dbo.orders",
+                                           "dbo.Staff", "dbo.Twice", "sales.Twice", "dbo.用户表"}));
     data.GetViewList("NOLK", views);
     EXPECT_EQ(Qualified(views), (NameList{"dbo.A_View", "dbo.V_Staff"}));
 
@@ -144,10 +142,10 @@ TEST_F(Catalogue, ColumnsComeInServerOrderWithTheirTypes)
     ColumnList columns = {{"kept", "int"}};
     EXPECT_TRUE(data.GetColumnList(Obj("Staff"), columns));
     EXPECT_EQ(columns, (ColumnList{{"kept", "int"},
-                                   {"ID", "int", "", "int"},
-                                   {"Name", "varchar", "", "varchar"},
-                                   {"Joined", "datetime", "", "datetime"},
-                                   {"Photo", "image", "", "image"}}));
+                                   {"ID", "int", "int"},
+                                   {"Name", "varchar", "varchar"},
+                                   {"Joined", "datetime", "datetime"},
+                                   {"Photo", "image", "image"}}));
     // The name compares as the server's collation does.
     ColumnList lower;
     EXPECT_TRUE(data.GetColumnList(Obj("STAFF"), lower));
@@ -159,7 +157,7 @@ TEST_F(Catalogue, ColumnsComeInServerOrderWithTheirTypes)
     // No type row: an empty type name.
     ColumnList odd;
     EXPECT_TRUE(data.GetColumnList(Obj("Odd"), odd));
-    EXPECT_EQ(odd, (ColumnList{{"x", "", "", ""}}));
+    EXPECT_EQ(odd, (ColumnList{{"x", "", ""}}));
     EXPECT_TRUE(boxes.Shown.empty());
 }
 
@@ -208,22 +206,24 @@ TEST_F(Catalogue, IdentityColumnsIgnoreLetterCase)
     EXPECT_TRUE(none.empty());
 }
 
-TEST_F(Catalogue, GbkNamesRoundTripAndUnholdableNamesAreMarked)
+TEST_F(Catalogue, NamesArriveExactlyAsTheServerSentThem)
 {
     ASSERT_TRUE(LogIn());
     ColumnList columns;
-    EXPECT_TRUE(data.GetColumnList(Obj(Gbk("用户表")), columns));
-    EXPECT_EQ(columns, (ColumnList{{Gbk("编号"), "int", "", "int"}}));
+    EXPECT_TRUE(data.GetColumnList(Obj("用户表"), columns));
+    EXPECT_EQ(columns, (ColumnList{{"编号", "int", "int"}}));
     IdentityNames ids;
-    data.GetIdentityColumns(Obj(Gbk("用户表")), ids);
-    EXPECT_EQ(ids, (IdentityNames{Gbk("编号")}));
+    data.GetIdentityColumns(Obj("用户表"), ids);
+    EXPECT_EQ(ids, (IdentityNames{"编号"}));
 
     ColumnList emoji;
     EXPECT_TRUE(data.GetColumnList(Obj("Emoji"), emoji));
     ASSERT_EQ(emoji.size(), 1u);
-    EXPECT_EQ(emoji[0].Name, "face\xA3\xBF");
-    EXPECT_EQ(emoji[0].NameUtf8, "face\xF0\x9F\x98\x80");
-    EXPECT_EQ(columns[0].NameUtf8, "");
+    // A name GBK cannot hold arrives whole; only the generated files'
+    // encoding cannot hold it.
+    EXPECT_EQ(emoji[0].Name, "face\xF0\x9F\x98\x80");
+    EXPECT_FALSE(platform::GbkCanHold(emoji[0].Name));
+    EXPECT_TRUE(platform::GbkCanHold(columns[0].Name));
 }
 
 TEST_F(Catalogue, FailedLoginsShowAChineseLineThenTheDriversMessage)
@@ -250,12 +250,12 @@ TEST_F(Catalogue, FailedLoginsShowAChineseLineThenTheDriversMessage)
                   5.0);
         ASSERT_EQ(boxes.Shown.size(), 1u) << c.what;
         const std::string& text = boxes.Shown[0].Text;
-        EXPECT_EQ(text.rfind(Gbk(c.hint), 0), 0u) << c.what << ": " << text;
+        EXPECT_EQ(text.rfind(c.hint, 0), 0u) << c.what << ": " << text;
         std::size_t line = text.find('\n');
         ASSERT_NE(line, std::string::npos) << text;
         EXPECT_EQ(text.find('\n', 0), line);
         EXPECT_NE(text.find(c.driver, line), std::string::npos) << text;
-        EXPECT_EQ(boxes.Shown[0].Caption, Gbk("ExecSQL执行出错"));
+        EXPECT_EQ(boxes.Shown[0].Caption, "ExecSQL执行出错");
         EXPECT_EQ(boxes.Shown[0].Flags, 16);
         EXPECT_FALSE(data.ADOConnection1->Connected());
     }
@@ -279,9 +279,9 @@ TEST(CataloguePasswords, EveryCharacterReachesTheServer)
     StandIn server(Fixture("{\"name\": \"中文库\"}", "péssü"));
     RecordingMessageBoxes boxes;
     TDBData data;
-    EXPECT_TRUE(data.Connect(true, server.Host(), Gbk("péssü"), Gbk("中文库")));
+    EXPECT_TRUE(data.Connect(true, server.Host(), "péssü", "中文库"));
     EXPECT_TRUE(boxes.Shown.empty()) << (boxes.Shown.empty() ? "" : boxes.Shown[0].Text);
-    EXPECT_FALSE(data.Connect(true, server.Host(), Gbk("密码"), Gbk("中文库")));
+    EXPECT_FALSE(data.Connect(true, server.Host(), "密码", "中文库"));
     ASSERT_EQ(boxes.Shown.size(), 1u);
     EXPECT_NE(boxes.Shown[0].Text.find("ISO 8859-1"), std::string::npos);
 }
@@ -440,7 +440,7 @@ TEST(CatalogueBatches, AnswerExactlyAsOneStatementAtATime)
                 EXPECT_EQ(batched.Lists, single.Lists) << c.what << question;
                 EXPECT_EQ(batched.Answered, single.Answered) << c.what << question;
                 ASSERT_EQ(batched.Boxes.size(), 1u) << c.what << question;
-                EXPECT_EQ(batched.Boxes[0].rfind(Gbk("ExecSQL执行出错|[FreeTDS]"), 0), 0u)
+                EXPECT_EQ(batched.Boxes[0].rfind("ExecSQL执行出错|[FreeTDS]", 0), 0u)
                     << batched.Boxes[0];
             }
 }
@@ -472,9 +472,8 @@ const char* const kShop = R"({"name": "Shop", "objects": [
 
 TEST(CatalogueVersions, ListsEveryUserObjectWithItsSchemaAndNothingShipped)
 {
-    // Three names that GBK shows alike stay three objects.
-    const NameList tables2022 = {"Sales.Customers", "dbo.E" + Gbk("？"), "dbo.E" + Gbk("？"),
-                                 "dbo.E" + Gbk("？"), "dbo.Orders"};
+    // Three names that GBK would show alike stay three objects, each exact.
+    const NameList tables2022 = {"Sales.Customers", "dbo.E？", "dbo.E😀", "dbo.E😁", "dbo.Orders"};
     struct Case {
         const char* what;
         std::vector<std::string> options;
@@ -526,32 +525,30 @@ TEST(CatalogueVersions, ObjectsAreFoundBySchemaAndExactNameWithTheirUnwritableCo
     EXPECT_EQ(std::count(asked.begin(), asked.end(), false), 0);
     EXPECT_TRUE(boxes.Shown.empty()) << boxes.Shown[0].Text;
 
-    // Each object with its own columns, named in the server's exact UTF-8
-    // where GBK cannot hold the name, never by its GBK shadow.
+    // Each object with its own columns, every name exactly as the server
+    // sent it: "x？" and "x😀" are two columns, and only the second is
+    // unwritable.
     struct Expect {
-        std::string nameUtf8, schema, columns, unwritable;
+        std::string name, schema, columns, unwritable;
     };
     const Expect expected[] = {
-        {"", "Sales", "a:int:int,", ""},
-        {"", "dbo",
-         "d:int:int,x" + Gbk("？") + ":int:int,x" + Gbk("？") + "[x\xF0\x9F\x98\x80]:int:int,",
-         "x" + Gbk("？") + ","},
-        {"E\xF0\x9F\x98\x80", "dbo", "a:int:int,b:int:int,", ""},
-        {"E\xF0\x9F\x98\x81", "dbo", "c:int:int,", ""},
-        {"", "dbo",
+        {"Customers", "Sales", "a:int:int,", ""},
+        {"E？", "dbo", "d:int:int,x？:int:int,x😀:int:int,", "x😀,"},
+        {"E😀", "dbo", "a:int:int,b:int:int,", ""},
+        {"E😁", "dbo", "c:int:int,", ""},
+        {"Orders", "dbo",
          "ID:int:int,Total:money:money,Version:timestamp:timestamp,ValidFrom:datetime2:datetime2,"
          "ValidTo:datetime2:datetime2,Note:Memo:nvarchar,",
          "ID,Total,Version,ValidFrom,ValidTo,"},
-        {"", "Website", "b:int:int,", ""},
+        {"Customers", "Website", "b:int:int,", ""},
     };
     ASSERT_EQ(tables.size(), std::size(expected));
     for (std::size_t k = 0; k < tables.size(); ++k) {
-        EXPECT_EQ(tables[k].NameUtf8, expected[k].nameUtf8) << k;
+        EXPECT_EQ(tables[k].Name, expected[k].name) << k;
         EXPECT_EQ(tables[k].Schema, expected[k].schema) << k;
         std::string texts, names;
         for (const ColumnEntry& c : columns[k])
-            texts += c.Name + (c.NameUtf8.empty() ? "" : "[" + c.NameUtf8 + "]") + ":" +
-                     c.TypeName + ":" + c.BaseType + ",";
+            texts += c.Name + ":" + c.TypeName + ":" + c.BaseType + ",";
         for (const std::string& n : unwritable[k])
             names += n + ",";
         EXPECT_EQ(texts, expected[k].columns) << k;
@@ -596,10 +593,10 @@ TEST(CatalogueNames, ChineseNamesWithQuotesAndBracketsEachNameTheirOwnObject)
     ]})"));
     RecordingMessageBoxes boxes;
     TDBData data;
-    ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", Gbk("中]库")));
+    ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "中]库"));
     SchemaObjects tables, views;
-    EXPECT_TRUE(data.GetTableList(Gbk("中]库"), tables));
-    EXPECT_TRUE(data.GetViewList(Gbk("中]库"), views));
+    EXPECT_TRUE(data.GetTableList("中]库", tables));
+    EXPECT_TRUE(data.GetViewList("中]库", views));
     tables.insert(tables.end(), views.begin(), views.end());
     std::vector<ColumnList> columns;
     std::vector<IdentityNames> unwritable;
@@ -624,12 +621,12 @@ TEST(CatalogueNames, ChineseNamesWithQuotesAndBracketsEachNameTheirOwnObject)
     ASSERT_EQ(tables.size(), std::size(expected));
     for (std::size_t k = 0; k < tables.size(); ++k) {
         const Expect& e = expected[k];
-        EXPECT_EQ(tables[k].Schema, Gbk(e.schema)) << k;
-        EXPECT_EQ(tables[k].Name, Gbk(e.name)) << k;
+        EXPECT_EQ(tables[k].Schema, e.schema) << k;
+        EXPECT_EQ(tables[k].Name, e.name) << k;
         EXPECT_TRUE(read[k]) << e.name;
         EXPECT_TRUE(asked[k]) << e.name;
-        EXPECT_EQ(columns[k], (ColumnList{{Gbk(e.column), "int", "", "int"}})) << e.name;
-        EXPECT_EQ(unwritable[k], e.unwritable ? IdentityNames{Gbk(e.column)} : IdentityNames{})
+        EXPECT_EQ(columns[k], (ColumnList{{e.column, "int", "int"}})) << e.name;
+        EXPECT_EQ(unwritable[k], e.unwritable ? IdentityNames{e.column} : IdentityNames{})
             << e.name;
     }
 }

@@ -102,15 +102,17 @@ std::vector<Hostile> HostileNames()
     for (std::string name :
          {std::string("a b"), std::string("a''b"), std::string("a'b\"c"), std::string("a\\b"),
           std::string("a]b"), std::string("100%s%%"), std::string("A\rB"), std::string("A\nB"),
-          std::string("\x81\x5C"), std::string("\x81\x5D]"), std::string(""), std::string("a:b"),
-          std::string("::"), std::string("a':b'"), std::string("`:x`:y"), std::string("\x81\x60:")})
+          std::string("乗"), std::string("乚]"), std::string(""), std::string("a:b"),
+          std::string("::"), std::string("a':b'"), std::string("`:x`:y"), std::string("乣:")})
         for (bool column : {false, true})
             rows.push_back({column ? "column" : "table", "", column ? "X" : name, "x",
                             column ? name : "x", true});
     // A quote without its pair would leave the parameter scan in a literal.
     for (std::string name :
          {std::string("A\tB"), std::string("A\0B", 3), std::string("\x7F"), std::string("a'b"),
-          std::string("a\"b"), std::string("`"), std::string("a'b'c'")})
+          std::string("a\"b"), std::string("`"), std::string("a'b'c'"),
+          // A character the generated files' GBK cannot hold.
+          std::string("E😀")})
         for (bool column : {false, true})
             rows.push_back({column ? "column" : "table", "", column ? "X" : name, "x",
                             column ? name : "x", false});
@@ -129,7 +131,7 @@ bool HostileTables(std::vector<Object>& tables)
         RunInput in;
         in.DatabaseCount = 1;
         ColumnList columns = {{h.ColumnName, "int"}, {"blob", "image"}};
-        SchemaObject table = NamedObject(h.CatalogName, "", columns);
+        SchemaObject table = NamedObject(h.CatalogName, columns);
         table.Label = h.ClassName;
         table.Columns[0].Label = h.Parameter;
         table.Columns[1].Label = "Blob";
@@ -185,16 +187,13 @@ int main(int argc, char** argv)
               {"Customer", "nvarchar"},
               {"Price", "money"},
               {"Total", "money"},
-              {"RowVer", "timestamp", "", "timestamp"},
+              {"RowVer", "timestamp", "timestamp"},
               {"ValidFrom", "datetime"},
               {"ValidTo", "datetime"}},
              {"InvoiceID", "Total", "ValidFrom", "ValidTo"},
              "Sa]les"},
             // A Chinese table whose node texts were translated to pinyin.
-            {"YongHuBiao",
-             platform::Gbk("用户表"),
-             {{platform::Gbk("编号"), "int"}, {platform::Gbk("姓名"), "nvarchar"}},
-             {platform::Gbk("编号")}},
+            {"YongHuBiao", "用户表", {{"编号", "int"}, {"姓名", "nvarchar"}}, {"编号"}},
         };
         views = {
             {"V_Users", "V_Users", {{"UserName", "nvarchar"}, {"Age", "int"}}, {}},

@@ -22,7 +22,7 @@ public:
 
     bool ClearEarlierOutput() override
     {
-        Boxes.push_back({platform::Gbk("是否清除上一次生成的文件?"), kQuestion});
+        Boxes.push_back({"是否清除上一次生成的文件?", kQuestion});
         if (Answers.empty())
             return false;
         int answer = Answers.front();

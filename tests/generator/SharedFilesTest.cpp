@@ -75,9 +75,12 @@ TEST(FileWriter, WritesExactlyTheTextAndReplacesLongerFiles)
     TempDir dir;
     std::string path = dir.File("out.txt");
     WriteTextFile(path, std::string(1000, 'x'));
-    std::string gbk = platform::Gbk("提示\r\n执行出错");
-    WriteTextFile(path, gbk);
-    EXPECT_EQ(ReadFile(path), gbk);
+    // The text is UTF-8; the file gets its GBK bytes.
+    WriteTextFile(path, "提示\r\n执行出错");
+    EXPECT_EQ(ReadFile(path), "\xCC\xE1\xCA\xBE\r\n\xD6\xB4\xD0\xD0\xB3\xF6\xB4\xED");
+    // A character GBK cannot hold is never written as something else.
+    EXPECT_THROW(WriteTextFile(path, "face😀"), platform::TextConversionError);
+    EXPECT_EQ(ReadFile(path), "\xCC\xE1\xCA\xBE\r\n\xD6\xB4\xD0\xD0\xB3\xF6\xB4\xED");
     WriteTextFile(path, "");
     EXPECT_EQ(ReadFile(path).size(), 0u);
 }

@@ -36,11 +36,13 @@ TEST(NameEscaping, EachLevelDoublesOrPrefixesItsOwnCharacters)
     EXPECT_EQ(LiteralEscaped("Users"), "Users");
 }
 
-TEST(NameEscaping, TrailBytesOfDoubleByteCharactersAreLeftAlone)
+TEST(NameEscaping, GbkTrailBytesOfTheFileAreNeverTakenForTheCharactersEscaped)
 {
-    // 0x5D (']') and 0x5C ('\') occur as GBK trail bytes.
-    std::string bracketTrail = "\x81\x5D";
-    std::string backslashTrail = "\x81\x5C";
-    EXPECT_EQ(SqlBracketed("a" + bracketTrail + "]"), "a" + bracketTrail + "]]");
-    EXPECT_EQ(LiteralEscaped(backslashTrail + "\\"), backslashTrail + "\\\\");
+    // 乚 is 81 5D in GBK and 乗 is 81 5C: in the file their second bytes
+    // are ']' and '\\'. Escaping works on the UTF-8 text, where no byte of
+    // either is one of those, so only the real ones are doubled.
+    ASSERT_EQ(platform::Utf8ToGbk("乚"), "\x81\x5D");
+    ASSERT_EQ(platform::Utf8ToGbk("乗"), "\x81\x5C");
+    EXPECT_EQ(platform::Utf8ToGbk(SqlBracketed("a乚]")), "a\x81\x5D]]");
+    EXPECT_EQ(platform::Utf8ToGbk(LiteralEscaped("乗\\")), "\x81\x5C\\\\");
 }

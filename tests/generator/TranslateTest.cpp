@@ -5,17 +5,15 @@
 
 #include <gtest/gtest.h>
 
-using platform::Gbk;
-
 TEST(Pinyin, ChineseCharactersBecomeCapitalisedReadingsWithoutTones)
 {
-    EXPECT_EQ(PinyinIdentifier(Gbk("用户表"), 'T'), "YongHuBiao");
-    EXPECT_EQ(PinyinIdentifier(Gbk("姓名"), 'F'), "XingMing");
-    EXPECT_EQ(PinyinIdentifier(Gbk("绿色"), 'F'), "LvSe");  // ü is written v
+    EXPECT_EQ(PinyinIdentifier("用户表", 'T'), "YongHuBiao");
+    EXPECT_EQ(PinyinIdentifier("姓名", 'F'), "XingMing");
+    EXPECT_EQ(PinyinIdentifier("绿色", 'F'), "LvSe");  // ü is written v
     // A character with several readings takes the first listed: 万 wàn mò.
-    EXPECT_EQ(PinyinIdentifier(Gbk("万"), 'F'), "Wan");
-    EXPECT_EQ(PinyinIdentifier(Gbk("订单_2024"), 'T'), "DingDan_2024");
-    EXPECT_TRUE(IsValidIdentifier(PinyinIdentifier(Gbk("客户 信息-表"), 'T')));
+    EXPECT_EQ(PinyinIdentifier("万", 'F'), "Wan");
+    EXPECT_EQ(PinyinIdentifier("订单_2024", 'T'), "DingDan_2024");
+    EXPECT_TRUE(IsValidIdentifier(PinyinIdentifier("客户 信息-表", 'T')));
 }
 
 TEST(Pinyin, AnyNameBecomesAnIdentifierTheRuleAccepts)
@@ -39,9 +37,9 @@ TEST(Pinyin, AnyNameBecomesAnIdentifierTheRuleAccepts)
         {"Staff", 'T', "Staff"},
         {"e\x80mail", 'F', "eMail"},  // a single byte that is no letter
         // A double-byte character without a reading (the full-width bracket).
-        {Gbk("【表】"), 'T', "Biao"},
-        {Gbk("客户 信息-表"), 'T', "KeHuXinXiBiao"},
-        {Gbk("订单 no"), 'T', "DingDanNo"},
+        {"【表】", 'T', "Biao"},
+        {"客户 信息-表", 'T', "KeHuXinXiBiao"},
+        {"订单 no", 'T', "DingDanNo"},
     };
     for (const Case& c : cases) {
         std::string id = PinyinIdentifier(c.name, c.prefix);
@@ -83,7 +81,7 @@ TEST(Pinyin, TwinsAcrossSchemasTakeTheirSchemaAndThenANumber)
         ColumnList entries;
         for (const std::string& c : columns)
             entries.push_back({c, "int"});
-        SchemaObject o = NamedObject(name, "", entries);
+        SchemaObject o = NamedObject(name, entries);
         o.Schema = schema;
         return o;
     };
@@ -93,7 +91,7 @@ TEST(Pinyin, TwinsAcrossSchemasTakeTheirSchemaAndThenANumber)
                      object("Order Details", "dbo", {"int"}),
                      object("OrderDetails", "Sales", {}),
                      object("orderdetails", "Sales", {}),
-                     object(Gbk("用户表"), "dbo", {})};
+                     object("用户表", "dbo", {})};
     schema.Views = {object("Customers", "Website", {"Name.Prefix"}),
                     object("YongHuBiao", "dbo", {})};
     TranslateLabels(schema);
@@ -123,7 +121,7 @@ TEST(Pinyin, TranslationAlwaysGivesNamesTheRunTakesAndTranslatingAgainChangesNot
 {
     std::string forty;
     for (int i = 0; i < 40; ++i)
-        forty += Gbk("壮");  // "Zhuang", six letters each
+        forty += "壮";  // "Zhuang", six letters each
     struct Case {
         const char* what;
         std::vector<std::string> tables, views;
@@ -132,7 +130,7 @@ TEST(Pinyin, TranslationAlwaysGivesNamesTheRunTakesAndTranslatingAgainChangesNot
     const Case cases[] = {
         {"a class and its include guard", {"GOODS", "GOODSH"}, {"ALCPOOLH", "ALCPOOL"}, {"a"}},
         {"the runtime's guard", {"DBCommH"}, {}, {"a"}},
-        {"numbered twins landing on a macro", {"VK_F", "VK_F2_", Gbk("VK_F。")}, {}, {"a"}},
+        {"numbered twins landing on a macro", {"VK_F", "VK_F2_", "VK_F。"}, {}, {"a"}},
         {"a class and its operator class",
          {"Log", "LogOperator"},
          {"OrderOperator", "Order"},
@@ -144,12 +142,12 @@ TEST(Pinyin, TranslationAlwaysGivesNamesTheRunTakesAndTranslatingAgainChangesNot
         RunInput in;
         in.DatabaseCount = 1;
         for (const std::string& t : c.tables)
-            in.Schema.Tables.push_back(NamedObject(t, "", {{"x", "int"}}));
+            in.Schema.Tables.push_back(NamedObject(t, {{"x", "int"}}));
         for (const std::string& v : c.views)
-            in.Schema.Views.push_back(NamedObject(v, "", {{"x", "int"}}));
+            in.Schema.Views.push_back(NamedObject(v, {{"x", "int"}}));
         in.Schema.Tables[0].Columns.clear();
         for (const std::string& col : c.columns)
-            in.Schema.Tables[0].Columns.push_back({col, col, "int", "int", ""});
+            in.Schema.Tables[0].Columns.push_back({col, col, "int", "int"});
         TranslateLabels(in.Schema);
         QuietRunHost quiet;
         EXPECT_TRUE(ChecksPass(in, quiet, "")) << c.what;

@@ -5,8 +5,6 @@
 
 #include <cctype>
 
-using platform::Gbk;
-
 TEST(IdentifierRule, OnlyCppIdentifiersOfAsciiCharactersPass)
 {
     for (const char* ok : {"Name1", "x_", "Z", "a1_b2", "Int", "Class"})
@@ -44,14 +42,15 @@ TEST(IdentifierRule, ClassAndParameterNamesMustNotClashWhereTheyLand)
     }
 }
 
-TEST(IdentifierRule, AnyDoubleByteCharacterFails)
+TEST(IdentifierRule, AnyCharacterOutsideAsciiFails)
 {
-    EXPECT_FALSE(IsValidIdentifier(std::string("ab").append(Gbk("用户"))));
-    EXPECT_FALSE(IsValidIdentifier(Gbk("用户表")));
-    EXPECT_TRUE(ContainsDoubleByteChar(std::string("a").append(Gbk("表")).append("b")));
-    // A lead byte in the last position alone is not a double-byte character.
-    EXPECT_FALSE(ContainsDoubleByteChar("ab\xB0"));
-    EXPECT_FALSE(ContainsDoubleByteChar(""));
+    EXPECT_FALSE(IsValidIdentifier(std::string("ab").append("用户")));
+    EXPECT_FALSE(IsValidIdentifier("用户表"));
+    EXPECT_FALSE(IsValidIdentifier("café"));
+    EXPECT_TRUE(ContainsNonAsciiChar(std::string("a").append("表").append("b")));
+    EXPECT_TRUE(ContainsNonAsciiChar("é"));
+    EXPECT_FALSE(ContainsNonAsciiChar("ab_9"));
+    EXPECT_FALSE(ContainsNonAsciiChar(""));
 }
 
 TEST(TypeTable, LookupIgnoresCaseAndNeedsTheWholeName)

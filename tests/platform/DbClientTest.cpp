@@ -41,14 +41,14 @@ TEST(OdbcTranslation, DataSourcesBecomeServerAndPort)
         return OdbcConnectionString(login);
     };
     EXPECT_EQ(server("."),
-              "Driver=FreeTDS;Server=127.0.0.1;Port=1433;ClientCharset=GBK;TDS_Version=7.4");
+              "Driver=FreeTDS;Server=127.0.0.1;Port=1433;ClientCharset=UTF-8;TDS_Version=7.4");
     EXPECT_EQ(server("(local)"), server("."));
     EXPECT_EQ(server("db.example"),
-              "Driver=FreeTDS;Server=db.example;Port=1433;ClientCharset=GBK;TDS_Version=7.4");
+              "Driver=FreeTDS;Server=db.example;Port=1433;ClientCharset=UTF-8;TDS_Version=7.4");
     EXPECT_EQ(server("10.0.0.5,2433"),
-              "Driver=FreeTDS;Server=10.0.0.5;Port=2433;ClientCharset=GBK;TDS_Version=7.4");
+              "Driver=FreeTDS;Server=10.0.0.5;Port=2433;ClientCharset=UTF-8;TDS_Version=7.4");
     EXPECT_EQ(server("host\\SQLEXPRESS"),
-              "Driver=FreeTDS;Server=host\\SQLEXPRESS;ClientCharset=GBK;TDS_Version=7.4");
+              "Driver=FreeTDS;Server=host\\SQLEXPRESS;ClientCharset=UTF-8;TDS_Version=7.4");
 }
 
 TEST(OdbcTranslation, LoginsAndCatalogues)
@@ -58,14 +58,14 @@ TEST(OdbcTranslation, LoginsAndCatalogues)
         "Initial Catalog=NOLK;Data Source=.");
     EXPECT_EQ(OdbcConnectionString(windows),
               "Driver=FreeTDS;Server=127.0.0.1;Port=1433;Trusted_Connection=Yes;Database=NOLK;"
-              "ClientCharset=GBK;TDS_Version=7.4");
+              "ClientCharset=UTF-8;TDS_Version=7.4");
     OdbcLogin sql = TranslateConnectionString(
         "Provider=SQLOLEDB.1;Password=\"p;w}d\";Persist Security Info=True;User ID=sa;"
         "Initial Catalog=a;Data Source=h");
     EXPECT_EQ(sql.User, "sa");
     EXPECT_EQ(sql.Password, "p;w}d");
     EXPECT_EQ(OdbcConnectionString(sql),
-              "Driver=FreeTDS;Server=h;Port=1433;Database=a;ClientCharset=GBK;TDS_Version=7.4;"
+              "Driver=FreeTDS;Server=h;Port=1433;Database=a;ClientCharset=UTF-8;TDS_Version=7.4;"
               "UID=sa;PWD={p;w}}d}");
     EXPECT_THROW(TranslateConnectionString("Provider=MSDASQL;Data Source=x"), EOleException);
     EXPECT_EQ(OdbcValue("{x} "), "{{x}} }");

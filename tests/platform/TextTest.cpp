@@ -4,64 +4,54 @@
 
 using namespace platform;
 
-TEST(GbkText, LeadBytesAndLetters)
+TEST(Text, LettersAreAsciiLettersOnly)
 {
-    EXPECT_FALSE(IsLeadByte(0x80));
-    EXPECT_TRUE(IsLeadByte(0x81));
-    EXPECT_TRUE(IsLeadByte(0xFE));
-    EXPECT_FALSE(IsLeadByte(0xFF));
-    EXPECT_FALSE(IsLeadByte('A'));
-
     EXPECT_TRUE(IsCharAlphaA('a'));
     EXPECT_TRUE(IsCharAlphaA('Z'));
     for (char c : std::string("0_ -.[@`{"))
         EXPECT_FALSE(IsCharAlphaA(c)) << c;
-    // No byte of a double-byte character counts as a letter.
-    std::string word = Gbk("用户");
-    EXPECT_FALSE(IsCharAlphaA(word[0]));
-    EXPECT_FALSE(IsCharAlphaA(word[2]));
+    // No byte of a multi-byte UTF-8 character counts as a letter.
+    for (char c : std::string("用户é"))
+        EXPECT_FALSE(IsCharAlphaA(c));
 }
 
-TEST(GbkText, CharLengthKeepsDoubleByteCharactersWhole)
+TEST(Text, CaseInsensitiveComparisonFoldsOnlyAsciiLetters)
 {
-    std::string s = "a\xB0\x41"
-                    "b\xB0";
-    EXPECT_EQ(CharLength(s, 0), 1u);
-    EXPECT_EQ(CharLength(s, 1), 2u);
-    EXPECT_EQ(CharLength(s, 3), 1u);
-    // A lead byte in the last position stands alone.
-    EXPECT_EQ(CharLength(s, 4), 1u);
-}
-
-TEST(GbkText, CaseInsensitiveComparisonFoldsOnlySingleByteLetters)
-{
-    EXPECT_TRUE(SameTextIgnoreCase("INT", "int"));
-    EXPECT_TRUE(SameTextIgnoreCase("Int", "iNT"));
-    EXPECT_FALSE(SameTextIgnoreCase("int", "int "));
-    EXPECT_FALSE(SameTextIgnoreCase("", "a"));
-    EXPECT_TRUE(SameTextIgnoreCase("", ""));
-
-    // 癆 is B0 41 and 癮 is B0 61: a byte-wise fold would make them equal.
-    std::string a = Gbk("癆"), b = Gbk("癮");
-    ASSERT_EQ(a, "\xB0\x41");
-    ASSERT_EQ(b, "\xB0\x61");
-    EXPECT_FALSE(SameTextIgnoreCase(a, b));
-    EXPECT_FALSE(SameTextIgnoreCase("ID" + a, "id" + b));
-    EXPECT_TRUE(SameTextIgnoreCase("ID" + a, "id" + a));
-
+    struct Case {
+        std::string a, b;
+        bool same;
+    };
+    const Case cases[] = {
+        {"INT", "int", true},
+        {"Int", "iNT", true},
+        {"int", "int ", false},
+        {"", "a", false},
+        {"", "", true},
+        // Letters outside ASCII keep their case: É (C3 89) and é (C3 A9)
+        // differ, and no fold of a byte of one makes it the other.
+        {"É", "é", false},
+        {"IDé", "idé", true},
+        {"用户", "用户", true},
+        {"用户", "用戶", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SameTextIgnoreCase(c.a, c.b), c.same) << c.a << " / " << c.b;
+        EXPECT_EQ(CompareTextIgnoreCase(c.a, c.b) == 0, c.same) << c.a << " / " << c.b;
+        EXPECT_EQ(CompareTextIgnoreCase(c.a, c.b), -CompareTextIgnoreCase(c.b, c.a));
+    }
     EXPECT_LT(CompareTextIgnoreCase("abc", "ABD"), 0);
     EXPECT_GT(CompareTextIgnoreCase("abcd", "ABC"), 0);
-    EXPECT_NE(CompareTextIgnoreCase(a, b), 0);
-    EXPECT_EQ(CompareTextIgnoreCase(a, b), -CompareTextIgnoreCase(b, a));
+    // Code point order: 一 (U+4E00) before 😀 (U+1F600).
+    EXPECT_LT(CompareTextIgnoreCase("一", "😀"), 0);
 }
 
-TEST(GbkText, ConvertsBothWaysAndReportsWhatGbkCannotHold)
+TEST(Text, ConvertsBothWaysAndReportsWhatGbkCannotHold)
 {
-    EXPECT_EQ(Gbk("提示"), "\xCC\xE1\xCA\xBE");
-    EXPECT_EQ(Gbk("执行出错"), "\xD6\xB4\xD0\xD0\xB3\xF6\xB4\xED");
+    EXPECT_EQ(Utf8ToGbk("提示"), "\xCC\xE1\xCA\xBE");
+    EXPECT_EQ(Utf8ToGbk("执行出错"), "\xD6\xB4\xD0\xD0\xB3\xF6\xB4\xED");
     EXPECT_EQ(GbkToUtf8("\xCC\xE1\xCA\xBE"), "提示");
-    EXPECT_EQ(Gbk("plain ASCII"), "plain ASCII");
-    EXPECT_EQ(Gbk(""), "");
+    EXPECT_EQ(Utf8ToGbk("plain ASCII"), "plain ASCII");
+    EXPECT_EQ(Utf8ToGbk(""), "");
 
     // An emoji has no GBK form: reported, never replaced by '?'.
     EXPECT_THROW(Utf8ToGbk("col\xF0\x9F\x98\x80"), TextConversionError);
@@ -69,70 +59,43 @@ TEST(GbkText, ConvertsBothWaysAndReportsWhatGbkCannotHold)
     EXPECT_FALSE(TryUtf8ToGbk("\xF0\x9F\x98\x80", out));
     // A lone lead byte is not GBK text.
     EXPECT_THROW(GbkToUtf8("ab\xB0"), TextConversionError);
+
+    struct Case {
+        const char* text;
+        bool holds;
+    };
+    const Case cases[] = {{"", true},       {"Staff", true},
+                          {"用户表", true}, {"臺灣", true},
+                          {"face😀", false}, {"\xE2\x82", false},
+                          {"é", true},      {"\xF0\xA0\x80\x80", false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(GbkCanHold(c.text), c.holds) << c.text;
 }
 
-TEST(GbkText, WideTextGbkCannotHoldIsMarkedOneCharacterAtATime)
+TEST(Text, WideTextRoundTripsAndLoneSurrogatesBecomeReplacementCharacters)
 {
     struct Case {
         const char* what;
         std::u16string wide;
-        std::string gbk;
-        bool lossy;
+        std::string utf8;
     };
-    const std::string mark = "\xA3\xBF";  // the full-width question mark
     const Case cases[] = {
-        {"Chinese", u"\u4E00\u63D0", "\xD2\xBB\xCC\xE1", false},
-        {"a pair of surrogates", u"E\xD83D\xDE00", "E" + mark, true},
-        {"a high surrogate before a character", u"\xD800\x4E00", mark + "\xD2\xBB", true},
-        {"a high surrogate before one GBK lacks", u"\xD800\x2A00", mark + mark, true},
-        {"a high surrogate before another", u"\xD800\xD800\xDC00", mark + mark, true},
-        {"a high surrogate at the end", u"a\xD800", "a" + mark, true},
-        {"a low surrogate alone",
-         u"\xDC00"
-         u"a",
-         mark + "a", true},
-        {"the full-width question mark itself", u"\xFF1F", mark, false},
+        {"Chinese", u"\u4E00\u63D0", "一提"},
+        {"a pair of surrogates", u"E\xD83D\xDE00", "E😀"},
+        {"a high surrogate at the end", u"a\xD800", "a\xEF\xBF\xBD"},
+        {"a low surrogate alone", u"\xDC00", "\xEF\xBF\xBD"},
     };
     for (const Case& c : cases) {
-        bool lossy = false;
-        EXPECT_EQ(platform::Utf16ToGbk(c.wide, lossy), c.gbk) << c.what;
-        EXPECT_EQ(lossy, c.lossy) << c.what;
+        EXPECT_EQ(Utf16ToUtf8(c.wide), c.utf8) << c.what;
+        if (std::string(c.what).find("alone") == std::string::npos &&
+            std::string(c.what).find("end") == std::string::npos)
+            EXPECT_EQ(Utf8ToUtf16(c.utf8), c.wide) << c.what;
     }
 }
 
-#ifdef _WIN32
-#include <windows.h>
-
-// Our rules against the platform's own, under the code page 936.
-TEST(GbkTextOnWindows, AgreesWithThePlatformsLeadBytesLettersAndComparison)
+TEST(Text, DoublingIsByteWiseOnUtf8)
 {
-    ASSERT_EQ(GetACP(), 936u);
-    for (int c = 0; c < 256; ++c) {
-        EXPECT_EQ(IsLeadByte(static_cast<unsigned char>(c)),
-                  IsDBCSLeadByte(static_cast<BYTE>(c)) != 0)
-            << c;
-        // The platform also counts letters of the code page outside ASCII; no
-        // single byte of code page 936 beyond 0x7F is a character on its own
-        // except 0x80, so the two agree wherever a name can start.
-        if (c < 0x80) {
-            EXPECT_EQ(platform::IsCharAlphaA(static_cast<char>(c)),
-                      ::IsCharAlphaA(static_cast<CHAR>(c)) != 0)
-                << c;
-        }
-    }
-    auto platformSame = [](const std::string& a, const std::string& b) {
-        return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
-                              static_cast<int>(a.size()), b.data(),
-                              static_cast<int>(b.size())) == CSTR_EQUAL;
-    };
-    const std::pair<std::string, std::string> pairs[] = {{"INT", "int"},
-                                                         {"Int", "iNT"},
-                                                         {"int", "int "},
-                                                         {"ID" + Gbk("癆"), "id" + Gbk("癆")},
-                                                         {Gbk("癆"), Gbk("癮")},
-                                                         {"varchar", "VarChar"},
-                                                         {"abc", "abd"}};
-    for (const auto& [a, b] : pairs)
-        EXPECT_EQ(SameTextIgnoreCase(a, b), platformSame(a, b)) << a << " / " << b;
+    EXPECT_EQ(DoubleChar("a%b%%", '%'), "a%%b%%%%");
+    // 中 is E4 B8 AD: no byte of it is "]", so a "]" after it is doubled.
+    EXPECT_EQ(DoubleChar("中]", ']'), "中]]");
 }
-#endif

@@ -23,7 +23,7 @@ TempDir::TempDir()
             fs::temp_directory_path() / ("pellam-test-" + std::to_string(random()));
         std::error_code ec;
         if (fs::create_directory(candidate, ec)) {
-            path_ = candidate.string();
+            path_ = platform::FromFileSystemPath(candidate);
             return;
         }
     }
@@ -42,12 +42,12 @@ std::string TempDir::File(const std::string& name) const
 TempDir::~TempDir()
 {
     std::error_code ec;
-    fs::remove_all(path_, ec);
+    fs::remove_all(platform::FileSystemPath(path_), ec);
 }
 
 std::string ReadFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::FileSystemPath(path), std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot read " + path);
     std::ostringstream s;
@@ -57,7 +57,7 @@ std::string ReadFile(const std::string& path)
 
 void WriteFile(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(platform::FileSystemPath(path), std::ios::binary | std::ios::trunc);
     out << bytes;
     if (!out)
         throw std::runtime_error("cannot write " + path);
@@ -65,7 +65,7 @@ void WriteFile(const std::string& path, const std::string& bytes)
 
 void MakeDir(const std::string& path)
 {
-    fs::create_directories(path);
+    fs::create_directories(platform::FileSystemPath(path));
 }
 
 std::string Expected(const std::string& name)
@@ -85,9 +85,13 @@ std::string Expected(const std::string& name)
 std::vector<std::string> ListFiles(const std::string& folder)
 {
     std::vector<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        if (entry.is_regular_file())
-            files.push_back(fs::relative(entry.path(), folder).generic_string());
+    fs::path root = platform::FileSystemPath(folder);
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file()) {
+            std::string name = platform::FromFileSystemPath(fs::relative(entry.path(), root));
+            std::replace(name.begin(), name.end(), '\\', '/');
+            files.push_back(name);
+        }
     std::sort(files.begin(), files.end());
     return files;
 }

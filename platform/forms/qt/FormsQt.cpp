@@ -27,20 +27,14 @@
 
 namespace platform {
 
-QString ToQt(const std::string& gbk)
+QString ToQt(const std::string& utf8)
 {
-    std::string utf8;
-    if (!TryGbkToUtf8(gbk, utf8))
-        utf8 = gbk;
     return QString::fromStdString(utf8);
 }
 
 std::string FromQt(const QString& text)
 {
-    std::string gbk;
-    if (!TryUtf8ToGbk(text.toStdString(), gbk))
-        throw TextConversionError(Gbk("文本含有 GBK 无法表示的字符"));
-    return gbk;
+    return text.toStdString();
 }
 
 namespace {

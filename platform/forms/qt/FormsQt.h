@@ -15,7 +15,7 @@
 
 namespace platform {
 
-QString ToQt(const std::string& gbk);
+QString ToQt(const std::string& utf8);
 std::string FromQt(const QString& text);
 inline QColor ToQColor(TColor c)
 {

@@ -17,17 +17,13 @@ const wchar_t* const kImageClass = L"PellamImage";
 
 std::wstring ToWide(const std::string& text)
 {
-    std::string utf8;
-    if (!TryGbkToUtf8(text, utf8))
-        utf8 = text;
-    std::u16string wide = Utf8ToUtf16(utf8);
+    std::u16string wide = Utf8ToUtf16(text);
     return std::wstring(wide.begin(), wide.end());
 }
 
 std::string FromWide(const wchar_t* text, std::size_t length)
 {
-    bool lossy = false;
-    return Utf16ToGbk(std::u16string(text, text + length), lossy);
+    return Utf16ToUtf8(std::u16string(text, text + length));
 }
 
 std::string FromWide(const wchar_t* text)

@@ -99,7 +99,7 @@ void Guarded(const std::function<void()>& handler);
 void DispatchOne(MSG& msg);
 // An HBITMAP of a picture.
 HBITMAP ToHBitmap(const TBitmap& picture);
-// A font of the face, pixel height and weight, for GBK text.
+// A font of the face, pixel height and weight, for Chinese text.
 HFONT MakeFont(const std::string& face, int pixelSize, bool bold);
 
 }  // namespace platform

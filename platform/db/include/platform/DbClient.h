@@ -4,7 +4,8 @@
 // The database client: a connection and a query with a client-side cursor,
 // standing for the two ADO components the catalogue uses, over ODBC 3.
 // Connection strings are OLE DB strings ("Provider=SQLOLEDB.1;..."); the
-// client translates them for the ODBC driver. All text is GBK.
+// client translates them for the ODBC driver. All text is UTF-8; it goes to
+// and comes from the driver as UTF-16.
 
 #include <map>
 #include <memory>
@@ -119,10 +120,8 @@ public:
     TADOQuery& operator=(const TADOQuery&) = delete;
 
     void Close();
-    // The statement as GBK text, or as UTF-8 text, which can name what GBK
-    // cannot hold. Either reaches the server in UTF-16.
+    // The statement (UTF-8); it reaches the server in UTF-16.
     void SetSQL(const std::string& statement);
-    void SetSQLUtf8(const std::string& statement);
     // Runs the statement and reads its whole result; raises EOleException.
     void Open();
 
@@ -144,27 +143,20 @@ public:
     int RecordCount() const;
     bool Eof() const;
     void Next();
-    // Column n (from 0) of the current row as text; a NULL gives "".
+    // Column n (from 0) of the current row as UTF-8 text, exactly as the
+    // server sent it; a NULL gives "".
     std::string FieldText(int column) const;
-    // True when the value held a character GBK cannot hold; FieldText has
-    // "？" in its place.
-    bool FieldLossy(int column) const;
-    // A value GBK cannot hold, as UTF-8 exactly as the server sent it; ""
-    // for any other value.
-    std::string FieldOriginalUtf8(int column) const;
 
 private:
     friend class TADOConnection;
     class Statement;
     struct Rows {
-        std::vector<std::vector<std::string>> Texts, Originals;
+        std::vector<std::vector<std::string>> Texts;
     };
     TADOConnection* connection_;
-    std::string sql_;  // UTF-8; holds what GBK could not when sqlBad_
-    bool sqlBad_ = false;
+    std::string sql_;  // UTF-8
     bool active_ = false;
     std::vector<std::vector<std::string>> rows_;
-    std::vector<std::vector<std::string>> originals_;  // "" unless lossy
     std::size_t current_ = 0;
     std::vector<Rows> batch_;
 };

@@ -3,7 +3,7 @@
 
 // The form framework the window and the connection dialog are written
 // against: the application object, forms and the controls they hold, a
-// picture, a popup menu, the message pump and the shell. All text is GBK;
+// picture, a popup menu, the message pump and the shell. All text is UTF-8;
 // positions are pixels in the parent's client area. Two backends build it:
 // Qt Widgets (forms/qt) on Linux and the Win32 common controls
 // (forms/win32) on Windows; nothing above this header knows which one it

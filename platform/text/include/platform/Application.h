@@ -40,7 +40,7 @@ enum MessageBoxResult { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 class MessageBoxService {
 public:
     virtual ~MessageBoxService() = default;
-    // Shows text and caption (GBK) with the Windows flags; returns the
+    // Shows text and caption with the Windows flags; returns the
     // pressed button's ID.
     virtual int MessageBox(const std::string& text, const std::string& caption, int flags) = 0;
 };

@@ -1,9 +1,9 @@
 #ifndef PlatformFilesH
 #define PlatformFilesH
 
-// Files and processes. Paths are the system's text inside; each call
-// converts them to the file system's own: UTF-8 here, UTF-16 through the
-// wide calls on Windows.
+// Files and processes. Paths are UTF-8 inside; each call hands them to the
+// file system as it takes them: UTF-8 here, UTF-16 through the wide calls
+// on Windows.
 
 #include <cstddef>
 #include <filesystem>
@@ -88,9 +88,9 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 bool EnvironmentValue(const std::string& utf8Name, std::string& utf8Value);
 
 // The path as the file system's own calls take it (UTF-8 here, UTF-16 on
-// Windows, whatever its code page); empty when the path cannot be converted.
+// Windows, whatever its code page).
 std::filesystem::path FileSystemPath(const std::string& path);
-// A name or path the file system gave, as the system's text.
+// A name or path the file system gave, as UTF-8.
 std::string FromFileSystemPath(const std::filesystem::path& path);
 
 }  // namespace platform
