@@ -87,9 +87,11 @@ TEST(Text, WideTextRoundTripsAndLoneSurrogatesBecomeReplacementCharacters)
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Utf16ToUtf8(c.wide), c.utf8) << c.what;
-        if (std::string(c.what).find("alone") == std::string::npos &&
-            std::string(c.what).find("end") == std::string::npos)
+        bool whole = std::string(c.what).find("alone") == std::string::npos &&
+                     std::string(c.what).find("end") == std::string::npos;
+        if (whole) {
             EXPECT_EQ(Utf8ToUtf16(c.utf8), c.wide) << c.what;
+        }
     }
 }
 
