@@ -86,6 +86,11 @@ public:
         case RunEvent::TreeDone:
             SetGrowingText(label, "生成完毕.   ");
             break;
+        case RunEvent::Refused:
+            // Nothing was written: neither tree says it is done.
+            for (platform::TLabel* each : {form_->Label5, form_->Label3})
+                SetGrowingText(each, "未生成：名称或类型不符合要求");
+            break;
         }
     }
     // Waits for the clearing without processing messages.
@@ -196,6 +201,7 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     PopupMenu1 = new platform::TPopupMenu(this);
     M1 = PopupMenu1->Add("修改名称(&M)");
     N1 = PopupMenu1->Add("翻译节点名称(&T)");
+    A1 = PopupMenu1->Add("翻译全部(&A)");
 
     // Tab order within the panel.
     platform::SetTabOrder({ComboBox1, BitBtn1, TreeView1, TreeView2, RadioButton1, RadioButton2,
@@ -211,6 +217,7 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     ComboBox1->OnSelect = [this] { ComboBox1Select(); };
     M1->OnClick = [this] { M1Click(); };
     N1->OnClick = [this] { N1Click(); };
+    A1->OnClick = [this] { A1Click(); };
     // Both trees offer the popup over a node.
     for (platform::TTreeView* tree : {TreeView1, TreeView2}) {
         tree->OnMouseDown = [this, tree](platform::TMouseButton button, int x, int y) {
@@ -452,6 +459,24 @@ void TMainForm::TakeSchema(const DatabaseSchema& schema)
     ViewNames = ObjectNames(Schema.Views);
     TableColumns = ColumnLists(Schema.Tables);
     ViewColumns = ColumnLists(Schema.Views);
+}
+
+void TMainForm::A1Click()
+{
+    if (busy_)
+        return;
+    DatabaseSchema labelled = LabelledSchema();
+    TranslateLabels(labelled);
+    auto put = [](platform::TTreeView* tree, const SchemaObjects& objects) {
+        for (std::size_t k = 0; k < objects.size(); ++k) {
+            platform::TTreeNode* node = tree->Item(static_cast<int>(k));
+            node->SetText(objects[k].Label);
+            for (std::size_t i = 0; i < objects[k].Columns.size(); ++i)
+                node->Item(static_cast<int>(i))->SetText(objects[k].Columns[i].Label);
+        }
+    };
+    put(TreeView1, labelled.Tables);
+    put(TreeView2, labelled.Views);
 }
 
 DatabaseSchema TMainForm::LabelledSchema() const

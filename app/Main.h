@@ -25,6 +25,8 @@ public:
                             int y);
     void M1Click();
     void N1Click();
+    // Translates every node of both trees, as pellam-gen's --translate does.
+    void A1Click();
     void BitBtn2Click();
     void ComboBox1Select();
     void BitBtn3Click();
@@ -68,6 +70,7 @@ public:
     platform::TPopupMenu* PopupMenu1;
     platform::TMenuItem* M1;
     platform::TMenuItem* N1;
+    platform::TMenuItem* A1;  // 翻译全部
 
     // The popup menu each tree shows on a context request, if any, and the
     // node it was opened over.

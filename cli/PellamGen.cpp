@@ -161,7 +161,15 @@ public:
     void Tell(const RunNotice& notice) override
     {
         EndLine();
-        ErrorPrintf("pellam-gen: %s\n", notice.Text.c_str());
+        // One line per problem.
+        std::size_t at = 0;
+        while (at <= notice.Text.size()) {
+            std::size_t end = notice.Text.find('\n', at);
+            if (end == std::string::npos)
+                end = notice.Text.size();
+            ErrorPrintf("pellam-gen: %s\n", notice.Text.substr(at, end - at).c_str());
+            at = end + 1;
+        }
     }
     void Progress(const RunEvent& event) override
     {

@@ -295,7 +295,91 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
     return written;
 }
 
-bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesFolder)
+namespace {
+
+// Why a label (a class name, or a column's parameter name) cannot stand in
+// the generated code, or "".
+std::string LabelFault(const std::string& label, bool isClass, bool tableTree)
+{
+    if (label.empty())
+        return "名称为空";
+    if (ContainsNonAsciiChar(label))
+        return "含有汉字或其他非 ASCII 字符";
+    for (char c : label)
+        if (!platform::IsCharAlphaA(c) && !(c >= '0' && c <= '9') && c != '_')
+            return std::string("含有空格或标点“") + c + "”";
+    if (!platform::IsCharAlphaA(label[0]))
+        return "不以字母开头";
+    bool valid = isClass ? IsValidClassName(label)
+                         : (tableTree ? IsValidParameterName(label) : IsValidIdentifier(label));
+    if (!valid)
+        return "是 C++ 关键字、<windows.h> 的宏或生成的代码中已用的名称";
+    return std::string();
+}
+
+// A host that keeps the first notice told and tells nothing.
+class FirstNotice : public QuietRunHost {
+public:
+    void Tell(const RunNotice& notice) override
+    {
+        if (!Told)
+            First = notice;
+        Told = true;
+    }
+    bool Told = false;
+    RunNotice First{RunNotice::NameRefused, {}, {}};
+};
+
+}  // namespace
+
+std::vector<std::string> RunProblems(const RunInput& input, const std::string& tablesFolder,
+                                     RunNotice* first)
+{
+    const char* const rename = "（翻译或改名后可生成）";
+    std::vector<std::string> problems;
+    std::vector<std::string> classes, guards = IncludeGuards(input);
+    for (int t = 0; t < 2; ++t) {
+        bool tableTree = t == 0;
+        const SchemaObjects& tree = tableTree ? input.Schema.Tables : input.Schema.Views;
+        for (const SchemaObject& o : tree) {
+            // The labels, each with its own reason.
+            bool labelsOk = true;
+            std::string fault = LabelFault(o.Label, true, tableTree);
+            if (!fault.empty()) {
+                problems.push_back(o.Label + ":" + fault + rename);
+                labelsOk = false;
+            }
+            for (const SchemaColumn& c : o.Columns) {
+                std::string columnFault = LabelFault(c.Label, false, tableTree);
+                if (!columnFault.empty()) {
+                    problems.push_back(o.Label + ":" + c.Label + ":字段" + columnFault + rename);
+                    labelsOk = false;
+                }
+            }
+            // Then what the run's own checks say of the object: guards,
+            // twins, lengths, catalogue names.
+            if (labelsOk) {
+                FirstNotice said;
+                if (!CheckTree({o}, tableTree, classes, guards, tablesFolder, said))
+                    problems.push_back(said.First.Text);
+            }
+            for (const SchemaColumn& c : o.Columns)
+                if (!IsSupportedType(c.TypeName))
+                    problems.push_back(o.Label + ":" + c.Label + ":数据类型 " +
+                                       (c.TypeName.empty() ? std::string("（未知）") : c.TypeName) +
+                                       " 不支持（选用扩展类型，或把它指定为某一类型组后可生成）");
+        }
+    }
+    if (first && !problems.empty()) {
+        // The first failure as the checks tell it one at a time.
+        FirstNotice said;
+        ChecksPassFirst(input, said, tablesFolder);
+        *first = said.First;
+    }
+    return problems;
+}
+
+bool ChecksPassFirst(const RunInput& input, RunHost& host, const std::string& tablesFolder)
 {
     std::vector<std::string> classes, guards = IncludeGuards(input);
     if (!CheckTree(input.Schema.Tables, true, classes, guards, tablesFolder, host) ||
@@ -306,6 +390,28 @@ bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesF
             if (RefuseColumnTypes(o, host))
                 return false;
     return true;
+}
+
+bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesFolder)
+{
+    RunNotice first{RunNotice::NameRefused, {}, {}};
+    std::vector<std::string> problems = RunProblems(input, tablesFolder, &first);
+    if (problems.empty())
+        return true;
+    host.Tell(RefusalReport(first, problems));
+    return false;
+}
+
+RunNotice RefusalReport(const RunNotice& first, const std::vector<std::string>& problems)
+{
+    // The first line as the checks have always said it; then every problem.
+    RunNotice report = first;
+    report.Problems = problems;
+    report.Text = first.Text + "\n共 " + std::to_string(problems.size()) +
+                  " 处问题，没有生成也没有清除任何文件：";
+    for (const std::string& p : problems)
+        report.Text += "\n" + p;
+    return report;
 }
 
 namespace {
@@ -451,6 +557,19 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         result.Outcome = RunOutcome::ConnectionLost;
         return result;
     }
+    // Every check first, over both trees: a refused run says every problem
+    // at once, and writes and clears nothing.
+    RunNotice first{RunNotice::NameRefused, {}, {}};
+    std::vector<std::string> problems = RunProblems(input, tree.TablesFolder(), &first);
+    if (!problems.empty()) {
+        host.Tell(RefusalReport(first, problems));
+        host.Progress({RunEvent::Refused, ProgressLabel::Tables});
+        if (first.What == RunNotice::TypeUnsupported)
+            result.TypeRefused = true;
+        else
+            result.Outcome = RunOutcome::NameRefused;
+        return result;
+    }
     for (const std::string& folder :
          {tree.OutputRoot(), tree.DBCommFolder(), tree.TablesFolder(), tree.StoredProcFolder()}) {
         if (!MakeOutputDir(folder, host)) {
@@ -458,13 +577,8 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
             return result;
         }
     }
-    // The earlier output is cleared only when this run's checks will let it
-    // write a whole new one: a refused run keeps the old files.
+    // The checks have passed: the earlier output may be cleared.
     bool clear = host.ClearEarlierOutput();
-    if (clear) {
-        QuietRunHost quiet;
-        clear = ChecksPass(input, quiet, tree.TablesFolder());
-    }
 
     if (RenderedFiles::Active()) {
         // A caller that only renders (a check against the disk).

@@ -21,9 +21,10 @@ struct RunInput {
 enum class ProgressLabel { Tables, Views };
 
 // How far a run has come: a tree's walk started (before its checks), an
-// object of it about to be written, the tree done.
+// object of it about to be written, the tree done; or the run refused by
+// its checks, nothing written.
 struct RunEvent {
-    enum Kind { TreeStarted, ObjectStarted, TreeDone };
+    enum Kind { TreeStarted, ObjectStarted, TreeDone, Refused };
     Kind What;
     ProgressLabel Tree;
     std::size_t Index = 0;  // the object's position in its tree
@@ -43,6 +44,9 @@ struct RunNotice {
     Kind What;
     std::string Object;  // the table's or view's label, where one is concerned
     std::string Text;
+    // A refusal's problems, one line each (Text holds them too, after its
+    // first line).
+    std::vector<std::string> Problems = {};
 };
 
 class RunHost {
@@ -97,9 +101,22 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
 
 // True when every check of the run passes: the names of both trees and the
 // column types, and, with the folder of the operators given, the length of
-// their paths. The first failure is told to the host. For callers that
-// must know before anything is deleted.
+// their paths. Otherwise one report of every problem is told to the host.
+// For callers that must know before anything is deleted.
 bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesFolder = {});
+// The same, telling only the first failure, as the checks meet it.
+bool ChecksPassFirst(const RunInput& input, RunHost& host, const std::string& tablesFolder = {});
+
+// Every problem the checks find in both trees, one line each: each object's
+// and column's name with its reason (a blank or punctuation, a Chinese
+// character, a leading digit, a keyword or macro), twins and guards, names
+// the generated SQL cannot carry, and each column type in no group, each
+// line saying what would let it pass. `first`, when given, gets the first
+// failure as ChecksPassFirst tells it.
+std::vector<std::string> RunProblems(const RunInput& input, const std::string& tablesFolder,
+                                     RunNotice* first = nullptr);
+// One notice of them all: the first failure's text, then every problem.
+RunNotice RefusalReport(const RunNotice& first, const std::vector<std::string>& problems);
 
 // True when the folder exists afterwards; tells the user otherwise.
 bool MakeOutputDir(const std::string& path, RunHost& host);

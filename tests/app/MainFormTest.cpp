@@ -447,11 +447,19 @@ TEST_F(Window, ARenamedColumnNodeThatIsNoIdentifierStopsTheRunNamingItsNode)
     form->TreeView2->Item(0)->Item(1)->SetText("1Age");
     boxes.Shown.clear();
     form->BitBtn1->Click();
-    ASSERT_EQ(boxes.Shown.size(), 2u);  // the clearing question, then the refusal
-    EXPECT_EQ(boxes.Shown[1].Text, "V_Users:名称及字段名称不能包含汉字，必须以字母开头");
-    EXPECT_EQ(boxes.Shown[1].Caption, "数据表名称非法");
-    EXPECT_EQ(boxes.Shown[1].Flags, 64);
+    // The refusal alone, no question: nothing will be written or cleared.
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text.rfind("V_Users:名称及字段名称不能包含汉字，必须以字母开头\n", 0),
+              0u);
+    EXPECT_NE(boxes.Shown[0].Text.find("\nV_Users:1Age:字段不以字母开头"), std::string::npos)
+        << boxes.Shown[0].Text;
+    EXPECT_EQ(boxes.Shown[0].Caption, "数据表名称非法");
+    EXPECT_EQ(boxes.Shown[0].Flags, 64);
     EXPECT_TRUE(opened.empty());
+    EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
+    // The window does not say it is done.
+    EXPECT_EQ(form->Label5->Caption().find("生成完毕"), std::string::npos);
+    EXPECT_EQ(form->Label3->Caption().find("生成完毕"), std::string::npos);
 }
 
 TEST_F(Window, ThePopupRenamesNodesInBothTrees)
@@ -734,4 +742,53 @@ TEST_F(Window, ARefusedRunAfterYesToClearingKeepsTheEarlierFiles)
     form->BitBtn1->Click();
     EXPECT_EQ(boxes.Shown.back().Text.find("Staff"), 0u) << boxes.Shown.back().Text;
     EXPECT_EQ(testsupport::ListFiles(dir.File("Output")), before);
+}
+
+class NorthwindLikeWindow : public Window {
+protected:
+    NorthwindLikeWindow()
+        : Window(R"({"name": "NOLK", "objects": [
+            {"name": "Order Details", "columns": [{"name": "Order ID", "type": "int"},
+              {"name": "Unit Price", "type": "money"}]},
+            {"name": "用户表", "columns": [{"name": "编号", "type": "int", "identity": true},
+              {"name": "姓名", "type": "nvarchar"}]},
+            {"name": "int", "columns": [{"name": "2nd", "type": "int"}]},
+            {"name": "Sales by Year", "xtype": "V", "columns": [{"name": "Year", "type": "int"}]}
+          ]})")
+    {
+    }
+};
+
+TEST_F(NorthwindLikeWindow, TranslateAllThenGenerateWritesEverything)
+{
+    SqlLogin();
+    // Refused first: every problem in one box, nothing written.
+    boxes.Shown.clear();
+    form->BitBtn1->Click();
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    for (const char* problem :
+         {"\nOrder Details:含有空格或标点", "\nOrder Details:Order ID:字段含有空格或标点",
+          "\n用户表:含有汉字", "\nint:是 C++ 关键字", "\nint:2nd:字段不以字母开头",
+          "\nSales by Year:含有空格或标点"})
+        EXPECT_NE(boxes.Shown[0].Text.find(problem), std::string::npos) << problem;
+    EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
+
+    // 翻译全部 from either tree's popup: every node of both trees.
+    Choose(form.get(), form->TreeView2, form->TreeView2->Item(0), form->A1);
+    EXPECT_EQ(TopLevel(form->TreeView1), (Texts{"int_", "OrderDetails", "YongHuBiao"}));
+    EXPECT_EQ(TopLevel(form->TreeView2), (Texts{"SalesByYear"}));
+    EXPECT_EQ(form->TreeView1->Item(0)->Item(0)->Text(), "F2nd");
+    EXPECT_EQ(form->TreeView1->Item(1)->Item(1)->Text(), "UnitPrice");
+    boxes.Shown.clear();
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1->Click();
+    ASSERT_EQ(boxes.Shown.size(), 1u) << boxes.Shown.back().Text;  // the clearing question
+    for (const char* file : {"OrderDetailsOperator.cpp", "YongHuBiaoOperator.cpp", "int_Operator.h",
+                             "SalesByYearOperator.h"})
+        EXPECT_TRUE(platform::FileExists(dir.File(std::string("Output/DBComm/DBTables/") + file)))
+            << file;
+    // The SQL names the catalogue's objects.
+    EXPECT_NE(ReadFile(dir.File("Output/DBComm/DBTables/OrderDetailsOperator.cpp"))
+                  .find("INSERT INTO [Order Details]([Order ID],[Unit Price])"),
+              std::string::npos);
 }

@@ -17,6 +17,7 @@ public:
     struct Box {
         std::string Text;
         int What;
+        std::vector<std::string> Problems = {};
     };
     static constexpr int kQuestion = -1;
 
@@ -31,13 +32,13 @@ public:
     }
     void Tell(const RunNotice& notice) override
     {
-        Boxes.push_back({notice.Text, notice.What});
+        Boxes.push_back({notice.Text, notice.What, notice.Problems});
         Objects.push_back(notice.Object);
     }
-    // Each tree's events, as "started", "object N" and "done".
+    // Each tree's events, as "started", "object N", "done" and "refused".
     void Progress(const RunEvent& event) override
     {
-        static const char* const kinds[] = {"started", "object", "done"};
+        static const char* const kinds[] = {"started", "object", "done", "refused"};
         std::string text = kinds[event.What];
         if (event.What == RunEvent::ObjectStarted)
             text += " " + std::to_string(event.Index);

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 
 using testsupport::Expected;
 using testsupport::FirstDifference;
@@ -156,27 +157,66 @@ TEST_F(Run, AnsweringNoKeepsEarlierFilesAndYesLeavesOnlyThisRuns)
     EXPECT_TRUE(platform::DirectoryExists(Out("DBComm/DBStoredProc")));
 }
 
-TEST_F(Run, AnUnsupportedTypeEndsThatTreesWalkButNotTheRun)
+TEST_F(Run, ARefusedRunListsEveryProblemAndLeavesTheEarlierOutputAsItWas)
 {
+    // An earlier output, and its bytes.
+    ASSERT_EQ(Generate(SampleInput()).Outcome, RunOutcome::Done);
+    std::map<std::string, std::string> before;
+    for (const std::string& f : ListFiles(dir.File("Output")))
+        before[f] = ReadFile(Out(f));
+    host.Boxes.clear();
+    host.Opened.clear();
+
     RunInput in = SampleInput();
     in.Schema.Tables = {Object("A", {{"x", "int"}}), Object("B", {{"y", "varchar"}}),
                         Object("C", {{"ok", "int"}, {"g", "uniqueidentifier"}}),
-                        Object("D", {{"z", "int"}})};
-    RunResult result = Generate(in);
+                        Object("Order Details", {{"Unit Price", "money"}}),
+                        Object("D", {{"z", "int"}, {"h", "hierarchyid"}})};
+    in.Schema.Views[0].Columns[0].Label = "9lives";
+    for (int answer : {platform::IDNO, platform::IDYES}) {
+        host.Answers = {answer};
+        host.Boxes.clear();
+        RunResult result = Generate(in);
+        EXPECT_EQ(result.Outcome, RunOutcome::NameRefused);
+        EXPECT_EQ(result.TablesWritten + result.ViewsWritten, 0);
+        EXPECT_TRUE(result.FilesWritten.empty());
+        // One report, no question: the first line as the checks say it,
+        // then every problem with its reason.
+        ASSERT_EQ(host.Boxes.size(), 1u);
+        const FakeHost::Box& notice = host.Boxes[0];
+        EXPECT_EQ(notice.Text.rfind("Order Details:名称及字段名称不能包含汉字，必须以字母开头\n",
+                                    0),
+                  0u)
+            << notice.Text;
+        EXPECT_EQ(notice.Problems,
+                  (std::vector<std::string>{
+                      "C:g:数据类型 uniqueidentifier "
+                      "不支持（选用扩展类型，或把它指定为某一类型组后可生成）",
+                      "Order Details:含有空格或标点“ ”（翻译或改名后可生成）",
+                      "Order Details:Unit Price:字段含有空格或标点“ ”（翻译或改名后可生成）",
+                      "D:h:数据类型 hierarchyid "
+                      "不支持（选用扩展类型，或把它指定为某一类型组后可生成）",
+                      "Users:9lives:字段不以字母开头（翻译或改名后可生成）"}));
+        EXPECT_TRUE(host.Opened.empty());
+        EXPECT_EQ(host.Clears, 0);
+        // Not a byte changed, nothing added, nothing cleared.
+        std::map<std::string, std::string> after;
+        for (const std::string& f : ListFiles(dir.File("Output")))
+            after[f] = ReadFile(Out(f));
+        EXPECT_EQ(after, before);
+    }
+    EXPECT_EQ(host.TableEvents.back(), "refused");
+
+    // Types alone: the run is refused for its types.
+    RunInput types = SampleInput();
+    types.Schema.Tables[0].Columns[0].TypeName = "geography";
+    host.Boxes.clear();
+    RunResult result = Generate(types);
     EXPECT_EQ(result.Outcome, RunOutcome::Done);
     EXPECT_TRUE(result.TypeRefused);
-    EXPECT_EQ(result.TablesWritten, 2);
-    EXPECT_EQ(result.ViewsWritten, 1);
-    EXPECT_TRUE(platform::FileExists(Out("DBComm/DBTables/BOperator.cpp")));
-    EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/COperator.h")));
-    EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/DOperator.h")));
-    EXPECT_TRUE(platform::FileExists(Out("DBComm/DBTables/UsersOperator.cpp")));
-    ASSERT_EQ(host.Boxes.size(), 2u);
-    EXPECT_EQ(host.Boxes[1].Text, "C:数据类型不支持");
-    EXPECT_EQ(host.Boxes[1].What, RunNotice::TypeUnsupported);
-    EXPECT_EQ(host.TableEvents.back(), "done");
-    EXPECT_EQ(host.Opened.size(), 1u);
-    EXPECT_NE(ReadFile(Out("DBComm/DBComm.h")).find("\r\n   A,B,Users\r\n"), std::string::npos);
+    ASSERT_EQ(host.Boxes.size(), 1u);
+    EXPECT_EQ(host.Boxes[0].Text.rfind("Log:数据类型不支持\n", 0), 0u) << host.Boxes[0].Text;
+    EXPECT_EQ(host.Boxes[0].What, RunNotice::TypeUnsupported);
 }
 
 TEST_F(Run, ATableWithoutColumnsGetsEmptyParameterNames)
@@ -189,15 +229,18 @@ TEST_F(Run, ATableWithoutColumnsGetsEmptyParameterNames)
               "");
 }
 
-TEST_F(Run, ANameThatFailsTheRuleStopsBeforeAnyTableFile)
+TEST_F(Run, ANameThatFailsTheRuleStopsBeforeAnythingIsMade)
 {
     RunInput in = SampleInput();
     in.Schema.Tables[1].Columns[2].Label = "2nd";  // a column of Staff
     EXPECT_EQ(Generate(in).Outcome, RunOutcome::NameRefused);
-    ASSERT_EQ(host.Boxes.size(), 2u);
-    EXPECT_EQ(host.Boxes[1].Text, "Staff:名称及字段名称不能包含汉字，必须以字母开头");
-    EXPECT_EQ(host.Boxes[1].What, RunNotice::NameRefused);
-    EXPECT_EQ(ListFiles(dir.File("Output")).size(), 5u);  // the shared files only
+    ASSERT_EQ(host.Boxes.size(), 1u);
+    EXPECT_EQ(host.Boxes[0].Text.rfind("Staff:名称及字段名称不能包含汉字，必须以字母开头\n", 0),
+              0u);
+    EXPECT_EQ(host.Boxes[0].What, RunNotice::NameRefused);
+    EXPECT_EQ(host.Boxes[0].Problems,
+              (std::vector<std::string>{"Staff:2nd:字段不以字母开头（翻译或改名后可生成）"}));
+    EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
     EXPECT_TRUE(host.Opened.empty());
 }
 
@@ -238,7 +281,7 @@ TEST_F(Run, TwinNamesAreRefusedAtTheirSecondNode)
         {"two tables equal but for case", [](RunInput& in) { in.Schema.Tables[1].Label = "LOG"; },
          "LOG:", 0},
         {"a view named as a table", [](RunInput& in) { in.Schema.Views[0].Label = "staff"; },
-         "staff:", 2},
+         "staff:", 0},
         {"twin parameter names", [](RunInput& in) { in.Schema.Tables[1].Columns[1].Label = "ID"; },
          "Staff:ID:", 0},
     };

@@ -114,6 +114,8 @@ public:
         QMessageBox box(QApplication::activeWindow());
         box.setWindowTitle(ToQt(caption));
         box.setText(ToQt(text));
+        // A report of many lines can be selected and copied.
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         // Room between the text and the box's right edge.
         box.setStyleSheet("QLabel#qt_msgbox_label { margin-right: 12px; }");
         switch (flags & 0xF0) {
