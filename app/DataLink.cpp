@@ -1,5 +1,7 @@
 #include "DataLink.h"
 
+#include "catalog/Dbmodule.h"
+
 #include "platform/Application.h"
 #include "platform/DbClient.h"
 #include "platform/Forms.h"
@@ -208,8 +210,11 @@ void TDataLinkDialog::TestConnectionClick()
         platform::Application.MessageBox("测试连接成功。", "数据链接",
                                          platform::MB_OK | platform::MB_ICONINFORMATION);
     } catch (const platform::Exception& e) {
-        platform::Application.MessageBox("测试连接失败。\n" + e.Message, "数据链接",
-                                         platform::MB_OK | platform::MB_ICONERROR);
+        // The same Chinese line as the window's own login gives.
+        bool windowsLogin = Properties().Compose().find("Integrated Security") != std::string::npos;
+        platform::Application.MessageBox("测试连接失败。\n" +
+                                             TDBData::LoginFailureText(e, windowsLogin),
+                                         "数据链接", platform::MB_OK | platform::MB_ICONERROR);
     }
 }
 

@@ -1,10 +1,13 @@
 #include "Main.h"
 
+#include "Settings.h"
+
 #include "DataLink.h"
 #include "catalog/CatalogReader.h"
 #include "catalog/Dbmodule.h"
 #include "generator/OutputTree.h"
 #include "generator/Translate.h"
+#include "platform/DbClient.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -170,11 +173,14 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     RadioButton1->SetChecked(true);
     RadioButton2 = new platform::TRadioButton(Panel1, "SQL Server 身份验证      ", 16, 30, 137, 17);
     LabeledEdit1 = new TLabeledEdit(Panel1, "主机IP：", 16, 69, 121, 21, 46, TLabeledEdit::lpAbove);
+    LabeledEdit4 = new TLabeledEdit(Panel1, "登录名：", 148, 69, 80, 21, 48, TLabeledEdit::lpAbove);
+    LabeledEdit4->SetText("sa");
+    LabeledEdit4->SetHint("SQL Server 身份验证的登录名，默认 sa");
     LabeledEdit2 =
-        new TLabeledEdit(Panel1, "登录密码：", 160, 69, 121, 21, 60, TLabeledEdit::lpAbove);
+        new TLabeledEdit(Panel1, "登录密码：", 238, 69, 84, 21, 60, TLabeledEdit::lpAbove);
     LabeledEdit2->SetPassword(true);
     LabeledEdit1->SetHint("主机名或IP地址，可写作：主机、主机,端口 或 主机\\实例名");
-    BitBtn2 = new TBitBtn(Panel1, "登录", TBitBtn::bkOK, 328, 66, 97, 25);
+    BitBtn2 = new TBitBtn(Panel1, "登录", TBitBtn::bkOK, 332, 66, 93, 25);
     Label4 = MakeLabel(Panel1, "登录成功    ", 440, 73, 60, 13);
     Label4->SetFontColor(platform::clRed);
     Label4->Hide();
@@ -191,6 +197,8 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     for (platform::TLabel* l : {Label5, Label3})
         l->SetFontColor(platform::clBlack);
     Bevel2 = new TBevel(Panel1, TBevel::bsTopLine, 2, 310, 491, 9);
+    CheckBox1 = new platform::TCheckBox(Panel1, "扩展类型（别名、日期时间等新类型也生成）", 9, 330,
+                                        270, 17);
     BitBtn1 = new TBitBtn(Panel1, "生成", TBitBtn::bkOK, 288, 326, 97, 25);
     Bevel4 = new TBevel(Panel1, TBevel::bsTopLine, 4, 363, 491, 9);
     LabeledEdit3 = new TLabeledEdit(Panel1, "数据库连接字符串：    ", 128, 374, 297, 21, 120,
@@ -205,7 +213,8 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
 
     // Tab order within the panel.
     platform::SetTabOrder({ComboBox1, BitBtn1, TreeView1, TreeView2, RadioButton1, RadioButton2,
-                           LabeledEdit1, LabeledEdit2, BitBtn2, BitBtn3, LabeledEdit3});
+                           LabeledEdit1, LabeledEdit4, LabeledEdit2, BitBtn2, CheckBox1, BitBtn3,
+                           LabeledEdit3});
 
     RadioButton1->OnClick = [this] { RadioButton1Click(); };
     RadioButton2->OnClick = [this] { RadioButton1Click(); };
@@ -257,7 +266,38 @@ void TMainForm::RadioButton1Click()
 {
     bool sqlLogin = !RadioButton1->Checked();
     LabeledEdit1->SetEnabled(sqlLogin);
+    LabeledEdit4->SetEnabled(sqlLogin);
     LabeledEdit2->SetEnabled(sqlLogin);
+}
+
+std::string TMainForm::LoginName() const
+{
+    std::string user = LabeledEdit4->Text();
+    return user.empty() ? std::string("sa") : user;
+}
+
+void TMainForm::LoadSettings(const std::string& path)
+{
+    settingsFile_ = path;
+    WindowSettings settings = ReadWindowSettings(path);
+    RadioButton1->SetChecked(!settings.SqlLogin);
+    RadioButton2->SetChecked(settings.SqlLogin);
+    RadioButton1Click();
+    LabeledEdit1->SetText(settings.Host);
+    LabeledEdit4->SetText(settings.User);
+    CheckBox1->SetChecked(settings.ExtendedTypes);
+}
+
+void TMainForm::SaveSettings()
+{
+    if (settingsFile_.empty())
+        return;
+    WindowSettings settings;
+    settings.SqlLogin = !RadioButton1->Checked();
+    settings.Host = LabeledEdit1->Text();
+    settings.User = LoginName();
+    settings.ExtendedTypes = CheckBox1->Checked();
+    WriteWindowSettings(settingsFile_, settings);
 }
 
 void TMainForm::TreeView1MouseDown(platform::TTreeView* sender, platform::TMouseButton button,
@@ -343,8 +383,9 @@ void TMainForm::BitBtn2Click()
     Label4->Hide();
     std::string host = LabeledEdit1->Text();
     std::string password = LabeledEdit2->Text();
-    if (!DBData->Connect(!RadioButton1->Checked(), host, password, "master"))
+    if (!DBData->Connect(!RadioButton1->Checked(), host, password, "master", LoginName()))
         return;
+    SaveSettings();
     ComboBox1->Clear();
     NameList databases;
     bool listed = DBData->GetDatabaseList(databases);
@@ -444,7 +485,7 @@ void TMainForm::SelectDatabase()
     std::string host = LabeledEdit1->Text();
     std::string password = LabeledEdit2->Text();
     std::string database = ComboBox1->Text();
-    if (!DBData->Connect(!RadioButton1->Checked(), host, password, database))
+    if (!DBData->Connect(!RadioButton1->Checked(), host, password, database, LoginName()))
         return;
     DatabaseSchema schema;
     TreeFill fill(this);
@@ -503,6 +544,10 @@ void TMainForm::BitBtn1Click()
         return;
     BusyScope hold(this);
     RunInput input{static_cast<std::size_t>(ComboBox1->Count()), LabelledSchema()};
+    TypeOptions types;
+    types.Extended = CheckBox1->Checked();
+    ApplyTypeOptions(input.Schema, types);
+    SaveSettings();
     WindowRunHost host(this);
     GenerateAll(input, OutputTree(ProgramFolder), *DBData, host);
 }
@@ -512,6 +557,14 @@ void TMainForm::BitBtn3Click()
     if (busy_)
         return;
     std::string initial = LabeledEdit3->Text();
+    // The dialog starts from what the window was given: the host and login.
+    if (initial.empty())
+        initial = RadioButton1->Checked()
+                      ? "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+                        "Data Source=."
+                      : "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=" +
+                            platform::QuoteOleDbValue(LoginName()) +
+                            ";Data Source=" + platform::QuoteOleDbValue(LabeledEdit1->Text());
     std::string result = EditConnectionString ? EditConnectionString(initial) : initial;
     if (!result.empty())
         LabeledEdit3->SetText(result);

@@ -71,6 +71,11 @@ public:
     platform::TMenuItem* M1;
     platform::TMenuItem* N1;
     platform::TMenuItem* A1;  // 翻译全部
+    // The SQL Server login ("sa" unless another is typed).
+    platform::TLabeledEdit* LabeledEdit4;
+    // Extended types: alias types by their base types, the newer date and
+    // time types and the like as strings, the CLR types as blobs.
+    platform::TCheckBox* CheckBox1;
 
     // The popup menu each tree shows on a context request, if any, and the
     // node it was opened over.
@@ -87,6 +92,13 @@ public:
     // cancelled).
     std::function<std::string(const std::string&)> EditConnectionString;
 
+    // Takes the settings remembered in the file (the authentication, host,
+    // login and type rules) and keeps them there from now on; "" remembers
+    // nothing.
+    void LoadSettings(const std::string& path);
+    // The SQL Server login typed, "sa" when none is.
+    std::string LoginName() const;
+
     // True while a fill or a run holds input off.
     bool Busy() const { return busy_; }
 
@@ -98,6 +110,8 @@ private:
     // Schema and the members that project it.
     void TakeSchema(const DatabaseSchema& schema);
     bool busy_ = false;
+    std::string settingsFile_;
+    void SaveSettings();
 };
 
 extern TMainForm* MainForm;

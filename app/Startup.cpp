@@ -2,6 +2,7 @@
 // and the message loop until the window closes.
 
 #include "Main.h"
+#include "Settings.h"
 #include "catalog/Dbmodule.h"
 #include "platform/Forms.h"
 
@@ -14,6 +15,8 @@ int RunPellam(int argc, char** argv)
         app = new platform::TFormsApplication(argc, argv);
         MainForm = new TMainForm;
         DBData = new TDBData;
+        // What the user chose last time.
+        MainForm->LoadSettings(DefaultSettingsFile());
         MainForm->ShowForm();
         app->Run();
     } catch (const platform::Exception& e) {

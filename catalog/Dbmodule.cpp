@@ -17,7 +17,7 @@ const std::string& ErrorCaption()
 
 // One Chinese line before the driver's words for the common ways a login
 // fails, told by the diagnostics' numbers and SQLSTATEs; "" for others.
-std::string LoginHint(const platform::EOleException& e)
+std::string LoginHintOf(const platform::EOleException& e)
 {
     bool loginFailed = false, unreachable = false;
     for (const platform::DiagnosticRecord& r : e.Records) {
@@ -102,11 +102,22 @@ bool TDBData::Connect(bool useSqlLogin, const std::string& host, const std::stri
         ADOConnection1->SetConnected(true);
         return true;
     } catch (const platform::Exception& e) {
-        auto* ole = dynamic_cast<const platform::EOleException*>(&e);
-        std::string hint = ole ? LoginHint(*ole) : std::string();
-        Tell(hint.empty() ? e.Message : hint + "\n" + e.Message);
+        std::string text = LoginFailureText(e, !useSqlLogin);
+        Tell(text);
     }
     return false;
+}
+
+std::string TDBData::LoginFailureText(const platform::Exception& e, bool windowsLogin)
+{
+    auto* ole = dynamic_cast<const platform::EOleException*>(&e);
+    std::string hint = ole ? LoginHintOf(*ole) : std::string();
+    // What Windows authentication tried, and the way past it.
+    if (windowsLogin)
+        hint = "Windows 身份验证失败：它只连接本机的默认实例（.）。服务器在别的主机上、"
+               "是命名实例或只接受 SQL 登录时，请选择“SQL Server 身份验证”并填写主机。" +
+               (hint.empty() ? std::string() : "\n" + hint);
+    return hint.empty() ? e.Message : hint + "\n" + e.Message;
 }
 
 void TDBData::Tell(const std::string& message)

@@ -38,6 +38,11 @@ public:
     // failure has been told.
     platform::TADOQuery* ExecSQL(const std::string& statement);
 
+    // The text a failed login is told with: a Chinese line for the common
+    // ways a login fails (and, for Windows authentication, what it tried
+    // and the way past it), then the driver's words.
+    static std::string LoginFailureText(const platform::Exception& e, bool windowsLogin);
+
     // Connects afresh; false after the failure has been told. The SQL login
     // is sa unless another user is named.
     bool Connect(bool useSqlLogin, const std::string& host, const std::string& password,

@@ -242,18 +242,7 @@ DatabaseSchema AsGenerated(const DatabaseSchema& snapshot, const Options& o)
     DatabaseSchema schema = snapshot;
     if (o.Translate)
         TranslateLabels(schema);
-    const TypeOptions& types = o.Types;
-    for (SchemaObjects* tree : {&schema.Tables, &schema.Views})
-        for (SchemaObject& object : *tree)
-            for (SchemaColumn& c : object.Columns) {
-                // The server alone writes a rowversion, whatever group its
-                // values are read in.
-                if (tree == &schema.Tables && IsRowVersionColumn(c.TypeName, c.BaseType) &&
-                    std::find(object.Identity.begin(), object.Identity.end(), c.Name) ==
-                        object.Identity.end())
-                    object.Identity.push_back(c.Name);
-                c.TypeName = ResolvedTypeName(c.TypeName, c.BaseType, types);
-            }
+    ApplyTypeOptions(schema, o.Types);
     return schema;
 }
 

@@ -233,6 +233,21 @@ void NoteOperatorFiles(const std::string& folder, const std::string& className, 
 
 }  // namespace
 
+void ApplyTypeOptions(DatabaseSchema& schema, const TypeOptions& types)
+{
+    for (SchemaObjects* tree : {&schema.Tables, &schema.Views})
+        for (SchemaObject& object : *tree)
+            for (SchemaColumn& c : object.Columns) {
+                // The server alone writes a rowversion, whatever group its
+                // values are read in.
+                if (tree == &schema.Tables && IsRowVersionColumn(c.TypeName, c.BaseType) &&
+                    std::find(object.Identity.begin(), object.Identity.end(), c.Name) ==
+                        object.Identity.end())
+                    object.Identity.push_back(c.Name);
+                c.TypeName = ResolvedTypeName(c.TypeName, c.BaseType, types);
+            }
+}
+
 bool MakeOutputDir(const std::string& path, RunHost& host)
 {
     if (RenderedFiles::Active() || platform::DirectoryExists(path))

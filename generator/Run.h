@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "OutputTree.h"
+#include "TypeRules.h"
 #include "schema/Schema.h"
 
 struct RunInput {
@@ -117,6 +118,11 @@ std::vector<std::string> RunProblems(const RunInput& input, const std::string& t
                                      RunNotice* first = nullptr);
 // One notice of them all: the first failure's text, then every problem.
 RunNotice RefusalReport(const RunNotice& first, const std::vector<std::string>& problems);
+
+// Each column's type as the options take it (an alias by its base type, a
+// newer type in a group, an override), the names untouched; a rowversion
+// column stays among a table's unwritable ones whatever its group.
+void ApplyTypeOptions(DatabaseSchema& schema, const TypeOptions& types);
 
 // True when the folder exists afterwards; tells the user otherwise.
 bool MakeOutputDir(const std::string& path, RunHost& host);

@@ -319,6 +319,21 @@ std::string WideToUtf8(const wchar_t* wide)
 }  // namespace
 #endif
 
+std::string UserSettingsFolder()
+{
+    std::string folder;
+#ifdef _WIN32
+    if (EnvironmentValue("APPDATA", folder) && !folder.empty())
+        return folder;
+#else
+    if (EnvironmentValue("XDG_CONFIG_HOME", folder) && !folder.empty())
+        return folder;
+    if (EnvironmentValue("HOME", folder) && !folder.empty())
+        return folder + "/.config";
+#endif
+    return std::string();
+}
+
 std::vector<std::string> CommandLineArguments(int argc, char** argv)
 {
     std::vector<std::string> arguments;

@@ -106,13 +106,14 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
     // Every control the user works lies whole inside the panel, in sight,
     // and on no other; a labelled edit's caption is clear of its edit.
     std::vector<platform::TControl*> controls = {form->RadioButton1, form->RadioButton2,
-                                                 form->LabeledEdit1, form->LabeledEdit2,
-                                                 form->BitBtn2,      form->ComboBox1,
-                                                 form->TreeView1,    form->TreeView2,
+                                                 form->LabeledEdit1, form->LabeledEdit4,
+                                                 form->LabeledEdit2, form->BitBtn2,
+                                                 form->ComboBox1,    form->TreeView1,
+                                                 form->TreeView2,    form->CheckBox1,
                                                  form->BitBtn1,      form->LabeledEdit3,
                                                  form->BitBtn3};
     for (platform::TLabeledEdit* edit :
-         {form->LabeledEdit1, form->LabeledEdit2, form->LabeledEdit3})
+         {form->LabeledEdit1, form->LabeledEdit4, form->LabeledEdit2, form->LabeledEdit3})
         controls.push_back(edit->EditLabel);
     platform::TRect panel = form->Panel1->Bounds();
     platform::TRect visible{0, 0, panel.Width, form->Bounds().Height - panel.Top};
@@ -126,12 +127,17 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
     std::vector<platform::TControl*> order;
     platform::TControl* at = form->ComboBox1;
     do {
-        if (std::count(controls.begin(), controls.begin() + 11, at))
+        if (std::count(controls.begin(), controls.begin() + 13, at))
             order.push_back(at);
         at = platform::NextInTabOrder(at);
     } while (at != form->ComboBox1 && order.size() < 20);
-    ASSERT_EQ(order.size(), 11u);
+    ASSERT_EQ(order.size(), 13u);
     EXPECT_EQ(order[1], form->BitBtn1);
+    // The login name comes between the host and the password.
+    auto place = [&](platform::TControl* c) { return std::find(order.begin(), order.end(), c); };
+    EXPECT_EQ(place(form->LabeledEdit4), place(form->LabeledEdit1) + 1);
+    EXPECT_EQ(place(form->LabeledEdit2), place(form->LabeledEdit4) + 1);
+    EXPECT_EQ(form->LabeledEdit4->Text(), "sa");
     EXPECT_FALSE(form->Label4->Visible());
     EXPECT_EQ(form->ComboBox1->ItemIndex(), -1);
     EXPECT_TRUE(form->LabeledEdit2->Password());
@@ -791,4 +797,95 @@ TEST_F(NorthwindLikeWindow, TranslateAllThenGenerateWritesEverything)
     EXPECT_NE(ReadFile(dir.File("Output/DBComm/DBTables/OrderDetailsOperator.cpp"))
                   .find("INSERT INTO [Order Details]([Order ID],[Unit Price])"),
               std::string::npos);
+}
+
+TEST_F(Window, TheLoginNameReachesTheServerAndTheChoicesAreRememberedBetweenRuns)
+{
+    std::string fixture = Fixture(kNolk);
+    fixture.replace(fixture.find("{\"sa\": "), 7, "{\"builder\": \"b'ld;=1\", \"sa\": ");
+    StandIn builderServer(fixture);
+    std::string settings = dir.File("config/pellam/pellam.ini");
+    form->LoadSettings(settings);
+    FillSqlLogin("b'ld;=1", builderServer.Host());
+    form->LabeledEdit4->SetText("builder");
+    form->CheckBox1->SetChecked(true);
+    form->BitBtn2->Click();
+    EXPECT_TRUE(boxes.Shown.empty()) << boxes.Shown[0].Text;
+    EXPECT_TRUE(form->Label4->Visible());
+    EXPECT_EQ(TopLevel(form->TreeView1), (Texts{"Log", "Staff"}));
+
+    // A window of a later run starts from what was chosen.
+    TMainForm later;
+    later.LoadSettings(settings);
+    EXPECT_TRUE(later.RadioButton2->Checked());
+    EXPECT_TRUE(later.LabeledEdit1->Enabled());
+    EXPECT_EQ(later.LabeledEdit1->Text(), builderServer.Host());
+    EXPECT_EQ(later.LabeledEdit4->Text(), "builder");
+    EXPECT_TRUE(later.CheckBox1->Checked());
+    EXPECT_EQ(later.LabeledEdit2->Text(), "");  // never the password
+    EXPECT_EQ(ReadFile(settings).find("b'ld"), std::string::npos);
+
+    // sa is refused by this password.
+    form->LabeledEdit4->SetText("");
+    boxes.Shown.clear();
+    form->BitBtn2->Click();
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_NE(boxes.Shown[0].Text.find("Login failed for user 'sa'"), std::string::npos)
+        << boxes.Shown[0].Text;
+}
+
+class NewerTypesWindow : public Window {
+protected:
+    NewerTypesWindow()
+        : Window(R"({"name": "NOLK", "objects": [
+            {"name": "Events", "columns": [{"name": "ID", "type": "int", "identity": true},
+              {"name": "At", "type": "datetime2"}, {"name": "Guid", "type": "uniqueidentifier"},
+              {"name": "Place", "type": "geography"}, {"name": "Note", "type": "Memo"}]}
+          ], "types": [{"name": "Memo", "xusertype": 257, "base": "nvarchar"}]})")
+    {
+    }
+};
+
+TEST_F(NewerTypesWindow, ExtendedTypesGenerateTheNewerTypes)
+{
+    SqlLogin();
+    boxes.Shown.clear();
+    form->BitBtn1->Click();
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_NE(boxes.Shown[0].Text.find("Events:At:数据类型 datetime2 不支持"), std::string::npos)
+        << boxes.Shown[0].Text;
+    EXPECT_NE(boxes.Shown[0].Text.find("Events:Note:数据类型 Memo 不支持"), std::string::npos);
+    form->CheckBox1->SetChecked(true);
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1->Click();
+    std::string header = ReadFile(dir.File("Output/DBComm/DBTables/EventsOperator.h"));
+    EXPECT_NE(header.find("bool New(String At,String Guid,TStream *Place,String Note);"),
+              std::string::npos)
+        << header;
+}
+
+TEST_F(Window, FirstStartHelpsPastAFailedWindowsLoginAndSeedsTheConnectionDialog)
+{
+    // No local default instance here: Windows authentication fails, and
+    // says what it tried and what to do instead.
+    form->BitBtn2->Click();
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text.rfind("Windows 身份验证失败：它只连接本机的默认实例（.）", 0), 0u)
+        << boxes.Shown[0].Text;
+    EXPECT_NE(boxes.Shown[0].Text.find("请选择“SQL Server 身份验证”"), std::string::npos);
+
+    // The connection dialog starts from the host and login typed.
+    std::string seen;
+    form->EditConnectionString = [&](const std::string& s) {
+        seen = s;
+        return std::string();
+    };
+    form->BitBtn3Click();
+    EXPECT_EQ(seen, "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+                    "Data Source=.");
+    FillSqlLogin("pw", "db.example,1533");
+    form->LabeledEdit4->SetText("builder");
+    form->BitBtn3Click();
+    EXPECT_EQ(seen, "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=builder;"
+                    "Data Source=db.example,1533");
 }

@@ -87,6 +87,10 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 // when it is not set.
 bool EnvironmentValue(const std::string& utf8Name, std::string& utf8Value);
 
+// The folder where a program keeps a user's settings: $XDG_CONFIG_HOME, or
+// ~/.config, here; %APPDATA% on Windows. "" when there is none.
+std::string UserSettingsFolder();
+
 // The path as the file system's own calls take it (UTF-8 here, UTF-16 on
 // Windows, whatever its code page).
 std::filesystem::path FileSystemPath(const std::string& path);

@@ -1,0 +1,71 @@
+#include "Settings.h"
+
+#include "platform/Files.h"
+
+#include <sstream>
+
+WindowSettings ReadWindowSettings(const std::string& path)
+{
+    WindowSettings settings;
+    std::string text;
+    if (path.empty() || !platform::ReadWholeFile(path, text))
+        return settings;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::size_t eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+        if (key == "sqlLogin")
+            settings.SqlLogin = value == "1";
+        else if (key == "host")
+            settings.Host = value;
+        else if (key == "user" && !value.empty())
+            settings.User = value;
+        else if (key == "extendedTypes")
+            settings.ExtendedTypes = value == "1";
+    }
+    return settings;
+}
+
+namespace {
+
+// A value on one line: line breaks cannot be kept, and are left out.
+std::string OneLine(std::string value)
+{
+    std::string out;
+    for (char c : value)
+        if (c != '\r' && c != '\n')
+            out += c;
+    return out;
+}
+
+}  // namespace
+
+bool WriteWindowSettings(const std::string& path, const WindowSettings& settings)
+{
+    if (path.empty())
+        return false;
+    std::string folder = platform::FolderOfPath(path);
+    if (!folder.empty() && !platform::DirectoryExists(folder)) {
+        std::string parent = platform::FolderOfPath(folder);
+        if (!parent.empty() && !platform::DirectoryExists(parent))
+            platform::CreateDirectoryA(parent);
+        platform::CreateDirectoryA(folder);
+    }
+    std::string text = std::string("sqlLogin=") + (settings.SqlLogin ? "1" : "0") + "\n" +
+                       "host=" + OneLine(settings.Host) + "\n" + "user=" + OneLine(settings.User) +
+                       "\n" + "extendedTypes=" + (settings.ExtendedTypes ? "1" : "0") + "\n";
+    return platform::WriteWholeFile(path, text) == 0;
+}
+
+std::string DefaultSettingsFile()
+{
+    std::string folder = platform::UserSettingsFolder();
+    if (folder.empty())
+        return std::string();
+    return folder + platform::kPathSeparator + "pellam" + platform::kPathSeparator + "pellam.ini";
+}
