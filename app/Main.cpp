@@ -235,6 +235,14 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
         tree->PopupMenu = [this, tree] {
             return tree == TreeView1 ? TreeView1PopupMenu : TreeView2PopupMenu;
         };
+        // F2 renames the selected node, as 修改名称 would.
+        tree->OnRenameKey = [this, tree] {
+            if (platform::TTreeNode* node = tree->Selected()) {
+                PopupTree = tree;
+                PopupNode = node;
+                M1Click();
+            }
+        };
     }
 
     ProgramFolder = platform::ProgramFolder();

@@ -75,6 +75,23 @@ void TTreeView::ContextPopup(int x, int y)
         menu->Popup(this, x, y);
 }
 
+void TTreeView::ContextKey()
+{
+    TTreeNode* node = Selected();
+    if (!node)
+        return;
+    int x = 0, y = 0;
+    NodePoint(node, x, y);
+    MouseDown(mbRight, x, y);
+    ContextPopup(x, y);
+}
+
+void TTreeView::RenameKey()
+{
+    if (OnRenameKey)
+        OnRenameKey();
+}
+
 void TFormsApplication::ShowException(const std::string& message)
 {
     Application.MessageBox(message, "Pellam", MB_OK | MB_ICONERROR);

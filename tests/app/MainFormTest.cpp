@@ -889,3 +889,24 @@ TEST_F(Window, FirstStartHelpsPastAFailedWindowsLoginAndSeedsTheConnectionDialog
     EXPECT_EQ(seen, "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=builder;"
                     "Data Source=db.example,1533");
 }
+
+TEST_F(Window, F2RenamesAndTheKeyboardOpensThePopupOnTheSelectedNode)
+{
+    SqlLogin();
+    for (platform::TTreeView* tree : {form->TreeView1, form->TreeView2}) {
+        platform::TTreeNode* node = tree->Item(0);
+        tree->Select(node);
+        tree->RenameKey();
+        ASSERT_TRUE(tree->Editing());
+        ASSERT_TRUE(tree->FinishEditing("ByKey"));
+        EXPECT_EQ(node->Text(), "ByKey");
+        // Shift+F10 or the menu key: the popup over the selected node, whose
+        // entries act on it.
+        platform::TTreeNode* other = tree->Item(tree->Count() - 1)->Item(0);
+        tree->Select(other);
+        tree->ContextKey();
+        EXPECT_EQ(form->PopupNode, other);
+        EXPECT_EQ(tree == form->TreeView1 ? form->TreeView1PopupMenu : form->TreeView2PopupMenu,
+                  form->PopupMenu1);
+    }
+}

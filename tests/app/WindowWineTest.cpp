@@ -163,6 +163,27 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
     EXPECT_EQ(form.TreeView1->Selected(), form.TreeView1->Item(1)->Item(2));
     ASSERT_TRUE(form.TreeView1->FinishEditing("Joined"));
 
+    // F2, the key itself sent to the tree control, opens the editor on the
+    // selected node.
+    {
+        std::vector<HWND> trees;
+        EnumChildWindows(
+            FindWindowW(L"PellamForm", nullptr),
+            [](HWND w, LPARAM into) -> BOOL {
+                wchar_t name[64] = {0};
+                GetClassNameW(w, name, 64);
+                if (std::wstring(name) == L"SysTreeView32")
+                    reinterpret_cast<std::vector<HWND>*>(into)->push_back(w);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&trees));
+        ASSERT_EQ(trees.size(), 2u);
+        form.TreeView2->Select(form.TreeView2->Item(0));
+        SendMessageW(trees[1], WM_KEYDOWN, VK_F2, 0);
+        ASSERT_TRUE(form.TreeView2->Editing());
+        ASSERT_TRUE(form.TreeView2->FinishEditing("V_Users"));
+    }
+
     // The view renamed in place through the popup.
     Choose(form, form.TreeView2, form.TreeView2->Item(0), form.M1);
     ASSERT_TRUE(form.TreeView2->FinishEditing("Users"));

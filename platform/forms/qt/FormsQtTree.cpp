@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTreeWidget>
 
@@ -83,6 +85,30 @@ private:
     TTreeView* tree_;
 };
 
+// The tree's own keys: F2 renames; a context request from the keyboard
+// acts on the selected node.
+class TreeKeys : public QObject {
+public:
+    explicit TreeKeys(TTreeView* tree) : tree_(tree) { }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2 && !tree_->Editing()) {
+            tree_->RenameKey();
+            return true;
+        }
+        if (event->type() == QEvent::ContextMenu &&
+            static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+            tree_->ContextKey();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    TTreeView* tree_;
+};
+
 }  // namespace
 
 TTreeNode::TTreeNode(TTreeView* tree, TTreeNode* parent, void* handle)
@@ -137,6 +163,7 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
     tree->setColumnCount(1);
     tree->setContextMenuPolicy(Qt::CustomContextMenu);
     tree->viewport()->installEventFilter(new TreeEvents(this));
+    tree->installEventFilter(new TreeKeys(this));
     QObject::connect(tree, &QWidget::customContextMenuRequested,
                      [this](const QPoint& at) { ContextPopup(at.x(), at.y()); });
     SetReadOnly(true);

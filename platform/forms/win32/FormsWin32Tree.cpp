@@ -158,7 +158,19 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
     : TControl(parent, TreeImpl(parent, left, top, width, height))
 {
     SubclassControl(impl());
-    impl()->Subclass = [this](UINT message, WPARAM, LPARAM l, LRESULT&) {
+    impl()->Subclass = [this](UINT message, WPARAM w, LPARAM l, LRESULT& result) {
+        // F2 renames; Shift+F10 and the menu key ask for the menu with no
+        // point (-1, -1): it acts on the selected node.
+        if (message == WM_KEYDOWN && w == VK_F2 && !Editing()) {
+            RenameKey();
+            result = 0;
+            return true;
+        }
+        if (message == WM_CONTEXTMENU && l == -1) {
+            ContextKey();
+            result = 0;
+            return true;
+        }
         if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN)
             MouseDown(message == WM_RBUTTONDOWN   ? mbRight
                       : message == WM_MBUTTONDOWN ? mbMiddle

@@ -392,7 +392,13 @@ public:
     void MouseDown(TMouseButton button, int x, int y);
     // As the user asking for the context menu at a point.
     void ContextPopup(int x, int y);
+    // As the user asking for the context menu from the keyboard (Shift+F10,
+    // the menu key): a right click on the selected node's row.
+    void ContextKey();
+    // As the user pressing F2 in the tree: OnRenameKey runs.
+    void RenameKey();
     std::function<void(TMouseButton, int, int)> OnMouseDown;
+    std::function<void()> OnRenameKey;
     // Asked on a context request: the menu to show there, if any.
     std::function<TPopupMenu*()> PopupMenu;
 
