@@ -34,7 +34,7 @@ WindowSettings ReadWindowSettings(const std::string& path)
 namespace {
 
 // A value on one line: line breaks cannot be kept, and are left out.
-std::string OneLine(std::string value)
+std::string OneLine(const std::string& value)
 {
     std::string out;
     for (char c : value)
