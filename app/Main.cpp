@@ -212,9 +212,10 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     A1 = PopupMenu1->Add("翻译全部(&A)");
 
     // Tab order within the panel.
-    platform::SetTabOrder({ComboBox1, BitBtn1, TreeView1, TreeView2, RadioButton1, RadioButton2,
-                           LabeledEdit1, LabeledEdit4, LabeledEdit2, BitBtn2, CheckBox1, BitBtn3,
-                           LabeledEdit3});
+    // Tab order: the layout, top to bottom and left to right.
+    platform::SetTabOrder({RadioButton1, RadioButton2, LabeledEdit1, LabeledEdit4, LabeledEdit2,
+                           BitBtn2, ComboBox1, TreeView1, TreeView2, CheckBox1, BitBtn1,
+                           LabeledEdit3, BitBtn3});
 
     RadioButton1->OnClick = [this] { RadioButton1Click(); };
     RadioButton2->OnClick = [this] { RadioButton1Click(); };

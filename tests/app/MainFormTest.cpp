@@ -122,21 +122,22 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
         for (std::size_t j = 0; j < i; ++j)
             EXPECT_FALSE(controls[i]->Bounds().Intersects(controls[j]->Bounds())) << i << "," << j;
     }
-    // Tab order runs from the database list to 生成 and on through every
-    // control.
+    // Tab order follows the layout from top to bottom.
     std::vector<platform::TControl*> order;
-    platform::TControl* at = form->ComboBox1;
+    platform::TControl* at = form->RadioButton1;
     do {
         if (std::count(controls.begin(), controls.begin() + 13, at))
             order.push_back(at);
         at = platform::NextInTabOrder(at);
-    } while (at != form->ComboBox1 && order.size() < 20);
-    ASSERT_EQ(order.size(), 13u);
-    EXPECT_EQ(order[1], form->BitBtn1);
-    // The login name comes between the host and the password.
-    auto place = [&](platform::TControl* c) { return std::find(order.begin(), order.end(), c); };
-    EXPECT_EQ(place(form->LabeledEdit4), place(form->LabeledEdit1) + 1);
-    EXPECT_EQ(place(form->LabeledEdit2), place(form->LabeledEdit4) + 1);
+    } while (at != form->RadioButton1 && order.size() < 20);
+    // The second radio button is reached with the arrow keys, as its group's.
+    order.erase(std::remove(order.begin(), order.end(), form->RadioButton2), order.end());
+    EXPECT_EQ(order,
+              (std::vector<platform::TControl*>{form->RadioButton1, form->LabeledEdit1,
+                                                form->LabeledEdit4, form->LabeledEdit2,
+                                                form->BitBtn2, form->ComboBox1, form->TreeView1,
+                                                form->TreeView2, form->CheckBox1, form->BitBtn1,
+                                                form->LabeledEdit3, form->BitBtn3}));
     EXPECT_EQ(form->LabeledEdit4->Text(), "sa");
     EXPECT_FALSE(form->Label4->Visible());
     EXPECT_EQ(form->ComboBox1->ItemIndex(), -1);
