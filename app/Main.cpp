@@ -200,6 +200,8 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     CheckBox1 = new platform::TCheckBox(Panel1, "扩展类型（别名、日期时间等新类型也生成）", 9, 330,
                                         270, 17);
     BitBtn1 = new TBitBtn(Panel1, "生成", TBitBtn::bkOK, 288, 326, 97, 25);
+    Label7 = MakeLabel(Panel1, "", 400, 331, 3, 13);
+    Label7->SetFontColor(platform::clBlack);
     Bevel4 = new TBevel(Panel1, TBevel::bsTopLine, 4, 363, 491, 9);
     LabeledEdit3 = new TLabeledEdit(Panel1, "数据库连接字符串：    ", 128, 374, 297, 21, 120,
                                     TLabeledEdit::lpLeft);
@@ -236,6 +238,7 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
         tree->PopupMenu = [this, tree] {
             return tree == TreeView1 ? TreeView1PopupMenu : TreeView2PopupMenu;
         };
+        tree->OnChange = [this, tree] { ShowSchemaOf(tree); };
         // F2 renames the selected node, as 修改名称 would.
         tree->OnRenameKey = [this, tree] {
             if (platform::TTreeNode* node = tree->Selected()) {
@@ -277,6 +280,21 @@ void TMainForm::RadioButton1Click()
     LabeledEdit1->SetEnabled(sqlLogin);
     LabeledEdit4->SetEnabled(sqlLogin);
     LabeledEdit2->SetEnabled(sqlLogin);
+}
+
+void TMainForm::ShowSchemaOf(platform::TTreeView* tree)
+{
+    platform::TTreeNode* node = tree->Selected();
+    while (node && node->Parent())
+        node = node->Parent();
+    const SchemaObjects& objects = tree == TreeView1 ? Schema.Tables : Schema.Views;
+    std::string text;
+    for (int i = 0; node && i < tree->Count() && static_cast<std::size_t>(i) < objects.size(); ++i)
+        if (tree->Item(i) == node) {
+            const SchemaObject& o = objects[static_cast<std::size_t>(i)];
+            text = "架构：" + (o.Schema.empty() ? std::string("dbo") : o.Schema) + "." + o.Name;
+        }
+    SetGrowingText(Label7, text);
 }
 
 std::string TMainForm::LoginName() const

@@ -76,6 +76,8 @@ public:
     // Extended types: alias types by their base types, the newer date and
     // time types and the like as strings, the CLR types as blobs.
     platform::TCheckBox* CheckBox1;
+    // Where the selected table or view lives: "架构：schema.name".
+    platform::TLabel* Label7;
 
     // The popup menu each tree shows on a context request, if any, and the
     // node it was opened over.
@@ -112,6 +114,8 @@ private:
     bool busy_ = false;
     std::string settingsFile_;
     void SaveSettings();
+    // Label7 for the node selected in a tree.
+    void ShowSchemaOf(platform::TTreeView* tree);
 };
 
 extern TMainForm* MainForm;

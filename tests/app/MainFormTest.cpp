@@ -911,3 +911,15 @@ TEST_F(Window, F2RenamesAndTheKeyboardOpensThePopupOnTheSelectedNode)
                   form->PopupMenu1);
     }
 }
+
+TEST_F(Window, TheSelectedObjectsSchemaShowsBelowTheTrees)
+{
+    SqlLogin();
+    form->TreeView1->Select(form->TreeView1->Item(1));
+    EXPECT_EQ(form->Label7->Caption(), "架构：dbo.Staff");
+    // A column shows its table's.
+    form->TreeView1->Select(form->TreeView1->Item(0)->Item(0));
+    EXPECT_EQ(form->Label7->Caption(), "架构：dbo.Log");
+    form->TreeView2->Select(form->TreeView2->Item(0));
+    EXPECT_EQ(form->Label7->Caption(), "架构：dbo.V_Users");
+}

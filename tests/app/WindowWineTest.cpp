@@ -153,6 +153,9 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
     // A node's children read and renamed before the node was ever opened.
     EXPECT_EQ(form.TreeView1->Item(1)->Item(2)->Text(), "Joined");
     EXPECT_EQ(form.TreeView1->Item(1)->Hint(), "dbo.Staff");
+    // The schema shows in a status line too, as the selection changes.
+    form.TreeView1->Select(form.TreeView1->Item(1));
+    EXPECT_EQ(form.Label7->Caption(), "架构：dbo.Staff");
 
     // The node renamed is the one shown selected, whichever was before; the
     // common controls draw a selected node beside the editor white on white.

@@ -164,6 +164,10 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
     tree->setContextMenuPolicy(Qt::CustomContextMenu);
     tree->viewport()->installEventFilter(new TreeEvents(this));
     tree->installEventFilter(new TreeKeys(this));
+    QObject::connect(tree, &QTreeWidget::currentItemChanged, [this] {
+        if (OnChange)
+            OnChange();
+    });
     QObject::connect(tree, &QWidget::customContextMenuRequested,
                      [this](const QPoint& at) { ContextPopup(at.x(), at.y()); });
     SetReadOnly(true);

@@ -198,6 +198,10 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
                 lstrcpynW(tip->pszText, ToWide(node->hint_).c_str(), tip->cchTextMax);
             return 0;
         }
+        case TVN_SELCHANGEDW:
+            if (OnChange)
+                OnChange();
+            return 0;
         case TVN_ITEMEXPANDINGW: {
             auto* view = reinterpret_cast<NMTREEVIEWW*>(header);
             if (view->action & TVE_EXPAND)

@@ -399,6 +399,8 @@ public:
     void RenameKey();
     std::function<void(TMouseButton, int, int)> OnMouseDown;
     std::function<void()> OnRenameKey;
+    // After the selected node changed, by the user or the program.
+    std::function<void()> OnChange;
     // Asked on a context request: the menu to show there, if any.
     std::function<TPopupMenu*()> PopupMenu;
 
