@@ -155,7 +155,8 @@ platform::TBitmap BannerPicture()
 
 TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
 {
-    SetFixedClientSize(680, 542);
+    // Today's screens: the window grows, and its first size is the least.
+    SetResizableClientSize(kWidth, kHeight, kWidth, kHeight);
     MoveTo(324, 142);
     SetFont("WenQuanYi Micro Hei", 11);
     OnPaint = [this] { FormPaint(); };
@@ -255,11 +256,17 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
         return RunDataLinkDialog(initial, this);
     };
 
+    // The controls are all there: they follow the window's size from now on.
+    OnResize = [this] { FormResize(); };
+    FormResize();
+
     FormCreate();
 }
 
 TMainForm::~TMainForm()
 {
+    // Its size too is remembered.
+    SaveSettings();
     delete PopupMenu1;
 }
 
@@ -297,6 +304,33 @@ void TMainForm::ShowSchemaOf(platform::TTreeView* tree)
     SetGrowingText(Label7, text);
 }
 
+void TMainForm::FormResize()
+{
+    // What the window has beyond its first size goes to the trees: half the
+    // width to each, all the height; what lies below them moves down.
+    int dw = std::max(0, ClientWidth() - kWidth), dh = std::max(0, ClientHeight() - kHeight);
+    int half = dw / 2;
+    Image1->SetBounds(0, 0, kWidth + dw, 193);
+    Panel1->SetBounds(0, 125, 671 + dw, 414 + dh);
+    Bevel1->SetBounds(-3, 103, 675 + dw, 306 + dh);
+    Bevel3->SetBounds(2, 159, 495 + dw, 9);
+    Label6->SetBounds(360 + half, 168, Label6->Bounds().Width, 13);
+    TreeView1->SetBounds(9, 183, 279 + half, 105 + dh);
+    TreeView2->SetBounds(360 + half, 184, 279 + half, 105 + dh);
+    Label5->SetBounds(9, 289 + dh, Label5->Bounds().Width, 13);
+    Label3->SetBounds(360 + half, 289 + dh, Label3->Bounds().Width, 13);
+    Bevel2->SetBounds(2, 310 + dh, 491 + dw, 9);
+    CheckBox1->SetBounds(9, 330 + dh, 270, 17);
+    BitBtn1->SetBounds(288, 326 + dh, 97, 25);
+    Label7->SetBounds(400, 331 + dh, Label7->Bounds().Width, 13);
+    Bevel4->SetBounds(4, 363 + dh, 491 + dw, 9);
+    LabeledEdit3->SetBounds(128, 374 + dh, 297 + dw, 21);
+    LabeledEdit3->EditLabel->SetBounds(LabeledEdit3->EditLabel->Bounds().Left, 378 + dh,
+                                       LabeledEdit3->EditLabel->Bounds().Width,
+                                       LabeledEdit3->EditLabel->Bounds().Height);
+    BitBtn3->SetBounds(425 + dw, 372 + dh, 161, 25);
+}
+
 std::string TMainForm::LoginName() const
 {
     std::string user = LabeledEdit4->Text();
@@ -313,6 +347,8 @@ void TMainForm::LoadSettings(const std::string& path)
     LabeledEdit1->SetText(settings.Host);
     LabeledEdit4->SetText(settings.User);
     CheckBox1->SetChecked(settings.ExtendedTypes);
+    if (settings.Width >= kWidth && settings.Height >= kHeight)
+        SetResizableClientSize(settings.Width, settings.Height, kWidth, kHeight);
 }
 
 void TMainForm::SaveSettings()
@@ -324,6 +360,8 @@ void TMainForm::SaveSettings()
     settings.Host = LabeledEdit1->Text();
     settings.User = LoginName();
     settings.ExtendedTypes = CheckBox1->Checked();
+    settings.Width = ClientWidth();
+    settings.Height = ClientHeight();
     WriteWindowSettings(settingsFile_, settings);
 }
 

@@ -14,12 +14,15 @@
 
 class TMainForm : public platform::TForm {
 public:
+    // The window's first size, and its least.
+    static constexpr int kWidth = 680, kHeight = 542;
     TMainForm();
     ~TMainForm() override;
 
     // Handlers, named after component and event.
     void FormCreate();
     void FormPaint();
+    void FormResize();
     void RadioButton1Click();
     void TreeView1MouseDown(platform::TTreeView* sender, platform::TMouseButton button, int x,
                             int y);

@@ -2,6 +2,7 @@
 
 #include "platform/Files.h"
 
+#include <cstdlib>
 #include <sstream>
 
 WindowSettings ReadWindowSettings(const std::string& path)
@@ -27,6 +28,10 @@ WindowSettings ReadWindowSettings(const std::string& path)
             settings.User = value;
         else if (key == "extendedTypes")
             settings.ExtendedTypes = value == "1";
+        else if (key == "width")
+            settings.Width = std::atoi(value.c_str());
+        else if (key == "height")
+            settings.Height = std::atoi(value.c_str());
     }
     return settings;
 }
@@ -58,7 +63,9 @@ bool WriteWindowSettings(const std::string& path, const WindowSettings& settings
     }
     std::string text = std::string("sqlLogin=") + (settings.SqlLogin ? "1" : "0") + "\n" +
                        "host=" + OneLine(settings.Host) + "\n" + "user=" + OneLine(settings.User) +
-                       "\n" + "extendedTypes=" + (settings.ExtendedTypes ? "1" : "0") + "\n";
+                       "\n" + "extendedTypes=" + (settings.ExtendedTypes ? "1" : "0") + "\n" +
+                       "width=" + std::to_string(settings.Width) + "\n" +
+                       "height=" + std::to_string(settings.Height) + "\n";
     return platform::WriteWholeFile(path, text) == 0;
 }
 

@@ -12,6 +12,7 @@ struct WindowSettings {
     std::string Host;
     std::string User = "sa";
     bool ExtendedTypes = false;
+    int Width = 0, Height = 0;  // the window's client size; 0 when unknown
 };
 
 // The settings in the file, or the defaults for what it does not hold (or

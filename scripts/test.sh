@@ -24,7 +24,7 @@ cmake --build build-asan -j"$(nproc)"
 # its tracer can crash on a bogus entry at exit. Our code keeps nothing in
 # thread-local storage, so TLS is not scanned; what glibc itself keeps there
 # is suppressed.
-LSAN_OPTIONS="use_tls=0:suppressions=$(pwd)/tests/lsan.supp" \
+LSAN_OPTIONS="use_tls=0:print_suppressions=0:suppressions=$(pwd)/tests/lsan.supp" \
     sh -c '(cd build-asan && ctest --output-on-failure -j"$(nproc)")'
 
 

@@ -923,3 +923,48 @@ TEST_F(Window, TheSelectedObjectsSchemaShowsBelowTheTrees)
     form->TreeView2->Select(form->TreeView2->Item(0));
     EXPECT_EQ(form->Label7->Caption(), "架构：dbo.V_Users");
 }
+
+TEST_F(Window, TheWindowGrowsItsTreesAndRemembersItsSize)
+{
+    std::string settings = dir.File("pellam.ini");
+    form->LoadSettings(settings);
+    platform::TRect tree1 = form->TreeView1->Bounds(), tree2 = form->TreeView2->Bounds();
+    form->SetResizableClientSize(1000, 800, TMainForm::kWidth, TMainForm::kHeight);
+    platform::ProcessMessagesFor(20);
+    ASSERT_EQ(form->ClientWidth(), 1000);
+    ASSERT_EQ(form->ClientHeight(), 800);
+    // The trees take the room: half the width each, all the height.
+    EXPECT_EQ(form->TreeView1->Bounds().Width, tree1.Width + 160);
+    EXPECT_EQ(form->TreeView1->Bounds().Height, tree1.Height + 258);
+    EXPECT_EQ(form->TreeView2->Bounds().Left, tree2.Left + 160);
+    EXPECT_EQ(form->TreeView2->Bounds().Width, tree2.Width + 160);
+    // Everything stays in sight and apart.
+    std::vector<platform::TControl*> controls = {form->LabeledEdit1, form->LabeledEdit4,
+                                                 form->LabeledEdit2, form->BitBtn2,
+                                                 form->ComboBox1,    form->TreeView1,
+                                                 form->TreeView2,    form->CheckBox1,
+                                                 form->BitBtn1,      form->LabeledEdit3,
+                                                 form->BitBtn3,      form->LabeledEdit3->EditLabel,
+                                                 form->Label5,       form->Label3};
+    platform::TRect panel = form->Panel1->Bounds();
+    platform::TRect visible{0, 0, panel.Width, form->ClientHeight() - panel.Top};
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        EXPECT_TRUE(visible.Contains(controls[i]->Bounds())) << i;
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_FALSE(controls[i]->Bounds().Intersects(controls[j]->Bounds())) << i << "," << j;
+    }
+    // Never smaller than the first size.
+    form->SetResizableClientSize(400, 300, TMainForm::kWidth, TMainForm::kHeight);
+    platform::ProcessMessagesFor(20);
+    EXPECT_GE(form->ClientWidth(), TMainForm::kWidth);
+    EXPECT_GE(form->ClientHeight(), TMainForm::kHeight);
+    form->SetResizableClientSize(900, 700, TMainForm::kWidth, TMainForm::kHeight);
+    platform::ProcessMessagesFor(20);
+    form.reset();  // closing remembers the size
+    MainForm = nullptr;
+    TMainForm later;
+    later.LoadSettings(settings);
+    platform::ProcessMessagesFor(20);
+    EXPECT_EQ(later.ClientWidth(), 900);
+    EXPECT_EQ(later.ClientHeight(), 700);
+}

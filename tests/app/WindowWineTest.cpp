@@ -153,6 +153,16 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
     // A node's children read and renamed before the node was ever opened.
     EXPECT_EQ(form.TreeView1->Item(1)->Item(2)->Text(), "Joined");
     EXPECT_EQ(form.TreeView1->Item(1)->Hint(), "dbo.Staff");
+    // The window grows, and its trees with it.
+    int treeWidth = form.TreeView1->Bounds().Width;
+    form.SetResizableClientSize(1000, 800, TMainForm::kWidth, TMainForm::kHeight);
+    platform::ProcessMessagesFor(20);
+    EXPECT_EQ(form.ClientWidth(), 1000);
+    EXPECT_EQ(form.TreeView1->Bounds().Width, treeWidth + 160);
+    form.SetResizableClientSize(TMainForm::kWidth, TMainForm::kHeight, TMainForm::kWidth,
+                                TMainForm::kHeight);
+    platform::ProcessMessagesFor(20);
+
     // The schema shows in a status line too, as the selection changes.
     form.TreeView1->Select(form.TreeView1->Item(1));
     EXPECT_EQ(form.Label7->Caption(), "架构：dbo.Staff");

@@ -3,7 +3,10 @@ SHELL32 or COMCTL32, and no ANSI file or path function of KERNEL32: text
 reaches the system as UTF-16, whatever its code page. The C runtime's own
 imports (msvcrt's) are not ours and are not looked at.
 
-    python3 imports.py OBJDUMP EXE...
+    python3 imports.py OBJDUMP EXE... [--manifest EXE]
+
+With --manifest, that executable must also carry a manifest asking for the
+common controls 6 (visual styles).
 """
 
 import re
@@ -34,6 +37,14 @@ def imports(objdump, exe):
 def main():
     objdump, exes = sys.argv[1], sys.argv[2:]
     bad = []
+    if "--manifest" in exes:
+        at = exes.index("--manifest")
+        manifested = exes[at + 1]
+        exes = exes[:at] + exes[at + 2:]
+        with open(manifested, "rb") as f:
+            data = f.read()
+        if b"Microsoft.Windows.Common-Controls" not in data or b'version="6.0.0.0"' not in data:
+            bad.append("%s: no manifest asking for the common controls 6" % manifested)
     for exe in exes:
         found = imports(objdump, exe)
         if not any(dll == "USER32.DLL" or dll == "KERNEL32.DLL" for dll, _ in found):

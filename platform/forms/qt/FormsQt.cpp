@@ -23,6 +23,8 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include <QResizeEvent>
+
 #include <functional>
 
 namespace platform {
@@ -155,11 +157,11 @@ namespace {
 // the form when they paint.
 template <typename Base> class FormWidget : public Base {
 public:
-    FormWidget(QWidget* owner, std::function<void()>* onPaint)
+    FormWidget(QWidget* owner, std::function<void()>* onPaint, std::function<void()>* onResize)
         : Base(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-          onPaint_(onPaint)
+          onPaint_(onPaint), onResize_(onResize)
     {
     }
 
@@ -170,18 +172,26 @@ protected:
             (*onPaint_)();
         Base::paintEvent(event);
     }
+    void resizeEvent(QResizeEvent* event) override
+    {
+        Base::resizeEvent(event);
+        if (*onResize_)
+            (*onResize_)();
+    }
 
 private:
     std::function<void()>* onPaint_;
+    std::function<void()>* onResize_;
 };
 
 }  // namespace
 
 TForm::TForm(const std::string& caption, TForm* owner)
-    : TWinControl(nullptr, std::unique_ptr<Impl>(new Impl{
-                               owner ? static_cast<QWidget*>(
-                                           new FormWidget<QDialog>(owner->impl()->Widget, &OnPaint))
-                                     : new FormWidget<QWidget>(nullptr, &OnPaint)}))
+    : TWinControl(nullptr,
+                  std::unique_ptr<Impl>(new Impl{
+                      owner ? static_cast<QWidget*>(new FormWidget<QDialog>(owner->impl()->Widget,
+                                                                            &OnPaint, &OnResize))
+                            : new FormWidget<QWidget>(nullptr, &OnPaint, &OnResize)}))
 {
     impl()->Widget->setWindowTitle(ToQt(caption));
 }
@@ -194,6 +204,26 @@ std::string TForm::Caption() const
 void TForm::SetFixedClientSize(int width, int height)
 {
     impl()->Widget->setFixedSize(width, height);
+}
+
+void TForm::SetResizableClientSize(int width, int height, int minWidth, int minHeight)
+{
+    QWidget* w = impl()->Widget;
+    w->setWindowFlags((w->windowFlags() & ~Qt::MSWindowsFixedSizeDialogHint) |
+                      Qt::WindowMaximizeButtonHint);
+    w->setMinimumSize(minWidth, minHeight);
+    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    w->resize(width, height);
+}
+
+int TForm::ClientWidth() const
+{
+    return impl()->Widget->width();
+}
+
+int TForm::ClientHeight() const
+{
+    return impl()->Widget->height();
 }
 
 void TForm::MoveTo(int left, int top)

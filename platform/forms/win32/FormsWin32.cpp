@@ -158,6 +158,21 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l)
             return 0;
         }
         break;
+    case WM_SIZE:
+        if (self && self->impl()->OnResize && *self->impl()->OnResize)
+            Guarded([&] { (*self->impl()->OnResize)(); });
+        break;
+    case WM_GETMINMAXINFO:
+        if (self && (self->impl()->MinWidth > 0 || self->impl()->MinHeight > 0)) {
+            RECT r{0, 0, self->impl()->MinWidth, self->impl()->MinHeight};
+            AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                               static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+            auto* info = reinterpret_cast<MINMAXINFO*>(l);
+            info->ptMinTrackSize.x = r.right - r.left;
+            info->ptMinTrackSize.y = r.bottom - r.top;
+            return 0;
+        }
+        break;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(l);
         TControl* from = ControlOf(header->hwndFrom);
@@ -413,6 +428,35 @@ void TForm::SetFixedClientSize(int width, int height)
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     SetWindowPos(impl()->Handle, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetResizableClientSize(int width, int height, int minWidth, int minHeight)
+{
+    HWND window = impl()->Handle;
+    impl()->MinWidth = minWidth;
+    impl()->MinHeight = minHeight;
+    impl()->OnResize = &OnResize;
+    SetWindowLongPtrW(window, GWL_STYLE,
+                      GetWindowLongPtrW(window, GWL_STYLE) | WS_THICKFRAME | WS_MAXIMIZEBOX);
+    RECT r{0, 0, width, height};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+    SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+int TForm::ClientWidth() const
+{
+    RECT r{};
+    GetClientRect(impl()->Handle, &r);
+    return r.right;
+}
+
+int TForm::ClientHeight() const
+{
+    RECT r{};
+    GetClientRect(impl()->Handle, &r);
+    return r.bottom;
 }
 
 void TForm::MoveTo(int left, int top)

@@ -45,6 +45,8 @@ struct TControl::Impl {
     // Control-specific state.
     HWND Buddy = nullptr;  // a spin edit's arrows
     bool Modal = false;  // a form running ShowModal
+    int MinWidth = 0, MinHeight = 0;  // a resizable form's smallest client size
+    std::function<void()>* OnResize = nullptr;  // a form's
     bool ModalResult = false;
     bool Owned = false;  // a form with an owner
     bool EditAllowed = false;  // a tree: an edit the program asked for

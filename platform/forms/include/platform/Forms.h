@@ -131,6 +131,12 @@ public:
     std::string Caption() const;
     // A size the user cannot change, with no maximise button.
     void SetFixedClientSize(int width, int height);
+    // A size the user can change and maximise, never below the minimum.
+    void SetResizableClientSize(int width, int height, int minWidth, int minHeight);
+    int ClientWidth() const;
+    int ClientHeight() const;
+    // After the client area changed size.
+    std::function<void()> OnResize;
     void MoveTo(int left, int top);
     void SetFont(const std::string& name, int pixelSize);
     void ShowForm();
