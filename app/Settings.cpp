@@ -58,8 +58,8 @@ bool WriteWindowSettings(const std::string& path, const WindowSettings& settings
     if (!folder.empty() && !platform::DirectoryExists(folder)) {
         std::string parent = platform::FolderOfPath(folder);
         if (!parent.empty() && !platform::DirectoryExists(parent))
-            platform::CreateDirectoryA(parent);
-        platform::CreateDirectoryA(folder);
+            platform::MakeDirectory(parent);
+        platform::MakeDirectory(folder);
     }
     std::string text = std::string("sqlLogin=") + (settings.SqlLogin ? "1" : "0") + "\n" +
                        "host=" + OneLine(settings.Host) + "\n" + "user=" + OneLine(settings.User) +

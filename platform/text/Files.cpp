@@ -133,7 +133,7 @@ bool FileExists(const std::string& path)
 #endif
 }
 
-bool CreateDirectoryA(const std::string& path)
+bool MakeDirectory(const std::string& path)
 {
     std::filesystem::path fs = FileSystemPath(path);
     if (fs.empty())

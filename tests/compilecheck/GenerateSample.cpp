@@ -206,7 +206,7 @@ int main(int argc, char** argv)
     OutputTree tree(argv[1]);
     for (const std::string& folder :
          {tree.OutputRoot(), tree.DBCommFolder(), tree.TablesFolder(), tree.StoredProcFolder()})
-        if (!platform::DirectoryExists(folder) && !platform::CreateDirectoryA(folder)) {
+        if (!platform::DirectoryExists(folder) && !platform::MakeDirectory(folder)) {
             std::fprintf(stderr, "cannot make %s\n", folder.c_str());
             return 1;
         }

@@ -63,21 +63,21 @@ TEST(Files, NativeSuffixUsesThisPlatformsSeparator)
 TEST(Files, DirectoriesAreMadeOneLevelAtATime)
 {
     TempDir dir;
-    EXPECT_FALSE(CreateDirectoryA(dir.File("a/b")));
-    EXPECT_TRUE(CreateDirectoryA(dir.File("a")));
+    EXPECT_FALSE(MakeDirectory(dir.File("a/b")));
+    EXPECT_TRUE(MakeDirectory(dir.File("a")));
     EXPECT_TRUE(DirectoryExists(dir.File("a")));
-    EXPECT_FALSE(CreateDirectoryA(dir.File("a")));
+    EXPECT_FALSE(MakeDirectory(dir.File("a")));
     // A plain file of the folder's name is not a folder.
     testsupport::WriteFile(dir.File("plain"), "x");
     EXPECT_FALSE(DirectoryExists(dir.File("plain")));
-    EXPECT_FALSE(CreateDirectoryA(dir.File("plain")));
+    EXPECT_FALSE(MakeDirectory(dir.File("plain")));
 }
 
 TEST(Files, ChinesePathsReachTheFileSystemAsTheyAreWritten)
 {
     TempDir dir;
     std::string path = dir.File("输出");
-    ASSERT_TRUE(CreateDirectoryA(path));
+    ASSERT_TRUE(MakeDirectory(path));
     EXPECT_TRUE(DirectoryExists(path));
     EXPECT_EQ(WriteWholeFile(path + kPathSeparator + "文件.txt", "x"), 0);
     std::string back;

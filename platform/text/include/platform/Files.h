@@ -60,7 +60,7 @@ bool DirectoryExists(const std::string& path);
 bool FileExists(const std::string& path);
 
 // Creates one directory level; false when it cannot.
-bool CreateDirectoryA(const std::string& path);
+bool MakeDirectory(const std::string& path);
 
 // Creates or replaces the file with the bytes, through a new file beside it
 // that takes its name once everything is written: on failure the old file
