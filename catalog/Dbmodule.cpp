@@ -128,23 +128,13 @@ void TDBData::Tell(const std::string& message)
         Application.MessageBox(message, ErrorCaption(), platform::MB_OK | platform::MB_ICONERROR);
 }
 
-namespace {
-
-// Column n of the query's current row, as the server sent it.
-std::string Text(const platform::TADOQuery& query, int column)
-{
-    return query.FieldText(column);
-}
-
-}  // namespace
-
 void TDBData::ReadObjectRows(SchemaObjects& out)
 {
     for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
         SchemaObject object;
-        object.Name = Text(*ExecSQLQuery, 0);
+        object.Name = ExecSQLQuery->FieldText(0);
         object.Label = object.Name;
-        object.Schema = Text(*ExecSQLQuery, 1);
+        object.Schema = ExecSQLQuery->FieldText(1);
         out.push_back(object);
         ExecSQLQuery->Next();
     }
@@ -174,7 +164,7 @@ bool TDBData::GetDatabaseList(NameList& out)
     if (!query)
         return false;
     for (int i = 0; i < query->RecordCount(); ++i) {
-        out.push_back(Text(*query, 0));
+        out.push_back(query->FieldText(0));
         query->Next();
     }
     return true;
@@ -213,9 +203,9 @@ void TDBData::ReadColumns(ColumnList& out)
 {
     for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
         ColumnEntry entry;
-        entry.Name = Text(*ExecSQLQuery, 0);
-        entry.TypeName = Text(*ExecSQLQuery, 1);  // empty when no type row matched
-        entry.BaseType = Text(*ExecSQLQuery, 3);  // empty for the CLR types
+        entry.Name = ExecSQLQuery->FieldText(0);
+        entry.TypeName = ExecSQLQuery->FieldText(1);  // empty when no type row matched
+        entry.BaseType = ExecSQLQuery->FieldText(3);  // empty for the CLR types
         out.push_back(entry);
         ExecSQLQuery->Next();
     }
@@ -224,7 +214,7 @@ void TDBData::ReadColumns(ColumnList& out)
 void TDBData::ReadIdentity(IdentityNames& out)
 {
     for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
-        out.push_back(Text(*ExecSQLQuery, 0));
+        out.push_back(ExecSQLQuery->FieldText(0));
         ExecSQLQuery->Next();
     }
 }

@@ -54,9 +54,7 @@ std::vector<std::string> Characters(const std::string& text)
 {
     std::vector<std::string> out;
     for (std::size_t i = 0; i < text.size();) {
-        unsigned char lead = static_cast<unsigned char>(text[i]);
-        std::size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        len = std::min(len, text.size() - i);
+        std::size_t len = platform::Utf8CharLength(text, i);
         std::string c = text.substr(i, len);
         out.push_back(len == 1 ? platform::AsciiLower(c) : c);
         i += len;

@@ -21,18 +21,6 @@ std::string PinyinOf(unsigned char lead, unsigned char trail)
 
 namespace {
 
-// The length in bytes of the UTF-8 character that starts with this byte.
-std::size_t Utf8Length(unsigned char lead)
-{
-    if (lead >= 0xF0)
-        return 4;
-    if (lead >= 0xE0)
-        return 3;
-    if (lead >= 0xC0)
-        return 2;
-    return 1;
-}
-
 // The reading of one UTF-8 character, looked up by its GBK code; "" for a
 // character GBK or the table does not hold.
 std::string ReadingOf(const std::string& character)
@@ -51,7 +39,7 @@ std::string PinyinIdentifier(const std::string& name, char prefix)
     bool capital = false;  // the next letter follows a dropped character
     for (std::size_t i = 0; i < name.size();) {
         unsigned char c = static_cast<unsigned char>(name[i]);
-        std::size_t len = std::min(Utf8Length(c), name.size() - i);
+        std::size_t len = platform::Utf8CharLength(name, i);
         std::string reading = len > 1 ? ReadingOf(name.substr(i, len)) : std::string();
         i += len;
         if (!reading.empty()) {

@@ -7,6 +7,7 @@
 #include <iconv.h>
 #endif
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -231,6 +232,13 @@ std::string AsciiLower(std::string text)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return text;
+}
+
+std::size_t Utf8CharLength(const std::string& text, std::size_t i)
+{
+    unsigned char lead = static_cast<unsigned char>(text[i]);
+    std::size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return std::min(len, text.size() - i);
 }
 
 std::string DoubleChar(const std::string& text, char c)

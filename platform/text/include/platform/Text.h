@@ -49,6 +49,10 @@ bool TryGbkToUtf8(const std::string& gbk, std::string& utf8);
 std::string Utf16ToUtf8(const std::u16string& utf16);
 std::u16string Utf8ToUtf16(const std::string& utf8);
 
+// The length in bytes of the UTF-8 character at text[i] (1 for a byte that
+// begins none), never past the end.
+std::size_t Utf8CharLength(const std::string& text, std::size_t i);
+
 // Every `c` (an ASCII character) doubled; byte-wise, which UTF-8 allows.
 std::string DoubleChar(const std::string& text, char c);
 
