@@ -190,9 +190,7 @@ public:
     // be real folders (LinkedTreeFolder).
     void ClearOutput(const OutputTree& tree, const std::vector<std::string>& keep) override
     {
-        std::set<std::filesystem::path> kept;
-        for (const std::string& path : keep)
-            kept.insert(platform::FileSystemPath(path).lexically_normal());
+        std::set<std::filesystem::path> kept = NormalPaths(keep);
         const std::pair<std::string, std::vector<std::string>> folders[] = {
             {tree.DBCommFolder(), {kDBCommHeader, kDBCommSource}},
             {tree.StoredProcFolder(), {kStoredProcHeader, kStoredProcSource}},

@@ -252,7 +252,7 @@ bool MakeOutputDir(const std::string& path, RunHost& host)
 {
     if (RenderedFiles::Active() || platform::DirectoryExists(path))
         return true;
-    if (platform::CreateDirectoryA(path))
+    if (platform::MakeDirectory(path))
         return true;
     host.Tell({RunNotice::FolderFailed, {}, "创建输出目录出错"});
     return false;
@@ -345,6 +345,20 @@ public:
     RunNotice First{RunNotice::NameRefused, {}, {}};
 };
 
+// The checks one at a time, telling only the first failure.
+bool ChecksPassFirst(const RunInput& input, RunHost& host, const std::string& tablesFolder)
+{
+    std::vector<std::string> classes, guards = IncludeGuards(input);
+    if (!CheckTree(input.Schema.Tables, true, classes, guards, tablesFolder, host) ||
+        !CheckTree(input.Schema.Views, false, classes, guards, tablesFolder, host))
+        return false;
+    for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
+        for (const SchemaObject& o : *tree)
+            if (RefuseColumnTypes(o, host))
+                return false;
+    return true;
+}
+
 }  // namespace
 
 std::vector<std::string> RunProblems(const RunInput& input, const std::string& tablesFolder,
@@ -394,19 +408,6 @@ std::vector<std::string> RunProblems(const RunInput& input, const std::string& t
     return problems;
 }
 
-bool ChecksPassFirst(const RunInput& input, RunHost& host, const std::string& tablesFolder)
-{
-    std::vector<std::string> classes, guards = IncludeGuards(input);
-    if (!CheckTree(input.Schema.Tables, true, classes, guards, tablesFolder, host) ||
-        !CheckTree(input.Schema.Views, false, classes, guards, tablesFolder, host))
-        return false;
-    for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
-        for (const SchemaObject& o : *tree)
-            if (RefuseColumnTypes(o, host))
-                return false;
-    return true;
-}
-
 bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesFolder)
 {
     RunNotice first{RunNotice::NameRefused, {}, {}};
@@ -449,8 +450,9 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
     WriteTableOperatorBase(tree.TablesFolder());
     result.FilesWritten.push_back(InFolder(tree.TablesFolder(), kTableOperatorBase));
 
-    // The table tree, then the view tree: each checked, then walked. A run
-    // that stops early writes DBComm again, naming only what it wrote.
+    // The table tree, then the view tree, walked (the checks have passed
+    // before anything was rendered). A run that stops early writes DBComm
+    // again, naming only what it wrote.
     NameList writtenTables, writtenViews;
     bool stopped = false;
     auto nameOnlyWritten = [&] {
@@ -467,15 +469,9 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
         {input.Schema.Tables, ProgressLabel::Tables, true, writtenTables, result.TablesWritten},
         {input.Schema.Views, ProgressLabel::Views, false, writtenViews, result.ViewsWritten},
     };
-    std::vector<std::string> classes, guards = IncludeGuards(input);
     try {
         for (const Walk& walk : walks) {
             host.Progress({RunEvent::TreeStarted, walk.Label});
-            if (!CheckTree(walk.Tree, walk.TableTree, classes, guards, tree.TablesFolder(), host)) {
-                result.Outcome = RunOutcome::NameRefused;
-                nameOnlyWritten();
-                return;
-            }
             walk.Written = GenerateTreeFiles(walk.Tree, walk.Label, tree.TablesFolder(),
                                              walk.TableTree, identities, host, result);
             walk.Count = static_cast<int>(walk.Written.size());
@@ -626,19 +622,22 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         if (failed)
             throw *failed;
     }
-    // A refused tree ends the run without the folder opened.
-    if (result.Outcome == RunOutcome::NameRefused)
-        return result;
     host.OpenOutputRoot(tree.OutputRoot());
     return result;
+}
+
+std::set<std::filesystem::path> NormalPaths(const std::vector<std::string>& paths)
+{
+    std::set<std::filesystem::path> normal;
+    for (const std::string& path : paths)
+        normal.insert(platform::FileSystemPath(path).lexically_normal());
+    return normal;
 }
 
 void ClearOutputExcept(const OutputTree& tree, const std::vector<std::string>& keep)
 {
     namespace fs = std::filesystem;
-    std::set<fs::path> kept;
-    for (const std::string& path : keep)
-        kept.insert(platform::FileSystemPath(path).lexically_normal());
+    std::set<fs::path> kept = NormalPaths(keep);
     std::error_code ec;
     fs::path root(platform::FileSystemPath(tree.OutputRoot()));
     if (root.empty() || fs::is_symlink(fs::symlink_status(root, ec)))

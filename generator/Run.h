@@ -5,6 +5,8 @@
 // comes in a RunInput, and it asks, tells and reports progress through a
 // RunHost. The window and the command line run the same code.
 
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -105,15 +107,13 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
 // their paths. Otherwise one report of every problem is told to the host.
 // For callers that must know before anything is deleted.
 bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesFolder = {});
-// The same, telling only the first failure, as the checks meet it.
-bool ChecksPassFirst(const RunInput& input, RunHost& host, const std::string& tablesFolder = {});
 
 // Every problem the checks find in both trees, one line each: each object's
 // and column's name with its reason (a blank or punctuation, a Chinese
 // character, a leading digit, a keyword or macro), twins and guards, names
 // the generated SQL cannot carry, and each column type in no group, each
 // line saying what would let it pass. `first`, when given, gets the first
-// failure as ChecksPassFirst tells it.
+// failure as the checks meet it one at a time.
 std::vector<std::string> RunProblems(const RunInput& input, const std::string& tablesFolder,
                                      RunNotice* first = nullptr);
 // One notice of them all: the first failure's text, then every problem.
@@ -144,5 +144,8 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
 // to write, so that one written again with the same bytes is never touched.
 // A symbolic link is removed as a link, never followed.
 void ClearOutputExcept(const OutputTree& tree, const std::vector<std::string>& keep);
+// The paths as the file system names them, each in its normal form, for
+// telling a file found in a folder from the ones a run keeps.
+std::set<std::filesystem::path> NormalPaths(const std::vector<std::string>& paths);
 
 #endif
