@@ -1,5 +1,6 @@
 #include "FakeHost.h"
 #include "FakeIdentities.h"
+#include "NamedInput.h"
 #include "generator/Genfunc.h"
 #include "generator/OperatorNames.h"
 #include "generator/Run.h"
@@ -568,12 +569,7 @@ TEST(RunChecks, ClassNamesThatDBCommsEnumeratorsOrGuardsWouldHideAreRefused)
         {{"DBCommH"}, {}, "DBCommH:DBCommH:"},
     };
     for (const Case& c : cases) {
-        RunInput in;
-        in.DatabaseCount = 1;
-        for (const std::string& t : c.tables)
-            in.Schema.Tables.push_back(NamedObject(t, {{"x", "int"}}));
-        for (const std::string& v : c.views)
-            in.Schema.Views.push_back(NamedObject(v, {{"x", "int"}}));
+        RunInput in = NamedInput(c.tables, c.views);
         FakeHost host;
         EXPECT_FALSE(ChecksPass(in, host, "")) << c.says;
         ASSERT_EQ(host.Boxes.size(), 1u) << c.says;

@@ -1,3 +1,4 @@
+#include "NamedInput.h"
 #include "generator/Run.h"
 #include "generator/Translate.h"
 #include "generator/TypeRules.h"
@@ -139,12 +140,7 @@ TEST(Pinyin, TranslationAlwaysGivesNamesTheRunTakesAndTranslatingAgainChangesNot
         {"a parameter named as a guard", {"T", "GOODS"}, {}, {"GOODSH", "TH", "DBCommH"}},
     };
     for (const Case& c : cases) {
-        RunInput in;
-        in.DatabaseCount = 1;
-        for (const std::string& t : c.tables)
-            in.Schema.Tables.push_back(NamedObject(t, {{"x", "int"}}));
-        for (const std::string& v : c.views)
-            in.Schema.Views.push_back(NamedObject(v, {{"x", "int"}}));
+        RunInput in = NamedInput(c.tables, c.views);
         in.Schema.Tables[0].Columns.clear();
         for (const std::string& col : c.columns)
             in.Schema.Tables[0].Columns.push_back({col, col, "int", "int"});
