@@ -3,33 +3,50 @@
 #   sh scripts/screenshot.sh [OUT.png]             (default docs/window.png)
 #   sh scripts/screenshot.sh --windows [OUT.png]   pellam's Win32 build under Wine
 #                                                  (default docs/window-windows.png)
-# With --renaming (after --windows, if given) the picture shows a view being
-# renamed in place, and has no default name.
+# With --scale 150 (before OUT, after --windows if given) the screen is at
+# 150 %: Qt's scale factor 1.5, or Wine's 144 DPI; the default names end in
+# -150. With --renaming the picture shows a view being renamed in place,
+# and has no default name.
 set -eu
 cd "$(dirname "$0")/.."
 windows=
 renaming=
+scale=100
 if [ "${1:-}" = "--windows" ]; then
     windows=1
     shift
+fi
+if [ "${1:-}" = "--scale" ]; then
+    scale=${2:-}
+    shift 2
+    case "$scale" in
+      100|150) ;;
+      *) echo "screenshot.sh: --scale is 100 or 150" >&2; exit 2 ;;
+    esac
 fi
 if [ "${1:-}" = "--renaming" ]; then
     renaming=--renaming
     shift
     if [ -z "${1:-}" ]; then
-        echo "usage: sh scripts/screenshot.sh [--windows] --renaming OUT.png" >&2
+        echo "usage: sh scripts/screenshot.sh [--windows] [--scale 150] --renaming OUT.png" >&2
         exit 2
     fi
 fi
+suffix=
+[ "$scale" = 100 ] || suffix=-$scale
+# Qt's scale factor, or the DPI of Wine's screen.
+QT_SCALE_FACTOR=$(python3 -c "print($scale / 100)")
+PELLAM_WINE_DPI=$((96 * scale / 100))
+export QT_SCALE_FACTOR PELLAM_WINE_DPI
 if [ -n "$windows" ]; then
-    out=${1:-docs/window-windows.png}
+    out=${1:-docs/window-windows$suffix.png}
     . scripts/packages.sh
     ensure_chinese_locale
     sh scripts/build-windows.sh >/dev/null
     shot="sh cmake/wine-run.sh build-win/tools/pellam_screenshot.exe"
     picture=build-win/shot.bmp
 else
-    out=${1:-docs/window.png}
+    out=${1:-docs/window$suffix.png}
     cmake -S . -B build >/dev/null
     cmake --build build -j"$(nproc)" --target pellam_screenshot >/dev/null
     shot="./build/tools/pellam_screenshot"
@@ -44,7 +61,7 @@ for _ in 1 2 3 4 5 6 7 8 9 10; do
     sleep 0.3
 done
 port=$(sed -n 's/listening on 127.0.0.1:\([0-9]*\)/\1/p' build-shot.log)
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" \
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1920x1200x24" \
     $shot "127.0.0.1,$port" "Pellam#2026" "$picture" $renaming
 if [ -n "$windows" ]; then
     # The Win32 build saves a BMP; the picture goes in the README as PNG.

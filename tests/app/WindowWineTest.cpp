@@ -13,8 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cwchar>
 
 #include <windows.h>
+#include <commctrl.h>
 
 using testsupport::Expected;
 using testsupport::FirstDifference;
@@ -104,6 +106,132 @@ TEST(WindowUnderWine, ShowsItsChineseTextsWhateverTheCodePage)
     // And back: a text the user types in reads as typed.
     form.LabeledEdit1->SetText("服务器");
     EXPECT_EQ(form.LabeledEdit1->Text(), "服务器");
+}
+
+namespace {
+
+// A window's size and place in its parent, as the system has them.
+RECT PlaceOf(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+int FontHeight(HWND window)
+{
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font.lfHeight;
+}
+
+HWND WindowWithText(HWND top, const wchar_t* text)
+{
+    HWND found = nullptr;
+    std::pair<const wchar_t*, HWND*> wanted{text, &found};
+    EnumChildWindows(
+        top,
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* want = reinterpret_cast<std::pair<const wchar_t*, HWND*>*>(l);
+            wchar_t buffer[128] = {0};
+            GetWindowTextW(w, buffer, 128);
+            if (std::wstring(buffer) != want->first)
+                return TRUE;
+            *want->second = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&wanted));
+    return found;
+}
+
+}  // namespace
+
+// The window is laid out in pixels at 96 DPI and placed at the monitor's:
+// at 150 % each control and the font are half as large again, while the
+// program still reads its own units. A move to a monitor of another DPI
+// rescales it all, and a move back leaves it as it was.
+TEST(WindowUnderWine, PlacesAndDrawsItselfAtTheMonitorsDpi)
+{
+    int dpi = 96;
+    if (const char* expected = std::getenv("PELLAM_EXPECT_DPI"))
+        dpi = std::atoi(expected);
+    {
+        HDC screen = GetDC(nullptr);
+        ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), dpi) << "the prefix has another DPI";
+        ReleaseDC(nullptr, screen);
+    }
+    TMainForm form;
+    form.ShowForm();
+    platform::ProcessMessagesFor(20);
+    HWND top = FindWindowW(L"PellamForm", nullptr);
+    ASSERT_NE(top, nullptr);
+    HWND generate = WindowWithText(top, L"生成");
+    ASSERT_NE(generate, nullptr);
+    const wchar_t* const kLabelText = L"架构：销售.客户订单明细 Sales";
+    // The panel owns it.
+    auto& label =
+        *new platform::TLabel(form.Panel1, "架构：销售.客户订单明细 Sales", 9, 500, 10, 13);
+
+    auto expectAt = [&](int at) {
+        RECT client;
+        GetClientRect(top, &client);
+        EXPECT_EQ(client.right, MulDiv(TMainForm::kWidth, at, 96)) << at;
+        EXPECT_EQ(client.bottom, MulDiv(TMainForm::kHeight, at, 96)) << at;
+        EXPECT_EQ(form.ClientWidth(), TMainForm::kWidth) << at;
+        EXPECT_EQ(form.ClientHeight(), TMainForm::kHeight) << at;
+        // 生成 is 97 by 25 at 288, 326 in the program's units.
+        RECT button = PlaceOf(generate);
+        EXPECT_EQ(button.right - button.left, MulDiv(97, at, 96)) << at;
+        EXPECT_EQ(button.bottom - button.top, MulDiv(25, at, 96)) << at;
+        EXPECT_EQ(button.left, MulDiv(288, at, 96)) << at;
+        platform::TRect b = form.BitBtn1->Bounds();
+        EXPECT_EQ(std::vector<int>({b.Left, b.Top, b.Width, b.Height}),
+                  std::vector<int>({288, 326, 97, 25}))
+            << at;
+        // The font, 11 pixels at 96 DPI, in every control.
+        EXPECT_EQ(FontHeight(generate), -MulDiv(11, at, 96)) << at;
+        EXPECT_EQ(FontHeight(WindowWithText(top, L"登录")), -MulDiv(11, at, 96)) << at;
+        // A label as wide as its text in the program's units holds the whole
+        // text as drawn.
+        label.SetBounds(9, 500, label.TextWidth(), 13);
+        HWND shown = WindowWithText(top, kLabelText);
+        ASSERT_NE(shown, nullptr);
+        HDC dc = GetDC(shown);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(shown, WM_GETFONT, 0, 0)));
+        SIZE drawn{0, 0};
+        GetTextExtentPoint32W(dc, kLabelText, static_cast<int>(std::wcslen(kLabelText)), &drawn);
+        SelectObject(dc, old);
+        ReleaseDC(shown, dc);
+        RECT place = PlaceOf(shown);
+        EXPECT_GE(place.right - place.left, drawn.cx) << at;
+    };
+    expectAt(dpi);
+
+    // What Windows sends when the window moves to a monitor at twice the
+    // DPI, with the size it suggests, and then back.
+    auto move = [&](int to) {
+        RECT frame{0, 0, MulDiv(TMainForm::kWidth, to, 96), MulDiv(TMainForm::kHeight, to, 96)};
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(top, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrW(top, GWL_EXSTYLE)));
+        RECT suggested{0, 0, frame.right - frame.left, frame.bottom - frame.top};
+        SendMessageW(top, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+        platform::ProcessMessagesFor(20);
+    };
+    move(2 * dpi);
+    expectAt(2 * dpi);
+    move(dpi);
+    expectAt(dpi);
+
+    // The common controls 6 that the manifest asks for: only their buttons
+    // tell their ideal size.
+    HWND probe = CreateWindowExW(0, L"BUTTON", L"生成", WS_CHILD | BS_PUSHBUTTON, 0, 0, 10, 10, top,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    SIZE ideal{0, 0};
+    EXPECT_TRUE(SendMessageW(probe, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)))
+        << "the common controls 6 are not active";
+    DestroyWindow(probe);
 }
 
 TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)

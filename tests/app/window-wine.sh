@@ -11,4 +11,4 @@ trap 'kill $STANDIN_PID 2>/dev/null || true; rm -rf "$work"' EXIT
 start_standin "$standin" "$support/wine-fixture.json" "$work/standin.log"
 PELLAM_TEST_HOST=$STANDIN_HOST
 export PELLAM_TEST_HOST
-xvfb-run -a -s "-screen 0 1280x800x24" "$run" "$exe"
+xvfb-run -a -s "-screen 0 1920x1200x24" "$run" "$exe"

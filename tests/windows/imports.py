@@ -6,7 +6,8 @@ imports (msvcrt's) are not ours and are not looked at.
     python3 imports.py OBJDUMP EXE... [--manifest EXE]
 
 With --manifest, that executable must also carry a manifest asking for the
-common controls 6 (visual styles).
+common controls 6 (visual styles) and per-monitor DPI awareness (v2, with
+the older per-monitor form for Windows before 10 1703).
 """
 
 import re
@@ -45,6 +46,9 @@ def main():
             data = f.read()
         if b"Microsoft.Windows.Common-Controls" not in data or b'version="6.0.0.0"' not in data:
             bad.append("%s: no manifest asking for the common controls 6" % manifested)
+        if (b"<dpiAwareness" not in data or b"PerMonitorV2" not in data
+                or b"true/pm</dpiAware>" not in data):
+            bad.append("%s: no manifest declaring per-monitor DPI awareness" % manifested)
     for exe in exes:
         found = imports(objdump, exe)
         if not any(dll == "USER32.DLL" or dll == "KERNEL32.DLL" for dll, _ in found):
@@ -55,7 +59,7 @@ def main():
             if dll in WIDE_ONLY or (dll == "KERNEL32.DLL" and FILE_WORDS.search(name)):
                 bad.append("%s: %s!%s" % (exe, dll, name))
     for b in bad:
-        print("ANSI import:", b)
+        print(b if "manifest" in b else "ANSI import: " + b)
     if bad:
         sys.exit(1)
     print("no ANSI imports in %d programs" % len(exes))

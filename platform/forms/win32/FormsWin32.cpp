@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include <algorithm>
+#include <map>
 
 namespace platform {
 
@@ -35,10 +36,63 @@ namespace {
 
 const wchar_t* const kControlProperty = L"PellamControl";
 
-HFONT& Font()
+// The controls' face and size, and the fonts made of them for each DPI.
+struct ControlFonts {
+    std::string Face = "MS Sans Serif";
+    int PixelSize = 11;
+    std::map<int, HFONT> Made;
+};
+
+ControlFonts& Fonts()
 {
-    static HFONT font = nullptr;
-    return font;
+    static ControlFonts fonts;
+    return fonts;
+}
+
+// An entry point of user32 that older Windows lacks, or null there.
+template <class Function> Function User32Entry(const char* name)
+{
+    FARPROC entry = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(entry));
+}
+
+int SystemDpi()
+{
+    HDC dc = GetDC(nullptr);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+// The DPI of the monitor a window is on (Windows 10 and later tell it for
+// each monitor; before, the system's).
+int WindowDpi(HWND window)
+{
+    using GetDpiForWindowEntry = UINT(WINAPI*)(HWND);
+    static const auto getDpi = User32Entry<GetDpiForWindowEntry>("GetDpiForWindow");
+    UINT dpi = getDpi ? getDpi(window) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
+}
+
+// The window rectangle around a client area: the frame the window has now
+// (after a change of DPI, the system has already scaled it, or not, as it
+// draws it), or, for a minimised window, the frame its style has at the DPI.
+RECT FrameAround(HWND window, int clientWidth, int clientHeight, int dpi)
+{
+    RECT outer, inner;
+    if (!IsIconic(window) && GetWindowRect(window, &outer) && GetClientRect(window, &inner)) {
+        int width = (outer.right - outer.left) - inner.right;
+        int height = (outer.bottom - outer.top) - inner.bottom;
+        return {0, 0, clientWidth + width, clientHeight + height};
+    }
+    using AdjustForDpiEntry = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = User32Entry<AdjustForDpiEntry>("AdjustWindowRectExForDpi");
+    RECT r{0, 0, clientWidth, clientHeight};
+    DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+    DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+    if (!adjustForDpi || !adjustForDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+        AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    return r;
 }
 
 // The background a control shows: its own colour, else its parent's.
@@ -63,8 +117,11 @@ std::unique_ptr<TControl::Impl> Child(TWinControl* parent, const wchar_t* window
                                       const std::string& text, DWORD style, DWORD exStyle, int left,
                                       int top, int width, int height)
 {
-    return std::unique_ptr<TControl::Impl>(
+    std::unique_ptr<TControl::Impl> impl(
         NewImpl(CreateChild(parent, windowClass, text, style, exStyle, left, top, width, height)));
+    impl->Placed = true;
+    impl->Logical = {left, top, width, height};
+    return impl;
 }
 
 std::string WindowText(HWND window)
@@ -76,16 +133,37 @@ std::string WindowText(HWND window)
     return FromWide(text.c_str(), text.size());
 }
 
-HFONT ControlFont()
+int DpiOf(HWND window)
 {
-    if (!Font())
-        Font() = MakeFont("MS Sans Serif", 11, false);
-    return Font();
+    HWND root = GetAncestor(window, GA_ROOT);
+    TControl* form = root ? ControlOf(root) : nullptr;
+    return form ? form->impl()->Dpi : WindowDpi(window);
 }
 
-void SetControlFont(HFONT font)
+RECT PlaceInParent(HWND window)
 {
-    Font() = font;
+    RECT r;
+    GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+HFONT ControlFont(int dpi)
+{
+    ControlFonts& fonts = Fonts();
+    HFONT& font = fonts.Made[dpi];
+    if (!font)
+        font = MakeFont(fonts.Face, Scaled(fonts.PixelSize, dpi), false);
+    return font;
+}
+
+// Fonts made before stay: controls may still be drawn with them.
+void SetControlFont(const std::string& face, int pixelSize)
+{
+    ControlFonts& fonts = Fonts();
+    fonts.Face = face;
+    fonts.PixelSize = pixelSize;
+    fonts.Made.clear();
 }
 
 HFONT MakeFont(const std::string& face, int pixelSize, bool bold)
@@ -114,11 +192,13 @@ void Guarded(const std::function<void()>& handler)
 HWND CreateChild(TWinControl* parent, const wchar_t* windowClass, const std::string& text,
                  DWORD style, DWORD exStyle, int left, int top, int width, int height)
 {
+    int dpi = DpiOf(parent->impl()->Handle);
     HWND window =
         CreateWindowExW(exStyle, windowClass, ToWide(text).c_str(),
-                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, left, top, width, height,
+                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, Scaled(left, dpi),
+                        Scaled(top, dpi), Scaled(width, dpi), Scaled(height, dpi),
                         parent->impl()->Handle, nullptr, GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont(dpi)), FALSE);
     return window;
 }
 
@@ -147,6 +227,51 @@ void SubclassControl(TControl::Impl* impl)
 
 // ------------------------------------------------------------- containers
 
+namespace {
+
+// Each control of a container placed and given its font again for the DPI
+// its form moved to, from where the program placed it (or, for one it did
+// not, from where it was at the old DPI).
+void Rescale(TWinControl* container, int from, int to)
+{
+    for (TControl* c : container->Controls()) {
+        TControl::Impl* impl = c->impl();
+        TRect at = impl->Logical;
+        if (!impl->Placed) {
+            RECT r = PlaceInParent(impl->Handle);
+            at = {Unscaled(r.left, from), Unscaled(r.top, from), Unscaled(r.right - r.left, from),
+                  Unscaled(r.bottom - r.top, from)};
+        }
+        MoveWindow(impl->Handle, Scaled(at.Left, to), Scaled(at.Top, to), Scaled(at.Width, to),
+                   Scaled(at.Height, to), TRUE);
+        SendMessageW(impl->Handle, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont(to)), TRUE);
+        if (impl->Buddy) {
+            SendMessageW(impl->Buddy, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont(to)), TRUE);
+            SendMessageW(impl->Buddy, UDM_SETBUDDY, reinterpret_cast<WPARAM>(impl->Handle), 0);
+        }
+        if (impl->Rescaled)
+            impl->Rescaled(from, to);
+        if (auto* inner = dynamic_cast<TWinControl*>(c))
+            Rescale(inner, from, to);
+    }
+}
+
+// A form moved to a monitor of another DPI, or the DPI was changed: its
+// controls follow, and the form takes the size the system suggests.
+void MoveToDpi(TControl* form, int dpi, const RECT& suggested)
+{
+    int from = form->impl()->Dpi;
+    form->impl()->Dpi = dpi;
+    if (from != dpi)
+        Rescale(static_cast<TWinControl*>(form), from, dpi);
+    SetWindowPos(form->impl()->Handle, nullptr, suggested.left, suggested.top,
+                 suggested.right - suggested.left, suggested.bottom - suggested.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(form->impl()->Handle, nullptr, TRUE);
+}
+
+}  // namespace
+
 LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l)
 {
     TControl* self = ControlOf(window);
@@ -162,11 +287,17 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l)
         if (self && self->impl()->OnResize && *self->impl()->OnResize)
             Guarded([&] { (*self->impl()->OnResize)(); });
         break;
+    case WM_DPICHANGED:
+        if (self && !self->Parent()) {
+            Guarded([&] { MoveToDpi(self, HIWORD(w), *reinterpret_cast<const RECT*>(l)); });
+            return 0;
+        }
+        break;
     case WM_GETMINMAXINFO:
         if (self && (self->impl()->MinWidth > 0 || self->impl()->MinHeight > 0)) {
-            RECT r{0, 0, self->impl()->MinWidth, self->impl()->MinHeight};
-            AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
-                               static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+            int dpi = self->impl()->Dpi;
+            RECT r = FrameAround(window, Scaled(self->impl()->MinWidth, dpi),
+                                 Scaled(self->impl()->MinHeight, dpi), dpi);
             auto* info = reinterpret_cast<MINMAXINFO*>(l);
             info->ptMinTrackSize.x = r.right - r.left;
             info->ptMinTrackSize.y = r.bottom - r.top;
@@ -220,8 +351,7 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l)
             HDC dc = BeginPaint(window, &ps);
             for (TControl* c : container->Controls())
                 if (c->impl()->Bevel) {
-                    TRect b = c->Bounds();
-                    RECT r{b.Left, b.Top, b.Left + b.Width, b.Top + b.Height};
+                    RECT r = PlaceInParent(c->impl()->Handle);
                     DrawEdge(dc, &r, EDGE_ETCHED, c->impl()->Bevel);
                 }
             EndPaint(window, &ps);
@@ -275,21 +405,27 @@ TControl::~TControl()
 
 void TControl::SetBounds(int left, int top, int width, int height)
 {
-    MoveWindow(impl_->Handle, left, top, width, height, TRUE);
+    impl_->Placed = true;
+    impl_->Logical = {left, top, width, height};
+    int dpi = DpiOf(impl_->Handle);
+    MoveWindow(impl_->Handle, Scaled(left, dpi), Scaled(top, dpi), Scaled(width, dpi),
+               Scaled(height, dpi), TRUE);
 }
 
+// In the layout's units; a form's origin is where it is on the screen.
 TRect TControl::Bounds() const
 {
+    int dpi = DpiOf(impl_->Handle);
     RECT r;
     if (!parent_) {
         GetClientRect(impl_->Handle, &r);
         POINT origin{0, 0};
         ClientToScreen(impl_->Handle, &origin);
-        return {origin.x, origin.y, r.right, r.bottom};
+        return {origin.x, origin.y, Unscaled(r.right, dpi), Unscaled(r.bottom, dpi)};
     }
-    GetWindowRect(impl_->Handle, &r);
-    MapWindowPoints(nullptr, parent_->impl()->Handle, reinterpret_cast<POINT*>(&r), 2);
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    r = PlaceInParent(impl_->Handle);
+    return {Unscaled(r.left, dpi), Unscaled(r.top, dpi), Unscaled(r.right - r.left, dpi),
+            Unscaled(r.bottom - r.top, dpi)};
 }
 
 namespace {
@@ -413,6 +549,7 @@ TForm::TForm(const std::string& caption, TForm* owner)
 {
     impl()->Owned = owner != nullptr;
     impl()->OnPaint = &OnPaint;
+    impl()->Dpi = WindowDpi(impl()->Handle);
 }
 
 std::string TForm::Caption() const
@@ -422,10 +559,8 @@ std::string TForm::Caption() const
 
 void TForm::SetFixedClientSize(int width, int height)
 {
-    RECT r{0, 0, width, height};
-    DWORD style = static_cast<DWORD>(GetWindowLongPtrW(impl()->Handle, GWL_STYLE));
-    DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(impl()->Handle, GWL_EXSTYLE));
-    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    int dpi = impl()->Dpi;
+    RECT r = FrameAround(impl()->Handle, Scaled(width, dpi), Scaled(height, dpi), dpi);
     SetWindowPos(impl()->Handle, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -438,25 +573,27 @@ void TForm::SetResizableClientSize(int width, int height, int minWidth, int minH
     impl()->OnResize = &OnResize;
     SetWindowLongPtrW(window, GWL_STYLE,
                       GetWindowLongPtrW(window, GWL_STYLE) | WS_THICKFRAME | WS_MAXIMIZEBOX);
-    RECT r{0, 0, width, height};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+    // The thicker frame first, so that the size below is measured with it.
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    int dpi = impl()->Dpi;
+    RECT r = FrameAround(window, Scaled(width, dpi), Scaled(height, dpi), dpi);
     SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int TForm::ClientWidth() const
 {
     RECT r{};
     GetClientRect(impl()->Handle, &r);
-    return r.right;
+    return Unscaled(r.right, impl()->Dpi);
 }
 
 int TForm::ClientHeight() const
 {
     RECT r{};
     GetClientRect(impl()->Handle, &r);
-    return r.bottom;
+    return Unscaled(r.bottom, impl()->Dpi);
 }
 
 void TForm::MoveTo(int left, int top)
@@ -491,8 +628,10 @@ bool FaceInstalled(const std::string& face)
 // 8 points, which Windows has.
 void TForm::SetFont(const std::string& name, int pixelSize)
 {
-    SetControlFont(FaceInstalled(name) ? MakeFont(name, pixelSize, false)
-                                       : MakeFont("MS Sans Serif", 11, false));
+    if (FaceInstalled(name))
+        SetControlFont(name, pixelSize);
+    else
+        SetControlFont("MS Sans Serif", 11);
 }
 
 void TForm::ShowForm()
@@ -591,14 +730,16 @@ int TLabel::TextWidth() const
     std::string text = Caption();
     HDC dc = GetDC(impl()->Handle);
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(impl()->Handle, WM_GETFONT, 0, 0));
-    HGDIOBJ old = SelectObject(dc, font ? font : ControlFont());
+    int dpi = DpiOf(impl()->Handle);
+    HGDIOBJ old = SelectObject(dc, font ? font : ControlFont(dpi));
     RECT r{0, 0, 0, 0};
     std::wstring wide = ToWide(text);
     DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r,
               DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS);
     SelectObject(dc, old);
     ReleaseDC(impl()->Handle, dc);
-    return r.right - r.left;
+    // Rounded up: the width given back holds the whole text.
+    return (static_cast<int>(r.right - r.left) * 96 + dpi - 1) / dpi;
 }
 
 namespace {
@@ -748,9 +889,13 @@ void DrawGlyphButton(const DRAWITEMSTRUCT* item, const TBitmap& glyph)
         SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item->hwndItem, WM_GETFONT, 0, 0)));
     SIZE size{0, 0};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    // The glyph at the form's DPI, each of its pixels a block.
+    int dpi = DpiOf(item->hwndItem);
+    int glyphWidth = Scaled(glyph.Width(), dpi), glyphHeight = Scaled(glyph.Height(), dpi);
+    int gap = Scaled(4, dpi);
     int shift = pushed ? 1 : 0;
-    int left = (r.right - r.left - glyph.Width() - 4 - size.cx) / 2 + shift;
-    int top = (r.bottom - r.top - glyph.Height()) / 2 + shift;
+    int left = (r.right - r.left - glyphWidth - gap - size.cx) / 2 + shift;
+    int top = (r.bottom - r.top - glyphHeight) / 2 + shift;
     for (int y = 0; y < glyph.Height(); ++y)
         for (int x = 0; x < glyph.Width(); ++x) {
             TColor c = glyph.Pixel(x, y);
@@ -760,9 +905,13 @@ void DrawGlyphButton(const DRAWITEMSTRUCT* item, const TBitmap& glyph)
                 unsigned char grey = static_cast<unsigned char>((c.R + c.G + c.B) / 3 / 2 + 100);
                 c = {grey, grey, grey, 255};
             }
-            ::SetPixel(dc, left + x, top + y, ToColorRef(c));
+            RECT block{left + Scaled(x, dpi), top + Scaled(y, dpi), left + Scaled(x + 1, dpi),
+                       top + Scaled(y + 1, dpi)};
+            HBRUSH brush = CreateSolidBrush(ToColorRef(c));
+            FillRect(dc, &block, brush);
+            DeleteObject(brush);
         }
-    RECT textBox{left + glyph.Width() + 4, r.top + shift, r.right, r.bottom + shift};
+    RECT textBox{left + glyphWidth + gap, r.top + shift, r.right, r.bottom + shift};
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
     DrawTextW(dc, text.c_str(), -1, &textBox, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

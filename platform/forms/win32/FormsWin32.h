@@ -28,6 +28,12 @@ inline COLORREF ToColorRef(TColor c)
 struct TControl::Impl {
     HWND Handle = nullptr;
     TControl* Control = nullptr;
+    // Where the program placed it, in pixels at 96 DPI (the layout's own
+    // units), when it did; the window itself is placed at the form's DPI.
+    bool Placed = false;
+    TRect Logical;
+    // A form's: the DPI of the monitor it is on.
+    int Dpi = 96;
     // The colours it paints with, when set.
     bool HasColor = false, HasFontColor = false;
     TColor Background, FontColor;
@@ -55,6 +61,9 @@ struct TControl::Impl {
     HBITMAP Picture = nullptr;
     int PictureWidth = 0, PictureHeight = 0;
     std::function<void()>* OnPaint = nullptr;
+    // What a control does beyond moving and taking the font when its form
+    // goes from one DPI to another.
+    std::function<void(int from, int to)> Rescaled;
 };
 
 struct TBitmap::Impl {
@@ -76,9 +85,24 @@ std::string FromWide(const wchar_t* text);
 LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l);
 LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM w, LPARAM l);
 
-// The font every control is given (the form's, once it sets one).
-HFONT ControlFont();
-void SetControlFont(HFONT font);
+// The layout is made in pixels at 96 DPI; each form's windows are placed
+// and drawn at the DPI of the monitor the form is on.
+int DpiOf(HWND window);  // of the form the window belongs to
+inline int Scaled(int logical, int dpi)
+{
+    return MulDiv(logical, dpi, 96);
+}
+inline int Unscaled(int physical, int dpi)
+{
+    return MulDiv(physical, 96, dpi);
+}
+// A window's place in its parent, as the window has it.
+RECT PlaceInParent(HWND window);
+
+// The font every control is given (the form's, once it sets one), made for
+// the DPI.
+HFONT ControlFont(int dpi);
+void SetControlFont(const std::string& face, int pixelSize);
 
 // A control's state around its window.
 TControl::Impl* NewImpl(HWND handle);
@@ -88,7 +112,8 @@ std::unique_ptr<TControl::Impl> Child(TWinControl* parent, const wchar_t* window
                                       int top, int width, int height);
 std::string WindowText(HWND window);
 
-// A standard or own control as a child of the parent's window.
+// A standard or own control as a child of the parent's window, placed in
+// the layout's units.
 HWND CreateChild(TWinControl* parent, const wchar_t* windowClass, const std::string& text,
                  DWORD style, DWORD exStyle, int left, int top, int width, int height);
 // Routes the window's messages through impl->Subclass first.

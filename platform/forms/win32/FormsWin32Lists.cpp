@@ -152,7 +152,7 @@ void EditCell(HWND list, int row, int column)
         CreateWindowExW(0, L"EDIT", buffer, WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL,
                         r.left, r.top, r.right - r.left, r.bottom - r.top, list, nullptr,
                         GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
+    SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont(DpiOf(list))), FALSE);
     auto* cell = new CellEditor{list, row, column, nullptr};
     SetWindowLongPtrW(editor, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cell));
     cell->Previous = reinterpret_cast<WNDPROC>(
@@ -180,10 +180,17 @@ TStringGrid::TStringGrid(TWinControl* parent, int left, int top, int width, int 
     };
     SendMessageW(impl()->Handle, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    impl()->Rescaled = [this, columns = header.size()](int from, int to) {
+        for (std::size_t i = 0; i < columns; ++i) {
+            int width = static_cast<int>(SendMessageW(impl()->Handle, LVM_GETCOLUMNWIDTH, i, 0));
+            SendMessageW(impl()->Handle, LVM_SETCOLUMNWIDTH, i, MulDiv(width, to, from));
+        }
+    };
+    int dpi = DpiOf(impl()->Handle);
     for (std::size_t i = 0; i < header.size(); ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.cx = i == 0 ? 140 : width - 150;
+        column.cx = Scaled(i == 0 ? 140 : width - 150, dpi);
         std::wstring text = ToWide(header[i]);
         column.pszText = const_cast<wchar_t*>(text.c_str());
         SendMessageW(impl()->Handle, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
@@ -257,8 +264,11 @@ TTabSheet* TPageControl::AddPage(const std::string& caption)
     RECT area;
     GetClientRect(impl()->Handle, &area);
     SendMessageW(impl()->Handle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-    HWND sheet = CreateChild(this, kContainerClass, "", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
-                             area.left, area.top, area.right - area.left, area.bottom - area.top);
+    int dpi = DpiOf(impl()->Handle);
+    HWND sheet =
+        CreateChild(this, kContainerClass, "", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
+                    Unscaled(area.left, dpi), Unscaled(area.top, dpi),
+                    Unscaled(area.right - area.left, dpi), Unscaled(area.bottom - area.top, dpi));
     auto* page = new TTabSheet(this, std::unique_ptr<Impl>(NewImpl(sheet)));
     if (PageCount() > 1)
         ShowWindow(sheet, SW_HIDE);

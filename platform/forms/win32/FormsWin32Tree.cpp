@@ -149,6 +149,8 @@ std::unique_ptr<TControl::Impl> TreeImpl(TWinControl* parent, int left, int top,
                                TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS |
                                    TVS_SHOWSELALWAYS | TVS_INFOTIP | WS_TABSTOP,
                                WS_EX_CLIENTEDGE, left, top, width, height);
+    impl->Placed = true;
+    impl->Logical = {left, top, width, height};
     return std::unique_ptr<TControl::Impl>(impl);
 }
 
@@ -171,11 +173,14 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
             result = 0;
             return true;
         }
-        if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN)
+        if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
+            int dpi = DpiOf(impl()->Handle);
             MouseDown(message == WM_RBUTTONDOWN   ? mbRight
                       : message == WM_MBUTTONDOWN ? mbMiddle
                                                   : mbLeft,
-                      static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l)));
+                      Unscaled(static_cast<short>(LOWORD(l)), dpi),
+                      Unscaled(static_cast<short>(HIWORD(l)), dpi));
+        }
         return false;
     };
     impl()->Notify = [this](NMHDR* header) -> LRESULT {
@@ -213,6 +218,8 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
             POINT at;
             GetCursorPos(&at);
             ScreenToClient(impl()->Handle, &at);
+            int dpi = DpiOf(impl()->Handle);
+            at = {Unscaled(at.x, dpi), Unscaled(at.y, dpi)};
             // The node under the mouse is the one the menu acts on, and the
             // one that shows selected.
             if (TTreeNode* node = GetNodeAt(at.x, at.y))
@@ -280,13 +287,15 @@ bool TTreeView::FinishEditing(const std::string& text)
 
 void TTreeView::SetIndent(int pixels)
 {
-    SendMessageW(impl()->Handle, TVM_SETINDENT, static_cast<WPARAM>(pixels), 0);
+    SendMessageW(impl()->Handle, TVM_SETINDENT,
+                 static_cast<WPARAM>(Scaled(pixels, DpiOf(impl()->Handle))), 0);
 }
 
 TTreeNode* TTreeView::GetNodeAt(int x, int y) const
 {
     TVHITTESTINFO hit{};
-    hit.pt = {x, y};
+    int dpi = DpiOf(impl()->Handle);
+    hit.pt = {Scaled(x, dpi), Scaled(y, dpi)};
     HTREEITEM item = reinterpret_cast<HTREEITEM>(
         SendMessageW(impl()->Handle, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     if (!item || !(hit.flags & TVHT_ONITEM))
@@ -314,8 +323,9 @@ void TTreeView::NodePoint(TTreeNode* node, int& x, int& y) const
     HTREEITEM item = TreeNodes::Made(node);
     std::memcpy(&r, &item, sizeof item);
     SendMessageW(impl()->Handle, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
-    x = (r.left + r.right) / 2;
-    y = (r.top + r.bottom) / 2;
+    int dpi = DpiOf(impl()->Handle);
+    x = Unscaled((r.left + r.right) / 2, dpi);
+    y = Unscaled((r.top + r.bottom) / 2, dpi);
 }
 
 // ------------------------------------------------------------ popup menus
@@ -344,7 +354,8 @@ TMenuItem* TPopupMenu::Add(const std::string& caption)
 
 void TPopupMenu::Popup(TControl* over, int x, int y)
 {
-    POINT at{x, y};
+    int dpi = DpiOf(over->impl()->Handle);
+    POINT at{Scaled(x, dpi), Scaled(y, dpi)};
     ClientToScreen(over->impl()->Handle, &at);
     impl_->Shown = true;
     UINT chosen = static_cast<UINT>(TrackPopupMenu(impl_->Menu,
@@ -373,10 +384,15 @@ LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM w, LPARAM l)
         HDC dc = BeginPaint(window, &ps);
         TControl* control = ControlOf(window);
         if (control && control->impl()->Picture) {
+            // Drawn at the form's DPI.
+            int dpi = DpiOf(window);
+            int width = control->impl()->PictureWidth, height = control->impl()->PictureHeight;
             HDC source = CreateCompatibleDC(dc);
             HGDIOBJ old = SelectObject(source, control->impl()->Picture);
-            BitBlt(dc, 0, 0, control->impl()->PictureWidth, control->impl()->PictureHeight, source,
-                   0, 0, SRCCOPY);
+            SetStretchBltMode(dc, HALFTONE);
+            SetBrushOrgEx(dc, 0, 0, nullptr);
+            StretchBlt(dc, 0, 0, Scaled(width, dpi), Scaled(height, dpi), source, 0, 0, width,
+                       height, SRCCOPY);
             SelectObject(source, old);
             DeleteDC(source);
         }
@@ -390,6 +406,8 @@ TImage::TImage(TWinControl* parent, int left, int top, int width, int height)
     : TControl(parent, [&] {
           auto* impl = new Impl;
           impl->Handle = CreateChild(parent, kImageClass, "", 0, 0, left, top, width, height);
+          impl->Placed = true;
+          impl->Logical = {left, top, width, height};
           return std::unique_ptr<Impl>(impl);
       }())
 {
