@@ -164,12 +164,12 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     Image1 = new platform::TImage(this, 0, 0, 680, 193);
     Image1->SetPicture(BannerPicture());
 
-    Panel1 = new platform::TPanel(this, 0, 125, 671, 414);
+    Panel1 = new platform::TPanel(this, 0, 125, 671, 444);
 
     using platform::TBevel;
     using platform::TBitBtn;
     using platform::TLabeledEdit;
-    Bevel1 = new TBevel(Panel1, TBevel::bsFrame, -3, 103, 675, 306);
+    Bevel1 = new TBevel(Panel1, TBevel::bsFrame, -3, 103, 675, 336);
     RadioButton1 = new platform::TRadioButton(Panel1, "Windows 身份验证    ", 16, 7, 129, 17);
     RadioButton1->SetChecked(true);
     RadioButton2 = new platform::TRadioButton(Panel1, "SQL Server 身份验证      ", 16, 30, 137, 17);
@@ -203,22 +203,25 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     BitBtn1 = new TBitBtn(Panel1, "生成", TBitBtn::bkOK, 288, 326, 97, 25);
     Label7 = MakeLabel(Panel1, "", 400, 331, 3, 13);
     Label7->SetFontColor(platform::clBlack);
-    Bevel4 = new TBevel(Panel1, TBevel::bsTopLine, 4, 363, 491, 9);
-    LabeledEdit3 = new TLabeledEdit(Panel1, "数据库连接字符串：    ", 128, 374, 297, 21, 120,
+    LabeledEdit5 =
+        new TLabeledEdit(Panel1, "类型分组：", 128, 362, 297, 21, 120, TLabeledEdit::lpLeft);
+    LabeledEdit5->SetHint("其他类型按哪一组生成：类型名=integer、string、float 或 blob，"
+                          "多个之间用分号隔开，如 MyPoint=blob; Money2=float");
+    Bevel4 = new TBevel(Panel1, TBevel::bsTopLine, 4, 393, 491, 9);
+    LabeledEdit3 = new TLabeledEdit(Panel1, "数据库连接字符串：    ", 128, 404, 297, 21, 120,
                                     TLabeledEdit::lpLeft);
     LabeledEdit3->SetReadOnly(true);
-    BitBtn3 = new TBitBtn(Panel1, "获取数据库连接字符串", TBitBtn::bkHelp, 425, 372, 161, 25);
+    BitBtn3 = new TBitBtn(Panel1, "获取数据库连接字符串", TBitBtn::bkHelp, 425, 402, 161, 25);
 
     PopupMenu1 = new platform::TPopupMenu(this);
     M1 = PopupMenu1->Add("修改名称(&M)");
     N1 = PopupMenu1->Add("翻译节点名称(&T)");
     A1 = PopupMenu1->Add("翻译全部(&A)");
 
-    // Tab order within the panel.
     // Tab order: the layout, top to bottom and left to right.
     platform::SetTabOrder({RadioButton1, RadioButton2, LabeledEdit1, LabeledEdit4, LabeledEdit2,
                            BitBtn2, ComboBox1, TreeView1, TreeView2, CheckBox1, BitBtn1,
-                           LabeledEdit3, BitBtn3});
+                           LabeledEdit5, LabeledEdit3, BitBtn3});
 
     RadioButton1->OnClick = [this] { RadioButton1Click(); };
     RadioButton2->OnClick = [this] { RadioButton1Click(); };
@@ -311,8 +314,8 @@ void TMainForm::FormResize()
     int dw = std::max(0, ClientWidth() - kWidth), dh = std::max(0, ClientHeight() - kHeight);
     int half = dw / 2;
     Image1->SetBounds(0, 0, kWidth + dw, 193);
-    Panel1->SetBounds(0, 125, 671 + dw, 414 + dh);
-    Bevel1->SetBounds(-3, 103, 675 + dw, 306 + dh);
+    Panel1->SetBounds(0, 125, 671 + dw, 444 + dh);
+    Bevel1->SetBounds(-3, 103, 675 + dw, 336 + dh);
     Bevel3->SetBounds(2, 159, 495 + dw, 9);
     Label6->SetBounds(360 + half, 168, Label6->Bounds().Width, 13);
     TreeView1->SetBounds(9, 183, 279 + half, 105 + dh);
@@ -323,12 +326,13 @@ void TMainForm::FormResize()
     CheckBox1->SetBounds(9, 330 + dh, 270, 17);
     BitBtn1->SetBounds(288, 326 + dh, 97, 25);
     Label7->SetBounds(400, 331 + dh, Label7->Bounds().Width, 13);
-    Bevel4->SetBounds(4, 363 + dh, 491 + dw, 9);
-    LabeledEdit3->SetBounds(128, 374 + dh, 297 + dw, 21);
-    LabeledEdit3->EditLabel->SetBounds(LabeledEdit3->EditLabel->Bounds().Left, 378 + dh,
-                                       LabeledEdit3->EditLabel->Bounds().Width,
-                                       LabeledEdit3->EditLabel->Bounds().Height);
-    BitBtn3->SetBounds(425 + dw, 372 + dh, 161, 25);
+    for (auto [edit, top] : {std::pair{LabeledEdit5, 362}, std::pair{LabeledEdit3, 404}}) {
+        edit->SetBounds(128, top + dh, 297 + dw, 21);
+        platform::TRect label = edit->EditLabel->Bounds();
+        edit->EditLabel->SetBounds(label.Left, top + 4 + dh, label.Width, label.Height);
+    }
+    Bevel4->SetBounds(4, 393 + dh, 491 + dw, 9);
+    BitBtn3->SetBounds(425 + dw, 402 + dh, 161, 25);
 }
 
 std::string TMainForm::LoginName() const
@@ -347,6 +351,7 @@ void TMainForm::LoadSettings(const std::string& path)
     LabeledEdit1->SetText(settings.Host);
     LabeledEdit4->SetText(settings.User);
     CheckBox1->SetChecked(settings.ExtendedTypes);
+    LabeledEdit5->SetText(settings.TypeGroups);
     if (settings.Width >= kWidth && settings.Height >= kHeight)
         SetResizableClientSize(settings.Width, settings.Height, kWidth, kHeight);
 }
@@ -360,6 +365,7 @@ void TMainForm::SaveSettings()
     settings.Host = LabeledEdit1->Text();
     settings.User = LoginName();
     settings.ExtendedTypes = CheckBox1->Checked();
+    settings.TypeGroups = LabeledEdit5->Text();
     settings.Width = ClientWidth();
     settings.Height = ClientHeight();
     WriteWindowSettings(settingsFile_, settings);
@@ -611,6 +617,12 @@ void TMainForm::BitBtn1Click()
     RunInput input{static_cast<std::size_t>(ComboBox1->Count()), LabelledSchema()};
     TypeOptions types;
     types.Extended = CheckBox1->Checked();
+    std::string fault = AddTypeOverrideList(LabeledEdit5->Text(), types);
+    if (!fault.empty()) {
+        platform::Application.MessageBox(fault, "类型分组",
+                                         platform::MB_OK | platform::MB_ICONERROR);
+        return;
+    }
     ApplyTypeOptions(input.Schema, types);
     SaveSettings();
     WindowRunHost host(this);

@@ -15,7 +15,7 @@
 class TMainForm : public platform::TForm {
 public:
     // The window's first size, and its least.
-    static constexpr int kWidth = 680, kHeight = 542;
+    static constexpr int kWidth = 680, kHeight = 572;
     TMainForm();
     ~TMainForm() override;
 
@@ -81,6 +81,9 @@ public:
     platform::TCheckBox* CheckBox1;
     // Where the selected table or view lives: "架构：schema.name".
     platform::TLabel* Label7;
+    // Type groups: "NAME=GROUP; ..." for types beyond the type table, as
+    // pellam-gen's --type takes them.
+    platform::TLabeledEdit* LabeledEdit5;
 
     // The popup menu each tree shows on a context request, if any, and the
     // node it was opened over.

@@ -28,6 +28,8 @@ WindowSettings ReadWindowSettings(const std::string& path)
             settings.User = value;
         else if (key == "extendedTypes")
             settings.ExtendedTypes = value == "1";
+        else if (key == "typeGroups")
+            settings.TypeGroups = value;
         else if (key == "width")
             settings.Width = std::atoi(value.c_str());
         else if (key == "height")
@@ -64,6 +66,7 @@ bool WriteWindowSettings(const std::string& path, const WindowSettings& settings
     std::string text = std::string("sqlLogin=") + (settings.SqlLogin ? "1" : "0") + "\n" +
                        "host=" + OneLine(settings.Host) + "\n" + "user=" + OneLine(settings.User) +
                        "\n" + "extendedTypes=" + (settings.ExtendedTypes ? "1" : "0") + "\n" +
+                       "typeGroups=" + OneLine(settings.TypeGroups) + "\n" +
                        "width=" + std::to_string(settings.Width) + "\n" +
                        "height=" + std::to_string(settings.Height) + "\n";
     return platform::WriteWholeFile(path, text) == 0;

@@ -12,6 +12,7 @@ struct WindowSettings {
     std::string Host;
     std::string User = "sa";
     bool ExtendedTypes = false;
+    std::string TypeGroups;  // the window's "NAME=GROUP; ..." line
     int Width = 0, Height = 0;  // the window's client size; 0 when unknown
 };
 

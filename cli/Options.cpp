@@ -164,24 +164,21 @@ void ParseTypes(const std::string& value, Options& o)
 // NAME=GROUP, GROUP one of integer, string, float, blob.
 void ParseTypeOverride(const std::string& value, Options& o)
 {
-    std::size_t eq = value.find('=');
-    TypeGroup group;
-    if (eq == std::string::npos || eq == 0 || !ParseTypeGroup(value.substr(eq + 1), group))
+    std::string earlier;
+    switch (AddTypeOverride(value, o.Types, earlier)) {
+    case TypeOverrideFault::None:
+        break;
+    case TypeOverrideFault::NotNameEqualsGroup:
         throw UsageError{"--type 应为 类型名=integer|string|float|blob：" + value};
-    std::string name = value.substr(0, eq);
-    // A type name has no blank at either end and no control character.
-    bool plain = name.front() != ' ' && name.back() != ' ';
-    for (char c : name)
-        plain = plain && static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
-    if (!plain)
-        throw UsageError{"--type 的类型名不能以空格开头或结尾，也不能含控制字符：\"" + name + "\""};
-    for (const auto& [earlier, earlierGroup] : o.Types.Overrides)
-        if (platform::SameTextIgnoreCase(earlier, name) && earlierGroup != group)
-            throw UsageError{std::string("--type 给同一类型指定了两个组：")
-                                 .append(earlier)
-                                 .append(" 与 ")
-                                 .append(value)};
-    o.Types.Overrides.emplace_back(name, group);
+    case TypeOverrideFault::BlankOrControlInName:
+        throw UsageError{"--type 的类型名不能以空格开头或结尾，也不能含控制字符：\"" +
+                         value.substr(0, value.find('=')) + "\""};
+    case TypeOverrideFault::TwoGroups:
+        throw UsageError{std::string("--type 给同一类型指定了两个组：")
+                             .append(earlier)
+                             .append(" 与 ")
+                             .append(value)};
+    }
 }
 
 const std::vector<std::string> kCommands = {"databases", "schema", "generate", "help"};

@@ -280,6 +280,82 @@ bool ParseTypeGroup(const std::string& word, TypeGroup& group)
     return false;
 }
 
+TypeOverrideFault AddTypeOverride(const std::string& text, TypeOptions& options,
+                                  std::string& earlierName)
+{
+    std::size_t eq = text.find('=');
+    TypeGroup group;
+    if (eq == std::string::npos || eq == 0 || !ParseTypeGroup(text.substr(eq + 1), group))
+        return TypeOverrideFault::NotNameEqualsGroup;
+    std::string name = text.substr(0, eq);
+    bool plain = name.front() != ' ' && name.back() != ' ';
+    for (char c : name)
+        plain = plain && static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
+    if (!plain)
+        return TypeOverrideFault::BlankOrControlInName;
+    for (const auto& [earlier, earlierGroup] : options.Overrides)
+        if (platform::SameTextIgnoreCase(earlier, name) && earlierGroup != group) {
+            earlierName = earlier;
+            return TypeOverrideFault::TwoGroups;
+        }
+    options.Overrides.emplace_back(name, group);
+    return TypeOverrideFault::None;
+}
+
+namespace {
+
+std::string TrimBlanks(const std::string& text)
+{
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+}  // namespace
+
+std::string AddTypeOverrideList(const std::string& list, TypeOptions& options)
+{
+    // The full-width separators a Chinese input method types become the
+    // ASCII ones; no byte of another UTF-8 character equals ';' or ','.
+    std::string text;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        bool wide = list.compare(i, 3, "\xEF\xBC\x9B") == 0 ||  // ；
+                    list.compare(i, 3, "\xEF\xBC\x8C") == 0;  // ，
+        text += wide ? ';' : list[i];
+        i += wide ? 2 : 0;
+    }
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of(";,", start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string entry = TrimBlanks(text.substr(start, end - start));
+        start = end + 1;
+        if (entry.empty())
+            continue;
+        std::size_t eq = entry.find('=');
+        if (eq != std::string::npos)
+            entry = TrimBlanks(entry.substr(0, eq)) + "=" + TrimBlanks(entry.substr(eq + 1));
+        std::string earlier;
+        switch (AddTypeOverride(entry, options, earlier)) {
+        case TypeOverrideFault::None:
+            break;
+        case TypeOverrideFault::NotNameEqualsGroup:
+            return "类型分组应为 类型名=integer、string、float 或 blob，多个之间用分号隔开：" +
+                   entry;
+        case TypeOverrideFault::BlankOrControlInName:
+            return "类型分组的类型名不能含控制字符：" + entry;
+        case TypeOverrideFault::TwoGroups:
+            return std::string("类型分组给同一类型指定了两个组：")
+                .append(earlier)
+                .append(" 与 ")
+                .append(entry);
+        }
+    }
+    return std::string();
+}
+
 std::string ResolvedTypeName(const std::string& typeName, const std::string& baseType,
                              const TypeOptions& options)
 {

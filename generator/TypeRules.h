@@ -70,6 +70,24 @@ struct TypeOptions {
 // "integer", "string", "float" or "blob" (any case); false for another word.
 bool ParseTypeGroup(const std::string& word, TypeGroup& group);
 
+// Why a NAME=GROUP text was not taken, when it was not.
+enum class TypeOverrideFault {
+    None,
+    NotNameEqualsGroup,  // no '=', no name, or no group word after it
+    BlankOrControlInName,  // a blank at either end of the name, or a control character
+    TwoGroups,  // the type (in any case) was given another group before
+};
+// Adds NAME=GROUP to the options' overrides (the same again is no fault).
+// On TwoGroups, earlierName is the name as it was given first.
+TypeOverrideFault AddTypeOverride(const std::string& text, TypeOptions& options,
+                                  std::string& earlierName);
+// Several NAME=GROUP entries in one line, as the window takes them: apart
+// by ';' or ',' (or their full-width forms), with blanks around an entry
+// and around its '=' left out. "" when every entry was taken; otherwise
+// what is wrong, in the window's words, and the options keep the entries
+// before it.
+std::string AddTypeOverrideList(const std::string& list, TypeOptions& options);
+
 // The type name the type table knows for a column under the options: the
 // column's own when no option applies; the base type (a table type) or a
 // type of the table standing for the chosen group otherwise.

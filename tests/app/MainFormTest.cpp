@@ -110,10 +110,10 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
                                                  form->LabeledEdit2, form->BitBtn2,
                                                  form->ComboBox1,    form->TreeView1,
                                                  form->TreeView2,    form->CheckBox1,
-                                                 form->BitBtn1,      form->LabeledEdit3,
-                                                 form->BitBtn3};
-    for (platform::TLabeledEdit* edit :
-         {form->LabeledEdit1, form->LabeledEdit4, form->LabeledEdit2, form->LabeledEdit3})
+                                                 form->BitBtn1,      form->LabeledEdit5,
+                                                 form->LabeledEdit3, form->BitBtn3};
+    for (platform::TLabeledEdit* edit : {form->LabeledEdit1, form->LabeledEdit4, form->LabeledEdit2,
+                                         form->LabeledEdit5, form->LabeledEdit3})
         controls.push_back(edit->EditLabel);
     platform::TRect panel = form->Panel1->Bounds();
     platform::TRect visible{0, 0, panel.Width, form->Bounds().Height - panel.Top};
@@ -126,7 +126,7 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
     std::vector<platform::TControl*> order;
     platform::TControl* at = form->RadioButton1;
     do {
-        if (std::count(controls.begin(), controls.begin() + 13, at))
+        if (std::count(controls.begin(), controls.begin() + 14, at))
             order.push_back(at);
         at = platform::NextInTabOrder(at);
     } while (at != form->RadioButton1 && order.size() < 20);
@@ -137,7 +137,8 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
                                                 form->LabeledEdit4, form->LabeledEdit2,
                                                 form->BitBtn2, form->ComboBox1, form->TreeView1,
                                                 form->TreeView2, form->CheckBox1, form->BitBtn1,
-                                                form->LabeledEdit3, form->BitBtn3}));
+                                                form->LabeledEdit5, form->LabeledEdit3,
+                                                form->BitBtn3}));
     EXPECT_EQ(form->LabeledEdit4->Text(), "sa");
     EXPECT_FALSE(form->Label4->Visible());
     EXPECT_EQ(form->ComboBox1->ItemIndex(), -1);
@@ -810,6 +811,7 @@ TEST_F(Window, TheLoginNameReachesTheServerAndTheChoicesAreRememberedBetweenRuns
     FillSqlLogin("b'ld;=1", builderServer.Host());
     form->LabeledEdit4->SetText("builder");
     form->CheckBox1->SetChecked(true);
+    form->LabeledEdit5->SetText("Money2=float; 坐标=blob");
     form->BitBtn2->Click();
     EXPECT_TRUE(boxes.Shown.empty()) << boxes.Shown[0].Text;
     EXPECT_TRUE(form->Label4->Visible());
@@ -823,6 +825,7 @@ TEST_F(Window, TheLoginNameReachesTheServerAndTheChoicesAreRememberedBetweenRuns
     EXPECT_EQ(later.LabeledEdit1->Text(), builderServer.Host());
     EXPECT_EQ(later.LabeledEdit4->Text(), "builder");
     EXPECT_TRUE(later.CheckBox1->Checked());
+    EXPECT_EQ(later.LabeledEdit5->Text(), "Money2=float; 坐标=blob");
     EXPECT_EQ(later.LabeledEdit2->Text(), "");  // never the password
     EXPECT_EQ(ReadFile(settings).find("b'ld"), std::string::npos);
 
@@ -861,6 +864,33 @@ TEST_F(NewerTypesWindow, ExtendedTypesGenerateTheNewerTypes)
     form->BitBtn1->Click();
     std::string header = ReadFile(dir.File("Output/DBComm/DBTables/EventsOperator.h"));
     EXPECT_NE(header.find("bool New(String At,String Guid,TStream *Place,String Note);"),
+              std::string::npos)
+        << header;
+}
+
+// Types beyond the type table and the extended rules go where the type
+// group line puts them, as pellam-gen's --type does; a line that cannot be
+// read is told, and nothing is written.
+TEST_F(NewerTypesWindow, TheTypeGroupLineGeneratesWhatItNames)
+{
+    SqlLogin();
+    boxes.Shown.clear();
+    form->LabeledEdit5->SetText("datetime2=string; uniqueidentifier = string， Memo=blob; Point");
+    form->BitBtn1->Click();
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text,
+              "类型分组应为 类型名=integer、string、float 或 blob，多个之间用分号隔开：Point");
+    EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
+
+    // Without the extended rules, each type named takes its group; the
+    // groups win over the alias's base type.
+    form->LabeledEdit5->SetText(
+        "datetime2=string; uniqueidentifier = string， Memo=blob；GEOGRAPHY=blob");
+    boxes.Shown.clear();
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1->Click();
+    std::string header = ReadFile(dir.File("Output/DBComm/DBTables/EventsOperator.h"));
+    EXPECT_NE(header.find("bool New(String At,String Guid,TStream *Place,TStream *Note);"),
               std::string::npos)
         << header;
 }
@@ -935,7 +965,7 @@ TEST_F(Window, TheWindowGrowsItsTreesAndRemembersItsSize)
     ASSERT_EQ(form->ClientHeight(), 800);
     // The trees take the room: half the width each, all the height.
     EXPECT_EQ(form->TreeView1->Bounds().Width, tree1.Width + 160);
-    EXPECT_EQ(form->TreeView1->Bounds().Height, tree1.Height + 258);
+    EXPECT_EQ(form->TreeView1->Bounds().Height, tree1.Height + 800 - TMainForm::kHeight);
     EXPECT_EQ(form->TreeView2->Bounds().Left, tree2.Left + 160);
     EXPECT_EQ(form->TreeView2->Bounds().Width, tree2.Width + 160);
     // Everything stays in sight and apart.
@@ -945,7 +975,8 @@ TEST_F(Window, TheWindowGrowsItsTreesAndRemembersItsSize)
                                                  form->TreeView2,    form->CheckBox1,
                                                  form->BitBtn1,      form->LabeledEdit3,
                                                  form->BitBtn3,      form->LabeledEdit3->EditLabel,
-                                                 form->Label5,       form->Label3};
+                                                 form->Label5,       form->Label3,
+                                                 form->LabeledEdit5, form->LabeledEdit5->EditLabel};
     platform::TRect panel = form->Panel1->Bounds();
     platform::TRect visible{0, 0, panel.Width, form->ClientHeight() - panel.Top};
     for (std::size_t i = 0; i < controls.size(); ++i) {

@@ -202,3 +202,46 @@ TEST(TypeOptions, EachTypeGetsItsGroupUnderTheDefaultExtendedAndOverriddenRules)
     EXPECT_EQ(group, TypeGroup::Blob);
     EXPECT_FALSE(ParseTypeGroup("text", group));
 }
+
+// The window's line of NAME=GROUP entries: separators half- or full-width,
+// blanks around entries and '=' left out, the first fault reported with
+// the entries before it kept.
+TEST(TypeOptions, TheWindowsTypeGroupLineIsReadAsPellamGensTypeOptions)
+{
+    using Overrides = std::vector<std::pair<std::string, TypeGroup>>;
+    struct Case {
+        const char* line;
+        Overrides taken;
+        const char* fault;  // the start of the message, "" when none
+    };
+    const Case cases[] = {
+        {"", {}, ""},
+        {" ; ,, ", {}, ""},
+        {"MyPoint=blob", {{"MyPoint", TypeGroup::Blob}}, ""},
+        {" MyPoint = BLOB ;Money2=float,Flag=integer",
+         {{"MyPoint", TypeGroup::Blob}, {"Money2", TypeGroup::Float}, {"Flag", TypeGroup::Integer}},
+         ""},
+        {"金额类型=float；坐标=blob，标记=string",
+         {{"金额类型", TypeGroup::Float}, {"坐标", TypeGroup::Blob}, {"标记", TypeGroup::String}},
+         ""},
+        {"my type=string", {{"my type", TypeGroup::String}}, ""},
+        {"Flag=integer; FLAG=integer",
+         {{"Flag", TypeGroup::Integer}, {"FLAG", TypeGroup::Integer}},
+         ""},
+        {"Flag=integer; FLAG=string",
+         {{"Flag", TypeGroup::Integer}},
+         "类型分组给同一类型指定了两个组：Flag 与 FLAG=string"},
+        {"Money2=float; Point", {{"Money2", TypeGroup::Float}}, "类型分组应为"},
+        {"=blob", {}, "类型分组应为"},
+        {"Point=blobs", {}, "类型分组应为"},
+        {"Point=", {}, "类型分组应为"},
+        {"Po\tint=blob", {}, "类型分组的类型名不能含控制字符"},
+    };
+    for (const Case& c : cases) {
+        TypeOptions options;
+        std::string fault = AddTypeOverrideList(c.line, options);
+        EXPECT_EQ(options.Overrides, c.taken) << c.line;
+        EXPECT_EQ(fault.substr(0, std::string(c.fault).size()), c.fault) << c.line << ": " << fault;
+        EXPECT_EQ(fault.empty(), std::string(c.fault).empty()) << c.line;
+    }
+}
