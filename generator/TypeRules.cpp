@@ -302,18 +302,6 @@ TypeOverrideFault AddTypeOverride(const std::string& text, TypeOptions& options,
     return TypeOverrideFault::None;
 }
 
-namespace {
-
-std::string TrimBlanks(const std::string& text)
-{
-    std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return std::string();
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-}  // namespace
-
 std::string AddTypeOverrideList(const std::string& list, TypeOptions& options)
 {
     // The full-width separators a Chinese input method types become the
@@ -330,13 +318,14 @@ std::string AddTypeOverrideList(const std::string& list, TypeOptions& options)
         std::size_t end = text.find_first_of(";,", start);
         if (end == std::string::npos)
             end = text.size();
-        std::string entry = TrimBlanks(text.substr(start, end - start));
+        std::string entry = platform::Trim(text.substr(start, end - start));
         start = end + 1;
         if (entry.empty())
             continue;
         std::size_t eq = entry.find('=');
         if (eq != std::string::npos)
-            entry = TrimBlanks(entry.substr(0, eq)) + "=" + TrimBlanks(entry.substr(eq + 1));
+            entry =
+                platform::Trim(entry.substr(0, eq)) + "=" + platform::Trim(entry.substr(eq + 1));
         std::string earlier;
         switch (AddTypeOverride(entry, options, earlier)) {
         case TypeOverrideFault::None:

@@ -20,8 +20,8 @@ if [ "${1:-}" = "--scale" ]; then
     scale=${2:-}
     shift 2
     case "$scale" in
-      100|150) ;;
-      *) echo "screenshot.sh: --scale is 100 or 150" >&2; exit 2 ;;
+      150) ;;
+      *) echo "screenshot.sh: --scale is 150" >&2; exit 2 ;;
     esac
 fi
 if [ "${1:-}" = "--renaming" ]; then
@@ -33,11 +33,12 @@ if [ "${1:-}" = "--renaming" ]; then
     fi
 fi
 suffix=
-[ "$scale" = 100 ] || suffix=-$scale
-# Qt's scale factor, or the DPI of Wine's screen.
-QT_SCALE_FACTOR=$(python3 -c "print($scale / 100)")
-PELLAM_WINE_DPI=$((96 * scale / 100))
-export QT_SCALE_FACTOR PELLAM_WINE_DPI
+if [ "$scale" = 150 ]; then
+    # Qt's scale factor, or the DPI of Wine's screen.
+    suffix=-150
+    QT_SCALE_FACTOR=1.5 PELLAM_WINE_DPI=144
+    export QT_SCALE_FACTOR PELLAM_WINE_DPI
+fi
 if [ -n "$windows" ]; then
     out=${1:-docs/window-windows$suffix.png}
     . scripts/packages.sh

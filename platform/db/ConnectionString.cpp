@@ -13,15 +13,6 @@ namespace {
     throw EOleException("Format of the initialization string is not valid.");
 }
 
-std::string Trim(const std::string& s)
-{
-    std::size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos)
-        return std::string();
-    std::size_t e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
-
 #ifdef _WIN32
 const char* const kSqlServerDriver = "SQL Server";
 #else

@@ -234,6 +234,14 @@ std::string AsciiLower(std::string text)
     return text;
 }
 
+std::string Trim(const std::string& text)
+{
+    std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return std::string();
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
 std::size_t Utf8CharLength(const std::string& text, std::size_t i)
 {
     unsigned char lead = static_cast<unsigned char>(text[i]);

@@ -848,6 +848,13 @@ protected:
           ], "types": [{"name": "Memo", "xusertype": 257, "base": "nvarchar"}]})")
     {
     }
+    // 生成, answering 否 to clearing; the table's operator header it wrote.
+    std::string GenerateEvents()
+    {
+        boxes.Answers = {platform::IDNO};
+        form->BitBtn1->Click();
+        return ReadFile(dir.File("Output/DBComm/DBTables/EventsOperator.h"));
+    }
 };
 
 TEST_F(NewerTypesWindow, ExtendedTypesGenerateTheNewerTypes)
@@ -860,9 +867,7 @@ TEST_F(NewerTypesWindow, ExtendedTypesGenerateTheNewerTypes)
         << boxes.Shown[0].Text;
     EXPECT_NE(boxes.Shown[0].Text.find("Events:Note:数据类型 Memo 不支持"), std::string::npos);
     form->CheckBox1->SetChecked(true);
-    boxes.Answers = {platform::IDNO};
-    form->BitBtn1->Click();
-    std::string header = ReadFile(dir.File("Output/DBComm/DBTables/EventsOperator.h"));
+    std::string header = GenerateEvents();
     EXPECT_NE(header.find("bool New(String At,String Guid,TStream *Place,String Note);"),
               std::string::npos)
         << header;
@@ -887,9 +892,7 @@ TEST_F(NewerTypesWindow, TheTypeGroupLineGeneratesWhatItNames)
     form->LabeledEdit5->SetText(
         "datetime2=string; uniqueidentifier = string， Memo=blob；GEOGRAPHY=blob");
     boxes.Shown.clear();
-    boxes.Answers = {platform::IDNO};
-    form->BitBtn1->Click();
-    std::string header = ReadFile(dir.File("Output/DBComm/DBTables/EventsOperator.h"));
+    std::string header = GenerateEvents();
     EXPECT_NE(header.find("bool New(String At,String Guid,TStream *Place,TStream *Note);"),
               std::string::npos)
         << header;

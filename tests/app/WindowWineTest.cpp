@@ -69,19 +69,34 @@ void ExpectTree(const std::string& output,
     EXPECT_EQ(ListFiles(output), names);
 }
 
-// The texts of a top-level window and of every window inside it, read
-// through the wide API, as the system holds them.
+// Every window inside a top-level one.
+std::vector<HWND> Descendants(HWND top)
+{
+    std::vector<HWND> windows;
+    EnumChildWindows(
+        top,
+        [](HWND window, LPARAM into) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(into)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// A window's text read through the wide API, as the system holds it.
+std::wstring WideText(HWND window)
+{
+    wchar_t buffer[512] = {0};
+    GetWindowTextW(window, buffer, 512);
+    return buffer;
+}
+
+// The texts of a top-level window and of every window inside it.
 std::vector<std::wstring> WideTexts(HWND top)
 {
-    std::vector<std::wstring> texts;
-    auto add = [](HWND window, LPARAM into) -> BOOL {
-        wchar_t buffer[512] = {0};
-        GetWindowTextW(window, buffer, 512);
-        reinterpret_cast<std::vector<std::wstring>*>(into)->push_back(buffer);
-        return TRUE;
-    };
-    add(top, reinterpret_cast<LPARAM>(&texts));
-    EnumChildWindows(top, add, reinterpret_cast<LPARAM>(&texts));
+    std::vector<std::wstring> texts{WideText(top)};
+    for (HWND window : Descendants(top))
+        texts.push_back(WideText(window));
     return texts;
 }
 
@@ -128,21 +143,10 @@ int FontHeight(HWND window)
 
 HWND WindowWithText(HWND top, const wchar_t* text)
 {
-    HWND found = nullptr;
-    std::pair<const wchar_t*, HWND*> wanted{text, &found};
-    EnumChildWindows(
-        top,
-        [](HWND w, LPARAM l) -> BOOL {
-            auto* want = reinterpret_cast<std::pair<const wchar_t*, HWND*>*>(l);
-            wchar_t buffer[128] = {0};
-            GetWindowTextW(w, buffer, 128);
-            if (std::wstring(buffer) != want->first)
-                return TRUE;
-            *want->second = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&wanted));
-    return found;
+    for (HWND window : Descendants(top))
+        if (WideText(window) == text)
+            return window;
+    return nullptr;
 }
 
 }  // namespace
@@ -308,16 +312,12 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
     // selected node.
     {
         std::vector<HWND> trees;
-        EnumChildWindows(
-            FindWindowW(L"PellamForm", nullptr),
-            [](HWND w, LPARAM into) -> BOOL {
-                wchar_t name[64] = {0};
-                GetClassNameW(w, name, 64);
-                if (std::wstring(name) == L"SysTreeView32")
-                    reinterpret_cast<std::vector<HWND>*>(into)->push_back(w);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&trees));
+        for (HWND window : Descendants(FindWindowW(L"PellamForm", nullptr))) {
+            wchar_t name[64] = {0};
+            GetClassNameW(window, name, 64);
+            if (std::wstring(name) == L"SysTreeView32")
+                trees.push_back(window);
+        }
         ASSERT_EQ(trees.size(), 2u);
         form.TreeView2->Select(form.TreeView2->Item(0));
         SendMessageW(trees[1], WM_KEYDOWN, VK_F2, 0);

@@ -57,9 +57,9 @@ def main():
             if not ANSI.search(name):
                 continue
             if dll in WIDE_ONLY or (dll == "KERNEL32.DLL" and FILE_WORDS.search(name)):
-                bad.append("%s: %s!%s" % (exe, dll, name))
+                bad.append("ANSI import: %s: %s!%s" % (exe, dll, name))
     for b in bad:
-        print(b if "manifest" in b else "ANSI import: " + b)
+        print(b)
     if bad:
         sys.exit(1)
     print("no ANSI imports in %d programs" % len(exes))

@@ -68,6 +68,9 @@ std::string FillFields(const std::string& text, const std::vector<Field>& fields
 // ASCII letters folded to lower case, every other byte kept.
 std::string AsciiLower(std::string text);
 
+// The text without the blanks, tabs and line ends at either end.
+std::string Trim(const std::string& text);
+
 }  // namespace platform
 
 #endif
