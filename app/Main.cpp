@@ -71,6 +71,10 @@ public:
         case RunNotice::ConnectionLost:
         case RunNotice::TypeUnsupported:
             break;
+        case RunNotice::NoKeyMethods:
+            // Not a failure: said under the table tree when it is done.
+            keyNote_ = notice.Text;
+            return;
         }
         platform::Application.MessageBox(notice.Text, caption, platform::MB_OK | icon);
     }
@@ -87,7 +91,9 @@ public:
             platform::ProcessMessages();
             break;
         case RunEvent::TreeDone:
-            SetGrowingText(label, "生成完毕.   ");
+            SetGrowingText(label, event.Tree == ProgressLabel::Tables && !keyNote_.empty()
+                                      ? "生成完毕. " + keyNote_
+                                      : std::string("生成完毕.   "));
             break;
         case RunEvent::Refused:
             // Nothing was written: neither tree says it is done.
@@ -111,6 +117,7 @@ public:
 
 private:
     TMainForm* form_;
+    std::string keyNote_;  // the tables that got no key methods, when some did not
 };
 
 }  // namespace
@@ -207,6 +214,9 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
         new TLabeledEdit(Panel1, "类型分组：", 128, 362, 297, 21, 120, TLabeledEdit::lpLeft);
     LabeledEdit5->SetHint("其他类型按哪一组生成：类型名=integer、string、float 或 blob，"
                           "多个之间用分号隔开，如 MyPoint=blob; Money2=float");
+    CheckBox2 = new platform::TCheckBox(Panel1, "主键方法", 435, 364, 110, 17);
+    CheckBox2->SetHint("有主键的数据表另生成 FindByKey、UpdateByKey、DeleteByKey，"
+                       "有标识列的另生成 NewWithIdentity");
     Bevel4 = new TBevel(Panel1, TBevel::bsTopLine, 4, 393, 491, 9);
     LabeledEdit3 = new TLabeledEdit(Panel1, "数据库连接字符串：    ", 128, 404, 297, 21, 120,
                                     TLabeledEdit::lpLeft);
@@ -221,7 +231,7 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     // Tab order: the layout, top to bottom and left to right.
     platform::SetTabOrder({RadioButton1, RadioButton2, LabeledEdit1, LabeledEdit4, LabeledEdit2,
                            BitBtn2, ComboBox1, TreeView1, TreeView2, CheckBox1, BitBtn1,
-                           LabeledEdit5, LabeledEdit3, BitBtn3});
+                           LabeledEdit5, CheckBox2, LabeledEdit3, BitBtn3});
 
     RadioButton1->OnClick = [this] { RadioButton1Click(); };
     RadioButton2->OnClick = [this] { RadioButton1Click(); };
@@ -331,6 +341,7 @@ void TMainForm::FormResize()
         platform::TRect label = edit->EditLabel->Bounds();
         edit->EditLabel->SetBounds(label.Left, top + 4 + dh, label.Width, label.Height);
     }
+    CheckBox2->SetBounds(435 + dw, 364 + dh, 110, 17);
     Bevel4->SetBounds(4, 393 + dh, 491 + dw, 9);
     BitBtn3->SetBounds(425 + dw, 402 + dh, 161, 25);
 }
@@ -351,6 +362,7 @@ void TMainForm::LoadSettings(const std::string& path)
     LabeledEdit1->SetText(settings.Host);
     LabeledEdit4->SetText(settings.User);
     CheckBox1->SetChecked(settings.ExtendedTypes);
+    CheckBox2->SetChecked(settings.KeyMethods);
     LabeledEdit5->SetText(settings.TypeGroups);
     if (settings.Width >= kWidth && settings.Height >= kHeight)
         SetResizableClientSize(settings.Width, settings.Height, kWidth, kHeight);
@@ -365,6 +377,7 @@ void TMainForm::SaveSettings()
     settings.Host = LabeledEdit1->Text();
     settings.User = LoginName();
     settings.ExtendedTypes = CheckBox1->Checked();
+    settings.KeyMethods = CheckBox2->Checked();
     settings.TypeGroups = LabeledEdit5->Text();
     settings.Width = ClientWidth();
     settings.Height = ClientHeight();
@@ -625,6 +638,11 @@ void TMainForm::BitBtn1Click()
     }
     ApplyTypeOptions(input.Schema, types);
     SaveSettings();
+    // The keys are read when they are asked for, from the database shown.
+    input.KeyMethods = CheckBox2->Checked();
+    if (input.KeyMethods && input.DatabaseCount > 0 && DBData->Available() &&
+        !ReadKeys(*DBData, input.Schema))
+        return;
     WindowRunHost host(this);
     GenerateAll(input, OutputTree(ProgramFolder), *DBData, host);
 }

@@ -84,6 +84,9 @@ public:
     // Type groups: "NAME=GROUP; ..." for types beyond the type table, as
     // pellam-gen's --type takes them.
     platform::TLabeledEdit* LabeledEdit5;
+    // Key methods: FindByKey, UpdateByKey and DeleteByKey for each table
+    // with a primary key, NewWithIdentity for each with an IDENTITY column.
+    platform::TCheckBox* CheckBox2;
 
     // The popup menu each tree shows on a context request, if any, and the
     // node it was opened over.

@@ -11,6 +11,9 @@ WindowSettings ReadWindowSettings(const std::string& path)
     std::string text;
     if (path.empty() || !platform::ReadWholeFile(path, text))
         return settings;
+    // A file saved by an editor that writes UTF-8 with a byte-order mark.
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        text.erase(0, 3);
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line)) {
@@ -28,6 +31,8 @@ WindowSettings ReadWindowSettings(const std::string& path)
             settings.User = value;
         else if (key == "extendedTypes")
             settings.ExtendedTypes = value == "1";
+        else if (key == "keyMethods")
+            settings.KeyMethods = value == "1";
         else if (key == "typeGroups")
             settings.TypeGroups = value;
         else if (key == "width")
@@ -67,6 +72,7 @@ bool WriteWindowSettings(const std::string& path, const WindowSettings& settings
                        "host=" + OneLine(settings.Host) + "\n" + "user=" + OneLine(settings.User) +
                        "\n" + "extendedTypes=" + (settings.ExtendedTypes ? "1" : "0") + "\n" +
                        "typeGroups=" + OneLine(settings.TypeGroups) + "\n" +
+                       "keyMethods=" + (settings.KeyMethods ? "1" : "0") + "\n" +
                        "width=" + std::to_string(settings.Width) + "\n" +
                        "height=" + std::to_string(settings.Height) + "\n";
     return platform::WriteWholeFile(path, text) == 0;

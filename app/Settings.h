@@ -13,6 +13,7 @@ struct WindowSettings {
     std::string User = "sa";
     bool ExtendedTypes = false;
     std::string TypeGroups;  // the window's "NAME=GROUP; ..." line
+    bool KeyMethods = false;
     int Width = 0, Height = 0;  // the window's client size; 0 when unknown
 };
 

@@ -2,6 +2,9 @@
 
 #include "platform/Text.h"
 
+#include <algorithm>
+#include <map>
+
 namespace {
 
 // An object that changed while it was read: its schema gone (the list
@@ -24,6 +27,41 @@ bool Changed(TDBData& data, const SchemaObject& o, bool schemaKnown, bool column
     return false;
 }
 
+// Gives each table its primary key and IDENTITY column from the
+// database-wide rows, matched by schema and name exactly (a table's rows
+// name it as the list did). A key column the table does not have means the
+// table changed while it was read: told, and false.
+bool AttachKeys(TDBData& data, SchemaObjects& tables,
+                const std::vector<TDBData::TableColumnRow>& keys,
+                const std::vector<TDBData::TableColumnRow>& identities)
+{
+    std::map<std::pair<std::string, std::string>, SchemaObject*> byName;
+    for (SchemaObject& t : tables)
+        byName[{t.Schema, t.Name}] = &t;
+    bool consistent = true;
+    for (const TDBData::TableColumnRow& row : keys) {
+        auto it = byName.find({row.Schema, row.Table});
+        if (it == byName.end())
+            continue;  // a table left out, or one created since the list
+        SchemaObject& t = *it->second;
+        bool known = false;
+        for (const SchemaColumn& c : t.Columns)
+            known = known || c.Name == row.Column;
+        if (!known) {
+            data.TellReadFailure(t.Schema + "." + t.Name + "：主键字段 " + row.Column +
+                                 " 不在读到的字段中（表可能在读取时被更改），没有从它生成");
+            consistent = false;
+        }
+        t.Key.push_back(row.Column);
+    }
+    for (const TDBData::TableColumnRow& row : identities) {
+        auto it = byName.find({row.Schema, row.Table});
+        if (it != byName.end())
+            it->second->IdentityColumn = row.Column;
+    }
+    return consistent;
+}
+
 }  // namespace
 
 bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOptions& options,
@@ -38,9 +76,17 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
     // goes in two: the two name lists, then every object's columns (and a
     // table's unwritable columns) of both trees.
     SchemaObjects listed[2];
-    std::vector<bool> listsRead = data.Ask(
-        {data.TableListQuestion(database, listed[0]), data.ViewListQuestion(database, listed[1])});
-    bool allRead = listsRead[0] && listsRead[1];
+    std::vector<TDBData::TableColumnRow> keys, identities;
+    std::vector<TDBData::Question> lists = {data.TableListQuestion(database, listed[0]),
+                                            data.ViewListQuestion(database, listed[1])};
+    if (options.Keys) {
+        lists.push_back(data.KeyQuestion(keys));
+        lists.push_back(data.IdentityColumnQuestion(identities));
+    }
+    std::vector<bool> listsRead = data.Ask(lists);
+    bool allRead = std::find(listsRead.begin(), listsRead.end(), false) == listsRead.end();
+    if (options.Keys && !(listsRead[2] && listsRead[3]))
+        data.TellReadFailure("读不到数据表的主键，没有生成");
     for (SchemaObjects& objects : listed)
         if (options.Wanted) {
             SchemaObjects wanted;
@@ -95,5 +141,25 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
         }
         tell.TreeDone(tables);
     }
+    if (options.Keys) {
+        allRead = AttachKeys(data, out.Tables, keys, identities) && allRead;
+        out.KeysRead = true;
+    }
     return allRead;
+}
+
+bool ReadKeys(TDBData& data, DatabaseSchema& schema)
+{
+    std::vector<TDBData::TableColumnRow> keys, identities;
+    std::vector<bool> read = data.Ask({data.KeyQuestion(keys), data.IdentityColumnQuestion(identities)});
+    if (!(read[0] && read[1])) {
+        data.TellReadFailure("读不到数据表的主键，没有生成");
+        return false;
+    }
+    for (SchemaObject& t : schema.Tables) {
+        t.Key.clear();
+        t.IdentityColumn.clear();
+    }
+    schema.KeysRead = true;
+    return AttachKeys(data, schema.Tables, keys, identities);
 }

@@ -28,6 +28,9 @@ public:
 struct CatalogReadOptions {
     // Also ask each table for its identity columns.
     bool Identity = false;
+    // Also read every table's primary key and IDENTITY column (two
+    // database-wide statements, in the batch of the name lists).
+    bool Keys = false;
     // The objects to read, by catalogue name; every one when empty.
     std::function<bool(const std::string&)> Wanted;
 };
@@ -38,5 +41,11 @@ struct CatalogReadOptions {
 // there was one.
 bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOptions& options,
                  DatabaseSchema& out, CatalogReadEvents* events = nullptr);
+
+// Reads the primary key and IDENTITY column of every table of a schema
+// already read (the database the data module is connected to), in one
+// batch; false when that failed or a key names a column the table has not
+// (told through the data module).
+bool ReadKeys(TDBData& data, DatabaseSchema& schema);
 
 #endif

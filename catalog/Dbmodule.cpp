@@ -199,6 +199,46 @@ std::string TDBData::IdentityStatement(const SchemaObject& table)
         {{"Name", SqlQuoted(TwoPartName(table))}});
 }
 
+std::string TDBData::KeyStatement()
+{
+    return "SELECT [k].[TABLE_SCHEMA],[k].[TABLE_NAME],[k].[COLUMN_NAME] FROM "
+           "[INFORMATION_SCHEMA].[TABLE_CONSTRAINTS] [t] JOIN "
+           "[INFORMATION_SCHEMA].[KEY_COLUMN_USAGE] [k] ON "
+           "[k].[CONSTRAINT_SCHEMA]=[t].[CONSTRAINT_SCHEMA] AND "
+           "[k].[CONSTRAINT_NAME]=[t].[CONSTRAINT_NAME] WHERE [t].[CONSTRAINT_TYPE]='PRIMARY KEY' "
+           "ORDER BY 1,2,[k].[ORDINAL_POSITION]";
+}
+
+std::string TDBData::IdentityColumnStatement(int serverMajorVersion)
+{
+    bool owners = serverMajorVersion > 0 && serverMajorVersion < 9;
+    return platform::FillFields(
+        "SELECT ${Owner}([o].[uid]),[o].[name],[c].[name] FROM [sysobjects] [o] JOIN "
+        "[syscolumns] [c] ON [c].[id]=[o].[id] WHERE [o].[xtype]='U' AND "
+        "COLUMNPROPERTY([o].[id],[c].[name],'IsIdentity')=1 ORDER BY 1,2",
+        {{"Owner", owners ? "USER_NAME" : "SCHEMA_NAME"}});
+}
+
+void TDBData::ReadTableColumnRows(std::vector<TableColumnRow>& out)
+{
+    for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
+        out.push_back({ExecSQLQuery->FieldText(0), ExecSQLQuery->FieldText(1),
+                       ExecSQLQuery->FieldText(2)});
+        ExecSQLQuery->Next();
+    }
+}
+
+TDBData::Question TDBData::KeyQuestion(std::vector<TableColumnRow>& out)
+{
+    return {KeyStatement(), [this, &out] { ReadTableColumnRows(out); }};
+}
+
+TDBData::Question TDBData::IdentityColumnQuestion(std::vector<TableColumnRow>& out)
+{
+    return {IdentityColumnStatement(ADOConnection1->ServerMajorVersion()),
+            [this, &out] { ReadTableColumnRows(out); }};
+}
+
 void TDBData::ReadColumns(ColumnList& out)
 {
     for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {

@@ -82,6 +82,15 @@ public:
     Question ViewListQuestion(const std::string& database, SchemaObjects& out);
     Question ColumnQuestion(const SchemaObject& object, ColumnList& out);
     Question IdentityQuestion(const SchemaObject& table, IdentityNames& out);
+    // A database-wide answer: one row per column, naming its table by
+    // schema (owner on SQL Server 2000) and name.
+    struct TableColumnRow {
+        std::string Schema, Table, Column;
+    };
+    // Every primary key's columns, each key's in key order.
+    Question KeyQuestion(std::vector<TableColumnRow>& out);
+    // Every table's IDENTITY column.
+    Question IdentityColumnQuestion(std::vector<TableColumnRow>& out);
 
     // The same questions for many objects at once, in batches: entry k of
     // out is what the single question for object k gives, and entry k of
@@ -108,6 +117,8 @@ public:
                                            int serverMajorVersion);
     static std::string ColumnStatement(const SchemaObject& object);
     static std::string IdentityStatement(const SchemaObject& table);
+    static std::string KeyStatement();
+    static std::string IdentityColumnStatement(int serverMajorVersion);
 
     // The connection strings of the two logins.
     static std::string WindowsConnectionString(const std::string& catalog);
@@ -131,6 +142,8 @@ private:
     // The rows of ExecSQLQuery's result, appended.
     void ReadColumns(ColumnList& out);
     void ReadIdentity(IdentityNames& out);
+    // Rows of three texts, appended.
+    void ReadTableColumnRows(std::vector<TableColumnRow>& out);
 
     std::size_t batchBytes_ = kBatchBytes;
     // The loss of the connection has been told since the last Connect.

@@ -13,7 +13,7 @@ const char* const kUsageText =
     "  pellam-gen schema    CONNECTION [--database NAME] [FILTERS] [--to FILE] [--translate]\n"
     "  pellam-gen generate  (CONNECTION [--database NAME] | --schema FILE) [FILTERS]\n"
     "                       [--output DIR] [--clear] [--check] [--verbose] [--translate]\n"
-    "                       [--types extended] [--type NAME=GROUP]...\n"
+    "                       [--types extended] [--type NAME=GROUP]... [--keys]\n"
     "  pellam-gen help | --help | -h       显示本说明\n"
     "  pellam-gen --version                显示版本\n"
     "\n"
@@ -43,6 +43,8 @@ const char* const kUsageText =
     "                                      geography 作为二进制流\n"
     "  --type NAME=GROUP                   类型 NAME 归入 GROUP（integer、string、float、blob），\n"
     "                                      可重复，优先于 --types\n"
+    "  --keys                              有主键的数据表另生成 FindByKey、UpdateByKey、\n"
+    "                                      DeleteByKey，有标识列的另生成 NewWithIdentity\n"
     "\n"
     "退出码：0 完成；1 名称或类型被拒绝；2 用法错误或快照有误；3 连接或语句失败；\n"
     "        4 文件无法写入；5 --check 发现输出已过期\n";
@@ -188,7 +190,8 @@ const std::vector<std::string> kOptions = {"--windows-auth", "--host",     "--us
                                            "--exclude",      "--to",       "--translate",
                                            "--schema",       "--output",   "--clear",
                                            "--check",        "--verbose",  "--help",
-                                           "--version",      "--types",    "--type"};
+                                           "--version",      "--types",    "--type",
+                                           "--keys"};
 
 }  // namespace
 
@@ -253,7 +256,8 @@ Options Parse(int argc, char** argv)
                                                 {"--clear", &o.Clear},
                                                 {"--translate", &o.Translate},
                                                 {"--check", &o.Check},
-                                                {"--verbose", &o.Verbose}};
+                                                {"--verbose", &o.Verbose},
+                                                {"--keys", &o.Keys}};
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
         if (auto flag = flags.find(arg); flag != flags.end()) {
@@ -278,6 +282,7 @@ Options Parse(int argc, char** argv)
     only(!o.To.empty(), "--to", "schema");
     only(!o.Output.empty() || o.Clear || o.Check || o.Verbose,
          "--output、--clear、--check 和 --verbose", "generate");
+    only(o.Keys, "--keys", "generate");
     if (o.Command == "databases" && !(o.Include.empty() && o.Exclude.empty()))
         throw UsageError{"--include 和 --exclude 只能与 schema 或 generate 一起使用"};
     if (fromServer && o.WindowsAuth && o.HasHost)

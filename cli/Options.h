@@ -15,6 +15,8 @@ struct Options {
     std::string Host, User = "sa", PasswordEnv, Database, To, Schema, Output;
     std::vector<std::string> Include, Exclude;  // globs, as typed
     bool Clear = false, Translate = false, Check = false, Verbose = false;
+    // generate's --keys: the key methods of every table with a primary key.
+    bool Keys = false;
     TypeOptions Types;  // generate's --types extended and --type NAME=GROUP
 };
 

@@ -249,7 +249,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
     std::string root = o.Output.empty() ? std::string("Output") : o.Output;
     DatabaseSchema schema = AsGenerated(snapshot, o);
     SchemaIdentities identities(schema.Tables);
-    RunInput input{1, schema};
+    RunInput input{1, schema, o.Keys};
     if (!o.Check) {
         // Missing parent folders are made; the run makes the tree below.
         std::error_code ec;
@@ -367,6 +367,12 @@ int Main(int argc, char** argv)
         }
         if (!Filter(snapshot, filter))
             return kUsage;
+        if (o.Keys && !snapshot.KeysRead) {
+            ErrorPrintf("%s: %s\n", o.Schema.c_str(),
+                        "快照没有主键信息（由较早的 pellam-gen 生成）；"
+                        "请用 pellam-gen schema 重新生成快照后再使用 --keys");
+            return kUsage;
+        }
         return Generate(snapshot, o);
     }
 
@@ -385,6 +391,8 @@ int Main(int argc, char** argv)
     }
     CatalogReadOptions read;
     read.Identity = true;
+    // A snapshot holds the keys, so that it can generate with --keys.
+    read.Keys = o.Keys || o.Command == "schema";
     read.Wanted = [&filter](const std::string& name) { return filter.Wanted(name); };
     if (!ReadCatalog(data, database, read, snapshot) || errors.Any)
         return kConnection;

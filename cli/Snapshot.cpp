@@ -90,6 +90,30 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
             }
             break;
         }
+        // The primary key, in key order, and the IDENTITY column.
+        if (o.contains("key")) {
+            std::string kplace = place + ".key";
+            if (!tables)
+                throw SnapshotError(kplace + ": " + "视图没有主键");
+            const json& key = Array(o["key"], kplace);
+            for (std::size_t k = 0; k < key.size(); ++k) {
+                std::string iplace = kplace + "[" + std::to_string(k) + "]";
+                std::string name = Text(key[k], iplace);
+                if (!NamesColumn(object, name))
+                    throw SnapshotError(iplace + ": " + "不是这个表的字段");
+                if (std::find(object.Key.begin(), object.Key.end(), name) != object.Key.end())
+                    throw SnapshotError(iplace + ": " + "在主键中出现两次");
+                object.Key.push_back(name);
+            }
+        }
+        if (o.contains("identityColumn")) {
+            std::string iplace = place + ".identityColumn";
+            if (!tables)
+                throw SnapshotError(iplace + ": " + "视图没有标识列");
+            object.IdentityColumn = Text(o["identityColumn"], iplace);
+            if (!NamesColumn(object, object.IdentityColumn))
+                throw SnapshotError(iplace + ": " + "不是这个表的字段");
+        }
         objects.push_back(object);
     }
     return objects;
@@ -117,6 +141,10 @@ json ObjectsJson(const SchemaObjects& objects, bool tables)
             for (const std::string& id : o.Identity)
                 ids.push_back(id);
             j["unwritable"] = ids;
+            if (!o.Key.empty())
+                j["key"] = o.Key;
+            if (!o.IdentityColumn.empty())
+                j["identityColumn"] = o.IdentityColumn;
         }
         list.push_back(j);
     }
@@ -222,6 +250,11 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
         snapshot.Database = Text(root["database"], "database");
     snapshot.Tables = Objects(root, "tables", true);
     snapshot.Views = Objects(root, "views", false);
+    if (root.contains("keys")) {
+        if (!root["keys"].is_boolean())
+            throw SnapshotError(std::string("keys: ") + "应为 true 或 false");
+        snapshot.KeysRead = root["keys"].get<bool>();
+    }
     return snapshot;
 }
 
@@ -229,6 +262,10 @@ std::string WriteSnapshot(const DatabaseSchema& snapshot)
 {
     json root;
     root["database"] = snapshot.Database;
+    // Whether the tables' keys were read: a table without "key" then has
+    // no primary key.
+    if (snapshot.KeysRead)
+        root["keys"] = true;
     root["tables"] = ObjectsJson(snapshot.Tables, true);
     root["views"] = ObjectsJson(snapshot.Views, false);
     return root.dump(2) + "\n";

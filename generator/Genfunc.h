@@ -7,6 +7,7 @@
 #include <string>
 
 #include "OutputTree.h"
+#include "Templates.h"
 #include "schema/Schema.h"
 #include "TextFill.h"
 #include "TypeRules.h"
@@ -15,7 +16,8 @@
 void WriteStoredProcFiles(const std::string& storedProcFolder);
 void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableNames,
                       const NameList& viewNames);
-void WriteTableOperatorBase(const std::string& tablesFolder);
+// With keyHelpers, the base also has what the key methods call.
+void WriteTableOperatorBase(const std::string& tablesFolder, bool keyHelpers = false);
 
 std::string BuildEnumEntries(const NameList& operatorNames);
 std::string BuildOperatorIncludes(const NameList& operatorNames);
@@ -41,11 +43,40 @@ bool WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
                              const std::string& catalogName, const ColumnList& columns,
                              const NameList& parameterNames, IdentitySource& identities,
                              const std::string& schema = std::string());
-// The same with the unwritable columns already known.
+// A table's primary key (its columns' catalogue names, in key order) and
+// IDENTITY column, for the key methods.
+struct TableKeys {
+    NameList Key;
+    std::string IdentityColumn;
+};
+
+// Whether a key can be found by: it has columns, each one of the table's,
+// and none in the blob group (a binary value is bound as a blob, which the
+// server does not compare).
+bool KeyUsable(const ColumnList& columns, const NameList& key);
+
+// What the key methods are filled with: which there are, FindByKey's and
+// DeleteByKey's key parameters, condition and binding, UpdateByKey's set
+// parameters (Update's, less the key), statement and binding, and
+// NewWithIdentity's parameters (New's, then a reference to the IDENTITY
+// column's type named by its label), batch and binding.
+struct KeyFills {
+    KeyMethods Methods;
+    std::string KeyParameters, KeyCondition, KeyBinding;
+    std::string SetParameters, UpdateByKeyText, UpdateByKeyBinding;
+    std::string IdentityParameters, IdentityInsertText, IdentityBinding, IdentityLabel;
+};
+KeyFills KeyFillsOf(const std::string& catalogName, const NameList& parameterNames,
+                    const ColumnList& columns, const IdentityNames& identity,
+                    const std::string& schema, const TableKeys& keys);
+
+// The same with the unwritable columns already known; with keys, the class
+// also has the key methods the table's key and IDENTITY column allow.
 void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
                              const std::string& catalogName, const ColumnList& columns,
                              const NameList& parameterNames, const IdentityNames& identity,
-                             const std::string& schema = std::string());
+                             const std::string& schema = std::string(),
+                             const TableKeys* keys = nullptr);
 
 // A view's operator class reads no column: it takes only names.
 void WriteViewOperatorFiles(const std::string& tablesFolder, const std::string& className,

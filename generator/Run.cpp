@@ -269,9 +269,18 @@ bool CheckTreeNames(const SchemaObjects& tree, RunHost& host, bool tableTree)
     return true;
 }
 
+std::vector<const SchemaObject*> TablesWithoutKeyMethods(const SchemaObjects& tables)
+{
+    std::vector<const SchemaObject*> without;
+    for (const SchemaObject& t : tables)
+        if (!KeyUsable(t.Entries(), t.Key))
+            without.push_back(&t);
+    return without;
+}
+
 NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
                            const std::string& folder, bool tableTree, IdentitySource& identities,
-                           RunHost& host, RunResult& result)
+                           RunHost& host, RunResult& result, bool keyMethods)
 {
     NameList written;
     // The identity columns of every table the walk will reach (it stops at
@@ -299,8 +308,9 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
                 result.IdentityFailed = true;
                 return written;
             }
+            TableKeys keys{o.Key, o.IdentityColumn};
             WriteTableOperatorFiles(folder, o.Label, o.Name, o.Entries(), o.ColumnLabels(),
-                                    identity[position], o.Schema);
+                                    identity[position], o.Schema, keyMethods ? &keys : nullptr);
         } else {
             WriteViewOperatorFiles(folder, o.Label, o.Name, o.Schema);
         }
@@ -447,7 +457,7 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
                      ClassNames(input.Schema.Views));
     for (const char* name : {kDBCommHeader, kDBCommSource})
         result.FilesWritten.push_back(InFolder(tree.DBCommFolder(), name));
-    WriteTableOperatorBase(tree.TablesFolder());
+    WriteTableOperatorBase(tree.TablesFolder(), input.KeyMethods);
     result.FilesWritten.push_back(InFolder(tree.TablesFolder(), kTableOperatorBase));
 
     // The table tree, then the view tree, walked (the checks have passed
@@ -473,7 +483,8 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
         for (const Walk& walk : walks) {
             host.Progress({RunEvent::TreeStarted, walk.Label});
             walk.Written = GenerateTreeFiles(walk.Tree, walk.Label, tree.TablesFolder(),
-                                             walk.TableTree, identities, host, result);
+                                             walk.TableTree, identities, host, result,
+                                             input.KeyMethods);
             walk.Count = static_cast<int>(walk.Written.size());
             if (walk.Written.size() != walk.Tree.size())
                 stopped = true;
@@ -590,6 +601,22 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     }
     // The checks have passed: the earlier output may be cleared.
     bool clear = host.ClearEarlierOutput();
+    if (input.KeyMethods) {
+        std::vector<const SchemaObject*> without = TablesWithoutKeyMethods(input.Schema.Tables);
+        result.TablesWithoutKeyMethods = static_cast<int>(without.size());
+        if (!without.empty()) {
+            std::string names;
+            for (std::size_t k = 0; k < without.size() && k < 5; ++k)
+                names += (k ? "、" : "") + without[k]->Label;
+            if (without.size() > 5)
+                names += "……";
+            host.Tell({RunNotice::NoKeyMethods, {},
+                       std::to_string(without.size()) +
+                           " 个数据表没有可用的主键（没有主键，或主键含二进制字段），"
+                           "没有生成主键方法：" +
+                           names});
+        }
+    }
 
     if (RenderedFiles::Active()) {
         // A caller that only renders (a check against the disk).

@@ -18,6 +18,10 @@ struct RunInput {
     std::size_t DatabaseCount = 0;
     // The chosen database, its labels the node texts of the two trees.
     DatabaseSchema Schema;
+    // Each table's operator also finds, changes and deletes a row by its
+    // primary key, and inserts giving back the IDENTITY value (the keys
+    // must have been read into the schema).
+    bool KeyMethods = false;
 };
 
 // The tree a run is walking.
@@ -43,6 +47,7 @@ struct RunNotice {
         FolderFailed,  // an output folder could neither be found nor made
         NameRefused,  // a name, label or twin the checks refuse
         TypeUnsupported,  // a table or view holds a type in no group
+        NoKeyMethods,  // tables that get no key methods (no usable primary key); written anyway
     };
     Kind What;
     std::string Object;  // the table's or view's label, where one is concerned
@@ -91,6 +96,8 @@ struct RunResult {
     bool IdentityFailed = false;  // a walk stopped where identity columns could not be learnt
     int TablesWritten = 0;
     int ViewsWritten = 0;
+    // With key methods: the tables that got none.
+    int TablesWithoutKeyMethods = 0;
     // The run's files, in the order written (DBComm last), and those of
     // them that were on disk with the same bytes already and were left as
     // they were.
@@ -137,7 +144,11 @@ bool CheckTreeNames(const SchemaObjects& tree, RunHost& host, bool tableTree);
 // and sets the result's stop marks when it stopped early.
 NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
                            const std::string& folder, bool tableTree, IdentitySource& identities,
-                           RunHost& host, RunResult& result);
+                           RunHost& host, RunResult& result, bool keyMethods = false);
+
+// The tables that get no key methods: those without a primary key, and
+// those whose key holds a binary column.
+std::vector<const SchemaObject*> TablesWithoutKeyMethods(const SchemaObjects& tables);
 
 // Clears the output as the Generate command does: every file under the
 // output root (its folders stay) but those in `keep`, which the run is about

@@ -7,9 +7,10 @@ void WriteStoredProcFiles(const std::string& storedProcFolder)
     WriteTextFile(InFolder(storedProcFolder, kStoredProcSource), StoredProcSourceText());
 }
 
-void WriteTableOperatorBase(const std::string& tablesFolder)
+void WriteTableOperatorBase(const std::string& tablesFolder, bool keyHelpers)
 {
-    WriteTextFile(InFolder(tablesFolder, kTableOperatorBase), TableOperatorBaseText());
+    WriteTextFile(InFolder(tablesFolder, kTableOperatorBase),
+                  keyHelpers ? TableOperatorBaseWithKeysText() : TableOperatorBaseText());
 }
 
 std::string BuildEnumEntries(const NameList& operatorNames)

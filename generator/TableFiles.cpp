@@ -66,7 +66,8 @@ std::string UpdateTextOf(const std::string& table, const std::vector<IncludedCol
     return "\"UPDATE [" + table + "] SET " + JoinItems(assignments, ",") + "\"";
 }
 
-std::string BindingLinesOf(const std::vector<IncludedColumn>& included)
+// The statements that bind each column's parameter, by position.
+std::vector<std::string> BindingStatements(const std::vector<IncludedColumn>& included)
 {
     std::vector<std::string> lines;
     if (!included.empty())
@@ -77,11 +78,60 @@ std::string BindingLinesOf(const std::vector<IncludedColumn>& included)
                                   *c.Parameter + ",ftBlob);"
                             : "   m_query->Parameters->Items[nCount++]->Value=" + *c.Parameter +
                                   ";");
+    return lines;
+}
+
+std::string BindingLinesOf(const std::vector<IncludedColumn>& included)
+{
+    std::vector<std::string> lines = BindingStatements(included);
     lines.push_back("   return ExecSQLNonQuery();");
     return JoinLines(lines);
 }
 
+// The key's columns with their parameter names, in key order; empty when a
+// key column is not among the columns.
+std::vector<IncludedColumn> KeyColumns(const NameList& parameterNames, const ColumnList& columns,
+                                       const NameList& key)
+{
+    std::vector<IncludedColumn> keyColumns;
+    for (const std::string& name : key) {
+        auto it = std::find_if(columns.begin(), columns.end(),
+                               [&](const ColumnEntry& c) { return c.Name == name; });
+        if (it == columns.end())
+            return {};
+        std::size_t i = static_cast<std::size_t>(it - columns.begin());
+        keyColumns.push_back({&columns[i], &parameterNames[i]});
+    }
+    return keyColumns;
+}
+
+// "[k1]=:k1 AND [k2]=:k2", inside a plain literal.
+std::string KeyConditionOf(const std::vector<IncludedColumn>& keyColumns)
+{
+    std::vector<std::string> terms;
+    for (const IncludedColumn& c : keyColumns)
+        terms.push_back(std::string("[")
+                            .append(InLiteral(c.Column->Name))
+                            .append("]=:")
+                            .append(LiteralEscaped(*c.Parameter)));
+    return JoinItems(terms, " AND ");
+}
+
 }  // namespace
+
+bool KeyUsable(const ColumnList& columns, const NameList& key)
+{
+    if (key.empty())
+        return false;
+    for (const std::string& name : key) {
+        auto it = std::find_if(columns.begin(), columns.end(),
+                               [&](const ColumnEntry& c) { return c.Name == name; });
+        // A binary value cannot be compared as the blob it is bound as.
+        if (it == columns.end() || IsBlobType(it->TypeName))
+            return false;
+    }
+    return true;
+}
 
 TableFills TableFillsOf(const std::string& catalogName, const NameList& parameterNames,
                         const ColumnList& columns, const IdentityNames& identity,
@@ -113,13 +163,76 @@ bool WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
     return true;
 }
 
+KeyFills KeyFillsOf(const std::string& catalogName, const NameList& parameterNames,
+                    const ColumnList& columns, const IdentityNames& identity,
+                    const std::string& schema, const TableKeys& keys)
+{
+    KeyFills fills;
+    std::string table = ObjectInLiteral(schema, catalogName);
+    std::vector<IncludedColumn> included = IncludedColumns(parameterNames, columns, identity);
+    if (KeyUsable(columns, keys.Key)) {
+        std::vector<IncludedColumn> keyColumns = KeyColumns(parameterNames, columns, keys.Key);
+        fills.Methods.FindAndDelete = true;
+        fills.KeyParameters = ParameterListOf(keyColumns);
+        fills.KeyCondition = KeyConditionOf(keyColumns);
+        fills.KeyBinding = JoinLines(BindingStatements(keyColumns));
+        // UpdateByKey sets what Update sets, but the key.
+        std::vector<IncludedColumn> set;
+        for (const IncludedColumn& c : included)
+            if (std::find(keys.Key.begin(), keys.Key.end(), c.Column->Name) == keys.Key.end())
+                set.push_back(c);
+        if (!set.empty()) {
+            fills.Methods.UpdateByKey = true;
+            fills.SetParameters = ParameterListOf(set);
+            std::string text = UpdateTextOf(table, set);
+            text.insert(text.size() - 1, " WHERE " + fills.KeyCondition);
+            fills.UpdateByKeyText = text;
+            std::vector<IncludedColumn> bound = set;
+            bound.insert(bound.end(), keyColumns.begin(), keyColumns.end());
+            fills.UpdateByKeyBinding = JoinLines(BindingStatements(bound));
+        }
+    }
+    auto identityColumn =
+        std::find_if(columns.begin(), columns.end(),
+                     [&](const ColumnEntry& c) { return c.Name == keys.IdentityColumn; });
+    if (!keys.IdentityColumn.empty() && identityColumn != columns.end() &&
+        (IsIntegerType(identityColumn->TypeName) || IsFloatType(identityColumn->TypeName))) {
+        const std::string& label =
+            parameterNames[static_cast<std::size_t>(identityColumn - columns.begin())];
+        fills.Methods.NewWithIdentity = true;
+        fills.IdentityLabel = label;
+        // The value comes back through a reference of the column's own type.
+        std::string type = ParameterTypeText(identityColumn->TypeName);
+        std::string reference = platform::Trim(type) + "& " + label;
+        std::string parameters = ParameterListOf(included);
+        fills.IdentityParameters = parameters.empty() ? reference : parameters + "," + reference;
+        // One batch: the insert, then the value the server gave this row
+        // (SCOPE_IDENTITY, which a trigger's insert does not change). Row
+        // counts are kept out of it, so that the value is its first result,
+        // and the connection's NOCOUNT is left as it was.
+        std::string insert = InsertTextOf(table, included);
+        std::string value = IsIntegerType(identityColumn->TypeName)
+                                ? "SELECT CAST(SCOPE_IDENTITY() AS bigint)"
+                                : "SELECT SCOPE_IDENTITY()";
+        fills.IdentityInsertText = "\"DECLARE @nocount int;SET @nocount=@@OPTIONS&512;"
+                                   "SET NOCOUNT ON;" +
+                                   insert.substr(1, insert.size() - 2) + ";" + value +
+                                   ";IF @nocount=0 SET NOCOUNT OFF\"";
+        fills.IdentityBinding = JoinLines(BindingStatements(included));
+    }
+    return fills;
+}
+
 void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
                              const std::string& catalogName, const ColumnList& columns,
                              const NameList& parameterNames, const IdentityNames& identity,
-                             const std::string& schema)
+                             const std::string& schema, const TableKeys* keys)
 {
     OperatorFilePaths paths = OperatorPaths(tablesFolder, className);
     TableFills fills = TableFillsOf(catalogName, parameterNames, columns, identity, schema);
+    KeyFills keyFills;
+    if (keys)
+        keyFills = KeyFillsOf(catalogName, parameterNames, columns, identity, schema, *keys);
     std::vector<platform::Field> fields = {
         {"Class", className},
         {"Parameters", fills.Parameters},
@@ -129,7 +242,19 @@ void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
         {"NewBinding", fills.Binding},
         {"UpdateText", fills.UpdateText},
         {"UpdateBinding", fills.Binding},
+        {"KeyParameters", keyFills.KeyParameters},
+        {"KeyCondition", keyFills.KeyCondition},
+        {"KeyBinding", keyFills.KeyBinding},
+        {"UpdateByKeyText", keyFills.UpdateByKeyText},
+        {"UpdateByKeyBinding", keyFills.UpdateByKeyBinding},
+        {"IdentityParameters", keyFills.IdentityParameters},
+        {"IdentityInsertText", keyFills.IdentityInsertText},
+        {"IdentityBinding", keyFills.IdentityBinding},
+        {"IdentityLabel", keyFills.IdentityLabel},
+        {"SetParameters", keyFills.SetParameters},
     };
-    WriteTextFile(paths.Header, FillFields(TableHeaderTemplate(fills.HasColumnsToSet), fields));
-    WriteTextFile(paths.Source, FillFields(TableSourceTemplate(fills.HasColumnsToSet), fields));
+    WriteTextFile(paths.Header,
+                  FillFields(TableHeaderTemplate(fills.HasColumnsToSet, keyFills.Methods), fields));
+    WriteTextFile(paths.Source,
+                  FillFields(TableSourceTemplate(fills.HasColumnsToSet, keyFills.Methods), fields));
 }

@@ -3,7 +3,9 @@
 #include "TextFill.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <iterator>
+#include <vector>
 
 // The texts of the generated files, one entry per line. The Chinese
 // captions are written here in UTF-8 and reach the files as GBK; "${Name}"
@@ -312,6 +314,33 @@ const char* const kTableOperatorBase[] = {
     R"~(      })~",
     R"~(      return NULL;)~",
     R"~(    })~",
+};
+
+// What the key methods add to the base: the bound statement opened (true
+// when it found a row) or run (true when it changed one).
+const char* const kTableOperatorBaseKeys[] = {
+    R"~()~",
+    R"~(   bool OpenFound(){)~",
+    R"~(      try{)~",
+    R"~(       Get()->Open();)~",
+    R"~(       return !Get()->IsEmpty();)~",
+    R"~(      }catch(Exception &e){)~",
+    R"~(        MessageBox(NULL,e.Message.c_str(),"ExecSQL执行出错",MB_ICONERROR);)~",
+    R"~(      })~",
+    R"~(      return false;)~",
+    R"~(    })~",
+    R"~()~",
+    R"~(   bool ExecSQLFound(){)~",
+    R"~(      try{)~",
+    R"~(       return Get()->ExecSQL()>0;)~",
+    R"~(      }catch(Exception &e){)~",
+    R"~(        MessageBox(NULL,e.Message.c_str(),"ExecSQLNonQuery执行出错",MB_ICONERROR);)~",
+    R"~(      })~",
+    R"~(      return false;)~",
+    R"~(    })~",
+};
+
+const char* const kTableOperatorBaseTail[] = {
     R"~(};)~",
     R"~(#endif)~",
 };
@@ -406,6 +435,64 @@ const char* const kTableSourceUpdateNoColumn[] = {
     R"~()~",
 };
 
+// The key methods: the header's lines, then each definition. The WHERE
+// texts name the key's columns, the bindings bind the set columns first.
+const char* const kTableHeaderFindByKey[] = {
+    R"~(   bool FindByKey(${KeyParameters});)~",
+};
+const char* const kTableHeaderUpdateByKey[] = {
+    R"~(   bool UpdateByKey(${SetParameters},${KeyParameters});)~",
+};
+const char* const kTableHeaderDeleteByKey[] = {
+    R"~(   bool DeleteByKey(${KeyParameters});)~",
+};
+const char* const kTableHeaderNewWithIdentity[] = {
+    R"~(   bool NewWithIdentity(${IdentityParameters});)~",
+};
+
+const char* const kTableSourceFindByKey[] = {
+    R"~(bool ${Class}Operator::FindByKey(${KeyParameters}){)~",
+    R"~(   String strSql="SELECT * FROM [${NameInLiteral}] WHERE ${KeyCondition}";)~",
+    R"~(   InitQuery(strSql);)~",
+    R"~(${KeyBinding})~",
+    R"~(   return DBTableOperator::OpenFound();)~",
+    R"~(})~",
+    R"~()~",
+};
+
+const char* const kTableSourceUpdateByKey[] = {
+    R"~(bool ${Class}Operator::UpdateByKey(${SetParameters},${KeyParameters}){)~",
+    R"~(   String strSql=${UpdateByKeyText};)~",
+    R"~(   InitQuery(strSql);)~",
+    R"~(${UpdateByKeyBinding})~",
+    R"~(   return DBTableOperator::ExecSQLFound();)~",
+    R"~(})~",
+    R"~()~",
+};
+
+const char* const kTableSourceDeleteByKey[] = {
+    R"~(bool ${Class}Operator::DeleteByKey(${KeyParameters}){)~",
+    R"~(   String strSql="DELETE FROM [${NameInLiteral}] WHERE ${KeyCondition}";)~",
+    R"~(   InitQuery(strSql);)~",
+    R"~(${KeyBinding})~",
+    R"~(   return DBTableOperator::ExecSQLFound();)~",
+    R"~(})~",
+    R"~()~",
+};
+
+const char* const kTableSourceNewWithIdentity[] = {
+    R"~(bool ${Class}Operator::NewWithIdentity(${IdentityParameters}){)~",
+    R"~(   String strSql=${IdentityInsertText};)~",
+    R"~(   InitQuery(strSql);)~",
+    R"~(${IdentityBinding})~",
+    R"~(   if(!DBTableOperator::OpenFound()))~",
+    R"~(      return false;)~",
+    R"~(   ${IdentityLabel}=m_query->Fields->Fields[0]->Value;)~",
+    R"~(   return true;)~",
+    R"~(})~",
+    R"~()~",
+};
+
 const char* const kTableSourceDelete[] = {
     R"~(bool ${Class}Operator::Delete(const String& condition){)~",
     R"~(   String strSql="DELETE FROM [${NameInLiteral}]";)~",
@@ -468,7 +555,9 @@ PELLAM_TEXT(StoredProcHeaderText, kStoredProcHeader)
 PELLAM_TEXT(StoredProcSourceText, kStoredProcSource)
 PELLAM_TEXT(DBCommHeaderTemplate, kDBCommHeader)
 PELLAM_TEXT(DBCommSourceTemplate, kDBCommSource)
-PELLAM_TEXT(TableOperatorBaseText, kTableOperatorBase)
+PELLAM_TEXT(TableOperatorBaseText, kTableOperatorBase, kTableOperatorBaseTail)
+PELLAM_TEXT(TableOperatorBaseWithKeysText, kTableOperatorBase, kTableOperatorBaseKeys,
+            kTableOperatorBaseTail)
 PELLAM_TEXT(ViewHeaderTemplate, kOperatorHeaderHead, kOperatorHeaderTail)
 PELLAM_TEXT(ViewSourceTemplate, kOperatorSourceHead, kOperatorSourceTail)
 
@@ -490,4 +579,73 @@ const std::string& TableHeaderTemplate(bool hasColumnsToSet)
 const std::string& TableSourceTemplate(bool hasColumnsToSet)
 {
     return hasColumnsToSet ? TableSourceWithUpdate() : TableSourceNoUpdate();
+}
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = text.find("\r\n", start);
+        lines.push_back(text.substr(start, end - start));
+        if (end == std::string::npos)
+            return lines;
+        start = end + 2;
+    }
+}
+
+template <std::size_t N>
+void Append(std::vector<std::string>& lines, const char* const (&block)[N])
+{
+    lines.insert(lines.end(), std::begin(block), std::end(block));
+}
+
+// The lines of a template with the key methods' lines put in before its
+// read side (which begins at "TDataSource* ...Source()").
+std::string WithKeyLines(const std::string& plain, const std::vector<std::string>& keyLines)
+{
+    std::vector<std::string> lines = Lines(plain);
+    auto readSide = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("TDataSource* ") != std::string::npos &&
+               line.find("Source()") != std::string::npos;
+    });
+    lines.insert(readSide, keyLines.begin(), keyLines.end());
+    return JoinLines(lines);
+}
+
+}  // namespace
+
+std::string TableHeaderTemplate(bool hasColumnsToSet, const KeyMethods& methods)
+{
+    std::vector<std::string> keyLines;
+    if (methods.FindAndDelete)
+        Append(keyLines, kTableHeaderFindByKey);
+    if (methods.FindAndDelete && methods.UpdateByKey)
+        Append(keyLines, kTableHeaderUpdateByKey);
+    if (methods.FindAndDelete)
+        Append(keyLines, kTableHeaderDeleteByKey);
+    if (methods.NewWithIdentity)
+        Append(keyLines, kTableHeaderNewWithIdentity);
+    if (keyLines.empty())
+        return TableHeaderTemplate(hasColumnsToSet);
+    keyLines.emplace_back();
+    return WithKeyLines(TableHeaderTemplate(hasColumnsToSet), keyLines);
+}
+
+std::string TableSourceTemplate(bool hasColumnsToSet, const KeyMethods& methods)
+{
+    std::vector<std::string> keyLines;
+    if (methods.FindAndDelete)
+        Append(keyLines, kTableSourceFindByKey);
+    if (methods.FindAndDelete && methods.UpdateByKey)
+        Append(keyLines, kTableSourceUpdateByKey);
+    if (methods.FindAndDelete)
+        Append(keyLines, kTableSourceDeleteByKey);
+    if (methods.NewWithIdentity)
+        Append(keyLines, kTableSourceNewWithIdentity);
+    if (keyLines.empty())
+        return TableSourceTemplate(hasColumnsToSet);
+    return WithKeyLines(TableSourceTemplate(hasColumnsToSet), keyLines);
 }

@@ -19,6 +19,21 @@ const std::string& DBCommSourceTemplate();
 // A table with no column to set has an Update that sends nothing.
 const std::string& TableHeaderTemplate(bool hasColumnsToSet);
 const std::string& TableSourceTemplate(bool hasColumnsToSet);
+// The base with the helpers the key methods call.
+const std::string& TableOperatorBaseWithKeysText();
+
+// Which key methods a table's operator class has: FindByKey and DeleteByKey
+// (a primary key), UpdateByKey (a key and a column to set besides it) and
+// NewWithIdentity (an IDENTITY column). Their fields: KeyParameters,
+// KeyCondition, KeyBinding; UpdateByKeyText, UpdateByKeyBinding;
+// IdentityParameters, IdentityInsertText, IdentityBinding, IdentityLabel.
+struct KeyMethods {
+    bool FindAndDelete = false, UpdateByKey = false, NewWithIdentity = false;
+};
+// The templates with those methods between the writing members and the
+// read side; the plain ones when there are none.
+std::string TableHeaderTemplate(bool hasColumnsToSet, const KeyMethods& methods);
+std::string TableSourceTemplate(bool hasColumnsToSet, const KeyMethods& methods);
 const std::string& ViewHeaderTemplate();
 const std::string& ViewSourceTemplate();
 

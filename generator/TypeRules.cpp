@@ -235,12 +235,17 @@ bool IsSupportedType(const std::string& typeName)
 
 std::string ParameterTypeText(const std::string& typeName)
 {
+    // bigint's values reach 2^63; the other integer types fit an int.
+    if (platform::SameTextIgnoreCase(typeName, "bigint"))
+        return "__int64 ";
     if (IsIntegerType(typeName))
         return "int ";
     if (IsStringType(typeName))
         return "String ";
+    // A double holds 15 significant digits exactly: money and decimal
+    // amounts keep their cents.
     if (IsFloatType(typeName))
-        return "float ";
+        return "double ";
     if (IsBlobType(typeName))
         return "TStream *";
     return std::string();

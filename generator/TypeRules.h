@@ -49,8 +49,8 @@ bool IsBlobType(const std::string& typeName);
 // True when one of the four groups holds the type.
 bool IsSupportedType(const std::string& typeName);
 
-// The generated parameter type ("int ", "String ", "float ", "TStream *"),
-// or an empty text for an unsupported type.
+// The generated parameter type ("int ", "__int64 " for bigint, "String ",
+// "double ", "TStream *"), or an empty text for an unsupported type.
 std::string ParameterTypeText(const std::string& typeName);
 
 // Type rules beyond the type table, chosen at generation (pellam-gen's

@@ -61,6 +61,11 @@ struct SchemaObject {
     // The schema (the owner on SQL Server 2000); empty when unknown, which
     // the generated SQL takes as dbo.
     std::string Schema = {};
+    // Tables only, when keys were read: the primary key's columns in key
+    // order (none without a primary key), and the IDENTITY column, whose
+    // values the server numbers ("" when there is none).
+    NameList Key = {};
+    std::string IdentityColumn = {};
 
     // Whether GBK, the generated files' encoding, cannot hold its name or
     // its schema.
@@ -78,6 +83,9 @@ using SchemaObjects = std::vector<SchemaObject>;
 struct DatabaseSchema {
     std::string Database;
     SchemaObjects Tables, Views;
+    // Whether the tables' primary keys and IDENTITY columns were read; a
+    // table without a key then has none.
+    bool KeysRead = false;
 };
 
 // An object as the catalogue first names it: labels equal to names.

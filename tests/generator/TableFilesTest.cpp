@@ -96,7 +96,7 @@ TEST(TableOperator, EachTypeGroupGetsItsParameterTypeAndBinding)
                           {"d", "varbinary"}, {"e", "binary"}, {"g", "BIT"}};
     NameList names = NamesOf(columns);
     EXPECT_EQ(TableFillsOf("T", names, columns, {}).Parameters,
-              "int a,float b,String c,TStream *d,TStream *e,int g");
+              "int a,double b,String c,TStream *d,TStream *e,int g");
     std::string block = TableFillsOf("T", names, columns, {}).Binding;
     EXPECT_NE(block.find("->Value=c;"), std::string::npos);
     EXPECT_NE(block.find("->LoadFromStream(d,ftBlob);"), std::string::npos);

@@ -84,18 +84,35 @@ public:
 };
 class TMemoryStream : public TStream { };
 
+// The VCL's 64-bit integer, which mingw-w64's headers define as well.
+#ifndef __int64
+#define __int64 long long
+#endif
+
+// A value as the VCL's Variant holds it: its type and value, as text. A
+// single is shown with the digits a float keeps, a double with 15, so that
+// a value cut short on its way is seen.
 class Variant {
 public:
     Variant() : text_("<empty>") { }
     Variant(int v) : text_("int:" + std::to_string(v)) { }
-    Variant(float v) : text_("float:" + std::to_string(v)) { }
-    Variant(double v) : text_("float:" + std::to_string(v)) { }
+    Variant(const __int64 v) : text_("int64:" + std::to_string(v)), int64_(v) { }
+    Variant(float v) : text_("single:" + Digits(v, 9)) { }
+    Variant(double v) : text_("double:" + Digits(v, 15)) { }
     Variant(const char* v) : text_(std::string("str:") + v) { }
     Variant(const AnsiString& v) : text_("str:" + v.str()) { }
+    operator __int64() const { return int64_; }
     const std::string& Describe() const { return text_; }
 
 private:
+    static std::string Digits(double v, int digits)
+    {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
+        return buffer;
+    }
     std::string text_;
+    __int64 int64_ = 0;
 };
 
 class Exception {
@@ -109,6 +126,10 @@ public:
 struct VclJournal {
     std::vector<std::string> Events;
     std::string FailNext;  // message of the next statement's failure
+    // What the server answers: the rows the next statement changes or
+    // finds, and the first field of the rows a query opens.
+    int Rows = 1;
+    __int64 FirstField = 0;
 
     void Add(const std::string& event) { Events.push_back(AsGbk(event)); }
 
@@ -372,9 +393,49 @@ private:
     TParameters* parameters_;
 };
 
+class TField {
+public:
+    Variant Value;
+};
+
+class TFields {
+public:
+    TFields() : Fields(this) { }
+    struct FieldsProperty {
+        explicit FieldsProperty(TFields* owner) : owner_(owner) { }
+        TField* operator[](int index)
+        {
+            if (index != 0)
+                throw Exception("Field index out of range");
+            return &owner_->first_;
+        }
+
+    private:
+        TFields* owner_;
+    } Fields;
+    int Count() const { return 1; }
+    void Fill(const Variant& first) { first_.Value = first; }
+
+private:
+    TField first_;
+};
+
 class TDataSet : public TComponent {
 public:
-    explicit TDataSet(TComponent* owner) : TComponent(owner) { }
+    explicit TDataSet(TComponent* owner) : TComponent(owner), Fields(new TFields) { }
+    ~TDataSet() { delete Fields; }
+    bool IsEmpty() { return recordCount_ == 0; }
+    int RecordCount() const { return recordCount_; }
+    TFields* Fields;
+
+protected:
+    // The rows the stand-in's server answered with.
+    void Answered()
+    {
+        recordCount_ = Journal().Rows;
+        Fields->Fill(Variant(Journal().FirstField));
+    }
+    int recordCount_ = 0;
 };
 
 class TADOQuery : public TDataSet {
@@ -394,17 +455,22 @@ public:
         Journal().Add("open");
         Parameters->CheckBound();
         Journal().MaybeFail();
+        Answered();
     }
-    void ExecSQL()
+    // The number of rows the statement changed, as RowsAffected holds it.
+    int ExecSQL()
     {
         Journal().Add("exec");
         Parameters->CheckBound();
         Journal().MaybeFail();
+        RowsAffected = Journal().Rows;
+        return RowsAffected;
     }
 
     TParameters* Parameters;
     TStrings* SQL;
     TADOConnection* Connection = NULL;
+    int RowsAffected = 0;
 };
 
 class TADOStoredProc : public TDataSet {
