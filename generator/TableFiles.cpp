@@ -218,7 +218,10 @@ KeyFills KeyFillsOf(const std::string& catalogName, const NameList& parameterNam
                                    "SET NOCOUNT ON;" +
                                    insert.substr(1, insert.size() - 2) + ";" + value +
                                    ";IF @nocount=0 SET NOCOUNT OFF\"";
-        fills.IdentityBinding = JoinLines(BindingStatements(included));
+        std::vector<std::string> lines = BindingStatements(included);
+        lines.push_back("   if(!DBTableOperator::OpenFound())");
+        lines.push_back("      return false;");
+        fills.IdentityBinding = JoinLines(lines);
     }
     return fills;
 }

@@ -485,8 +485,6 @@ const char* const kTableSourceNewWithIdentity[] = {
     R"~(   String strSql=${IdentityInsertText};)~",
     R"~(   InitQuery(strSql);)~",
     R"~(${IdentityBinding})~",
-    R"~(   if(!DBTableOperator::OpenFound()))~",
-    R"~(      return false;)~",
     R"~(   ${IdentityLabel}=m_query->Fields->Fields[0]->Value;)~",
     R"~(   return true;)~",
     R"~(})~",

@@ -120,6 +120,12 @@ class Object:
         # What sysobjects.status held on SQL Server 2000.
         self.status_2000 = status if status is not None else (0 if self.shipped else 1)
         self.columns = [Column(c, types) for c in entry.get("columns", [])]
+        # The primary key's columns, in key order.
+        self.key = list(entry.get("key", []))
+        names = [c.name for c in self.columns]
+        for k in self.key:
+            if k not in names:
+                raise ValueError("fixture: key column %s is not a column of %s" % (k, self.name))
 
 
 class Database:
@@ -234,6 +240,24 @@ UNWRITABLE = ("SELECT [name] FROM [syscolumns] WHERE [id]=OBJECT_ID(N'",
               "COLUMNPROPERTY([id],[name],'IsComputed')=1 OR [xtype]=189 OR "
               "COLUMNPROPERTY([id],[name],'GeneratedAlwaysType')>0) ORDER BY [colid]")
 
+# Every primary key's columns in key order, from the INFORMATION_SCHEMA views
+# (TABLE_SCHEMA is the owner on SQL Server 2000).
+KEYS = ("SELECT [k].[TABLE_SCHEMA],[k].[TABLE_NAME],[k].[COLUMN_NAME] FROM "
+        "[INFORMATION_SCHEMA].[TABLE_CONSTRAINTS] [t] JOIN [INFORMATION_SCHEMA].[KEY_COLUMN_USAGE] [k] "
+        "ON [k].[CONSTRAINT_SCHEMA]=[t].[CONSTRAINT_SCHEMA] AND "
+        "[k].[CONSTRAINT_NAME]=[t].[CONSTRAINT_NAME] WHERE [t].[CONSTRAINT_TYPE]='PRIMARY KEY' "
+        "ORDER BY 1,2,[k].[ORDINAL_POSITION]")
+
+
+def identity_columns_statement(function):
+    return ("SELECT %s([o].[uid]),[o].[name],[c].[name] FROM [sysobjects] [o] JOIN [syscolumns] [c] "
+            "ON [c].[id]=[o].[id] WHERE [o].[xtype]='U' AND "
+            "COLUMNPROPERTY([o].[id],[c].[name],'IsIdentity')=1 ORDER BY 1,2" % function)
+
+
+IDENTITY_COLUMNS = {identity_columns_statement("SCHEMA_NAME"): "schema",
+                    identity_columns_statement("USER_NAME"): "owner"}
+
 # Statements the ODBC driver itself may send on connecting; they change nothing here.
 HARMLESS_PREFIXES = ("SET TEXTSIZE", "SET QUOTED_IDENTIFIER", "SET ANSI_", "SET IMPLICIT_TRANSACTIONS",
                      "SET CONCAT_NULL", "SET ARITHABORT")
@@ -318,7 +342,7 @@ SHAPES = [("U", TABLES, "]"), ("V", VIEWS, "]"), ("columns", COLUMNS, "'"),
           ("schema V", SCHEMA_VIEWS, "]"), ("owner U", OWNER_TABLES, "]"),
           ("owner V", OWNER_VIEWS, "]"), ("columns by id", COLUMNS_BY_ID, "'"),
           ("unwritable", UNWRITABLE, "'")]
-FIXED = (DATABASES, DATABASES_LOWER)
+FIXED = (DATABASES, DATABASES_LOWER, KEYS) + tuple(IDENTITY_COLUMNS)
 
 
 def known_at(text, start):
@@ -422,6 +446,10 @@ class Session:
         if statement.upper().startswith(HARMLESS_PREFIXES):
             return None
         self.check_names(statement)
+        if statement == KEYS:
+            return self.key_list()
+        if statement in IDENTITY_COLUMNS:
+            return self.identity_column_list()
         if statement in FIXED:
             names = [d.name for d in self.catalog.databases]
             names.sort(key=lambda n: sort_key(n, self.catalog.case_sensitive))
@@ -545,3 +573,23 @@ class Session:
                     seed, incr, current = c.identity
                     rows.append([o.name, c.name, current, incr, seed])
         return columns, rows
+
+    def key_list(self):
+        """INFORMATION_SCHEMA's primary key columns of the current database:
+        one row per column, by schema, table and key position."""
+        rows = []
+        for o in self.current.objects:
+            if o.xtype != "U" or o.schema is None:
+                continue
+            for position, column in enumerate(o.key):
+                rows.append((o.schema, o.name, position, column))
+        cs = self.catalog.case_sensitive
+        rows.sort(key=lambda r: (sort_key(r[0], cs), sort_key(r[1], cs), r[2]))
+        return [("TABLE_SCHEMA", NVARCHAR), ("TABLE_NAME", NVARCHAR), ("COLUMN_NAME", NVARCHAR)], \
+            [[r[0], r[1], r[3]] for r in rows]
+
+    def identity_column_list(self):
+        """Every user table's IDENTITY column, with its schema (owner)."""
+        rows = [[o.schema, o.name, c.name] for o in self.current.objects
+                if o.xtype == "U" for c in o.columns if c.identity]
+        return [("", NVARCHAR), ("name", NVARCHAR), ("name", NVARCHAR)], self.sorted_rows(rows)

@@ -6,9 +6,9 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "testserver"))
 
-from catalog import (COLUMNS, COLUMNS_BY_ID, DATABASES, DATABASES_LOWER, IDENTITY,  # noqa: E402
+from catalog import (COLUMNS, COLUMNS_BY_ID, DATABASES, DATABASES_LOWER, IDENTITY, KEYS,  # noqa: E402
                      OWNER_TABLES, OWNER_VIEWS, SCHEMA_TABLES, SCHEMA_VIEWS, TABLES, UNWRITABLE,
-                     VIEWS, Catalog, Session, SqlError, split_batch)
+                     VIEWS, Catalog, Session, SqlError, identity_columns_statement, split_batch)
 
 
 FIXTURE = {"databases": [{"name": "NOLK", "objects": [
@@ -59,7 +59,7 @@ class Evaluation(unittest.TestCase):
 # A 2022 database: schemas, a shipped table, a constraint named as a table
 # of another schema, and every kind of column a program may not write.
 MODERN = {"databases": [{"name": "Shop", "objects": [
-    {"name": "Orders", "columns": [
+    {"name": "Orders", "key": ["ID"], "columns": [
         {"name": "ID", "type": "int", "identity": True},
         {"name": "Total", "type": "money", "computed": True},
         {"name": "Version", "type": "timestamp"},
@@ -71,6 +71,10 @@ MODERN = {"databases": [{"name": "Shop", "objects": [
     {"name": "Customers", "schema": "Website", "xtype": "V", "columns": [{"name": "b", "type": "int"}]},
     {"name": "sysdiagrams", "shipped": True, "columns": [{"name": "name", "type": "sysname"}]},
     {"name": "Geo", "schema": "Sales", "columns": [{"name": "g", "type": "geography"}]},
+    # A two-column key whose order is not the columns' order.
+    {"name": "Order Lines", "schema": "Sales", "key": ["Line", "Order"],
+     "columns": [{"name": "Order", "type": "int"}, {"name": "Line", "type": "smallint"},
+                 {"name": "Seq", "type": "bigint", "identity": True}]},
 ], "types": [{"name": "Memo", "xusertype": 257, "base": "nvarchar"}]}]}
 
 
@@ -91,17 +95,17 @@ class Versions(unittest.TestCase):
         cases = [
             # (what, version, case-sensitive, statement, rows)
             ("2022 tables", 2022, False, fill(SCHEMA_TABLES, "Shop"),
-             [["Customers", "Sales"], ["Geo", "Sales"], ["Orders", "dbo"]]),
+             [["Customers", "Sales"], ["Geo", "Sales"], ["Order Lines", "Sales"], ["Orders", "dbo"]]),
             ("2022 views", 2022, False, fill(SCHEMA_VIEWS, "Shop"), [["Customers", "Website"]]),
             ("2022, old statement", 2022, False, fill(TABLES, "Shop"), []),
             ("2022, old views", 2022, False, fill(VIEWS, "Shop"), []),
             ("2000 owners", 2000, False, fill(OWNER_TABLES, "Shop"),
-             [["Customers", "Sales"], ["Geo", "Sales"], ["Orders", "dbo"]]),
+             [["Customers", "Sales"], ["Geo", "Sales"], ["Order Lines", "Sales"], ["Orders", "dbo"]]),
             ("2000, old statement", 2000, False, fill(TABLES, "Shop"),
-             [["Customers"], ["Geo"], ["Orders"]]),
+             [["Customers"], ["Geo"], ["Order Lines"], ["Orders"]]),
             ("2000, old views", 2000, False, fill(VIEWS, "Shop"), [["Customers"]]),
             ("case-sensitive", 2022, True, fill(SCHEMA_TABLES, "Shop"),
-             [["Customers", "Sales"], ["Geo", "Sales"], ["Orders", "dbo"]]),
+             [["Customers", "Sales"], ["Geo", "Sales"], ["Order Lines", "Sales"], ["Orders", "dbo"]]),
             ("case-sensitive databases", 2022, True, DATABASES_LOWER, [["master"], ["Shop"]]),
         ]
         for what, version, cs, statement, rows in cases:
@@ -147,6 +151,30 @@ class Versions(unittest.TestCase):
         self.assertEqual(names(session(MODERN)), ["ID", "Total", "Version", "ValidFrom", "ValidTo"])
         # 2000 knew no periods: GeneratedAlwaysType is NULL there.
         self.assertEqual(names(session(MODERN, 2000)), ["ID", "Total", "Version"])
+
+    def test_keys_and_identity_columns_of_the_whole_database(self):
+        # dbo before Sales, in every collation: letters compare by their
+        # letter first.
+        keys = [["dbo", "Orders", "ID"], ["Sales", "Order Lines", "Line"],
+                ["Sales", "Order Lines", "Order"]]
+        identities = [["dbo", "Orders", "ID"], ["Sales", "Order Lines", "Seq"]]
+        for version, cs in [(2022, False), (2022, True), (2000, False)]:
+            s = session(MODERN, version, cs)
+            self.assertEqual(self.rows(s, KEYS), keys, (version, cs))
+            function = "USER_NAME" if version == 2000 else "SCHEMA_NAME"
+            self.assertEqual(self.rows(s, identity_columns_statement(function)), identities)
+        # 2000 has no SCHEMA_NAME; the views are named only as the catalogue
+        # spells them under a case-sensitive collation.
+        with self.assertRaises(SqlError):
+            session(MODERN, 2000).execute(identity_columns_statement("SCHEMA_NAME"))
+        with self.assertRaises(SqlError):
+            session(MODERN, 2022, True).execute(KEYS.replace("TABLE_CONSTRAINTS", "Table_Constraints"))
+        # Both ride in one batch with the lists.
+        batch = fill(SCHEMA_TABLES, "Shop") + ";" + KEYS + ";" + identity_columns_statement("SCHEMA_NAME")
+        self.assertEqual(len(split_batch(batch)), 3)
+        with self.assertRaises(ValueError):
+            Catalog({"databases": [{"name": "D", "objects": [
+                {"name": "T", "key": ["x"], "columns": [{"name": "y", "type": "int"}]}]}]})
 
     def test_object_names_are_unique_within_a_schema(self):
         clash = {"databases": [{"name": "D", "objects": [
