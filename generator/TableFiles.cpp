@@ -195,7 +195,10 @@ KeyFills KeyFillsOf(const std::string& catalogName, const NameList& parameterNam
     auto identityColumn =
         std::find_if(columns.begin(), columns.end(),
                      [&](const ColumnEntry& c) { return c.Name == keys.IdentityColumn; });
-    if (!keys.IdentityColumn.empty() && identityColumn != columns.end() &&
+    // The IDENTITY column is one the server writes: New leaves it out.
+    bool unwritable = std::find(identity.begin(), identity.end(), keys.IdentityColumn) !=
+                      identity.end();
+    if (!keys.IdentityColumn.empty() && identityColumn != columns.end() && unwritable &&
         (IsIntegerType(identityColumn->TypeName) || IsFloatType(identityColumn->TypeName))) {
         const std::string& label =
             parameterNames[static_cast<std::size_t>(identityColumn - columns.begin())];

@@ -3,6 +3,7 @@
 
 #include "DBComm.h"
 #include "./DBTables/InvoiceOperator.h"
+#include "./DBTables/LedgerOperator.h"
 #include "./DBTables/LogOperator.h"
 #include "./DBTables/MemberOperator.h"
 #include "./DBTables/OddTableOperator.h"
@@ -150,6 +151,24 @@ int main()
     Journal().FailNext = "constraint";
     Check(!staff->New("a", "b", &photo), "failing New returns false");
     Taken();
+
+    // Amounts keep their cents and ids their upper half on the way to the
+    // server: a decimal(18,2) total, a money fee, a bigint id.
+    LedgerOperator* ledger = db.Tables<LedgerOperator>(DBComm::Ledger);
+    Check(ledger->New(3000000000LL, 1234567.89, 1234.56), "Ledger New succeeds");
+    CheckEvents(Taken("query["),
+                {"query[0]=int64:3000000000", "query[1]=double:1234567.89",
+                 "query[2]=double:1234.56"},
+                "Ledger New binds exact values");
+    ledger->Update(9007199254740993LL, 99999999.99, 0.01, "");
+    CheckEvents(Taken("query["),
+                {"query[0]=int64:9007199254740993", "query[1]=double:99999999.99",
+                 "query[2]=double:0.01"},
+                "Ledger Update binds exact values");
+    // A caller's float still compiles, and arrives as the float it was.
+    ledger->New(1, 2.5f, 0.5f);
+    CheckEvents(Taken("query["), {"query[0]=int64:1", "query[1]=double:2.5", "query[2]=double:0.5"},
+                "Ledger New from floats");
 
     // Identity last, case-insensitive identity, and a table of identity columns only.
     db.Tables<MemberOperator>(DBComm::Member)->New("Cy");

@@ -18,6 +18,7 @@ struct Object {
     ColumnList Columns;
     IdentityNames Identity;  // the unwritable columns
     std::string Schema = {};
+    TableKeys Keys = {};  // the primary key and IDENTITY column
 };
 
 class SampleIdentities : public IdentitySource {
@@ -57,6 +58,8 @@ NameList ParameterNames(const Object& object)
         return {"Value"};
     if (object.ClassName == "YongHuBiao")
         return {"BianHao", "XingMing"};
+    if (object.ClassName == "OrderDetails")
+        return {"OrderID", "ProductID", "UnitPrice"};
     NameList names;
     for (const ColumnEntry& c : object.Columns)
         names.push_back(c.Name);
@@ -144,8 +147,10 @@ bool HostileTables(std::vector<Object>& tables)
                          accepted ? "accepted" : "refused", h.Accepted ? "accepted" : "refused");
             asExpected = false;
         }
+        // Keyed by the hostile column: every key method binds it under its
+        // hostile label.
         if (accepted)
-            tables.push_back({h.ClassName, h.CatalogName, columns, {}});
+            tables.push_back({h.ClassName, h.CatalogName, columns, {}, "", {{h.ColumnName}, ""}});
     }
     return asExpected;
 }
@@ -155,11 +160,15 @@ bool HostileTables(std::vector<Object>& tables)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FOLDER [--empty | --hostile]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s FOLDER [--empty | --hostile] [--keys]\n", argv[0]);
         return 2;
     }
-    bool empty = argc > 2 && std::strcmp(argv[2], "--empty") == 0;
-    bool hostile = argc > 2 && std::strcmp(argv[2], "--hostile") == 0;
+    bool empty = false, hostile = false, keys = false;
+    for (int i = 2; i < argc; ++i) {
+        empty = empty || std::strcmp(argv[i], "--empty") == 0;
+        hostile = hostile || std::strcmp(argv[i], "--hostile") == 0;
+        keys = keys || std::strcmp(argv[i], "--keys") == 0;
+    }
 
     std::vector<Object> tables, views;
     std::map<std::string, NameList> hostileParameters;
@@ -171,15 +180,42 @@ int main(int argc, char** argv)
     } else if (!empty) {
         tables = {
             {"AllTypes", "AllTypes", EveryType(), {}},
-            {"Log", "Log", {{"ID", "int"}}, {"ID"}},
-            {"Member", "Member", {{"Name", "varchar"}, {"ID", "int"}}, {"ID"}},
-            {"OddTable", "O'd]d:Ta'ble%", {{"Val]ue%:x", "int"}}, {}},
-            {"Orders", "Orders", {{"OrderNo", "int"}, {"Amount", "money"}, {"Note", "text"}}, {}},
+            {"Log", "Log", {{"ID", "bigint"}}, {"ID"}, "", {{"ID"}, "ID"}},
+            // An IDENTITY column, no primary key.
+            {"Member", "Member", {{"Name", "varchar"}, {"ID", "int"}}, {"ID"}, "", {{}, "ID"}},
+            {"OddTable", "O'd]d:Ta'ble%", {{"Val]ue%:x", "int"}}, {}, "", {{"Val]ue%:x"}, ""}},
+            {"Orders",
+             "Orders",
+             {{"OrderNo", "int"}, {"Amount", "money"}, {"Note", "text"}},
+             {},
+             "",
+             {{"OrderNo"}, ""}},
             {"Staff",
              "Staff",
              {{"ID", "int"}, {"Name", "varchar"}, {"Joined", "datetime"}, {"Photo", "image"}},
-             {"ID"}},
-            {"Users", "Users", {{"ID", "int"}, {"UserName", "nvarchar"}, {"Age", "int"}}, {"ID"}},
+             {"ID"},
+             "",
+             {{"ID"}, "ID"}},
+            {"Users",
+             "Users",
+             {{"ID", "int"}, {"UserName", "nvarchar"}, {"Age", "int"}},
+             {"ID"},
+             "",
+             {{"ID"}, "ID"}},
+            // Amounts and ids past what a float and an int hold.
+            {"Ledger",
+             "Ledger",
+             {{"EntryID", "bigint"}, {"Amount", "decimal"}, {"Fee", "money"}},
+             {},
+             "",
+             {{"EntryID"}, ""}},
+            // A key of two columns, not in the columns' order.
+            {"OrderDetails",
+             "Order Details",
+             {{"OrderID", "int"}, {"ProductID", "int"}, {"Unit Price", "money"}},
+             {},
+             "",
+             {{"ProductID", "OrderID"}, ""}},
             // Outside dbo, with every kind of column a program may not write.
             {"Invoice",
              "Invoice",
@@ -191,9 +227,15 @@ int main(int argc, char** argv)
               {"ValidFrom", "datetime"},
               {"ValidTo", "datetime"}},
              {"InvoiceID", "Total", "ValidFrom", "ValidTo"},
-             "Sa]les"},
+             "Sa]les",
+             {{"InvoiceID"}, "InvoiceID"}},
             // A Chinese table whose node texts were translated to pinyin.
-            {"YongHuBiao", "用户表", {{"编号", "int"}, {"姓名", "nvarchar"}}, {"编号"}},
+            {"YongHuBiao",
+             "用户表",
+             {{"编号", "int"}, {"姓名", "nvarchar"}},
+             {"编号"},
+             "",
+             {{"编号"}, "编号"}},
         };
         views = {
             {"V_Users", "V_Users", {{"UserName", "nvarchar"}, {"Age", "int"}}, {}},
@@ -220,11 +262,14 @@ int main(int argc, char** argv)
     SampleIdentities identities(tables);
     WriteStoredProcFiles(tree.StoredProcFolder());
     WriteDBCommFiles(tree.DBCommFolder(), tableClasses, viewClasses);
-    WriteTableOperatorBase(tree.TablesFolder());
-    for (const Object& t : tables)
+    WriteTableOperatorBase(tree.TablesFolder(), keys);
+    for (const Object& t : tables) {
+        IdentityNames identity;
+        identities.GetIdentityColumns(NamedObject(t.CatalogName, t.Columns), identity);
         WriteTableOperatorFiles(tree.TablesFolder(), t.ClassName, t.CatalogName, t.Columns,
                                 hostile ? hostileParameters[t.ClassName] : ParameterNames(t),
-                                identities, t.Schema);
+                                identity, t.Schema, keys ? &t.Keys : nullptr);
+    }
     for (const Object& v : views)
         WriteViewOperatorFiles(tree.TablesFolder(), v.ClassName, v.CatalogName, v.Schema);
     return 0;

@@ -28,8 +28,10 @@ check_tree() {
     name=$1 driver=$2 each=$3
     shift 3
     mkdir -p "$work/$name"
-    if [ "$name" = modern ]; then
-        "$pellam_gen" generate --schema "$modern" --types extended --translate \
+    if [ "$name" = modern ] || [ "$name" = modern-keys ]; then
+        keys=""
+        [ "$name" = modern-keys ] && keys=--keys
+        "$pellam_gen" generate --schema "$modern" --types extended --translate $keys \
             --output "$work/$name/Output"
     else
         "$gen" "$work/$name" "$@"
@@ -58,15 +60,19 @@ check_tree full Driver.cpp 1
 check_tree empty EmptyDriver.cpp 1 --empty
 # Every hostile name the checks accept, in one library that must build.
 check_tree hostile EmptyDriver.cpp 0 --hostile
+# The same with the key methods.
+check_tree keys KeysDriver.cpp 1 --keys
+check_tree hostile-keys EmptyDriver.cpp 0 --hostile --keys
 if [ -n "$pellam_gen" ]; then
     check_tree modern EmptyDriver.cpp 1
+    check_tree modern-keys EmptyDriver.cpp 1
 fi
 
 # With <windows.h> in, as a VCL compiler has it: mingw-w64's headers, read
 # by its cross compiler, for every file of the sample and hostile libraries.
 win=x86_64-w64-mingw32-g++
 if [ "$utf8" = 0 ] && command -v "$win" > /dev/null; then
-    for name in full hostile $([ -n "$pellam_gen" ] && echo modern); do
+    for name in full hostile keys hostile-keys $([ -n "$pellam_gen" ] && echo modern modern-keys); do
         # One translation unit of every source: <windows.h> is read once.
         unit="$work/$name/windows-unit.cpp"
         find "$work/$name/src" -type f -name '*.cpp' | sort | sed 's/.*/#include "&"/' > "$unit"
