@@ -72,7 +72,8 @@ public:
         case RunNotice::TypeUnsupported:
             break;
         case RunNotice::NoKeyMethods:
-            // Not a failure: said under the table tree when it is done.
+            // Not a failure: said briefly under the table tree when it is
+            // done, the tables named in the label's hint.
             keyNote_ = notice.Text;
             return;
         }
@@ -91,9 +92,14 @@ public:
             platform::ProcessMessages();
             break;
         case RunEvent::TreeDone:
-            SetGrowingText(label, event.Tree == ProgressLabel::Tables && !keyNote_.empty()
-                                      ? "生成完毕. " + keyNote_
-                                      : std::string("生成完毕.   "));
+            if (event.Tree == ProgressLabel::Tables && !keyNote_.empty()) {
+                SetGrowingText(label, "生成完毕. " + keyNote_.substr(0, keyNote_.find(' ')) +
+                                          " 个数据表无主键方法");
+                label->SetHint(keyNote_);
+            } else {
+                SetGrowingText(label, "生成完毕.   ");
+                label->SetHint(std::string());
+            }
             break;
         case RunEvent::Refused:
             // Nothing was written: neither tree says it is done.

@@ -111,7 +111,8 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
                                                  form->ComboBox1,    form->TreeView1,
                                                  form->TreeView2,    form->CheckBox1,
                                                  form->BitBtn1,      form->LabeledEdit5,
-                                                 form->LabeledEdit3, form->BitBtn3};
+                                                 form->CheckBox2,    form->LabeledEdit3,
+                                                 form->BitBtn3};
     for (platform::TLabeledEdit* edit : {form->LabeledEdit1, form->LabeledEdit4, form->LabeledEdit2,
                                          form->LabeledEdit5, form->LabeledEdit3})
         controls.push_back(edit->EditLabel);
@@ -126,7 +127,7 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
     std::vector<platform::TControl*> order;
     platform::TControl* at = form->RadioButton1;
     do {
-        if (std::count(controls.begin(), controls.begin() + 14, at))
+        if (std::count(controls.begin(), controls.begin() + 15, at))
             order.push_back(at);
         at = platform::NextInTabOrder(at);
     } while (at != form->RadioButton1 && order.size() < 20);
@@ -137,8 +138,8 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
                                                 form->LabeledEdit4, form->LabeledEdit2,
                                                 form->BitBtn2, form->ComboBox1, form->TreeView1,
                                                 form->TreeView2, form->CheckBox1, form->BitBtn1,
-                                                form->LabeledEdit5, form->LabeledEdit3,
-                                                form->BitBtn3}));
+                                                form->LabeledEdit5, form->CheckBox2,
+                                                form->LabeledEdit3, form->BitBtn3}));
     EXPECT_EQ(form->LabeledEdit4->Text(), "sa");
     EXPECT_FALSE(form->Label4->Visible());
     EXPECT_EQ(form->ComboBox1->ItemIndex(), -1);
@@ -811,6 +812,7 @@ TEST_F(Window, TheLoginNameReachesTheServerAndTheChoicesAreRememberedBetweenRuns
     FillSqlLogin("b'ld;=1", builderServer.Host());
     form->LabeledEdit4->SetText("builder");
     form->CheckBox1->SetChecked(true);
+    form->CheckBox2->SetChecked(true);
     form->LabeledEdit5->SetText("Money2=float; 坐标=blob");
     form->BitBtn2->Click();
     EXPECT_TRUE(boxes.Shown.empty()) << boxes.Shown[0].Text;
@@ -825,6 +827,7 @@ TEST_F(Window, TheLoginNameReachesTheServerAndTheChoicesAreRememberedBetweenRuns
     EXPECT_EQ(later.LabeledEdit1->Text(), builderServer.Host());
     EXPECT_EQ(later.LabeledEdit4->Text(), "builder");
     EXPECT_TRUE(later.CheckBox1->Checked());
+    EXPECT_TRUE(later.CheckBox2->Checked());
     EXPECT_EQ(later.LabeledEdit5->Text(), "Money2=float; 坐标=blob");
     EXPECT_EQ(later.LabeledEdit2->Text(), "");  // never the password
     EXPECT_EQ(ReadFile(settings).find("b'ld"), std::string::npos);
@@ -979,7 +982,8 @@ TEST_F(Window, TheWindowGrowsItsTreesAndRemembersItsSize)
                                                  form->BitBtn1,      form->LabeledEdit3,
                                                  form->BitBtn3,      form->LabeledEdit3->EditLabel,
                                                  form->Label5,       form->Label3,
-                                                 form->LabeledEdit5, form->LabeledEdit5->EditLabel};
+                                                 form->LabeledEdit5, form->LabeledEdit5->EditLabel,
+                                                 form->CheckBox2};
     platform::TRect panel = form->Panel1->Bounds();
     platform::TRect visible{0, 0, panel.Width, form->ClientHeight() - panel.Top};
     for (std::size_t i = 0; i < controls.size(); ++i) {
@@ -1001,4 +1005,48 @@ TEST_F(Window, TheWindowGrowsItsTreesAndRemembersItsSize)
     platform::ProcessMessagesFor(20);
     EXPECT_EQ(later.ClientWidth(), 900);
     EXPECT_EQ(later.ClientHeight(), 700);
+}
+
+class KeyedWindow : public Window {
+protected:
+    KeyedWindow()
+        : Window(R"({"name": "NOLK", "objects": [
+            {"name": "Staff", "key": ["ID"], "columns": [
+              {"name": "ID", "type": "int", "identity": true},
+              {"name": "Name", "type": "varchar"}, {"name": "Joined", "type": "datetime"},
+              {"name": "Photo", "type": "image"}]},
+            {"name": "Log", "columns": [{"name": "ID", "type": "int", "identity": true}]}
+          ]})")
+    {
+    }
+};
+
+// 主键方法 generates what pellam-gen's --keys does, and only when ticked.
+TEST_F(KeyedWindow, KeyMethodsAreGeneratedWhenTickedAndTheTablesWithoutAreNamed)
+{
+    SqlLogin();
+    for (bool ticked : {false, true}) {
+        form->CheckBox2->SetChecked(ticked);
+        boxes.Answers = {platform::IDNO};
+        boxes.Shown.clear();
+        form->BitBtn1->Click();
+        ASSERT_EQ(boxes.Shown.size(), 1u) << boxes.Shown.back().Text;  // the clearing question
+        std::string source = ReadFile(dir.File("Output/DBComm/DBTables/StaffOperator.cpp"));
+        EXPECT_EQ(FirstDifference(Expected(ticked ? "StaffOperator.cpp.keys.expected"
+                                                  : "StaffOperator.cpp.expected"),
+                                  source),
+                  "")
+            << ticked;
+        EXPECT_EQ(FirstDifference(Expected(ticked ? "DBTableOperator.h.keys.expected"
+                                                  : "DBTableOperator.h.expected"),
+                                  ReadFile(dir.File("Output/DBComm/DBTables/DBTableOperator.h"))),
+                  "")
+            << ticked;
+        // Log has no key: said under the table tree, not in a box, and
+        // named in the label's hint.
+        EXPECT_EQ(form->Label5->Caption(),
+                  ticked ? "生成完毕. 1 个数据表无主键方法" : "生成完毕.   ");
+        EXPECT_EQ(form->Label5->Hint().find("没有生成主键方法：Log") != std::string::npos, ticked)
+            << form->Label5->Hint();
+    }
 }

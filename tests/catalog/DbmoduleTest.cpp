@@ -1,3 +1,4 @@
+#include "catalog/CatalogReader.h"
 #include "catalog/Dbmodule.h"
 #include "platform/Text.h"
 #include "support/StandIn.h"
@@ -451,7 +452,7 @@ namespace {
 // table, a constraint named as a table of another schema, a view and a
 // table of one name in two schemas, and every kind of unwritable column.
 const char* const kShop = R"({"name": "Shop", "objects": [
-  {"name": "Orders", "columns": [
+  {"name": "Orders", "key": ["ID"], "columns": [
     {"name": "ID", "type": "int", "identity": true},
     {"name": "Total", "type": "money", "computed": true},
     {"name": "Version", "type": "timestamp"},
@@ -459,10 +460,10 @@ const char* const kShop = R"({"name": "Shop", "objects": [
     {"name": "ValidTo", "type": "datetime2", "generated": 2},
     {"name": "Note", "type": "Memo"}]},
   {"name": "Orders", "schema": "Sales", "xtype": "PK"},
-  {"name": "Customers", "schema": "Sales", "columns": [{"name": "a", "type": "int"}]},
+  {"name": "Customers", "schema": "Sales", "key": ["a"], "columns": [{"name": "a", "type": "int"}]},
   {"name": "Customers", "schema": "Website", "xtype": "V", "columns": [{"name": "b", "type": "int"}]},
   {"name": "sysdiagrams", "shipped": true, "columns": [{"name": "name", "type": "sysname"}]},
-  {"name": "E😀", "columns": [{"name": "a", "type": "int"}, {"name": "b", "type": "int"}]},
+  {"name": "E😀", "key": ["b", "a"], "columns": [{"name": "a", "type": "int"}, {"name": "b", "type": "int"}]},
   {"name": "E😁", "columns": [{"name": "c", "type": "int"}]},
   {"name": "E？", "columns": [{"name": "d", "type": "int"}, {"name": "x？", "type": "int"},
                              {"name": "x😀", "type": "int", "identity": true}]}
@@ -554,6 +555,61 @@ TEST(CatalogueVersions, ObjectsAreFoundBySchemaAndExactNameWithTheirUnwritableCo
         EXPECT_EQ(texts, expected[k].columns) << k;
         EXPECT_EQ(names, expected[k].unwritable) << k;
     }
+}
+
+TEST(CatalogueVersions, KeysAndIdentityColumnsAreReadWithTheListsAndMatchedExactly)
+{
+    // Each table's key in key order, matched by schema and exact name ("E？"
+    // and "E😀" are two tables); only one column is numbered by the server.
+    const char* const expected[] = {"Sales.Customers:a:", "dbo.E？::x😀", "dbo.E😀:b,a:",
+                                    "dbo.E😁::", "dbo.Orders:ID:ID"};
+    const std::vector<std::string> versions[] = {{}, {"--version", "2000"}, {"--case-sensitive"}};
+    for (const std::vector<std::string>& options : versions) {
+        StandIn server(Fixture(kShop), options);
+        RecordingMessageBoxes boxes;
+        TDBData data;
+        ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "Shop"));
+        CatalogReadOptions read;
+        read.Keys = true;
+        DatabaseSchema schema;
+        EXPECT_TRUE(ReadCatalog(data, "Shop", read, schema));
+        EXPECT_TRUE(schema.KeysRead);
+        EXPECT_TRUE(boxes.Shown.empty()) << boxes.Shown[0].Text;
+        ASSERT_EQ(schema.Tables.size(), std::size(expected));
+        for (std::size_t k = 0; k < schema.Tables.size(); ++k) {
+            const SchemaObject& t = schema.Tables[k];
+            std::string text = t.Schema + "." + t.Name + ":";
+            for (std::size_t i = 0; i < t.Key.size(); ++i)
+                text += (i ? "," : "") + t.Key[i];
+            EXPECT_EQ(text + ":" + t.IdentityColumn, expected[k]);
+        }
+        // The window reads them later, from the schema it holds.
+        DatabaseSchema later = schema;
+        for (SchemaObject& t : later.Tables)
+            t.Key = {"stale"};
+        EXPECT_TRUE(ReadKeys(data, later));
+        for (std::size_t k = 0; k < schema.Tables.size(); ++k)
+            EXPECT_EQ(later.Tables[k].Key, schema.Tables[k].Key);
+    }
+}
+
+TEST(CatalogueVersions, KeysAreAskedOnlyWhenWantedAndAFailedKeyReadFailsTheRead)
+{
+    // A server that refuses the key statement: without the option the read
+    // never meets it; with it, the read fails and says why.
+    StandIn server(Fixture(kShop), {"--deny", "INFORMATION_SCHEMA"});
+    RecordingMessageBoxes boxes;
+    TDBData data;
+    ASSERT_TRUE(data.Connect(true, server.Host(), "Pellam#2026", "Shop"));
+    DatabaseSchema schema;
+    EXPECT_TRUE(ReadCatalog(data, "Shop", CatalogReadOptions(), schema));
+    EXPECT_FALSE(schema.KeysRead);
+    EXPECT_TRUE(boxes.Shown.empty());
+    CatalogReadOptions read;
+    read.Keys = true;
+    EXPECT_FALSE(ReadCatalog(data, "Shop", read, schema));
+    ASSERT_FALSE(boxes.Shown.empty());
+    EXPECT_EQ(boxes.Shown.back().Text, "读不到数据表的主键，没有生成");
 }
 
 TEST(CatalogueVersions, TheLoginNeverCrossesTheWireInClear)

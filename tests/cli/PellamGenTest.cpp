@@ -825,3 +825,113 @@ TEST_F(PellamGen, AnEndingSignalWhileWritingLeavesNoHalfFileAndDBCommNamesOnlyWh
     }
     EXPECT_LT(files.size(), 6005u);
 }
+
+namespace {
+
+const char* const kKeyShop = R"({"name": "KeyShop", "objects": [
+  {"name": "Staff", "key": ["ID"], "columns": [
+    {"name": "ID", "type": "int", "identity": true},
+    {"name": "Name", "type": "varchar"}, {"name": "Joined", "type": "datetime"},
+    {"name": "Photo", "type": "image"}]},
+  {"name": "Log", "columns": [{"name": "ID", "type": "int", "identity": true}]},
+  {"name": "Order Details", "key": ["OrderID", "ProductID"], "columns": [
+    {"name": "OrderID", "type": "int"}, {"name": "ProductID", "type": "int"},
+    {"name": "Unit Price", "type": "money"}, {"name": "Quantity", "type": "smallint"}]}
+]})";
+
+}  // namespace
+
+TEST_F(PellamGen, KeysGenerateKeyMethodsFromTheServerAndFromASnapshotAndNothingWithout)
+{
+    StandIn shop(Fixture(kKeyShop));
+    // Translated, so that "Order Details" passes as OrderDetails.
+    std::string connection =
+        "--host " + shop.Host() + " --password-env PW --database KeyShop --translate";
+    Outcome r = Run("generate " + connection + " --keys --output " + dir.File("keys"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    // Log has an IDENTITY column but no key: one line says so.
+    EXPECT_NE(r.Err.find("1 个数据表没有可用的主键（没有主键，或主键含二进制字段），"
+                         "没有生成主键方法：Log"),
+              std::string::npos)
+        << r.Err;
+    for (const char* file : {"StaffOperator.h", "StaffOperator.cpp", "OrderDetailsOperator.h",
+                             "OrderDetailsOperator.cpp"})
+        EXPECT_EQ(FirstDifference(Expected(std::string(file) + ".keys.expected"),
+                                  ReadFile(dir.File(std::string("keys/DBComm/DBTables/") + file))),
+                  "")
+            << file;
+    EXPECT_EQ(FirstDifference(Expected("DBTableOperator.h.keys.expected"),
+                              ReadFile(dir.File("keys/DBComm/DBTables/DBTableOperator.h"))),
+              "");
+
+    // Without the option: the plain files, and the line is not there.
+    r = Run("generate " + connection + " --output " + dir.File("plain"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Err.find("主键"), std::string::npos) << r.Err;
+    EXPECT_EQ(FirstDifference(Expected("StaffOperator.cpp.expected"),
+                              ReadFile(dir.File("plain/DBComm/DBTables/StaffOperator.cpp"))),
+              "");
+
+    // A snapshot holds the keys and generates the same bytes.
+    r = Run("schema " + connection + " --to " + dir.File("s.json"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    std::string json = ReadFile(dir.File("s.json"));
+    EXPECT_NE(json.find("\"keys\": true"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"key\": [\n        \"OrderID\",\n        \"ProductID\"\n      ]"),
+              std::string::npos)
+        << json;
+    r = Run("generate --schema " + dir.File("s.json") + " --translate --keys --output " +
+            dir.File("again"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    for (const char* file : {"StaffOperator.cpp", "OrderDetailsOperator.cpp", "LogOperator.cpp"})
+        EXPECT_EQ(ReadFile(dir.File(std::string("again/DBComm/DBTables/") + file)),
+                  ReadFile(dir.File(std::string("keys/DBComm/DBTables/") + file)))
+            << file;
+}
+
+TEST_F(PellamGen, KeysNeedASnapshotThatHoldsThemAndAServerThatAnswers)
+{
+    struct Case {
+        const char* what;
+        const char* json;
+        int code;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"an older snapshot", R"({"tables": [{"name": "T", "columns": [{"name": "a", "type": "int"}]}], "views": []})",
+         2, "快照没有主键信息"},
+        {"a key naming no column", R"({"keys": true, "tables": [{"name": "T", "key": ["b"],
+           "columns": [{"name": "a", "type": "int"}]}], "views": []})",
+         2, "tables[0].key[0]: 不是这个表的字段"},
+        {"a key on a view", R"({"keys": true, "tables": [], "views": [{"name": "V", "key": ["a"],
+           "columns": [{"name": "a", "type": "int"}]}]})",
+         2, "views[0].key: 视图没有主键"},
+        {"keys that are not true or false", R"({"keys": 1, "tables": [], "views": []})", 2,
+         "keys: 应为 true 或 false"},
+        {"keys read, none there", R"({"keys": true, "tables": [{"name": "T",
+           "columns": [{"name": "a", "type": "int"}]}], "views": []})",
+         0, "1 个数据表没有可用的主键"},
+    };
+    for (const Case& c : cases) {
+        testsupport::WriteFile(dir.File("s.json"), c.json);
+        Outcome r =
+            Run("generate --schema " + dir.File("s.json") + " --keys --output " + dir.File("o"));
+        EXPECT_EQ(r.Code, c.code) << c.what << ": " << r.Err;
+        EXPECT_NE(r.Err.find(c.said), std::string::npos) << c.what << ": " << r.Err;
+    }
+    // A server that will not say its keys: a failed read with --keys, and
+    // nothing asked without it.
+    StandIn denying(Fixture(kKeyShop), {"--deny", "INFORMATION_SCHEMA"});
+    std::string connection =
+        "--host " + denying.Host() + " --password-env PW --database KeyShop --translate";
+    Outcome r = Run("generate " + connection + " --keys --output " + dir.File("k"));
+    EXPECT_EQ(r.Code, 3) << r.Err;
+    EXPECT_NE(r.Err.find("读不到数据表的主键"), std::string::npos) << r.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("k")));
+    r = Run("generate " + connection + " --output " + dir.File("p"));
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    // --keys belongs to generate.
+    r = Run("schema --host " + denying.Host() + " --password-env PW --keys");
+    EXPECT_EQ(r.Code, 2);
+    EXPECT_NE(r.Err.find("--keys 只能与 generate 一起使用"), std::string::npos) << r.Err;
+}
