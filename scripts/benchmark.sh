@@ -5,6 +5,7 @@
 #   sh scripts/benchmark.sh generate [--latency [MS,...]]  the window's Generate command
 #   sh scripts/benchmark.sh schema [--latency [MS,...]]    pellam-gen schema --database Big
 #   sh scripts/benchmark.sh gen [--latency [MS,...]]       pellam-gen generate --database Big
+#   sh scripts/benchmark.sh gen-keys [--latency [MS,...]]  the same without and with --keys
 #   sh scripts/benchmark.sh regen                          pellam-gen generate into an empty folder,
 #                                                          then again with the database unchanged
 #   sh scripts/benchmark.sh fill-windows                   the Win32 window's fill under Wine (Xvfb),
@@ -25,7 +26,7 @@ fi
 case "$mode" in
   fill|generate) target=pellam_benchmark ;;
   fill-windows) target=pellam_benchmark ;;
-  schema|gen|regen) target=pellam-gen ;;
+  schema|gen|gen-keys|regen) target=pellam-gen ;;
   *) echo "unknown benchmark: $mode" >&2; exit 2 ;;
 esac
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -34,7 +35,7 @@ fixture=build/bench-fixture.json
 python3 - "$fixture" <<'PY'
 import json, sys
 types = ["int", "varchar", "datetime", "money", "image", "bit", "nvarchar", "bigint", "text", "float"]
-tables = [{"name": "T%04d" % t, "columns":
+tables = [{"name": "T%04d" % t, "key": ["ID"], "columns":
            [{"name": "ID", "type": "int", "identity": True}] +
            [{"name": "C%02d" % c, "type": types[c % len(types)]} for c in range(1, 20)]}
           for t in range(2000)]

@@ -1,8 +1,11 @@
 """pellam-gen against stand-ins: three alternating rounds of one command
 against each host, the medians, and the latency costs against the first.
 
-    python3 tools/bench_cli.py schema|gen PELLAM_GEN OUTPUT HOST [HOST=MS]...
+    python3 tools/bench_cli.py schema|gen|gen-keys PELLAM_GEN OUTPUT HOST [HOST=MS]...
     python3 tools/bench_cli.py regen PELLAM_GEN OUTPUT HOST
+
+gen-keys runs generate without and with --keys against each host, in turn,
+and prints both beside each other.
 
 regen reads the database once into a snapshot, then alternates a generate
 into an empty folder with one into a folder that already holds the same
@@ -50,20 +53,34 @@ def main():
         return
     hosts = [(h.split("=")[0], h.split("=")[1] if "=" in h else "0") for h in sys.argv[4:]]
     env = dict(os.environ, PW="Pellam#2026")
-    times = [[] for _ in hosts]
+    variants = [[], ["--keys"]] if mode == "gen-keys" else [[]]
+    times = [[[] for _ in hosts] for _ in variants]
     for _ in range(ROUNDS):
         for k, (host, _) in enumerate(hosts):
-            shutil.rmtree(out, ignore_errors=True)
-            command = [program, "schema" if mode == "schema" else "generate", "--host", host,
-                       "--password-env", "PW", "--database", "Big"]
-            if mode == "schema":
-                command += ["--to", os.path.join(out + ".json")]
-            else:
-                command += ["--output", out]
-            start = time.monotonic()
-            subprocess.run(command, env=env, check=True, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
-            times[k].append(time.monotonic() - start)
+            for v, extra in enumerate(variants):
+                shutil.rmtree(out, ignore_errors=True)
+                command = [program, "schema" if mode == "schema" else "generate", "--host", host,
+                           "--password-env", "PW", "--database", "Big"] + extra
+                if mode == "schema":
+                    command += ["--to", os.path.join(out + ".json")]
+                else:
+                    command += ["--output", out]
+                start = time.monotonic()
+                subprocess.run(command, env=env, check=True, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+                times[v][k].append(time.monotonic() - start)
+    if mode == "gen-keys":
+        print("pellam-gen generate without and with --keys, %d rounds, medians" % ROUNDS)
+        for v, label in enumerate(["generate", "generate --keys"]):
+            base = statistics.median(times[v][0])
+            line = "%s: %.3f s" % (label, base)
+            for (_, ms), t in list(zip(hosts, times[v]))[1:]:
+                line += "; %s ms each way: %.3f s (x%.2f)" % (ms, statistics.median(t),
+                                                              statistics.median(t) / base)
+            print(line)
+        shutil.rmtree(out, ignore_errors=True)
+        return
+    times = times[0]
     what = "pellam-gen " + ("schema" if mode == "schema" else "generate")
     print("%s, %d rounds, medians" % (what, ROUNDS))
     base = statistics.median(times[0])

@@ -935,3 +935,26 @@ TEST_F(PellamGen, KeysNeedASnapshotThatHoldsThemAndAServerThatAnswers)
     EXPECT_EQ(r.Code, 2);
     EXPECT_NE(r.Err.find("--keys 只能与 generate 一起使用"), std::string::npos) << r.Err;
 }
+
+TEST_F(PellamGen, TheNorthwindSnapshotIsWhatTheStandInServesAndEveryTableHasItsKey)
+{
+    // The compile check generates Northwind from this snapshot: it is what
+    // the stand-in serves, keys and all.
+    StandIn demo(ReadFile(PELLAM_DEMO_FIXTURE));
+    Outcome r = Run("schema --host " + demo.Host() + " --password-env PW --database Northwind");
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Out, ReadFile(std::string(PELLAM_EXPECTED_DIR) + "/../support/northwind.json"));
+    testsupport::WriteFile(dir.File("nw.json"), r.Out);
+    r = Run("generate --schema " + dir.File("nw.json") + " --translate --keys --output " +
+            dir.File("o"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Err.find("没有可用的主键"), std::string::npos) << r.Err;
+    std::string details = ReadFile(dir.File("o/DBComm/DBTables/OrderDetailsOperator.h"));
+    EXPECT_NE(details.find("   bool UpdateByKey(double UnitPrice,int Quantity,double Discount,"
+                           "int OrderID,int ProductID);"),
+              std::string::npos)
+        << details;
+    EXPECT_NE(ReadFile(dir.File("o/DBComm/DBTables/OrdersOperator.h"))
+                  .find("   bool NewWithIdentity(String CustomerID,int EmployeeID,"),
+              std::string::npos);
+}

@@ -2,14 +2,18 @@
 # Generates the library for the sample schema and for an empty one, compiles
 # every generated file on its own, links each with its driver against the
 # VCL stand-in, and runs the result.
-#   check.sh GENERATOR COMPILER SOURCE_DIR WORK_DIR [PELLAM_GEN MODERN_SNAPSHOT]
-# With pellam-gen and a snapshot of a database as SQL Server 2022 holds it
-# (schemas, alias types, the newer and the CLR types, names with blanks,
-# twins across schemas, a temporal table), the library pellam-gen makes of
-# it with --types extended --translate is checked too.
+#   check.sh GENERATOR COMPILER SOURCE_DIR WORK_DIR [PELLAM_GEN SNAPSHOT...]
+# With pellam-gen and snapshots of databases (one as SQL Server 2022 holds
+# it: schemas, alias types, the newer and the CLR types, names with blanks,
+# twins across schemas, a temporal table; the public sample Northwind), the
+# library pellam-gen makes of each with --types extended --translate is
+# checked too, with and without --keys.
 set -eu
 gen=$1 cxx=$2 here=$3 work=$4
-pellam_gen=${5:-} modern=${6:-}
+pellam_gen=${5:-}
+shift 4
+[ $# -gt 0 ] && shift
+snapshots="$*"
 
 # g++ reads the GBK files as GBK. clang++ reads only UTF-8, so it gets
 # UTF-8 copies: a GBK trail byte 0x5C must not look like a backslash.
@@ -28,10 +32,10 @@ check_tree() {
     name=$1 driver=$2 each=$3
     shift 3
     mkdir -p "$work/$name"
-    if [ "$name" = modern ] || [ "$name" = modern-keys ]; then
+    if [ -n "${snapshot:-}" ]; then
         keys=""
-        [ "$name" = modern-keys ] && keys=--keys
-        "$pellam_gen" generate --schema "$modern" --types extended --translate $keys \
+        case "$name" in *-keys) keys=--keys ;; esac
+        "$pellam_gen" generate --schema "$snapshot" --types extended --translate $keys \
             --output "$work/$name/Output"
     else
         "$gen" "$work/$name" "$@"
@@ -63,16 +67,20 @@ check_tree hostile EmptyDriver.cpp 0 --hostile
 # The same with the key methods.
 check_tree keys KeysDriver.cpp 1 --keys
 check_tree hostile-keys EmptyDriver.cpp 0 --hostile --keys
-if [ -n "$pellam_gen" ]; then
-    check_tree modern EmptyDriver.cpp 1
-    check_tree modern-keys EmptyDriver.cpp 1
-fi
+generated=""
+for snapshot in $snapshots; do
+    base=$(basename "$snapshot" .json)
+    check_tree "$base" EmptyDriver.cpp 1
+    check_tree "$base-keys" EmptyDriver.cpp 1
+    generated="$generated $base $base-keys"
+done
+snapshot=
 
 # With <windows.h> in, as a VCL compiler has it: mingw-w64's headers, read
 # by its cross compiler, for every file of the sample and hostile libraries.
 win=x86_64-w64-mingw32-g++
 if [ "$utf8" = 0 ] && command -v "$win" > /dev/null; then
-    for name in full hostile keys hostile-keys $([ -n "$pellam_gen" ] && echo modern modern-keys); do
+    for name in full hostile keys hostile-keys $generated; do
         # One translation unit of every source: <windows.h> is read once.
         unit="$work/$name/windows-unit.cpp"
         find "$work/$name/src" -type f -name '*.cpp' | sort | sed 's/.*/#include "&"/' > "$unit"
