@@ -151,7 +151,8 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
 bool ReadKeys(TDBData& data, DatabaseSchema& schema)
 {
     std::vector<TDBData::TableColumnRow> keys, identities;
-    std::vector<bool> read = data.Ask({data.KeyQuestion(keys), data.IdentityColumnQuestion(identities)});
+    std::vector<bool> read =
+        data.Ask({data.KeyQuestion(keys), data.IdentityColumnQuestion(identities)});
     if (!(read[0] && read[1])) {
         data.TellReadFailure("读不到数据表的主键，没有生成");
         return false;

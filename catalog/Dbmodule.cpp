@@ -212,18 +212,18 @@ std::string TDBData::KeyStatement()
 std::string TDBData::IdentityColumnStatement(int serverMajorVersion)
 {
     bool owners = serverMajorVersion > 0 && serverMajorVersion < 9;
-    return platform::FillFields(
-        "SELECT ${Owner}([o].[uid]),[o].[name],[c].[name] FROM [sysobjects] [o] JOIN "
-        "[syscolumns] [c] ON [c].[id]=[o].[id] WHERE [o].[xtype]='U' AND "
-        "COLUMNPROPERTY([o].[id],[c].[name],'IsIdentity')=1 ORDER BY 1,2",
-        {{"Owner", owners ? "USER_NAME" : "SCHEMA_NAME"}});
+    return platform::
+        FillFields("SELECT ${Owner}([o].[uid]),[o].[name],[c].[name] FROM [sysobjects] [o] JOIN "
+                   "[syscolumns] [c] ON [c].[id]=[o].[id] WHERE [o].[xtype]='U' AND "
+                   "COLUMNPROPERTY([o].[id],[c].[name],'IsIdentity')=1 ORDER BY 1,2",
+                   {{"Owner", owners ? "USER_NAME" : "SCHEMA_NAME"}});
 }
 
 void TDBData::ReadTableColumnRows(std::vector<TableColumnRow>& out)
 {
     for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
-        out.push_back({ExecSQLQuery->FieldText(0), ExecSQLQuery->FieldText(1),
-                       ExecSQLQuery->FieldText(2)});
+        out.push_back(
+            {ExecSQLQuery->FieldText(0), ExecSQLQuery->FieldText(1), ExecSQLQuery->FieldText(2)});
         ExecSQLQuery->Next();
     }
 }

@@ -482,9 +482,9 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
     try {
         for (const Walk& walk : walks) {
             host.Progress({RunEvent::TreeStarted, walk.Label});
-            walk.Written = GenerateTreeFiles(walk.Tree, walk.Label, tree.TablesFolder(),
-                                             walk.TableTree, identities, host, result,
-                                             input.KeyMethods);
+            walk.Written =
+                GenerateTreeFiles(walk.Tree, walk.Label, tree.TablesFolder(), walk.TableTree,
+                                  identities, host, result, input.KeyMethods);
             walk.Count = static_cast<int>(walk.Written.size());
             if (walk.Written.size() != walk.Tree.size())
                 stopped = true;
@@ -610,7 +610,8 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
                 names += (k ? "、" : "") + without[k]->Label;
             if (without.size() > 5)
                 names += "……";
-            host.Tell({RunNotice::NoKeyMethods, {},
+            host.Tell({RunNotice::NoKeyMethods,
+                       {},
                        std::to_string(without.size()) +
                            " 个数据表没有可用的主键（没有主键，或主键含二进制字段），"
                            "没有生成主键方法：" +

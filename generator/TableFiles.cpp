@@ -109,6 +109,7 @@ std::vector<IncludedColumn> KeyColumns(const NameList& parameterNames, const Col
 std::string KeyConditionOf(const std::vector<IncludedColumn>& keyColumns)
 {
     std::vector<std::string> terms;
+    terms.reserve(keyColumns.size());
     for (const IncludedColumn& c : keyColumns)
         terms.push_back(std::string("[")
                             .append(InLiteral(c.Column->Name))
@@ -192,12 +193,12 @@ KeyFills KeyFillsOf(const std::string& catalogName, const NameList& parameterNam
             fills.UpdateByKeyBinding = JoinLines(BindingStatements(bound));
         }
     }
-    auto identityColumn =
-        std::find_if(columns.begin(), columns.end(),
-                     [&](const ColumnEntry& c) { return c.Name == keys.IdentityColumn; });
+    auto identityColumn = std::find_if(columns.begin(), columns.end(), [&](const ColumnEntry& c) {
+        return c.Name == keys.IdentityColumn;
+    });
     // The IDENTITY column is one the server writes: New leaves it out.
-    bool unwritable = std::find(identity.begin(), identity.end(), keys.IdentityColumn) !=
-                      identity.end();
+    bool unwritable =
+        std::find(identity.begin(), identity.end(), keys.IdentityColumn) != identity.end();
     if (!keys.IdentityColumn.empty() && identityColumn != columns.end() && unwritable &&
         (IsIntegerType(identityColumn->TypeName) || IsFloatType(identityColumn->TypeName))) {
         const std::string& label =

@@ -594,8 +594,7 @@ std::vector<std::string> Lines(const std::string& text)
     }
 }
 
-template <std::size_t N>
-void Append(std::vector<std::string>& lines, const char* const (&block)[N])
+template <std::size_t N> void Append(std::vector<std::string>& lines, const char* const (&block)[N])
 {
     lines.insert(lines.end(), std::begin(block), std::end(block));
 }

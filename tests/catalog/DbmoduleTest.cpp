@@ -561,8 +561,8 @@ TEST(CatalogueVersions, KeysAndIdentityColumnsAreReadWithTheListsAndMatchedExact
 {
     // Each table's key in key order, matched by schema and exact name ("E？"
     // and "E😀" are two tables); only one column is numbered by the server.
-    const char* const expected[] = {"Sales.Customers:a:", "dbo.E？::x😀", "dbo.E😀:b,a:",
-                                    "dbo.E😁::", "dbo.Orders:ID:ID"};
+    const char* const expected[] = {"Sales.Customers:a:", "dbo.E？::x😀",
+                                    "dbo.E😀:b,a:", "dbo.E😁::", "dbo.Orders:ID:ID"};
     const std::vector<std::string> versions[] = {{}, {"--version", "2000"}, {"--case-sensitive"}};
     for (const std::vector<std::string>& options : versions) {
         StandIn server(Fixture(kShop), options);

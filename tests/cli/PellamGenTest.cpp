@@ -898,7 +898,8 @@ TEST_F(PellamGen, KeysNeedASnapshotThatHoldsThemAndAServerThatAnswers)
         const char* said;
     };
     const Case cases[] = {
-        {"an older snapshot", R"({"tables": [{"name": "T", "columns": [{"name": "a", "type": "int"}]}], "views": []})",
+        {"an older snapshot",
+         R"({"tables": [{"name": "T", "columns": [{"name": "a", "type": "int"}]}], "views": []})",
          2, "快照没有主键信息"},
         {"a key naming no column", R"({"keys": true, "tables": [{"name": "T", "key": ["b"],
            "columns": [{"name": "a", "type": "int"}]}], "views": []})",

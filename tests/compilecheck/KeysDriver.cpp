@@ -121,8 +121,7 @@ int main()
     Check(staff->NewWithIdentity("Bo", "2024-03-04", &photo, id) && id == 42,
           "Staff NewWithIdentity gives back 42");
     CheckEvents(Taken(),
-                Statement(staffInsert, {"=str:Bo", "=str:2024-03-04", "<stream:JPEG,blob"},
-                          "open"),
+                Statement(staffInsert, {"=str:Bo", "=str:2024-03-04", "<stream:JPEG,blob"}, "open"),
                 "Staff NewWithIdentity");
     Check(staff->Get()->Parameters->Sent.find("VALUES(?,?,?);SELECT") != std::string::npos,
           "NewWithIdentity sends three markers: " + staff->Get()->Parameters->Sent);
@@ -187,7 +186,8 @@ int main()
     YongHuBiaoOperator* chinese = db.Tables<YongHuBiaoOperator>(DBComm::YongHuBiao);
     chinese->DeleteByKey(1);
     CheckEvents(Taken(),
-                Statement("DELETE FROM [\xD3\xC3\xBB\xA7\xB1\xED] WHERE [\xB1\xE0\xBA\xC5]=:BianHao",
+                Statement("DELETE FROM [\xD3\xC3\xBB\xA7\xB1\xED] WHERE "
+                          "[\xB1\xE0\xBA\xC5]=:BianHao",
                           {"=int:1"}, "exec"),
                 "a translated table's key");
 

@@ -35,7 +35,10 @@ Table OrderDetails()
     return {"OrderDetails",
             "Order Details",
             "dbo",
-            {{"OrderID", "int"}, {"ProductID", "int"}, {"Unit Price", "money"}, {"Quantity", "smallint"}},
+            {{"OrderID", "int"},
+             {"ProductID", "int"},
+             {"Unit Price", "money"},
+             {"Quantity", "smallint"}},
             {"OrderID", "ProductID", "UnitPrice", "Quantity"},
             {},
             {{"OrderID", "ProductID"}, ""}};
@@ -123,9 +126,19 @@ TEST(KeyMethods, WhichMethodsATableGets)
         {"no key, an identity", {{"a", "int"}, {"b", "int"}}, {"a"}, {{}, "a"}, false, false, true},
         {"a binary key", {{"a", "binary"}, {"b", "int"}}, {}, {{"a"}, ""}, false, false, false},
         {"a key column that is not there", {{"a", "int"}}, {}, {{"x"}, ""}, false, false, false},
-        {"the key is every column", {{"a", "int"}, {"b", "int"}}, {}, {{"b", "a"}, ""}, true,
-         false, false},
-        {"the rest is unwritable", {{"a", "int"}, {"b", "int"}}, {"b"}, {{"a"}, ""}, true, false,
+        {"the key is every column",
+         {{"a", "int"}, {"b", "int"}},
+         {},
+         {{"b", "a"}, ""},
+         true,
+         false,
+         false},
+        {"the rest is unwritable",
+         {{"a", "int"}, {"b", "int"}},
+         {"b"},
+         {{"a"}, ""},
+         true,
+         false,
          false},
         {"a column to set", {{"a", "int"}, {"b", "int"}}, {}, {{"a"}, ""}, true, true, false},
         {"a decimal identity", {{"a", "decimal"}}, {"a"}, {{"a"}, "a"}, true, false, true},
@@ -146,7 +159,9 @@ TEST(KeyMethods, KeyOrderLabelsTypesAndTheParameterScan)
     // The key in its own order, not the columns'; labels as parameters,
     // catalogue names in the SQL; a ':' the parameter scan would read is
     // doubled, a quote pair left alone.
-    ColumnList columns = {{"Line:No", "smallint"}, {"Order", "bigint"}, {"It's", "nvarchar"},
+    ColumnList columns = {{"Line:No", "smallint"},
+                          {"Order", "bigint"},
+                          {"It's", "nvarchar"},
                           {"Qty", "int"}};
     NameList labels = {"LineNo", "OrderNo", "Its", "Qty"};
     KeyFills f = KeyFillsOf("Lines", labels, columns, {}, "", {{"Order", "Line:No"}, ""});
@@ -157,12 +172,11 @@ TEST(KeyMethods, KeyOrderLabelsTypesAndTheParameterScan)
               "\"UPDATE [Lines] SET [It's]=:Its,[Qty]=:Qty WHERE [Order]=:OrderNo AND "
               "[Line::No]=:LineNo\"");
     // Set columns bound first, then the key, as the markers stand.
-    EXPECT_EQ(f.UpdateByKeyBinding,
-              "   int nCount=0;\r\n"
-              "   m_query->Parameters->Items[nCount++]->Value=Its;\r\n"
-              "   m_query->Parameters->Items[nCount++]->Value=Qty;\r\n"
-              "   m_query->Parameters->Items[nCount++]->Value=OrderNo;\r\n"
-              "   m_query->Parameters->Items[nCount++]->Value=LineNo;");
+    EXPECT_EQ(f.UpdateByKeyBinding, "   int nCount=0;\r\n"
+                                    "   m_query->Parameters->Items[nCount++]->Value=Its;\r\n"
+                                    "   m_query->Parameters->Items[nCount++]->Value=Qty;\r\n"
+                                    "   m_query->Parameters->Items[nCount++]->Value=OrderNo;\r\n"
+                                    "   m_query->Parameters->Items[nCount++]->Value=LineNo;");
 
     // A decimal IDENTITY comes back as the double it is passed as, without
     // a cast to bigint.
@@ -194,11 +208,11 @@ TEST(KeyMethods, TheRunWritesThemOnlyWhenAskedAndNamesTheTablesWithout)
         SchemaIdentities identities(input.Schema.Tables);
         RunResult result = GenerateAll(input, OutputTree::WithRoot("O", ""), identities, host);
         EXPECT_EQ(result.Outcome, RunOutcome::Done);
-        std::string source = out.Files[InFolder(OutputTree::WithRoot("O", "").TablesFolder(),
-                                                "StaffOperator.cpp")];
+        std::string source =
+            out.Files[InFolder(OutputTree::WithRoot("O", "").TablesFolder(), "StaffOperator.cpp")];
         EXPECT_EQ(source.find("FindByKey") != std::string::npos, keys);
-        std::string base = out.Files[InFolder(OutputTree::WithRoot("O", "").TablesFolder(),
-                                              "DBTableOperator.h")];
+        std::string base =
+            out.Files[InFolder(OutputTree::WithRoot("O", "").TablesFolder(), "DBTableOperator.h")];
         EXPECT_EQ(base.find("OpenFound") != std::string::npos, keys);
         EXPECT_EQ(result.TablesWithoutKeyMethods, keys ? 2 : 0);
         int told = 0;
