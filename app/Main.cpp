@@ -46,11 +46,12 @@ class WindowRunHost : public RunHost {
 public:
     explicit WindowRunHost(TMainForm* form) : form_(form) { }
 
-    bool ClearEarlierOutput() override
+    bool ClearEarlierOutput(std::size_t files) override
     {
-        return platform::Application.MessageBox("是否清除上一次生成的文件?", "提示",
-                                                platform::MB_YESNO | platform::MB_ICONQUESTION) ==
-               platform::IDYES;
+        return platform::Application.MessageBox(
+                   "是否清除上一次生成的文件?\n将删除 " + std::to_string(files) +
+                       " 个这次不再生成的文件（DBComm 目录树中以前生成的，其他文件不动）。",
+                   "提示", platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES;
     }
     // Each notice in its box: caption and icon by what happened.
     void Tell(const RunNotice& notice) override
@@ -634,6 +635,15 @@ void TMainForm::BitBtn1Click()
         return;
     BusyScope hold(this);
     RunInput input{static_cast<std::size_t>(ComboBox1->Count()), LabelledSchema()};
+    // Nothing to generate: the earlier output stays as it is.
+    if (input.DatabaseCount > 0 &&
+        (ComboBox1->ItemIndex() < 0 || (Schema.Tables.empty() && Schema.Views.empty()))) {
+        platform::Application.MessageBox(ComboBox1->ItemIndex() < 0
+                                             ? "请先选择数据库，没有生成任何文件"
+                                             : "这个数据库没有数据表和视图，没有生成任何文件",
+                                         "提示", platform::MB_OK | platform::MB_ICONINFORMATION);
+        return;
+    }
     TypeOptions types;
     types.Extended = CheckBox1->Checked();
     std::string fault = AddTypeOverrideList(LabeledEdit5->Text(), types);

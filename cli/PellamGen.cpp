@@ -107,46 +107,6 @@ bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& 
     return data.Connect(!o.WindowsAuth, host, password, database, user);
 }
 
-// A file name that Pellam writes into one folder of the tree: one of the
-// runtime's, or "<Class>Operator.h" and ".cpp" among the operators.
-bool IsGeneratedName(const std::string& name, const std::vector<std::string>& runtime,
-                     bool operators)
-{
-    for (const std::string& r : runtime)
-        if (name == r)
-            return true;
-    if (!operators)
-        return false;
-    for (const char* suffix : {"Operator.h", "Operator.cpp"}) {
-        std::string s = suffix;
-        if (name.size() > s.size() && name.compare(name.size() - s.size(), s.size(), s) == 0)
-            return true;
-    }
-    return false;
-}
-
-// Whether the path names a symbolic link itself (a separator at its end
-// would reach through the link).
-bool IsLink(std::string path)
-{
-    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
-        path.pop_back();
-    std::error_code ec;
-    return std::filesystem::is_symlink(
-        std::filesystem::symlink_status(platform::FileSystemPath(path), ec));
-}
-
-// The first folder of the generated tree that is a symbolic link, or "":
-// clearing through it would delete another folder's files.
-std::string LinkedTreeFolder(const OutputTree& tree)
-{
-    for (const std::string& folder :
-         {tree.DBCommFolder(), tree.TablesFolder(), tree.StoredProcFolder()})
-        if (IsLink(folder))
-            return folder;
-    return std::string();
-}
-
 // The run as the terminal sees it: progress on standard error when it is a
 // terminal, the clearing done in place.
 class TerminalRun : public RunHost {
@@ -157,7 +117,7 @@ public:
     }
     ~TerminalRun() override { EndLine(); }
 
-    bool ClearEarlierOutput() override { return clear_; }
+    bool ClearEarlierOutput(std::size_t) override { return clear_; }
     void Tell(const RunNotice& notice) override
     {
         EndLine();
@@ -182,39 +142,11 @@ public:
             shown_ = true;
         }
     }
-    // Deletes the files of the generated tree that Pellam writes, and no
-    // other: the runtime's five files, the operators' headers and sources,
-    // and the new files a cut-short write left. Those the run is about to
-    // write stay. A symbolic link is never followed; one standing for a
-    // file is removed as the link it is. The folders have been checked to
-    // be real folders (LinkedTreeFolder).
+    // Deletes the earlier generated files this run does not write again,
+    // and no other (the folders have been checked to be real folders).
     void ClearOutput(const OutputTree& tree, const std::vector<std::string>& keep) override
     {
-        std::set<std::filesystem::path> kept = NormalPaths(keep);
-        const std::pair<std::string, std::vector<std::string>> folders[] = {
-            {tree.DBCommFolder(), {kDBCommHeader, kDBCommSource}},
-            {tree.StoredProcFolder(), {kStoredProcHeader, kStoredProcSource}},
-            {tree.TablesFolder(), {kTableOperatorBase}},
-        };
-        for (const auto& [folder, runtime] : folders) {
-            if (IsLink(folder))
-                continue;
-            std::error_code ec;
-            std::filesystem::path path(platform::FileSystemPath(folder));
-            bool operators = folder == tree.TablesFolder();
-            for (auto it = std::filesystem::directory_iterator(path, ec);
-                 !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-                std::filesystem::file_status status = it->symlink_status(ec);
-                if (!std::filesystem::is_regular_file(status) &&
-                    !std::filesystem::is_symlink(status))
-                    continue;
-                std::string name = platform::FromFileSystemPath(it->path().filename());
-                if ((IsGeneratedName(name, runtime, operators) ||
-                     platform::IsTemporaryFileName(name)) &&
-                    !kept.count(it->path().lexically_normal()))
-                    std::filesystem::remove(it->path(), ec);
-            }
-        }
+        ClearOutputExcept(tree, keep);
     }
     void OpenOutputRoot(const std::string&) override { }
 

@@ -599,8 +599,6 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
             return result;
         }
     }
-    // The checks have passed: the earlier output may be cleared.
-    bool clear = host.ClearEarlierOutput();
     if (input.KeyMethods) {
         std::vector<const SchemaObject*> without = TablesWithoutKeyMethods(input.Schema.Tables);
         result.TablesWithoutKeyMethods = static_cast<int>(without.size());
@@ -638,14 +636,15 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         }
         files = WriteOrder(std::move(files), tree);
         // Clearing spares what the run writes: a file written again with
-        // the same bytes is never touched.
-        if (clear) {
-            std::vector<std::string> keep;
-            keep.reserve(files.size());
-            for (const auto& file : files)
-                keep.push_back(file.first);
+        // the same bytes is never touched. The question comes only when
+        // there is something to clear.
+        std::vector<std::string> keep;
+        keep.reserve(files.size());
+        for (const auto& file : files)
+            keep.push_back(file.first);
+        std::size_t earlier = EarlierGeneratedFiles(tree, keep).size();
+        if (earlier > 0 && host.ClearEarlierOutput(earlier))
             host.ClearOutput(tree, keep);
-        }
         WriteRendered(files, input, tree, result);
         if (failed)
             throw *failed;
@@ -662,23 +661,82 @@ std::set<std::filesystem::path> NormalPaths(const std::vector<std::string>& path
     return normal;
 }
 
-void ClearOutputExcept(const OutputTree& tree, const std::vector<std::string>& keep)
+namespace {
+
+// A file name that Pellam writes into one folder of the tree: one of the
+// runtime's, or "<Class>Operator.h" and ".cpp" among the operators.
+bool IsGeneratedName(const std::string& name, const std::vector<std::string>& runtime,
+                     bool operators)
+{
+    if (std::find(runtime.begin(), runtime.end(), name) != runtime.end())
+        return true;
+    if (!operators)
+        return false;
+    for (const std::string suffix : {"Operator.h", "Operator.cpp"})
+        if (name.size() > suffix.size() &&
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return true;
+    return false;
+}
+
+// Whether the path names a symbolic link itself (a separator at its end
+// would reach through the link).
+bool IsLink(std::string path)
+{
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
+        path.pop_back();
+    std::error_code ec;
+    return std::filesystem::is_symlink(
+        std::filesystem::symlink_status(platform::FileSystemPath(path), ec));
+}
+
+}  // namespace
+
+std::string LinkedTreeFolder(const OutputTree& tree)
+{
+    for (const std::string& folder :
+         {tree.DBCommFolder(), tree.TablesFolder(), tree.StoredProcFolder()})
+        if (IsLink(folder))
+            return folder;
+    return std::string();
+}
+
+std::vector<std::string> EarlierGeneratedFiles(const OutputTree& tree,
+                                               const std::vector<std::string>& keep)
 {
     namespace fs = std::filesystem;
     std::set<fs::path> kept = NormalPaths(keep);
-    std::error_code ec;
-    fs::path root(platform::FileSystemPath(tree.OutputRoot()));
-    if (root.empty() || fs::is_symlink(fs::symlink_status(root, ec)))
-        return;
-    std::vector<fs::path> doomed;
-    for (auto it = fs::recursive_directory_iterator(root, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        fs::file_status status = it->symlink_status(ec);
-        // A link is removed as the link it is, never followed.
-        if ((fs::is_regular_file(status) || fs::is_symlink(status)) &&
-            !kept.count(it->path().lexically_normal()))
-            doomed.push_back(it->path());
+    const std::pair<std::string, std::vector<std::string>> folders[] = {
+        {tree.DBCommFolder(), {kDBCommHeader, kDBCommSource}},
+        {tree.StoredProcFolder(), {kStoredProcHeader, kStoredProcSource}},
+        {tree.TablesFolder(), {kTableOperatorBase}},
+    };
+    std::vector<std::string> doomed;
+    for (const auto& [folder, runtime] : folders) {
+        if (IsLink(folder))
+            continue;
+        bool operators = folder == tree.TablesFolder();
+        std::error_code ec;
+        for (auto it = fs::directory_iterator(platform::FileSystemPath(folder), ec);
+             !ec && it != fs::directory_iterator(); it.increment(ec)) {
+            fs::file_status status = it->symlink_status(ec);
+            if (!fs::is_regular_file(status) && !fs::is_symlink(status))
+                continue;
+            std::string name = platform::FromFileSystemPath(it->path().filename());
+            if ((IsGeneratedName(name, runtime, operators) ||
+                 platform::IsTemporaryFileName(name)) &&
+                !kept.count(it->path().lexically_normal()))
+                doomed.push_back(platform::FromFileSystemPath(it->path()));
+        }
     }
-    for (const fs::path& path : doomed)
-        fs::remove(path, ec);
+    std::sort(doomed.begin(), doomed.end());
+    return doomed;
+}
+
+void ClearOutputExcept(const OutputTree& tree, const std::vector<std::string>& keep)
+{
+    std::error_code ec;
+    // A link is removed as the link it is, never followed.
+    for (const std::string& path : EarlierGeneratedFiles(tree, keep))
+        std::filesystem::remove(platform::FileSystemPath(path), ec);
 }

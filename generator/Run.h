@@ -60,13 +60,14 @@ struct RunNotice {
 class RunHost {
 public:
     virtual ~RunHost() = default;
-    // Whether the earlier output is to be cleared (the run asks first).
-    virtual bool ClearEarlierOutput() = 0;
+    // Whether the earlier output is to be cleared: asked only when clearing
+    // would delete something, with the number of files it would delete.
+    virtual bool ClearEarlierOutput(std::size_t files) = 0;
     virtual void Tell(const RunNotice& notice) = 0;
     virtual void Progress(const RunEvent& event) = 0;
-    // Deletes every file of the previous output but those the run is about
-    // to write (`keep`, as the run names their paths), keeping the folders,
-    // and returns when that is done.
+    // Deletes the earlier generated files the run does not write again
+    // (`keep`, as the run names their paths; EarlierGeneratedFiles), keeping
+    // the folders, and returns when that is done.
     virtual void ClearOutput(const OutputTree& tree, const std::vector<std::string>& keep) = 0;
     virtual void OpenOutputRoot(const std::string& path) = 0;
 };
@@ -75,7 +76,7 @@ public:
 // it starts.
 class QuietRunHost : public RunHost {
 public:
-    bool ClearEarlierOutput() override { return false; }
+    bool ClearEarlierOutput(std::size_t) override { return false; }
     void Tell(const RunNotice&) override { }
     void Progress(const RunEvent&) override { }
     void ClearOutput(const OutputTree&, const std::vector<std::string>&) override { }
@@ -150,11 +151,20 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
 // those whose key holds a binary column.
 std::vector<const SchemaObject*> TablesWithoutKeyMethods(const SchemaObjects& tables);
 
-// Clears the output as the Generate command does: every file under the
-// output root (its folders stay) but those in `keep`, which the run is about
-// to write, so that one written again with the same bytes is never touched.
-// A symbolic link is removed as a link, never followed.
+// The files clearing deletes: in the DBComm tree's three folders, those of
+// the names Pellam writes (the runtime's five, "<Class>Operator.h" and
+// ".cpp") and the new files a cut-short write left, but those in `keep`,
+// which the run is about to write. A folder that is a symbolic link is not
+// looked into; a file that is a link is listed as the link it is. Anything
+// else (the user's own notes, projects, helpers) is never listed.
+std::vector<std::string> EarlierGeneratedFiles(const OutputTree& tree,
+                                               const std::vector<std::string>& keep);
+// Clears the output as the Generate command does: deletes the files
+// EarlierGeneratedFiles lists, so that one written again with the same
+// bytes is never touched. The folders stay.
 void ClearOutputExcept(const OutputTree& tree, const std::vector<std::string>& keep);
+// The first folder of the DBComm tree that is a symbolic link, or "".
+std::string LinkedTreeFolder(const OutputTree& tree);
 // The paths as the file system names them, each in its normal form, for
 // telling a file found in a folder from the ones a run keeps.
 std::set<std::filesystem::path> NormalPaths(const std::vector<std::string>& paths);

@@ -21,9 +21,10 @@ public:
     };
     static constexpr int kQuestion = -1;
 
-    bool ClearEarlierOutput() override
+    bool ClearEarlierOutput(std::size_t files) override
     {
         Boxes.push_back({"是否清除上一次生成的文件?", kQuestion});
+        QuestionCounts.push_back(files);
         if (Answers.empty())
             return false;
         int answer = Answers.front();
@@ -54,6 +55,7 @@ public:
     std::vector<Box> Boxes;
     std::vector<std::string> Objects;  // of each notice
     std::vector<int> Answers;
+    std::vector<std::size_t> QuestionCounts;  // the files each question said it would delete
     std::vector<std::string> TableEvents, ViewEvents, Opened;
     int Clears = 0;
 };

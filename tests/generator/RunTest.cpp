@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 #include <filesystem>
 
@@ -85,10 +87,8 @@ TEST_F(Run, WritesTheWholeTreeByteForByte)
     for (const auto& [file, expected] : files)
         EXPECT_EQ(FirstDifference(Expected(expected), ReadFile(Out(file))), "") << file;
 
-    // One question, answered No; the labels and the opened root.
-    ASSERT_EQ(host.Boxes.size(), 1u);
-    EXPECT_EQ(host.Boxes[0].Text, "是否清除上一次生成的文件?");
-    EXPECT_EQ(host.Boxes[0].What, FakeHost::kQuestion);
+    // Nothing earlier to clear: no question. The labels and the opened root.
+    EXPECT_TRUE(host.Boxes.empty());
     EXPECT_EQ(host.TableEvents,
               (std::vector<std::string>{"started", "object 0", "object 1", "done"}));
     EXPECT_EQ(host.ViewEvents, (std::vector<std::string>{"started", "object 0", "done"}));
@@ -144,15 +144,31 @@ TEST_F(Run, AnsweringNoKeepsEarlierFilesAndYesLeavesOnlyThisRuns)
     std::string staff = ReadFile(Out("DBComm/DBTables/StaffOperator.cpp"));
     testsupport::WriteFile(Out("DBComm/DBTables/StaffOperator.cpp"), staff + "longer old text");
 
+    // The user's own files beside the generated ones.
+    testsupport::WriteFile(Out("DBComm/Notes.txt"), "mine");
+    testsupport::WriteFile(Out("DBComm/DBTables/Helper.cpp"), "mine");
+    testsupport::WriteFile(Out("DBComm/Shop.cbproj"), "mine");
+
     Generate(SampleInput());  // No
     EXPECT_EQ(host.Clears, 0);
+    // The question says how many files clearing would delete: GoneOperator.h.
+    EXPECT_EQ(host.QuestionCounts, (std::vector<std::size_t>{1}));
     EXPECT_TRUE(platform::FileExists(Out("DBComm/DBTables/GoneOperator.h")));
     EXPECT_EQ(ReadFile(Out("DBComm/DBTables/StaffOperator.cpp")), staff);
 
     host.Answers = {platform::IDYES};
     Generate(SampleInput());
     EXPECT_EQ(host.Clears, 1);
-    EXPECT_EQ(ListFiles(dir.File("Output")), kSampleFiles);
+    // Only what Pellam wrote before and does not write now is gone.
+    std::vector<std::string> expected = kSampleFiles;
+    expected.insert(expected.end(), {"DBComm/DBTables/Helper.cpp", "DBComm/Notes.txt",
+                                     "DBComm/Shop.cbproj", "stray.txt"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ListFiles(dir.File("Output")), expected);
+    // Nothing left to clear: no question the next time.
+    host.Boxes.clear();
+    Generate(SampleInput());
+    EXPECT_TRUE(host.Boxes.empty());
     EXPECT_FALSE(platform::FileExists(dir.File("output_clear.sh")));
     EXPECT_FALSE(platform::FileExists(dir.File("output_clear.bat")));
     EXPECT_TRUE(platform::DirectoryExists(Out("DBComm/DBStoredProc")));
@@ -332,7 +348,7 @@ TEST_F(Run, AFailedIdentityQuestionEndsTheWalkAndDBCommNamesOnlyWhatWasWritten)
     EXPECT_EQ(result.TablesWritten, 1);
     EXPECT_EQ(result.ViewsWritten, 1);
     EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/StaffOperator.h")));
-    EXPECT_EQ(host.Boxes.size(), 1u);  // the source tells; the run adds nothing
+    EXPECT_TRUE(host.Boxes.empty());  // the source tells; the run adds nothing
     std::string header = ReadFile(Out("DBComm/DBComm.h"));
     EXPECT_NE(header.find("\r\n   Log,Users\r\n"), std::string::npos) << header;
     EXPECT_EQ(ReadFile(Out("DBComm/DBComm.cpp")).find("Staff"), std::string::npos);
@@ -361,29 +377,50 @@ TEST_F(Run, AFileThatCannotBeCreatedEndsTheRunWithTheWritersError)
     EXPECT_EQ(ReadFile(Out("DBComm/DBComm.cpp")).find("Staff"), std::string::npos);
 }
 
-TEST(ClearOutput, DeletesEveryFileBelowTheRootButThoseKeptAndFollowsNoLink)
+TEST(ClearOutput, DeletesOnlyEarlierGeneratedFilesButThoseKeptAndFollowsNoLink)
 {
     TempDir dir;
     std::string folder = dir.File("my program");
     OutputTree tree(folder);
     testsupport::MakeDir(folder + "/Output/DBComm/DBTables");
+    testsupport::MakeDir(folder + "/Output/DBComm/DBStoredProc");
     testsupport::MakeDir(folder + "/elsewhere");
-    testsupport::WriteFile(folder + "/Output/DBComm/DBTables/Old.h", "x");
-    testsupport::WriteFile(folder + "/Output/DBComm/DBTables/Kept.h", "x");
-    testsupport::WriteFile(folder + "/Output/DBComm/DBComm.h", "x");
-    testsupport::WriteFile(folder + "/Output/DBComm/DBComm.h.pellam-a1b2c3", "x");
-    testsupport::WriteFile(folder + "/elsewhere/mine.txt", "x");
-    testsupport::WriteFile(folder + "/keep.txt", "x");
+    struct File {
+        const char* path;  // below Output
+        bool cleared;
+    };
+    const File files[] = {
+        {"DBComm/DBTables/OldOperator.h", true},
+        {"DBComm/DBTables/OldOperator.cpp", true},
+        {"DBComm/DBTables/KeptOperator.h", false},
+        {"DBComm/DBComm.h", false},  // kept: the run writes it
+        {"DBComm/DBComm.cpp", true},
+        {"DBComm/DBComm.h.pellam-a1b2c3", true},  // a cut-short write's new file
+        {"DBComm/DBStoredProc/DBStoredProc.h", true},
+        // The user's own: notes, a project, a helper beside the operators.
+        {"DBComm/Notes.txt", false},
+        {"DBComm/Shop.cbproj", false},
+        {"DBComm/DBTables/Helper.cpp", false},
+        {"DBComm/DBTables/Operator.h", false},  // no class before the suffix
+        {"readme.txt", false},
+    };
+    for (const File& f : files)
+        testsupport::WriteFile(folder + "/Output/" + f.path, "x");
+    testsupport::WriteFile(folder + "/elsewhere/GoneOperator.h", "x");
 #ifndef _WIN32
-    std::filesystem::create_symlink(folder + "/elsewhere", folder + "/Output/link");
+    std::filesystem::create_symlink(folder + "/elsewhere", folder + "/Output/DBComm/linked");
 #endif
-    ClearOutputExcept(tree, {InFolder(tree.TablesFolder(), "Kept.h"),
-                             InFolder(tree.DBCommFolder(), kDBCommHeader)});
-    EXPECT_EQ(ListFiles(folder + "/Output"),
-              (std::vector<std::string>{"DBComm/DBComm.h", "DBComm/DBTables/Kept.h"}));
+    std::vector<std::string> keep = {InFolder(tree.TablesFolder(), "KeptOperator.h"),
+                                     InFolder(tree.DBCommFolder(), kDBCommHeader)};
+    std::size_t doomed = 0;
+    for (const File& f : files)
+        doomed += f.cleared;
+    EXPECT_EQ(EarlierGeneratedFiles(tree, keep).size(), doomed);
+    ClearOutputExcept(tree, keep);
+    for (const File& f : files)
+        EXPECT_EQ(platform::FileExists(folder + "/Output/" + f.path), !f.cleared) << f.path;
     EXPECT_TRUE(platform::DirectoryExists(folder + "/Output/DBComm/DBTables"));
-    EXPECT_EQ(ListFiles(folder + "/elsewhere"), (std::vector<std::string>{"mine.txt"}));
-    EXPECT_TRUE(platform::FileExists(folder + "/keep.txt"));
+    EXPECT_EQ(ListFiles(folder + "/elsewhere"), (std::vector<std::string>{"GoneOperator.h"}));
 }
 
 TEST_F(Run, ObjectsOutsideDboAreNamedWithTheirSchemaAndUnwritableColumnsAreLeftOut)
@@ -515,9 +552,11 @@ TEST_F(Run, ARunTheChecksWillStopClearsNothing)
                               ReadFile(Out("DBComm/DBTables/UsersOperator.cpp"))),
               "");
     // A run that passes its checks clears as asked.
+    testsupport::WriteFile(Out("DBComm/DBTables/GoneOperator.cpp"), "old");
     host.Answers = {platform::IDYES};
     EXPECT_EQ(Generate(SampleInput()).Outcome, RunOutcome::Done);
     EXPECT_EQ(host.Clears, 1);
+    EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/GoneOperator.cpp")));
 }
 
 TEST(RunChecks, AClassNameWhoseFilesTheFileSystemCannotHoldIsRefusedBeforeAnything)
