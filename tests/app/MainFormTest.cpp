@@ -332,6 +332,55 @@ TEST_F(Window, GenerateWritesTheWholeTree)
     EXPECT_FALSE(platform::FileExists(dir.File("output_clear.sh")));
 }
 
+TEST_F(Window, GenerateWithoutADatabaseOrWithEmptyTreesKeepsTheEarlierLibraryAndClearsOnlyItsOwn)
+{
+    SqlLogin();
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1->Click();
+    std::vector<std::string> library = testsupport::ListFiles(dir.File("Output"));
+    std::string comm = ReadFile(dir.File("Output/DBComm/DBComm.cpp"));
+
+    // An empty database, and then no database chosen: said, nothing written.
+    int other = -1;
+    for (int i = 0; i < form->ComboBox1->Count(); ++i)
+        if (form->ComboBox1->Item(i) == "Other")
+            other = i;
+    ASSERT_GE(other, 0);
+    form->ComboBox1->Choose(other);
+    boxes.Shown.clear();
+    boxes.Answers = {platform::IDYES, platform::IDYES};
+    form->BitBtn1->Click();
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text, "这个数据库没有数据表和视图，没有生成任何文件");
+    SqlLogin();  // a fresh login leaves no database chosen here
+    form->ComboBox1->SetItemIndex(-1);
+    boxes.Shown.clear();
+    form->BitBtn1->Click();
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text, "请先选择数据库，没有生成任何文件");
+    EXPECT_EQ(testsupport::ListFiles(dir.File("Output")), library);
+    EXPECT_EQ(ReadFile(dir.File("Output/DBComm/DBComm.cpp")), comm);
+
+    // Clearing deletes what Pellam wrote and does not write now, and
+    // nothing of the user's; the question says how many files.
+    for (int i = 0; i < form->ComboBox1->Count(); ++i)
+        if (form->ComboBox1->Item(i) == "NOLK")
+            form->ComboBox1->Choose(i);
+    for (const char* mine : {"DBComm/Notes.txt", "DBComm/Shop.cbproj", "DBComm/DBTables/Helper.cpp"})
+        testsupport::WriteFile(dir.File(std::string("Output/") + mine), "mine");
+    testsupport::WriteFile(dir.File("Output/DBComm/DBTables/GoneOperator.h"), "old");
+    boxes.Shown.clear();
+    boxes.Answers = {platform::IDYES};
+    form->BitBtn1->Click();
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text.rfind("是否清除上一次生成的文件?\n将删除 1 个这次不再生成的文件", 0),
+              0u)
+        << boxes.Shown[0].Text;
+    EXPECT_FALSE(platform::FileExists(dir.File("Output/DBComm/DBTables/GoneOperator.h")));
+    for (const char* mine : {"DBComm/Notes.txt", "DBComm/Shop.cbproj", "DBComm/DBTables/Helper.cpp"})
+        EXPECT_TRUE(platform::FileExists(dir.File(std::string("Output/") + mine))) << mine;
+}
+
 TEST_F(Window, GenerateBeforeLoginAndWithAFileInTheWay)
 {
     form->BitBtn1->Click();
@@ -343,8 +392,9 @@ TEST_F(Window, GenerateBeforeLoginAndWithAFileInTheWay)
     testsupport::MakeDir(dir.File("Output/DBComm/DBTables/StaffOperator.cpp"));
     boxes.Shown.clear();
     form->BitBtn1->Click();
-    ASSERT_EQ(boxes.Shown.size(), 2u);
-    EXPECT_EQ(boxes.Shown[1].Text,
+    // Nothing earlier to clear: no question, only the failure.
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text,
               "Cannot create file " + dir.File("Output/DBComm/DBTables/StaffOperator.cpp"));
     EXPECT_TRUE(opened.empty());
     // The window stays usable.
@@ -364,7 +414,7 @@ TEST_F(Window, ASecondGenerateDuringAWalkDoesNothing)
         }
     });
     form->BitBtn1->Click();
-    EXPECT_EQ(boxes.Shown.size(), 1u);  // one clearing question
+    EXPECT_TRUE(boxes.Shown.empty());  // nothing earlier to clear: no question
     EXPECT_EQ(opened.size(), 1u);
     EXPECT_EQ(form->TableNames.size(), 2u);
 }
@@ -377,9 +427,9 @@ TEST_F(Window, ADeniedIdentityStatementStopsTheTableWalkWithOneBox)
     ASSERT_EQ(form->TableNames.size(), 2u);
     boxes.Shown.clear();
     form->BitBtn1->Click();
-    ASSERT_EQ(boxes.Shown.size(), 2u);  // the clearing question, then the one failure
-    EXPECT_NE(boxes.Shown[1].Text.find("SELECT permission was denied"), std::string::npos);
-    EXPECT_EQ(boxes.Shown[1].Caption, "ExecSQL执行出错");
+    ASSERT_EQ(boxes.Shown.size(), 1u);  // the one failure; nothing earlier to clear
+    EXPECT_NE(boxes.Shown[0].Text.find("SELECT permission was denied"), std::string::npos);
+    EXPECT_EQ(boxes.Shown[0].Caption, "ExecSQL执行出错");
     EXPECT_FALSE(platform::FileExists(dir.File("Output/DBComm/DBTables/LogOperator.h")));
     EXPECT_FALSE(platform::FileExists(dir.File("Output/DBComm/DBTables/StaffOperator.h")));
     EXPECT_TRUE(platform::FileExists(dir.File("Output/DBComm/DBTables/V_UsersOperator.h")));
@@ -420,8 +470,8 @@ TEST_F(Window, ThePersonAtTheWindowSeesChineseButtonsHintsAndWhereTheFilesWent)
     openSucceeds = false;
     boxes.Shown.clear();
     form->BitBtn1->Click();
-    ASSERT_EQ(boxes.Shown.size(), 2u);
-    EXPECT_EQ(boxes.Shown[1].Text, "生成完毕，输出目录：" + dir.File("Output"));
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text, "生成完毕，输出目录：" + dir.File("Output"));
 }
 
 TEST_F(Window, ALoginThatWaitsShowsTheWaitCursorAndHoldsInputOff)
@@ -576,7 +626,7 @@ TEST_F(ModernWindow, TranslationMakesIdentifiersOfNamesWithBlanksAndTellsTwinsAp
     EXPECT_EQ(form->TreeView1->Item(0)->Text(), "Customers");
     boxes.Answers = {platform::IDNO};
     form->BitBtn1Click();
-    ASSERT_EQ(boxes.Shown.size(), 1u) << boxes.Shown.back().Text;  // the clearing question
+    EXPECT_TRUE(boxes.Shown.empty()) << boxes.Shown.back().Text;  // nothing earlier to clear
     std::string order = ReadFile(dir.File("Output/DBComm/DBTables/OrderDetailsOperator.cpp"));
     EXPECT_NE(order.find(
                   "INSERT INTO [Order Details]([Unit Price],[int]) VALUES(:UnitPrice,:int_)"),
@@ -791,7 +841,7 @@ TEST_F(NorthwindLikeWindow, TranslateAllThenGenerateWritesEverything)
     boxes.Shown.clear();
     boxes.Answers = {platform::IDNO};
     form->BitBtn1->Click();
-    ASSERT_EQ(boxes.Shown.size(), 1u) << boxes.Shown.back().Text;  // the clearing question
+    EXPECT_TRUE(boxes.Shown.empty()) << boxes.Shown.back().Text;  // nothing to clear
     for (const char* file : {"OrderDetailsOperator.cpp", "YongHuBiaoOperator.cpp", "int_Operator.h",
                              "SalesByYearOperator.h"})
         EXPECT_TRUE(platform::FileExists(dir.File(std::string("Output/DBComm/DBTables/") + file)))
@@ -1030,7 +1080,8 @@ TEST_F(KeyedWindow, KeyMethodsAreGeneratedWhenTickedAndTheTablesWithoutAreNamed)
         boxes.Answers = {platform::IDNO};
         boxes.Shown.clear();
         form->BitBtn1->Click();
-        ASSERT_EQ(boxes.Shown.size(), 1u) << boxes.Shown.back().Text;  // the clearing question
+        // The same files each time: nothing to clear, no question.
+        EXPECT_TRUE(boxes.Shown.empty()) << boxes.Shown.back().Text;
         std::string source = ReadFile(dir.File("Output/DBComm/DBTables/StaffOperator.cpp"));
         EXPECT_EQ(FirstDifference(Expected(ticked ? "StaffOperator.cpp.keys.expected"
                                                   : "StaffOperator.cpp.expected"),

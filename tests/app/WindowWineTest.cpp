@@ -330,7 +330,7 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
     ASSERT_TRUE(form.TreeView2->FinishEditing("Users"));
     EXPECT_EQ(form.TreeView2->Item(0)->Text(), "Users");
     form.BitBtn1->Click();
-    EXPECT_EQ(answers.Shown, (std::vector<std::string>{"是否清除上一次生成的文件?"}));
+    EXPECT_TRUE(answers.Shown.empty());  // nothing earlier to clear: no question
     ExpectTree(dir.File("Output"), testsupport::kLogStaffUsersFiles);
     EXPECT_EQ(form.Label5->Caption(), "生成完毕.   ");
 
@@ -347,6 +347,10 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
     EXPECT_EQ(form.TreeView1->Item(0)->Text(), "YongHuBiao");
     EXPECT_EQ(form.TreeView1->Item(0)->Item(0)->Text(), "BianHao");
     form.BitBtn1->Click();
+    // Log, Staff and Users are not written again: six files to clear.
+    ASSERT_EQ(answers.Shown.size(), 1u);
+    EXPECT_NE(answers.Shown[0].find("将删除 6 个这次不再生成的文件"), std::string::npos)
+        << answers.Shown[0];
     ExpectTree(dir.File("Output"),
                {{"DBComm/DBComm.cpp", "DBComm.cpp.YongHuBiao.expected"},
                 {"DBComm/DBComm.h", "DBComm.h.YongHuBiao.expected"},
