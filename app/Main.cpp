@@ -660,6 +660,9 @@ void TMainForm::BitBtn1Click()
         !ReadKeys(*DBData, input.Schema))
         return;
     WindowRunHost host(this);
+    // Ended while writing (a logout, a closed terminal), the window leaves
+    // each file old or new, as pellam-gen does.
+    platform::RemoveTemporaryFileOnSignals();
     GenerateAll(input, OutputTree(ProgramFolder), *DBData, host);
 }
 

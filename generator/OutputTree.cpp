@@ -51,6 +51,19 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
         throw EFCreateError(path, true);
 }
 
+void WriteFileBytesTogether(const std::vector<std::pair<std::string, std::string>>& files)
+{
+    if (rendering) {
+        for (const auto& [path, bytes] : files)
+            rendering->Add(path, bytes);
+        return;
+    }
+    std::size_t failed = 0;
+    int rc = platform::WriteWholeFiles(files, failed);
+    if (rc != 0)
+        throw EFCreateError(files[failed].first, rc != 1);
+}
+
 std::string InFolder(const std::string& folder, const std::string& fileName)
 {
     return folder + platform::kPathSeparator + fileName;

@@ -30,6 +30,10 @@ public:
 void WriteTextFile(const std::string& path, const std::string& text);
 // Writes the bytes exactly (those WriteTextFile made, rendered earlier).
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Two files that must change together (DBComm's header and source), as
+// bytes: both are replaced, or neither. The error names the one that could
+// not be written.
+void WriteFileBytesTogether(const std::vector<std::pair<std::string, std::string>>& files);
 
 // While one is alive, a run renders without touching the disk: each file
 // WriteTextFile is given keeps its GBK bytes here (the last write of a path

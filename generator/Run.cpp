@@ -532,14 +532,27 @@ void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files
                    const RunInput& input, const OutputTree& tree, RunResult& result)
 {
     result.FilesWritten.clear();
+    const std::string header = InFolder(tree.DBCommFolder(), kDBCommHeader);
+    const std::string source = InFolder(tree.DBCommFolder(), kDBCommSource);
     try {
+        // DBComm's two files come last and change together.
+        std::vector<std::pair<std::string, std::string>> dbComm;
         for (const auto& [path, bytes] : files) {
+            bool pair = path == header || path == source;
             if (Unchanged(path, bytes))
                 result.FilesUnchanged.push_back(path);
+            else if (pair)
+                dbComm.emplace_back(path, bytes);
             else
                 WriteFileBytes(path, bytes);
-            result.FilesWritten.push_back(path);
+            if (!pair)
+                result.FilesWritten.push_back(path);
         }
+        if (!dbComm.empty())
+            WriteFileBytesTogether(dbComm);
+        for (const auto& file : files)
+            if (file.first == header || file.first == source)
+                result.FilesWritten.push_back(file.first);
     } catch (const EFCreateError&) {
         auto onDisk = [&](const SchemaObjects& objects) {
             NameList names;

@@ -48,10 +48,15 @@ void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableName
     std::string registrations = BuildOperatorRegistrations(operatorNames);
     std::string includes = BuildOperatorIncludes(operatorNames);
 
-    WriteTextFile(InFolder(dbCommFolder, kDBCommHeader),
-                  platform::FillFields(DBCommHeaderTemplate(), {{"EnumEntries", enumBody}}));
-    WriteTextFile(InFolder(dbCommFolder, kDBCommSource),
-                  platform::FillFields(DBCommSourceTemplate(),
-                                       {{"Includes", includes}, {"Registrations", registrations}}) +
-                      "\r\n");
+    // The header and the source name the same operators: they change
+    // together or not at all.
+    WriteFileBytesTogether(
+        {{InFolder(dbCommFolder, kDBCommHeader),
+          platform::Utf8ToGbk(
+              platform::FillFields(DBCommHeaderTemplate(), {{"EnumEntries", enumBody}}))},
+         {InFolder(dbCommFolder, kDBCommSource),
+          platform::Utf8ToGbk(
+              platform::FillFields(DBCommSourceTemplate(),
+                                   {{"Includes", includes}, {"Registrations", registrations}}) +
+              "\r\n")}});
 }

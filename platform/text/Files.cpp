@@ -148,9 +148,11 @@ bool MakeDirectory(const std::string& path)
 #ifndef _WIN32
 namespace {
 
-// The new file being written, for a signal handler to remove.
-char pendingTemporary[PATH_MAX + 1];
-volatile sig_atomic_t pendingSet = 0;
+// The new files being written (two at most: a pair written together), for
+// a signal handler to remove.
+constexpr int kPendingSlots = 2;
+char pendingTemporary[kPendingSlots][PATH_MAX + 1];
+volatile sig_atomic_t pendingSet[kPendingSlots] = {0, 0};
 
 // The ending signals held off while the new file is made and noted.
 class EndingSignalsHeld {
@@ -173,8 +175,9 @@ private:
 
 void RemovePendingAndDie(int signal)
 {
-    if (pendingSet)
-        unlink(pendingTemporary);
+    for (int k = 0; k < kPendingSlots; ++k)
+        if (pendingSet[k])
+            unlink(pendingTemporary[k]);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -194,39 +197,40 @@ void RemoveTemporaryFileOnSignals()
 #endif
 }
 
-int WriteWholeFile(const std::string& path, const std::string& bytes)
+namespace {
+
+// A new file beside the target with all the bytes in it: 0 and its path,
+// or 1 (cannot be created) or 2 (the bytes cannot be written), with nothing
+// left. The file stays noted in the pending slot until Forget.
+int WriteTemporary(const std::filesystem::path& fs, const std::string& bytes, int slot,
+                   std::filesystem::path& made)
 {
-    // The bytes go to a new file beside the target, which replaces the
-    // target only once they are all written: a failed write leaves the old
-    // file whole and no partial one.
-    std::filesystem::path fs = FileSystemPath(path);
-    if (fs.empty() || DirectoryExists(path))
-        return 1;
 #ifdef _WIN32
-    std::wstring temp =
-        fs.native() + L".pellam-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    (void)slot;
+    // The second of a pair gets a second number, digits still.
+    std::wstring temp = fs.native() + L".pellam-" + std::to_wstring(GetCurrentProcessId()) +
+                        (slot ? L"1" : L"") + L".tmp";
     std::FILE* f = _wfopen(temp.c_str(), L"wb");
     if (!f)
         return 1;
     auto removeTemp = [&] { _wremove(temp.c_str()); };
 #else
     std::string temp = fs.native() + kTemporaryMark + "XXXXXX";
-    auto removeTemp = [&] { std::remove(temp.c_str()); };
+    auto removeTemp = [&] {
+        std::remove(temp.c_str());
+        pendingSet[slot] = 0;
+    };
     int fd;
     {
         EndingSignalsHeld held;
         fd = mkstemp(&temp[0]);
-        if (fd >= 0 && temp.size() < sizeof pendingTemporary) {
-            std::memcpy(pendingTemporary, temp.c_str(), temp.size() + 1);
-            pendingSet = 1;
+        if (fd >= 0 && temp.size() < sizeof pendingTemporary[slot]) {
+            std::memcpy(pendingTemporary[slot], temp.c_str(), temp.size() + 1);
+            pendingSet[slot] = 1;
         }
     }
     if (fd < 0)
         return 1;
-    // Whatever way this ends, the new file is no longer pending.
-    struct Done {
-        ~Done() { pendingSet = 0; }
-    } done;
     // mkstemp makes the file private; give it the mode a plain create would.
     mode_t mask = umask(0);
     umask(mask);
@@ -234,7 +238,7 @@ int WriteWholeFile(const std::string& path, const std::string& bytes)
     std::FILE* f = fdopen(fd, "wb");
     if (!f) {
         close(fd);
-        unlink(temp.c_str());
+        removeTemp();
         return 1;
     }
 #endif
@@ -246,16 +250,71 @@ int WriteWholeFile(const std::string& path, const std::string& bytes)
         removeTemp();
         return 2;
     }
-#ifdef _WIN32
-    bool placed = MoveFileExW(temp.c_str(), fs.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-#else
-    bool placed = std::rename(temp.c_str(), fs.c_str()) == 0;
-#endif
-    if (!placed) {
-        removeTemp();
-        return 1;
-    }
+    made = temp;
     return 0;
+}
+
+void Forget(const std::filesystem::path& temp, int slot, bool remove)
+{
+    std::error_code ec;
+    if (remove)
+        std::filesystem::remove(temp, ec);
+#ifndef _WIN32
+    pendingSet[slot] = 0;
+#else
+    (void)slot;
+#endif
+}
+
+bool Place(const std::filesystem::path& temp, const std::filesystem::path& fs)
+{
+#ifdef _WIN32
+    return MoveFileExW(temp.c_str(), fs.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+#else
+    return std::rename(temp.c_str(), fs.c_str()) == 0;
+#endif
+}
+
+}  // namespace
+
+int WriteWholeFiles(const std::vector<std::pair<std::string, std::string>>& files,
+                    std::size_t& failed)
+{
+    // Every file's bytes go to a new file beside it first; only when all
+    // are whole do they take their names, so that a failure leaves every
+    // old file as it was and nothing partial.
+    std::vector<std::filesystem::path> targets, temps;
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        failed = k;
+        std::filesystem::path fs = FileSystemPath(files[k].first);
+        int rc = fs.empty() || DirectoryExists(files[k].first) || k >= 2 ? 1 : 0;
+        std::filesystem::path temp;
+        if (rc == 0)
+            rc = WriteTemporary(fs, files[k].second, static_cast<int>(k), temp);
+        if (rc != 0) {
+            for (std::size_t i = 0; i < temps.size(); ++i)
+                Forget(temps[i], static_cast<int>(i), true);
+            return rc;
+        }
+        targets.push_back(fs);
+        temps.push_back(temp);
+    }
+    int rc = 0;
+    for (std::size_t k = 0; k < temps.size(); ++k) {
+        bool placed = rc == 0 && Place(temps[k], targets[k]);
+        if (!placed && rc == 0) {
+            failed = k;
+            rc = 1;
+        }
+        Forget(temps[k], static_cast<int>(k), !placed);
+    }
+    return rc;
+}
+
+int WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    std::size_t failed = 0;
+    return WriteWholeFiles({{path, bytes}}, failed);
 }
 
 bool IsTemporaryFileName(const std::string& name)

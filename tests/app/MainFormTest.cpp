@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <algorithm>
 #include <memory>
 
@@ -366,19 +368,39 @@ TEST_F(Window, GenerateWithoutADatabaseOrWithEmptyTreesKeepsTheEarlierLibraryAnd
     for (int i = 0; i < form->ComboBox1->Count(); ++i)
         if (form->ComboBox1->Item(i) == "NOLK")
             form->ComboBox1->Choose(i);
-    for (const char* mine : {"DBComm/Notes.txt", "DBComm/Shop.cbproj", "DBComm/DBTables/Helper.cpp"})
+    for (const char* mine :
+         {"DBComm/Notes.txt", "DBComm/Shop.cbproj", "DBComm/DBTables/Helper.cpp"})
         testsupport::WriteFile(dir.File(std::string("Output/") + mine), "mine");
     testsupport::WriteFile(dir.File("Output/DBComm/DBTables/GoneOperator.h"), "old");
     boxes.Shown.clear();
     boxes.Answers = {platform::IDYES};
     form->BitBtn1->Click();
     ASSERT_EQ(boxes.Shown.size(), 1u);
-    EXPECT_EQ(boxes.Shown[0].Text.rfind("是否清除上一次生成的文件?\n将删除 1 个这次不再生成的文件", 0),
+    EXPECT_EQ(boxes.Shown[0].Text.rfind("是否清除上一次生成的文件?\n将删除 1 个这次不再生成的文件",
+                                        0),
               0u)
         << boxes.Shown[0].Text;
     EXPECT_FALSE(platform::FileExists(dir.File("Output/DBComm/DBTables/GoneOperator.h")));
-    for (const char* mine : {"DBComm/Notes.txt", "DBComm/Shop.cbproj", "DBComm/DBTables/Helper.cpp"})
+    for (const char* mine :
+         {"DBComm/Notes.txt", "DBComm/Shop.cbproj", "DBComm/DBTables/Helper.cpp"})
         EXPECT_TRUE(platform::FileExists(dir.File(std::string("Output/") + mine))) << mine;
+}
+
+TEST_F(Window, GeneratingRemovesItsNewFileWhenEndedBySignal)
+{
+    // pellam-gen's handlers: an ending signal while writing removes the
+    // new file being written. The window installs them before it writes.
+    for (int s : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(s, SIG_DFL);
+    SqlLogin();
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1->Click();
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction now { };
+        sigaction(s, nullptr, &now);
+        EXPECT_NE(now.sa_handler, SIG_DFL) << s;
+        std::signal(s, SIG_DFL);
+    }
 }
 
 TEST_F(Window, GenerateBeforeLoginAndWithAFileInTheWay)

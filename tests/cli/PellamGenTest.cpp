@@ -959,3 +959,45 @@ TEST_F(PellamGen, TheNorthwindSnapshotIsWhatTheStandInServesAndEveryTableHasItsK
                   .find("   bool NewWithIdentity(String CustomerID,int EmployeeID,"),
               std::string::npos);
 }
+
+TEST_F(PellamGen, AFullDiskWhileDBCommIsWrittenLeavesBothItsFilesAsTheyWere)
+{
+    // A database of many tables: DBComm.cpp (an include and a registration
+    // each) is far larger than DBComm.h and than any operator. A file-size
+    // limit between them stands for a disk that fills while DBComm.cpp is
+    // written.
+    std::string objects;
+    for (int t = 0; t < 120; ++t)
+        objects += std::string(t ? "," : "") + R"({"name": "Table)" + std::to_string(t) +
+                   R"(", "columns": [{"name": "a", "type": "int"}]})";
+    StandIn many(Fixture(R"({"name": "Many", "objects": [)" + objects + "]}"));
+    Outcome r = Run("generate --host " + many.Host() +
+                    " --password-env PW --database Many --output " + dir.File("o"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    std::string header = ReadFile(dir.File("o/DBComm/DBComm.h"));
+    std::string source = ReadFile(dir.File("o/DBComm/DBComm.cpp"));
+    ASSERT_LT(header.size(), 4000u);
+    ASSERT_GT(source.size(), 8000u);
+
+    // The same database less a table: both DBComm files would change.
+    StandIn fewer(Fixture(R"({"name": "Many", "objects": [)" +
+                          objects.substr(objects.find("},{") + 2) + "]}"));
+    std::string limited = "bash -c 'trap \"\" XFSZ; ulimit -f 6; exec \"$0\" \"$@\"' ";
+    std::string command = std::string("PW='Pellam#2026' ") + limited + PELLAM_GEN +
+                          " generate --host " + fewer.Host() +
+                          " --password-env PW --database Many --output " + dir.File("o2") +
+                          " > /dev/null 2> " + dir.File("err2");
+    // A fresh copy of the first library, then the limited run over it.
+    std::filesystem::copy(dir.File("o"), dir.File("o2"), std::filesystem::copy_options::recursive);
+    testsupport::WriteFile(dir.File("o2/DBComm/DBComm.h"), header);
+    testsupport::WriteFile(dir.File("o2/DBComm/DBComm.cpp"), source);
+    int status = std::system(command.c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 4) << ReadFile(dir.File("err2"));
+    EXPECT_NE(ReadFile(dir.File("err2")).find("DBComm.cpp"), std::string::npos)
+        << ReadFile(dir.File("err2"));
+    // Neither DBComm file changed, and no new file is left beside them.
+    EXPECT_EQ(ReadFile(dir.File("o2/DBComm/DBComm.h")), header);
+    EXPECT_EQ(ReadFile(dir.File("o2/DBComm/DBComm.cpp")), source);
+    for (const std::string& file : ListFiles(dir.File("o2")))
+        EXPECT_EQ(file.find(".pellam-"), std::string::npos) << file;
+}

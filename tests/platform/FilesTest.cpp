@@ -99,6 +99,27 @@ TEST(Files, WholeFileWriteReportsAFolderInTheWay)
     EXPECT_EQ(WriteWholeFile(dir.File("missing/file"), "x"), 1);
 }
 
+TEST(Files, TwoFilesWrittenTogetherChangeTogetherOrNotAtAll)
+{
+    TempDir dir;
+    std::string header = dir.File("DBComm.h"), source = dir.File("DBComm.cpp");
+    std::size_t failed = 9;
+    ASSERT_EQ(WriteWholeFiles({{header, "old h"}, {source, "old cpp"}}, failed), 0);
+    EXPECT_EQ(testsupport::ReadFile(header), "old h");
+    EXPECT_EQ(testsupport::ReadFile(source), "old cpp");
+    // The second cannot be written (a folder is in its way): the first,
+    // whole beside its target already, does not take its name either.
+    std::string blocked = dir.File("blocked.cpp");
+    testsupport::MakeDir(blocked);
+    EXPECT_EQ(WriteWholeFiles({{header, "new h"}, {blocked, "new cpp"}}, failed), 1);
+    EXPECT_EQ(failed, 1u);
+    EXPECT_EQ(testsupport::ReadFile(header), "old h");
+    EXPECT_EQ(testsupport::ListFiles(dir.Path()),
+              (std::vector<std::string>{"DBComm.cpp", "DBComm.h"}));
+    ASSERT_EQ(WriteWholeFiles({{header, "new h"}, {source, "new cpp"}}, failed), 0);
+    EXPECT_EQ(testsupport::ReadFile(header) + testsupport::ReadFile(source), "new hnew cpp");
+}
+
 #ifndef _WIN32
 TEST(Files, AWriteThatRunsOutOfRoomLeavesTheOldFileWhole)
 {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -68,6 +69,12 @@ bool MakeDirectory(const std::string& path);
 // Returns 0 on success, 1 when the file cannot be created, 2 when the
 // bytes cannot be written.
 int WriteWholeFile(const std::string& path, const std::string& bytes);
+// The same for two files at most that must change together: each one's
+// bytes are written whole beside it before any takes its name, so a
+// failure (a full disk) leaves both old. `failed` is the index of the file
+// that could not be written.
+int WriteWholeFiles(const std::vector<std::pair<std::string, std::string>>& files,
+                    std::size_t& failed);
 
 // From now on SIGINT, SIGTERM and SIGHUP remove the new file that
 // WriteWholeFile is writing, if any, and then end the program as the signal
