@@ -594,9 +594,23 @@ std::vector<std::string> Lines(const std::string& text)
     }
 }
 
-template <std::size_t N> void Append(std::vector<std::string>& lines, const char* const (&block)[N])
+template <std::size_t N> std::vector<std::string> Block(const char* const (&block)[N])
 {
-    lines.insert(lines.end(), std::begin(block), std::end(block));
+    return {std::begin(block), std::end(block)};
+}
+
+// The lines of the key methods a table has, in their order: FindByKey,
+// UpdateByKey, DeleteByKey, NewWithIdentity.
+std::vector<std::string> KeyLines(const KeyMethods& methods,
+                                  const std::vector<std::string> (&blocks)[4])
+{
+    const bool wanted[4] = {methods.FindAndDelete, methods.FindAndDelete && methods.UpdateByKey,
+                            methods.FindAndDelete, methods.NewWithIdentity};
+    std::vector<std::string> lines;
+    for (int k = 0; k < 4; ++k)
+        if (wanted[k])
+            lines.insert(lines.end(), blocks[k].begin(), blocks[k].end());
+    return lines;
 }
 
 // The lines of a template with the key methods' lines put in before its
@@ -616,15 +630,11 @@ std::string WithKeyLines(const std::string& plain, const std::vector<std::string
 
 std::string TableHeaderTemplate(bool hasColumnsToSet, const KeyMethods& methods)
 {
-    std::vector<std::string> keyLines;
-    if (methods.FindAndDelete)
-        Append(keyLines, kTableHeaderFindByKey);
-    if (methods.FindAndDelete && methods.UpdateByKey)
-        Append(keyLines, kTableHeaderUpdateByKey);
-    if (methods.FindAndDelete)
-        Append(keyLines, kTableHeaderDeleteByKey);
-    if (methods.NewWithIdentity)
-        Append(keyLines, kTableHeaderNewWithIdentity);
+    static const std::vector<std::string> blocks[4] = {Block(kTableHeaderFindByKey),
+                                                       Block(kTableHeaderUpdateByKey),
+                                                       Block(kTableHeaderDeleteByKey),
+                                                       Block(kTableHeaderNewWithIdentity)};
+    std::vector<std::string> keyLines = KeyLines(methods, blocks);
     if (keyLines.empty())
         return TableHeaderTemplate(hasColumnsToSet);
     keyLines.emplace_back();
@@ -633,15 +643,11 @@ std::string TableHeaderTemplate(bool hasColumnsToSet, const KeyMethods& methods)
 
 std::string TableSourceTemplate(bool hasColumnsToSet, const KeyMethods& methods)
 {
-    std::vector<std::string> keyLines;
-    if (methods.FindAndDelete)
-        Append(keyLines, kTableSourceFindByKey);
-    if (methods.FindAndDelete && methods.UpdateByKey)
-        Append(keyLines, kTableSourceUpdateByKey);
-    if (methods.FindAndDelete)
-        Append(keyLines, kTableSourceDeleteByKey);
-    if (methods.NewWithIdentity)
-        Append(keyLines, kTableSourceNewWithIdentity);
+    static const std::vector<std::string> blocks[4] = {Block(kTableSourceFindByKey),
+                                                       Block(kTableSourceUpdateByKey),
+                                                       Block(kTableSourceDeleteByKey),
+                                                       Block(kTableSourceNewWithIdentity)};
+    std::vector<std::string> keyLines = KeyLines(methods, blocks);
     if (keyLines.empty())
         return TableSourceTemplate(hasColumnsToSet);
     return WithKeyLines(TableSourceTemplate(hasColumnsToSet), keyLines);
