@@ -96,6 +96,10 @@ inline int Unscaled(int physical, int dpi)
 {
     return MulDiv(physical, 96, dpi);
 }
+// The DPI of the monitor a window is on.
+int WindowDpi(HWND window);
+// The window rectangle around a client area at the DPI.
+RECT FrameAround(HWND window, int clientWidth, int clientHeight, int dpi);
 // A window's place in its parent, as the window has it.
 RECT PlaceInParent(HWND window);
 
