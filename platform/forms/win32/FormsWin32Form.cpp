@@ -5,6 +5,8 @@
 
 #include "platform/Text.h"
 
+#include <algorithm>
+
 namespace platform {
 
 // ------------------------------------------------------------------- forms
