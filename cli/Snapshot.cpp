@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <unordered_set>
 
 using json = nlohmann::ordered_json;
 
@@ -192,8 +193,11 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
         bool Object;
         std::string Key;
         std::size_t Index = 0;
-        std::vector<std::string> Keys;
+        std::unordered_set<std::string> Keys;
     };
+    // A snapshot is a few levels deep; a file nested past this is not one,
+    // and is refused before it is built.
+    const std::size_t kMaxDepth = 64;
     std::vector<Frame> frames;
     std::string twice;
     auto place = [&frames]() {
@@ -209,15 +213,15 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
     auto noTwins = [&](int, json::parse_event_t event, json& parsed) {
         using E = json::parse_event_t;
         if (event == E::object_start || event == E::array_start) {
+            if (frames.size() >= kMaxDepth)
+                throw SnapshotError(place() + ": 嵌套超过 " + std::to_string(kMaxDepth) +
+                                    " 层，不是 Pellam 的快照");
             frames.push_back({event == E::object_start, {}, 0, {}});
         } else if (event == E::key && !frames.empty()) {
             std::string key = parsed.get<std::string>();
             Frame& top = frames.back();
-            if (twice.empty() &&
-                std::find(top.Keys.begin(), top.Keys.end(), key) != top.Keys.end()) {
+            if (!top.Keys.insert(key).second && twice.empty())
                 twice = place() + ": \"" + key + "\" " + "在同一对象中出现两次";
-            }
-            top.Keys.push_back(key);
             top.Key = key;
         } else if (event == E::object_end || event == E::array_end || event == E::value) {
             if (event != E::value && !frames.empty())

@@ -265,10 +265,15 @@ TEST_F(PellamGen, SnapshotNamesGbkCannotHoldStayExactAndAreRefused)
     // A number no double holds, or a key twice, is a malformed snapshot
     // with its place; nothing is written.
     struct Bad {
-        const char* json;
+        std::string json;
         const char* place;
     };
+    // Nested far deeper than a snapshot is: refused before the parser's
+    // stack or the tree's is exhausted.
+    const std::string deep = std::string(200000, '[') + std::string(200000, ']');
     const Bad bad[] = {
+        {R"({"tables":[],"views":[],"x":)" + deep + "}", "x[0][0][0]"},
+        {R"({"tables":[],"views":[],"x":)" + deep + "}", "嵌套超过 64 层"},
         {R"({"tables":[],"views":[],"x":1e999})", "第 29 字节"},
         {R"({"tables":[],"views":[],"x":"a1E999","y":1E999})", "第 42 字节"},
         {R"({"tables":[],"views":[],"tables":[]})", "$: \"tables\""},
