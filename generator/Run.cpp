@@ -29,7 +29,14 @@ void TellNameRefused(const std::string& text, RunHost& host, const std::string& 
 
 void TellInvalidName(const std::string& owner, RunHost& host)
 {
-    TellNameRefused(owner + ":名称及字段名称不能包含汉字，必须以字母开头", host, owner);
+    TellNameRefused(platform::Printable(owner) + ":名称及字段名称不能包含汉字，必须以字母开头",
+                    host, owner);
+}
+
+// A name as messages show it.
+std::string Shown(const std::string& name)
+{
+    return platform::Printable(name);
 }
 
 // A control character other than CR and LF (which generated literals
@@ -44,40 +51,10 @@ bool HoldsControlCharacter(const std::string& name)
     return false;
 }
 
-// A name for a message, with its control characters shown as "\xNN".
-std::string Shown(const std::string& name)
-{
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (char c : name) {
-        unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F)
-            out += std::string("\\x") + kHex[u >> 4] + kHex[u & 0x0F];
-        else
-            out += c;
-    }
-    return out;
-}
-
-// A catalogue name that the generated SQL cannot name; tells the user why.
-bool RefuseCatalogName(const std::string& owner, const std::string& name, bool unholdable,
-                       RunHost& host)
-{
-    if (HoldsControlCharacter(name)) {
-        TellNameRefused(owner + ":" + Shown(name) + ":名称含有控制字符", host, owner);
-        return true;
-    }
-    if (unholdable) {
-        TellNameRefused(owner + ":" + name + ":名称含有GBK无法表示的字符", host, owner);
-        return true;
-    }
-    return false;
-}
-
-// A catalogue name with an odd number of quotes would leave the VCL's
-// parameter scan inside a literal for the rest of the SQL text: the
-// parameters after it would not be seen. Tells the user which quote.
-bool RefuseUnpairedQuote(const std::string& owner, const std::string& name, RunHost& host)
+// The last quote of a name holding an odd number of them, or 0. Such a
+// name would leave the VCL's parameter scan inside a literal for the rest
+// of the SQL text: the parameters after it would not be seen.
+char UnpairedQuote(const std::string& name)
 {
     std::size_t quotes = 0;
     char last = 0;
@@ -86,12 +63,28 @@ bool RefuseUnpairedQuote(const std::string& owner, const std::string& name, RunH
             ++quotes;
             last = c;
         }
-    if (quotes % 2 == 0)
-        return false;
-    TellNameRefused(owner + ":" + name + ":名称含有不成对的引号 " + std::string(1, last) +
-                        "，VCL 解析参数时会把其后的 SQL 当作字符串",
-                    host, owner);
-    return true;
+    return quotes % 2 == 0 ? 0 : last;
+}
+
+// What neither translation nor a rename in Pellam mends: the name as the
+// catalogue holds it.
+const char* const kServerRename = "（翻译或改名不能解决，须在数据库中改名）";
+
+// Every problem of one catalogue name (an object's, its schema's or a
+// column's) that the generated SQL cannot carry, each a line naming the
+// object (by its label) and the name.
+void CatalogNameProblems(const std::string& owner, const std::string& what,
+                         const std::string& name, bool quotesMatter,
+                         std::vector<std::string>& out)
+{
+    std::string head = Shown(owner) + ":" + what + Shown(name) + ":";
+    if (HoldsControlCharacter(name))
+        out.push_back(head + "名称含有控制字符" + kServerRename);
+    if (!platform::GbkCanHold(name))
+        out.push_back(head + "名称含有GBK无法表示的字符" + kServerRename);
+    if (char quote = quotesMatter ? UnpairedQuote(name) : 0)
+        out.push_back(head + "名称含有不成对的引号 " + std::string(1, quote) +
+                      "，VCL 解析参数时会把其后的 SQL 当作字符串" + kServerRename);
 }
 
 // The include guards of the generated files: each operator class's
@@ -106,34 +99,35 @@ std::vector<std::string> IncludeGuards(const RunInput& input)
 }
 
 // A class or parameter name that is also an include guard: the
-// preprocessor would put nothing in its place. Tells the user.
-bool RefuseGuardName(const std::string& owner, const std::string& name,
-                     const std::vector<std::string>& guards, RunHost& host)
+// preprocessor would put nothing in its place.
+void GuardProblem(const std::string& owner, const std::string& name,
+                  const std::vector<std::string>& guards, std::vector<std::string>& out)
 {
     for (const std::string& guard : guards)
         if (name == guard) {
-            TellNameRefused(std::string(owner).append(":").append(name).append(
-                                ":与头文件的保护宏同名"),
-                            host, owner);
-            return true;
+            // The guard is the class name of another object with "H".
+            std::string of = guard.substr(0, guard.size() - 1);
+            out.push_back(Shown(owner) + ":" + Shown(name) + ":与头文件的保护宏同名（" +
+                          (of == "DBComm" || of == "DBStoredProc" || of == "DBTableOperator"
+                               ? of + ".h"
+                               : Shown(of) + "Operator.h") +
+                          "）（翻译或改名后可生成）");
+            return;
         }
-    return false;
 }
 
 // A class name whose operator files the file system cannot hold: a file
 // name over its limit, or, with the folder known, a path over its limit.
-bool RefuseLongName(const std::string& label, const std::string& tablesFolder, RunHost& host)
+bool NameTooLong(const std::string& label, const std::string& tablesFolder)
 {
     // The longest name the writer makes is the new file it writes first,
     // beside the operator's source.
     std::string longest = label + "Operator.cpp";
     std::size_t suffix = platform::kTemporarySuffixLength;
-    if (label.size() <= MaxClassNameLength() &&
-        (tablesFolder.empty() ||
-         InFolder(tablesFolder, longest).size() + suffix <= platform::kMaxPathLength))
-        return false;
-    TellNameRefused(label + ":名称太长，生成的文件名超出文件系统的限制", host, label);
-    return true;
+    return label.size() > MaxClassNameLength() ||
+           (!tablesFolder.empty() &&
+            platform::PathLength(InFolder(tablesFolder, longest)) + suffix >
+                platform::kMaxPathLength);
 }
 
 // The labels of one object against the name rules.
@@ -147,61 +141,78 @@ bool LabelsValid(const SchemaObject& object, bool tableTree)
     return true;
 }
 
-// The whole check of one tree: the labels, class names that another object
-// already uses (ignoring case, as the file system may), a table's twin
-// parameter names, and catalogue names the generated SQL cannot name.
-// `classes` holds the class names of the trees checked before and gains
-// this tree's.
-bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<std::string>& classes,
+// Every problem of one object but its labels' own faults and its types,
+// in the order the checks meet them: with valid labels, the guards, the
+// length, a class name that another object already uses (ignoring case,
+// as the file system may) and a table's twin parameter names; then,
+// whatever its labels, the catalogue names the generated SQL cannot name.
+// `classes` holds the objects checked before (their class names and
+// schema-qualified names) and gains this one.
+struct CheckedClass {
+    std::string Label;
+    std::string Named;  // the object as a message names it: schema.name
+};
+std::vector<std::string> ObjectProblems(const SchemaObject& o, bool tableTree, bool labelsValid,
+                                        std::vector<CheckedClass>& classes,
+                                        const std::vector<std::string>& guards,
+                                        const std::string& tablesFolder)
+{
+    std::vector<std::string> out;
+    std::string owner = Shown(o.Label);
+    if (labelsValid) {
+        GuardProblem(o.Label, o.Label, guards, out);
+        if (NameTooLong(o.Label, tablesFolder))
+            out.push_back(owner + ":名称太长，生成的文件名超出文件系统的限制（改用较短的名称后可生成）");
+        for (const SchemaColumn& c : o.Columns)
+            GuardProblem(o.Label, c.Label, guards, out);
+        for (const CheckedClass& other : classes) {
+            ClassClash clash = ClassNamesClash(o.Label, other.Label);
+            if (clash == ClassClash::Twin) {
+                out.push_back(owner + ":与另一个数据表或视图（" + other.Named +
+                              "）的类名相同（翻译或改名后可生成）");
+            } else if (clash == ClassClash::Enumerator) {
+                // DBComm names each operator by its class name: the
+                // enumerator "<X>Operator" would hide the class of X.
+                const std::string& shorter =
+                    o.Label.size() < other.Label.size() ? o.Label : other.Label;
+                out.push_back(owner + ":" + Shown(other.Label) + ":DBComm 中的枚举名会遮住类 " +
+                              Shown(shorter) + "Operator，请改名");
+            }
+        }
+        for (std::size_t i = 0; tableTree && i < o.Columns.size(); ++i)
+            for (std::size_t j = 0; j < i; ++j)
+                if (o.Columns[j].Label == o.Columns[i].Label) {
+                    out.push_back(owner + ":" + Shown(o.Columns[i].Label) +
+                                  ":字段名称重复（改名后可生成）");
+                    break;
+                }
+        classes.push_back({o.Label, Shown(o.InDbo() ? o.Name : o.Schema + "." + o.Name)});
+    }
+    CatalogNameProblems(o.Label, "", o.Name, true, out);
+    if (!o.Schema.empty())
+        CatalogNameProblems(o.Label, "架构 ", o.Schema, true, out);
+    for (const SchemaColumn& c : o.Columns)
+        CatalogNameProblems(o.Label, "字段 ", c.Name, tableTree, out);
+    return out;
+}
+
+// The whole check of one tree, one object at a time, telling the first
+// problem only (the labels first, then the object's other checks).
+// `classes` holds the objects of the trees checked before and gains this
+// tree's.
+bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<CheckedClass>& classes,
                const std::vector<std::string>& guards, const std::string& tablesFolder,
                RunHost& host)
 {
     if (!CheckTreeNames(tree, host, tableTree))
         return false;
     for (const SchemaObject& o : tree) {
-        if (RefuseGuardName(o.Label, o.Label, guards, host) ||
-            RefuseLongName(o.Label, tablesFolder, host))
+        std::vector<std::string> problems =
+            ObjectProblems(o, tableTree, true, classes, guards, tablesFolder);
+        if (!problems.empty()) {
+            TellNameRefused(problems.front(), host, o.Label);
             return false;
-        for (const SchemaColumn& c : o.Columns)
-            if (RefuseGuardName(o.Label, c.Label, guards, host))
-                return false;
-        for (const std::string& other : classes) {
-            ClassClash clash = ClassNamesClash(o.Label, other);
-            if (clash == ClassClash::Twin) {
-                TellNameRefused(o.Label + ":与另一个数据表或视图的类名相同", host, o.Label);
-                return false;
-            }
-            if (clash == ClassClash::Enumerator) {
-                // DBComm names each operator by its class name: the
-                // enumerator "<X>Operator" would hide the class of X.
-                const std::string& shorter = o.Label.size() < other.size() ? o.Label : other;
-                std::string text = o.Label;
-                text.append(":")
-                    .append(other)
-                    .append(":DBComm 中的枚举名会遮住类 ")
-                    .append(shorter)
-                    .append("Operator，请改名");
-                TellNameRefused(text, host, o.Label);
-                return false;
-            }
         }
-        classes.push_back(o.Label);
-        for (std::size_t i = 0; tableTree && i < o.Columns.size(); ++i) {
-            for (std::size_t j = 0; j < i; ++j)
-                if (o.Columns[j].Label == o.Columns[i].Label) {
-                    TellNameRefused(o.Label + ":" + o.Columns[i].Label + ":字段名称重复", host,
-                                    o.Label);
-                    return false;
-                }
-        }
-        if (RefuseCatalogName(o.Label, o.Name, o.Unholdable(), host) ||
-            RefuseUnpairedQuote(o.Label, o.Name, host) ||
-            RefuseUnpairedQuote(o.Label, o.Schema, host))
-            return false;
-        for (const SchemaColumn& c : o.Columns)
-            if (RefuseCatalogName(o.Label, c.Name, c.Unholdable(), host) ||
-                (tableTree && RefuseUnpairedQuote(o.Label, c.Name, host)))
-                return false;
     }
     return true;
 }
@@ -219,7 +230,7 @@ bool RefuseColumnTypes(const SchemaObject& object, RunHost& host)
 {
     if (TypesSupported(object))
         return false;
-    host.Tell({RunNotice::TypeUnsupported, object.Label, object.Label + ":数据类型不支持"});
+    host.Tell({RunNotice::TypeUnsupported, object.Label, Shown(object.Label) + ":数据类型不支持"});
     return true;
 }
 
@@ -332,7 +343,7 @@ std::string LabelFault(const std::string& label, bool isClass, bool tableTree)
         return "含有汉字或其他非 ASCII 字符";
     for (char c : label)
         if (!platform::IsCharAlphaA(c) && !(c >= '0' && c <= '9') && c != '_')
-            return std::string("含有空格或标点“") + c + "”";
+            return "含有空格或标点“" + Shown(std::string(1, c)) + "”";
     if (!platform::IsCharAlphaA(label[0]))
         return "不以字母开头";
     bool valid = isClass ? IsValidClassName(label)
@@ -358,7 +369,8 @@ public:
 // The checks one at a time, telling only the first failure.
 bool ChecksPassFirst(const RunInput& input, RunHost& host, const std::string& tablesFolder)
 {
-    std::vector<std::string> classes, guards = IncludeGuards(input);
+    std::vector<CheckedClass> classes;
+    std::vector<std::string> guards = IncludeGuards(input);
     if (!CheckTree(input.Schema.Tables, true, classes, guards, tablesFolder, host) ||
         !CheckTree(input.Schema.Views, false, classes, guards, tablesFolder, host))
         return false;
@@ -376,7 +388,8 @@ std::vector<std::string> RunProblems(const RunInput& input, const std::string& t
 {
     const char* const rename = "（翻译或改名后可生成）";
     std::vector<std::string> problems;
-    std::vector<std::string> classes, guards = IncludeGuards(input);
+    std::vector<CheckedClass> classes;
+    std::vector<std::string> guards = IncludeGuards(input);
     for (int t = 0; t < 2; ++t) {
         bool tableTree = t == 0;
         const SchemaObjects& tree = tableTree ? input.Schema.Tables : input.Schema.Views;
@@ -385,27 +398,28 @@ std::vector<std::string> RunProblems(const RunInput& input, const std::string& t
             bool labelsOk = true;
             std::string fault = LabelFault(o.Label, true, tableTree);
             if (!fault.empty()) {
-                problems.push_back(o.Label + ":" + fault + rename);
+                problems.push_back(Shown(o.Label) + ":" + fault + rename);
                 labelsOk = false;
             }
             for (const SchemaColumn& c : o.Columns) {
                 std::string columnFault = LabelFault(c.Label, false, tableTree);
                 if (!columnFault.empty()) {
-                    problems.push_back(o.Label + ":" + c.Label + ":字段" + columnFault + rename);
+                    problems.push_back(Shown(o.Label) + ":" + Shown(c.Label) + ":字段" +
+                                       columnFault + rename);
                     labelsOk = false;
                 }
             }
-            // Then what the run's own checks say of the object: guards,
-            // twins, lengths, catalogue names.
-            if (labelsOk) {
-                FirstNotice said;
-                if (!CheckTree({o}, tableTree, classes, guards, tablesFolder, said))
-                    problems.push_back(said.First.Text);
-            }
+            // Then every other problem of the object: guards, twins and
+            // lengths of valid labels, and the catalogue names whatever
+            // the labels.
+            for (std::string& p :
+                 ObjectProblems(o, tableTree, labelsOk, classes, guards, tablesFolder))
+                problems.push_back(std::move(p));
             for (const SchemaColumn& c : o.Columns)
                 if (!IsSupportedType(c.TypeName))
-                    problems.push_back(o.Label + ":" + c.Label + ":数据类型 " +
-                                       (c.TypeName.empty() ? std::string("（未知）") : c.TypeName) +
+                    problems.push_back(Shown(o.Label) + ":" + Shown(c.Label) + ":数据类型 " +
+                                       (c.TypeName.empty() ? std::string("（未知）")
+                                                           : Shown(c.TypeName)) +
                                        " 不支持（选用扩展类型，或把它指定为某一类型组后可生成）");
         }
     }
@@ -618,7 +632,7 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         if (!without.empty()) {
             std::string names;
             for (std::size_t k = 0; k < without.size() && k < 5; ++k)
-                names += (k ? "、" : "") + without[k]->Label;
+                names += (k ? "、" : "") + Shown(without[k]->Label);
             if (without.size() > 5)
                 names += "……";
             host.Tell({RunNotice::NoKeyMethods,

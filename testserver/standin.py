@@ -243,7 +243,7 @@ class Handler(socketserver.BaseRequestHandler):
         headers = int.from_bytes(payload[0:4], "little") if len(payload) >= 4 else 0
         if headers < 4 or headers > len(payload):
             headers = 0
-        text = payload[headers:].decode("utf-16-le", errors="replace")
+        text = payload[headers:].decode("utf-16-le", errors="surrogatepass")
         try:
             for bad in self.options.uncompilable:
                 if bad in text:

@@ -68,12 +68,12 @@ def _read_exact(sock, n):
 
 
 def b_varchar(text):
-    data = text.encode("utf-16-le")
+    data = text.encode("utf-16-le", errors="surrogatepass")
     return struct.pack("<B", len(data) // 2) + data
 
 
 def us_varchar(text):
-    data = text.encode("utf-16-le")
+    data = text.encode("utf-16-le", errors="surrogatepass")
     return struct.pack("<H", len(data) // 2) + data
 
 
@@ -128,7 +128,7 @@ def parse_login7(payload):
         raw = payload[offset:offset + 2 * length]
         if name == "password":
             raw = bytes((((b ^ 0xA5) << 4) & 0xF0) | (((b ^ 0xA5) >> 4) & 0x0F) for b in raw)
-        fields[name] = raw.decode("utf-16-le", errors="replace") if name != "extension" else ""
+        fields[name] = raw.decode("utf-16-le", errors="surrogatepass") if name != "extension" else ""
     sspi_offset, sspi_length = struct.unpack("<HH", payload[78:82])
     fields["sspi"] = payload[sspi_offset:sspi_offset + sspi_length]
     fields["integrated"] = bool(payload[25] & 0x80)  # fIntSecurity in OptionFlags2
@@ -217,7 +217,7 @@ def row(columns, values):
             if value is None:
                 out += b"\xff\xff"
             else:
-                data = value.encode("utf-16-le")
+                data = value.encode("utf-16-le", errors="surrogatepass")
                 out += struct.pack("<H", len(data)) + data
         elif kind == SMALLINT:
             out += b"\x00" if value is None else struct.pack("<Bh", 2, value)

@@ -444,7 +444,7 @@ void TADOQuery::SetSQL(const std::string& statement)
 namespace {
 
 // The rows of the statement's current result, each value as UTF-8.
-void ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<std::vector<std::string>>& rows)
+void ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<TADOQuery::Row>& rows)
 {
     SQLSMALLINT columns = 0;
     SQLNumResultCols(stmt, &columns);
@@ -454,11 +454,12 @@ void ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<std::vector<std::string>>&
             break;
         if (!Ok(rc))
             Fail(SQL_HANDLE_STMT, stmt, "Reading the result failed", dbc);
-        std::vector<std::string> row;
+        TADOQuery::Row row;
         for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c) {
             // Read as UTF-16 from the wire, so that every character arrives.
             std::u16string wide;
             SQLWCHAR buffer[512];
+            bool null = false;
             for (;;) {
                 SQLLEN indicator = 0;
                 rc = SQLGetData(stmt, c, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
@@ -466,8 +467,10 @@ void ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<std::vector<std::string>>&
                     break;
                 if (!Ok(rc))
                     Fail(SQL_HANDLE_STMT, stmt, "Reading the result failed", dbc);
-                if (indicator == SQL_NULL_DATA)
+                if (indicator == SQL_NULL_DATA) {
+                    null = true;
                     break;
+                }
                 std::size_t bytes =
                     (indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof buffer))
                         ? sizeof buffer - sizeof(SQLWCHAR)
@@ -477,7 +480,10 @@ void ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<std::vector<std::string>>&
                 if (rc == SQL_SUCCESS)
                     break;
             }
-            row.push_back(Utf16ToUtf8(wide));
+            if (null)
+                row.emplace_back();
+            else
+                row.emplace_back(Utf16ToUtf8(wide));
         }
         rows.push_back(std::move(row));
     }
@@ -526,7 +532,7 @@ void TADOQuery::Open()
     SQLRETURN rc = statement.Execute(sql_);
     if (rc != SQL_NO_DATA && !Ok(rc))
         Fail(SQL_HANDLE_STMT, statement.stmt, "The statement failed", statement.dbc);
-    std::vector<std::vector<std::string>> rows;
+    std::vector<Row> rows;
     ReadRows(statement.stmt, statement.dbc, rows);
     rows_ = std::move(rows);
     current_ = 0;
@@ -613,7 +619,14 @@ std::string TADOQuery::FieldText(int column) const
 {
     if (Eof() || column < 0 || static_cast<std::size_t>(column) >= rows_[current_].size())
         throw EOleException("Either BOF or EOF is True, or the current record has been deleted.");
-    return rows_[current_][static_cast<std::size_t>(column)];
+    return rows_[current_][static_cast<std::size_t>(column)].value_or(std::string());
+}
+
+bool TADOQuery::FieldIsNull(int column) const
+{
+    if (Eof() || column < 0 || static_cast<std::size_t>(column) >= rows_[current_].size())
+        throw EOleException("Either BOF or EOF is True, or the current record has been deleted.");
+    return !rows_[current_][static_cast<std::size_t>(column)].has_value();
 }
 
 }  // namespace platform

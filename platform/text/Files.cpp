@@ -43,6 +43,16 @@ std::filesystem::path FileSystemPath(const std::string& path)
 #endif
 }
 
+std::size_t PathLength(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(FileSystemPath(path), ec);
+    if (ec)
+        full = FileSystemPath(path);
+    // native() is UTF-16 on Windows, bytes elsewhere: the units the calls count.
+    return full.native().size();
+}
+
 std::string FromFileSystemPath(const std::filesystem::path& path)
 {
 #ifdef _WIN32

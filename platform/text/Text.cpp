@@ -188,8 +188,9 @@ std::string Utf16ToUtf8(const std::u16string& utf16)
         if (c >= 0xD800 && c < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
             utf16[i + 1] < 0xE000)
             c = 0x10000 + ((c - 0xD800) << 10) + (utf16[++i] - 0xDC00);
-        else if (c >= 0xD800 && c < 0xE000)
-            c = 0xFFFD;
+        // An unpaired surrogate is kept as itself, in the three bytes UTF-8
+        // would give it (WTF-8), so that the name goes back to the server
+        // exactly as it came.
         AppendUtf8(c, out);
     }
     return out;
@@ -212,6 +213,42 @@ std::u16string Utf8ToUtf16(const std::string& utf8)
         } else {
             out += static_cast<char16_t>(code);
         }
+    }
+    return out;
+}
+
+std::string Printable(const std::string& text)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    auto hex = [](unsigned value, int digits) {
+        std::string out;
+        for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+            out += kHex[(value >> shift) & 0x0F];
+        return out;
+    };
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        std::size_t length = Utf8CharLength(text, i);
+        bool whole = c < 0x80 || (c >= 0xC2 && c <= 0xF4 && length == (c >= 0xF0 ? 4u : c >= 0xE0 ? 3u : 2u));
+        for (std::size_t k = 1; whole && k < length; ++k)
+            whole = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+        if (c < 0x20 || c == 0x7F || !whole) {
+            // A control character, or a byte that begins no character.
+            out += "\\x" + hex(c, 2);
+            ++i;
+            continue;
+        }
+        std::u16string unit = Utf8ToUtf16(text.substr(i, length));
+        char32_t code = unit.size() == 1 ? unit[0] : 0x10000;
+        bool hidden = (code >= 0x80 && code < 0xA0) || code == 0x061C || code == 0x200E ||
+                      code == 0x200F || (code >= 0x2028 && code <= 0x202E) ||
+                      (code >= 0x2066 && code <= 0x2069) || (code >= 0xD800 && code < 0xE000);
+        if (hidden)
+            out += "\\u" + hex(code, 4);
+        else
+            out.append(text, i, length);
+        i += length;
     }
     return out;
 }

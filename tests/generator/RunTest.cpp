@@ -4,6 +4,7 @@
 #include "generator/Genfunc.h"
 #include "generator/OperatorNames.h"
 #include "generator/Run.h"
+#include "generator/Translate.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "support/TestSupport.h"
@@ -577,7 +578,20 @@ TEST(RunChecks, AClassNameWhoseFilesTheFileSystemCannotHoldIsRefusedBeforeAnythi
 #ifndef _WIN32
     EXPECT_EQ(longest, 229u);
 #endif
-    const std::string deep(platform::kMaxPathLength - 120, 'd');
+    // The full path counts, in the file system's units: from the working
+    // folder for a relative one; UTF-16 units on Windows, bytes elsewhere.
+    const std::string here = platform::FromFileSystemPath(std::filesystem::current_path());
+    const std::size_t room = platform::kMaxPathLength - 120 - here.size() - 1;
+    const std::string deepName(room, 'd');
+    const std::string deep = here + platform::kPathSeparator + deepName;
+    std::string chinese;
+    for (std::size_t k = 0; k < room; ++k)
+        chinese += "汉";
+#ifdef _WIN32
+    const bool chineseFits = true;
+#else
+    const bool chineseFits = false;
+#endif
     const std::size_t inDeep =
         120 - 1 - std::strlen("Operator.cpp") - platform::kTemporarySuffixLength;
     const Case cases[] = {
@@ -585,6 +599,9 @@ TEST(RunChecks, AClassNameWhoseFilesTheFileSystemCannotHoldIsRefusedBeforeAnythi
         {longest + 1, "", false},
         {inDeep, deep, true},
         {inDeep + 1, deep, false},
+        {inDeep, deepName, true},  // the same folder, named from here
+        {inDeep + 1, deepName, false},
+        {inDeep, here + platform::kPathSeparator + chinese, chineseFits},
     };
     for (const Case& c : cases) {
         RunInput in;
@@ -631,8 +648,8 @@ TEST(RunChecks, AnUnpairedQuoteInANameTheSqlCarriesIsRefusedByName)
     };
     const Case cases[] = {
         {"O'Brien", "dbo", "a", "a", "T:O'Brien:"},
-        {"T", "Sa\"les", "a", "a", "T:Sa\"les:"},
-        {"T", "dbo", "it`s", "a", "T:it`s:"},
+        {"T", "Sa\"les", "a", "a", "T:架构 Sa\"les:"},
+        {"T", "dbo", "it`s", "a", "T:字段 it`s:"},
         {"T", "dbo", "a'b\"", "a", ""},  // any two quotes pair up
         {"O''Brien", "dbo", "a", "it's", ""},  // a view's columns reach no SQL text
     };
@@ -703,4 +720,72 @@ TEST_F(Run, ARegenerationRewritesOnlyWhatChangedWithOrWithoutClearing)
     EXPECT_EQ(result.FilesWritten[result.FilesWritten.size() - 2],
               InFolder(tree.DBCommFolder(), "DBComm.h"));
     EXPECT_EQ(result.FilesWritten.back(), InFolder(tree.DBCommFolder(), "DBComm.cpp"));
+}
+
+TEST(RunChecks, OneReportNamesEveryProblemEachOnOneLineWithAWayPastThatWorks)
+{
+    auto object = [](const std::string& schema, const std::string& name,
+                     std::vector<std::string> columns) {
+        ColumnList entries;
+        for (const std::string& c : columns)
+            entries.push_back({c, "int"});
+        SchemaObject o = NamedObject(name, entries);
+        o.Schema = schema;
+        return o;
+    };
+    RunInput in;
+    in.DatabaseCount = 1;
+    in.Schema.Tables = {
+        // A label refused, and a catalogue name GBK cannot hold.
+        object("dbo", "E😀表", {"a"}),
+        object("dbo", "Log", {"a"}),
+        // A twin, with a column whose quote is unpaired.
+        object("Sales", "Log", {"it's"}),
+        // Two control characters, in the name and in the schema, and a
+        // line feed in a column name (which a literal can carry).
+        object("S\x01", "T\x07", {"x\ny"}),
+        // A right-to-left override.
+        object("dbo", "abc\u202Etxt", {"a"}),
+    };
+    in.Schema.Tables[2].Columns[0].Label = "its";
+    const std::vector<std::string> expected = {
+        "E😀表:含有汉字或其他非 ASCII 字符（翻译或改名后可生成）",
+        "E😀表:E😀表:名称含有GBK无法表示的字符（翻译或改名不能解决，须在数据库中改名）",
+        "Log:与另一个数据表或视图（Log）的类名相同（翻译或改名后可生成）",
+        "Log:字段 it's:名称含有不成对的引号 '，VCL 解析参数时会把其后的 SQL "
+        "当作字符串（翻译或改名不能解决，须在数据库中改名）",
+        "T\\x07:含有空格或标点“\\x07”（翻译或改名后可生成）",
+        "T\\x07:x\\x0Ay:字段含有空格或标点“\\x0A”（翻译或改名后可生成）",
+        "T\\x07:T\\x07:名称含有控制字符（翻译或改名不能解决，须在数据库中改名）",
+        "T\\x07:架构 S\\x01:名称含有控制字符（翻译或改名不能解决，须在数据库中改名）",
+        "abc\\u202Etxt:含有汉字或其他非 ASCII 字符（翻译或改名后可生成）",
+        "abc\\u202Etxt:abc\\u202Etxt:名称含有GBK无法表示的字符（翻译或改名不能解决，须在数据库中改名）",
+    };
+    EXPECT_EQ(RunProblems(in, ""), expected);
+    FakeHost host;
+    EXPECT_FALSE(ChecksPass(in, host, ""));
+    ASSERT_EQ(host.Boxes.size(), 1u);
+    // One problem to a line, and nothing a terminal would act on.
+    std::size_t lines = std::count(host.Boxes[0].Text.begin(), host.Boxes[0].Text.end(), '\n');
+    EXPECT_EQ(lines, 1 + expected.size());
+    for (char c : host.Boxes[0].Text)
+        EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\n');
+
+    // Translation mends what the report said it would, and no more: the
+    // next run names exactly the problems left.
+    TranslateLabels(in.Schema);
+    EXPECT_EQ(RunProblems(in, ""),
+              (std::vector<std::string>{
+                  in.Schema.Tables[0].Label +
+                      ":E😀表:名称含有GBK无法表示的字符（翻译或改名不能解决，须在数据库中改名）",
+                  in.Schema.Tables[2].Label +
+                      ":字段 it's:名称含有不成对的引号 '，VCL 解析参数时会把其后的 SQL "
+                      "当作字符串（翻译或改名不能解决，须在数据库中改名）",
+                  in.Schema.Tables[3].Label +
+                      ":T\\x07:名称含有控制字符（翻译或改名不能解决，须在数据库中改名）",
+                  in.Schema.Tables[3].Label +
+                      ":架构 S\\x01:名称含有控制字符（翻译或改名不能解决，须在数据库中改名）",
+                  in.Schema.Tables[4].Label +
+                      ":abc\\u202Etxt:名称含有GBK无法表示的字符（翻译或改名不能解决，须在数据库中改名）",
+              }));
 }

@@ -72,7 +72,7 @@ TEST(Text, ConvertsBothWaysAndReportsWhatGbkCannotHold)
         EXPECT_EQ(GbkCanHold(c.text), c.holds) << c.text;
 }
 
-TEST(Text, WideTextRoundTripsAndLoneSurrogatesBecomeReplacementCharacters)
+TEST(Text, WideTextRoundTripsExactlyLoneSurrogatesToo)
 {
     struct Case {
         const char* what;
@@ -82,17 +82,41 @@ TEST(Text, WideTextRoundTripsAndLoneSurrogatesBecomeReplacementCharacters)
     const Case cases[] = {
         {"Chinese", u"\u4E00\u63D0", "一提"},
         {"a pair of surrogates", u"E\xD83D\xDE00", "E😀"},
-        {"a high surrogate at the end", u"a\xD800", "a\xEF\xBF\xBD"},
-        {"a low surrogate alone", u"\xDC00", "\xEF\xBF\xBD"},
+        {"a high surrogate at the end", u"a\xD800", "a\xED\xA0\x80"},
+        {"a low surrogate alone", u"\xDC00", "\xED\xB0\x80"},
+        {"a low one before a high one", u"\xDFFF\xDBFFx", "\xED\xBF\xBF\xED\xAF\xBFx"},
+        {"beside the character it is not", u"a\xFFFD", "a\xEF\xBF\xBD"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Utf16ToUtf8(c.wide), c.utf8) << c.what;
-        bool whole = std::string(c.what).find("alone") == std::string::npos &&
-                     std::string(c.what).find("end") == std::string::npos;
-        if (whole) {
-            EXPECT_EQ(Utf8ToUtf16(c.utf8), c.wide) << c.what;
-        }
+        EXPECT_EQ(Utf8ToUtf16(c.utf8), c.wide) << c.what;
     }
+    // A name with a lone surrogate is not one GBK holds.
+    EXPECT_FALSE(GbkCanHold(Utf16ToUtf8(u"a\xD800")));
+}
+
+TEST(Text, PrintableShowsWhatCouldSplitOverwriteOrReverseALine)
+{
+    struct Case {
+        std::string name;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"Order Details", "Order Details"},
+        {"学生表", "学生表"},
+        {"a\nb", "a\\x0Ab"},
+        {"a\rb", "a\\x0Db"},
+        {std::string("a\0b", 3), "a\\x00b"},
+        {"\x1B[2J\x7F", "\\x1B[2J\\x7F"},
+        {"abc\u202Etxt.exe", "abc\\u202Etxt.exe"},
+        {"\u2066x\u2069\u200F\u061C", "\\u2066x\\u2069\\u200F\\u061C"},
+        {"a\u2028b\u0085", "a\\u2028b\\u0085"},
+        {"a\xED\xA0\x80", "a\\uD800"},
+        {"\xFF\xE4\xB8", "\\xFF\\xE4\\xB8"},  // bytes that begin no character
+        {"E😀", "E😀"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Printable(c.name), c.shown) << c.shown;
 }
 
 TEST(Text, DoublingIsByteWiseOnUtf8)

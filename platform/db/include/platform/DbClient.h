@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -146,17 +147,22 @@ public:
     // Column n (from 0) of the current row as UTF-8 text, exactly as the
     // server sent it; a NULL gives "".
     std::string FieldText(int column) const;
+    // Whether column n of the current row is NULL.
+    bool FieldIsNull(int column) const;
+
+    // A row as read: each value UTF-8, or none for a NULL.
+    using Row = std::vector<std::optional<std::string>>;
 
 private:
     friend class TADOConnection;
     class Statement;
     struct Rows {
-        std::vector<std::vector<std::string>> Texts;
+        std::vector<Row> Texts;
     };
     TADOConnection* connection_;
     std::string sql_;  // UTF-8
     bool active_ = false;
-    std::vector<std::vector<std::string>> rows_;
+    std::vector<Row> rows_;
     std::size_t current_ = 0;
     std::vector<Rows> batch_;
 };

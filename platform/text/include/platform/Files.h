@@ -29,6 +29,10 @@ constexpr std::size_t kMaxPathLength = 259;
 constexpr std::size_t kMaxPathLength = 4095;
 #endif
 constexpr std::size_t kMaxFileNameLength = 255;
+// A path's length as the file system counts it against kMaxPathLength: the
+// full path (a relative one from the working folder), in UTF-16 units on
+// Windows, in bytes elsewhere.
+std::size_t PathLength(const std::string& path);
 
 // What WriteWholeFile adds to a file's name for the new file it writes
 // first: ".pellam-XXXXXX" here, ".pellam-<process id>.tmp" on Windows (ten

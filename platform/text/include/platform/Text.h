@@ -44,10 +44,16 @@ std::string Utf8ToGbk(const std::string& utf8);
 bool TryUtf8ToGbk(const std::string& utf8, std::string& gbk);
 bool TryGbkToUtf8(const std::string& gbk, std::string& utf8);
 
-// UTF-16 as UTF-8, an unpaired surrogate as U+FFFD; and valid UTF-8 as
-// UTF-16.
+// UTF-16 as UTF-8, an unpaired surrogate kept as its three bytes (WTF-8);
+// and such UTF-8 as UTF-16, the surrogate given back.
 std::string Utf16ToUtf8(const std::u16string& utf16);
 std::u16string Utf8ToUtf16(const std::string& utf8);
+
+// A name as a message shows it: a control character, or a byte that begins
+// no character, as "\\xNN"; a C1 control, a direction mark or override, a
+// line or paragraph separator and an unpaired surrogate as "\\uNNNN". What a
+// catalogue holds can then neither split, overwrite nor reverse a line.
+std::string Printable(const std::string& text);
 
 // The length in bytes of the UTF-8 character at text[i] (1 for a byte that
 // begins none), never past the end.
