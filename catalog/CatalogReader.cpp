@@ -14,12 +14,12 @@ bool Changed(TDBData& data, const SchemaObject& o, bool schemaKnown, bool column
              const ColumnList& columns)
 {
     if (!schemaKnown) {
-        data.TellReadFailure(o.Name + "：读不到它的架构（架构可能在读取时被删除或更改），"
+        data.TellReadFailure(platform::Printable(o.Name) + "：读不到它的架构（架构可能在读取时被删除或更改），"
                                       "没有从它生成");
         return true;
     }
     if (columnsRead && columns.empty()) {
-        data.TellReadFailure(o.Schema + "." + o.Name +
+        data.TellReadFailure(platform::Printable(o.Schema) + "." + platform::Printable(o.Name) +
                              "：读不到它的字段（对象可能在读取时被删除），"
                              "没有从它生成");
         return true;
@@ -47,10 +47,17 @@ bool AttachKeys(TDBData& data, SchemaObjects& tables,
         bool known = false;
         for (const SchemaColumn& c : t.Columns)
             known = known || c.Name == row.Column;
+        std::string table = platform::Printable(t.Schema) + "." + platform::Printable(t.Name);
         if (!known) {
-            data.TellReadFailure(t.Schema + "." + t.Name + "：主键字段 " + row.Column +
+            data.TellReadFailure(table + "：主键字段 " + platform::Printable(row.Column) +
                                  " 不在读到的字段中（表可能在读取时被更改），没有从它生成");
             consistent = false;
+        }
+        if (std::find(t.Key.begin(), t.Key.end(), row.Column) != t.Key.end()) {
+            data.TellReadFailure(table + "：主键字段 " + platform::Printable(row.Column) +
+                                 " 出现了两次（服务器的回答有重复的行），读取失败");
+            consistent = false;
+            continue;
         }
         t.Key.push_back(row.Column);
     }

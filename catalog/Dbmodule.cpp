@@ -1,5 +1,7 @@
 #include "Dbmodule.h"
 
+#include <set>
+
 #include "platform/Application.h"
 #include "platform/Text.h"
 
@@ -128,16 +130,33 @@ void TDBData::Tell(const std::string& message)
         Application.MessageBox(message, ErrorCaption(), platform::MB_OK | platform::MB_ICONERROR);
 }
 
-void TDBData::ReadObjectRows(SchemaObjects& out)
+bool TDBData::ReadObjectRows(SchemaObjects& out)
 {
-    for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
+    // A name is never NULL and never listed twice: a list that says
+    // otherwise (a server or a proxy that repeats rows) is not read as a
+    // catalogue. The repeat or the nameless row is left out and told.
+    bool sound = true;
+    std::set<std::pair<std::string, std::string>> seen;
+    for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i, ExecSQLQuery->Next()) {
         SchemaObject object;
         object.Name = ExecSQLQuery->FieldText(0);
         object.Label = object.Name;
         object.Schema = ExecSQLQuery->FieldText(1);
+        if (ExecSQLQuery->FieldIsNull(0)) {
+            Tell("对象列表中有一行名称为 NULL（架构 " + platform::Printable(object.Schema) +
+                 "），读取失败");
+            sound = false;
+            continue;
+        }
+        if (!seen.insert({object.Schema, object.Name}).second) {
+            Tell(platform::Printable(object.Schema) + "." + platform::Printable(object.Name) +
+                 "：在对象列表中出现了两次（服务器的回答有重复的行），读取失败");
+            sound = false;
+            continue;
+        }
         out.push_back(object);
-        ExecSQLQuery->Next();
     }
+    return sound;
 }
 
 std::string TDBData::DatabaseListStatement()
@@ -219,36 +238,57 @@ std::string TDBData::IdentityColumnStatement(int serverMajorVersion)
                    {{"Owner", owners ? "USER_NAME" : "SCHEMA_NAME"}});
 }
 
-void TDBData::ReadTableColumnRows(std::vector<TableColumnRow>& out)
+bool TDBData::ReadTableColumnRows(std::vector<TableColumnRow>& out)
 {
-    for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
+    // Every row names a column of a table: one with a NULL is no answer.
+    for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i, ExecSQLQuery->Next()) {
+        for (int c = 0; c < 3; ++c)
+            if (ExecSQLQuery->FieldIsNull(c)) {
+                Tell("数据表主键或标识列的回答中有一行含 NULL，读取失败");
+                return false;
+            }
         out.push_back(
             {ExecSQLQuery->FieldText(0), ExecSQLQuery->FieldText(1), ExecSQLQuery->FieldText(2)});
-        ExecSQLQuery->Next();
     }
+    return true;
 }
 
 TDBData::Question TDBData::KeyQuestion(std::vector<TableColumnRow>& out)
 {
-    return {KeyStatement(), [this, &out] { ReadTableColumnRows(out); }};
+    return {KeyStatement(), [this, &out] { return ReadTableColumnRows(out); }};
 }
 
 TDBData::Question TDBData::IdentityColumnQuestion(std::vector<TableColumnRow>& out)
 {
     return {IdentityColumnStatement(ADOConnection1->ServerMajorVersion()),
-            [this, &out] { ReadTableColumnRows(out); }};
+            [this, &out] { return ReadTableColumnRows(out); }};
 }
 
-void TDBData::ReadColumns(ColumnList& out)
+bool TDBData::ReadColumns(const SchemaObject& object, ColumnList& out)
 {
-    for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i) {
+    // A column's name is never NULL and never twice in one object: such an
+    // answer is not read, and nothing of it is kept.
+    std::set<std::string> seen;
+    ColumnList read;
+    for (int i = 0; i < ExecSQLQuery->RecordCount(); ++i, ExecSQLQuery->Next()) {
         ColumnEntry entry;
         entry.Name = ExecSQLQuery->FieldText(0);
         entry.TypeName = ExecSQLQuery->FieldText(1);  // empty when no type row matched
         entry.BaseType = ExecSQLQuery->FieldText(3);  // empty for the CLR types
-        out.push_back(entry);
-        ExecSQLQuery->Next();
+        std::string fault = ExecSQLQuery->FieldIsNull(0) ? "有一个字段名称为 NULL"
+                            : !seen.insert(entry.Name).second
+                                ? "字段 " + platform::Printable(entry.Name) +
+                                      " 出现了两次（服务器的回答有重复的行）"
+                                : std::string();
+        if (!fault.empty()) {
+            Tell(platform::Printable(object.Schema) + "." + platform::Printable(object.Name) +
+                 "：" + fault + "，读取失败，没有从它生成");
+            return false;
+        }
+        read.push_back(entry);
     }
+    out.insert(out.end(), read.begin(), read.end());
+    return true;
 }
 
 void TDBData::ReadIdentity(IdentityNames& out)
@@ -290,8 +330,7 @@ std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stop
                (end == start || bytes + questions[end].Statement.size() <= batchBytes_))
             bytes += questions[end++].Statement.size() + 2;
         if (end - start == 1) {
-            if ((ok[start] = ExecSQL(questions[start].Statement) != nullptr))
-                questions[start].Read();
+            ok[start] = ExecSQL(questions[start].Statement) != nullptr && questions[start].Read();
             failed = failed || !ok[start];
             start = end;
             continue;
@@ -306,16 +345,15 @@ std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stop
             std::size_t at = start + k;
             if (k < results.size() && results[k].Ok) {
                 ExecSQLQuery->SelectResult(k);
-                questions[at].Read();
-                ok[at] = true;
+                ok[at] = questions[at].Read();
             } else if (complete || lost) {
                 // The statement's own failure, or the loss that ended the
                 // batch here; later statements fail with it, quietly.
                 if (k < results.size())
                     TellFailure(results[k].Message, results[k].ConnectionLost);
-            } else if ((ok[at] = ExecSQL(batch[k]) != nullptr)) {
+            } else {
                 // Refused as a whole: each statement once more on its own.
-                questions[at].Read();
+                ok[at] = ExecSQL(batch[k]) != nullptr && questions[at].Read();
             }
             failed = failed || !ok[at];
         }
@@ -328,23 +366,26 @@ std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stop
 TDBData::Question TDBData::TableListQuestion(const std::string& database, SchemaObjects& out)
 {
     return {ObjectListStatement(database, 'U', ADOConnection1->ServerMajorVersion()),
-            [this, &out] { ReadObjectRows(out); }};
+            [this, &out] { return ReadObjectRows(out); }};
 }
 
 TDBData::Question TDBData::ViewListQuestion(const std::string& database, SchemaObjects& out)
 {
     return {ObjectListStatement(database, 'V', ADOConnection1->ServerMajorVersion()),
-            [this, &out] { ReadObjectRows(out); }};
+            [this, &out] { return ReadObjectRows(out); }};
 }
 
 TDBData::Question TDBData::ColumnQuestion(const SchemaObject& object, ColumnList& out)
 {
-    return {ColumnStatement(object), [this, &out] { ReadColumns(out); }};
+    return {ColumnStatement(object), [this, &object, &out] { return ReadColumns(object, out); }};
 }
 
 TDBData::Question TDBData::IdentityQuestion(const SchemaObject& table, IdentityNames& out)
 {
-    return {IdentityStatement(table), [this, &out] { ReadIdentity(out); }};
+    return {IdentityStatement(table), [this, &out] {
+                ReadIdentity(out);
+                return true;
+            }};
 }
 
 std::vector<bool> TDBData::GetColumnLists(const SchemaObjects& objects,

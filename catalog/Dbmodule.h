@@ -64,10 +64,11 @@ public:
     bool Available() override { return ADOConnection1->Connected(); }
 
     // One catalogue question: its statement (UTF-8) and what reads its
-    // result from ExecSQLQuery.
+    // result from ExecSQLQuery: false, after telling why, for an answer
+    // that is no sound catalogue (a NULL name, a row repeated).
     struct Question {
         std::string Statement;
-        std::function<void()> Read;
+        std::function<bool()> Read;
     };
     // Asks the questions in as few batches as the byte bound allows: entry
     // k of the result says whether question k was answered (and read). Each
@@ -136,14 +137,15 @@ public:
 private:
     // Closes the query, sets its text, opens it; null after telling why.
     platform::TADOQuery* OpenQuery(const std::function<void()>& setText);
-    void ReadObjectRows(SchemaObjects& out);
+    bool ReadObjectRows(SchemaObjects& out);
     void Tell(const std::string& message);
     void TellFailure(const std::string& message, bool connectionLost);
-    // The rows of ExecSQLQuery's result, appended.
-    void ReadColumns(ColumnList& out);
+    // The rows of ExecSQLQuery's result, appended; nothing when the answer
+    // is not sound (told, naming the object).
+    bool ReadColumns(const SchemaObject& object, ColumnList& out);
     void ReadIdentity(IdentityNames& out);
     // Rows of three texts, appended.
-    void ReadTableColumnRows(std::vector<TableColumnRow>& out);
+    bool ReadTableColumnRows(std::vector<TableColumnRow>& out);
 
     std::size_t batchBytes_ = kBatchBytes;
     // The loss of the connection has been told since the last Connect.

@@ -5,17 +5,148 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <unordered_set>
 
 using json = nlohmann::ordered_json;
 
 namespace {
 
+// A name may hold what the JSON parser and writer refuse, an unpaired
+// surrogate (kept in its three WTF-8 bytes), though JSON's "\\uD800" says
+// it. Inside, between the file's text and the parsed values, such a
+// surrogate travels as a NUL and its four hex digits, and a true NUL as
+// two: neither the parser nor the writer then sees it.
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+bool IsHex(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+unsigned HexValue(const std::string& text, std::size_t at)
+{
+    return static_cast<unsigned>(std::stoul(text.substr(at, 4), nullptr, 16));
+}
+
+// A name as the parsed values carry it.
+std::string Carried(const std::string& name)
+{
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        unsigned char next = i + 2 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
+        if (c == 0) {
+            out.append(2, '\0');
+        } else if (c == 0xED && next >= 0xA0 && next <= 0xBF) {
+            unsigned code = 0xD000 | ((next & 0x3F) << 6) |
+                            (static_cast<unsigned char>(name[i + 2]) & 0x3F);
+            out += '\0';
+            for (int shift = 12; shift >= 0; shift -= 4)
+                out += kHexDigits[(code >> shift) & 0x0F];
+            i += 2;
+        } else {
+            out += name[i];
+        }
+    }
+    return out;
+}
+
+// The name a carried value stands for.
+std::string Uncarried(const std::string& value)
+{
+    std::string out;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\0') {
+            out += value[i];
+        } else if (i + 1 < value.size() && value[i + 1] == '\0') {
+            out += '\0';
+            ++i;
+        } else if (i + 4 < value.size()) {
+            unsigned code = HexValue(value, i + 1);
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+            i += 4;
+        }
+    }
+    return out;
+}
+
+// The file's text with each unpaired surrogate escape, and each NUL
+// escape, in the form the parsed values carry them.
+std::string CarriedEscapes(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    auto escapeAt = [&text](std::size_t i) {
+        return i + 5 < text.size() && text[i] == '\\' && text[i + 1] == 'u' && IsHex(text[i + 2]) &&
+               IsHex(text[i + 3]) && IsHex(text[i + 4]) && IsHex(text[i + 5]);
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 >= text.size()) {
+            out += text[i];
+            continue;
+        }
+        if (!escapeAt(i)) {
+            out.append(text, i, 2);
+            ++i;
+            continue;
+        }
+        unsigned code = HexValue(text, i + 2);
+        bool high = code >= 0xD800 && code < 0xDC00;
+        bool paired = high && escapeAt(i + 6) && HexValue(text, i + 8) >= 0xDC00 &&
+                      HexValue(text, i + 8) < 0xE000;
+        if (paired) {
+            out.append(text, i, 12);
+            i += 11;
+        } else if (code == 0 || (code >= 0xD800 && code < 0xE000)) {
+            out += "\\u0000";
+            out += code == 0 ? std::string("\\u0000") : text.substr(i + 2, 4);
+            i += 5;
+        } else {
+            out.append(text, i, 6);
+            i += 5;
+        }
+    }
+    return out;
+}
+
+// The written text with each carried surrogate, and each carried NUL,
+// as the JSON escape that says it.
+std::string UncarriedEscapes(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 >= text.size()) {
+            out += text[i];
+            continue;
+        }
+        if (text.compare(i, 6, "\\u0000") != 0) {
+            out.append(text, i, text[i + 1] == 'u' ? 6 : 2);
+            i += text[i + 1] == 'u' ? 5 : 1;
+            continue;
+        }
+        if (text.compare(i + 6, 6, "\\u0000") == 0) {
+            out += "\\u0000";
+            i += 11;
+        } else {
+            std::string hex = text.substr(i + 6, 4);
+            for (char& c : hex)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            out += "\\u" + hex;
+            i += 9;
+        }
+    }
+    return out;
+}
+
 std::string Text(const json& value, const std::string& place)
 {
     if (!value.is_string())
         throw SnapshotError(place + ": " + "应为文本");
-    return value.get<std::string>();
+    return Uncarried(value.get<std::string>());
 }
 
 const json& Member(const json& object, const char* key, const std::string& place)
@@ -125,27 +256,31 @@ json ObjectsJson(const SchemaObjects& objects, bool tables)
     json list = json::array();
     for (const SchemaObject& o : objects) {
         json j;
-        j["name"] = o.Name;
+        j["name"] = Carried(o.Name);
         if (!o.Schema.empty())
-            j["schema"] = o.Schema;
-        j["label"] = o.Label;
+            j["schema"] = Carried(o.Schema);
+        j["label"] = Carried(o.Label);
         json columns = json::array();
         for (const SchemaColumn& c : o.Columns) {
-            json column = {{"name", c.Name}, {"type", c.TypeName}};
-            column["base"] = c.BaseType.empty() ? json(nullptr) : json(c.BaseType);
-            column["label"] = c.Label;
+            json column = {{"name", Carried(c.Name)}, {"type", Carried(c.TypeName)}};
+            column["base"] = c.BaseType.empty() ? json(nullptr) : json(Carried(c.BaseType));
+            column["label"] = Carried(c.Label);
             columns.push_back(column);
         }
         j["columns"] = columns;
         if (tables) {
             json ids = json::array();
             for (const std::string& id : o.Identity)
-                ids.push_back(id);
+                ids.push_back(Carried(id));
             j["unwritable"] = ids;
-            if (!o.Key.empty())
-                j["key"] = o.Key;
+            if (!o.Key.empty()) {
+                json key = json::array();
+                for (const std::string& k : o.Key)
+                    key.push_back(Carried(k));
+                j["key"] = key;
+            }
             if (!o.IdentityColumn.empty())
-                j["identityColumn"] = o.IdentityColumn;
+                j["identityColumn"] = Carried(o.IdentityColumn);
         }
         list.push_back(j);
     }
@@ -232,7 +367,7 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
         return true;
     };
     try {
-        root = json::parse(utf8Json, noTwins);
+        root = json::parse(CarriedEscapes(utf8Json), noTwins);
     } catch (const nlohmann::json::parse_error& e) {
         throw SnapshotError("第 " + std::to_string(e.byte) + " 字节处不是正确的 JSON");
     } catch (const nlohmann::json::exception& e) {
@@ -265,12 +400,12 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
 std::string WriteSnapshot(const DatabaseSchema& snapshot)
 {
     json root;
-    root["database"] = snapshot.Database;
+    root["database"] = Carried(snapshot.Database);
     // Whether the tables' keys were read: a table without "key" then has
     // no primary key.
     if (snapshot.KeysRead)
         root["keys"] = true;
     root["tables"] = ObjectsJson(snapshot.Tables, true);
     root["views"] = ObjectsJson(snapshot.Views, false);
-    return root.dump(2) + "\n";
+    return UncarriedEscapes(root.dump(2)) + "\n";
 }

@@ -98,9 +98,11 @@ NameList ObjectNames(const SchemaObjects& objects);
 // The column lists of objects, in order.
 std::vector<ColumnList> ColumnLists(const SchemaObjects& objects);
 
-// A name between single quotes of a statement: every "'" doubled.
-// Byte-wise, which UTF-8 allows: no byte of a multi-byte character is
-// below 0x80.
+// A name between the quotes of a statement's N'...': every "'" doubled,
+// byte-wise, which UTF-8 allows (no byte of a multi-byte character is
+// below 0x80). A NUL or an unpaired surrogate, which the driver cannot
+// carry in a statement's text, leaves the literal as "'+NCHAR(n)+N'", so
+// that the server reads the name exactly.
 std::string SqlQuoted(const std::string& name);
 // A name between "[" and "]" of a statement: every "]" doubled, byte-wise.
 std::string SqlBracketed(const std::string& name);

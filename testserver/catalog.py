@@ -8,6 +8,7 @@ objects, owners are users and SCHEMA_NAME does not exist. A case-sensitive
 server matches every name exactly, as a _CS_ or _BIN collation does."""
 
 import json
+import re
 
 from tds import NVARCHAR, SMALLINT, NUMERIC
 
@@ -302,6 +303,14 @@ def match_fill(statement, shape, close):
     if not statement.startswith(prefix):
         return None
     value, end = read_quoted(statement, len(prefix), close)
+    while close == "'" and end is not None:
+        # N'...'+NCHAR(n)+N'...': the concatenation SQL Server evaluates to
+        # one string, a character given by its UTF-16 code in the middle.
+        m = re.match(r"\+NCHAR\((\d+)\)\+N'", statement[end:])
+        if m is None or int(m.group(1)) > 0xFFFF:
+            break
+        more, end = read_quoted(statement, end + m.end(), close)
+        value += chr(int(m.group(1))) + more
     if end is None:
         return "broken", SqlError(105, "Unclosed quotation mark after the character string '%s'."
                                   % value)

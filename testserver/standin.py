@@ -5,6 +5,7 @@ loopback and answers the catalogue statements from a fixture file.
     python3 testserver/standin.py --fixture FILE [--port N]
         [--version 2022|2000] [--case-sensitive] [--encrypt off|required|none]
         [--record FILE] [--close-after N] [--delay SECONDS] [--latency MS] [--mute]
+        [--repeat-rows]
         [--deny TEXT]... [--uncompilable TEXT]...
 
 It answers as SQL Server 2022 by default, or as SQL Server 2000. A batch may
@@ -290,6 +291,9 @@ class Handler(socketserver.BaseRequestHandler):
         if result is None:
             return self.done(more)
         columns, rows = result
+        if self.options.repeat_rows:
+            # As a faulty proxy would: each row twice.
+            rows = [values for values in rows for _ in range(2)]
         out = bytearray(tds.colmetadata(columns, self.wide))
         for values in rows:
             out += tds.row(columns, values)
@@ -340,6 +344,8 @@ def main():
     parser.add_argument("--delay", type=float, default=0.0, help="delay the answer to each statement (seconds)")
     parser.add_argument("--latency", type=float, default=0.0,
                         help="delay every reply by MS milliseconds, as a distant network would")
+    parser.add_argument("--repeat-rows", action="store_true",
+                        help="send every row of every result twice, as a faulty proxy would")
     parser.add_argument("--mute", action="store_true", help="accept connections, never answer")
     parser.add_argument("--deny", action="append", default=[],
                         help="refuse every statement holding TEXT with error 229, as for a login "

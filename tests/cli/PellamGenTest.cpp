@@ -1,12 +1,14 @@
 #include "platform/Text.h"
 #include "support/StandIn.h"
 #include "support/TestSupport.h"
+#include "cli/Snapshot.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <chrono>
 #include <csignal>
 #include <sys/wait.h>
@@ -253,7 +255,7 @@ TEST_F(PellamGen, SnapshotNamesGbkCannotHoldStayExactAndAreRefused)
         {"name": "E😀", "label": "E", "type": "int"}]}], "views": []})");
     Outcome r = Run("generate --schema " + dir.File("emoji.json") + " --output " + dir.File("o"));
     EXPECT_EQ(r.Code, 1);
-    EXPECT_NE(r.Err.find("T:E😀:"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("T:字段 E😀:名称含有GBK无法表示的字符（翻译或改名不能解决"), std::string::npos) << r.Err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("o/DBComm/DBTables/TOperator.h")));
 
     StandIn emoji(Fixture(R"({"name": "NOLK", "objects": [{"name": "T", "columns": [
@@ -1005,4 +1007,55 @@ TEST_F(PellamGen, AFullDiskWhileDBCommIsWrittenLeavesBothItsFilesAsTheyWere)
     EXPECT_EQ(ReadFile(dir.File("o2/DBComm/DBComm.cpp")), source);
     for (const std::string& file : ListFiles(dir.File("o2")))
         EXPECT_EQ(file.find(".pellam-"), std::string::npos) << file;
+}
+
+TEST_F(PellamGen, OddAnswersAreFailedReadsAndNamesStayExactlyAsTheServerHoldsThem)
+{
+    struct Odd {
+        const char* what;
+        std::string fixture;
+        std::vector<std::string> options;
+        const char* says;
+    };
+    const std::string table = R"({"name": "T", "columns": [{"name": "a", "type": "int"}]})";
+    const Odd odd[] = {
+        {"every row twice", table, {"--repeat-rows"}, "dbo.T：在对象列表中出现了两次"},
+        {"a column without a name",
+         R"({"name": "T", "columns": [{"name": "a", "type": "int"}, {"name": null, "type": "int"}]})",
+         {},
+         "dbo.T：有一个字段名称为 NULL"},
+    };
+    for (const Odd& o : odd) {
+        StandIn server(Fixture(R"({"name": "NOLK", "objects": [)" + o.fixture + "]}"), o.options);
+        Outcome r = Run("schema --host " + server.Host() + " --password-env PW");
+        EXPECT_EQ(r.Code, 3) << o.what << r.Out;
+        EXPECT_NE(r.Err.find(o.says), std::string::npos) << o.what << r.Err;
+    }
+
+    // A name with an unpaired surrogate keeps its own columns beside the
+    // name it would become with the surrogate replaced; the snapshot
+    // keeps both exactly, and the run refuses it by name, escaped.
+    StandIn lone(Fixture(R"({"name": "NOLK", "objects": [
+        {"name": "a\ud800", "columns": [{"name": "x", "type": "int"}]},
+        {"name": "a\ufffd", "columns": [{"name": "y", "type": "int"}]},
+        {"name": "T\u0000", "columns": [{"name": "z\udfff", "type": "int"}]}]})"));
+    Outcome r = Run("schema --host " + lone.Host() + " --password-env PW --to " +
+                    dir.File("lone.json"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    std::string text = ReadFile(dir.File("lone.json"));
+    EXPECT_NE(text.find(R"("name": "a\ud800")"), std::string::npos) << text;
+    EXPECT_NE(text.find(R"("name": "T\u0000")"), std::string::npos) << text;
+    DatabaseSchema read = ReadSnapshot(text);
+    std::map<std::string, std::string> columns;
+    for (const SchemaObject& t : read.Tables)
+        columns[t.Name] = t.Columns.at(0).Name;
+    EXPECT_EQ(columns, (std::map<std::string, std::string>{{"a\xED\xA0\x80", "x"},
+                                                            {"a\xEF\xBF\xBD", "y"},
+                                                            {std::string("T\0", 2), "z\xED\xBF\xBF"}}));
+    r = Run("generate --schema " + dir.File("lone.json") + " --translate --output " +
+            dir.File("o"));
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_NE(r.Err.find(":a\\uD800:名称含有GBK无法表示的字符"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find(":T\\x00:名称含有控制字符"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find(":字段 z\\uDFFF:名称含有GBK无法表示的字符"), std::string::npos) << r.Err;
 }
