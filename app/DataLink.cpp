@@ -82,6 +82,25 @@ std::string DataLinkProperties::Compose() const
     return out;
 }
 
+std::string DataLinkProperties::ComposeKept() const
+{
+    DataLinkProperties kept = *this;
+    if (!kept.AllowSavingPassword) {
+        kept.Password.clear();
+        // Nor a password given on the 全部 page under another spelling.
+        std::vector<std::pair<std::string, std::string>> others;
+        for (const auto& other : kept.Others)
+            if (platform::AsciiLower(other.first) != "pwd")
+                others.push_back(other);
+        kept.Others = others;
+    }
+    std::string out;
+    for (const auto& [key, value] : kept.All())
+        if (!(key == "Password" && !kept.AllowSavingPassword))
+            out += (out.empty() ? "" : ";") + key + "=" + platform::QuoteOleDbValue(value);
+    return out;
+}
+
 TDataLinkDialog::TDataLinkDialog(const std::string& initial, platform::TForm* owner)
     : platform::TForm("数据链接属性", owner)
 {
@@ -244,6 +263,6 @@ std::string RunDataLinkDialog(const std::string& initial, platform::TForm* owner
 {
     TDataLinkDialog dialog(initial, owner);
     if (!dialog.ShowModal())
-        return initial;
-    return dialog.Properties().Compose();
+        return std::string();
+    return dialog.Properties().ComposeKept();
 }

@@ -27,6 +27,9 @@ struct DataLinkProperties {
     bool Read(const std::string& connectionString);
     // The string, password included; values quoted by the OLE DB rules.
     std::string Compose() const;
+    // The string as it may be shown and kept: without the password unless
+    // saving it is allowed (Persist Security Info=True).
+    std::string ComposeKept() const;
     // Every key and value, as the 全部 page lists them.
     std::vector<std::pair<std::string, std::string>> All() const;
     void SetAll(const std::vector<std::pair<std::string, std::string>>& all);
@@ -67,7 +70,8 @@ private:
     std::string provider_ = "SQLOLEDB.1";
 };
 
-// Shows the dialog: the composed string on OK, the initial one otherwise.
+// Shows the dialog: on OK the string as it may be kept (ComposeKept), on
+// cancel "".
 std::string RunDataLinkDialog(const std::string& initial, platform::TForm* owner);
 
 #endif

@@ -319,7 +319,8 @@ void TMainForm::ShowSchemaOf(platform::TTreeView* tree)
     for (int i = 0; node && i < tree->Count() && static_cast<std::size_t>(i) < objects.size(); ++i)
         if (tree->Item(i) == node) {
             const SchemaObject& o = objects[static_cast<std::size_t>(i)];
-            text = "架构：" + (o.Schema.empty() ? std::string("dbo") : o.Schema) + "." + o.Name;
+            text = "架构：" + platform::Printable(o.Schema.empty() ? std::string("dbo") : o.Schema) +
+                   "." + platform::Printable(o.Name);
         }
     SetGrowingText(Label7, text);
 }
@@ -670,16 +671,25 @@ void TMainForm::BitBtn3Click()
 {
     if (busy_)
         return;
+    // The dialog starts from the string shown, else from the window's own
+    // login as a whole: the host, the login name and the password typed.
     std::string initial = LabeledEdit3->Text();
-    // The dialog starts from what the window was given: the host and login.
-    if (initial.empty())
-        initial = RadioButton1->Checked()
-                      ? "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
-                        "Data Source=."
-                      : "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=" +
-                            platform::QuoteOleDbValue(LoginName()) +
-                            ";Data Source=" + platform::QuoteOleDbValue(LabeledEdit1->Text());
-    std::string result = EditConnectionString ? EditConnectionString(initial) : initial;
+    bool sqlLogin = RadioButton2->Checked();
+    DataLinkProperties seed;
+    if (initial.empty()) {
+        seed.IntegratedSecurity = !sqlLogin;
+        seed.DataSource = sqlLogin ? LabeledEdit1->Text() : ".";
+        if (sqlLogin)
+            seed.UserID = LoginName();
+    }
+    if (initial.empty() || seed.Read(initial)) {
+        // A string shown without its password takes the one typed.
+        if (sqlLogin && !seed.IntegratedSecurity && seed.Password.empty())
+            seed.Password = LabeledEdit2->Text();
+        initial = seed.Compose();
+    }
+    // Cancelled, the dialog gives "" and nothing changes.
+    std::string result = EditConnectionString ? EditConnectionString(initial) : std::string();
     if (!result.empty())
         LabeledEdit3->SetText(result);
 }

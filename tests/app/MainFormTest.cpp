@@ -708,6 +708,26 @@ TEST(DataLink, ReadsAndComposesConnectionStrings)
                                  "Info=False;Initial Catalog=master;Data Source=.");
     EXPECT_FALSE(p.Read("Password=\"open"));
     EXPECT_TRUE(p.IntegratedSecurity);
+
+    // The string kept and shown holds the password only when saving it is
+    // allowed.
+    struct Kept {
+        const char* given;
+        const char* kept;
+    };
+    const Kept kept[] = {
+        {"Provider=SQLOLEDB.1;Password=s3cret;Persist Security Info=False;User ID=sa;Data Source=h",
+         "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Data Source=h"},
+        {"Provider=SQLOLEDB.1;Password=s3cret;User ID=sa;Data Source=h;PWD=again",
+         "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Data Source=h"},
+        {"Provider=SQLOLEDB.1;Password=s3cret;Persist Security Info=True;User ID=sa;Data Source=h",
+         "Provider=SQLOLEDB.1;Password=s3cret;Persist Security Info=True;User ID=sa;Data Source=h"},
+    };
+    for (const Kept& k : kept) {
+        ASSERT_TRUE(p.Read(k.given)) << k.given;
+        EXPECT_EQ(p.ComposeKept(), k.kept);
+        EXPECT_NE(p.Compose().find("s3cret"), std::string::npos) << "connecting needs it";
+    }
 }
 
 TEST_F(Window, TheConnectionDialogIsSeededAndItsEmptyResultChangesNothing)
@@ -739,9 +759,16 @@ TEST_F(Window, TheConnectionDialogIsSeededAndItsEmptyResultChangesNothing)
     std::string before = form->LabeledEdit3->Text();
     form->BitBtn3Click();
     EXPECT_EQ(form->LabeledEdit3->Text(), before);
-    form->EditConnectionString = [](const std::string& s) { return s + ";Connect Timeout=5"; };
+    std::string seed;
+    form->EditConnectionString = [&seed](const std::string& s) {
+        seed = s;
+        return s + ";Connect Timeout=5";
+    };
     form->BitBtn3Click();
-    EXPECT_EQ(form->LabeledEdit3->Text(), before + ";Connect Timeout=5");
+    EXPECT_EQ(seed, "Provider=SQLOLEDB.1;Password=pw;Persist Security Info=False;User ID=sa;"
+                    "Data Source=" +
+                        server.Host());
+    EXPECT_EQ(form->LabeledEdit3->Text(), seed + ";Connect Timeout=5");
 }
 
 int main(int argc, char** argv)
@@ -995,8 +1022,16 @@ TEST_F(Window, FirstStartHelpsPastAFailedWindowsLoginAndSeedsTheConnectionDialog
     FillSqlLogin("pw", "db.example,1533");
     form->LabeledEdit4->SetText("builder");
     form->BitBtn3Click();
-    EXPECT_EQ(seen, "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=builder;"
+    // The password typed goes in too, and into a string shown without one.
+    EXPECT_EQ(seen, "Provider=SQLOLEDB.1;Password=pw;Persist Security Info=False;User ID=builder;"
                     "Data Source=db.example,1533");
+    form->LabeledEdit3->SetText("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=u;"
+                                "Data Source=h");
+    form->BitBtn3Click();
+    EXPECT_EQ(seen, "Provider=SQLOLEDB.1;Password=pw;Persist Security Info=False;User ID=u;"
+                    "Data Source=h");
+    EXPECT_EQ(form->LabeledEdit3->Text(),
+              "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=u;Data Source=h");
 }
 
 TEST_F(Window, F2RenamesAndTheKeyboardOpensThePopupOnTheSelectedNode)
