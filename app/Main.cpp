@@ -372,8 +372,13 @@ void TMainForm::LoadSettings(const std::string& path)
     CheckBox1->SetChecked(settings.ExtendedTypes);
     CheckBox2->SetChecked(settings.KeyMethods);
     LabeledEdit5->SetText(settings.TypeGroups);
+    // A size saved on a larger screen, or written by hand, is cut to the
+    // screen the window opens on.
     if (settings.Width >= kWidth && settings.Height >= kHeight)
-        SetResizableClientSize(settings.Width, settings.Height, kWidth, kHeight);
+        SetResizableClientSize(std::min(settings.Width, kMaxSide),
+                               std::min(settings.Height, kMaxSide), kWidth, kHeight);
+    FitOnScreen();
+    SetMaximized(settings.Maximized);
 }
 
 void TMainForm::SaveSettings()
@@ -387,8 +392,8 @@ void TMainForm::SaveSettings()
     settings.ExtendedTypes = CheckBox1->Checked();
     settings.KeyMethods = CheckBox2->Checked();
     settings.TypeGroups = LabeledEdit5->Text();
-    settings.Width = ClientWidth();
-    settings.Height = ClientHeight();
+    RestoredClientSize(settings.Width, settings.Height);
+    settings.Maximized = Maximized();
     WriteWindowSettings(settingsFile_, settings);
 }
 

@@ -16,6 +16,9 @@ class TMainForm : public platform::TForm {
 public:
     // The window's first size, and its least.
     static constexpr int kWidth = 680, kHeight = 572;
+    // No side is asked of the system beyond this before the window is fitted
+    // to its screen.
+    static constexpr int kMaxSide = 8192;
     TMainForm();
     ~TMainForm() override;
 

@@ -39,6 +39,8 @@ WindowSettings ReadWindowSettings(const std::string& path)
             settings.Width = std::atoi(value.c_str());
         else if (key == "height")
             settings.Height = std::atoi(value.c_str());
+        else if (key == "maximized")
+            settings.Maximized = value == "1";
     }
     return settings;
 }
@@ -74,7 +76,8 @@ bool WriteWindowSettings(const std::string& path, const WindowSettings& settings
                        "typeGroups=" + OneLine(settings.TypeGroups) + "\n" +
                        "keyMethods=" + (settings.KeyMethods ? "1" : "0") + "\n" +
                        "width=" + std::to_string(settings.Width) + "\n" +
-                       "height=" + std::to_string(settings.Height) + "\n";
+                       "height=" + std::to_string(settings.Height) + "\n" +
+                       "maximized=" + (settings.Maximized ? "1" : "0") + "\n";
     return platform::WriteWholeFile(path, text) == 0;
 }
 

@@ -14,7 +14,8 @@ struct WindowSettings {
     bool ExtendedTypes = false;
     std::string TypeGroups;  // the window's "NAME=GROUP; ..." line
     bool KeyMethods = false;
-    int Width = 0, Height = 0;  // the window's client size; 0 when unknown
+    int Width = 0, Height = 0;  // the window's client size (restored); 0 when unknown
+    bool Maximized = false;
 };
 
 // The settings in the file, or the defaults for what it does not hold (or

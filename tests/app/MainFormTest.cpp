@@ -1,5 +1,6 @@
 #include "app/DataLink.h"
 #include "app/Main.h"
+#include "app/Settings.h"
 #include "catalog/Dbmodule.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -773,7 +774,7 @@ TEST_F(Window, TheConnectionDialogIsSeededAndItsEmptyResultChangesNothing)
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("QT_QPA_PLATFORM", PELLAM_OFFSCREEN, 0);
     platform::TFormsApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
@@ -1112,6 +1113,51 @@ TEST_F(Window, TheWindowGrowsItsTreesAndRemembersItsSize)
     platform::ProcessMessagesFor(20);
     EXPECT_EQ(later.ClientWidth(), 900);
     EXPECT_EQ(later.ClientHeight(), 700);
+}
+
+TEST_F(Window, ASizeFromTheSettingsFitsTheScreenAndMaximisedIsRemembered)
+{
+    // The screen is 1920 x 1080 (its work area the whole of it here).
+    struct Saved {
+        const char* what;
+        std::string text;
+        int width, height;  // the client size the window opens with
+        bool maximized;
+    };
+    const Saved saved[] = {
+        {"far larger than any screen", "width=100000\nheight=100000\n", 1920 - 16, 1080 - 40,
+         false},
+        {"saved on a larger screen", "width=2500\nheight=900\n", 1920 - 16, 900, false},
+        {"smaller than the least size", "width=100\nheight=100\n", TMainForm::kWidth,
+         TMainForm::kHeight, false},
+        {"maximised, with a byte-order mark before its first key",
+         "\xEF\xBB\xBFmaximized=1\nwidth=900\nheight=700\n", 900, 700, true},
+    };
+    for (const Saved& s : saved) {
+        std::string settings = dir.File("fit.ini");
+        testsupport::WriteFile(settings, s.text);
+        auto later = std::make_unique<TMainForm>();
+        later->LoadSettings(settings);
+        int width = 0, height = 0;
+        later->RestoredClientSize(width, height);
+        EXPECT_LE(width, s.width) << s.what;
+        EXPECT_GE(width, std::min(s.width, TMainForm::kWidth)) << s.what;
+        EXPECT_EQ(height, s.height) << s.what;
+        EXPECT_EQ(later->Maximized(), s.maximized) << s.what;
+        later->ShowForm();
+        platform::ProcessMessagesFor(20);
+        platform::TRect placed = later->Bounds();
+        EXPECT_GE(placed.Left, 0) << s.what;
+        EXPECT_GE(placed.Top, 0) << s.what;
+        EXPECT_LE(placed.Left + placed.Width, 1920) << s.what;
+        EXPECT_LE(placed.Top + placed.Height, 1080) << s.what;
+        // Closing keeps the restored size and whether it was maximised.
+        later.reset();
+        WindowSettings kept = ReadWindowSettings(settings);
+        EXPECT_EQ(kept.Maximized, s.maximized) << s.what;
+        EXPECT_EQ(kept.Width, width) << s.what;
+        EXPECT_EQ(kept.Height, height) << s.what;
+    }
 }
 
 class KeyedWindow : public Window {

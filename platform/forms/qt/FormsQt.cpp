@@ -4,6 +4,8 @@
 
 #include "platform/Text.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +14,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScreen>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -229,6 +232,52 @@ int TForm::ClientHeight() const
 void TForm::MoveTo(int left, int top)
 {
     impl()->Widget->move(left, top);
+}
+
+void TForm::FitOnScreen()
+{
+    QWidget* w = impl()->Widget;
+    QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect area = screen->availableGeometry();
+    // The frame the window manager adds; before the form is shown it is not
+    // known yet, and a title bar and borders of common size are allowed.
+    int frameWidth = w->frameGeometry().width() - w->width();
+    int frameHeight = w->frameGeometry().height() - w->height();
+    if (!w->isVisible() || frameHeight <= 0) {
+        frameWidth = 16;
+        frameHeight = 40;
+    }
+    int width = std::max(w->minimumWidth(), std::min(w->width(), area.width() - frameWidth));
+    int height = std::max(w->minimumHeight(), std::min(w->height(), area.height() - frameHeight));
+    if (width != w->width() || height != w->height())
+        w->resize(width, height);
+    int x = std::max(area.left(), std::min(w->x(), area.right() + 1 - width - frameWidth));
+    int y = std::max(area.top(), std::min(w->y(), area.bottom() + 1 - height - frameHeight));
+    if (x != w->x() || y != w->y())
+        w->move(x, y);
+}
+
+void TForm::SetMaximized(bool maximized)
+{
+    QWidget* w = impl()->Widget;
+    Qt::WindowStates state = w->windowState();
+    w->setWindowState(maximized ? (state | Qt::WindowMaximized) : (state & ~Qt::WindowMaximized));
+}
+
+bool TForm::Maximized() const
+{
+    return impl()->Widget->windowState().testFlag(Qt::WindowMaximized);
+}
+
+void TForm::RestoredClientSize(int& width, int& height) const
+{
+    QWidget* w = impl()->Widget;
+    QRect normal = w->normalGeometry();
+    bool known = Maximized() && normal.isValid() && !normal.isEmpty();
+    width = known ? normal.width() : w->width();
+    height = known ? normal.height() : w->height();
 }
 
 void TForm::SetFont(const std::string& name, int pixelSize)

@@ -52,6 +52,7 @@ struct TControl::Impl {
     HWND Buddy = nullptr;  // a spin edit's arrows
     bool Modal = false;  // a form running ShowModal
     int MinWidth = 0, MinHeight = 0;  // a resizable form's smallest client size
+    bool StartMaximized = false;  // a form to open maximised
     std::function<void()>* OnResize = nullptr;  // a form's
     bool ModalResult = false;
     bool Owned = false;  // a form with an owner

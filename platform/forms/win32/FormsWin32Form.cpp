@@ -76,6 +76,58 @@ void TForm::MoveTo(int left, int top)
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void TForm::FitOnScreen()
+{
+    HWND window = impl()->Handle;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        return;
+    const RECT& area = monitor.rcWork;
+    RECT r{};
+    GetWindowRect(window, &r);
+    int dpi = impl()->Dpi;
+    // The least size the window may take, frame included.
+    RECT least = FrameAround(window, Scaled(impl()->MinWidth, dpi), Scaled(impl()->MinHeight, dpi),
+                             dpi);
+    int width = std::max<int>(least.right - least.left,
+                              std::min<int>(r.right - r.left, area.right - area.left));
+    int height = std::max<int>(least.bottom - least.top,
+                               std::min<int>(r.bottom - r.top, area.bottom - area.top));
+    int x = std::max<int>(area.left, std::min<int>(r.left, area.right - width));
+    int y = std::max<int>(area.top, std::min<int>(r.top, area.bottom - height));
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetMaximized(bool maximized)
+{
+    impl()->StartMaximized = maximized;
+    if (IsWindowVisible(impl()->Handle))
+        ShowWindow(impl()->Handle, maximized ? SW_MAXIMIZE : SW_RESTORE);
+}
+
+bool TForm::Maximized() const
+{
+    HWND window = impl()->Handle;
+    return IsWindowVisible(window) ? IsZoomed(window) != FALSE : impl()->StartMaximized;
+}
+
+void TForm::RestoredClientSize(int& width, int& height) const
+{
+    width = ClientWidth();
+    height = ClientHeight();
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!Maximized() || !GetWindowPlacement(impl()->Handle, &placement))
+        return;
+    // The restored window rectangle, less the frame around a client area.
+    int dpi = impl()->Dpi;
+    RECT frame = FrameAround(impl()->Handle, 0, 0, dpi);
+    const RECT& normal = placement.rcNormalPosition;
+    width = Unscaled((normal.right - normal.left) - (frame.right - frame.left), dpi);
+    height = Unscaled((normal.bottom - normal.top) - (frame.bottom - frame.top), dpi);
+}
+
 namespace {
 
 int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
@@ -110,7 +162,7 @@ void TForm::SetFont(const std::string& name, int pixelSize)
 
 void TForm::ShowForm()
 {
-    ShowWindow(impl()->Handle, SW_SHOW);
+    ShowWindow(impl()->Handle, impl()->StartMaximized ? SW_SHOWMAXIMIZED : SW_SHOW);
     UpdateWindow(impl()->Handle);
 }
 

@@ -135,6 +135,15 @@ public:
     void SetResizableClientSize(int width, int height, int minWidth, int minHeight);
     int ClientWidth() const;
     int ClientHeight() const;
+    // Shrinks the form, never below its minimum, until it fits the work
+    // area of the screen it is on (the one it will open on, before it is
+    // shown), and moves it wholly onto that area.
+    void FitOnScreen();
+    // Maximised, or shown so; a form not yet shown opens so.
+    void SetMaximized(bool maximized);
+    bool Maximized() const;
+    // The client size the form has when it is not maximised.
+    void RestoredClientSize(int& width, int& height) const;
     // After the client area changed size.
     std::function<void()> OnResize;
     void MoveTo(int left, int top);
