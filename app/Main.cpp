@@ -582,11 +582,17 @@ void TMainForm::SelectDatabase()
     std::string host = LabeledEdit1->Text();
     std::string password = LabeledEdit2->Text();
     std::string database = ComboBox1->Text();
-    if (!DBData->Connect(!RadioButton1->Checked(), host, password, database, LoginName()))
+    // The login made for the list reads the database too, switching to it
+    // in the reader's first batch; a connection lost since logs in again,
+    // straight into the database.
+    CatalogReadOptions read;
+    read.UseDatabase = DBData->Available();
+    if (!read.UseDatabase &&
+        !DBData->Connect(!RadioButton1->Checked(), host, password, database, LoginName()))
         return;
     DatabaseSchema schema;
     TreeFill fill(this);
-    ReadCatalog(*DBData, database, CatalogReadOptions{}, schema, &fill);
+    ReadCatalog(*DBData, database, read, schema, &fill);
     TakeSchema(schema);
 }
 

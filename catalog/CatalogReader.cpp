@@ -84,13 +84,27 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
     // table's unwritable columns) of both trees.
     SchemaObjects listed[2];
     std::vector<TDBData::TableColumnRow> keys, identities;
-    std::vector<TDBData::Question> lists = {data.TableListQuestion(database, listed[0]),
-                                            data.ViewListQuestion(database, listed[1])};
+    std::vector<TDBData::Question> lists;
+    // The connection switches to the database in the same batch: a run
+    // logs in once.
+    if (options.UseDatabase)
+        lists.push_back(data.UseQuestion(database));
+    lists.push_back(data.TableListQuestion(database, listed[0]));
+    lists.push_back(data.ViewListQuestion(database, listed[1]));
     if (options.Keys) {
         lists.push_back(data.KeyQuestion(keys));
         lists.push_back(data.IdentityColumnQuestion(identities));
     }
-    std::vector<bool> listsRead = data.Ask(lists);
+    // After a failed switch, the statements that follow it would read the
+    // database the connection was in: they are neither read nor told.
+    std::vector<bool> listsRead = data.Ask(lists, options.UseDatabase);
+    if (options.UseDatabase) {
+        if (!listsRead[0]) {
+            tell.TreeDone(true);
+            return false;
+        }
+        listsRead.erase(listsRead.begin());
+    }
     bool allRead = std::find(listsRead.begin(), listsRead.end(), false) == listsRead.end();
     if (options.Keys && !(listsRead[2] && listsRead[3]))
         data.TellReadFailure("读不到数据表的主键，没有生成");

@@ -31,12 +31,15 @@ struct CatalogReadOptions {
     // Also read every table's primary key and IDENTITY column (two
     // database-wide statements, in the batch of the name lists).
     bool Keys = false;
+    // Switch the connection to the database first (one batch with the name
+    // lists), rather than read the one it is in.
+    bool UseDatabase = false;
     // The objects to read, by catalogue name; every one when empty.
     std::function<bool(const std::string&)> Wanted;
 };
 
 // Reads the tables, then the views, of the database the data module is
-// connected to, each with its columns (labels equal to names), into out.
+// connected to (or switches to, with UseDatabase), each with its columns (labels equal to names), into out.
 // Every failed statement has been told through the data module; false when
 // there was one.
 bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOptions& options,

@@ -11,6 +11,8 @@ TDBData* DBData = nullptr;
 
 namespace {
 
+const char* const kCannotOpenDatabase = "无法打开数据库：数据库不存在，或这个登录无权打开它。";
+
 const std::string& ErrorCaption()
 {
     static const std::string caption = "ExecSQL执行出错";
@@ -24,7 +26,7 @@ std::string LoginHintOf(const platform::EOleException& e)
     bool loginFailed = false, unreachable = false;
     for (const platform::DiagnosticRecord& r : e.Records) {
         if (r.NativeError == 4060)
-            return "无法打开数据库：数据库不存在，或这个登录无权打开它。";
+            return kCannotOpenDatabase;
         loginFailed = loginFailed || r.NativeError == 18456 || r.SqlState == "28000";
         unreachable = unreachable || r.SqlState.compare(0, 2, "08") == 0;
     }
@@ -78,7 +80,8 @@ platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
     });
 }
 
-platform::TADOQuery* TDBData::OpenQuery(const std::function<void()>& setText)
+platform::TADOQuery* TDBData::OpenQuery(const std::function<void()>& setText,
+                                        const std::string& failureHint)
 {
     try {
         ExecSQLQuery->Close();
@@ -87,7 +90,9 @@ platform::TADOQuery* TDBData::OpenQuery(const std::function<void()>& setText)
         return ExecSQLQuery.get();
     } catch (const platform::Exception& e) {
         auto* ole = dynamic_cast<const platform::EOleException*>(&e);
-        TellFailure(e.Message, ole && ole->ConnectionLost);
+        bool lost = ole && ole->ConnectionLost;
+        TellFailure(failureHint.empty() || lost ? e.Message : failureHint + "\n" + e.Message,
+                    lost);
     }
     return nullptr;
 }
@@ -330,7 +335,14 @@ std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stop
                (end == start || bytes + questions[end].Statement.size() <= batchBytes_))
             bytes += questions[end++].Statement.size() + 2;
         if (end - start == 1) {
-            ok[start] = ExecSQL(questions[start].Statement) != nullptr && questions[start].Read();
+            const Question& q = questions[start];
+            ok[start] = OpenQuery(
+                            [&] {
+                                ExecSQLQuery->SetSQL(std::string());
+                                ExecSQLQuery->SetSQL(q.Statement);
+                            },
+                            q.FailureHint) != nullptr &&
+                        q.Read();
             failed = failed || !ok[start];
             start = end;
             continue;
@@ -349,11 +361,22 @@ std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stop
             } else if (complete || lost) {
                 // The statement's own failure, or the loss that ended the
                 // batch here; later statements fail with it, quietly.
-                if (k < results.size())
-                    TellFailure(results[k].Message, results[k].ConnectionLost);
+                if (k < results.size()) {
+                    const std::string& hint = questions[at].FailureHint;
+                    bool lost = results[k].ConnectionLost;
+                    TellFailure(hint.empty() || lost ? results[k].Message
+                                                     : hint + "\n" + results[k].Message,
+                                lost);
+                }
             } else {
                 // Refused as a whole: each statement once more on its own.
-                ok[at] = ExecSQL(batch[k]) != nullptr && questions[at].Read();
+                ok[at] = OpenQuery(
+                             [&] {
+                                 ExecSQLQuery->SetSQL(std::string());
+                                 ExecSQLQuery->SetSQL(batch[k]);
+                             },
+                             questions[at].FailureHint) != nullptr &&
+                         questions[at].Read();
             }
             failed = failed || !ok[at];
         }
@@ -361,6 +384,16 @@ std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stop
         start = end;
     }
     return ok;
+}
+
+std::string TDBData::UseStatement(const std::string& database)
+{
+    return "USE [" + SqlBracketed(database) + "]";
+}
+
+TDBData::Question TDBData::UseQuestion(const std::string& database)
+{
+    return {UseStatement(database), [] { return true; }, kCannotOpenDatabase};
 }
 
 TDBData::Question TDBData::TableListQuestion(const std::string& database, SchemaObjects& out)

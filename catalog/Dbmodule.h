@@ -69,6 +69,8 @@ public:
     struct Question {
         std::string Statement;
         std::function<bool()> Read;
+        // A line told before the server's words when the statement fails.
+        std::string FailureHint = {};
     };
     // Asks the questions in as few batches as the byte bound allows: entry
     // k of the result says whether question k was answered (and read). Each
@@ -79,6 +81,10 @@ public:
 
     // The questions behind the operations below, for a caller that asks
     // several kinds at once.
+    // Makes the database the connection's current one ("USE"), so that a
+    // connection logged in once reads any database; its failure is told as
+    // a login to a missing or refused database is.
+    Question UseQuestion(const std::string& database);
     Question TableListQuestion(const std::string& database, SchemaObjects& out);
     Question ViewListQuestion(const std::string& database, SchemaObjects& out);
     Question ColumnQuestion(const SchemaObject& object, ColumnList& out);
@@ -114,6 +120,7 @@ public:
     // SCHEMA_NAME from SQL Server 2005 (major version 9) on, with USER_NAME
     // before; a server of unknown version is taken as a recent one.
     static std::string DatabaseListStatement();
+    static std::string UseStatement(const std::string& database);
     static std::string ObjectListStatement(const std::string& database, char xtype,
                                            int serverMajorVersion);
     static std::string ColumnStatement(const SchemaObject& object);
@@ -136,7 +143,8 @@ public:
 
 private:
     // Closes the query, sets its text, opens it; null after telling why.
-    platform::TADOQuery* OpenQuery(const std::function<void()>& setText);
+    platform::TADOQuery* OpenQuery(const std::function<void()>& setText,
+                                   const std::string& failureHint = {});
     bool ReadObjectRows(SchemaObjects& out);
     void Tell(const std::string& message);
     void TellFailure(const std::string& message, bool connectionLost);

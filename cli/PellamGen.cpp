@@ -61,10 +61,12 @@ public:
     bool Any = false;
 };
 
-// Logs in and chooses the database: the one named, else NOLK in any case.
-// Returns false after the error has been told.
+// Logs in and chooses the database: the one named (logged into), else NOLK
+// in any case (found by the login to master, which then reads it too:
+// useDatabase is set for the reader to switch to it). Returns false after
+// the error has been told.
 bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& database,
-          NameList& databases)
+          NameList& databases, bool& useDatabase)
 {
     std::string host = o.Host;
     std::string user = o.User;
@@ -104,7 +106,10 @@ bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& 
         ErrorPrintf("pellam-gen: %s\n", (wanted + ": 服务器上没有这个数据库").c_str());
         return false;
     }
-    return data.Connect(!o.WindowsAuth, host, password, database, user);
+    // The connection to master reads the database too: the reader switches
+    // to it in its first batch.
+    useDatabase = true;
+    return true;
 }
 
 // The run as the terminal sees it: progress on standard error when it is a
@@ -313,7 +318,8 @@ int Main(int argc, char** argv)
     data.SetErrorSink(&errors);
     std::string database;
     NameList databases;
-    if (!Open(data, o, errors, database, databases))
+    bool useDatabase = false;
+    if (!Open(data, o, errors, database, databases, useDatabase))
         return kConnection;
     if (o.Command == "databases") {
         std::string list;
@@ -323,6 +329,7 @@ int Main(int argc, char** argv)
     }
     CatalogReadOptions read;
     read.Identity = true;
+    read.UseDatabase = useDatabase;
     // A snapshot holds the keys, so that it can generate with --keys.
     read.Keys = o.Keys || o.Command == "schema";
     read.Wanted = [&filter](const std::string& name) { return filter.Wanted(name); };

@@ -132,6 +132,8 @@ class Object:
 class Database:
     def __init__(self, entry, types, first_id):
         self.name = entry["name"]
+        # The logins that may open it (every one when not given).
+        self.users = entry.get("users")
         self.types = types + [(t["name"], t["xusertype"], self.base_xtype(t, types))
                               for t in entry.get("types", [])]
         self.objects = [Object(o, first_id + i, self.types)
@@ -440,6 +442,18 @@ def parse_multipart(text):
         if text[i] != ".":
             return None
         i += 1
+
+
+def parse_use(statement):
+    """The database a "USE [name]" statement names, or None for another
+    statement."""
+    if not statement.upper().startswith("USE "):
+        return None
+    rest = statement[4:].lstrip()
+    if not rest.startswith("["):
+        return rest
+    name, end = read_quoted(rest, 1, "]")
+    return name if end == len(rest) else None
 
 
 class Session:

@@ -35,7 +35,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import tds  # noqa: E402
-from catalog import Catalog, Session, SqlError, split_batch  # noqa: E402
+from catalog import Catalog, Session, SqlError, parse_use, split_batch  # noqa: E402
 
 ENCRYPTION = {"off": tds.ENCRYPT_OFF, "required": tds.ENCRYPT_REQ, "none": tds.ENCRYPT_NOT_SUP}
 
@@ -219,6 +219,9 @@ class Handler(socketserver.BaseRequestHandler):
             return False
         wanted = fields["database"] or "master"
         database = self.catalog.database(wanted)
+        self.user = user
+        if database is not None and database.users is not None and user not in database.users:
+            database = None  # refused: the server answers as for a missing one
         if database is None:
             self.send(self.error(4060, 'Cannot open database "%s" requested by the login. The login '
                                  'failed.' % wanted, severity=11)
@@ -270,6 +273,23 @@ class Handler(socketserver.BaseRequestHandler):
         self.send(bytes(out))
         return True
 
+    def use(self, name, more):
+        """USE: the connection's current database changes, with the
+        environment change and message a real server sends."""
+        database = self.catalog.database(name)
+        if database is None:
+            return self.error(911, "Database '%s' does not exist. Make sure that the name is "
+                              "entered correctly." % name) + self.done(tds.DONE_ERROR | more)
+        if database.users is not None and self.user not in database.users:
+            return self.error(916, 'The server principal "%s" is not able to access the database '
+                              '"%s" under the current security context.' % (self.user, database.name),
+                              severity=14) + self.done(tds.DONE_ERROR | more)
+        old = self.session.current.name
+        self.session.current = database
+        return tds.envchange_database(database.name, old) + \
+            self.info(5701, "Changed database context to '%s'." % database.name, severity=0) + \
+            self.done(more)
+
     def closing(self):
         return self.options.close_after is not None and self.statements > self.options.close_after
 
@@ -284,6 +304,9 @@ class Handler(socketserver.BaseRequestHandler):
             return self.error(229, "The SELECT permission was denied on the object 'sysobjects', "
                               "database 'mssqlsystemresource', schema 'sys'.", severity=14) + \
                 self.done(tds.DONE_ERROR | more)
+        use = parse_use(statement)
+        if use is not None:
+            return self.use(use, more)
         try:
             result = self.session.execute(statement)
         except SqlError as e:

@@ -1115,6 +1115,35 @@ TEST_F(Window, TheWindowGrowsItsTreesAndRemembersItsSize)
     EXPECT_EQ(later.ClientHeight(), 700);
 }
 
+TEST_F(Window, OneLoginReadsTheDatabasesChosenAndARefusedOneSaysSo)
+{
+    std::string fixture = Fixture(std::string(kNolk) + R"(, {"name": "Closed", "users": ["x"],
+        "objects": [{"name": "Secret", "columns": [{"name": "a", "type": "int"}]}]})");
+    StandIn counted(fixture, {"--record", dir.File("logins")});
+    SqlLogin("Pellam#2026", &counted);
+    ASSERT_TRUE(boxes.Shown.empty()) << boxes.Shown[0].Text;
+    EXPECT_EQ(TopLevel(form->TreeView1), (Texts{"Log", "Staff"}));
+    // Another database and back: still the one login.
+    auto choose = [this](const std::string& name) {
+        for (int i = 0; i < form->ComboBox1->Count(); ++i)
+            if (form->ComboBox1->Item(i) == name)
+                form->ComboBox1->SetItemIndex(i);
+        ASSERT_EQ(form->ComboBox1->Text(), name);
+    };
+    choose("Closed");  // the login may not open it
+    form->ComboBox1Select();
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text.rfind("无法打开数据库：数据库不存在，或这个登录无权打开它。\n", 0),
+              0u)
+        << boxes.Shown[0].Text;
+    EXPECT_TRUE(TopLevel(form->TreeView1).empty());
+    choose("NOLK");
+    form->ComboBox1Select();
+    EXPECT_EQ(TopLevel(form->TreeView1), (Texts{"Log", "Staff"}));
+    std::string logins = ReadFile(dir.File("logins"));
+    EXPECT_EQ(std::count(logins.begin(), logins.end(), '\n'), 1) << logins;
+}
+
 TEST_F(Window, ASizeFromTheSettingsFitsTheScreenAndMaximisedIsRemembered)
 {
     // The screen is 1920 x 1080 (its work area the whole of it here).

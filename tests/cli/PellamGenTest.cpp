@@ -652,7 +652,8 @@ TEST_F(PellamGen, ADatabaseNamedOnTheCommandLineTakesOneLogin)
     const Case cases[] = {
         {"schema --database nolk", 1},
         {"generate --database NOLK --check", 1},
-        {"schema", 2},  // master for the list, then NOLK
+        {"schema", 1},  // master for the list, then USE NOLK in the first batch
+        {"generate --check", 1},
         {"databases", 1},
     };
     for (const Case& c : cases) {
@@ -668,6 +669,20 @@ TEST_F(PellamGen, ADatabaseNamedOnTheCommandLineTakesOneLogin)
         if (std::string(c.args).rfind("schema", 0) == 0) {
             EXPECT_NE(r.Out.find("\"database\": \"NOLK\""), std::string::npos) << r.Out;
         }
+    }
+    // A database the login may not open says so the same way, whether it
+    // was logged into or switched to; nothing of master is read instead.
+    std::string refused = Fixture(kNolk);
+    const std::string open = "{\"name\": \"NOLK\",";
+    refused.replace(refused.find(open), open.size(), open + " \"users\": [\"x\"],");
+    StandIn closed(refused);
+    for (const char* args : {"schema", "schema --database NOLK"}) {
+        Outcome r = Run(std::string(args) + " --host " + closed.Host() + " --password-env PW");
+        EXPECT_EQ(r.Code, 3) << args;
+        EXPECT_NE(r.Err.find("无法打开数据库：数据库不存在，或这个登录无权打开它。\n"),
+                  std::string::npos)
+            << args << ": " << r.Err;
+        EXPECT_EQ(r.Out, "") << args;
     }
 }
 
