@@ -49,7 +49,7 @@ public:
     bool ClearEarlierOutput(std::size_t files) override
     {
         return platform::Application.MessageBox(
-                   "是否清除上一次生成的文件?\n将删除 " + std::to_string(files) +
+                   "是否清除上一次生成的文件？\n将删除 " + std::to_string(files) +
                        " 个这次不再生成的文件（DBComm 目录树中以前生成的，其他文件不动）。",
                    "提示", platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES;
     }
@@ -94,11 +94,11 @@ public:
             break;
         case RunEvent::TreeDone:
             if (event.Tree == ProgressLabel::Tables && !keyNote_.empty()) {
-                SetGrowingText(label, "生成完毕. " + keyNote_.substr(0, keyNote_.find(' ')) +
+                SetGrowingText(label, "生成完毕。" + keyNote_.substr(0, keyNote_.find(' ')) +
                                           " 个数据表无主键方法");
                 label->SetHint(keyNote_);
             } else {
-                SetGrowingText(label, "生成完毕.   ");
+                SetGrowingText(label, "生成完毕。   ");
                 label->SetHint(std::string());
             }
             break;
@@ -197,7 +197,8 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     LabeledEdit1->SetHint("主机名或IP地址，可写作：主机、主机,端口 或 主机\\实例名");
     BitBtn2 = new TBitBtn(Panel1, "登录", TBitBtn::bkOK, 332, 66, 93, 25);
     Label4 = MakeLabel(Panel1, "登录成功    ", 440, 73, 60, 13);
-    Label4->SetFontColor(platform::clRed);
+    // Success is not shown in the colour of failure.
+    Label4->SetFontColor(platform::clGreen);
     Label4->Hide();
     Label1 = MakeLabel(Panel1, "数据库：  ", 9, 127, 54, 13);
     ComboBox1 = new platform::TComboBox(Panel1, 73, 122, 145, 21, false);
@@ -541,7 +542,7 @@ public:
     void TreeDone(bool tables) override
     {
         TreeOf(tables)->EndUpdate();
-        Say(LabelOf(tables), "更新完成.          ", true);
+        Say(LabelOf(tables), "更新完成。          ", true);
     }
 
 private:

@@ -110,7 +110,11 @@ bool TDBData::Connect(bool useSqlLogin, const std::string& host, const std::stri
         return true;
     } catch (const platform::Exception& e) {
         std::string text = LoginFailureText(e, !useSqlLogin);
-        Tell(text);
+        // A login is no statement: its box says what failed.
+        if (sink_)
+            sink_->Failed(text);
+        else
+            Application.MessageBox(text, "登录失败", platform::MB_OK | platform::MB_ICONERROR);
     }
     return false;
 }

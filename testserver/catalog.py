@@ -364,6 +364,10 @@ def known_at(text, start):
     for fixed in FIXED:
         if text.startswith(fixed, start) and ends_there(start + len(fixed)):
             return start + len(fixed)
+    if text.startswith("USE [", start):
+        _, end = read_quoted(text, start + 5, "]")
+        if end is not None and ends_there(end):
+            return end
     for _, (prefix, suffix), close in SHAPES:
         if not text.startswith(prefix, start):
             continue

@@ -196,8 +196,8 @@ TEST_F(Window, LoginSelectsNolkAndFillsBothTrees)
     EXPECT_EQ(form->TableNames, (NameList{"Log", "Staff"}));
     EXPECT_EQ(form->TableColumns.size(), 2u);
     EXPECT_EQ(form->ViewColumns[0][1], (ColumnEntry{"Age", "int", "int"}));
-    EXPECT_EQ(form->Label5->Caption(), "更新完成.          ");
-    EXPECT_EQ(form->Label3->Caption(), "更新完成.          ");
+    EXPECT_EQ(form->Label5->Caption(), "更新完成。          ");
+    EXPECT_EQ(form->Label3->Caption(), "更新完成。          ");
     EXPECT_TRUE(form->Label5->Visible());
 
     // Choosing the same database again empties and refills the trees.
@@ -324,8 +324,8 @@ TEST_F(Window, GenerateWritesTheWholeTree)
     }
     EXPECT_EQ(testsupport::ListFiles(dir.File("Output")), names);
     EXPECT_EQ(opened, (std::vector<std::string>{dir.File("Output")}));
-    EXPECT_EQ(form->Label5->Caption(), "生成完毕.   ");
-    EXPECT_EQ(form->Label3->Caption(), "生成完毕.   ");
+    EXPECT_EQ(form->Label5->Caption(), "生成完毕。   ");
+    EXPECT_EQ(form->Label3->Caption(), "生成完毕。   ");
 
     // Yes clears: only this run's files remain, and no script.
     testsupport::WriteFile(dir.File("Output/DBComm/DBTables/OldOperator.h"), "old");
@@ -377,7 +377,7 @@ TEST_F(Window, GenerateWithoutADatabaseOrWithEmptyTreesKeepsTheEarlierLibraryAnd
     boxes.Answers = {platform::IDYES};
     form->BitBtn1->Click();
     ASSERT_EQ(boxes.Shown.size(), 1u);
-    EXPECT_EQ(boxes.Shown[0].Text.rfind("是否清除上一次生成的文件?\n将删除 1 个这次不再生成的文件",
+    EXPECT_EQ(boxes.Shown[0].Text.rfind("是否清除上一次生成的文件？\n将删除 1 个这次不再生成的文件",
                                         0),
               0u)
         << boxes.Shown[0].Text;
@@ -812,7 +812,7 @@ TEST_F(Window, TheDemoDatabaseAsSqlServer2022ServesItFillsBothTreesAndGenerates)
     EXPECT_EQ(FirstDifference(Expected("StaffOperator.cpp.expected"),
                               ReadFile(dir.File("Output/DBComm/DBTables/StaffOperator.cpp"))),
               "");
-    EXPECT_EQ(form->Label5->Caption(), "生成完毕.   ");
+    EXPECT_EQ(form->Label5->Caption(), "生成完毕。   ");
 }
 
 TEST_F(Window, AFailedReLoginThenGenerateSaysTheConnectionIsGoneAndWritesNothing)
@@ -829,8 +829,8 @@ TEST_F(Window, AFailedReLoginThenGenerateSaysTheConnectionIsGoneAndWritesNothing
     EXPECT_EQ(boxes.Shown[1].Flags, platform::MB_OK | platform::MB_ICONWARNING);
     EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
     EXPECT_TRUE(opened.empty());
-    EXPECT_NE(form->Label5->Caption(), "生成完毕.   ");
-    EXPECT_NE(form->Label3->Caption(), "生成完毕.   ");
+    EXPECT_NE(form->Label5->Caption(), "生成完毕。   ");
+    EXPECT_NE(form->Label3->Caption(), "生成完毕。   ");
     // Logging in again makes generation work once more.
     SqlLogin();
     boxes.Answers = {platform::IDNO};
@@ -1228,7 +1228,7 @@ TEST_F(KeyedWindow, KeyMethodsAreGeneratedWhenTickedAndTheTablesWithoutAreNamed)
         // Log has no key: said under the table tree, not in a box, and
         // named in the label's hint.
         EXPECT_EQ(form->Label5->Caption(),
-                  ticked ? "生成完毕. 1 个数据表无主键方法" : "生成完毕.   ");
+                  ticked ? "生成完毕。1 个数据表无主键方法" : "生成完毕。   ");
         EXPECT_EQ(form->Label5->Hint().find("没有生成主键方法：Log") != std::string::npos, ticked)
             << form->Label5->Hint();
     }

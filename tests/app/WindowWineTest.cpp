@@ -280,7 +280,7 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
     EXPECT_EQ(form.ComboBox1->Text(), "NOLK");
     EXPECT_EQ(TopLevel(form.TreeView1), (std::vector<std::string>{"Log", "Staff"}));
     ASSERT_EQ(form.TreeView1->Item(1)->Count(), 4);
-    EXPECT_EQ(form.Label5->Caption(), "更新完成.          ");
+    EXPECT_EQ(form.Label5->Caption(), "更新完成。          ");
 
     // A node's children read and renamed before the node was ever opened.
     EXPECT_EQ(form.TreeView1->Item(1)->Item(2)->Text(), "Joined");
@@ -332,7 +332,7 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
     form.BitBtn1->Click();
     EXPECT_TRUE(answers.Shown.empty());  // nothing earlier to clear: no question
     ExpectTree(dir.File("Output"), testsupport::kLogStaffUsersFiles);
-    EXPECT_EQ(form.Label5->Caption(), "生成完毕.   ");
+    EXPECT_EQ(form.Label5->Caption(), "生成完毕。   ");
 
     // The Chinese database, its table translated; clearing leaves only its files.
     int chinese = -1;

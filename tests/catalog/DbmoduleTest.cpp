@@ -256,7 +256,7 @@ TEST_F(Catalogue, FailedLoginsShowAChineseLineThenTheDriversMessage)
         ASSERT_NE(line, std::string::npos) << text;
         EXPECT_EQ(text.find('\n', 0), line);
         EXPECT_NE(text.find(c.driver, line), std::string::npos) << text;
-        EXPECT_EQ(boxes.Shown[0].Caption, "ExecSQL执行出错");
+        EXPECT_EQ(boxes.Shown[0].Caption, "登录失败");
         EXPECT_EQ(boxes.Shown[0].Flags, 16);
         EXPECT_FALSE(data.ADOConnection1->Connected());
     }

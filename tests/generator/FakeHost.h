@@ -23,7 +23,7 @@ public:
 
     bool ClearEarlierOutput(std::size_t files) override
     {
-        Boxes.push_back({"是否清除上一次生成的文件?", kQuestion});
+        Boxes.push_back({"是否清除上一次生成的文件？", kQuestion});
         QuestionCounts.push_back(files);
         if (Answers.empty())
             return false;

@@ -26,6 +26,7 @@ struct TColor {
 const TColor clBlack{0, 0, 0};
 const TColor clWhite{255, 255, 255};
 const TColor clRed{255, 0, 0};
+const TColor clGreen{0, 128, 0};
 
 struct TRect {
     int Left = 0, Top = 0, Width = 0, Height = 0;
