@@ -3,6 +3,7 @@
 #include "Settings.h"
 
 #include "DataLink.h"
+#include "Report.h"
 #include "catalog/CatalogReader.h"
 #include "catalog/Dbmodule.h"
 #include "generator/OutputTree.h"
@@ -66,11 +67,16 @@ public:
             caption = "警告";
             break;
         case RunNotice::NameRefused:
-            caption = "数据表名称非法";
-            icon = platform::MB_ICONINFORMATION;
+        case RunNotice::TypeUnsupported:
+            if (!notice.Groups.empty()) {
+                // A refusal: the report of every problem, in a dialog that
+                // fits the screen.
+                if (form_->ShowReport)
+                    form_->ShowReport(notice);
+                return;
+            }
             break;
         case RunNotice::ConnectionLost:
-        case RunNotice::TypeUnsupported:
             break;
         case RunNotice::NoKeyMethods:
             // Not a failure: said briefly under the table tree when it is
@@ -273,6 +279,7 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
 
     ProgramFolder = platform::ProgramFolder();
     OpenFolder = [](const std::string& path) { return platform::OpenFolderInShell(path); };
+    ShowReport = [this](const RunNotice& report) { ShowReportDialog(report, this); };
     EditConnectionString = [this](const std::string& initial) {
         return RunDataLinkDialog(initial, this);
     };
@@ -669,6 +676,7 @@ void TMainForm::BitBtn1Click()
     SaveSettings();
     // The keys are read when they are asked for, from the database shown.
     input.KeyMethods = CheckBox2->Checked();
+    input.Reader = ReportReader::Window;
     if (input.KeyMethods && input.DatabaseCount > 0 && DBData->Available() &&
         !ReadKeys(*DBData, input.Schema))
         return;

@@ -105,6 +105,8 @@ public:
     // Edits a connection string; returns the new one (the initial one when
     // cancelled).
     std::function<std::string(const std::string&)> EditConnectionString;
+    // Shows the report of a refused run (a dialog of its own, modal).
+    std::function<void(const RunNotice&)> ShowReport;
 
     // Takes the settings remembered in the file (the authentication, host,
     // login and type rules) and keeps them there from now on; "" remembers

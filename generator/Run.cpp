@@ -75,16 +75,17 @@ const char* const kServerRename = "（翻译或改名不能解决，须在数据
 // object (by its label) and the name.
 void CatalogNameProblems(const std::string& owner, const std::string& what,
                          const std::string& name, bool quotesMatter,
-                         std::vector<std::string>& out)
+                         std::vector<RunProblem>& out)
 {
     std::string head = Shown(owner) + ":" + what + Shown(name) + ":";
+    const RunProblem::Kind kind = RunProblem::CatalogName;
     if (HoldsControlCharacter(name))
-        out.push_back(head + "名称含有控制字符" + kServerRename);
+        out.push_back({kind, head + "名称含有控制字符" + kServerRename});
     if (!platform::GbkCanHold(name))
-        out.push_back(head + "名称含有GBK无法表示的字符" + kServerRename);
+        out.push_back({kind, head + "名称含有GBK无法表示的字符" + kServerRename});
     if (char quote = quotesMatter ? UnpairedQuote(name) : 0)
-        out.push_back(head + "名称含有不成对的引号 " + std::string(1, quote) +
-                      "，VCL 解析参数时会把其后的 SQL 当作字符串" + kServerRename);
+        out.push_back({kind, head + "名称含有不成对的引号 " + std::string(1, quote) +
+                                 "，VCL 解析参数时会把其后的 SQL 当作字符串" + kServerRename});
 }
 
 // The include guards of the generated files: each operator class's
@@ -101,17 +102,18 @@ std::vector<std::string> IncludeGuards(const RunInput& input)
 // A class or parameter name that is also an include guard: the
 // preprocessor would put nothing in its place.
 void GuardProblem(const std::string& owner, const std::string& name,
-                  const std::vector<std::string>& guards, std::vector<std::string>& out)
+                  const std::vector<std::string>& guards, std::vector<RunProblem>& out)
 {
     for (const std::string& guard : guards)
         if (name == guard) {
             // The guard is the class name of another object with "H".
             std::string of = guard.substr(0, guard.size() - 1);
-            out.push_back(Shown(owner) + ":" + Shown(name) + ":与头文件的保护宏同名（" +
-                          (of == "DBComm" || of == "DBStoredProc" || of == "DBTableOperator"
-                               ? of + ".h"
-                               : Shown(of) + "Operator.h") +
-                          "）（翻译或改名后可生成）");
+            out.push_back({RunProblem::Clash,
+                           Shown(owner) + ":" + Shown(name) + ":与头文件的保护宏同名（" +
+                               (of == "DBComm" || of == "DBStoredProc" || of == "DBTableOperator"
+                                    ? of + ".h"
+                                    : Shown(of) + "Operator.h") +
+                               "）（翻译或改名后可生成）"});
             return;
         }
 }
@@ -152,38 +154,40 @@ struct CheckedClass {
     std::string Label;
     std::string Named;  // the object as a message names it: schema.name
 };
-std::vector<std::string> ObjectProblems(const SchemaObject& o, bool tableTree, bool labelsValid,
+std::vector<RunProblem> ObjectProblems(const SchemaObject& o, bool tableTree, bool labelsValid,
                                         std::vector<CheckedClass>& classes,
                                         const std::vector<std::string>& guards,
                                         const std::string& tablesFolder)
 {
-    std::vector<std::string> out;
+    std::vector<RunProblem> out;
     std::string owner = Shown(o.Label);
     if (labelsValid) {
         GuardProblem(o.Label, o.Label, guards, out);
         if (NameTooLong(o.Label, tablesFolder))
-            out.push_back(owner + ":名称太长，生成的文件名超出文件系统的限制（改用较短的名称后可生成）");
+            out.push_back({RunProblem::TooLong,
+                           owner + ":名称太长，生成的文件名超出文件系统的限制（改用较短的名称后可生成）"});
         for (const SchemaColumn& c : o.Columns)
             GuardProblem(o.Label, c.Label, guards, out);
         for (const CheckedClass& other : classes) {
             ClassClash clash = ClassNamesClash(o.Label, other.Label);
             if (clash == ClassClash::Twin) {
-                out.push_back(owner + ":与另一个数据表或视图（" + other.Named +
-                              "）的类名相同（翻译或改名后可生成）");
+                out.push_back({RunProblem::Clash, owner + ":与另一个数据表或视图（" + other.Named +
+                                                      "）的类名相同（翻译或改名后可生成）"});
             } else if (clash == ClassClash::Enumerator) {
                 // DBComm names each operator by its class name: the
                 // enumerator "<X>Operator" would hide the class of X.
                 const std::string& shorter =
                     o.Label.size() < other.Label.size() ? o.Label : other.Label;
-                out.push_back(owner + ":" + Shown(other.Label) + ":DBComm 中的枚举名会遮住类 " +
-                              Shown(shorter) + "Operator，请改名");
+                out.push_back({RunProblem::Clash, owner + ":" + Shown(other.Label) +
+                                                      ":DBComm 中的枚举名会遮住类 " +
+                                                      Shown(shorter) + "Operator，请改名"});
             }
         }
         for (std::size_t i = 0; tableTree && i < o.Columns.size(); ++i)
             for (std::size_t j = 0; j < i; ++j)
                 if (o.Columns[j].Label == o.Columns[i].Label) {
-                    out.push_back(owner + ":" + Shown(o.Columns[i].Label) +
-                                  ":字段名称重复（改名后可生成）");
+                    out.push_back({RunProblem::Clash, owner + ":" + Shown(o.Columns[i].Label) +
+                                                          ":字段名称重复（改名后可生成）"});
                     break;
                 }
         classes.push_back({o.Label, Shown(o.InDbo() ? o.Name : o.Schema + "." + o.Name)});
@@ -194,27 +198,6 @@ std::vector<std::string> ObjectProblems(const SchemaObject& o, bool tableTree, b
     for (const SchemaColumn& c : o.Columns)
         CatalogNameProblems(o.Label, "字段 ", c.Name, tableTree, out);
     return out;
-}
-
-// The whole check of one tree, one object at a time, telling the first
-// problem only (the labels first, then the object's other checks).
-// `classes` holds the objects of the trees checked before and gains this
-// tree's.
-bool CheckTree(const SchemaObjects& tree, bool tableTree, std::vector<CheckedClass>& classes,
-               const std::vector<std::string>& guards, const std::string& tablesFolder,
-               RunHost& host)
-{
-    if (!CheckTreeNames(tree, host, tableTree))
-        return false;
-    for (const SchemaObject& o : tree) {
-        std::vector<std::string> problems =
-            ObjectProblems(o, tableTree, true, classes, guards, tablesFolder);
-        if (!problems.empty()) {
-            TellNameRefused(problems.front(), host, o.Label);
-            return false;
-        }
-    }
-    return true;
 }
 
 bool TypesSupported(const SchemaObject& object)
@@ -335,12 +318,16 @@ namespace {
 
 // Why a label (a class name, or a column's parameter name) cannot stand in
 // the generated code, or "".
-std::string LabelFault(const std::string& label, bool isClass, bool tableTree)
+std::string LabelFault(const std::string& label, bool isClass, bool tableTree,
+                       RunProblem::Kind& kind)
 {
+    kind = RunProblem::Spelling;
     if (label.empty())
         return "名称为空";
-    if (ContainsNonAsciiChar(label))
+    if (ContainsNonAsciiChar(label)) {
+        kind = RunProblem::NonAscii;
         return "含有汉字或其他非 ASCII 字符";
+    }
     for (char c : label)
         if (!platform::IsCharAlphaA(c) && !(c >= '0' && c <= '9') && c != '_')
             return "含有空格或标点“" + Shown(std::string(1, c)) + "”";
@@ -348,46 +335,18 @@ std::string LabelFault(const std::string& label, bool isClass, bool tableTree)
         return "不以字母开头";
     bool valid = isClass ? IsValidClassName(label)
                          : (tableTree ? IsValidParameterName(label) : IsValidIdentifier(label));
+    kind = RunProblem::Reserved;
     if (!valid)
         return "是 C++ 关键字、<windows.h> 的宏或生成的代码中已用的名称";
     return std::string();
 }
 
-// A host that keeps the first notice told and tells nothing.
-class FirstNotice : public QuietRunHost {
-public:
-    void Tell(const RunNotice& notice) override
-    {
-        if (!Told)
-            First = notice;
-        Told = true;
-    }
-    bool Told = false;
-    RunNotice First{RunNotice::NameRefused, {}, {}};
-};
-
-// The checks one at a time, telling only the first failure.
-bool ChecksPassFirst(const RunInput& input, RunHost& host, const std::string& tablesFolder)
-{
-    std::vector<CheckedClass> classes;
-    std::vector<std::string> guards = IncludeGuards(input);
-    if (!CheckTree(input.Schema.Tables, true, classes, guards, tablesFolder, host) ||
-        !CheckTree(input.Schema.Views, false, classes, guards, tablesFolder, host))
-        return false;
-    for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
-        for (const SchemaObject& o : *tree)
-            if (RefuseColumnTypes(o, host))
-                return false;
-    return true;
-}
-
 }  // namespace
 
-std::vector<std::string> RunProblems(const RunInput& input, const std::string& tablesFolder,
-                                     RunNotice* first)
+std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string& tablesFolder)
 {
     const char* const rename = "（翻译或改名后可生成）";
-    std::vector<std::string> problems;
+    std::vector<RunProblem> problems;
     std::vector<CheckedClass> classes;
     std::vector<std::string> guards = IncludeGuards(input);
     for (int t = 0; t < 2; ++t) {
@@ -396,61 +355,108 @@ std::vector<std::string> RunProblems(const RunInput& input, const std::string& t
         for (const SchemaObject& o : tree) {
             // The labels, each with its own reason.
             bool labelsOk = true;
-            std::string fault = LabelFault(o.Label, true, tableTree);
+            RunProblem::Kind kind;
+            std::string fault = LabelFault(o.Label, true, tableTree, kind);
             if (!fault.empty()) {
-                problems.push_back(Shown(o.Label) + ":" + fault + rename);
+                problems.push_back({kind, Shown(o.Label) + ":" + fault + rename});
                 labelsOk = false;
             }
             for (const SchemaColumn& c : o.Columns) {
-                std::string columnFault = LabelFault(c.Label, false, tableTree);
+                std::string columnFault = LabelFault(c.Label, false, tableTree, kind);
                 if (!columnFault.empty()) {
-                    problems.push_back(Shown(o.Label) + ":" + Shown(c.Label) + ":字段" +
-                                       columnFault + rename);
+                    problems.push_back({kind, Shown(o.Label) + ":" + Shown(c.Label) + ":字段" +
+                                                  columnFault + rename});
                     labelsOk = false;
                 }
             }
             // Then every other problem of the object: guards, twins and
             // lengths of valid labels, and the catalogue names whatever
             // the labels.
-            for (std::string& p :
+            for (RunProblem& p :
                  ObjectProblems(o, tableTree, labelsOk, classes, guards, tablesFolder))
                 problems.push_back(std::move(p));
             for (const SchemaColumn& c : o.Columns)
                 if (!IsSupportedType(c.TypeName))
-                    problems.push_back(Shown(o.Label) + ":" + Shown(c.Label) + ":数据类型 " +
-                                       (c.TypeName.empty() ? std::string("（未知）")
-                                                           : Shown(c.TypeName)) +
-                                       " 不支持（选用扩展类型，或把它指定为某一类型组后可生成）");
+                    problems.push_back(
+                        {RunProblem::Type,
+                         Shown(o.Label) + ":" + Shown(c.Label) + ":数据类型 " +
+                             (c.TypeName.empty() ? std::string("（未知）") : Shown(c.TypeName)) +
+                             " 不支持（选用扩展类型，或把它指定为某一类型组后可生成）"});
         }
-    }
-    if (first && !problems.empty()) {
-        // The first failure as the checks tell it one at a time.
-        FirstNotice said;
-        ChecksPassFirst(input, said, tablesFolder);
-        *first = said.First;
     }
     return problems;
 }
 
-bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesFolder)
+std::vector<std::string> RunProblems(const RunInput& input, const std::string& tablesFolder)
 {
-    RunNotice first{RunNotice::NameRefused, {}, {}};
-    std::vector<std::string> problems = RunProblems(input, tablesFolder, &first);
+    std::vector<std::string> texts;
+    for (const RunProblem& p : RunProblemList(input, tablesFolder))
+        texts.push_back(p.Text);
+    return texts;
+}
+
+std::string ProblemGroupText(RunProblem::Kind kind, std::size_t count, ReportReader reader)
+{
+    bool window = reader == ReportReader::Window;
+    std::string translate = window ? "右键 → 翻译全部" : "加 --translate";
+    std::string rename = window ? "，或修改名称" : "，或在窗口中修改名称";
+    std::string n = std::to_string(count);
+    switch (kind) {
+    case RunProblem::NonAscii:
+        return n + " 处名称含有汉字或其他非 ASCII 字符：" + translate;
+    case RunProblem::Spelling:
+        return n + " 处名称含有空格或标点、为空或不以字母开头：" + translate + rename;
+    case RunProblem::Reserved:
+        return n + " 处名称是 C++ 关键字、<windows.h> 的宏或已用的名称：" + translate + rename;
+    case RunProblem::Clash:
+        return n + " 处名称与别的名称冲突：" + translate + rename;
+    case RunProblem::TooLong:
+        return n + " 处名称太长：改用较短的名称" +
+               (window ? std::string() : std::string("（在窗口中修改名称）"));
+    case RunProblem::CatalogName:
+        return n + " 处数据库中的名称无法写入生成的代码：在数据库中改名" +
+               (window ? std::string() : std::string("，或用 --exclude 排除"));
+    case RunProblem::Type:
+        return n + " 个字段的数据类型不支持：" +
+               (window ? std::string("勾选“扩展类型”，或在“类型分组”中指定")
+                       : std::string("加 --types extended，或用 --type 指定"));
+    }
+    return n;
+}
+
+bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesFolder,
+                ReportReader reader)
+{
+    std::vector<RunProblem> problems = RunProblemList(input, tablesFolder);
     if (problems.empty())
         return true;
-    host.Tell(RefusalReport(first, problems));
+    host.Tell(RefusalReport(problems, reader));
     return false;
 }
 
-RunNotice RefusalReport(const RunNotice& first, const std::vector<std::string>& problems)
+RunNotice RefusalReport(const std::vector<RunProblem>& problems, ReportReader reader)
 {
-    // The first line as the checks have always said it; then every problem.
-    RunNotice report = first;
-    report.Problems = problems;
-    report.Text = first.Text + "\n共 " + std::to_string(problems.size()) +
-                  " 处问题，没有生成也没有清除任何文件：";
-    for (const std::string& p : problems)
-        report.Text += "\n" + p;
+    // Only types: a type refusal; anything else: a name refusal.
+    bool typesOnly = std::all_of(problems.begin(), problems.end(),
+                                 [](const RunProblem& p) { return p.What == RunProblem::Type; });
+    RunNotice report{typesOnly ? RunNotice::TypeUnsupported : RunNotice::NameRefused, {}, {}};
+    if (!problems.empty())
+        report.Object = problems.front().Text.substr(0, problems.front().Text.find(':'));
+    for (int k = RunProblem::NonAscii; k <= RunProblem::Type; ++k) {
+        auto kind = static_cast<RunProblem::Kind>(k);
+        std::size_t count = static_cast<std::size_t>(
+            std::count_if(problems.begin(), problems.end(),
+                          [kind](const RunProblem& p) { return p.What == kind; }));
+        if (count > 0)
+            report.Groups.emplace_back(kind, count);
+    }
+    report.Text = std::to_string(problems.size()) + " 处问题，没有生成也没有清除任何文件：";
+    for (const auto& [kind, count] : report.Groups)
+        report.Text += "\n" + ProblemGroupText(kind, count, reader);
+    for (const RunProblem& p : problems) {
+        report.Problems.push_back(p.Text);
+        report.Text += "\n" + p.Text;
+    }
     return report;
 }
 
@@ -608,12 +614,12 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
     }
     // Every check first, over both trees: a refused run says every problem
     // at once, and writes and clears nothing.
-    RunNotice first{RunNotice::NameRefused, {}, {}};
-    std::vector<std::string> problems = RunProblems(input, tree.TablesFolder(), &first);
+    std::vector<RunProblem> problems = RunProblemList(input, tree.TablesFolder());
     if (!problems.empty()) {
-        host.Tell(RefusalReport(first, problems));
+        RunNotice report = RefusalReport(problems, input.Reader);
+        host.Tell(report);
         host.Progress({RunEvent::Refused, ProgressLabel::Tables});
-        if (first.What == RunNotice::TypeUnsupported)
+        if (report.What == RunNotice::TypeUnsupported)
             result.TypeRefused = true;
         else
             result.Outcome = RunOutcome::NameRefused;

@@ -14,6 +14,28 @@
 #include "TypeRules.h"
 #include "schema/Schema.h"
 
+// One problem the checks find, by kind: each kind has one way past it.
+struct RunProblem {
+    enum Kind {
+        NonAscii,  // a label with a Chinese (or other non-ASCII) character
+        Spelling,  // a label with a blank or punctuation, empty, or not starting with a letter
+        Reserved,  // a label that is a C++ keyword, a <windows.h> macro or a name in use
+        Clash,  // twins, include guards, DBComm's enumerators, repeated column labels
+        TooLong,  // a class name whose files the file system cannot hold
+        CatalogName,  // a name in the database the generated code cannot carry
+        Type,  // a column type in no group
+    };
+    Kind What;
+    std::string Text;  // "<object>:...": the line that names it, with its way past
+};
+
+// Who reads a report: the window's user (its menus and boxes) or
+// pellam-gen's (its options).
+enum class ReportReader { Window, Terminal };
+// A kind's line in a report's summary: how many, and the one action that
+// clears them all.
+std::string ProblemGroupText(RunProblem::Kind kind, std::size_t count, ReportReader reader);
+
 struct RunInput {
     std::size_t DatabaseCount = 0;
     // The chosen database, its labels the node texts of the two trees.
@@ -22,6 +44,8 @@ struct RunInput {
     // primary key, and inserts giving back the IDENTITY value (the keys
     // must have been read into the schema).
     bool KeyMethods = false;
+    // Who reads a refusal: its ways past are said in their words.
+    ReportReader Reader = ReportReader::Terminal;
 };
 
 // The tree a run is walking.
@@ -53,8 +77,9 @@ struct RunNotice {
     std::string Object;  // the table's or view's label, where one is concerned
     std::string Text;
     // A refusal's problems, one line each (Text holds them too, after its
-    // first line).
+    // summary), and how many there are of each kind, in kind order.
     std::vector<std::string> Problems = {};
+    std::vector<std::pair<RunProblem::Kind, std::size_t>> Groups = {};
 };
 
 class RunHost {
@@ -114,7 +139,8 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
 // column types, and, with the folder of the operators given, the length of
 // their paths. Otherwise one report of every problem is told to the host.
 // For callers that must know before anything is deleted.
-bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesFolder = {});
+bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesFolder = {},
+                ReportReader reader = ReportReader::Terminal);
 
 // Every problem the checks find in both trees, one line each: each object's
 // and column's name with its reason (a blank or punctuation, a Chinese
@@ -122,10 +148,13 @@ bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesF
 // the generated SQL cannot carry, and each column type in no group, each
 // line saying what would let it pass. `first`, when given, gets the first
 // failure as the checks meet it one at a time.
-std::vector<std::string> RunProblems(const RunInput& input, const std::string& tablesFolder,
-                                     RunNotice* first = nullptr);
-// One notice of them all: the first failure's text, then every problem.
-RunNotice RefusalReport(const RunNotice& first, const std::vector<std::string>& problems);
+std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string& tablesFolder);
+// Their texts.
+std::vector<std::string> RunProblems(const RunInput& input, const std::string& tablesFolder);
+// One notice of them all: a first line that says how many problems there
+// are, a line for each kind (its count and way past), then every problem.
+RunNotice RefusalReport(const std::vector<RunProblem>& problems,
+                        ReportReader reader = ReportReader::Terminal);
 
 // Each column's type as the options take it (an alias by its base type, a
 // newer type in a group, an override), the names untouched; a rowversion

@@ -1,5 +1,6 @@
 #include "app/DataLink.h"
 #include "app/Main.h"
+#include "app/Report.h"
 #include "app/Settings.h"
 #include "catalog/Dbmodule.h"
 #include "platform/Files.h"
@@ -38,6 +39,11 @@ protected:
         form->OpenFolder = [this](const std::string& path) {
             opened.push_back(path);
             return openSucceeds;
+        };
+        // The report of a refused run, kept as a box would be.
+        form->ShowReport = [this](const RunNotice& report) {
+            reports.push_back(report);
+            boxes.Shown.push_back({report.Text, "report", 0});
         };
         form->ShowForm();
     }
@@ -85,6 +91,7 @@ protected:
     RecordingMessageBoxes boxes;
     std::unique_ptr<TMainForm> form;
     std::vector<std::string> opened;
+    std::vector<RunNotice> reports;
     bool openSucceeds = true;
 };
 
@@ -531,12 +538,16 @@ TEST_F(Window, ARenamedColumnNodeThatIsNoIdentifierStopsTheRunNamingItsNode)
     form->BitBtn1->Click();
     // The refusal alone, no question: nothing will be written or cleared.
     ASSERT_EQ(boxes.Shown.size(), 1u);
-    EXPECT_EQ(boxes.Shown[0].Text.rfind("V_Users:名称及字段名称不能包含汉字，必须以字母开头\n", 0),
-              0u);
-    EXPECT_NE(boxes.Shown[0].Text.find("\nV_Users:1Age:字段不以字母开头"), std::string::npos)
-        << boxes.Shown[0].Text;
-    EXPECT_EQ(boxes.Shown[0].Caption, "数据表名称非法");
-    EXPECT_EQ(boxes.Shown[0].Flags, 64);
+    // The report: what is true first, and the way past in the window's words.
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].Text.rfind("1 处问题，没有生成也没有清除任何文件：\n"
+                                    "1 处名称含有空格或标点、为空或不以字母开头：右键 → "
+                                    "翻译全部，或修改名称\n",
+                                    0),
+              0u)
+        << reports[0].Text;
+    EXPECT_EQ(reports[0].Problems,
+              (std::vector<std::string>{"V_Users:1Age:字段不以字母开头（翻译或改名后可生成）"}));
     EXPECT_TRUE(opened.empty());
     EXPECT_FALSE(platform::DirectoryExists(dir.File("Output")));
     // The window does not say it is done.
@@ -849,7 +860,9 @@ TEST_F(Window, ARefusedRunAfterYesToClearingKeepsTheEarlierFiles)
     form->TreeView2->Item(0)->SetText("Staff");
     boxes.Answers = {platform::IDYES};
     form->BitBtn1->Click();
-    EXPECT_EQ(boxes.Shown.back().Text.find("Staff"), 0u) << boxes.Shown.back().Text;
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.back().Problems.front().rfind("Staff:与另一个数据表或视图（Staff）", 0), 0u)
+        << reports.back().Text;
     EXPECT_EQ(testsupport::ListFiles(dir.File("Output")), before);
 }
 
@@ -1142,6 +1155,54 @@ TEST_F(Window, OneLoginReadsTheDatabasesChosenAndARefusedOneSaysSo)
     EXPECT_EQ(TopLevel(form->TreeView1), (Texts{"Log", "Staff"}));
     std::string logins = ReadFile(dir.File("logins"));
     EXPECT_EQ(std::count(logins.begin(), logins.end(), '\n'), 1) << logins;
+}
+
+TEST_F(Window, TheReportOfAHundredsOfProblemsFitsTheScreenAndSavesWhole)
+{
+    std::vector<RunProblem> problems;
+    for (int k = 0; k < 150; ++k)
+        problems.push_back({RunProblem::NonAscii,
+                            "表" + std::to_string(k) + ":含有汉字或其他非 ASCII 字符（翻译或改名后可生成）"});
+    for (int k = 0; k < 60; ++k)
+        problems.push_back({RunProblem::Type, "T" + std::to_string(k) + ":g:数据类型 geography 不支持"});
+    RunNotice report = RefusalReport(problems, ReportReader::Window);
+    TReportDialog dialog(report, form.get());
+    dialog.ShowForm();
+    platform::ProcessMessagesFor(20);
+    platform::TRect placed = dialog.Bounds();
+    EXPECT_LE(placed.Top + placed.Height, 1080);
+    EXPECT_LE(placed.Left + placed.Width, 1920);
+    EXPECT_EQ(dialog.Summary->Caption(), "210 处问题，没有生成也没有清除任何文件：");
+    ASSERT_EQ(dialog.GroupLines.size(), 2u);
+    EXPECT_EQ(dialog.GroupLines[0]->Caption(), "150 处名称含有汉字或其他非 ASCII 字符：右键 → 翻译全部");
+    EXPECT_EQ(dialog.GroupLines[1]->Caption(),
+              "60 个字段的数据类型不支持：勾选“扩展类型”，或在“类型分组”中指定");
+    std::string list = dialog.List->Text();
+    EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 209);
+    EXPECT_EQ(list.rfind(problems[0].Text, 0), 0u);
+    // Everything stays in the dialog, at its least size as at a larger one.
+    for (auto [width, height] : {std::pair{TReportDialog::kMinWidth, TReportDialog::kMinHeight},
+                                 std::pair{1200, 900}}) {
+        dialog.SetResizableClientSize(width, height, TReportDialog::kMinWidth,
+                                      TReportDialog::kMinHeight);
+        platform::ProcessMessagesFor(20);
+        platform::TRect inside{0, 0, dialog.ClientWidth(), dialog.ClientHeight()};
+        for (platform::TControl* c : std::vector<platform::TControl*>{
+                 dialog.Summary, dialog.List, dialog.SaveButton, dialog.OkButton})
+            EXPECT_TRUE(inside.Contains(c->Bounds())) << width;
+        EXPECT_FALSE(dialog.List->Bounds().Intersects(dialog.OkButton->Bounds()));
+    }
+    // Saved whole; a folder where the file should go is told, not hidden.
+    std::string path = dir.File("problems.txt");
+    dialog.ChooseFile = [&path] { return path; };
+    dialog.SaveClick();
+    EXPECT_EQ(ReadFile(path), report.Text + "\n");
+    testsupport::MakeDir(dir.File("taken"));
+    path = dir.File("taken");
+    boxes.Shown.clear();
+    dialog.SaveClick();
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text.rfind("无法写入文件：", 0), 0u);
 }
 
 TEST_F(Window, ASizeFromTheSettingsFitsTheScreenAndMaximisedIsRemembered)

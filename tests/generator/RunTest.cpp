@@ -202,7 +202,13 @@ TEST_F(Run, ARefusedRunListsEveryProblemAndLeavesTheEarlierOutputAsItWas)
         // then every problem with its reason.
         ASSERT_EQ(host.Boxes.size(), 1u);
         const FakeHost::Box& notice = host.Boxes[0];
-        EXPECT_EQ(notice.Text.rfind("Order Details:名称及字段名称不能包含汉字，必须以字母开头\n",
+        // The first line says how many problems, the next one per kind what
+        // clears them, each kind in the words of the one who reads it.
+        EXPECT_EQ(notice.Text.rfind("5 处问题，没有生成也没有清除任何文件：\n"
+                                    "3 处名称含有空格或标点、为空或不以字母开头：加 "
+                                    "--translate，或在窗口中修改名称\n"
+                                    "2 个字段的数据类型不支持：加 --types extended，或用 --type 指定\n"
+                                    "C:g:",
                                     0),
                   0u)
             << notice.Text;
@@ -233,7 +239,10 @@ TEST_F(Run, ARefusedRunListsEveryProblemAndLeavesTheEarlierOutputAsItWas)
     EXPECT_EQ(result.Outcome, RunOutcome::Done);
     EXPECT_TRUE(result.TypeRefused);
     ASSERT_EQ(host.Boxes.size(), 1u);
-    EXPECT_EQ(host.Boxes[0].Text.rfind("Log:数据类型不支持\n", 0), 0u) << host.Boxes[0].Text;
+    EXPECT_EQ(host.Boxes[0].Text.rfind("1 处问题，没有生成也没有清除任何文件：\n1 个字段的数据类型不支持",
+                                       0),
+              0u)
+        << host.Boxes[0].Text;
     EXPECT_EQ(host.Boxes[0].What, RunNotice::TypeUnsupported);
 }
 
@@ -253,8 +262,7 @@ TEST_F(Run, ANameThatFailsTheRuleStopsBeforeAnythingIsMade)
     in.Schema.Tables[1].Columns[2].Label = "2nd";  // a column of Staff
     EXPECT_EQ(Generate(in).Outcome, RunOutcome::NameRefused);
     ASSERT_EQ(host.Boxes.size(), 1u);
-    EXPECT_EQ(host.Boxes[0].Text.rfind("Staff:名称及字段名称不能包含汉字，必须以字母开头\n", 0),
-              0u);
+    EXPECT_EQ(host.Boxes[0].Text.rfind("1 处问题，", 0), 0u);
     EXPECT_EQ(host.Boxes[0].What, RunNotice::NameRefused);
     EXPECT_EQ(host.Boxes[0].Problems,
               (std::vector<std::string>{"Staff:2nd:字段不以字母开头（翻译或改名后可生成）"}));
@@ -311,7 +319,9 @@ TEST_F(Run, TwinNamesAreRefusedAtTheirSecondNode)
         EXPECT_EQ(result.Outcome, RunOutcome::NameRefused) << c.what;
         EXPECT_EQ(result.TablesWritten, c.tablesWritten) << c.what;
         ASSERT_FALSE(fresh.Boxes.empty()) << c.what;
-        EXPECT_EQ(fresh.Boxes.back().Text.rfind(c.refused, 0), 0u) << fresh.Boxes.back().Text;
+        ASSERT_FALSE(fresh.Boxes.back().Problems.empty()) << c.what;
+        EXPECT_EQ(fresh.Boxes.back().Problems.front().rfind(c.refused, 0), 0u)
+            << fresh.Boxes.back().Text;
         EXPECT_EQ(fresh.Boxes.back().What, RunNotice::NameRefused);
     }
 }
@@ -335,7 +345,8 @@ TEST_F(Run, CatalogueNamesTheGeneratedSqlCannotNameAreRefused)
         RunInput in = SampleInput();
         c.change(in);
         EXPECT_EQ(GenerateAll(in, tree, ids, fresh).Outcome, RunOutcome::NameRefused) << c.what;
-        EXPECT_EQ(fresh.Boxes.back().Text.rfind("Staff:", 0), 0u) << c.what;
+        ASSERT_FALSE(fresh.Boxes.back().Problems.empty()) << c.what;
+        EXPECT_EQ(fresh.Boxes.back().Problems.front().rfind("Staff:", 0), 0u) << c.what;
     }
     EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/StaffOperator.h")));
 }
@@ -360,7 +371,8 @@ TEST_F(Run, ACatalogueNameThatNamesNoObjectIsRefusedEvenWhenRelabelled)
     RunInput in = SampleInput();
     in.Schema.Views[0].Name = "V\xF0\x9F\x98\x80";
     EXPECT_EQ(Generate(in).Outcome, RunOutcome::NameRefused);
-    EXPECT_EQ(host.Boxes.back().Text.rfind("Users:", 0), 0u);
+    ASSERT_FALSE(host.Boxes.back().Problems.empty());
+    EXPECT_EQ(host.Boxes.back().Problems.front().rfind("Users:", 0), 0u);
     EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/UsersOperator.h")));
 }
 
@@ -633,7 +645,8 @@ TEST(RunChecks, ClassNamesThatDBCommsEnumeratorsOrGuardsWouldHideAreRefused)
         FakeHost host;
         EXPECT_FALSE(ChecksPass(in, host, "")) << c.says;
         ASSERT_EQ(host.Boxes.size(), 1u) << c.says;
-        EXPECT_EQ(host.Boxes[0].Text.rfind(c.says, 0), 0u) << host.Boxes[0].Text;
+        ASSERT_FALSE(host.Boxes[0].Problems.empty()) << c.says;
+        EXPECT_EQ(host.Boxes[0].Problems.front().rfind(c.says, 0), 0u) << host.Boxes[0].Text;
     }
 }
 
@@ -668,7 +681,8 @@ TEST(RunChecks, AnUnpairedQuoteInANameTheSqlCarriesIsRefusedByName)
         EXPECT_EQ(ChecksPass(in, host, ""), *c.says == '\0') << c.table << c.column;
         if (*c.says) {
             ASSERT_EQ(host.Boxes.size(), 1u);
-            EXPECT_EQ(host.Boxes[0].Text.rfind(c.says, 0), 0u) << host.Boxes[0].Text;
+            ASSERT_FALSE(host.Boxes[0].Problems.empty()) << c.says;
+        EXPECT_EQ(host.Boxes[0].Problems.front().rfind(c.says, 0), 0u) << host.Boxes[0].Text;
         }
     }
     // A ":" outside a literal is doubled for the parameter scan; inside one
@@ -767,7 +781,8 @@ TEST(RunChecks, OneReportNamesEveryProblemEachOnOneLineWithAWayPastThatWorks)
     ASSERT_EQ(host.Boxes.size(), 1u);
     // One problem to a line, and nothing a terminal would act on.
     std::size_t lines = std::count(host.Boxes[0].Text.begin(), host.Boxes[0].Text.end(), '\n');
-    EXPECT_EQ(lines, 1 + expected.size());
+    // A summary line, one line for each of the four kinds, then each problem.
+    EXPECT_EQ(lines, 4 + expected.size());
     for (char c : host.Boxes[0].Text)
         EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\n');
 

@@ -13,7 +13,9 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QFileDialog>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QLineEdit>
 #include <QListWidget>
@@ -413,6 +415,33 @@ public:
 };
 
 }  // namespace
+
+TMemo::TMemo(TWinControl* parent, int left, int top, int width, int height)
+    : TControl(parent, Make<QPlainTextEdit>(parent))
+{
+    SetBounds(left, top, width, height);
+    auto* edit = As<QPlainTextEdit>(this);
+    edit->setReadOnly(true);
+    edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+}
+
+void TMemo::SetText(const std::string& text)
+{
+    As<QPlainTextEdit>(this)->setPlainText(ToQt(text));
+}
+
+std::string TMemo::Text() const
+{
+    return FromQt(As<QPlainTextEdit>(this)->toPlainText());
+}
+
+std::string ChooseSaveFile(TForm* owner, const std::string& caption,
+                           const std::string& suggestedName)
+{
+    return FromQt(QFileDialog::getSaveFileName(owner ? owner->impl()->Widget : nullptr,
+                                               ToQt(caption), ToQt(suggestedName)));
+}
 
 TEdit::TEdit(TWinControl* parent, int left, int top, int width, int height)
     : TControl(parent, Make<QLineEdit>(parent))

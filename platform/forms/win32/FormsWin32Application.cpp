@@ -3,6 +3,8 @@
 
 #include "FormsWin32.h"
 
+#include <commdlg.h>
+
 #include "platform/Text.h"
 
 #include <shellapi.h>
@@ -314,6 +316,26 @@ void SetWaitCursor(bool waiting)
 bool WaitCursorShown()
 {
     return WaitCount() > 0;
+}
+
+std::string ChooseSaveFile(TForm* owner, const std::string& caption,
+                           const std::string& suggestedName)
+{
+    std::wstring file = ToWide(suggestedName);
+    file.resize(std::max<std::size_t>(file.size() + 1, 32768), L'\0');
+    std::wstring title = ToWide(caption);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner ? owner->impl()->Handle : nullptr;
+    dialog.lpstrFilter = L"*.txt\0*.txt\0*.*\0*.*\0";
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = title.c_str();
+    dialog.lpstrDefExt = L"txt";
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameW(&dialog))
+        return std::string();
+    return FromWide(file.c_str());
 }
 
 bool OpenFolderInShell(const std::string& path)

@@ -107,6 +107,43 @@ void TRadioButton::Click()
         SendMessageW(impl()->Handle, BM_CLICK, 0, 0);
 }
 
+TMemo::TMemo(TWinControl* parent, int left, int top, int width, int height)
+    : TControl(parent, Child(parent, L"EDIT", "",
+                             ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
+                             WS_EX_CLIENTEDGE, left, top, width, height))
+{
+    SubclassControl(impl());
+    impl()->Subclass = [this](UINT message, WPARAM w, LPARAM, LRESULT&) {
+        // Ctrl+A selects the whole text, as in every edit the user knows.
+        if (message == WM_CHAR && w == 0x01) {
+            SendMessageW(impl()->Handle, EM_SETSEL, 0, -1);
+            return true;
+        }
+        return false;
+    };
+}
+
+void TMemo::SetText(const std::string& text)
+{
+    // The EDIT class breaks lines at CR LF only.
+    std::string lines;
+    for (char c : text) {
+        if (c == '\n')
+            lines += '\r';
+        lines += c;
+    }
+    SetWindowTextW(impl()->Handle, ToWide(lines).c_str());
+}
+
+std::string TMemo::Text() const
+{
+    std::string text;
+    for (char c : WindowText(impl()->Handle))
+        if (c != '\r')
+            text += c;
+    return text;
+}
+
 TEdit::TEdit(TWinControl* parent, int left, int top, int width, int height)
     : TControl(parent, Child(parent, L"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
                              left, top, width, height))

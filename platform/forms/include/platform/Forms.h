@@ -215,6 +215,16 @@ public:
 };
 
 // An edit with its label above it or to its left, 3 pixels apart.
+// Text of many lines the user reads, selects and copies but cannot change,
+// with a scroll bar when it does not fit.
+class TMemo : public TControl {
+public:
+    TMemo(TWinControl* parent, int left, int top, int width, int height);
+    // Lines apart by "\n".
+    void SetText(const std::string& text);
+    std::string Text() const;
+};
+
 class TLabeledEdit : public TEdit {
 public:
     enum LabelPosition { lpAbove, lpLeft };
@@ -471,6 +481,11 @@ bool WaitCursorShown();
 
 // Opens a folder in the desktop's file manager; false when it cannot.
 bool OpenFolderInShell(const std::string& path);
+
+// Asks where to save a file, starting from the suggested name; the path,
+// or "" when the user cancels.
+std::string ChooseSaveFile(TForm* owner, const std::string& caption,
+                           const std::string& suggestedName);
 
 // A picture of a form as it shows now.
 bool SaveFormPicture(TForm* form, const std::string& path);

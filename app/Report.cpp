@@ -1,0 +1,86 @@
+#include "Report.h"
+
+#include "platform/Application.h"
+#include "platform/Files.h"
+
+namespace {
+
+const int kMargin = 12, kLine = 20, kButtonWidth = 110, kButtonHeight = 26;
+
+}  // namespace
+
+TReportDialog::TReportDialog(const RunNotice& report, platform::TForm* owner)
+    : platform::TForm(std::to_string(report.Problems.size()) + " 处问题，没有生成", owner),
+      text_(report.Text)
+{
+    SetFont("WenQuanYi Micro Hei", 11);
+    SetResizableClientSize(kWidth, kHeight, kMinWidth, kMinHeight);
+    // The first line of the text says how many problems; the next, one per
+    // kind, what clears them.
+    std::size_t end = text_.find('\n');
+    Summary = new platform::TLabel(this, text_.substr(0, end), kMargin, 10, kWidth - 2 * kMargin,
+                                   18);
+    std::size_t at = end == std::string::npos ? text_.size() : end + 1;
+    for (std::size_t k = 0; k < report.Groups.size() && at < text_.size(); ++k) {
+        std::size_t next = text_.find('\n', at);
+        std::string line = text_.substr(at, next == std::string::npos ? std::string::npos : next - at);
+        GroupLines.push_back(new platform::TLabel(this, line, 2 * kMargin, 0, 10, 18));
+        at = next == std::string::npos ? text_.size() : next + 1;
+    }
+    List = new platform::TMemo(this, kMargin, 0, 10, 10);
+    std::string list;
+    for (const std::string& problem : report.Problems)
+        list += (list.empty() ? "" : "\n") + problem;
+    List->SetText(list);
+    SaveButton = new platform::TButton(this, "保存到文件...", 0, 0, kButtonWidth, kButtonHeight);
+    OkButton = new platform::TButton(this, "确定", 0, 0, kButtonWidth, kButtonHeight);
+    SaveButton->OnClick = [this] { SaveClick(); };
+    OkButton->OnClick = [this] { EndModal(true); };
+    ChooseFile = [this] { return platform::ChooseSaveFile(this, "保存问题列表", "Pellam问题.txt"); };
+    OnResize = [this] { Arrange(); };
+    platform::SetTabOrder({List, SaveButton, OkButton});
+    Arrange();
+    FitOnScreen();
+    Arrange();
+}
+
+void TReportDialog::Arrange()
+{
+    int width = ClientWidth(), height = ClientHeight();
+    int inner = width - 2 * kMargin;
+    Summary->SetBounds(kMargin, 10, inner, 18);
+    int top = 10 + kLine + 2;
+    for (platform::TLabel* line : GroupLines) {
+        line->SetBounds(2 * kMargin, top, inner - kMargin, 18);
+        top += kLine;
+    }
+    top += 6;
+    int buttons = height - kMargin - kButtonHeight;
+    List->SetBounds(kMargin, top, inner, std::max(kLine * 3, buttons - 8 - top));
+    OkButton->SetBounds(width - kMargin - kButtonWidth, buttons, kButtonWidth, kButtonHeight);
+    SaveButton->SetBounds(width - kMargin - 2 * kButtonWidth - 8, buttons, kButtonWidth,
+                          kButtonHeight);
+}
+
+void TReportDialog::SaveClick()
+{
+    std::string path = ChooseFile ? ChooseFile() : std::string();
+    if (path.empty())
+        return;
+    // Lines end as the platform's own text files do.
+    std::string bytes;
+    for (char c : text_ + "\n") {
+        if (c == '\n' && platform::kPathSeparator == '\\')
+            bytes += '\r';
+        bytes += c;
+    }
+    if (platform::WriteWholeFile(path, bytes) != 0)
+        platform::Application.MessageBox("无法写入文件：" + path, "保存问题列表",
+                                         platform::MB_OK | platform::MB_ICONERROR);
+}
+
+void ShowReportDialog(const RunNotice& report, platform::TForm* owner)
+{
+    TReportDialog dialog(report, owner);
+    dialog.ShowModal();
+}
