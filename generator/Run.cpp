@@ -452,10 +452,10 @@ RunNotice RefusalReport(const std::vector<RunProblem>& problems, ReportReader re
     }
     report.Text = std::to_string(problems.size()) + " 处问题，没有生成也没有清除任何文件：";
     for (const auto& [kind, count] : report.Groups)
-        report.Text += "\n" + ProblemGroupText(kind, count, reader);
+        report.Text.append("\n").append(ProblemGroupText(kind, count, reader));
     for (const RunProblem& p : problems) {
         report.Problems.push_back(p.Text);
-        report.Text += "\n" + p.Text;
+        report.Text.append("\n").append(p.Text);
     }
     return report;
 }
