@@ -1062,11 +1062,24 @@ TEST_F(Window, F2RenamesAndTheKeyboardOpensThePopupOnTheSelectedNode)
         // entries act on it.
         platform::TTreeNode* other = tree->Item(tree->Count() - 1)->Item(0);
         tree->Select(other);
-        tree->ContextKey();
+        form->PopupNode = nullptr;
+        platform::PressKey(tree, platform::TKey::F10, true);
         EXPECT_EQ(form->PopupNode, other);
+        form->PopupMenu1->CloseUp();
         EXPECT_EQ(tree == form->TreeView1 ? form->TreeView1PopupMenu : form->TreeView2PopupMenu,
                   form->PopupMenu1);
     }
+}
+
+TEST_F(Window, EnterOnAFocusedButtonPressesIt)
+{
+    FillSqlLogin("Pellam#2026", server.Host());
+    platform::PressKey(form->BitBtn2, platform::TKey::Enter);
+    EXPECT_TRUE(form->Label4->Visible());
+    EXPECT_EQ(TopLevel(form->TreeView1), (Texts{"Log", "Staff"}));
+    platform::PressKey(form->BitBtn1, platform::TKey::Enter);
+    EXPECT_EQ(form->Label5->Caption(), "生成完毕。   ");
+    EXPECT_TRUE(platform::FileExists(dir.File("Output/DBComm/DBTables/LogOperator.h")));
 }
 
 TEST_F(Window, TheSelectedObjectsSchemaShowsBelowTheTrees)

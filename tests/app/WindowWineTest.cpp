@@ -325,11 +325,21 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
         ASSERT_TRUE(form.TreeView2->FinishEditing("V_Users"));
     }
 
+    // Shift+F10, the keys themselves, opens the popup over the selected
+    // node (closed again at once by a timer in the popup's own loop).
+    form.TreeView1->Select(form.TreeView1->Item(0));
+    form.PopupNode = nullptr;
+    UINT_PTR closer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    platform::PressKey(form.TreeView1, platform::TKey::F10, true);
+    KillTimer(nullptr, closer);
+    EXPECT_EQ(form.PopupNode, form.TreeView1->Item(0));
+
     // The view renamed in place through the popup.
     Choose(form, form.TreeView2, form.TreeView2->Item(0), form.M1);
     ASSERT_TRUE(form.TreeView2->FinishEditing("Users"));
     EXPECT_EQ(form.TreeView2->Item(0)->Text(), "Users");
-    form.BitBtn1->Click();
+    // Enter on the focused 生成 button presses it.
+    platform::PressKey(form.BitBtn1, platform::TKey::Enter);
     EXPECT_TRUE(answers.Shown.empty());  // nothing earlier to clear: no question
     ExpectTree(dir.File("Output"), testsupport::kLogStaffUsersFiles);
     EXPECT_EQ(form.Label5->Caption(), "生成完毕。   ");

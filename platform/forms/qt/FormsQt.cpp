@@ -416,6 +416,30 @@ public:
 
 }  // namespace
 
+namespace {
+
+// Enter on a focused button clicks it.
+class EnterClicks : public QObject {
+public:
+    explicit EnterClicks(QPushButton* button) : QObject(button), button_(button) { }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        if (button_->isEnabled())
+            button_->click();
+        return true;
+    }
+
+private:
+    QPushButton* button_;
+};
+
+}  // namespace
+
 TMemo::TMemo(TWinControl* parent, int left, int top, int width, int height)
     : TControl(parent, Make<QPlainTextEdit>(parent))
 {
@@ -434,6 +458,13 @@ void TMemo::SetText(const std::string& text)
 std::string TMemo::Text() const
 {
     return FromQt(As<QPlainTextEdit>(this)->toPlainText());
+}
+
+void PressKey(TControl* control, TKey key, bool shift)
+{
+    QKeyEvent press(QEvent::KeyPress, key == TKey::Enter ? Qt::Key_Return : Qt::Key_F10,
+                    shift ? Qt::ShiftModifier : Qt::NoModifier);
+    QApplication::sendEvent(control->impl()->Widget, &press);
 }
 
 std::string ChooseSaveFile(TForm* owner, const std::string& caption,
@@ -496,6 +527,9 @@ TButton::TButton(TWinControl* parent, const std::string& caption, int left, int 
         if (OnClick)
             OnClick();
     });
+    // Enter presses a focused button, as Space does (Qt gives Enter to
+    // buttons in dialogs only).
+    As<QPushButton>(this)->installEventFilter(new EnterClicks(As<QPushButton>(this)));
 }
 
 std::string TButton::Caption() const

@@ -102,6 +102,15 @@ public:
             tree_->ContextKey();
             return true;
         }
+        // Shift+F10, which X11 does not turn into a context request as it
+        // does the menu key.
+        if (event->type() == QEvent::KeyPress && !tree_->Editing()) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_F10 && (key->modifiers() & Qt::ShiftModifier)) {
+                tree_->ContextKey();
+                return true;
+            }
+        }
         return false;
     }
 

@@ -318,6 +318,22 @@ bool WaitCursorShown()
     return WaitCount() > 0;
 }
 
+void PressKey(TControl* control, TKey key, bool shift)
+{
+    // Shift held as the keyboard state says, for the time of the key.
+    BYTE state[256];
+    GetKeyboardState(state);
+    BYTE before = state[VK_SHIFT];
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(state);
+    HWND window = control->impl()->Handle;
+    MSG msg{window, static_cast<UINT>(key == TKey::F10 ? WM_SYSKEYDOWN : WM_KEYDOWN),
+            static_cast<WPARAM>(key == TKey::F10 ? VK_F10 : VK_RETURN), 1, 0, {0, 0}};
+    DispatchOne(msg);
+    state[VK_SHIFT] = before;
+    SetKeyboardState(state);
+}
+
 std::string ChooseSaveFile(TForm* owner, const std::string& caption,
                            const std::string& suggestedName)
 {

@@ -216,6 +216,21 @@ TButton::TButton(TWinControl* parent, const std::string& caption, int left, int 
         if (code == BN_CLICKED && OnClick)
             OnClick();
     };
+    // Enter presses a focused button, as Space does: the dialog keys give
+    // it to no button of a window that is not a dialog.
+    SubclassControl(impl());
+    impl()->Subclass = [this](UINT message, WPARAM w, LPARAM, LRESULT& result) {
+        if (message == WM_GETDLGCODE && w == VK_RETURN) {
+            result = DLGC_WANTALLKEYS;
+            return true;
+        }
+        if (message == WM_KEYDOWN && w == VK_RETURN) {
+            Click();
+            result = 0;
+            return true;
+        }
+        return false;
+    };
 }
 
 std::string TButton::Caption() const

@@ -173,6 +173,14 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
             result = 0;
             return true;
         }
+        // Shift+F10 itself: F10 comes as a system key, and not every
+        // system (Wine, for one) turns it into WM_CONTEXTMENU.
+        if ((message == WM_SYSKEYDOWN || message == WM_KEYDOWN) && w == VK_F10 &&
+            (GetKeyState(VK_SHIFT) & 0x8000) && !Editing()) {
+            ContextKey();
+            result = 0;
+            return true;
+        }
         if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
             int dpi = DpiOf(impl()->Handle);
             MouseDown(message == WM_RBUTTONDOWN   ? mbRight

@@ -482,6 +482,11 @@ bool WaitCursorShown();
 // Opens a folder in the desktop's file manager; false when it cannot.
 bool OpenFolderInShell(const std::string& path);
 
+// A key pressed on the control as the user's keys reach it (its handlers
+// and filters first), for the keys the window acts on.
+enum class TKey { Enter, F10 };
+void PressKey(TControl* control, TKey key, bool shift = false);
+
 // Asks where to save a file, starting from the suggested name; the path,
 // or "" when the user cancels.
 std::string ChooseSaveFile(TForm* owner, const std::string& caption,
