@@ -584,6 +584,8 @@ void TMainForm::SelectDatabase()
     Label3->Hide();
     TreeView1->Clear();
     TreeView2->Clear();
+    // The schema line named an object of the database shown before.
+    SetGrowingText(Label7, std::string());
     TakeSchema(DatabaseSchema());
     if (ComboBox1->ItemIndex() < 0)
         return;

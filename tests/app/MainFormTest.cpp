@@ -1092,6 +1092,11 @@ TEST_F(Window, TheSelectedObjectsSchemaShowsBelowTheTrees)
     EXPECT_EQ(form->Label7->Caption(), "架构：dbo.Log");
     form->TreeView2->Select(form->TreeView2->Item(0));
     EXPECT_EQ(form->Label7->Caption(), "架构：dbo.V_Users");
+    // Another database shown: nothing of the one before is named.
+    form->ComboBox1->SetItemIndex(2);
+    ASSERT_EQ(form->ComboBox1->Text(), "Other");
+    form->ComboBox1Select();
+    EXPECT_EQ(form->Label7->Caption(), "");
 }
 
 TEST_F(Window, TheWindowGrowsItsTreesAndRemembersItsSize)
