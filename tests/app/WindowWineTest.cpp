@@ -238,6 +238,29 @@ TEST(WindowUnderWine, PlacesAndDrawsItselfAtTheMonitorsDpi)
     DestroyWindow(probe);
 }
 
+// The dialog keys of the connection dialog, pressed from a timer inside
+// its modal loop.
+platform::TControl* keyTarget = nullptr;
+platform::TKey keyPressed = platform::TKey::Enter;
+
+TEST(WindowUnderWine, EscCancelsAndEnterConfirmsTheConnectionDialog)
+{
+    TMainForm form;
+    form.ShowForm();
+    for (platform::TKey key : {platform::TKey::Escape, platform::TKey::Enter}) {
+        TDataLinkDialog dialog("Provider=SQLOLEDB.1;User ID=sa;Data Source=h", &form);
+        keyTarget = dialog.ServerName;
+        keyPressed = key;
+        UINT_PTR timer = SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            platform::PressKey(keyTarget, keyPressed);
+        });
+        bool ok = dialog.ShowModal();
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(ok, key == platform::TKey::Enter);
+    }
+}
+
 TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
 {
     const char* host = std::getenv("PELLAM_TEST_HOST");

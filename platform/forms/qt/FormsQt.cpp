@@ -462,8 +462,10 @@ std::string TMemo::Text() const
 
 void PressKey(TControl* control, TKey key, bool shift)
 {
-    QKeyEvent press(QEvent::KeyPress, key == TKey::Enter ? Qt::Key_Return : Qt::Key_F10,
-                    shift ? Qt::ShiftModifier : Qt::NoModifier);
+    int code = key == TKey::Enter    ? Qt::Key_Return
+               : key == TKey::Escape ? Qt::Key_Escape
+                                     : Qt::Key_F10;
+    QKeyEvent press(QEvent::KeyPress, code, shift ? Qt::ShiftModifier : Qt::NoModifier);
     QApplication::sendEvent(control->impl()->Widget, &press);
 }
 

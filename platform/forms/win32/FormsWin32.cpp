@@ -282,6 +282,13 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l)
                 Guarded([&] { from->impl()->Command(HIWORD(w)); });
             return 0;
         }
+        // The dialog keys of a form shown modally: Esc cancels, Enter
+        // (where no control takes it) is OK.
+        if (!l && self && !self->Parent() && self->impl()->Modal &&
+            (LOWORD(w) == IDCANCEL || LOWORD(w) == IDOK)) {
+            static_cast<TForm*>(self)->EndModal(LOWORD(w) == IDOK);
+            return 0;
+        }
         break;
     case WM_SIZE:
         if (self && self->impl()->OnResize && *self->impl()->OnResize)

@@ -327,8 +327,9 @@ void PressKey(TControl* control, TKey key, bool shift)
     state[VK_SHIFT] = shift ? 0x80 : 0;
     SetKeyboardState(state);
     HWND window = control->impl()->Handle;
-    MSG msg{window, static_cast<UINT>(key == TKey::F10 ? WM_SYSKEYDOWN : WM_KEYDOWN),
-            static_cast<WPARAM>(key == TKey::F10 ? VK_F10 : VK_RETURN), 1, 0, {0, 0}};
+    WPARAM code = key == TKey::F10 ? VK_F10 : key == TKey::Escape ? VK_ESCAPE : VK_RETURN;
+    MSG msg{window, static_cast<UINT>(key == TKey::F10 ? WM_SYSKEYDOWN : WM_KEYDOWN), code, 1, 0,
+            {0, 0}};
     DispatchOne(msg);
     state[VK_SHIFT] = before;
     SetKeyboardState(state);

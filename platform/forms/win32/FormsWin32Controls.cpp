@@ -150,8 +150,9 @@ TEdit::TEdit(TWinControl* parent, int left, int top, int width, int height)
 {
     SubclassControl(impl());
     impl()->Subclass = [this](UINT message, WPARAM w, LPARAM, LRESULT& result) {
-        // Enter belongs to the edit, which tells of it.
-        if (message == WM_GETDLGCODE && w == VK_RETURN) {
+        // Enter belongs to an edit that tells of it; in any other it is
+        // the form's (OK in a dialog).
+        if (message == WM_GETDLGCODE && w == VK_RETURN && OnEnter) {
             result = DLGC_WANTALLKEYS;
             return true;
         }

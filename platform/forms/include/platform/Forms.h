@@ -484,7 +484,7 @@ bool OpenFolderInShell(const std::string& path);
 
 // A key pressed on the control as the user's keys reach it (its handlers
 // and filters first), for the keys the window acts on.
-enum class TKey { Enter, F10 };
+enum class TKey { Enter, Escape, F10 };
 void PressKey(TControl* control, TKey key, bool shift = false);
 
 // Asks where to save a file, starting from the suggested name; the path,
