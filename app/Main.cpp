@@ -327,8 +327,9 @@ void TMainForm::ShowSchemaOf(platform::TTreeView* tree)
     for (int i = 0; node && i < tree->Count() && static_cast<std::size_t>(i) < objects.size(); ++i)
         if (tree->Item(i) == node) {
             const SchemaObject& o = objects[static_cast<std::size_t>(i)];
-            text = "架构：" + platform::Printable(o.Schema.empty() ? std::string("dbo") : o.Schema) +
-                   "." + platform::Printable(o.Name);
+            text = "架构：" +
+                   platform::Printable(o.Schema.empty() ? std::string("dbo") : o.Schema) + "." +
+                   platform::Printable(o.Name);
         }
     SetGrowingText(Label7, text);
 }

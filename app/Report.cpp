@@ -18,12 +18,13 @@ TReportDialog::TReportDialog(const RunNotice& report, platform::TForm* owner)
     // The first line of the text says how many problems; the next, one per
     // kind, what clears them.
     std::size_t end = text_.find('\n');
-    Summary = new platform::TLabel(this, text_.substr(0, end), kMargin, 10, kWidth - 2 * kMargin,
-                                   18);
+    Summary =
+        new platform::TLabel(this, text_.substr(0, end), kMargin, 10, kWidth - 2 * kMargin, 18);
     std::size_t at = end == std::string::npos ? text_.size() : end + 1;
     for (std::size_t k = 0; k < report.Groups.size() && at < text_.size(); ++k) {
         std::size_t next = text_.find('\n', at);
-        std::string line = text_.substr(at, next == std::string::npos ? std::string::npos : next - at);
+        std::string line =
+            text_.substr(at, next == std::string::npos ? std::string::npos : next - at);
         GroupLines.push_back(new platform::TLabel(this, line, 2 * kMargin, 0, 10, 18));
         at = next == std::string::npos ? text_.size() : next + 1;
     }
@@ -36,7 +37,9 @@ TReportDialog::TReportDialog(const RunNotice& report, platform::TForm* owner)
     OkButton = new platform::TButton(this, "确定", 0, 0, kButtonWidth, kButtonHeight);
     SaveButton->OnClick = [this] { SaveClick(); };
     OkButton->OnClick = [this] { EndModal(true); };
-    ChooseFile = [this] { return platform::ChooseSaveFile(this, "保存问题列表", "Pellam问题.txt"); };
+    ChooseFile = [this] {
+        return platform::ChooseSaveFile(this, "保存问题列表", "Pellam问题.txt");
+    };
     OnResize = [this] { Arrange(); };
     platform::SetTabOrder({List, SaveButton, OkButton});
     Arrange();

@@ -14,8 +14,9 @@ bool Changed(TDBData& data, const SchemaObject& o, bool schemaKnown, bool column
              const ColumnList& columns)
 {
     if (!schemaKnown) {
-        data.TellReadFailure(platform::Printable(o.Name) + "：读不到它的架构（架构可能在读取时被删除或更改），"
-                                      "没有从它生成");
+        data.TellReadFailure(platform::Printable(o.Name) +
+                             "：读不到它的架构（架构可能在读取时被删除或更改），"
+                             "没有从它生成");
         return true;
     }
     if (columnsRead && columns.empty()) {

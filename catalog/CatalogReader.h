@@ -39,9 +39,8 @@ struct CatalogReadOptions {
 };
 
 // Reads the tables, then the views, of the database the data module is
-// connected to (or switches to, with UseDatabase), each with its columns (labels equal to names), into out.
-// Every failed statement has been told through the data module; false when
-// there was one.
+// connected to (or switches to, with UseDatabase), each with its columns (labels equal to names),
+// into out. Every failed statement has been told through the data module; false when there was one.
 bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOptions& options,
                  DatabaseSchema& out, CatalogReadEvents* events = nullptr);
 

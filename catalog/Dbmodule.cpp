@@ -91,8 +91,7 @@ platform::TADOQuery* TDBData::OpenQuery(const std::function<void()>& setText,
     } catch (const platform::Exception& e) {
         auto* ole = dynamic_cast<const platform::EOleException*>(&e);
         bool lost = ole && ole->ConnectionLost;
-        TellFailure(failureHint.empty() || lost ? e.Message : failureHint + "\n" + e.Message,
-                    lost);
+        TellFailure(failureHint.empty() || lost ? e.Message : failureHint + "\n" + e.Message, lost);
     }
     return nullptr;
 }

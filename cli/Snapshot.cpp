@@ -39,8 +39,8 @@ std::string Carried(const std::string& name)
         if (c == 0) {
             out.append(2, '\0');
         } else if (c == 0xED && next >= 0xA0 && next <= 0xBF) {
-            unsigned code = 0xD000 | ((next & 0x3F) << 6) |
-                            (static_cast<unsigned char>(name[i + 2]) & 0x3F);
+            unsigned code =
+                0xD000 | ((next & 0x3F) << 6) | (static_cast<unsigned char>(name[i + 2]) & 0x3F);
             out += '\0';
             for (int shift = 12; shift >= 0; shift -= 4)
                 out += kHexDigits[(code >> shift) & 0x0F];

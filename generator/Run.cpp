@@ -73,9 +73,8 @@ const char* const kServerRename = "（翻译或改名不能解决，须在数据
 // Every problem of one catalogue name (an object's, its schema's or a
 // column's) that the generated SQL cannot carry, each a line naming the
 // object (by its label) and the name.
-void CatalogNameProblems(const std::string& owner, const std::string& what,
-                         const std::string& name, bool quotesMatter,
-                         std::vector<RunProblem>& out)
+void CatalogNameProblems(const std::string& owner, const std::string& what, const std::string& name,
+                         bool quotesMatter, std::vector<RunProblem>& out)
 {
     std::string head = Shown(owner) + ":" + what + Shown(name) + ":";
     const RunProblem::Kind kind = RunProblem::CatalogName;
@@ -155,17 +154,18 @@ struct CheckedClass {
     std::string Named;  // the object as a message names it: schema.name
 };
 std::vector<RunProblem> ObjectProblems(const SchemaObject& o, bool tableTree, bool labelsValid,
-                                        std::vector<CheckedClass>& classes,
-                                        const std::vector<std::string>& guards,
-                                        const std::string& tablesFolder)
+                                       std::vector<CheckedClass>& classes,
+                                       const std::vector<std::string>& guards,
+                                       const std::string& tablesFolder)
 {
     std::vector<RunProblem> out;
     std::string owner = Shown(o.Label);
     if (labelsValid) {
         GuardProblem(o.Label, o.Label, guards, out);
         if (NameTooLong(o.Label, tablesFolder))
-            out.push_back({RunProblem::TooLong,
-                           owner + ":名称太长，生成的文件名超出文件系统的限制（改用较短的名称后可生成）"});
+            out.push_back(
+                {RunProblem::TooLong,
+                 owner + ":名称太长，生成的文件名超出文件系统的限制（改用较短的名称后可生成）"});
         for (const SchemaColumn& c : o.Columns)
             GuardProblem(o.Label, c.Label, guards, out);
         for (const CheckedClass& other : classes) {

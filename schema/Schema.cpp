@@ -69,8 +69,8 @@ std::string SqlQuoted(const std::string& name)
             out += "'+NCHAR(0)+N'";
         } else if (c == 0xED && next >= 0xA0 && next <= 0xBF) {
             // An unpaired surrogate, kept in its three WTF-8 bytes.
-            unsigned code = 0xD000 | ((next & 0x3Fu) << 6) |
-                            (static_cast<unsigned char>(name[i + 2]) & 0x3Fu);
+            unsigned code =
+                0xD000 | ((next & 0x3Fu) << 6) | (static_cast<unsigned char>(name[i + 2]) & 0x3Fu);
             out += "'+NCHAR(" + std::to_string(code) + ")+N'";
             i += 2;
         } else {

@@ -230,7 +230,10 @@ std::string Printable(const std::string& text)
     for (std::size_t i = 0; i < text.size();) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         std::size_t length = Utf8CharLength(text, i);
-        bool whole = c < 0x80 || (c >= 0xC2 && c <= 0xF4 && length == (c >= 0xF0 ? 4u : c >= 0xE0 ? 3u : 2u));
+        bool whole = c < 0x80 || (c >= 0xC2 && c <= 0xF4 &&
+                                  length == (c >= 0xF0   ? 4u
+                                             : c >= 0xE0 ? 3u
+                                                         : 2u));
         for (std::size_t k = 1; whole && k < length; ++k)
             whole = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
         if (c < 0x20 || c == 0x7F || !whole) {

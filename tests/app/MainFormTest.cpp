@@ -1164,7 +1164,8 @@ TEST_F(Window, OneLoginReadsTheDatabasesChosenAndARefusedOneSaysSo)
     choose("Closed");  // the login may not open it
     form->ComboBox1Select();
     ASSERT_EQ(boxes.Shown.size(), 1u);
-    EXPECT_EQ(boxes.Shown[0].Text.rfind("无法打开数据库：数据库不存在，或这个登录无权打开它。\n", 0),
+    EXPECT_EQ(boxes.Shown[0].Text.rfind("无法打开数据库：数据库不存在，或这个登录无权打开它。\n",
+                                        0),
               0u)
         << boxes.Shown[0].Text;
     EXPECT_TRUE(TopLevel(form->TreeView1).empty());
@@ -1179,10 +1180,12 @@ TEST_F(Window, TheReportOfAHundredsOfProblemsFitsTheScreenAndSavesWhole)
 {
     std::vector<RunProblem> problems;
     for (int k = 0; k < 150; ++k)
-        problems.push_back({RunProblem::NonAscii,
-                            "表" + std::to_string(k) + ":含有汉字或其他非 ASCII 字符（翻译或改名后可生成）"});
+        problems.push_back(
+            {RunProblem::NonAscii,
+             "表" + std::to_string(k) + ":含有汉字或其他非 ASCII 字符（翻译或改名后可生成）"});
     for (int k = 0; k < 60; ++k)
-        problems.push_back({RunProblem::Type, "T" + std::to_string(k) + ":g:数据类型 geography 不支持"});
+        problems.push_back(
+            {RunProblem::Type, "T" + std::to_string(k) + ":g:数据类型 geography 不支持"});
     RunNotice report = RefusalReport(problems, ReportReader::Window);
     TReportDialog dialog(report, form.get());
     dialog.ShowForm();
@@ -1192,21 +1195,23 @@ TEST_F(Window, TheReportOfAHundredsOfProblemsFitsTheScreenAndSavesWhole)
     EXPECT_LE(placed.Left + placed.Width, 1920);
     EXPECT_EQ(dialog.Summary->Caption(), "210 处问题，没有生成也没有清除任何文件：");
     ASSERT_EQ(dialog.GroupLines.size(), 2u);
-    EXPECT_EQ(dialog.GroupLines[0]->Caption(), "150 处名称含有汉字或其他非 ASCII 字符：右键 → 翻译全部");
+    EXPECT_EQ(dialog.GroupLines[0]->Caption(),
+              "150 处名称含有汉字或其他非 ASCII 字符：右键 → 翻译全部");
     EXPECT_EQ(dialog.GroupLines[1]->Caption(),
               "60 个字段的数据类型不支持：勾选“扩展类型”，或在“类型分组”中指定");
     std::string list = dialog.List->Text();
     EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 209);
     EXPECT_EQ(list.rfind(problems[0].Text, 0), 0u);
     // Everything stays in the dialog, at its least size as at a larger one.
-    for (auto [width, height] : {std::pair{TReportDialog::kMinWidth, TReportDialog::kMinHeight},
-                                 std::pair{1200, 900}}) {
+    for (auto [width, height] :
+         {std::pair{TReportDialog::kMinWidth, TReportDialog::kMinHeight}, std::pair{1200, 900}}) {
         dialog.SetResizableClientSize(width, height, TReportDialog::kMinWidth,
                                       TReportDialog::kMinHeight);
         platform::ProcessMessagesFor(20);
         platform::TRect inside{0, 0, dialog.ClientWidth(), dialog.ClientHeight()};
-        for (platform::TControl* c : std::vector<platform::TControl*>{
-                 dialog.Summary, dialog.List, dialog.SaveButton, dialog.OkButton})
+        for (platform::TControl* c :
+             std::vector<platform::TControl*>{dialog.Summary, dialog.List, dialog.SaveButton,
+                                              dialog.OkButton})
             EXPECT_TRUE(inside.Contains(c->Bounds())) << width;
         EXPECT_FALSE(dialog.List->Bounds().Intersects(dialog.OkButton->Bounds()));
     }

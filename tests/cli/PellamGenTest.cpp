@@ -158,7 +158,8 @@ TEST_F(PellamGen, AnUnsupportedTypeExitsOneWritesNothingAndNamesEveryProblemOnAL
         Run("generate " + Connection() + " --database alpha --output " + dir.File("Output"));
     EXPECT_EQ(r.Code, 1);
     EXPECT_EQ(r.Err.rfind("pellam-gen: 1 处问题，没有生成也没有清除任何文件：\n"
-                          "pellam-gen: 1 个字段的数据类型不支持：加 --types extended，或用 --type 指定\n",
+                          "pellam-gen: 1 个字段的数据类型不支持：加 --types extended，或用 --type "
+                          "指定\n",
                           0),
               0u)
         << r.Err;
@@ -183,7 +184,8 @@ TEST_F(PellamGen, RefusedNamesBadSnapshotsAndUnwritableFiles)
     Outcome r =
         Run("generate --schema " + dir.File("bad-name.json") + " --output " + dir.File("o1"));
     EXPECT_EQ(r.Code, 1);
-    EXPECT_NE(r.Err.find("\npellam-gen: 1T:不以字母开头（翻译或改名后可生成）\n"), std::string::npos)
+    EXPECT_NE(r.Err.find("\npellam-gen: 1T:不以字母开头（翻译或改名后可生成）\n"),
+              std::string::npos)
         << r.Err;
 
     testsupport::WriteFile(dir.File("malformed.json"),
@@ -259,7 +261,9 @@ TEST_F(PellamGen, SnapshotNamesGbkCannotHoldStayExactAndAreRefused)
         {"name": "E😀", "label": "E", "type": "int"}]}], "views": []})");
     Outcome r = Run("generate --schema " + dir.File("emoji.json") + " --output " + dir.File("o"));
     EXPECT_EQ(r.Code, 1);
-    EXPECT_NE(r.Err.find("T:字段 E😀:名称含有GBK无法表示的字符（翻译或改名不能解决"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("T:字段 E😀:名称含有GBK无法表示的字符（翻译或改名不能解决"),
+              std::string::npos)
+        << r.Err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("o/DBComm/DBTables/TOperator.h")));
 
     StandIn emoji(Fixture(R"({"name": "NOLK", "objects": [{"name": "T", "columns": [
@@ -1058,8 +1062,8 @@ TEST_F(PellamGen, OddAnswersAreFailedReadsAndNamesStayExactlyAsTheServerHoldsThe
         {"name": "a\ud800", "columns": [{"name": "x", "type": "int"}]},
         {"name": "a\ufffd", "columns": [{"name": "y", "type": "int"}]},
         {"name": "T\u0000", "columns": [{"name": "z\udfff", "type": "int"}]}]})"));
-    Outcome r = Run("schema --host " + lone.Host() + " --password-env PW --to " +
-                    dir.File("lone.json"));
+    Outcome r =
+        Run("schema --host " + lone.Host() + " --password-env PW --to " + dir.File("lone.json"));
     ASSERT_EQ(r.Code, 0) << r.Err;
     std::string text = ReadFile(dir.File("lone.json"));
     EXPECT_NE(text.find(R"("name": "a\ud800")"), std::string::npos) << text;
@@ -1068,9 +1072,10 @@ TEST_F(PellamGen, OddAnswersAreFailedReadsAndNamesStayExactlyAsTheServerHoldsThe
     std::map<std::string, std::string> columns;
     for (const SchemaObject& t : read.Tables)
         columns[t.Name] = t.Columns.at(0).Name;
-    EXPECT_EQ(columns, (std::map<std::string, std::string>{{"a\xED\xA0\x80", "x"},
-                                                            {"a\xEF\xBF\xBD", "y"},
-                                                            {std::string("T\0", 2), "z\xED\xBF\xBF"}}));
+    EXPECT_EQ(columns,
+              (std::map<std::string, std::string>{{"a\xED\xA0\x80", "x"},
+                                                  {"a\xEF\xBF\xBD", "y"},
+                                                  {std::string("T\0", 2), "z\xED\xBF\xBF"}}));
     r = Run("generate --schema " + dir.File("lone.json") + " --translate --output " +
             dir.File("o"));
     EXPECT_EQ(r.Code, 1);

@@ -204,12 +204,13 @@ TEST_F(Run, ARefusedRunListsEveryProblemAndLeavesTheEarlierOutputAsItWas)
         const FakeHost::Box& notice = host.Boxes[0];
         // The first line says how many problems, the next one per kind what
         // clears them, each kind in the words of the one who reads it.
-        EXPECT_EQ(notice.Text.rfind("5 处问题，没有生成也没有清除任何文件：\n"
-                                    "3 处名称含有空格或标点、为空或不以字母开头：加 "
-                                    "--translate，或在窗口中修改名称\n"
-                                    "2 个字段的数据类型不支持：加 --types extended，或用 --type 指定\n"
-                                    "C:g:",
-                                    0),
+        EXPECT_EQ(notice.Text
+                      .rfind("5 处问题，没有生成也没有清除任何文件：\n"
+                             "3 处名称含有空格或标点、为空或不以字母开头：加 "
+                             "--translate，或在窗口中修改名称\n"
+                             "2 个字段的数据类型不支持：加 --types extended，或用 --type 指定\n"
+                             "C:g:",
+                             0),
                   0u)
             << notice.Text;
         EXPECT_EQ(notice.Problems,
@@ -239,8 +240,9 @@ TEST_F(Run, ARefusedRunListsEveryProblemAndLeavesTheEarlierOutputAsItWas)
     EXPECT_EQ(result.Outcome, RunOutcome::Done);
     EXPECT_TRUE(result.TypeRefused);
     ASSERT_EQ(host.Boxes.size(), 1u);
-    EXPECT_EQ(host.Boxes[0].Text.rfind("1 处问题，没有生成也没有清除任何文件：\n1 个字段的数据类型不支持",
-                                       0),
+    EXPECT_EQ(host.Boxes[0]
+                  .Text.rfind("1 处问题，没有生成也没有清除任何文件：\n1 个字段的数据类型不支持",
+                              0),
               0u)
         << host.Boxes[0].Text;
     EXPECT_EQ(host.Boxes[0].What, RunNotice::TypeUnsupported);
@@ -682,7 +684,7 @@ TEST(RunChecks, AnUnpairedQuoteInANameTheSqlCarriesIsRefusedByName)
         if (*c.says) {
             ASSERT_EQ(host.Boxes.size(), 1u);
             ASSERT_FALSE(host.Boxes[0].Problems.empty()) << c.says;
-        EXPECT_EQ(host.Boxes[0].Problems.front().rfind(c.says, 0), 0u) << host.Boxes[0].Text;
+            EXPECT_EQ(host.Boxes[0].Problems.front().rfind(c.says, 0), 0u) << host.Boxes[0].Text;
         }
     }
     // A ":" outside a literal is doubled for the parameter scan; inside one
@@ -773,7 +775,8 @@ TEST(RunChecks, OneReportNamesEveryProblemEachOnOneLineWithAWayPastThatWorks)
         "T\\x07:T\\x07:名称含有控制字符（翻译或改名不能解决，须在数据库中改名）",
         "T\\x07:架构 S\\x01:名称含有控制字符（翻译或改名不能解决，须在数据库中改名）",
         "abc\\u202Etxt:含有汉字或其他非 ASCII 字符（翻译或改名后可生成）",
-        "abc\\u202Etxt:abc\\u202Etxt:名称含有GBK无法表示的字符（翻译或改名不能解决，须在数据库中改名）",
+        "abc\\u202Etxt:abc\\u202Etxt:"
+        "名称含有GBK无法表示的字符（翻译或改名不能解决，须在数据库中改名）",
     };
     EXPECT_EQ(RunProblems(in, ""), expected);
     FakeHost host;
@@ -801,6 +804,7 @@ TEST(RunChecks, OneReportNamesEveryProblemEachOnOneLineWithAWayPastThatWorks)
                   in.Schema.Tables[3].Label +
                       ":架构 S\\x01:名称含有控制字符（翻译或改名不能解决，须在数据库中改名）",
                   in.Schema.Tables[4].Label +
-                      ":abc\\u202Etxt:名称含有GBK无法表示的字符（翻译或改名不能解决，须在数据库中改名）",
+                      ":abc\\u202Etxt:"
+                      "名称含有GBK无法表示的字符（翻译或改名不能解决，须在数据库中改名）",
               }));
 }

@@ -88,8 +88,8 @@ void TForm::FitOnScreen()
     GetWindowRect(window, &r);
     int dpi = impl()->Dpi;
     // The least size the window may take, frame included.
-    RECT least = FrameAround(window, Scaled(impl()->MinWidth, dpi), Scaled(impl()->MinHeight, dpi),
-                             dpi);
+    RECT least =
+        FrameAround(window, Scaled(impl()->MinWidth, dpi), Scaled(impl()->MinHeight, dpi), dpi);
     int width = std::max<int>(least.right - least.left,
                               std::min<int>(r.right - r.left, area.right - area.left));
     int height = std::max<int>(least.bottom - least.top,
