@@ -1071,6 +1071,15 @@ TEST_F(Window, F2RenamesAndTheKeyboardOpensThePopupOnTheSelectedNode)
     }
 }
 
+TEST_F(Window, ARightClickAnywhereOnARowFindsItsNode)
+{
+    SqlLogin();
+    int x = 0, y = 0;
+    form->TreeView1->NodePoint(form->TreeView1->Item(0), x, y);
+    for (int at : {2, form->TreeView1->Bounds().Width - 30})
+        EXPECT_EQ(form->TreeView1->GetNodeAt(at, y), form->TreeView1->Item(0)) << at;
+}
+
 TEST_F(Window, EnterOnAFocusedButtonPressesIt)
 {
     FillSqlLogin("Pellam#2026", server.Host());

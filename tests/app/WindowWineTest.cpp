@@ -348,6 +348,15 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
         ASSERT_TRUE(form.TreeView2->FinishEditing("V_Users"));
     }
 
+    // A right click anywhere on a row finds its node, beside a short name too.
+    {
+        int x = 0, y = 0;
+        form.TreeView1->NodePoint(form.TreeView1->Item(0), x, y);
+        int right = form.TreeView1->Bounds().Width - 30;
+        EXPECT_EQ(form.TreeView1->GetNodeAt(right, y), form.TreeView1->Item(0));
+        EXPECT_EQ(form.TreeView1->GetNodeAt(2, y), form.TreeView1->Item(0));
+    }
+
     // Shift+F10, the keys themselves, opens the popup over the selected
     // node (closed again at once by a timer in the popup's own loop).
     form.TreeView1->Select(form.TreeView1->Item(0));

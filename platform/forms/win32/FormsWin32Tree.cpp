@@ -306,7 +306,10 @@ TTreeNode* TTreeView::GetNodeAt(int x, int y) const
     hit.pt = {Scaled(x, dpi), Scaled(y, dpi)};
     HTREEITEM item = reinterpret_cast<HTREEITEM>(
         SendMessageW(impl()->Handle, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (!item || !(hit.flags & TVHT_ONITEM))
+    // Anywhere on the node's row, as a user aims at a short name: its text,
+    // icon, indent, button or the blank to its right.
+    if (!item ||
+        !(hit.flags & (TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMBUTTON | TVHT_ONITEMRIGHT)))
         return nullptr;
     return NodeOf(item);
 }

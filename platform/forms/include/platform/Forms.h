@@ -407,7 +407,7 @@ public:
     // false when no editor is open.
     bool FinishEditing(const std::string& text);
     void SetIndent(int pixels);
-    // The node at a point, or null.
+    // The node whose row holds a point, or null.
     TTreeNode* GetNodeAt(int x, int y) const;
     // The selected node, or null; selecting one shows it selected.
     TTreeNode* Selected() const;
