@@ -314,6 +314,11 @@ TEST(WindowUnderWine, LogsInRenamesTranslatesAndGenerates)
     platform::ProcessMessagesFor(20);
     EXPECT_EQ(form.ClientWidth(), 1000);
     EXPECT_EQ(form.TreeView1->Bounds().Width, treeWidth + 160);
+    // Never below the least size, however it is asked.
+    form.SetResizableClientSize(400, 300, TMainForm::kWidth, TMainForm::kHeight);
+    platform::ProcessMessagesFor(20);
+    EXPECT_GE(form.ClientWidth(), TMainForm::kWidth);
+    EXPECT_GE(form.ClientHeight(), TMainForm::kHeight);
     form.SetResizableClientSize(TMainForm::kWidth, TMainForm::kHeight, TMainForm::kWidth,
                                 TMainForm::kHeight);
     platform::ProcessMessagesFor(20);

@@ -51,6 +51,10 @@ void TForm::SetResizableClientSize(int width, int height, int minWidth, int minH
     SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     int dpi = impl()->Dpi;
+    // Never below the least size, whoever asks (WM_GETMINMAXINFO holds the
+    // user's resizing only).
+    width = std::max(width, minWidth);
+    height = std::max(height, minHeight);
     RECT r = FrameAround(window, Scaled(width, dpi), Scaled(height, dpi), dpi);
     SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
