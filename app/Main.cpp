@@ -160,11 +160,13 @@ private:
     bool wasBusy_, wasEnabled_;
 };
 
-platform::TBitmap BannerPicture()
+// The banner as wide as the window: the gradient and rules run its whole
+// width, so that an enlarged window shows no band beside it.
+platform::TBitmap BannerPicture(int width)
 {
-    platform::TBitmap image(680, 210);
+    platform::TBitmap image(width, 210);
     image.FillGradient({12, 36, 84}, {28, 120, 160});
-    for (int x = -210; x < 680; x += 24)
+    for (int x = -210; x < width; x += 24)
         image.Line(x, 210, x + 210, 0, {255, 255, 255, 40});
     const std::string font = "WenQuanYi Micro Hei";
     image.Text({28, 22, 640, 56}, "Pellam", font, 44, true, platform::clWhite);
@@ -184,7 +186,7 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     Image1 = new platform::TImage(this, 0, 0, 680, 193);
     Image1->SetPicture(BannerPicture());
 
-    Panel1 = new platform::TPanel(this, 0, 125, 671, 444);
+    Panel1 = new platform::TPanel(this, 0, 125, kWidth, 444);
 
     using platform::TBevel;
     using platform::TBitBtn;
@@ -341,7 +343,10 @@ void TMainForm::FormResize()
     int dw = std::max(0, ClientWidth() - kWidth), dh = std::max(0, ClientHeight() - kHeight);
     int half = dw / 2;
     Image1->SetBounds(0, 0, kWidth + dw, 193);
-    Panel1->SetBounds(0, 125, 671 + dw, 444 + dh);
+    if (Image1->PictureWidth() != kWidth + dw)
+        Image1->SetPicture(BannerPicture(kWidth + dw));
+    // The panel to the window's right edge: no strip beside it.
+    Panel1->SetBounds(0, 125, kWidth + dw, 444 + dh);
     Bevel1->SetBounds(-3, 103, 675 + dw, 336 + dh);
     Bevel3->SetBounds(2, 159, 495 + dw, 9);
     Label6->SetBounds(360 + half, 168, Label6->Bounds().Width, 13);

@@ -134,7 +134,7 @@ private:
 
 extern TMainForm* MainForm;
 
-// The banner: a 680 x 210 picture.
-platform::TBitmap BannerPicture();
+// The banner: a picture 210 high, 680 wide unless a wider window asks more.
+platform::TBitmap BannerPicture(int width = 680);
 
 #endif

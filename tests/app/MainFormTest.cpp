@@ -1117,7 +1117,10 @@ TEST_F(Window, TheWindowGrowsItsTreesAndRemembersItsSize)
     platform::ProcessMessagesFor(20);
     ASSERT_EQ(form->ClientWidth(), 1000);
     ASSERT_EQ(form->ClientHeight(), 800);
-    // The trees take the room: half the width each, all the height.
+    // The trees take the room: half the width each, all the height; the
+    // banner and the panel run the whole width.
+    EXPECT_EQ(form->Image1->PictureWidth(), 1000);
+    EXPECT_EQ(form->Panel1->Bounds().Left + form->Panel1->Bounds().Width, 1000);
     EXPECT_EQ(form->TreeView1->Bounds().Width, tree1.Width + 160);
     EXPECT_EQ(form->TreeView1->Bounds().Height, tree1.Height + 800 - TMainForm::kHeight);
     EXPECT_EQ(form->TreeView2->Bounds().Left, tree2.Left + 160);
