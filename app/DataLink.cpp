@@ -74,31 +74,34 @@ std::vector<std::pair<std::string, std::string>> DataLinkProperties::All() const
     return all;
 }
 
-std::string DataLinkProperties::Compose() const
+namespace {
+
+std::string Joined(const std::vector<std::pair<std::string, std::string>>& all)
 {
     std::string out;
-    for (const auto& [key, value] : All())
+    for (const auto& [key, value] : all)
         out += (out.empty() ? "" : ";") + key + "=" + platform::QuoteOleDbValue(value);
     return out;
 }
 
+}  // namespace
+
+std::string DataLinkProperties::Compose() const
+{
+    return Joined(All());
+}
+
 std::string DataLinkProperties::ComposeKept() const
 {
-    DataLinkProperties kept = *this;
-    if (!kept.AllowSavingPassword) {
-        kept.Password.clear();
-        // Nor a password given on the 全部 page under another spelling.
-        std::vector<std::pair<std::string, std::string>> others;
-        for (const auto& other : kept.Others)
-            if (platform::AsciiLower(other.first) != "pwd")
-                others.push_back(other);
-        kept.Others = others;
-    }
-    std::string out;
-    for (const auto& [key, value] : kept.All())
-        if (!(key == "Password" && !kept.AllowSavingPassword))
-            out += (out.empty() ? "" : ";") + key + "=" + platform::QuoteOleDbValue(value);
-    return out;
+    if (AllowSavingPassword)
+        return Compose();
+    // Neither the password nor one given on the 全部 page under another
+    // spelling.
+    std::vector<std::pair<std::string, std::string>> kept;
+    for (const auto& [key, value] : All())
+        if (key != "Password" && platform::AsciiLower(key) != "pwd")
+            kept.emplace_back(key, value);
+    return Joined(kept);
 }
 
 TDataLinkDialog::TDataLinkDialog(const std::string& initial, platform::TForm* owner)

@@ -15,19 +15,13 @@ TReportDialog::TReportDialog(const RunNotice& report, platform::TForm* owner)
 {
     SetFont("WenQuanYi Micro Hei", 11);
     SetResizableClientSize(kWidth, kHeight, kMinWidth, kMinHeight);
-    // The first line of the text says how many problems; the next, one per
-    // kind, what clears them.
-    std::size_t end = text_.find('\n');
-    Summary =
-        new platform::TLabel(this, text_.substr(0, end), kMargin, 10, kWidth - 2 * kMargin, 18);
-    std::size_t at = end == std::string::npos ? text_.size() : end + 1;
-    for (std::size_t k = 0; k < report.Groups.size() && at < text_.size(); ++k) {
-        std::size_t next = text_.find('\n', at);
-        std::string line =
-            text_.substr(at, next == std::string::npos ? std::string::npos : next - at);
-        GroupLines.push_back(new platform::TLabel(this, line, 2 * kMargin, 0, 10, 18));
-        at = next == std::string::npos ? text_.size() : next + 1;
-    }
+    // How many problems; then, one line per kind, what clears them.
+    Summary = new platform::TLabel(this, RefusalSummary(report.Problems.size()), kMargin, 10,
+                                   kWidth - 2 * kMargin, 18);
+    for (const auto& [kind, count] : report.Groups)
+        GroupLines.push_back(
+            new platform::TLabel(this, ProblemGroupText(kind, count, ReportReader::Window),
+                                 2 * kMargin, 0, 10, 18));
     List = new platform::TMemo(this, kMargin, 0, 10, 10);
     std::string list;
     for (const std::string& problem : report.Problems)

@@ -72,12 +72,14 @@ std::string TDBData::SqlServerConnectionString(const std::string& password,
                                  {"Host", platform::QuoteOleDbValue(host)}});
 }
 
-platform::TADOQuery* TDBData::ExecSQL(const std::string& statement)
+platform::TADOQuery* TDBData::ExecSQL(const std::string& statement, const std::string& failureHint)
 {
-    return OpenQuery([&] {
-        ExecSQLQuery->SetSQL(std::string());
-        ExecSQLQuery->SetSQL(statement);
-    });
+    return OpenQuery(
+        [&] {
+            ExecSQLQuery->SetSQL(std::string());
+            ExecSQLQuery->SetSQL(statement);
+        },
+        failureHint);
 }
 
 platform::TADOQuery* TDBData::OpenQuery(const std::function<void()>& setText,
@@ -90,8 +92,7 @@ platform::TADOQuery* TDBData::OpenQuery(const std::function<void()>& setText,
         return ExecSQLQuery.get();
     } catch (const platform::Exception& e) {
         auto* ole = dynamic_cast<const platform::EOleException*>(&e);
-        bool lost = ole && ole->ConnectionLost;
-        TellFailure(failureHint.empty() || lost ? e.Message : failureHint + "\n" + e.Message, lost);
+        TellFailure(e.Message, ole && ole->ConnectionLost, failureHint);
     }
     return nullptr;
 }
@@ -317,12 +318,12 @@ bool TDBData::GetIdentityColumns(const SchemaObject& table, IdentityNames& out)
     return Ask({IdentityQuestion(table, out)})[0];
 }
 
-void TDBData::TellFailure(const std::string& message, bool connectionLost)
+void TDBData::TellFailure(const std::string& message, bool connectionLost, const std::string& hint)
 {
-    // A lost connection is told once; the statements after it fail quietly
-    // until the next Connect.
+    // A lost connection is told once, as it is; the statements after it
+    // fail quietly until the next Connect.
     if (!connectionLost || !lossTold_)
-        Tell(message);
+        Tell(hint.empty() || connectionLost ? message : hint + "\n" + message);
     lossTold_ = lossTold_ || connectionLost;
 }
 
@@ -339,13 +340,7 @@ std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stop
             bytes += questions[end++].Statement.size() + 2;
         if (end - start == 1) {
             const Question& q = questions[start];
-            ok[start] = OpenQuery(
-                            [&] {
-                                ExecSQLQuery->SetSQL(std::string());
-                                ExecSQLQuery->SetSQL(q.Statement);
-                            },
-                            q.FailureHint) != nullptr &&
-                        q.Read();
+            ok[start] = ExecSQL(q.Statement, q.FailureHint) != nullptr && q.Read();
             failed = failed || !ok[start];
             start = end;
             continue;
@@ -364,22 +359,13 @@ std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stop
             } else if (complete || lost) {
                 // The statement's own failure, or the loss that ended the
                 // batch here; later statements fail with it, quietly.
-                if (k < results.size()) {
-                    const std::string& hint = questions[at].FailureHint;
-                    bool lost = results[k].ConnectionLost;
-                    TellFailure(hint.empty() || lost ? results[k].Message
-                                                     : hint + "\n" + results[k].Message,
-                                lost);
-                }
+                if (k < results.size())
+                    TellFailure(results[k].Message, results[k].ConnectionLost,
+                                questions[at].FailureHint);
             } else {
                 // Refused as a whole: each statement once more on its own.
-                ok[at] = OpenQuery(
-                             [&] {
-                                 ExecSQLQuery->SetSQL(std::string());
-                                 ExecSQLQuery->SetSQL(batch[k]);
-                             },
-                             questions[at].FailureHint) != nullptr &&
-                         questions[at].Read();
+                ok[at] =
+                    ExecSQL(batch[k], questions[at].FailureHint) != nullptr && questions[at].Read();
             }
             failed = failed || !ok[at];
         }

@@ -35,8 +35,8 @@ public:
     void TellReadFailure(const std::string& message) { Tell(message); }
 
     // Runs a statement on ExecSQLQuery; the open query, or null after the
-    // failure has been told.
-    platform::TADOQuery* ExecSQL(const std::string& statement);
+    // failure has been told (after the hint, when one is given).
+    platform::TADOQuery* ExecSQL(const std::string& statement, const std::string& failureHint = {});
 
     // The text a failed login is told with: a Chinese line for the common
     // ways a login fails (and, for Windows authentication, what it tried
@@ -147,7 +147,8 @@ private:
                                    const std::string& failureHint = {});
     bool ReadObjectRows(SchemaObjects& out);
     void Tell(const std::string& message);
-    void TellFailure(const std::string& message, bool connectionLost);
+    // A statement's failure: its message, after the hint when one is given.
+    void TellFailure(const std::string& message, bool connectionLost, const std::string& hint = {});
     // The rows of ExecSQLQuery's result, appended; nothing when the answer
     // is not sound (told, naming the object).
     bool ReadColumns(const SchemaObject& object, ColumnList& out);

@@ -34,13 +34,9 @@ std::string Carried(const std::string& name)
 {
     std::string out;
     for (std::size_t i = 0; i < name.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(name[i]);
-        unsigned char next = i + 2 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
-        if (c == 0) {
+        if (name[i] == '\0') {
             out.append(2, '\0');
-        } else if (c == 0xED && next >= 0xA0 && next <= 0xBF) {
-            unsigned code =
-                0xD000 | ((next & 0x3F) << 6) | (static_cast<unsigned char>(name[i + 2]) & 0x3F);
+        } else if (char16_t code = platform::UnpairedSurrogateAt(name, i)) {
             out += '\0';
             for (int shift = 12; shift >= 0; shift -= 4)
                 out += kHexDigits[(code >> shift) & 0x0F];
@@ -63,10 +59,8 @@ std::string Uncarried(const std::string& value)
             out += '\0';
             ++i;
         } else if (i + 4 < value.size()) {
-            unsigned code = HexValue(value, i + 1);
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
+            out += platform::Utf16ToUtf8(
+                std::u16string(1, static_cast<char16_t>(HexValue(value, i + 1))));
             i += 4;
         }
     }

@@ -434,6 +434,11 @@ bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesF
     return false;
 }
 
+std::string RefusalSummary(std::size_t problems)
+{
+    return std::to_string(problems) + " 处问题，没有生成也没有清除任何文件：";
+}
+
 RunNotice RefusalReport(const std::vector<RunProblem>& problems, ReportReader reader)
 {
     // Only types: a type refusal; anything else: a name refusal.
@@ -450,7 +455,7 @@ RunNotice RefusalReport(const std::vector<RunProblem>& problems, ReportReader re
         if (count > 0)
             report.Groups.emplace_back(kind, count);
     }
-    report.Text = std::to_string(problems.size()) + " 处问题，没有生成也没有清除任何文件：";
+    report.Text = RefusalSummary(problems.size());
     for (const auto& [kind, count] : report.Groups)
         report.Text.append("\n").append(ProblemGroupText(kind, count, reader));
     for (const RunProblem& p : problems) {

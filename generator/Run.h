@@ -151,6 +151,8 @@ bool ChecksPass(const RunInput& input, RunHost& host, const std::string& tablesF
 std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string& tablesFolder);
 // Their texts.
 std::vector<std::string> RunProblems(const RunInput& input, const std::string& tablesFolder);
+// A report's first line: how many problems, and that nothing was done.
+std::string RefusalSummary(std::size_t problems);
 // One notice of them all: a first line that says how many problems there
 // are, a line for each kind (its count and way past), then every problem.
 RunNotice RefusalReport(const std::vector<RunProblem>& problems,

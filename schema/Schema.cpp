@@ -63,19 +63,13 @@ std::string SqlQuoted(const std::string& name)
 {
     std::string out;
     for (std::size_t i = 0; i < name.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(name[i]);
-        unsigned char next = i + 2 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
-        if (c == 0) {
-            out += "'+NCHAR(0)+N'";
-        } else if (c == 0xED && next >= 0xA0 && next <= 0xBF) {
-            // An unpaired surrogate, kept in its three WTF-8 bytes.
-            unsigned code =
-                0xD000 | ((next & 0x3Fu) << 6) | (static_cast<unsigned char>(name[i + 2]) & 0x3Fu);
-            out += "'+NCHAR(" + std::to_string(code) + ")+N'";
-            i += 2;
+        char16_t surrogate = platform::UnpairedSurrogateAt(name, i);
+        if (name[i] == '\0' || surrogate) {
+            out += "'+NCHAR(" + std::to_string(unsigned{surrogate}) + ")+N'";
+            i += surrogate ? 2 : 0;
         } else {
             out += name[i];
-            if (c == '\'')
+            if (name[i] == '\'')
                 out += '\'';
         }
     }

@@ -217,6 +217,17 @@ std::u16string Utf8ToUtf16(const std::string& utf8)
     return out;
 }
 
+char16_t UnpairedSurrogateAt(const std::string& text, std::size_t i)
+{
+    if (i + 2 >= text.size() || static_cast<unsigned char>(text[i]) != 0xED)
+        return 0;
+    unsigned char second = static_cast<unsigned char>(text[i + 1]);
+    if (second < 0xA0 || second > 0xBF)
+        return 0;
+    return static_cast<char16_t>(0xD000 | ((second & 0x3Fu) << 6) |
+                                 (static_cast<unsigned char>(text[i + 2]) & 0x3Fu));
+}
+
 std::string Printable(const std::string& text)
 {
     static const char kHex[] = "0123456789ABCDEF";

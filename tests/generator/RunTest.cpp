@@ -740,28 +740,19 @@ TEST_F(Run, ARegenerationRewritesOnlyWhatChangedWithOrWithoutClearing)
 
 TEST(RunChecks, OneReportNamesEveryProblemEachOnOneLineWithAWayPastThatWorks)
 {
-    auto object = [](const std::string& schema, const std::string& name,
-                     std::vector<std::string> columns) {
-        ColumnList entries;
-        for (const std::string& c : columns)
-            entries.push_back({c, "int"});
-        SchemaObject o = NamedObject(name, entries);
-        o.Schema = schema;
-        return o;
-    };
     RunInput in;
     in.DatabaseCount = 1;
     in.Schema.Tables = {
         // A label refused, and a catalogue name GBK cannot hold.
-        object("dbo", "E😀表", {"a"}),
-        object("dbo", "Log", {"a"}),
+        ObjectInSchema("E😀表", "dbo", {"a"}),
+        ObjectInSchema("Log", "dbo", {"a"}),
         // A twin, with a column whose quote is unpaired.
-        object("Sales", "Log", {"it's"}),
+        ObjectInSchema("Log", "Sales", {"it's"}),
         // Two control characters, in the name and in the schema, and a
         // line feed in a column name (which a literal can carry).
-        object("S\x01", "T\x07", {"x\ny"}),
+        ObjectInSchema("T\x07", "S\x01", {"x\ny"}),
         // A right-to-left override.
-        object("dbo", "abc\u202Etxt", {"a"}),
+        ObjectInSchema("abc\u202Etxt", "dbo", {"a"}),
     };
     in.Schema.Tables[2].Columns[0].Label = "its";
     const std::vector<std::string> expected = {

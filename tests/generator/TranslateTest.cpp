@@ -78,14 +78,7 @@ TEST(Pinyin, NamesTheRuleRefusesTakeASuffixItAccepts)
 
 TEST(Pinyin, TwinsAcrossSchemasTakeTheirSchemaAndThenANumber)
 {
-    auto object = [](const std::string& name, const std::string& schema, NameList columns) {
-        ColumnList entries;
-        for (const std::string& c : columns)
-            entries.push_back({c, "int"});
-        SchemaObject o = NamedObject(name, entries);
-        o.Schema = schema;
-        return o;
-    };
+    auto object = ObjectInSchema;
     DatabaseSchema schema;
     schema.Tables = {object("Customers", "Sales", {"ID", "Name"}),
                      object("Customers", "dbo", {"a b", "a-b", "ab"}),

@@ -49,6 +49,10 @@ bool TryGbkToUtf8(const std::string& gbk, std::string& utf8);
 std::string Utf16ToUtf8(const std::u16string& utf16);
 std::u16string Utf8ToUtf16(const std::string& utf8);
 
+// The UTF-16 unit of the unpaired surrogate whose three WTF-8 bytes begin
+// at text[i], or 0 when none does.
+char16_t UnpairedSurrogateAt(const std::string& text, std::size_t i);
+
 // A name as a message shows it: a control character, or a byte that begins
 // no character, as "\\xNN"; a C1 control, a direction mark or override, a
 // line or paragraph separator and an unpaired surrogate as "\\uNNNN". What a
