@@ -77,6 +77,7 @@ public:
             }
             break;
         case RunNotice::ConnectionLost:
+        case RunNotice::ProceduresLeftOut:
             break;
         case RunNotice::NoKeyMethods:
             // Not a failure: said briefly under the table tree when it is

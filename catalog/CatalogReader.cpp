@@ -96,6 +96,9 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
         lists.push_back(data.KeyQuestion(keys));
         lists.push_back(data.IdentityColumnQuestion(identities));
     }
+    SchemaObjects procedures, relisted;
+    if (options.Procedures)
+        lists.push_back(data.ProcedureListQuestion(database, procedures));
     // After a failed switch, the statements that follow it would read the
     // database the connection was in: they are neither read nor told.
     std::vector<bool> listsRead = data.Ask(lists, options.UseDatabase);
@@ -109,13 +112,13 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
     bool allRead = std::find(listsRead.begin(), listsRead.end(), false) == listsRead.end();
     if (options.Keys && !(listsRead[2] && listsRead[3]))
         data.TellReadFailure("读不到数据表的主键，没有生成");
-    for (SchemaObjects& objects : listed)
+    for (SchemaObjects* objects : {&listed[0], &listed[1], &procedures})
         if (options.Wanted) {
             SchemaObjects wanted;
-            for (const SchemaObject& o : objects)
+            for (const SchemaObject& o : *objects)
                 if (options.Wanted(o.Name))
                     wanted.push_back(o);
-            objects = wanted;
+            *objects = wanted;
         }
 
     std::vector<ColumnList> columns[2] = {std::vector<ColumnList>(listed[0].size()),
@@ -137,6 +140,15 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
             if (tree == 0 && options.Identity)
                 questions.push_back(data.IdentityQuestion(listed[0][k], identity[k]));
         }
+    // A procedure's parameters ride in the same batch; a procedure without
+    // any answers no rows, as one dropped meanwhile does, so the list is
+    // asked again at the batch's end to tell the two apart.
+    std::vector<ColumnList> parameters(procedures.size());
+    for (std::size_t k = 0; k < procedures.size(); ++k)
+        if (!procedures[k].Schema.empty())
+            questions.push_back(data.ParameterQuestion(procedures[k], parameters[k]));
+    if (options.Procedures && !procedures.empty())
+        questions.push_back(data.ProcedureListQuestion(database, relisted));
     std::vector<bool> answered = data.Ask(questions);
 
     // The trees in order, as if each had been read on its own.
@@ -166,6 +178,33 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
     if (options.Keys) {
         allRead = AttachKeys(data, out.Tables, keys, identities) && allRead;
         out.KeysRead = true;
+    }
+    if (options.Procedures) {
+        bool listRead = listsRead.back();
+        bool relistRead = procedures.empty() || answered.back();
+        allRead &= listRead && relistRead;
+        for (std::size_t k = 0; k < procedures.size(); ++k) {
+            const SchemaObject& p = procedures[k];
+            bool known = !p.Schema.empty();
+            bool read = known && answered[at++];
+            bool still = std::any_of(relisted.begin(), relisted.end(), [&](const SchemaObject& r) {
+                return r.Schema == p.Schema && r.Name == p.Name;
+            });
+            if (!known || (read && relistRead && !still)) {
+                data.TellReadFailure(
+                    platform::Printable(p.Schema) + "." + platform::Printable(p.Name) +
+                    (known ? "：存储过程在读取时不见了（可能被删除或改名），没有从它生成"
+                           : "：读不到它的架构（架构可能在读取时被删除或更改），没有从它生成"));
+                allRead = false;
+                continue;
+            }
+            if (!read) {
+                allRead = false;
+                continue;
+            }
+            out.Procedures.push_back(NamedProcedure(p, parameters[k]));
+        }
+        out.ProceduresRead = listRead;
     }
     return allRead;
 }

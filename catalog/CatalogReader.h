@@ -34,6 +34,9 @@ struct CatalogReadOptions {
     // Switch the connection to the database first (one batch with the name
     // lists), rather than read the one it is in.
     bool UseDatabase = false;
+    // Also read the stored procedures and their parameters (the list in the
+    // batch of the other lists, the parameters in the batch of the columns).
+    bool Procedures = false;
     // The objects to read, by catalogue name; every one when empty.
     std::function<bool(const std::string&)> Wanted;
 };

@@ -218,6 +218,17 @@ std::string TDBData::ColumnStatement(const SchemaObject& object)
         {{"Name", SqlQuoted(TwoPartName(object))}});
 }
 
+std::string TDBData::ParameterStatement(const SchemaObject& procedure)
+{
+    return platform::FillFields(
+        "SELECT [syscolumns].[name],[systypes].[name],[syscolumns].[length],[b].[name],"
+        "[syscolumns].[isoutparam],[syscolumns].[xprec],[syscolumns].[xscale] FROM "
+        "[syscolumns] LEFT JOIN  [systypes] ON [syscolumns].[xusertype]=[systypes].[xusertype] "
+        "LEFT JOIN [systypes] [b] ON [syscolumns].[xtype]=[b].[xusertype] WHERE "
+        "[syscolumns].[id]=OBJECT_ID(N'${Name}') ORDER BY [syscolumns].[colid]",
+        {{"Name", SqlQuoted(TwoPartName(procedure))}});
+}
+
 std::string TDBData::IdentityStatement(const SchemaObject& table)
 {
     return platform::FillFields(
@@ -273,7 +284,21 @@ TDBData::Question TDBData::IdentityColumnQuestion(std::vector<TableColumnRow>& o
             [this, &out] { return ReadTableColumnRows(out); }};
 }
 
-bool TDBData::ReadColumns(const SchemaObject& object, ColumnList& out)
+namespace {
+
+// A whole number the server sent as text; 0 for NULL.
+int FieldNumber(const platform::TADOQuery& query, int column)
+{
+    try {
+        return query.FieldIsNull(column) ? 0 : std::stoi(query.FieldText(column));
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+}  // namespace
+
+bool TDBData::ReadColumns(const SchemaObject& object, ColumnList& out, bool parameters)
 {
     // A column's name is never NULL and never twice in one object: such an
     // answer is not read, and nothing of it is kept.
@@ -284,6 +309,9 @@ bool TDBData::ReadColumns(const SchemaObject& object, ColumnList& out)
         entry.Name = ExecSQLQuery->FieldText(0);
         entry.TypeName = ExecSQLQuery->FieldText(1);  // empty when no type row matched
         entry.BaseType = ExecSQLQuery->FieldText(3);  // empty for the CLR types
+        if (parameters)
+            entry.Shape = {FieldNumber(*ExecSQLQuery, 2), FieldNumber(*ExecSQLQuery, 4) != 0,
+                           FieldNumber(*ExecSQLQuery, 5), FieldNumber(*ExecSQLQuery, 6)};
         std::string fault = ExecSQLQuery->FieldIsNull(0) ? "有一个字段名称为 NULL"
                             : !seen.insert(entry.Name).second
                                 ? "字段 " + platform::Printable(entry.Name) +
@@ -400,6 +428,18 @@ TDBData::Question TDBData::ViewListQuestion(const std::string& database, SchemaO
 TDBData::Question TDBData::ColumnQuestion(const SchemaObject& object, ColumnList& out)
 {
     return {ColumnStatement(object), [this, &object, &out] { return ReadColumns(object, out); }};
+}
+
+TDBData::Question TDBData::ProcedureListQuestion(const std::string& database, SchemaObjects& out)
+{
+    return {ObjectListStatement(database, 'P', ADOConnection1->ServerMajorVersion()),
+            [this, &out] { return ReadObjectRows(out); }};
+}
+
+TDBData::Question TDBData::ParameterQuestion(const SchemaObject& procedure, ColumnList& out)
+{
+    return {ParameterStatement(procedure),
+            [this, &procedure, &out] { return ReadColumns(procedure, out, true); }};
 }
 
 TDBData::Question TDBData::IdentityQuestion(const SchemaObject& table, IdentityNames& out)

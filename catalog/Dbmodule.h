@@ -88,6 +88,12 @@ public:
     Question TableListQuestion(const std::string& database, SchemaObjects& out);
     Question ViewListQuestion(const std::string& database, SchemaObjects& out);
     Question ColumnQuestion(const SchemaObject& object, ColumnList& out);
+    // The user's stored procedures, listed as tables are.
+    Question ProcedureListQuestion(const std::string& database, SchemaObjects& out);
+    // A procedure's parameters, in order, each with its type, length,
+    // direction, precision and scale; none for a procedure without any (or
+    // one that is gone).
+    Question ParameterQuestion(const SchemaObject& procedure, ColumnList& out);
     Question IdentityQuestion(const SchemaObject& table, IdentityNames& out);
     // A database-wide answer: one row per column, naming its table by
     // schema (owner on SQL Server 2000) and name.
@@ -124,6 +130,7 @@ public:
     static std::string ObjectListStatement(const std::string& database, char xtype,
                                            int serverMajorVersion);
     static std::string ColumnStatement(const SchemaObject& object);
+    static std::string ParameterStatement(const SchemaObject& procedure);
     static std::string IdentityStatement(const SchemaObject& table);
     static std::string KeyStatement();
     static std::string IdentityColumnStatement(int serverMajorVersion);
@@ -151,7 +158,7 @@ private:
     void TellFailure(const std::string& message, bool connectionLost, const std::string& hint = {});
     // The rows of ExecSQLQuery's result, appended; nothing when the answer
     // is not sound (told, naming the object).
-    bool ReadColumns(const SchemaObject& object, ColumnList& out);
+    bool ReadColumns(const SchemaObject& object, ColumnList& out, bool parameters = false);
     void ReadIdentity(IdentityNames& out);
     // Rows of three texts, appended.
     bool ReadTableColumnRows(std::vector<TableColumnRow>& out);

@@ -11,9 +11,10 @@ const char* const kUsageText =
     "用法：\n"
     "  pellam-gen databases CONNECTION\n"
     "  pellam-gen schema    CONNECTION [--database NAME] [FILTERS] [--to FILE] [--translate]\n"
+    "                       [--procedures]\n"
     "  pellam-gen generate  (CONNECTION [--database NAME] | --schema FILE) [FILTERS]\n"
     "                       [--output DIR] [--clear] [--check] [--verbose] [--translate]\n"
-    "                       [--types extended] [--type NAME=GROUP]... [--keys]\n"
+    "                       [--types extended] [--type NAME=GROUP]... [--keys] [--procedures]\n"
     "  pellam-gen help | --help | -h       显示本说明\n"
     "  pellam-gen --version                显示版本\n"
     "\n"
@@ -24,8 +25,11 @@ const char* const kUsageText =
     "                                      没有 --password-env 时从终端或标准输入读取密码\n"
     "  --database NAME                     数据库，默认为 NOLK\n"
     "FILTERS（可重复，按目录名称匹配，不分大小写，* 与 ? 为通配符）:\n"
-    "  --include GLOB                      只要匹配的数据表和视图\n"
-    "  --exclude GLOB                      去掉匹配的数据表和视图\n"
+    "  --include GLOB                      只要匹配的数据表和视图（及存储过程）\n"
+    "  --exclude GLOB                      去掉匹配的数据表和视图（及存储过程）\n"
+    "schema 与 generate:\n"
+    "  --procedures                        也读取存储过程及其参数，每个存储过程生成一个类\n"
+    "                                      （DBComm\\DBProcedures\\<名称>Procedure.h/.cpp）\n"
     "schema:\n"
     "  --to FILE                           快照写入文件（默认写到标准输出）\n"
     "  --translate                         标签翻译为拼音标识符\n"
@@ -192,7 +196,7 @@ const std::vector<std::string> kOptions = {"--windows-auth", "--host",     "--us
                                            "--schema",       "--output",   "--clear",
                                            "--check",        "--verbose",  "--help",
                                            "--version",      "--types",    "--type",
-                                           "--keys"};
+                                           "--keys",         "--procedures"};
 
 }  // namespace
 
@@ -258,7 +262,8 @@ Options Parse(int argc, char** argv)
                                                 {"--translate", &o.Translate},
                                                 {"--check", &o.Check},
                                                 {"--verbose", &o.Verbose},
-                                                {"--keys", &o.Keys}};
+                                                {"--keys", &o.Keys},
+                                                {"--procedures", &o.Procedures}};
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
         if (auto flag = flags.find(arg); flag != flags.end()) {
@@ -284,6 +289,8 @@ Options Parse(int argc, char** argv)
     only(!o.Output.empty() || o.Clear || o.Check || o.Verbose,
          "--output、--clear、--check 和 --verbose", "generate");
     only(o.Keys, "--keys", "generate");
+    if (o.Procedures && o.Command == "databases")
+        throw UsageError{"--procedures 只能与 schema 或 generate 一起使用"};
     if (o.Command == "databases" && !(o.Include.empty() && o.Exclude.empty()))
         throw UsageError{"--include 和 --exclude 只能与 schema 或 generate 一起使用"};
     if (fromServer && o.WindowsAuth && o.HasHost)

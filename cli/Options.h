@@ -17,6 +17,9 @@ struct Options {
     bool Clear = false, Translate = false, Check = false, Verbose = false;
     // generate's --keys: the key methods of every table with a primary key.
     bool Keys = false;
+    // schema's and generate's --procedures: the stored procedures too, each
+    // a class of its own.
+    bool Procedures = false;
     TypeOptions Types;  // generate's --types extended and --type NAME=GROUP
 };
 

@@ -175,6 +175,11 @@ private:
 DatabaseSchema AsGenerated(const DatabaseSchema& snapshot, const Options& o)
 {
     DatabaseSchema schema = snapshot;
+    // Without --procedures none is generated, whatever the snapshot holds.
+    if (!o.Procedures) {
+        schema.Procedures.clear();
+        schema.ProceduresRead = false;
+    }
     if (o.Translate)
         TranslateLabels(schema);
     ApplyTypeOptions(schema, o.Types);
@@ -187,6 +192,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
     DatabaseSchema schema = AsGenerated(snapshot, o);
     SchemaIdentities identities(schema.Tables);
     RunInput input{1, schema, o.Keys};
+    input.Procedures = o.Procedures;
     if (!o.Check) {
         // Missing parent folders are made; the run makes the tree below.
         std::error_code ec;
@@ -264,7 +270,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
 // Only the objects the filters want; exit 2 when an --include matched none.
 bool Filter(DatabaseSchema& schema, NameFilter& filter)
 {
-    for (SchemaObjects* objects : {&schema.Tables, &schema.Views}) {
+    for (SchemaObjects* objects : {&schema.Tables, &schema.Views, &schema.Procedures}) {
         SchemaObjects kept;
         for (SchemaObject& o : *objects)
             if (filter.Wanted(o.Name))
@@ -310,6 +316,12 @@ int Main(int argc, char** argv)
                         "请用 pellam-gen schema 重新生成快照后再使用 --keys");
             return kUsage;
         }
+        if (o.Procedures && !snapshot.ProceduresRead) {
+            ErrorPrintf("%s: %s\n", o.Schema.c_str(),
+                        "快照没有存储过程（由较早的 pellam-gen 生成，或生成时没有加 "
+                        "--procedures）；请用 pellam-gen schema --procedures 重新生成快照");
+            return kUsage;
+        }
         return Generate(snapshot, o);
     }
 
@@ -332,6 +344,7 @@ int Main(int argc, char** argv)
     read.UseDatabase = useDatabase;
     // A snapshot holds the keys, so that it can generate with --keys.
     read.Keys = o.Keys || o.Command == "schema";
+    read.Procedures = o.Procedures;
     read.Wanted = [&filter](const std::string& name) { return filter.Wanted(name); };
     if (!ReadCatalog(data, database, read, snapshot) || errors.Any)
         return kConnection;

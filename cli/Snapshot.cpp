@@ -245,6 +245,85 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
     return objects;
 }
 
+// A whole number of a parameter, within the bounds the catalogue gives it.
+int Number(const json& value, const std::string& place, int least, int most)
+{
+    if (!value.is_number_integer() || value.get<long long>() < least ||
+        value.get<long long>() > most)
+        throw SnapshotError(place + ": 应为 " + std::to_string(least) + " 到 " +
+                            std::to_string(most) + " 的整数");
+    return static_cast<int>(value.get<long long>());
+}
+
+// The stored procedures, each with its parameters in order.
+SchemaObjects Procedures(const json& root)
+{
+    SchemaObjects procedures;
+    const json& list = Array(root["procedures"], "procedures");
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        std::string place = "procedures[" + std::to_string(i) + "]";
+        const json& o = list[i];
+        if (!o.is_object())
+            throw SnapshotError(place + ": " + "应为对象");
+        SchemaObject procedure;
+        procedure.Name = Text(Member(o, "name", place), place + ".name");
+        procedure.Label = o.contains("label") ? Text(o["label"], place + ".label") : procedure.Name;
+        if (o.contains("schema"))
+            procedure.Schema = Text(o["schema"], place + ".schema");
+        const json& parameters = Array(Member(o, "parameters", place), place + ".parameters");
+        for (std::size_t c = 0; c < parameters.size(); ++c) {
+            std::string cplace = place + ".parameters[" + std::to_string(c) + "]";
+            const json& pj = parameters[c];
+            if (!pj.is_object())
+                throw SnapshotError(cplace + ": " + "应为对象");
+            SchemaColumn parameter;
+            parameter.Name = Text(Member(pj, "name", cplace), cplace + ".name");
+            parameter.TypeName = Text(Member(pj, "type", cplace), cplace + ".type");
+            if (pj.contains("base") && !pj["base"].is_null())
+                parameter.BaseType = Text(pj["base"], cplace + ".base");
+            parameter.Label = pj.contains("label") ? Text(pj["label"], cplace + ".label")
+                                                   : ParameterLabel(parameter.Name);
+            parameter.Shape.Length = Number(Member(pj, "length", cplace), cplace + ".length", -1,
+                                            0x7FFFFFFF);
+            const json& output = Member(pj, "output", cplace);
+            if (!output.is_boolean())
+                throw SnapshotError(cplace + ".output: " + "应为 true 或 false");
+            parameter.Shape.Output = output.get<bool>();
+            parameter.Shape.Precision =
+                Number(Member(pj, "precision", cplace), cplace + ".precision", 0, 255);
+            parameter.Shape.Scale = Number(Member(pj, "scale", cplace), cplace + ".scale", 0, 255);
+            procedure.Columns.push_back(parameter);
+        }
+        procedures.push_back(procedure);
+    }
+    return procedures;
+}
+
+json ProceduresJson(const SchemaObjects& procedures)
+{
+    json list = json::array();
+    for (const SchemaObject& o : procedures) {
+        json j;
+        j["name"] = Carried(o.Name);
+        if (!o.Schema.empty())
+            j["schema"] = Carried(o.Schema);
+        j["label"] = Carried(o.Label);
+        json parameters = json::array();
+        for (const SchemaColumn& c : o.Columns) {
+            json parameter = {{"name", Carried(c.Name)}, {"label", Carried(c.Label)},
+                              {"type", Carried(c.TypeName)}, {"length", c.Shape.Length}};
+            parameter["base"] = c.BaseType.empty() ? json(nullptr) : json(Carried(c.BaseType));
+            parameter["output"] = c.Shape.Output;
+            parameter["precision"] = c.Shape.Precision;
+            parameter["scale"] = c.Shape.Scale;
+            parameters.push_back(parameter);
+        }
+        j["parameters"] = parameters;
+        list.push_back(j);
+    }
+    return list;
+}
+
 json ObjectsJson(const SchemaObjects& objects, bool tables)
 {
     json list = json::array();
@@ -388,6 +467,11 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
             throw SnapshotError(std::string("keys: ") + "应为 true 或 false");
         snapshot.KeysRead = root["keys"].get<bool>();
     }
+    // Taken without procedures (or by an earlier Pellam): none read.
+    if (root.contains("procedures")) {
+        snapshot.Procedures = Procedures(root);
+        snapshot.ProceduresRead = true;
+    }
     return snapshot;
 }
 
@@ -401,5 +485,7 @@ std::string WriteSnapshot(const DatabaseSchema& snapshot)
         root["keys"] = true;
     root["tables"] = ObjectsJson(snapshot.Tables, true);
     root["views"] = ObjectsJson(snapshot.Views, false);
+    if (snapshot.ProceduresRead)
+        root["procedures"] = ProceduresJson(snapshot.Procedures);
     return UncarriedEscapes(root.dump(2)) + "\n";
 }

@@ -14,8 +14,10 @@
 
 // Shared runtime library.
 void WriteStoredProcFiles(const std::string& storedProcFolder);
+// With connectionAccessor, DBComm also hands out its connection
+// (GetConnection), which the procedures' classes are given.
 void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableNames,
-                      const NameList& viewNames);
+                      const NameList& viewNames, bool connectionAccessor = false);
 // With keyHelpers, the base also has what the key methods call.
 void WriteTableOperatorBase(const std::string& tablesFolder, bool keyHelpers = false);
 
@@ -81,5 +83,25 @@ void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
 // A view's operator class reads no column: it takes only names.
 void WriteViewOperatorFiles(const std::string& tablesFolder, const std::string& className,
                             const std::string& viewName, const std::string& schema = std::string());
+
+// A stored procedure's parameter as its class creates it: the VCL data
+// type's name (ftInteger, ftWideString…), the size, and whether precision
+// and scale are set.
+struct AdoParameter {
+    std::string DataType;
+    int Size = 0;
+    bool Precise = false;
+};
+// The parameter of a procedure whose types the options have resolved: its
+// own server type where the group is that type's, else the type its group
+// passes (a string, which the server converts).
+AdoParameter AdoParameterOf(const SchemaColumn& parameter);
+// Whether a procedure's class can take the parameter (its type in a group;
+// an OUTPUT one not a stream); why not, when not.
+bool IsProcedureParameterTyped(const SchemaColumn& parameter, std::string& why);
+// Why a procedure is left out, or "" when its class can be written.
+std::string ProcedureLeftOutReason(const SchemaObject& procedure);
+// The class "<label>Procedure" of a procedure (labels resolved and typed).
+void WriteProcedureFiles(const std::string& proceduresFolder, const SchemaObject& procedure);
 
 #endif

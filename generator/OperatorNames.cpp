@@ -27,6 +27,15 @@ OperatorFilePaths OperatorPaths(const std::string& tablesFolder, const std::stri
     return paths;
 }
 
+OperatorFilePaths ProcedurePaths(const std::string& proceduresFolder, const std::string& label)
+{
+    OperatorFilePaths paths{InFolder(proceduresFolder, label + "Procedure.h"),
+                            InFolder(proceduresFolder, label + "Procedure.cpp")};
+    if (LeavesFolder(label))
+        throw EFCreateError(paths.Header, false);
+    return paths;
+}
+
 bool IsVclQuote(char c)
 {
     return c == '\'' || c == '"' || c == '`';

@@ -15,6 +15,8 @@ struct OperatorFilePaths {
 // reach outside the folder (one holding '/' or '\', or "." or "..") is
 // refused with the writer's own error before anything is written.
 OperatorFilePaths OperatorPaths(const std::string& tablesFolder, const std::string& className);
+// The same for a stored procedure's class: "<label>Procedure.h" and ".cpp".
+OperatorFilePaths ProcedurePaths(const std::string& proceduresFolder, const std::string& label);
 
 // The generated SQL texts go to an ADO query, whose parameter scan (the
 // VCL's, with ParamCheck on) reads them thus: "'", '"' and '`' each toggle

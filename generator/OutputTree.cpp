@@ -102,6 +102,11 @@ std::string OutputTree::StoredProcFolder() const
     return Root + platform::NativeSuffix("\\DBComm\\DBStoredProc");
 }
 
+std::string OutputTree::ProceduresFolder() const
+{
+    return Root + platform::NativeSuffix("\\DBComm\\DBProcedures");
+}
+
 OutputTree ProgramOutputTree()
 {
     return OutputTree(platform::ProgramFolder());

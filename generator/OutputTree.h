@@ -77,6 +77,7 @@ struct OutputTree {
     std::string DBCommFolder() const;  // "\Output\DBComm\" (ends with a separator)
     std::string TablesFolder() const;  // "\Output\DBComm\DBTables"
     std::string StoredProcFolder() const;  // "\Output\DBComm\DBStoredProc"
+    std::string ProceduresFolder() const;  // "\Output\DBComm\DBProcedures"
 
     std::string ProgramFolder;
     std::string Root;

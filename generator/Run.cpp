@@ -95,6 +95,8 @@ std::vector<std::string> IncludeGuards(const RunInput& input)
     for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
         for (const SchemaObject& o : *tree)
             guards.push_back(o.Label + "H");
+    for (const SchemaObject* p : WrittenProcedures(input))
+        guards.push_back(p->Label + "ProcedureH");
     return guards;
 }
 
@@ -107,11 +109,13 @@ void GuardProblem(const std::string& owner, const std::string& name,
         if (name == guard) {
             // The guard is the class name of another object with "H".
             std::string of = guard.substr(0, guard.size() - 1);
+            bool procedure = of.size() > 9 && of.compare(of.size() - 9, 9, "Procedure") == 0;
             out.push_back({RunProblem::Clash,
                            Shown(owner) + ":" + Shown(name) + ":与头文件的保护宏同名（" +
                                (of == "DBComm" || of == "DBStoredProc" || of == "DBTableOperator"
                                     ? of + ".h"
-                                    : Shown(of) + "Operator.h") +
+                                : procedure ? Shown(of) + ".h"
+                                            : Shown(of) + "Operator.h") +
                                "）（翻译或改名后可生成）"});
             return;
         }
@@ -263,6 +267,33 @@ bool CheckTreeNames(const SchemaObjects& tree, RunHost& host, bool tableTree)
     return true;
 }
 
+std::vector<const SchemaObject*> WrittenProcedures(const RunInput& input)
+{
+    std::vector<const SchemaObject*> written;
+    if (input.Procedures)
+        for (const SchemaObject& p : input.Schema.Procedures)
+            if (ProcedureLeftOutReason(p).empty())
+                written.push_back(&p);
+    return written;
+}
+
+std::string ProceduresLeftOutText(const SchemaObjects& procedures)
+{
+    std::vector<std::string> lines;
+    for (const SchemaObject& p : procedures) {
+        std::string why = ProcedureLeftOutReason(p);
+        if (!why.empty())
+            lines.push_back("存储过程 " + Shown(p.InDbo() ? p.Name : p.Schema + "." + p.Name) +
+                            ":" + why + "，没有生成");
+    }
+    if (lines.empty())
+        return std::string();
+    std::string text = std::to_string(lines.size()) + " 个存储过程的参数类型无法生成，已略过：";
+    for (const std::string& line : lines)
+        text.append("\n").append(line);
+    return text;
+}
+
 std::vector<const SchemaObject*> TablesWithoutKeyMethods(const SchemaObjects& tables)
 {
     std::vector<const SchemaObject*> without;
@@ -317,8 +348,8 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
 namespace {
 
 // Why a label (a class name, or a column's parameter name) cannot stand in
-// the generated code, or "".
-std::string LabelFault(const std::string& label, bool isClass, bool tableTree,
+// the generated code, or "": `valid` is the rule of its place.
+std::string LabelFault(const std::string& label, bool (*valid)(const std::string&),
                        RunProblem::Kind& kind)
 {
     kind = RunProblem::Spelling;
@@ -333,19 +364,88 @@ std::string LabelFault(const std::string& label, bool isClass, bool tableTree,
             return "含有空格或标点“" + Shown(std::string(1, c)) + "”";
     if (!platform::IsCharAlphaA(label[0]))
         return "不以字母开头";
-    bool valid = isClass ? IsValidClassName(label)
-                         : (tableTree ? IsValidParameterName(label) : IsValidIdentifier(label));
     kind = RunProblem::Reserved;
-    if (!valid)
+    if (!valid(label))
         return "是 C++ 关键字、<windows.h> 的宏或生成的代码中已用的名称";
     return std::string();
+}
+
+const char* const kRename = "（翻译或改名后可生成）";
+
+// Every problem of the procedures a run writes: their labels and their
+// parameters' (each by its own rule), twins among them (their files share
+// a folder), a table or view whose include guard is a procedure's, guards,
+// lengths, repeated parameter labels, and catalogue names.
+void ProcedureProblems(const RunInput& input, const std::vector<std::string>& guards,
+                       const std::string& tablesFolder, std::vector<RunProblem>& out)
+{
+    std::vector<CheckedClass> classes;
+    std::string folder;
+    if (!tablesFolder.empty())
+        folder = tablesFolder.substr(0, tablesFolder.size() - std::string("DBTables").size()) +
+                 "DBProcedures";
+    for (const SchemaObject* p : WrittenProcedures(input)) {
+        const SchemaObject& o = *p;
+        std::string owner = "存储过程 " + Shown(o.Label);
+        bool labelsOk = true;
+        RunProblem::Kind kind;
+        std::string fault = LabelFault(o.Label, IsValidClassName, kind);
+        if (!fault.empty()) {
+            out.push_back({kind, owner + ":" + fault + kRename});
+            labelsOk = false;
+        }
+        for (const SchemaColumn& c : o.Columns) {
+            std::string parameterFault = LabelFault(c.Label, IsValidProcedureParameterName, kind);
+            if (!parameterFault.empty()) {
+                out.push_back(
+                    {kind, owner + ":" + Shown(c.Label) + ":参数" + parameterFault + kRename});
+                labelsOk = false;
+            }
+        }
+        if (labelsOk) {
+            for (const SchemaColumn& c : o.Columns)
+                GuardProblem(owner, c.Label, guards, out);
+            std::string longest = o.Label + "Procedure.cpp";
+            if (o.Label.size() > MaxProcedureNameLength() ||
+                (!folder.empty() && platform::PathLength(InFolder(folder, longest)) +
+                                            platform::kTemporarySuffixLength >
+                                        platform::kMaxPathLength))
+                out.push_back({RunProblem::TooLong,
+                               owner + ":名称太长，生成的文件名超出文件系统的限制（改用较短的名称后可生成）"});
+            for (const CheckedClass& other : classes)
+                if (platform::SameTextIgnoreCase(o.Label, other.Label))
+                    out.push_back({RunProblem::Clash, owner + ":与另一个存储过程（" + other.Named +
+                                                          "）的类名相同" + kRename});
+            for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
+                for (const SchemaObject& t : *tree)
+                    if (t.Label == o.Label + "Procedure")
+                        out.push_back({RunProblem::Clash,
+                                       owner + ":数据表或视图 " + Shown(t.Label) +
+                                           " 的头文件保护宏与它的相同（" + Shown(t.Label) +
+                                           "H）" + kRename});
+            for (std::size_t i = 0; i < o.Columns.size(); ++i)
+                for (std::size_t j = 0; j < i; ++j)
+                    if (o.Columns[j].Label == o.Columns[i].Label) {
+                        out.push_back({RunProblem::Clash, owner + ":" + Shown(o.Columns[i].Label) +
+                                                              ":参数名称重复（改名后可生成）"});
+                        break;
+                    }
+            classes.push_back({o.Label, Shown(o.InDbo() ? o.Name : o.Schema + "." + o.Name)});
+        }
+        // The name goes in a literal the VCL does not scan for parameters.
+        CatalogNameProblems(owner, "", o.Name, false, out);
+        if (!o.Schema.empty())
+            CatalogNameProblems(owner, "架构 ", o.Schema, false, out);
+        for (const SchemaColumn& c : o.Columns)
+            CatalogNameProblems(owner, "参数 ", c.Name, false, out);
+    }
 }
 
 }  // namespace
 
 std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string& tablesFolder)
 {
-    const char* const rename = "（翻译或改名后可生成）";
+    const char* const rename = kRename;
     std::vector<RunProblem> problems;
     std::vector<CheckedClass> classes;
     std::vector<std::string> guards = IncludeGuards(input);
@@ -356,13 +456,14 @@ std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string&
             // The labels, each with its own reason.
             bool labelsOk = true;
             RunProblem::Kind kind;
-            std::string fault = LabelFault(o.Label, true, tableTree, kind);
+            std::string fault = LabelFault(o.Label, IsValidClassName, kind);
             if (!fault.empty()) {
                 problems.push_back({kind, Shown(o.Label) + ":" + fault + rename});
                 labelsOk = false;
             }
             for (const SchemaColumn& c : o.Columns) {
-                std::string columnFault = LabelFault(c.Label, false, tableTree, kind);
+                std::string columnFault = LabelFault(
+                    c.Label, tableTree ? IsValidParameterName : IsValidIdentifier, kind);
                 if (!columnFault.empty()) {
                     problems.push_back({kind, Shown(o.Label) + ":" + Shown(c.Label) + ":字段" +
                                                   columnFault + rename});
@@ -384,6 +485,7 @@ std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string&
                              " 不支持（选用扩展类型，或把它指定为某一类型组后可生成）"});
         }
     }
+    ProcedureProblems(input, guards, tablesFolder, problems);
     return problems;
 }
 
@@ -479,7 +581,7 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
     // class names, which differ from the catalogue names for a relabelled
     // view.
     WriteDBCommFiles(tree.DBCommFolder(), ClassNames(input.Schema.Tables),
-                     ClassNames(input.Schema.Views));
+                     ClassNames(input.Schema.Views), input.Procedures);
     for (const char* name : {kDBCommHeader, kDBCommSource})
         result.FilesWritten.push_back(InFolder(tree.DBCommFolder(), name));
     WriteTableOperatorBase(tree.TablesFolder(), input.KeyMethods);
@@ -491,7 +593,7 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
     NameList writtenTables, writtenViews;
     bool stopped = false;
     auto nameOnlyWritten = [&] {
-        WriteDBCommFiles(tree.DBCommFolder(), writtenTables, writtenViews);
+        WriteDBCommFiles(tree.DBCommFolder(), writtenTables, writtenViews, input.Procedures);
     };
     struct Walk {
         const SchemaObjects& Tree;
@@ -525,6 +627,19 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
     }
     if (stopped)
         nameOnlyWritten();
+    if (input.Procedures) {
+        host.Progress({RunEvent::TreeStarted, ProgressLabel::Procedures});
+        std::vector<const SchemaObject*> procedures = WrittenProcedures(input);
+        for (std::size_t k = 0; k < procedures.size(); ++k) {
+            host.Progress({RunEvent::ObjectStarted, ProgressLabel::Procedures, k});
+            WriteProcedureFiles(tree.ProceduresFolder(), *procedures[k]);
+            OperatorFilePaths paths = ProcedurePaths(tree.ProceduresFolder(), procedures[k]->Label);
+            result.FilesWritten.push_back(paths.Header);
+            result.FilesWritten.push_back(paths.Source);
+            ++result.ProceduresWritten;
+        }
+        host.Progress({RunEvent::TreeDone, ProgressLabel::Procedures});
+    }
 }
 
 // The rendered files in the order they go to disk: DBComm last, so that
@@ -590,7 +705,7 @@ void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files
         };
         try {
             WriteDBCommFiles(tree.DBCommFolder(), onDisk(input.Schema.Tables),
-                             onDisk(input.Schema.Views));
+                             onDisk(input.Schema.Views), input.Procedures);
         } catch (const EFCreateError&) {
             // The first error is the one to report; the earlier DBComm stays.
         }
@@ -630,8 +745,11 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
             result.Outcome = RunOutcome::NameRefused;
         return result;
     }
-    for (const std::string& folder :
-         {tree.OutputRoot(), tree.DBCommFolder(), tree.TablesFolder(), tree.StoredProcFolder()}) {
+    std::vector<std::string> folders = {tree.OutputRoot(), tree.DBCommFolder(),
+                                        tree.TablesFolder(), tree.StoredProcFolder()};
+    if (input.Procedures)
+        folders.push_back(tree.ProceduresFolder());
+    for (const std::string& folder : folders) {
         if (!MakeOutputDir(folder, host)) {
             result.Outcome = RunOutcome::FolderFailed;
             return result;
@@ -653,6 +771,14 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
                            "没有生成主键方法：" +
                            names});
         }
+    }
+
+    if (input.Procedures) {
+        std::string leftOut = ProceduresLeftOutText(input.Schema.Procedures);
+        result.ProceduresLeftOut = static_cast<int>(input.Schema.Procedures.size() -
+                                                    WrittenProcedures(input).size());
+        if (!leftOut.empty())
+            host.Tell({RunNotice::ProceduresLeftOut, {}, leftOut});
     }
 
     if (RenderedFiles::Active()) {
@@ -702,15 +828,17 @@ std::set<std::filesystem::path> NormalPaths(const std::vector<std::string>& path
 namespace {
 
 // A file name that Pellam writes into one folder of the tree: one of the
-// runtime's, or "<Class>Operator.h" and ".cpp" among the operators.
+// runtime's, or "<Class>Operator.h" and ".cpp" among the operators, or
+// "<Label>Procedure.h" and ".cpp" among the procedures.
 bool IsGeneratedName(const std::string& name, const std::vector<std::string>& runtime,
-                     bool operators)
+                     const char* classSuffix)
 {
     if (std::find(runtime.begin(), runtime.end(), name) != runtime.end())
         return true;
-    if (!operators)
+    if (!classSuffix)
         return false;
-    for (const std::string suffix : {"Operator.h", "Operator.cpp"})
+    for (const std::string& suffix :
+         {std::string(classSuffix) + ".h", std::string(classSuffix) + ".cpp"})
         if (name.size() > suffix.size() &&
             name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
             return true;
@@ -732,8 +860,8 @@ bool IsLink(std::string path)
 
 std::string LinkedTreeFolder(const OutputTree& tree)
 {
-    for (const std::string& folder :
-         {tree.DBCommFolder(), tree.TablesFolder(), tree.StoredProcFolder()})
+    for (const std::string& folder : {tree.DBCommFolder(), tree.TablesFolder(),
+                                      tree.StoredProcFolder(), tree.ProceduresFolder()})
         if (IsLink(folder))
             return folder;
     return std::string();
@@ -748,12 +876,15 @@ std::vector<std::string> EarlierGeneratedFiles(const OutputTree& tree,
         {tree.DBCommFolder(), {kDBCommHeader, kDBCommSource}},
         {tree.StoredProcFolder(), {kStoredProcHeader, kStoredProcSource}},
         {tree.TablesFolder(), {kTableOperatorBase}},
+        {tree.ProceduresFolder(), {}},
     };
     std::vector<std::string> doomed;
     for (const auto& [folder, runtime] : folders) {
         if (IsLink(folder))
             continue;
-        bool operators = folder == tree.TablesFolder();
+        const char* classes = folder == tree.TablesFolder()       ? "Operator"
+                              : folder == tree.ProceduresFolder() ? "Procedure"
+                                                                  : nullptr;
         std::error_code ec;
         for (auto it = fs::directory_iterator(platform::FileSystemPath(folder), ec);
              !ec && it != fs::directory_iterator(); it.increment(ec)) {
@@ -761,7 +892,7 @@ std::vector<std::string> EarlierGeneratedFiles(const OutputTree& tree,
             if (!fs::is_regular_file(status) && !fs::is_symlink(status))
                 continue;
             std::string name = platform::FromFileSystemPath(it->path().filename());
-            if ((IsGeneratedName(name, runtime, operators) ||
+            if ((IsGeneratedName(name, runtime, classes) ||
                  platform::IsTemporaryFileName(name)) &&
                 !kept.count(it->path().lexically_normal()))
                 doomed.push_back(platform::FromFileSystemPath(it->path()));

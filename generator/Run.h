@@ -44,12 +44,14 @@ struct RunInput {
     // primary key, and inserts giving back the IDENTITY value (the keys
     // must have been read into the schema).
     bool KeyMethods = false;
+    // Each stored procedure of the schema also gets a class of its own.
+    bool Procedures = false;
     // Who reads a refusal: its ways past are said in their words.
     ReportReader Reader = ReportReader::Terminal;
 };
 
 // The tree a run is walking.
-enum class ProgressLabel { Tables, Views };
+enum class ProgressLabel { Tables, Views, Procedures };
 
 // How far a run has come: a tree's walk started (before its checks), an
 // object of it about to be written, the tree done; or the run refused by
@@ -72,6 +74,7 @@ struct RunNotice {
         NameRefused,  // a name, label or twin the checks refuse
         TypeUnsupported,  // a table or view holds a type in no group
         NoKeyMethods,  // tables that get no key methods (no usable primary key); written anyway
+        ProceduresLeftOut,  // procedures whose parameters no class can take; the rest written
     };
     Kind What;
     std::string Object;  // the table's or view's label, where one is concerned
@@ -124,6 +127,9 @@ struct RunResult {
     int ViewsWritten = 0;
     // With key methods: the tables that got none.
     int TablesWithoutKeyMethods = 0;
+    // With procedures: the classes written, and the procedures left out.
+    int ProceduresWritten = 0;
+    int ProceduresLeftOut = 0;
     // The run's files, in the order written (DBComm last), and those of
     // them that were on disk with the same bytes already and were left as
     // they were.
@@ -177,6 +183,13 @@ bool CheckTreeNames(const SchemaObjects& tree, RunHost& host, bool tableTree);
 NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
                            const std::string& folder, bool tableTree, IdentitySource& identities,
                            RunHost& host, RunResult& result, bool keyMethods = false);
+
+// The procedures a run writes (those it does not leave out for their
+// parameters' types), in order.
+std::vector<const SchemaObject*> WrittenProcedures(const RunInput& input);
+// The line that tells of the procedures left out, each with its reason;
+// "" when none is.
+std::string ProceduresLeftOutText(const SchemaObjects& procedures);
 
 // The tables that get no key methods: those without a primary key, and
 // those whose key holds a binary column.

@@ -39,7 +39,7 @@ std::string BuildOperatorRegistrations(const NameList& operatorNames)
 }
 
 void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableNames,
-                      const NameList& viewNames)
+                      const NameList& viewNames, bool connectionAccessor)
 {
     NameList operatorNames = tableNames;
     operatorNames.insert(operatorNames.end(), viewNames.begin(), viewNames.end());
@@ -48,12 +48,16 @@ void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableName
     std::string registrations = BuildOperatorRegistrations(operatorNames);
     std::string includes = BuildOperatorIncludes(operatorNames);
 
+    std::string header = platform::FillFields(DBCommHeaderTemplate(), {{"EnumEntries", enumBody}});
+    if (connectionAccessor) {
+        const std::string after = "   bool ConnectDB(const WideString& wstrConnString);\r\n";
+        header.insert(header.find(after) + after.size(),
+                      "\r\n   TADOConnection* GetConnection(){\r\n     return m_conn;\r\n   }\r\n");
+    }
     // The header and the source name the same operators: they change
     // together or not at all.
     WriteFileBytesTogether(
-        {{InFolder(dbCommFolder, kDBCommHeader),
-          platform::Utf8ToGbk(
-              platform::FillFields(DBCommHeaderTemplate(), {{"EnumEntries", enumBody}}))},
+        {{InFolder(dbCommFolder, kDBCommHeader), platform::Utf8ToGbk(header)},
          {InFolder(dbCommFolder, kDBCommSource),
           platform::Utf8ToGbk(
               platform::FillFields(DBCommSourceTemplate(),

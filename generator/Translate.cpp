@@ -182,7 +182,61 @@ void TranslateColumns(std::vector<std::string>& columnLabels,
     }
 }
 
+// A procedure's label clear of the other procedures' (their files share a
+// folder) and of the tables' and views' classes, whose include guards a
+// procedure's own must not be: "<label>ProcedureH" is "<class>H".
+std::string FittingProcedureName(const std::string& identifier,
+                                 const std::vector<std::string>& procedures,
+                                 const std::vector<std::string>& classes)
+{
+    return FirstAcceptable(
+        identifier,
+        [](const std::string& name) {
+            return IsValidClassName(name) && !IsRuntimeGuard(name) &&
+                   name.size() <= MaxProcedureNameLength();
+        },
+        [&](const std::string& name) {
+            return !platform::AnySameTextIgnoreCase(procedures, name) &&
+                   std::find(classes.begin(), classes.end(), name + "Procedure") ==
+                       classes.end() &&
+                   std::find(classes.begin(), classes.end(), name + "ProcedureH") ==
+                       classes.end();
+        },
+        MaxProcedureNameLength());
+}
+
+void TranslateParameters(std::vector<std::string>& labels, const std::vector<std::string>& guards)
+{
+    std::vector<std::string> done;
+    for (std::string& label : labels) {
+        label = FirstAcceptable(
+            PinyinIdentifier(ParameterLabel(label), 'P'),
+            [&](const std::string& name) {
+                return IsValidProcedureParameterName(name) &&
+                       std::find(guards.begin(), guards.end(), name) == guards.end();
+            },
+            [&](const std::string& name) { return !platform::AnySameTextIgnoreCase(done, name); },
+            std::string::npos);
+        done.push_back(label);
+    }
+}
+
 }  // namespace
+
+void TranslateProcedureLabels(std::string& label, std::vector<std::string>& parameterLabels,
+                              const std::vector<std::string>& otherProcedures,
+                              const std::vector<std::string>& classes, const std::string& schema)
+{
+    std::string identifier = ClassIdentifier(label);
+    if (platform::AnySameTextIgnoreCase(otherProcedures, identifier))
+        identifier = WithSchema(identifier, schema);
+    label = FittingProcedureName(identifier, otherProcedures, classes);
+    std::vector<std::string> guards = GuardsOf(classes);
+    for (const std::string& p : otherProcedures)
+        guards.push_back(p + "ProcedureH");
+    guards.push_back(label + "ProcedureH");
+    TranslateParameters(parameterLabels, guards);
+}
 
 std::string TranslatedColumnLabel(const std::string& label,
                                   const std::vector<std::string>& siblings)
@@ -228,8 +282,31 @@ void TranslateLabels(DatabaseSchema& schema)
         o->Label = FittingClassName(o->Label, classes);
         classes.push_back(o->Label);
     }
+    // The procedures' classes, apart from one another and from the guards
+    // of the tables and views.
+    std::vector<std::string> identifiersOfProcedures;
+    for (const SchemaObject& p : schema.Procedures)
+        identifiersOfProcedures.push_back(ClassIdentifier(p.Label));
+    std::vector<std::string> procedures;
+    for (std::size_t i = 0; i < schema.Procedures.size(); ++i) {
+        std::vector<std::string> others = identifiersOfProcedures;
+        others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
+        std::string identifier = identifiersOfProcedures[i];
+        if (platform::AnySameTextIgnoreCase(others, identifier))
+            identifier = WithSchema(identifier, schema.Procedures[i].Schema);
+        schema.Procedures[i].Label = FittingProcedureName(identifier, procedures, classes);
+        procedures.push_back(schema.Procedures[i].Label);
+    }
     // Columns last: no parameter may be the include guard of any class.
     std::vector<std::string> guards = GuardsOf(classes);
+    for (const std::string& p : procedures)
+        guards.push_back(p + "ProcedureH");
+    for (SchemaObject& p : schema.Procedures) {
+        NameList parameters = p.ColumnLabels();
+        TranslateParameters(parameters, guards);
+        for (std::size_t i = 0; i < parameters.size(); ++i)
+            p.Columns[i].Label = parameters[i];
+    }
     for (SchemaObject* o : objects) {
         NameList columns = o->ColumnLabels();
         TranslateColumns(columns, guards);

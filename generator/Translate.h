@@ -44,7 +44,17 @@ void TranslateObjectLabels(std::string& label, std::vector<std::string>& columnL
                            const std::vector<std::string>& otherLabels,
                            const std::string& schema = std::string());
 
-// Every label of a schema translated, tables first, then views. Objects
+// The translation of a procedure's label, unique among the other
+// procedures' (ignoring case) and clear of the tables' and views' class
+// names' include guards, and of its parameters' labels (each without its
+// "@"), unique among themselves and no include guard.
+void TranslateProcedureLabels(std::string& label, std::vector<std::string>& parameterLabels,
+                              const std::vector<std::string>& otherProcedures,
+                              const std::vector<std::string>& classes,
+                              const std::string& schema = std::string());
+
+// Every label of a schema translated, tables first, then views, then the
+// stored procedures. Objects
 // whose labels would be equal (ignoring case) take their schema in front
 // when it is not dbo; those still equal take a number.
 void TranslateLabels(DatabaseSchema& schema);

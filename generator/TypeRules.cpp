@@ -105,7 +105,37 @@ const std::vector<std::string>& OperatorBodyNames()
     return names;
 }
 
+// Names a parameter would clash with in a procedure class's bodies: its
+// members, the VCL types and the data types and directions it names.
+const std::vector<std::string>& ProcedureBodyNames()
+{
+    static const std::vector<std::string> names = {
+        "String",     "TStream",       "OleVariant",     "Variant",
+        "Exception",  "e",             "m_proc",         "Prepare",
+        "Exec",       "Open",          "ReturnValue",    "Get",
+        "SetConnection", "TADOStoredProc", "TADOConnection", "TParameter",
+        "ftInteger",  "ftSmallint",    "ftWord",         "ftBoolean",
+        "ftLargeint", "ftFloat",       "ftBCD",          "ftMemo",
+        "ftWideMemo", "ftBlob",        "ftBytes",        "ftVarBytes",
+        "ftString",   "ftWideString",  "ftFixedChar",    "ftFixedWideChar",
+        "pdInput",    "pdInputOutput", "pdReturnValue",
+    };
+    return names;
+}
+
 }  // namespace
+
+bool IsValidProcedureParameterName(const std::string& name)
+{
+    return IsValidIdentifier(name) && !IsIn(name, ProcedureBodyNames()) &&
+           !IsWindowsHeaderMacro(name);
+}
+
+std::size_t MaxProcedureNameLength()
+{
+    return platform::kMaxFileNameLength - std::strlen("Procedure.cpp") -
+           platform::kTemporarySuffixLength;
+}
 
 bool IsValidIdentifier(const std::string& name)
 {

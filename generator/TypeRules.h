@@ -24,6 +24,13 @@ bool IsValidClassName(const std::string& name);
 // Update without clashing with what their bodies use.
 bool IsValidParameterName(const std::string& name);
 
+// An identifier that may name a parameter of a stored procedure's class:
+// none of the names its bodies use (the VCL's data types and directions
+// among them).
+bool IsValidProcedureParameterName(const std::string& name);
+// The longest label whose procedure class files the file system can name.
+std::size_t MaxProcedureNameLength();
+
 // The include guards of the runtime's own headers ("DBCommH" and the like).
 bool IsRuntimeGuard(const std::string& name);
 // The longest class name whose operator files, and the writer's new file

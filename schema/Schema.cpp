@@ -6,7 +6,7 @@ ColumnList SchemaObject::Entries() const
 {
     ColumnList entries;
     for (const SchemaColumn& c : Columns)
-        entries.push_back({c.Name, c.TypeName, c.BaseType});
+        entries.push_back({c.Name, c.TypeName, c.BaseType, c.Shape});
     return entries;
 }
 
@@ -41,6 +41,21 @@ SchemaObject NamedObject(const SchemaObject& listed, const ColumnList& columns)
     SchemaObject object = NamedObject(listed.Name, columns);
     object.Schema = listed.Schema;
     return object;
+}
+
+std::string ParameterLabel(const std::string& name)
+{
+    return name.compare(0, 1, "@") == 0 ? name.substr(1) : name;
+}
+
+SchemaObject NamedProcedure(const SchemaObject& listed, const ColumnList& parameters)
+{
+    SchemaObject procedure = NamedObject(listed, parameters);
+    for (std::size_t k = 0; k < parameters.size(); ++k) {
+        procedure.Columns[k].Label = ParameterLabel(parameters[k].Name);
+        procedure.Columns[k].Shape = parameters[k].Shape;
+    }
+    return procedure;
 }
 
 NameList ObjectNames(const SchemaObjects& objects)

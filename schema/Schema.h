@@ -13,16 +13,33 @@
 // An ordered list of names; catalogue operations only append to it.
 using NameList = std::vector<std::string>;
 
+// What a stored procedure's parameter has beyond a column's name and type.
+struct ParameterShape {
+    int Length = 0;  // in bytes; -1 for max
+    bool Output = false;
+    int Precision = 0, Scale = 0;
+
+    bool operator==(const ParameterShape& other) const
+    {
+        return Length == other.Length && Output == other.Output &&
+               Precision == other.Precision && Scale == other.Scale;
+    }
+};
+
 // One column as the catalogue lists it: its name and its SQL Server type
 // name, and the system type an alias type is stored as.
 struct ColumnEntry {
     std::string Name;
     std::string TypeName;
     std::string BaseType = {};
+    // A stored procedure's parameter also has its length in bytes (-1 for
+    // max), whether it is an OUTPUT parameter, and its precision and scale.
+    ParameterShape Shape = {};
 
     bool operator==(const ColumnEntry& other) const
     {
-        return Name == other.Name && TypeName == other.TypeName && BaseType == other.BaseType;
+        return Name == other.Name && TypeName == other.TypeName && BaseType == other.BaseType &&
+               Shape == other.Shape;
     }
 };
 
@@ -41,6 +58,8 @@ struct SchemaColumn {
     // The system type an alias type is stored as (the type's own name for a
     // system type); empty for the CLR types and when unknown.
     std::string BaseType;
+    // A procedure's parameter: its length, direction, precision and scale.
+    ParameterShape Shape = {};
 
     // Whether GBK, the generated files' encoding, cannot hold the name.
     bool Unholdable() const;
@@ -52,7 +71,8 @@ inline bool IsDboSchema(const std::string& schema)
     return schema.empty() || schema == "dbo";
 }
 
-// One table or view.
+// One table, view or stored procedure (whose "columns" are its
+// parameters, in order, each named with its "@").
 struct SchemaObject {
     std::string Name;  // the catalogue name
     std::string Label;  // the class name: the top-level node's text
@@ -86,7 +106,17 @@ struct DatabaseSchema {
     // Whether the tables' primary keys and IDENTITY columns were read; a
     // table without a key then has none.
     bool KeysRead = false;
+    // The stored procedures with their parameters, when they were read.
+    SchemaObjects Procedures = {};
+    bool ProceduresRead = false;
 };
+
+// A parameter's first label: its name without the "@" that every
+// parameter name begins with.
+std::string ParameterLabel(const std::string& name);
+// A procedure as the catalogue first names it: labels equal to names, a
+// parameter's without its "@".
+SchemaObject NamedProcedure(const SchemaObject& listed, const ColumnList& parameters);
 
 // An object as the catalogue first names it: labels equal to names.
 SchemaObject NamedObject(const std::string& name, const ColumnList& columns);

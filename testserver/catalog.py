@@ -10,7 +10,7 @@ server matches every name exactly, as a _CS_ or _BIN collation does."""
 import json
 import re
 
-from tds import NVARCHAR, SMALLINT, NUMERIC
+from tds import NVARCHAR, SMALLINT, NUMERIC, INT, TINYINT
 
 # SQL Server's own systypes rows: name, xusertype and xtype (the system type
 # a column of that type is stored as; 240 for the CLR types, which no
@@ -27,6 +27,13 @@ SYSTYPES = [
     ("nvarchar", 231, 231), ("nchar", 239, 239), ("xml", 241, 241), ("sysname", 256, 231),
 ]
 TIMESTAMP_XTYPE = 189
+# xprec and xscale as syscolumns gives them for a type of fixed precision,
+# by xtype; decimal and numeric take the fixture's, others 0.
+TYPE_PRECISION = {
+    48: (3, 0), 52: (5, 0), 56: (10, 0), 127: (19, 0), 104: (1, 0), 59: (24, 0), 62: (53, 0),
+    60: (19, 4), 122: (10, 4), 61: (23, 3), 58: (16, 0), 40: (10, 0), 41: (16, 7),
+    42: (27, 7), 43: (34, 7), 106: (18, 0), 108: (18, 0),
+}
 
 # System objects and columns as the catalogue spells them; under a
 # case-sensitive collation no other spelling finds them.
@@ -98,6 +105,12 @@ class Column:
         self.computed = bool(entry.get("computed", False))
         # GeneratedAlwaysType: 1 a period's start, 2 its end; 0 for any other column.
         self.generated = int(entry.get("generated", 0))
+        # A procedure's parameter: isoutparam, and xprec and xscale (the
+        # type's own unless the fixture gives them, as for decimal(p,s)).
+        self.output = bool(entry.get("output", False))
+        prec, scale = TYPE_PRECISION.get(self.xtype, (0, 0))
+        self.prec = entry.get("prec", prec)
+        self.scale = entry.get("scale", scale)
 
     def unwritable(self, version):
         generated = self.generated if version >= 2016 else 0
@@ -120,7 +133,9 @@ class Object:
         self.shipped = bool(entry.get("shipped", status is not None and status <= 0))
         # What sysobjects.status held on SQL Server 2000.
         self.status_2000 = status if status is not None else (0 if self.shipped else 1)
-        self.columns = [Column(c, types) for c in entry.get("columns", [])]
+        # A procedure's parameters are its rows in syscolumns, as a table's
+        # columns are.
+        self.columns = [Column(c, types) for c in entry.get("columns", entry.get("parameters", []))]
         # The primary key's columns, in key order.
         self.key = list(entry.get("key", []))
         names = [c.name for c in self.columns]
@@ -143,7 +158,9 @@ class Database:
     def base_xtype(alias, types):
         base = alias.get("base")
         if base is None:
-            return alias["xusertype"]
+            # A table type's xtype is 243, a CLR type's 240: no systypes
+            # row has either as its xusertype.
+            return alias.get("xtype", alias["xusertype"])
         return next(x for n, _, x in types if n == base)
 
     def type_name(self, xusertype):
@@ -229,6 +246,14 @@ def object_list_shape(function, xtype):
             "ORDER BY 1,2" % xtype)
 
 
+SCHEMA_PROCEDURES = object_list_shape("SCHEMA_NAME", "P")
+OWNER_PROCEDURES = object_list_shape("USER_NAME", "P")
+PARAMETERS_BY_ID = ("SELECT [syscolumns].[name],[systypes].[name],[syscolumns].[length],[b].[name],"
+                    "[syscolumns].[isoutparam],[syscolumns].[xprec],[syscolumns].[xscale] "
+                    "FROM [syscolumns] LEFT JOIN  [systypes] ON "
+                    "[syscolumns].[xusertype]=[systypes].[xusertype] LEFT JOIN [systypes] [b] ON "
+                    "[syscolumns].[xtype]=[b].[xusertype] WHERE [syscolumns].[id]=OBJECT_ID(N'",
+                    "') ORDER BY [syscolumns].[colid]")
 SCHEMA_TABLES = object_list_shape("SCHEMA_NAME", "U")
 SCHEMA_VIEWS = object_list_shape("SCHEMA_NAME", "V")
 OWNER_TABLES = object_list_shape("USER_NAME", "U")
@@ -352,7 +377,8 @@ SHAPES = [("U", TABLES, "]"), ("V", VIEWS, "]"), ("columns", COLUMNS, "'"),
           ("identity", IDENTITY, "'"), ("schema U", SCHEMA_TABLES, "]"),
           ("schema V", SCHEMA_VIEWS, "]"), ("owner U", OWNER_TABLES, "]"),
           ("owner V", OWNER_VIEWS, "]"), ("columns by id", COLUMNS_BY_ID, "'"),
-          ("unwritable", UNWRITABLE, "'")]
+          ("unwritable", UNWRITABLE, "'"), ("schema P", SCHEMA_PROCEDURES, "]"),
+          ("owner P", OWNER_PROCEDURES, "]"), ("parameters by id", PARAMETERS_BY_ID, "'")]
 FIXED = (DATABASES, DATABASES_LOWER, KEYS) + tuple(IDENTITY_COLUMNS)
 
 
@@ -495,6 +521,8 @@ class Session:
             return self.column_list_by_name(fill)
         if tag == "columns by id":
             return self.column_list(fill)
+        if tag == "parameters by id":
+            return self.parameter_list(fill)
         if tag == "unwritable":
             return self.unwritable_list(fill)
         return self.identity_list(fill)
@@ -582,6 +610,16 @@ class Session:
             return columns, []
         return columns, [[c.name, self.current.type_name(c.xusertype), c.length,
                           self.current.type_name(c.xtype)] for c in o.columns]
+
+    def parameter_list(self, name):
+        columns = [("name", NVARCHAR), ("name", NVARCHAR), ("length", SMALLINT), ("name", NVARCHAR),
+                   ("isoutparam", INT), ("xprec", TINYINT), ("xscale", TINYINT)]
+        o = self.object_id(name)
+        if o is None:
+            return columns, []
+        return columns, [[c.name, self.current.type_name(c.xusertype), c.length,
+                          self.current.type_name(c.xtype), int(c.output), c.prec, c.scale]
+                         for c in o.columns]
 
     def unwritable_list(self, name):
         o = self.object_id(name)

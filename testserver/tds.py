@@ -190,6 +190,10 @@ def done(status=DONE_FINAL, rowcount=0, wide=True):
 NVARCHAR = "nvarchar"
 SMALLINT = "smallint"
 NUMERIC = "numeric"
+INT = "int"
+TINYINT = "tinyint"
+# The nullable integers (INTN) by width.
+INT_WIDTHS = {SMALLINT: (2, "<h"), INT: (4, "<i"), TINYINT: (1, "<B")}
 
 
 def colmetadata(columns, wide=True):
@@ -200,8 +204,8 @@ def colmetadata(columns, wide=True):
         out += struct.pack("<IH" if wide else "<HH", 0, 0x0001)  # usertype, flags: nullable
         if kind == NVARCHAR:
             out += bytes([0xE7]) + struct.pack("<H", 256) + COLLATION
-        elif kind == SMALLINT:
-            out += bytes([0x26, 2])
+        elif kind in INT_WIDTHS:
+            out += bytes([0x26, INT_WIDTHS[kind][0]])
         elif kind == NUMERIC:
             out += bytes([0x6C, 17, 38, 0])
         else:
@@ -219,8 +223,9 @@ def row(columns, values):
             else:
                 data = value.encode("utf-16-le", errors="surrogatepass")
                 out += struct.pack("<H", len(data)) + data
-        elif kind == SMALLINT:
-            out += b"\x00" if value is None else struct.pack("<Bh", 2, value)
+        elif kind in INT_WIDTHS:
+            width, form = INT_WIDTHS[kind]
+            out += b"\x00" if value is None else bytes([width]) + struct.pack(form, value)
         elif kind == NUMERIC:
             if value is None:
                 out += b"\x00"

@@ -249,7 +249,8 @@ int main()
     Check(db.ExecProc("sp_two", values, 2), "ExecProc succeeds");
     CheckEvents(Taken("proc"),
                 {"proc:close", "proc:refresh", "proc[1]=int:10", "proc[2]=str:x",
-                 "proc:exec:sp_two"},
+                 "proc:exec:sp_two", "proc:param:,ftUnknown,1,0,0,0,<empty>",
+                 "proc:param:,ftUnknown,1,0,0,0,int:10", "proc:param:,ftUnknown,1,0,0,0,str:x"},
                 "ExecProc with values");
     proc.SetParameter(5, &photo);
     CheckEvents(Taken("proc"), {"proc[5]<stream:JPEG,blob"}, "SetParameter with a stream");

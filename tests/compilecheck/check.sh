@@ -35,8 +35,10 @@ check_tree() {
     if [ -n "${snapshot:-}" ]; then
         keys=""
         case "$name" in *-keys) keys=--keys ;; esac
+        procedures=""
+        grep -q '"procedures"' "$snapshot" && procedures=--procedures
         "$pellam_gen" generate --schema "$snapshot" --types extended --translate $keys \
-            --output "$work/$name/Output"
+            $procedures --output "$work/$name/Output"
     else
         "$gen" "$work/$name" "$@"
     fi
@@ -55,8 +57,11 @@ check_tree() {
             $cxx $flags -fsyntax-only -x c++ "$f" || { echo "rejected: $f"; exit 1; }
         done
     fi
+    procedure_sources=""
+    [ -d "$src/DBProcedures" ] && procedure_sources=$(find "$src/DBProcedures" -name '*.cpp' | sort)
     $cxx $flags -I "$src" -o "$work/$name/driver" "$here/$driver" "$src/DBComm.cpp" \
-        "$src/DBStoredProc/DBStoredProc.cpp" $(find "$src/DBTables" -name '*.cpp' | sort)
+        "$src/DBStoredProc/DBStoredProc.cpp" $(find "$src/DBTables" -name '*.cpp' | sort) \
+        $procedure_sources
     "$work/$name/driver"
 }
 
@@ -67,6 +72,8 @@ check_tree hostile EmptyDriver.cpp 0 --hostile
 # The same with the key methods.
 check_tree keys KeysDriver.cpp 1 --keys
 check_tree hostile-keys EmptyDriver.cpp 0 --hostile --keys
+# The stored procedures' classes, called as a program would.
+check_tree procedures ProceduresDriver.cpp 1 --procedures
 generated=""
 for snapshot in $snapshots; do
     base=$(basename "$snapshot" .json)
@@ -80,7 +87,7 @@ snapshot=
 # by its cross compiler, for every file of the sample and hostile libraries.
 win=x86_64-w64-mingw32-g++
 if [ "$utf8" = 0 ] && command -v "$win" > /dev/null; then
-    for name in full hostile keys hostile-keys $generated; do
+    for name in full hostile keys hostile-keys procedures $generated; do
         # One translation unit of every source: <windows.h> is read once.
         unit="$work/$name/windows-unit.cpp"
         find "$work/$name/src" -type f -name '*.cpp' | sort | sed 's/.*/#include "&"/' > "$unit"

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef PELLAM_EXEC_UTF8
@@ -91,17 +92,36 @@ class TMemoryStream : public TStream { };
 
 // A value as the VCL's Variant holds it: its type and value, as text. A
 // single is shown with the digits a float keeps, a double with 15, so that
-// a value cut short on its way is seen.
+// a value cut short on its way is seen. It converts back to the types the
+// VCL's Variant converts to.
 class Variant {
 public:
     Variant() : text_("<empty>") { }
-    Variant(int v) : text_("int:" + std::to_string(v)) { }
-    Variant(const __int64 v) : text_("int64:" + std::to_string(v)), int64_(v) { }
-    Variant(float v) : text_("single:" + Digits(v, 9)) { }
-    Variant(double v) : text_("double:" + Digits(v, 15)) { }
-    Variant(const char* v) : text_(std::string("str:") + v) { }
-    Variant(const AnsiString& v) : text_("str:" + v.str()) { }
+    Variant(int v) : text_("int:" + std::to_string(v)), int64_(v), double_(v) { }
+    Variant(const __int64 v)
+        : text_("int64:" + std::to_string(v)), int64_(v), double_(static_cast<double>(v))
+    {
+    }
+    Variant(float v) : text_("single:" + Digits(v, 9)), double_(v) { }
+    Variant(double v)
+        : text_("double:" + Digits(v, 15)), int64_(static_cast<__int64>(v)), double_(v)
+    {
+    }
+    Variant(const char* v) : text_(std::string("str:") + v), string_(v) { }
+    Variant(const AnsiString& v) : text_("str:" + v.str()), string_(v.str()) { }
+    // The VCL's Null().
+    static Variant NullValue()
+    {
+        Variant v;
+        v.text_ = "<null>";
+        v.null_ = true;
+        return v;
+    }
+    operator int() const { return static_cast<int>(int64_); }
     operator __int64() const { return int64_; }
+    operator double() const { return double_; }
+    operator AnsiString() const { return AnsiString(string_); }
+    bool IsNull() const { return null_; }
     const std::string& Describe() const { return text_; }
 
 private:
@@ -113,6 +133,21 @@ private:
     }
     std::string text_;
     __int64 int64_ = 0;
+    double double_ = 0;
+    std::string string_;
+    bool null_ = false;
+};
+
+// The VCL's OLE-compatible Variant, as ADO's parameters hold their values.
+class OleVariant : public Variant {
+public:
+    OleVariant() { }
+    OleVariant(const Variant& v) : Variant(v) { }
+    OleVariant(int v) : Variant(v) { }
+    OleVariant(const __int64 v) : Variant(v) { }
+    OleVariant(double v) : Variant(v) { }
+    OleVariant(const AnsiString& v) : Variant(v) { }
+    OleVariant(const WideString& v) : Variant(AnsiString(v.str())) { }
 };
 
 class Exception {
@@ -126,6 +161,9 @@ public:
 struct VclJournal {
     std::vector<std::string> Events;
     std::string FailNext;  // message of the next statement's failure
+    // What a stored procedure sends back: the values of its OUTPUT
+    // parameters and its RETURN value, by parameter name.
+    std::vector<std::pair<std::string, Variant>> Outputs;
     // What the server answers: the rows the next statement changes or
     // finds, and the first field of the rows a query opens.
     int Rows = 1;
@@ -179,7 +217,29 @@ inline int MessageBox(void*, const char* text, const char* caption, unsigned fla
 }
 #endif
 
-enum TFieldType { ftUnknown, ftString, ftInteger, ftBlob };
+// The data types of fields and parameters, in the VCL's order.
+enum TFieldType {
+    ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD,
+    ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic,
+    ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString,
+    ftLargeint, ftADT, ftArray, ftReference, ftDataSet, ftOraBlob, ftOraClob, ftVariant,
+    ftInterface, ftIDispatch, ftGuid, ftTimeStamp, ftFMTBcd, ftFixedWideChar, ftWideMemo
+};
+typedef TFieldType TDataType;
+inline const char* FieldTypeName(TFieldType type)
+{
+    static const char* const names[] = {
+        "ftUnknown", "ftString", "ftSmallint", "ftInteger", "ftWord", "ftBoolean", "ftFloat",
+        "ftCurrency", "ftBCD", "ftDate", "ftTime", "ftDateTime", "ftBytes", "ftVarBytes",
+        "ftAutoInc", "ftBlob", "ftMemo", "ftGraphic", "ftFmtMemo", "ftParadoxOle", "ftDBaseOle",
+        "ftTypedBinary", "ftCursor", "ftFixedChar", "ftWideString", "ftLargeint", "ftADT",
+        "ftArray", "ftReference", "ftDataSet", "ftOraBlob", "ftOraClob", "ftVariant",
+        "ftInterface", "ftIDispatch", "ftGuid", "ftTimeStamp", "ftFMTBcd", "ftFixedWideChar",
+        "ftWideMemo"};
+    return names[type];
+}
+
+enum TParameterDirection { pdUnknown, pdInput, pdOutput, pdInputOutput, pdReturnValue };
 
 class TComponent {
 public:
@@ -222,6 +282,7 @@ public:
     {
     }
 
+    // Value is an OleVariant property: read, it converts as one does.
     struct ValueProperty {
         explicit ValueProperty(TParameter* owner) : owner_(owner) { }
         ValueProperty& operator=(const Variant& v)
@@ -231,22 +292,42 @@ public:
             value_ = v;
             return *this;
         }
-        operator Variant() const { return value_; }
+        operator OleVariant() const { return value_; }
+        operator int() const { return value_; }
+        operator __int64() const { return value_; }
+        operator double() const { return value_; }
+        operator AnsiString() const { return value_; }
+        bool IsNull() const { return value_.IsNull(); }
+        // What the server sent back, without a binding.
+        void Receive(const Variant& v) { value_ = v; }
 
     private:
         TParameter* owner_;
-        Variant value_;
+        OleVariant value_;
     } Value;
 
     void LoadFromStream(TStream* stream, TFieldType type)
     {
         Journal().Add(Tag() + "<stream:" + (stream ? stream->Bytes : "null") +
-                      (type == ftBlob ? ",blob" : ",other"));
+                      (type == ftBlob ? std::string(",blob") : "," + std::string(FieldTypeName(type))));
+        DataType = type;
         Bound = true;
     }
     std::string Tag() const { return owner_ + "[" + std::to_string(index_) + "]"; }
+    // The parameter as a stored procedure sends it.
+    std::string Describe() const
+    {
+        return Name.str() + "," + FieldTypeName(DataType) + "," + std::to_string(Direction) + "," +
+               std::to_string(Size) + "," + std::to_string(Precision) + "," +
+               std::to_string(NumericScale) + "," + OleVariant(Value).Describe();
+    }
 
-    std::string Name;
+    WideString Name;
+    TDataType DataType = ftUnknown;
+    TParameterDirection Direction = pdInput;
+    int Size = 0;
+    unsigned char Precision = 0;
+    unsigned char NumericScale = 0;
     bool Bound = false;
 
 private:
@@ -256,7 +337,7 @@ private:
 
 class TParameters {
 public:
-    explicit TParameters(std::string owner) : Items(this), owner_(owner) { }
+    explicit TParameters(std::string owner) : Items(this), Count(this), owner_(owner) { }
     ~TParameters() { Clear(); }
 
     struct ItemsProperty {
@@ -274,7 +355,34 @@ public:
         params_.clear();
     }
     void Refresh() { Journal().Add(owner_ + ":refresh"); }
-    int Count() const { return static_cast<int>(params_.size()); }
+    // Count is a read-only property.
+    struct CountProperty {
+        explicit CountProperty(TParameters* owner) : owner_(owner) { }
+        operator int() const { return static_cast<int>(owner_->params_.size()); }
+
+    private:
+        TParameters* owner_;
+    } Count;
+    TParameter* CreateParameter(const WideString Name, TDataType DataType,
+                                TParameterDirection Direction, int Size, const OleVariant& Value)
+    {
+        TParameter* p = new TParameter(owner_, static_cast<int>(params_.size()), Name.str());
+        p->DataType = DataType;
+        p->Direction = Direction;
+        p->Size = Size;
+        p->Value.Receive(Value);
+        p->Bound = true;
+        params_.push_back(p);
+        return p;
+    }
+    TParameter* ParamByName(const WideString Value)
+    {
+        for (TParameter* p : params_)
+            if (p->Name.str() == Value.str())
+                return p;
+        throw Exception(("Parameter " + Value.str() + " not found").c_str());
+    }
+    const std::vector<TParameter*>& All() const { return params_; }
 
     // A query's parameters come from its SQL text, scanned as the VCL does
     // with ParamCheck on: "'", '"' and '`' each toggle a literal (a GBK
@@ -334,8 +442,8 @@ public:
     {
         for (TParameter* p : params_)
             if (!p->Bound) {
-                Journal().Add(owner_ + ":unbound:" + p->Name);
-                throw Exception(("Parameter " + p->Name + " has no value").c_str());
+                Journal().Add(owner_ + ":unbound:" + p->Name.str());
+                throw Exception(("Parameter " + p->Name.str() + " has no value").c_str());
             }
     }
     std::string Sent;
@@ -481,15 +589,31 @@ public:
     }
     ~TADOStoredProc() { delete Parameters; }
     void Close() { Journal().Add("proc:close"); }
-    void ExecProc()
+    // Sends the call with every parameter as made; the server's values come
+    // back into the OUTPUT ones and the RETURN value.
+    void ExecProc() { Call("exec"); }
+    void Open()
     {
-        Journal().Add("proc:exec:" + ProcedureName.str());
-        Journal().MaybeFail();
+        Call("open");
+        Answered();
     }
 
-    AnsiString ProcedureName;
+    WideString ProcedureName;
     TParameters* Parameters;
     TADOConnection* Connection = NULL;
+
+private:
+    void Call(const char* how)
+    {
+        Journal().Add(std::string("proc:") + how + ":" + ProcedureName.str());
+        for (TParameter* p : Parameters->All())
+            Journal().Add("proc:param:" + p->Describe());
+        Journal().MaybeFail();
+        for (TParameter* p : Parameters->All())
+            for (const auto& [name, value] : Journal().Outputs)
+                if (name == p->Name.str() && p->Direction != pdInput)
+                    p->Value.Receive(value);
+    }
 };
 
 class TDataSource : public TComponent {
