@@ -972,7 +972,8 @@ TEST_F(PellamGen, TheNorthwindSnapshotIsWhatTheStandInServesAndEveryTableHasItsK
     // The compile check generates Northwind from this snapshot: it is what
     // the stand-in serves, keys and all.
     StandIn demo(ReadFile(PELLAM_DEMO_FIXTURE));
-    Outcome r = Run("schema --host " + demo.Host() + " --password-env PW --database Northwind");
+    Outcome r = Run("schema --host " + demo.Host() +
+                    " --password-env PW --database Northwind --procedures");
     ASSERT_EQ(r.Code, 0) << r.Err;
     EXPECT_EQ(r.Out, ReadFile(std::string(PELLAM_EXPECTED_DIR) + "/../support/northwind.json"));
     testsupport::WriteFile(dir.File("nw.json"), r.Out);
@@ -1082,4 +1083,77 @@ TEST_F(PellamGen, OddAnswersAreFailedReadsAndNamesStayExactlyAsTheServerHoldsThe
     EXPECT_NE(r.Err.find(":a\\uD800:名称含有GBK无法表示的字符"), std::string::npos) << r.Err;
     EXPECT_NE(r.Err.find(":T\\x00:名称含有控制字符"), std::string::npos) << r.Err;
     EXPECT_NE(r.Err.find(":字段 z\\uDFFF:名称含有GBK无法表示的字符"), std::string::npos) << r.Err;
+}
+
+TEST_F(PellamGen, ProceduresGenerateOnlyWhenAskedAndAreLeftOutOrFailedByName)
+{
+    // A procedure with an OUTPUT parameter, one with a table-valued one, and
+    // (in the first case) one dropped right after the list named it.
+    auto fixture = [](bool withGone) {
+        return Fixture(
+            std::string(R"({"name": "NOLK", "types": [{"name": "Lines", "xusertype": 257,
+                 "xtype": 243}], "objects": [
+             {"name": "T", "columns": [{"name": "a", "type": "int"}]},
+             {"name": "Up", "xtype": "P", "parameters": [
+               {"name": "@a", "type": "int"},
+               {"name": "@b", "type": "nvarchar", "length": 20, "output": true}]},
+             {"name": "Load", "xtype": "P", "parameters": [
+               {"name": "@l", "type": "Lines", "length": -1}]})") +
+            (withGone ? R"(, {"name": "Gone", "xtype": "P", "dropAfterListing": true,
+               "parameters": [{"name": "@x", "type": "int"}]})"
+                      : "") +
+            "]}");
+    };
+    {
+        StandIn changing(fixture(true));
+        Outcome r = Run("generate --procedures --host " + changing.Host() +
+                        " --password-env PW --output " + dir.File("gone"));
+        EXPECT_EQ(r.Code, 3) << r.Err;
+        EXPECT_NE(r.Err.find("dbo.Gone：存储过程在读取时不见了"), std::string::npos) << r.Err;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("gone")));
+    }
+    StandIn server(fixture(false));
+    std::string connection = " --host " + server.Host() + " --password-env PW";
+    const std::string procedures = "/DBComm/DBProcedures/";
+
+    // Asked for: the typed one is written, the other left out by name.
+    Outcome r = Run("generate --procedures" + connection + " --output " + dir.File("with"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_NE(r.Err.find("1 个存储过程的参数类型无法生成，已略过：\npellam-gen: 存储过程 Load:参数 "
+                         "@l 的类型 Lines，是表值参数、CLR 类型或未知类型，不属于任何类型组"),
+              std::string::npos)
+        << r.Err;
+    std::string up = ReadFile(dir.File("with") + procedures + "UpProcedure.cpp");
+    EXPECT_NE(up.find("CreateParameter(\"@b\",ftWideString,pdInputOutput,10,b);"),
+              std::string::npos)
+        << up;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("with") + procedures + "LoadProcedure.h"));
+    EXPECT_NE(ReadFile(dir.File("with/DBComm/DBComm.h")).find("TADOConnection* GetConnection()"),
+              std::string::npos);
+
+    // Not asked for: no statement about procedures, and not a byte differs
+    // from a database without any.
+    r = Run("generate" + connection + " --output " + dir.File("without"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("without/DBComm/DBProcedures")));
+    EXPECT_EQ(ReadFile(dir.File("without/DBComm/DBComm.h")).find("GetConnection"),
+              std::string::npos);
+
+    // A snapshot taken without them cannot generate them; one taken with
+    // them generates what the server does.
+    r = Run("schema" + connection + " --to " + dir.File("plain.json"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(ReadFile(dir.File("plain.json")).find("\"procedures\""), std::string::npos);
+    r = Run("generate --procedures --schema " + dir.File("plain.json") + " --output " +
+            dir.File("old"));
+    EXPECT_EQ(r.Code, 2) << r.Err;
+    EXPECT_NE(r.Err.find("快照没有存储过程"), std::string::npos) << r.Err;
+    r = Run("schema --procedures" + connection + " --to " + dir.File("full.json"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    r = Run("generate --procedures --schema " + dir.File("full.json") + " --output " +
+            dir.File("snap"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(ReadFile(dir.File("snap") + procedures + "UpProcedure.cpp"), up);
+    r = Run("databases --procedures" + connection);
+    EXPECT_EQ(r.Code, 2) << r.Err;
 }
