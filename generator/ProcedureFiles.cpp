@@ -209,7 +209,8 @@ AdoParameter AdoParameterOf(const SchemaColumn& parameter)
     // The server's own type (an alias's base), when the group the options
     // put the parameter in is that type's own; else what the group stands
     // for, which the server converts.
-    const std::string& own = parameter.BaseType.empty() ? parameter.TypeName : parameter.BaseType;
+    // (A CLR type has no base: it goes as its group.)
+    const std::string& own = parameter.BaseType;
     const std::string& resolved = parameter.TypeName;
     AdoParameter native;
     auto group = [](const std::string& type) {

@@ -244,6 +244,10 @@ void ApplyTypeOptions(DatabaseSchema& schema, const TypeOptions& types)
                     object.Identity.push_back(c.Name);
                 c.TypeName = ResolvedTypeName(c.TypeName, c.BaseType, types);
             }
+    // A procedure's parameters take the same groups.
+    for (SchemaObject& procedure : schema.Procedures)
+        for (SchemaColumn& p : procedure.Columns)
+            p.TypeName = ResolvedTypeName(p.TypeName, p.BaseType, types);
 }
 
 bool MakeOutputDir(const std::string& path, RunHost& host)
