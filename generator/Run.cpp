@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <set>
 #include <optional>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -89,36 +91,30 @@ void CatalogNameProblems(const std::string& owner, const std::string& what, cons
 
 // The include guards of the generated files: each operator class's
 // "<Class>H" and the runtime's own.
-std::vector<std::string> IncludeGuards(const RunInput& input)
+// Each guard with the header it guards.
+using GuardSet = std::unordered_map<std::string, std::string>;
+GuardSet IncludeGuards(const RunInput& input)
 {
-    std::vector<std::string> guards = {"DBCommH", "DBStoredProcH", "DBTableOperatorH"};
+    GuardSet guards = {{"DBCommH", "DBComm.h"},
+                       {"DBStoredProcH", "DBStoredProc.h"},
+                       {"DBTableOperatorH", "DBTableOperator.h"}};
+    for (const SchemaObject* p : WrittenProcedures(input))
+        guards[p->Label + "ProcedureH"] = p->Label + "Procedure.h";
     for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
         for (const SchemaObject& o : *tree)
-            guards.push_back(o.Label + "H");
-    for (const SchemaObject* p : WrittenProcedures(input))
-        guards.push_back(p->Label + "ProcedureH");
+            guards[o.Label + "H"] = o.Label + "Operator.h";
     return guards;
 }
 
 // A class or parameter name that is also an include guard: the
 // preprocessor would put nothing in its place.
-void GuardProblem(const std::string& owner, const std::string& name,
-                  const std::vector<std::string>& guards, std::vector<RunProblem>& out)
+void GuardProblem(const std::string& owner, const std::string& name, const GuardSet& guards,
+                  std::vector<RunProblem>& out)
 {
-    for (const std::string& guard : guards)
-        if (name == guard) {
-            // The guard is the class name of another object with "H".
-            std::string of = guard.substr(0, guard.size() - 1);
-            bool procedure = of.size() > 9 && of.compare(of.size() - 9, 9, "Procedure") == 0;
-            out.push_back({RunProblem::Clash,
-                           Shown(owner) + ":" + Shown(name) + ":与头文件的保护宏同名（" +
-                               (of == "DBComm" || of == "DBStoredProc" || of == "DBTableOperator"
-                                    ? of + ".h"
-                                : procedure ? Shown(of) + ".h"
-                                            : Shown(of) + "Operator.h") +
-                               "）（翻译或改名后可生成）"});
-            return;
-        }
+    if (auto guard = guards.find(name); guard != guards.end())
+        out.push_back({RunProblem::Clash, Shown(owner) + ":" + Shown(name) +
+                                              ":与头文件的保护宏同名（" + Shown(guard->second) +
+                                              "）（翻译或改名后可生成）"});
 }
 
 // A class name whose operator files the file system cannot hold: a file
@@ -159,8 +155,7 @@ struct CheckedClass {
 };
 std::vector<RunProblem> ObjectProblems(const SchemaObject& o, bool tableTree, bool labelsValid,
                                        std::vector<CheckedClass>& classes,
-                                       const std::vector<std::string>& guards,
-                                       const std::string& tablesFolder)
+                                       const GuardSet& guards, const std::string& tablesFolder)
 {
     std::vector<RunProblem> out;
     std::string owner = Shown(o.Label);
@@ -380,10 +375,16 @@ const char* const kRename = "（翻译或改名后可生成）";
 // parameters' (each by its own rule), twins among them (their files share
 // a folder), a table or view whose include guard is a procedure's, guards,
 // lengths, repeated parameter labels, and catalogue names.
-void ProcedureProblems(const RunInput& input, const std::vector<std::string>& guards,
+void ProcedureProblems(const RunInput& input, const GuardSet& guards,
                        const std::string& tablesFolder, std::vector<RunProblem>& out)
 {
-    std::vector<CheckedClass> classes;
+    // Procedures by their labels ignoring case, and the tables' and views'
+    // class names.
+    std::unordered_map<std::string, std::string> procedures;
+    std::unordered_set<std::string> classes;
+    for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
+        for (const SchemaObject& t : *tree)
+            classes.insert(t.Label);
     std::string folder;
     if (!tablesFolder.empty())
         folder = tablesFolder.substr(0, tablesFolder.size() - std::string("DBTables").size()) +
@@ -416,17 +417,15 @@ void ProcedureProblems(const RunInput& input, const std::vector<std::string>& gu
                                         platform::kMaxPathLength))
                 out.push_back({RunProblem::TooLong,
                                owner + ":名称太长，生成的文件名超出文件系统的限制（改用较短的名称后可生成）"});
-            for (const CheckedClass& other : classes)
-                if (platform::SameTextIgnoreCase(o.Label, other.Label))
-                    out.push_back({RunProblem::Clash, owner + ":与另一个存储过程（" + other.Named +
-                                                          "）的类名相同" + kRename});
-            for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
-                for (const SchemaObject& t : *tree)
-                    if (t.Label == o.Label + "Procedure")
-                        out.push_back({RunProblem::Clash,
-                                       owner + ":数据表或视图 " + Shown(t.Label) +
-                                           " 的头文件保护宏与它的相同（" + Shown(t.Label) +
-                                           "H）" + kRename});
+            std::string folded = platform::AsciiLower(o.Label);
+            if (auto other = procedures.find(folded); other != procedures.end())
+                out.push_back({RunProblem::Clash, owner + ":与另一个存储过程（" + other->second +
+                                                      "）的类名相同" + kRename});
+            std::string guarded = o.Label + "Procedure";
+            if (classes.count(guarded))
+                out.push_back({RunProblem::Clash, owner + ":数据表或视图 " + Shown(guarded) +
+                                                      " 的头文件保护宏与它的相同（" +
+                                                      Shown(guarded) + "H）" + kRename});
             for (std::size_t i = 0; i < o.Columns.size(); ++i)
                 for (std::size_t j = 0; j < i; ++j)
                     if (o.Columns[j].Label == o.Columns[i].Label) {
@@ -434,7 +433,7 @@ void ProcedureProblems(const RunInput& input, const std::vector<std::string>& gu
                                                               ":参数名称重复（改名后可生成）"});
                         break;
                     }
-            classes.push_back({o.Label, Shown(o.InDbo() ? o.Name : o.Schema + "." + o.Name)});
+            procedures.emplace(folded, Shown(o.InDbo() ? o.Name : o.Schema + "." + o.Name));
         }
         // The name goes in a literal the VCL does not scan for parameters.
         CatalogNameProblems(owner, "", o.Name, false, out);
@@ -452,7 +451,7 @@ std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string&
     const char* const rename = kRename;
     std::vector<RunProblem> problems;
     std::vector<CheckedClass> classes;
-    std::vector<std::string> guards = IncludeGuards(input);
+    GuardSet guards = IncludeGuards(input);
     for (int t = 0; t < 2; ++t) {
         bool tableTree = t == 0;
         const SchemaObjects& tree = tableTree ? input.Schema.Tables : input.Schema.Views;

@@ -6,6 +6,9 @@
 #   sh scripts/benchmark.sh schema [--latency [MS,...]]    pellam-gen schema --database Big
 #   sh scripts/benchmark.sh gen [--latency [MS,...]]       pellam-gen generate --database Big
 #   sh scripts/benchmark.sh gen-keys [--latency [MS,...]]  the same without and with --keys
+#   sh scripts/benchmark.sh procedures [--latency [MS,...]] schema and generate without and with
+#                                                          --procedures, the database holding
+#                                                          2,000 procedures of 6 parameters too
 #   sh scripts/benchmark.sh regen                          pellam-gen generate into an empty folder,
 #                                                          then again with the database unchanged
 #   sh scripts/benchmark.sh fill-windows                   the Win32 window's fill under Wine (Xvfb),
@@ -26,13 +29,13 @@ fi
 case "$mode" in
   fill|generate) target=pellam_benchmark ;;
   fill-windows) target=pellam_benchmark ;;
-  schema|gen|gen-keys|regen) target=pellam-gen ;;
+  schema|gen|gen-keys|regen|procedures) target=pellam-gen ;;
   *) echo "unknown benchmark: $mode" >&2; exit 2 ;;
 esac
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target "$target" >/dev/null
 fixture=build/bench-fixture.json
-python3 - "$fixture" <<'PY'
+python3 - "$fixture" "$mode" <<'PY'
 import json, sys
 types = ["int", "varchar", "datetime", "money", "image", "bit", "nvarchar", "bigint", "text", "float"]
 tables = [{"name": "T%04d" % t, "key": ["ID"], "columns":
@@ -41,8 +44,14 @@ tables = [{"name": "T%04d" % t, "key": ["ID"], "columns":
           for t in range(2000)]
 views = [{"name": "V%03d" % v, "xtype": "V",
           "columns": [{"name": "C%02d" % c, "type": "int"} for c in range(20)]} for v in range(200)]
+ptypes = [("int", 4), ("nvarchar", 100), ("datetime", 8), ("decimal", 9), ("bigint", 8), ("varchar", 50)]
+procedures = [{"name": "P%04d" % p, "xtype": "P", "parameters":
+               [{"name": "@A%d" % a, "type": ptypes[a][0], "length": ptypes[a][1],
+                 "output": a == 5} for a in range(6)]}
+              for p in range(2000)] if sys.argv[2] == "procedures" else []
 json.dump({"logins": {"sa": "Pellam#2026"},
-           "databases": [{"name": "Big", "objects": tables + views}]}, open(sys.argv[1], "w"))
+           "databases": [{"name": "Big", "objects": tables + views + procedures}]},
+          open(sys.argv[1], "w"))
 PY
 
 pids=$(mktemp)

@@ -585,11 +585,24 @@ class Session:
                 return None
             parts = parts[1:]
         schema = parts[0] if len(parts) == 2 and parts[0] != "" else "dbo"
-        for o in self.current.objects:
-            if o.schema is not None and self.catalog.same(o.schema, schema) and \
-                    self.catalog.same(o.name, parts[-1]):
-                return o
-        return None
+        return self.objects_by_name().get((self.folded(schema), self.folded(parts[-1])))
+
+    def folded(self, name):
+        """A name as the server's collation compares it."""
+        return name.rstrip(" ") if self.catalog.case_sensitive else name.rstrip(" ").casefold()
+
+    def objects_by_name(self):
+        """The current database's objects by schema and name, as the
+        collation compares them; made again when an object is dropped."""
+        objects = self.current.objects
+        key = (id(self.current), id(objects), len(objects))
+        if getattr(self, "_index_key", None) != key:
+            index = {}
+            for o in objects:
+                if o.schema is not None:
+                    index.setdefault((self.folded(o.schema), self.folded(o.name)), o)
+            self._index, self._index_key = index, key
+        return self._index
 
     def column_list_by_name(self, name):
         columns = [("name", NVARCHAR), ("name", NVARCHAR), ("length", SMALLINT)]

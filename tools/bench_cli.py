@@ -1,11 +1,12 @@
 """pellam-gen against stand-ins: three alternating rounds of one command
 against each host, the medians, and the latency costs against the first.
 
-    python3 tools/bench_cli.py schema|gen|gen-keys PELLAM_GEN OUTPUT HOST [HOST=MS]...
+    python3 tools/bench_cli.py schema|gen|gen-keys|procedures PELLAM_GEN OUTPUT HOST [HOST=MS]...
     python3 tools/bench_cli.py regen PELLAM_GEN OUTPUT HOST
 
 gen-keys runs generate without and with --keys against each host, in turn,
-and prints both beside each other.
+and prints both beside each other; procedures does the same for schema and
+generate without and with --procedures.
 
 regen reads the database once into a snapshot, then alternates a generate
 into an empty folder with one into a folder that already holds the same
@@ -53,15 +54,18 @@ def main():
         return
     hosts = [(h.split("=")[0], h.split("=")[1] if "=" in h else "0") for h in sys.argv[4:]]
     env = dict(os.environ, PW="Pellam#2026")
-    variants = [[], ["--keys"]] if mode == "gen-keys" else [[]]
+    variants = {"gen-keys": [["generate"], ["generate", "--keys"]],
+                "procedures": [["schema"], ["schema", "--procedures"], ["generate"],
+                               ["generate", "--procedures"]]}.get(
+        mode, [["schema" if mode == "schema" else "generate"]])
     times = [[[] for _ in hosts] for _ in variants]
     for _ in range(ROUNDS):
         for k, (host, _) in enumerate(hosts):
             for v, extra in enumerate(variants):
                 shutil.rmtree(out, ignore_errors=True)
-                command = [program, "schema" if mode == "schema" else "generate", "--host", host,
-                           "--password-env", "PW", "--database", "Big"] + extra
-                if mode == "schema":
+                command = [program, extra[0], "--host", host,
+                           "--password-env", "PW", "--database", "Big"] + extra[1:]
+                if extra[0] == "schema":
                     command += ["--to", os.path.join(out + ".json")]
                 else:
                     command += ["--output", out]
@@ -69,9 +73,11 @@ def main():
                 subprocess.run(command, env=env, check=True, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
                 times[v][k].append(time.monotonic() - start)
-    if mode == "gen-keys":
-        print("pellam-gen generate without and with --keys, %d rounds, medians" % ROUNDS)
-        for v, label in enumerate(["generate", "generate --keys"]):
+    if mode in ("gen-keys", "procedures"):
+        print("pellam-gen %s, %d rounds, medians"
+              % ("generate without and with --keys" if mode == "gen-keys"
+                 else "schema and generate without and with --procedures", ROUNDS))
+        for v, label in enumerate(" ".join(extra) for extra in variants):
             base = statistics.median(times[v][0])
             line = "%s: %.3f s" % (label, base)
             for (_, ms), t in list(zip(hosts, times[v]))[1:]:
@@ -79,6 +85,8 @@ def main():
                                                               statistics.median(t) / base)
             print(line)
         shutil.rmtree(out, ignore_errors=True)
+        if os.path.exists(out + ".json"):
+            os.remove(out + ".json")
         return
     times = times[0]
     what = "pellam-gen " + ("schema" if mode == "schema" else "generate")

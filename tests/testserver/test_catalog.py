@@ -7,7 +7,8 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "testserver"))
 
 from catalog import (COLUMNS, COLUMNS_BY_ID, DATABASES, DATABASES_LOWER, IDENTITY, KEYS,  # noqa: E402
-                     OWNER_TABLES, OWNER_VIEWS, SCHEMA_TABLES, SCHEMA_VIEWS, TABLES, UNWRITABLE,
+                     OWNER_PROCEDURES, OWNER_TABLES, OWNER_VIEWS, PARAMETERS_BY_ID,
+                     SCHEMA_PROCEDURES, SCHEMA_TABLES, SCHEMA_VIEWS, TABLES, UNWRITABLE,
                      VIEWS, Catalog, Session, SqlError, identity_columns_statement, split_batch)
 
 
@@ -192,6 +193,34 @@ class Batches(unittest.TestCase):
         # A batch of one statement is that statement, whatever follows it.
         self.assertEqual(split_batch(a + " "), [a + " "])
         self.assertEqual(split_batch("SELECT 1"), ["SELECT 1"])
+
+    def test_procedures_are_listed_and_their_parameters_read_as_syscolumns_holds_them(self):
+        fixture = {"databases": [{"name": "Shop", "types": [
+            {"name": "Lines", "xusertype": 257, "xtype": 243}], "objects": [
+            {"name": "T", "columns": [{"name": "a", "type": "int"}]},
+            {"name": "Place Order", "schema": "Sales", "xtype": "P", "parameters": [
+                {"name": "@Total", "type": "decimal", "length": 9, "prec": 10, "scale": 2},
+                {"name": "@Id", "type": "int", "output": True},
+                {"name": "@Lines", "type": "Lines", "length": -1}]},
+            {"name": "None", "xtype": "P"},
+            {"name": "sp_shipped", "xtype": "P", "shipped": True}]}]}
+        s = session(fixture)
+        _, rows = s.execute(fill(SCHEMA_PROCEDURES, "Shop"))
+        self.assertEqual(rows, [["None", "dbo"], ["Place Order", "Sales"]])
+        _, rows = s.execute(fill(OWNER_PROCEDURES, "Shop"))
+        self.assertEqual(len(rows), 2)
+        _, rows = s.execute(fill(PARAMETERS_BY_ID, "[Sales].[Place Order]"))
+        # A table-valued parameter's type has no base: its xtype, 243,
+        # is no systypes row's xusertype.
+        self.assertEqual(rows, [["@Total", "decimal", 9, "decimal", 0, 10, 2],
+                                ["@Id", "int", 4, "int", 1, 10, 0],
+                                ["@Lines", "Lines", -1, None, 0, 0, 0]])
+        self.assertEqual(s.execute(fill(PARAMETERS_BY_ID, "[dbo].[None]"))[1], [])
+        self.assertEqual(s.execute(fill(PARAMETERS_BY_ID, "[dbo].[Gone]"))[1], [])
+        # The statements ride in one batch.
+        a = fill(PARAMETERS_BY_ID, "[dbo].[None]")
+        self.assertEqual(split_batch(a + "\r\n" + fill(SCHEMA_PROCEDURES, "Shop")),
+                         [a, fill(SCHEMA_PROCEDURES, "Shop")])
 
     def test_anything_unknown_in_a_batch_refuses_all_of_it(self):
         for bad in ["SELECT 1", COLUMNS[0] + "x" + COLUMNS[1] + "x", COLUMNS[0].lower() + "x')"]:

@@ -611,7 +611,7 @@ private:
         Journal().MaybeFail();
         for (TParameter* p : Parameters->All())
             for (const auto& [name, value] : Journal().Outputs)
-                if (name == p->Name.str() && p->Direction != pdInput)
+                if (name == VclJournal::AsGbk(p->Name.str()) && p->Direction != pdInput)
                     p->Value.Receive(value);
     }
 };
