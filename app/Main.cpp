@@ -1,5 +1,7 @@
 #include "Main.h"
 
+#include <tuple>
+
 #include "Settings.h"
 
 #include "DataLink.h"
@@ -77,8 +79,15 @@ public:
             }
             break;
         case RunNotice::ConnectionLost:
-        case RunNotice::ProceduresLeftOut:
             break;
+        case RunNotice::ProceduresLeftOut:
+            // Not a failure: said above the procedure tree, each one in
+            // its hint.
+            SetGrowingText(form_->Label8, "存储过程：" +
+                                              notice.Text.substr(0, notice.Text.find(' ')) +
+                                              " 个未生成（参数类型无法生成）");
+            form_->Label8->SetHint(notice.Text);
+            return;
         case RunNotice::NoKeyMethods:
             // Not a failure: said briefly under the table tree when it is
             // done, the tables named in the label's hint.
@@ -89,6 +98,7 @@ public:
     }
     void Progress(const RunEvent& event) override
     {
+        // The procedures' progress shows under the view tree, beside theirs.
         platform::TLabel* label =
             event.Tree == ProgressLabel::Tables ? form_->Label5 : form_->Label3;
         switch (event.What) {
@@ -217,6 +227,10 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     TreeView1 = MakeTree(Panel1, 9, 183);
     TreeView2 = MakeTree(Panel1, 360, 184);
     TreeView2->SetReadOnly(false);
+    Label8 = MakeLabel(Panel1, "存储过程：  ", 440, 168, 66, 13);
+    TreeView3 = MakeTree(Panel1, 440, 184);
+    Label8->Hide();
+    TreeView3->Hide();
     Label5 = MakeLabel(Panel1, "", 9, 289, 3, 13);
     Label3 = MakeLabel(Panel1, "", 360, 289, 3, 13);
     for (platform::TLabel* l : {Label5, Label3})
@@ -234,6 +248,8 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     CheckBox2 = new platform::TCheckBox(Panel1, "主键方法", 435, 364, 110, 17);
     CheckBox2->SetHint("有主键的数据表另生成 FindByKey、UpdateByKey、DeleteByKey，"
                        "有标识列的另生成 NewWithIdentity");
+    CheckBox3 = new platform::TCheckBox(Panel1, "存储过程", 550, 364, 100, 17);
+    CheckBox3->SetHint("读取存储过程，在第三棵树中显示，并为每个存储过程生成一个类");
     Bevel4 = new TBevel(Panel1, TBevel::bsTopLine, 4, 393, 491, 9);
     LabeledEdit3 = new TLabeledEdit(Panel1, "数据库连接字符串：    ", 128, 404, 297, 21, 120,
                                     TLabeledEdit::lpLeft);
@@ -247,8 +263,8 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
 
     // Tab order: the layout, top to bottom and left to right.
     platform::SetTabOrder({RadioButton1, RadioButton2, LabeledEdit1, LabeledEdit4, LabeledEdit2,
-                           BitBtn2, ComboBox1, TreeView1, TreeView2, CheckBox1, BitBtn1,
-                           LabeledEdit5, CheckBox2, LabeledEdit3, BitBtn3});
+                           BitBtn2, ComboBox1, TreeView1, TreeView2, TreeView3, CheckBox1,
+                           BitBtn1, LabeledEdit5, CheckBox2, CheckBox3, LabeledEdit3, BitBtn3});
 
     RadioButton1->OnClick = [this] { RadioButton1Click(); };
     RadioButton2->OnClick = [this] { RadioButton1Click(); };
@@ -261,13 +277,16 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     M1->OnClick = [this] { M1Click(); };
     N1->OnClick = [this] { N1Click(); };
     A1->OnClick = [this] { A1Click(); };
-    // Both trees offer the popup over a node.
-    for (platform::TTreeView* tree : {TreeView1, TreeView2}) {
+    CheckBox3->OnClick = [this] { CheckBox3Click(); };
+    // Every tree offers the popup over a node.
+    for (platform::TTreeView* tree : {TreeView1, TreeView2, TreeView3}) {
         tree->OnMouseDown = [this, tree](platform::TMouseButton button, int x, int y) {
             TreeView1MouseDown(tree, button, x, y);
         };
         tree->PopupMenu = [this, tree] {
-            return tree == TreeView1 ? TreeView1PopupMenu : TreeView2PopupMenu;
+            return tree == TreeView1   ? TreeView1PopupMenu
+                   : tree == TreeView2 ? TreeView2PopupMenu
+                                       : TreeView3PopupMenu;
         };
         tree->OnChange = [this, tree] { ShowSchemaOf(tree); };
         // F2 renames the selected node, as 修改名称 would.
@@ -325,7 +344,7 @@ void TMainForm::ShowSchemaOf(platform::TTreeView* tree)
     platform::TTreeNode* node = tree->Selected();
     while (node && node->Parent())
         node = node->Parent();
-    const SchemaObjects& objects = tree == TreeView1 ? Schema.Tables : Schema.Views;
+    const SchemaObjects& objects = ObjectsOf(tree);
     std::string text;
     for (int i = 0; node && i < tree->Count() && static_cast<std::size_t>(i) < objects.size(); ++i)
         if (tree->Item(i) == node) {
@@ -335,6 +354,11 @@ void TMainForm::ShowSchemaOf(platform::TTreeView* tree)
                    platform::Printable(o.Name);
         }
     SetGrowingText(Label7, text);
+}
+
+const SchemaObjects& TMainForm::ObjectsOf(const platform::TTreeView* tree) const
+{
+    return tree == TreeView1 ? Schema.Tables : tree == TreeView2 ? Schema.Views : Schema.Procedures;
 }
 
 void TMainForm::FormResize()
@@ -355,6 +379,26 @@ void TMainForm::FormResize()
     TreeView2->SetBounds(360 + half, 184, 279 + half, 105 + dh);
     Label5->SetBounds(9, 289 + dh, Label5->Bounds().Width, 13);
     Label3->SetBounds(360 + half, 289 + dh, Label3->Bounds().Width, 13);
+    if (CheckBox3->Checked()) {
+        // Three trees share the width the two had.
+        int third = (630 + dw - 2 * 12) / 3;
+        TreeView1->SetBounds(9, 183, third, 105 + dh);
+        for (auto [tree, label, progress, column] :
+             {std::tuple{TreeView2, Label6, Label3, 1}, std::tuple{TreeView3, Label8, Label3, 2}}) {
+            int left = 9 + column * (third + 12);
+            tree->SetBounds(left, 184, third, 105 + dh);
+            label->SetBounds(left, 168, label->Bounds().Width, 13);
+            if (column == 1)
+                progress->SetBounds(left, 289 + dh, progress->Bounds().Width, 13);
+        }
+    }
+    for (platform::TControl* c : {static_cast<platform::TControl*>(Label8),
+                                  static_cast<platform::TControl*>(TreeView3)}) {
+        if (CheckBox3->Checked())
+            c->Show();
+        else
+            c->Hide();
+    }
     Bevel2->SetBounds(2, 310 + dh, 491 + dw, 9);
     CheckBox1->SetBounds(9, 330 + dh, 270, 17);
     BitBtn1->SetBounds(288, 326 + dh, 97, 25);
@@ -365,6 +409,7 @@ void TMainForm::FormResize()
         edit->EditLabel->SetBounds(label.Left, top + 4 + dh, label.Width, label.Height);
     }
     CheckBox2->SetBounds(435 + dw, 364 + dh, 110, 17);
+    CheckBox3->SetBounds(550 + dw, 364 + dh, 100, 17);
     Bevel4->SetBounds(4, 393 + dh, 491 + dw, 9);
     BitBtn3->SetBounds(425 + dw, 402 + dh, 161, 25);
 }
@@ -386,6 +431,8 @@ void TMainForm::LoadSettings(const std::string& path)
     LabeledEdit4->SetText(settings.User);
     CheckBox1->SetChecked(settings.ExtendedTypes);
     CheckBox2->SetChecked(settings.KeyMethods);
+    CheckBox3->SetChecked(settings.Procedures);
+    FormResize();
     LabeledEdit5->SetText(settings.TypeGroups);
     // A size saved on a larger screen, or written by hand, is cut to the
     // screen the window opens on.
@@ -406,6 +453,7 @@ void TMainForm::SaveSettings()
     settings.User = LoginName();
     settings.ExtendedTypes = CheckBox1->Checked();
     settings.KeyMethods = CheckBox2->Checked();
+    settings.Procedures = CheckBox3->Checked();
     settings.TypeGroups = LabeledEdit5->Text();
     RestoredClientSize(settings.Width, settings.Height);
     settings.Maximized = Maximized();
@@ -415,7 +463,9 @@ void TMainForm::SaveSettings()
 void TMainForm::TreeView1MouseDown(platform::TTreeView* sender, platform::TMouseButton button,
                                    int x, int y)
 {
-    platform::TPopupMenu*& menu = sender == TreeView1 ? TreeView1PopupMenu : TreeView2PopupMenu;
+    platform::TPopupMenu*& menu = sender == TreeView1   ? TreeView1PopupMenu
+                                  : sender == TreeView2 ? TreeView2PopupMenu
+                                                        : TreeView3PopupMenu;
     menu = nullptr;
     platform::TTreeNode* node = sender->GetNodeAt(x, y);
     if (node && button == platform::mbRight) {
@@ -464,8 +514,34 @@ void TMainForm::N1Click()
     if (busy_ || !PopupTree || !PopupNode)
         return;
     platform::TTreeNode* node = PopupNode;
+    bool procedure = PopupTree == TreeView3;
     if (platform::TTreeNode* parent = node->Parent()) {
-        node->SetText(TranslatedColumnLabel(node->Text(), TextsExcept(ChildrenOf(parent), node)));
+        std::vector<std::string> siblings = TextsExcept(ChildrenOf(parent), node);
+        node->SetText(procedure ? TranslatedParameterLabel(node->Text(), siblings)
+                                : TranslatedColumnLabel(node->Text(), siblings));
+        return;
+    }
+    if (procedure) {
+        // A procedure's class apart from the other procedures' and from
+        // the include guards of the tables' and views' classes.
+        std::vector<platform::TTreeNode*> procedures, classes;
+        for (int i = 0; i < TreeView3->Count(); ++i)
+            procedures.push_back(TreeView3->Item(i));
+        for (platform::TTreeView* tree : {TreeView1, TreeView2})
+            for (int i = 0; i < tree->Count(); ++i)
+                classes.push_back(tree->Item(i));
+        std::string label = node->Text();
+        std::vector<platform::TTreeNode*> children = ChildrenOf(node);
+        std::vector<std::string> parameters = TextsExcept(children, nullptr);
+        std::string schema;
+        for (int i = 0; i < TreeView3->Count(); ++i)
+            if (TreeView3->Item(i) == node && static_cast<std::size_t>(i) < Schema.Procedures.size())
+                schema = Schema.Procedures[static_cast<std::size_t>(i)].Schema;
+        TranslateProcedureLabels(label, parameters, TextsExcept(procedures, node),
+                                 TextsExcept(classes, nullptr), schema);
+        node->SetText(label);
+        for (std::size_t i = 0; i < children.size(); ++i)
+            children[i]->SetText(parameters[i]);
         return;
     }
     std::vector<platform::TTreeNode*> tops;
@@ -591,6 +667,7 @@ void TMainForm::SelectDatabase()
     Label3->Hide();
     TreeView1->Clear();
     TreeView2->Clear();
+    TreeView3->Clear();
     // The schema line named an object of the database shown before.
     SetGrowingText(Label7, std::string());
     TakeSchema(DatabaseSchema());
@@ -604,6 +681,7 @@ void TMainForm::SelectDatabase()
     // straight into the database.
     CatalogReadOptions read;
     read.UseDatabase = DBData->Available();
+    read.Procedures = CheckBox3->Checked();
     if (!read.UseDatabase &&
         !DBData->Connect(!RadioButton1->Checked(), host, password, database, LoginName()))
         return;
@@ -611,6 +689,38 @@ void TMainForm::SelectDatabase()
     TreeFill fill(this);
     ReadCatalog(*DBData, database, read, schema, &fill);
     TakeSchema(schema);
+    FillProcedureTree();
+}
+
+void TMainForm::FillProcedureTree()
+{
+    TreeView3->Clear();
+    TreeView3->BeginUpdate();
+    for (const SchemaObject& p : Schema.Procedures) {
+        platform::TTreeNode* node = TreeView3->Add(p.Label);
+        node->SetHint(p.Schema + "." + p.Name);
+        for (const SchemaColumn& parameter : p.Columns)
+            node->AddChild(parameter.Label);
+    }
+    TreeView3->EndUpdate();
+}
+
+void TMainForm::CheckBox3Click()
+{
+    FormResize();
+    SaveSettings();
+    if (busy_ || !CheckBox3->Checked() || Schema.ProceduresRead || ComboBox1->ItemIndex() < 0 ||
+        !DBData->Available())
+        return;
+    // Wanted now and not read with the database: read them alone, so that
+    // nothing renamed in the other trees is lost.
+    BusyScope hold(this);
+    DatabaseSchema read = Schema;
+    if (ReadProcedures(*DBData, ComboBox1->Text(), read)) {
+        Schema.Procedures = read.Procedures;
+        Schema.ProceduresRead = true;
+    }
+    FillProcedureTree();
 }
 
 void TMainForm::TakeSchema(const DatabaseSchema& schema)
@@ -638,6 +748,7 @@ void TMainForm::A1Click()
     };
     put(TreeView1, labelled.Tables);
     put(TreeView2, labelled.Views);
+    put(TreeView3, labelled.Procedures);
 }
 
 DatabaseSchema TMainForm::LabelledSchema() const
@@ -655,6 +766,7 @@ DatabaseSchema TMainForm::LabelledSchema() const
     };
     take(TreeView1, labelled.Tables);
     take(TreeView2, labelled.Views);
+    take(TreeView3, labelled.Procedures);
     return labelled;
 }
 
@@ -664,9 +776,14 @@ void TMainForm::BitBtn1Click()
         return;
     BusyScope hold(this);
     RunInput input{static_cast<std::size_t>(ComboBox1->Count()), LabelledSchema()};
+    input.Procedures = CheckBox3->Checked() && Schema.ProceduresRead;
+    SetGrowingText(Label8, "存储过程：  ");
+    Label8->SetHint(std::string());
     // Nothing to generate: the earlier output stays as it is.
+    bool procedures = input.Procedures && !Schema.Procedures.empty();
     if (input.DatabaseCount > 0 &&
-        (ComboBox1->ItemIndex() < 0 || (Schema.Tables.empty() && Schema.Views.empty()))) {
+        (ComboBox1->ItemIndex() < 0 ||
+         (Schema.Tables.empty() && Schema.Views.empty() && !procedures))) {
         platform::Application.MessageBox(ComboBox1->ItemIndex() < 0
                                              ? "请先选择数据库，没有生成任何文件"
                                              : "这个数据库没有数据表和视图，没有生成任何文件",

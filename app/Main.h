@@ -90,11 +90,20 @@ public:
     // Key methods: FindByKey, UpdateByKey and DeleteByKey for each table
     // with a primary key, NewWithIdentity for each with an IDENTITY column.
     platform::TCheckBox* CheckBox2;
+    // Stored procedures: read with the tables and views, shown in a third
+    // tree, and a class generated for each.
+    platform::TCheckBox* CheckBox3;
+    platform::TLabel* Label8;  // 存储过程：
+    platform::TTreeView* TreeView3;
+    // Shows or hides the procedure tree, reading the procedures when they
+    // are wanted and not yet read.
+    void CheckBox3Click();
 
     // The popup menu each tree shows on a context request, if any, and the
     // node it was opened over.
     platform::TPopupMenu* TreeView1PopupMenu = nullptr;
     platform::TPopupMenu* TreeView2PopupMenu = nullptr;
+    platform::TPopupMenu* TreeView3PopupMenu = nullptr;
     platform::TTreeView* PopupTree = nullptr;
     platform::TTreeNode* PopupNode = nullptr;
 
@@ -130,6 +139,10 @@ private:
     void SaveSettings();
     // Label7 for the node selected in a tree.
     void ShowSchemaOf(platform::TTreeView* tree);
+    // The objects a tree shows.
+    const SchemaObjects& ObjectsOf(const platform::TTreeView* tree) const;
+    // The procedure tree from Schema.
+    void FillProcedureTree();
 };
 
 extern TMainForm* MainForm;

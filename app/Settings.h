@@ -14,6 +14,7 @@ struct WindowSettings {
     bool ExtendedTypes = false;
     std::string TypeGroups;  // the window's "NAME=GROUP; ..." line
     bool KeyMethods = false;
+    bool Procedures = false;  // the stored procedures read, shown and generated
     int Width = 0, Height = 0;  // the window's client size (restored); 0 when unknown
     bool Maximized = false;
 };

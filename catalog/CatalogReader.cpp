@@ -70,6 +70,41 @@ bool AttachKeys(TDBData& data, SchemaObjects& tables,
     return consistent;
 }
 
+// Keeps each listed procedure whose parameters were read and that the
+// list asked again still names: one the second list lacks was dropped
+// meanwhile (a procedure without parameters answers no rows either), and
+// is a failed read. `at` is where the parameters' answers begin.
+bool AttachProcedures(TDBData& data, const SchemaObjects& procedures,
+                      const std::vector<ColumnList>& parameters, const std::vector<bool>& answered,
+                      std::size_t at, bool listRead, bool relistRead, const SchemaObjects& relisted,
+                      DatabaseSchema& out)
+{
+    bool allRead = listRead && relistRead;
+    for (std::size_t k = 0; k < procedures.size(); ++k) {
+        const SchemaObject& p = procedures[k];
+        bool known = !p.Schema.empty();
+        bool read = known && answered[at++];
+        bool still = std::any_of(relisted.begin(), relisted.end(), [&](const SchemaObject& r) {
+            return r.Schema == p.Schema && r.Name == p.Name;
+        });
+        if (!known || (read && relistRead && !still)) {
+            data.TellReadFailure(
+                platform::Printable(p.Schema) + "." + platform::Printable(p.Name) +
+                (known ? "：存储过程在读取时不见了（可能被删除或改名），没有从它生成"
+                       : "：读不到它的架构（架构可能在读取时被删除或更改），没有从它生成"));
+            allRead = false;
+            continue;
+        }
+        if (!read) {
+            allRead = false;
+            continue;
+        }
+        out.Procedures.push_back(NamedProcedure(p, parameters[k]));
+    }
+    out.ProceduresRead = listRead;
+    return allRead;
+}
+
 }  // namespace
 
 bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOptions& options,
@@ -179,33 +214,10 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
         allRead = AttachKeys(data, out.Tables, keys, identities) && allRead;
         out.KeysRead = true;
     }
-    if (options.Procedures) {
-        bool listRead = listsRead.back();
-        bool relistRead = procedures.empty() || answered.back();
-        allRead &= listRead && relistRead;
-        for (std::size_t k = 0; k < procedures.size(); ++k) {
-            const SchemaObject& p = procedures[k];
-            bool known = !p.Schema.empty();
-            bool read = known && answered[at++];
-            bool still = std::any_of(relisted.begin(), relisted.end(), [&](const SchemaObject& r) {
-                return r.Schema == p.Schema && r.Name == p.Name;
-            });
-            if (!known || (read && relistRead && !still)) {
-                data.TellReadFailure(
-                    platform::Printable(p.Schema) + "." + platform::Printable(p.Name) +
-                    (known ? "：存储过程在读取时不见了（可能被删除或改名），没有从它生成"
-                           : "：读不到它的架构（架构可能在读取时被删除或更改），没有从它生成"));
-                allRead = false;
-                continue;
-            }
-            if (!read) {
-                allRead = false;
-                continue;
-            }
-            out.Procedures.push_back(NamedProcedure(p, parameters[k]));
-        }
-        out.ProceduresRead = listRead;
-    }
+    if (options.Procedures)
+        allRead = AttachProcedures(data, procedures, parameters, answered, at, listsRead.back(),
+                                   procedures.empty() || answered.back(), relisted, out) &&
+                  allRead;
     return allRead;
 }
 
@@ -224,4 +236,21 @@ bool ReadKeys(TDBData& data, DatabaseSchema& schema)
     }
     schema.KeysRead = true;
     return AttachKeys(data, schema.Tables, keys, identities);
+}
+
+bool ReadProcedures(TDBData& data, const std::string& database, DatabaseSchema& schema)
+{
+    SchemaObjects procedures, relisted;
+    if (!data.Ask({data.ProcedureListQuestion(database, procedures)})[0])
+        return false;
+    std::vector<ColumnList> parameters(procedures.size());
+    std::vector<TDBData::Question> questions;
+    for (std::size_t k = 0; k < procedures.size(); ++k)
+        if (!procedures[k].Schema.empty())
+            questions.push_back(data.ParameterQuestion(procedures[k], parameters[k]));
+    questions.push_back(data.ProcedureListQuestion(database, relisted));
+    std::vector<bool> answered = data.Ask(questions);
+    schema.Procedures.clear();
+    return AttachProcedures(data, procedures, parameters, answered, 0, true, answered.back(),
+                            relisted, schema);
 }

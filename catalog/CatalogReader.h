@@ -53,4 +53,9 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
 // (told through the data module).
 bool ReadKeys(TDBData& data, DatabaseSchema& schema);
 
+// Reads the stored procedures and their parameters of a schema already
+// read (the database the data module is connected to), in two batches;
+// false when that failed or one was dropped meanwhile (told).
+bool ReadProcedures(TDBData& data, const std::string& database, DatabaseSchema& schema);
+
 #endif

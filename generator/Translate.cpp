@@ -205,18 +205,24 @@ std::string FittingProcedureName(const std::string& identifier,
         MaxProcedureNameLength());
 }
 
+std::string ParameterLabelOf(const std::string& label, const std::vector<std::string>& siblings,
+                             const std::vector<std::string>& guards)
+{
+    return FirstAcceptable(
+        PinyinIdentifier(ParameterLabel(label), 'P'),
+        [&](const std::string& name) {
+            return IsValidProcedureParameterName(name) &&
+                   std::find(guards.begin(), guards.end(), name) == guards.end();
+        },
+        [&](const std::string& name) { return !platform::AnySameTextIgnoreCase(siblings, name); },
+        std::string::npos);
+}
+
 void TranslateParameters(std::vector<std::string>& labels, const std::vector<std::string>& guards)
 {
     std::vector<std::string> done;
     for (std::string& label : labels) {
-        label = FirstAcceptable(
-            PinyinIdentifier(ParameterLabel(label), 'P'),
-            [&](const std::string& name) {
-                return IsValidProcedureParameterName(name) &&
-                       std::find(guards.begin(), guards.end(), name) == guards.end();
-            },
-            [&](const std::string& name) { return !platform::AnySameTextIgnoreCase(done, name); },
-            std::string::npos);
+        label = ParameterLabelOf(label, done, guards);
         done.push_back(label);
     }
 }
@@ -236,6 +242,12 @@ void TranslateProcedureLabels(std::string& label, std::vector<std::string>& para
         guards.push_back(p + "ProcedureH");
     guards.push_back(label + "ProcedureH");
     TranslateParameters(parameterLabels, guards);
+}
+
+std::string TranslatedParameterLabel(const std::string& label,
+                                     const std::vector<std::string>& siblings)
+{
+    return ParameterLabelOf(label, siblings, GuardsOf({}));
 }
 
 std::string TranslatedColumnLabel(const std::string& label,

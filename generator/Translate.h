@@ -44,6 +44,11 @@ void TranslateObjectLabels(std::string& label, std::vector<std::string>& columnL
                            const std::vector<std::string>& otherLabels,
                            const std::string& schema = std::string());
 
+// The translation of a procedure's parameter label (its "@" dropped),
+// unique among its siblings' labels.
+std::string TranslatedParameterLabel(const std::string& label,
+                                     const std::vector<std::string>& siblings);
+
 // The translation of a procedure's label, unique among the other
 // procedures' (ignoring case) and clear of the tables' and views' class
 // names' include guards, and of its parameters' labels (each without its

@@ -102,7 +102,9 @@ void Choose(TMainForm* form, platform::TTreeView* tree, platform::TTreeNode* nod
     int x = 0, y = 0;
     tree->NodePoint(node, x, y);
     tree->MouseDown(platform::mbRight, x, y);
-    ASSERT_EQ(tree == form->TreeView1 ? form->TreeView1PopupMenu : form->TreeView2PopupMenu,
+    ASSERT_EQ(tree == form->TreeView1   ? form->TreeView1PopupMenu
+              : tree == form->TreeView2 ? form->TreeView2PopupMenu
+                                        : form->TreeView3PopupMenu,
               form->PopupMenu1);
     ASSERT_EQ(form->PopupNode, node) << "the node is not where the click went";
     entry->Click();
@@ -669,6 +671,64 @@ TEST_F(ModernWindow, TranslationMakesIdentifiersOfNamesWithBlanksAndTellsTwinsAp
     EXPECT_NE(ReadFile(dir.File("Output/DBComm/DBTables/WebsiteCustomersOperator.cpp"))
                   .find("FROM [Website].[Customers]"),
               std::string::npos);
+}
+
+class ProceduresWindow : public Window {
+protected:
+    ProceduresWindow()
+        : Window(R"({"name": "NOLK", "types": [{"name": "Lines", "xusertype": 257, "xtype": 243}],
+            "objects": [
+            {"name": "T", "columns": [{"name": "a", "type": "int"}]},
+            {"name": "统计", "xtype": "P", "parameters": [
+              {"name": "@开始", "type": "datetime", "length": 8},
+              {"name": "@合计", "type": "money", "length": 8, "output": true}]},
+            {"name": "Load", "xtype": "P", "parameters": [
+              {"name": "@l", "type": "Lines", "length": -1}]},
+            {"name": "Month Report", "schema": "Sales", "xtype": "P"}]})")
+    {
+    }
+};
+
+TEST_F(ProceduresWindow, TheThirdTreeShowsThemAndGenerateWritesTheirClasses)
+{
+    std::string settings = dir.File("pellam.ini");
+    form->LoadSettings(settings);
+    SqlLogin();
+    // Not asked for: no tree, and nothing read.
+    EXPECT_FALSE(form->TreeView3->Visible());
+    EXPECT_FALSE(form->Schema.ProceduresRead);
+    int viewLeft = form->TreeView2->Bounds().Left;
+    // Ticked after the database was read: read alone, the tables' labels kept.
+    form->TreeView1->Item(0)->SetText("Renamed");
+    form->CheckBox3->Click();
+    ASSERT_TRUE(form->TreeView3->Visible());
+    EXPECT_LT(form->TreeView2->Bounds().Left, viewLeft);  // three trees share the width
+    EXPECT_EQ(TopLevel(form->TreeView3), (Texts{"Load", "Month Report", "统计"}));
+    EXPECT_EQ(form->TreeView3->Item(2)->Item(0)->Text(), "开始");
+    EXPECT_EQ(form->TreeView1->Item(0)->Text(), "Renamed");
+    // Refused until translated, in one report with the other trees.
+    form->BitBtn1Click();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].Text.find("存储过程 Month Report:含有空格或标点"), std::string::npos)
+        << reports[0].Text;
+    Choose(form.get(), form->TreeView3, form->TreeView3->Item(2), form->N1);
+    EXPECT_EQ(form->TreeView3->Item(2)->Text(), "TongJi");
+    EXPECT_EQ(form->TreeView3->Item(2)->Item(1)->Text(), "HeJi");
+    form->A1Click();
+    EXPECT_EQ(form->TreeView3->Item(1)->Text(), "MonthReport");
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1Click();
+    EXPECT_EQ(reports.size(), 1u);
+    std::string cls = ReadFile(dir.File("Output/DBComm/DBProcedures/TongJiProcedure.h"));
+    EXPECT_NE(cls.find("bool Exec(String KaiShi,double& HeJi);"), std::string::npos) << cls;
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Output/DBComm/DBProcedures/MonthReportProcedure.cpp")));
+    // The one with a table-valued parameter is left out, said above its tree.
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Output/DBComm/DBProcedures/LoadProcedure.h")));
+    EXPECT_NE(form->Label8->Caption().find("1 个未生成"), std::string::npos) << form->Label8->Caption();
+    EXPECT_NE(form->Label8->Hint().find("存储过程 Load"), std::string::npos);
+    // Remembered; unticked, the next run writes none.
+    form.reset();
+    EXPECT_NE(ReadFile(settings).find("procedures=1\n"), std::string::npos);
 }
 
 class WindowWithoutNolk : public Window {

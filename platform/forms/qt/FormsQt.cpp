@@ -389,6 +389,15 @@ TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption, int left, 
     : TControl(parent, Make<QCheckBox>(parent, ToQt(caption)))
 {
     SetBounds(left, top, width, height);
+    QObject::connect(As<QCheckBox>(this), &QCheckBox::clicked, [this] {
+        if (OnClick)
+            OnClick();
+    });
+}
+
+void TCheckBox::Click()
+{
+    As<QCheckBox>(this)->click();
 }
 
 bool TCheckBox::Checked() const

@@ -19,6 +19,15 @@ TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption, int left, 
     : TControl(parent, Child(parent, L"BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, 0, left, top,
                              width, height))
 {
+    impl()->Command = [this](int code) {
+        if (code == BN_CLICKED && OnClick)
+            OnClick();
+    };
+}
+
+void TCheckBox::Click()
+{
+    SendMessageW(impl()->Handle, BM_CLICK, 0, 0);
 }
 
 bool TCheckBox::Checked() const

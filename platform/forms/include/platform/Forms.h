@@ -197,7 +197,11 @@ public:
     TCheckBox(TWinControl* parent, const std::string& caption, int left, int top, int width,
               int height);
     bool Checked() const;
-    void SetChecked(bool checked);
+    void SetChecked(bool checked);  // without OnClick
+    // After the user toggles it (a click, or the space bar).
+    std::function<void()> OnClick;
+    // Toggles it as a click does, OnClick included.
+    void Click();
 };
 
 class TEdit : public TControl {
