@@ -263,8 +263,8 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
 
     // Tab order: the layout, top to bottom and left to right.
     platform::SetTabOrder({RadioButton1, RadioButton2, LabeledEdit1, LabeledEdit4, LabeledEdit2,
-                           BitBtn2, ComboBox1, TreeView1, TreeView2, TreeView3, CheckBox1,
-                           BitBtn1, LabeledEdit5, CheckBox2, CheckBox3, LabeledEdit3, BitBtn3});
+                           BitBtn2, ComboBox1, TreeView1, TreeView2, TreeView3, CheckBox1, BitBtn1,
+                           LabeledEdit5, CheckBox2, CheckBox3, LabeledEdit3, BitBtn3});
 
     RadioButton1->OnClick = [this] { RadioButton1Click(); };
     RadioButton2->OnClick = [this] { RadioButton1Click(); };
@@ -392,8 +392,8 @@ void TMainForm::FormResize()
                 progress->SetBounds(left, 289 + dh, progress->Bounds().Width, 13);
         }
     }
-    for (platform::TControl* c : {static_cast<platform::TControl*>(Label8),
-                                  static_cast<platform::TControl*>(TreeView3)}) {
+    for (platform::TControl* c :
+         {static_cast<platform::TControl*>(Label8), static_cast<platform::TControl*>(TreeView3)}) {
         if (CheckBox3->Checked())
             c->Show();
         else
@@ -535,7 +535,8 @@ void TMainForm::N1Click()
         std::vector<std::string> parameters = TextsExcept(children, nullptr);
         std::string schema;
         for (int i = 0; i < TreeView3->Count(); ++i)
-            if (TreeView3->Item(i) == node && static_cast<std::size_t>(i) < Schema.Procedures.size())
+            if (TreeView3->Item(i) == node &&
+                static_cast<std::size_t>(i) < Schema.Procedures.size())
                 schema = Schema.Procedures[static_cast<std::size_t>(i)].Schema;
         TranslateProcedureLabels(label, parameters, TextsExcept(procedures, node),
                                  TextsExcept(classes, nullptr), schema);

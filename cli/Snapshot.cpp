@@ -283,8 +283,8 @@ SchemaObjects Procedures(const json& root)
                 parameter.BaseType = Text(pj["base"], cplace + ".base");
             parameter.Label = pj.contains("label") ? Text(pj["label"], cplace + ".label")
                                                    : ParameterLabel(parameter.Name);
-            parameter.Shape.Length = Number(Member(pj, "length", cplace), cplace + ".length", -1,
-                                            0x7FFFFFFF);
+            parameter.Shape.Length =
+                Number(Member(pj, "length", cplace), cplace + ".length", -1, 0x7FFFFFFF);
             const json& output = Member(pj, "output", cplace);
             if (!output.is_boolean())
                 throw SnapshotError(cplace + ".output: " + "应为 true 或 false");
@@ -310,8 +310,10 @@ json ProceduresJson(const SchemaObjects& procedures)
         j["label"] = Carried(o.Label);
         json parameters = json::array();
         for (const SchemaColumn& c : o.Columns) {
-            json parameter = {{"name", Carried(c.Name)}, {"label", Carried(c.Label)},
-                              {"type", Carried(c.TypeName)}, {"length", c.Shape.Length}};
+            json parameter = {{"name", Carried(c.Name)},
+                              {"label", Carried(c.Label)},
+                              {"type", Carried(c.TypeName)},
+                              {"length", c.Shape.Length}};
             parameter["base"] = c.BaseType.empty() ? json(nullptr) : json(Carried(c.BaseType));
             parameter["output"] = c.Shape.Output;
             parameter["precision"] = c.Shape.Precision;

@@ -102,8 +102,7 @@ const char* const kProcedureSourceEnd[] = {
     R"~(})~",
 };
 
-template <std::size_t N>
-std::vector<std::string> Lines(const char* const (&lines)[N])
+template <std::size_t N> std::vector<std::string> Lines(const char* const (&lines)[N])
 {
     return std::vector<std::string>(lines, lines + N);
 }
@@ -124,12 +123,18 @@ bool NativeParameter(const std::string& type, const ParameterShape& shape, AdoPa
         int Size;
     };
     static const Fixed fixed[] = {
-        {"int", "ftInteger", 0},        {"smallint", "ftSmallint", 0},
-        {"tinyint", "ftWord", 0},       {"bit", "ftBoolean", 0},
-        {"bigint", "ftLargeint", 0},    {"real", "ftFloat", 0},
-        {"float", "ftFloat", 0},        {"text", "ftMemo", 2147483647},
-        {"ntext", "ftWideMemo", 1073741823}, {"image", "ftBlob", 2147483647},
-        {"timestamp", "ftBytes", 8},    {"sysname", "ftWideString", 128},
+        {"int", "ftInteger", 0},
+        {"smallint", "ftSmallint", 0},
+        {"tinyint", "ftWord", 0},
+        {"bit", "ftBoolean", 0},
+        {"bigint", "ftLargeint", 0},
+        {"real", "ftFloat", 0},
+        {"float", "ftFloat", 0},
+        {"text", "ftMemo", 2147483647},
+        {"ntext", "ftWideMemo", 1073741823},
+        {"image", "ftBlob", 2147483647},
+        {"timestamp", "ftBytes", 8},
+        {"sysname", "ftWideString", 128},
     };
     for (const Fixed& f : fixed)
         if (Is(type, f.Type)) {
@@ -165,9 +170,14 @@ bool NativeParameter(const std::string& type, const ParameterShape& shape, AdoPa
 int TextLength(const std::string& type)
 {
     static const std::pair<const char*, int> lengths[] = {
-        {"datetime", 23},  {"smalldatetime", 19},    {"date", 10},
-        {"time", 16},      {"datetime2", 27},        {"datetimeoffset", 34},
-        {"uniqueidentifier", 38}, {"sql_variant", 4000},
+        {"datetime", 23},
+        {"smalldatetime", 19},
+        {"date", 10},
+        {"time", 16},
+        {"datetime2", 27},
+        {"datetimeoffset", 34},
+        {"uniqueidentifier", 38},
+        {"sql_variant", 4000},
     };
     for (const auto& [name, length] : lengths)
         if (Is(type, name))
@@ -183,8 +193,7 @@ bool IsProcedureParameterTyped(const SchemaColumn& parameter, std::string& why)
         why = "参数 " + platform::Printable(parameter.Name) + " 的类型 " +
               (parameter.TypeName.empty() ? std::string("（未知）")
                                           : platform::Printable(parameter.TypeName)) +
-              (parameter.BaseType.empty() ? "，是表值参数、CLR 类型或未知类型，"
-                                          : "，") +
+              (parameter.BaseType.empty() ? "，是表值参数、CLR 类型或未知类型，" : "，") +
               "不属于任何类型组";
         return false;
     }

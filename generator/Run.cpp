@@ -154,8 +154,8 @@ struct CheckedClass {
     std::string Named;  // the object as a message names it: schema.name
 };
 std::vector<RunProblem> ObjectProblems(const SchemaObject& o, bool tableTree, bool labelsValid,
-                                       std::vector<CheckedClass>& classes,
-                                       const GuardSet& guards, const std::string& tablesFolder)
+                                       std::vector<CheckedClass>& classes, const GuardSet& guards,
+                                       const std::string& tablesFolder)
 {
     std::vector<RunProblem> out;
     std::string owner = Shown(o.Label);
@@ -396,14 +396,18 @@ void ProcedureProblems(const RunInput& input, const GuardSet& guards,
         RunProblem::Kind kind;
         std::string fault = LabelFault(o.Label, IsValidClassName, kind);
         if (!fault.empty()) {
-            out.push_back({kind, owner + ":" + fault + kRename});
+            out.push_back({kind, std::string(owner).append(":").append(fault).append(kRename)});
             labelsOk = false;
         }
         for (const SchemaColumn& c : o.Columns) {
             std::string parameterFault = LabelFault(c.Label, IsValidProcedureParameterName, kind);
             if (!parameterFault.empty()) {
-                out.push_back(
-                    {kind, owner + ":" + Shown(c.Label) + ":参数" + parameterFault + kRename});
+                out.push_back({kind, std::string(owner)
+                                         .append(":")
+                                         .append(Shown(c.Label))
+                                         .append(":参数")
+                                         .append(parameterFault)
+                                         .append(kRename)});
                 labelsOk = false;
             }
         }
@@ -415,8 +419,10 @@ void ProcedureProblems(const RunInput& input, const GuardSet& guards,
                 (!folder.empty() && platform::PathLength(InFolder(folder, longest)) +
                                             platform::kTemporarySuffixLength >
                                         platform::kMaxPathLength))
-                out.push_back({RunProblem::TooLong,
-                               owner + ":名称太长，生成的文件名超出文件系统的限制（改用较短的名称后可生成）"});
+                out.push_back(
+                    {RunProblem::TooLong,
+                     owner +
+                         ":名称太长，生成的文件名超出文件系统的限制（改用较短的名称后可生成）"});
             std::string folded = platform::AsciiLower(o.Label);
             if (auto other = procedures.find(folded); other != procedures.end())
                 out.push_back({RunProblem::Clash, owner + ":与另一个存储过程（" + other->second +
@@ -465,8 +471,8 @@ std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string&
                 labelsOk = false;
             }
             for (const SchemaColumn& c : o.Columns) {
-                std::string columnFault = LabelFault(
-                    c.Label, tableTree ? IsValidParameterName : IsValidIdentifier, kind);
+                std::string columnFault =
+                    LabelFault(c.Label, tableTree ? IsValidParameterName : IsValidIdentifier, kind);
                 if (!columnFault.empty()) {
                     problems.push_back({kind, Shown(o.Label) + ":" + Shown(c.Label) + ":字段" +
                                                   columnFault + rename});
@@ -748,8 +754,8 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
             result.Outcome = RunOutcome::NameRefused;
         return result;
     }
-    std::vector<std::string> folders = {tree.OutputRoot(), tree.DBCommFolder(),
-                                        tree.TablesFolder(), tree.StoredProcFolder()};
+    std::vector<std::string> folders = {tree.OutputRoot(), tree.DBCommFolder(), tree.TablesFolder(),
+                                        tree.StoredProcFolder()};
     if (input.Procedures)
         folders.push_back(tree.ProceduresFolder());
     for (const std::string& folder : folders) {
@@ -778,8 +784,8 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
 
     if (input.Procedures) {
         std::string leftOut = ProceduresLeftOutText(input.Schema.Procedures);
-        result.ProceduresLeftOut = static_cast<int>(input.Schema.Procedures.size() -
-                                                    WrittenProcedures(input).size());
+        result.ProceduresLeftOut =
+            static_cast<int>(input.Schema.Procedures.size() - WrittenProcedures(input).size());
         if (!leftOut.empty())
             host.Tell({RunNotice::ProceduresLeftOut, {}, leftOut});
     }
@@ -895,8 +901,7 @@ std::vector<std::string> EarlierGeneratedFiles(const OutputTree& tree,
             if (!fs::is_regular_file(status) && !fs::is_symlink(status))
                 continue;
             std::string name = platform::FromFileSystemPath(it->path().filename());
-            if ((IsGeneratedName(name, runtime, classes) ||
-                 platform::IsTemporaryFileName(name)) &&
+            if ((IsGeneratedName(name, runtime, classes) || platform::IsTemporaryFileName(name)) &&
                 !kept.count(it->path().lexically_normal()))
                 doomed.push_back(platform::FromFileSystemPath(it->path()));
         }

@@ -197,10 +197,8 @@ std::string FittingProcedureName(const std::string& identifier,
         },
         [&](const std::string& name) {
             return !platform::AnySameTextIgnoreCase(procedures, name) &&
-                   std::find(classes.begin(), classes.end(), name + "Procedure") ==
-                       classes.end() &&
-                   std::find(classes.begin(), classes.end(), name + "ProcedureH") ==
-                       classes.end();
+                   std::find(classes.begin(), classes.end(), name + "Procedure") == classes.end() &&
+                   std::find(classes.begin(), classes.end(), name + "ProcedureH") == classes.end();
         },
         MaxProcedureNameLength());
 }

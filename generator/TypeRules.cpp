@@ -110,15 +110,18 @@ const std::vector<std::string>& OperatorBodyNames()
 const std::vector<std::string>& ProcedureBodyNames()
 {
     static const std::vector<std::string> names = {
-        "String",     "TStream",       "OleVariant",     "Variant",
-        "Exception",  "e",             "m_proc",         "Prepare",
-        "Exec",       "Open",          "ReturnValue",    "Get",
-        "SetConnection", "TADOStoredProc", "TADOConnection", "TParameter",
-        "ftInteger",  "ftSmallint",    "ftWord",         "ftBoolean",
-        "ftLargeint", "ftFloat",       "ftBCD",          "ftMemo",
-        "ftWideMemo", "ftBlob",        "ftBytes",        "ftVarBytes",
-        "ftString",   "ftWideString",  "ftFixedChar",    "ftFixedWideChar",
-        "pdInput",    "pdInputOutput", "pdReturnValue",
+        "String",        "TStream",         "OleVariant",
+        "Variant",       "Exception",       "e",
+        "m_proc",        "Prepare",         "Exec",
+        "Open",          "ReturnValue",     "Get",
+        "SetConnection", "TADOStoredProc",  "TADOConnection",
+        "TParameter",    "ftInteger",       "ftSmallint",
+        "ftWord",        "ftBoolean",       "ftLargeint",
+        "ftFloat",       "ftBCD",           "ftMemo",
+        "ftWideMemo",    "ftBlob",          "ftBytes",
+        "ftVarBytes",    "ftString",        "ftWideString",
+        "ftFixedChar",   "ftFixedWideChar", "pdInput",
+        "pdInputOutput", "pdReturnValue",
     };
     return names;
 }

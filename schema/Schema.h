@@ -21,8 +21,8 @@ struct ParameterShape {
 
     bool operator==(const ParameterShape& other) const
     {
-        return Length == other.Length && Output == other.Output &&
-               Precision == other.Precision && Scale == other.Scale;
+        return Length == other.Length && Output == other.Output && Precision == other.Precision &&
+               Scale == other.Scale;
     }
 };
 

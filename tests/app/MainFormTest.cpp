@@ -721,10 +721,12 @@ TEST_F(ProceduresWindow, TheThirdTreeShowsThemAndGenerateWritesTheirClasses)
     EXPECT_EQ(reports.size(), 1u);
     std::string cls = ReadFile(dir.File("Output/DBComm/DBProcedures/TongJiProcedure.h"));
     EXPECT_NE(cls.find("bool Exec(String KaiShi,double& HeJi);"), std::string::npos) << cls;
-    EXPECT_TRUE(std::filesystem::exists(dir.File("Output/DBComm/DBProcedures/MonthReportProcedure.cpp")));
+    EXPECT_TRUE(
+        std::filesystem::exists(dir.File("Output/DBComm/DBProcedures/MonthReportProcedure.cpp")));
     // The one with a table-valued parameter is left out, said above its tree.
     EXPECT_FALSE(std::filesystem::exists(dir.File("Output/DBComm/DBProcedures/LoadProcedure.h")));
-    EXPECT_NE(form->Label8->Caption().find("1 个未生成"), std::string::npos) << form->Label8->Caption();
+    EXPECT_NE(form->Label8->Caption().find("1 个未生成"), std::string::npos)
+        << form->Label8->Caption();
     EXPECT_NE(form->Label8->Hint().find("存储过程 Load"), std::string::npos);
     // Remembered; unticked, the next run writes none.
     form.reset();

@@ -1090,8 +1090,7 @@ TEST_F(PellamGen, ProceduresGenerateOnlyWhenAskedAndAreLeftOutOrFailedByName)
     // A procedure with an OUTPUT parameter, one with a table-valued one, and
     // (in the first case) one dropped right after the list named it.
     auto fixture = [](bool withGone) {
-        return Fixture(
-            std::string(R"({"name": "NOLK", "types": [{"name": "Lines", "xusertype": 257,
+        return Fixture(std::string(R"({"name": "NOLK", "types": [{"name": "Lines", "xusertype": 257,
                  "xtype": 243}], "objects": [
              {"name": "T", "columns": [{"name": "a", "type": "int"}]},
              {"name": "Up", "xtype": "P", "parameters": [
@@ -1099,10 +1098,10 @@ TEST_F(PellamGen, ProceduresGenerateOnlyWhenAskedAndAreLeftOutOrFailedByName)
                {"name": "@b", "type": "nvarchar", "length": 20, "output": true}]},
              {"name": "Load", "xtype": "P", "parameters": [
                {"name": "@l", "type": "Lines", "length": -1}]})") +
-            (withGone ? R"(, {"name": "Gone", "xtype": "P", "dropAfterListing": true,
+                       (withGone ? R"(, {"name": "Gone", "xtype": "P", "dropAfterListing": true,
                "parameters": [{"name": "@x", "type": "int"}]})"
-                      : "") +
-            "]}");
+                                 : "") +
+                       "]}");
     };
     {
         StandIn changing(fixture(true));

@@ -203,7 +203,8 @@ SchemaObjects SampleProcedures()
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FOLDER [--empty | --hostile] [--keys] [--procedures]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s FOLDER [--empty | --hostile] [--keys] [--procedures]\n",
+                     argv[0]);
         return 2;
     }
     bool empty = false, hostile = false, keys = false, procedures = false;

@@ -65,9 +65,7 @@ TEST(ProcedureClass, EachSampleIsWrittenByteForByte)
         RenderedFiles out;
         WriteProcedureFiles("T", c.Procedure);
         for (const std::string& file : c.Files)
-            EXPECT_EQ(FirstDifference(Expected(file + ".expected"),
-                                      Rendered(out, file)),
-                      "")
+            EXPECT_EQ(FirstDifference(Expected(file + ".expected"), Rendered(out, file)), "")
                 << file;
     }
 }
@@ -84,22 +82,39 @@ TEST(ProcedureClass, AParameterIsCreatedAsItsGroupPassesIt)
     TypeOptions moneyAsText{false, {{"money", TypeGroup::String}}};
     const Case cases[] = {
         {"char keeps its bytes", Parameter("@c", "c", "char", 10), {}, {"ftFixedChar", 10, false}},
-        {"nchar counts characters", Parameter("@c", "c", "nchar", 10), {}, {"ftFixedWideChar", 5, false}},
+        {"nchar counts characters",
+         Parameter("@c", "c", "nchar", 10),
+         {},
+         {"ftFixedWideChar", 5, false}},
         {"varchar(max)", Parameter("@c", "c", "varchar", -1), {}, {"ftMemo", -1, false}},
         {"nvarchar(max)", Parameter("@c", "c", "nvarchar", -1), {}, {"ftWideMemo", -1, false}},
         {"varbinary(n)", Parameter("@c", "c", "varbinary", 16), {}, {"ftVarBytes", 16, false}},
         {"tinyint", Parameter("@c", "c", "tinyint", 1), {}, {"ftWord", 0, false}},
         {"bit", Parameter("@c", "c", "bit", 1), {}, {"ftBoolean", 0, false}},
-        {"numeric keeps precision", Parameter("@c", "c", "numeric", 9, false, 18, 4), {}, {"ftBCD", 0, true}},
-        {"an alias by its base", Parameter("@c", "c", "Phone", 40, false, 0, 0, "nvarchar"), extended,
+        {"numeric keeps precision",
+         Parameter("@c", "c", "numeric", 9, false, 18, 4),
+         {},
+         {"ftBCD", 0, true}},
+        {"an alias by its base",
+         Parameter("@c", "c", "Phone", 40, false, 0, 0, "nvarchar"),
+         extended,
          {"ftWideString", 20, false}},
-        {"a date as ISO text", Parameter("@c", "c", "date", 3), extended, {"ftWideString", 10, false}},
-        {"a GUID as text", Parameter("@c", "c", "uniqueidentifier", 16), extended,
+        {"a date as ISO text",
+         Parameter("@c", "c", "date", 3),
+         extended,
+         {"ftWideString", 10, false}},
+        {"a GUID as text",
+         Parameter("@c", "c", "uniqueidentifier", 16),
+         extended,
          {"ftWideString", 38, false}},
         {"xml as long text", Parameter("@c", "c", "xml", -1), extended, {"ftWideMemo", -1, false}},
-        {"geography as a stream", Parameter("@c", "c", "geography", -1, false, 0, 0, ""), extended,
+        {"geography as a stream",
+         Parameter("@c", "c", "geography", -1, false, 0, 0, ""),
+         extended,
          {"ftBlob", -1, false}},
-        {"money given the string group", Parameter("@c", "c", "money", 8), moneyAsText,
+        {"money given the string group",
+         Parameter("@c", "c", "money", 8),
+         moneyAsText,
          {"ftWideString", 4000, false}},
     };
     for (const Case& c : cases) {

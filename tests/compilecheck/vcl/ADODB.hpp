@@ -219,23 +219,59 @@ inline int MessageBox(void*, const char* text, const char* caption, unsigned fla
 
 // The data types of fields and parameters, in the VCL's order.
 enum TFieldType {
-    ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD,
-    ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic,
-    ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString,
-    ftLargeint, ftADT, ftArray, ftReference, ftDataSet, ftOraBlob, ftOraClob, ftVariant,
-    ftInterface, ftIDispatch, ftGuid, ftTimeStamp, ftFMTBcd, ftFixedWideChar, ftWideMemo
+    ftUnknown,
+    ftString,
+    ftSmallint,
+    ftInteger,
+    ftWord,
+    ftBoolean,
+    ftFloat,
+    ftCurrency,
+    ftBCD,
+    ftDate,
+    ftTime,
+    ftDateTime,
+    ftBytes,
+    ftVarBytes,
+    ftAutoInc,
+    ftBlob,
+    ftMemo,
+    ftGraphic,
+    ftFmtMemo,
+    ftParadoxOle,
+    ftDBaseOle,
+    ftTypedBinary,
+    ftCursor,
+    ftFixedChar,
+    ftWideString,
+    ftLargeint,
+    ftADT,
+    ftArray,
+    ftReference,
+    ftDataSet,
+    ftOraBlob,
+    ftOraClob,
+    ftVariant,
+    ftInterface,
+    ftIDispatch,
+    ftGuid,
+    ftTimeStamp,
+    ftFMTBcd,
+    ftFixedWideChar,
+    ftWideMemo
 };
 typedef TFieldType TDataType;
 inline const char* FieldTypeName(TFieldType type)
 {
-    static const char* const names[] = {
-        "ftUnknown", "ftString", "ftSmallint", "ftInteger", "ftWord", "ftBoolean", "ftFloat",
-        "ftCurrency", "ftBCD", "ftDate", "ftTime", "ftDateTime", "ftBytes", "ftVarBytes",
-        "ftAutoInc", "ftBlob", "ftMemo", "ftGraphic", "ftFmtMemo", "ftParadoxOle", "ftDBaseOle",
-        "ftTypedBinary", "ftCursor", "ftFixedChar", "ftWideString", "ftLargeint", "ftADT",
-        "ftArray", "ftReference", "ftDataSet", "ftOraBlob", "ftOraClob", "ftVariant",
-        "ftInterface", "ftIDispatch", "ftGuid", "ftTimeStamp", "ftFMTBcd", "ftFixedWideChar",
-        "ftWideMemo"};
+    static const char* const names[] =
+        {"ftUnknown",  "ftString",      "ftSmallint", "ftInteger",       "ftWord",
+         "ftBoolean",  "ftFloat",       "ftCurrency", "ftBCD",           "ftDate",
+         "ftTime",     "ftDateTime",    "ftBytes",    "ftVarBytes",      "ftAutoInc",
+         "ftBlob",     "ftMemo",        "ftGraphic",  "ftFmtMemo",       "ftParadoxOle",
+         "ftDBaseOle", "ftTypedBinary", "ftCursor",   "ftFixedChar",     "ftWideString",
+         "ftLargeint", "ftADT",         "ftArray",    "ftReference",     "ftDataSet",
+         "ftOraBlob",  "ftOraClob",     "ftVariant",  "ftInterface",     "ftIDispatch",
+         "ftGuid",     "ftTimeStamp",   "ftFMTBcd",   "ftFixedWideChar", "ftWideMemo"};
     return names[type];
 }
 
@@ -308,8 +344,9 @@ public:
 
     void LoadFromStream(TStream* stream, TFieldType type)
     {
-        Journal().Add(Tag() + "<stream:" + (stream ? stream->Bytes : "null") +
-                      (type == ftBlob ? std::string(",blob") : "," + std::string(FieldTypeName(type))));
+        Journal().Add(
+            Tag() + "<stream:" + (stream ? stream->Bytes : "null") +
+            (type == ftBlob ? std::string(",blob") : "," + std::string(FieldTypeName(type))));
         DataType = type;
         Bound = true;
     }
