@@ -12,7 +12,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kTreeFolders[] = {"DBComm", "DBComm/DBTables", "DBComm/DBStoredProc"};
+const char* const kTreeFolders[] = {"DBComm", "DBComm/DBTables", "DBComm/DBStoredProc",
+                                    "DBComm/DBProcedures"};
 
 // The regular files directly in the DBComm tree's folders, by relative
 // path (as the file system spells it).

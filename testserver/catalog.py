@@ -38,7 +38,8 @@ TYPE_PRECISION = {
 # System objects and columns as the catalogue spells them; under a
 # case-sensitive collation no other spelling finds them.
 SYSTEM_OBJECTS = ("sysdatabases", "sysobjects", "syscolumns", "systypes")
-SYSTEM_COLUMNS = ("name", "xtype", "status", "id", "uid", "length", "xusertype", "colid")
+SYSTEM_COLUMNS = ("name", "xtype", "status", "id", "uid", "length", "xusertype", "colid",
+                  "isoutparam", "xprec", "xscale")
 
 
 class SqlError(Exception):

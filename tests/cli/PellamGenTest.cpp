@@ -1129,6 +1129,14 @@ TEST_F(PellamGen, ProceduresGenerateOnlyWhenAskedAndAreLeftOutOrFailedByName)
     EXPECT_FALSE(std::filesystem::exists(dir.File("with") + procedures + "LoadProcedure.h"));
     EXPECT_NE(ReadFile(dir.File("with/DBComm/DBComm.h")).find("TADOConnection* GetConnection()"),
               std::string::npos);
+    // --check sees the procedures' folder: the same run finds it current,
+    // one without --procedures finds their files extra.
+    r = Run("generate --procedures --check" + connection + " --output " + dir.File("with"));
+    EXPECT_EQ(r.Code, 0) << r.Out << r.Err;
+    r = Run("generate --check" + connection + " --output " + dir.File("with"));
+    EXPECT_EQ(r.Code, 5);
+    EXPECT_NE(r.Out.find("多余：DBComm/DBProcedures/UpProcedure.cpp\n"), std::string::npos)
+        << r.Out;
 
     // Not asked for: no statement about procedures, and not a byte differs
     // from a database without any.
