@@ -13,6 +13,9 @@
 #                                                          then again with the database unchanged
 #   sh scripts/benchmark.sh fill-windows                   the Win32 window's fill under Wine (Xvfb),
 #                                                          beside the Qt window's on the same X server
+#   sh scripts/benchmark.sh generate-windows               the same for the window's Generate command
+#   sh scripts/benchmark.sh translate                      the window's 翻译全部 on the filled trees
+#   sh scripts/benchmark.sh translate-windows              the same, Win32 under Wine beside Qt
 # Without --latency the window is set against a floor (pellam-gen against
 # nothing); with it, each program against itself on servers that delay the
 # traffic by MS milliseconds each way (10 and 50 when no list is given):
@@ -27,8 +30,8 @@ if [ "${2:-}" = "--latency" ]; then
     latencies=${3:-10,50}
 fi
 case "$mode" in
-  fill|generate) target=pellam_benchmark ;;
-  fill-windows) target=pellam_benchmark ;;
+  fill|generate|translate) target=pellam_benchmark ;;
+  fill-windows|generate-windows|translate-windows) target=pellam_benchmark ;;
   schema|gen|gen-keys|regen|procedures) target=pellam-gen ;;
   *) echo "unknown benchmark: $mode" >&2; exit 2 ;;
 esac
@@ -86,15 +89,15 @@ for ms in $(echo "$latencies" | tr ',' ' '); do
     echo "a stand-in delaying every reply by $((ms * 2)) ms: $ms ms each way"
 done
 
-if [ "$mode" = fill-windows ]; then
+if [ "${mode%-windows}" != "$mode" ]; then
     # Both windows on one X server, each against the same stand-in.
     sh scripts/build-windows.sh >/dev/null
     xvfb-run -a -s "-screen 0 1280x800x24" sh -c '
         echo "Qt window (xcb):"
-        QT_QPA_PLATFORM=xcb ./build/tools/pellam_benchmark fill "Pellam#2026" Big "$1" "$3" | tail -3
+        QT_QPA_PLATFORM=xcb ./build/tools/pellam_benchmark "$4" "Pellam#2026" Big "$1" "$3" | tail -3
         echo "Win32 window (Wine):"
-        sh cmake/wine-run.sh build-win/tools/pellam_benchmark.exe fill "Pellam#2026" Big "$2" "$3" | tail -3
-    ' sh "$out" "Z:$(echo "$out-win" | tr / '\\')" "$plain" 2>/dev/null
+        sh cmake/wine-run.sh build-win/tools/pellam_benchmark.exe "$4" "Pellam#2026" Big "$2" "$3" | tail -3
+    ' sh "$out" "Z:$(echo "$out-win" | tr / '\\')" "$plain" "${mode%-windows}" 2>/dev/null
 elif [ "$target" = pellam_benchmark ]; then
     QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} \
         ./build/tools/pellam_benchmark "$mode" "Pellam#2026" Big "$out" "$@"

@@ -1,5 +1,5 @@
 // Benchmarks of the window on a large schema served by the stand-in:
-//   pellam_benchmark fill|generate PASSWORD DATABASE OUTPUT HOST [LATENT_HOST=MS]...
+//   pellam_benchmark fill|generate|translate PASSWORD DATABASE OUTPUT HOST [LATENT_HOST=MS]...
 // With one host, each round times the window and then a floor (a bare loop
 // asking the same questions in the same batches, and for generate writing
 // the same bytes); with latent hosts (each a server that delays its
@@ -9,6 +9,7 @@
 // server's median, the latency costs.
 
 #include "app/Main.h"
+#include "generator/Translate.h"
 #include "catalog/Dbmodule.h"
 #include "platform/Files.h"
 #include "platform/Forms.h"
@@ -55,7 +56,8 @@ int main(int argc, char** argv)
 {
     if (argc < 6) {
         std::fprintf(stderr,
-                     "usage: %s fill|generate PASSWORD DATABASE OUTPUT HOST [LATENT_HOST=MS]...\n",
+                     "usage: %s fill|generate|translate PASSWORD DATABASE OUTPUT HOST "
+                     "[LATENT_HOST=MS]...\n",
                      argv[0]);
         return 2;
     }
@@ -93,11 +95,21 @@ int main(int argc, char** argv)
         fill(host);
         return Seconds([] { MainForm->BitBtn1Click(); });
     };
+    // 翻译全部 on every node of the trees just filled.
+    auto translate = [&](const std::string& host) {
+        fill(host);
+        return Seconds([] { MainForm->A1Click(); });
+    };
     auto measure = [&](const std::string& host) {
-        return mode == "fill" ? fill(host) : generate(host);
+        return mode == "fill" ? fill(host) : mode == "translate" ? translate(host) : generate(host);
     };
     // The same questions from a bare loop, and the same bytes written.
     auto floor = [&](const std::string& host) {
+        if (mode == "translate") {
+            // The translation alone, without a tree.
+            DatabaseSchema labelled = MainForm->LabelledSchema();
+            return Seconds([&] { TranslateLabels(labelled); });
+        }
         TDBData bare;
         bare.Connect(true, host, password, database);
         SchemaObjects tables = MainForm->Schema.Tables, views = MainForm->Schema.Views;
@@ -138,11 +150,16 @@ int main(int argc, char** argv)
     std::size_t tables = MainForm->TableNames.size(), views = MainForm->ViewNames.size();
     std::printf("tables %zu, views %zu; %d rounds, medians\n", tables, views, kRounds);
     std::printf("statements per batch: at most %zu bytes\n", TDBData::kBatchBytes);
-    const char* what = mode == "fill" ? "selection to filled trees" : "generation";
+    const char* what = mode == "fill"        ? "selection to filled trees"
+                       : mode == "translate" ? "translation of every node"
+                                             : "generation";
     std::printf("%s: %.3f s\n", what, Median(times[0]));
     if (hosts.size() == 1) {
         std::printf("floor (the same batches from a bare loop%s): %.3f s\n",
-                    mode == "fill" ? "" : ", the same bytes written plainly", Median(times[1]));
+                    mode == "fill"        ? ""
+                    : mode == "translate" ? ", the labels translated without the trees"
+                                          : ", the same bytes written plainly",
+                    Median(times[1]));
         std::printf("%s/floor = %.2f\n", mode.c_str(), Median(times[0]) / Median(times[1]));
     }
     for (std::size_t h = 1; h < hosts.size(); ++h)

@@ -123,8 +123,8 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
                                                  form->ComboBox1,    form->TreeView1,
                                                  form->TreeView2,    form->CheckBox1,
                                                  form->BitBtn1,      form->LabeledEdit5,
-                                                 form->CheckBox2,    form->LabeledEdit3,
-                                                 form->BitBtn3};
+                                                 form->CheckBox2,    form->CheckBox3,
+                                                 form->LabeledEdit3, form->BitBtn3};
     for (platform::TLabeledEdit* edit : {form->LabeledEdit1, form->LabeledEdit4, form->LabeledEdit2,
                                          form->LabeledEdit5, form->LabeledEdit3})
         controls.push_back(edit->EditLabel);
@@ -139,7 +139,7 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
     std::vector<platform::TControl*> order;
     platform::TControl* at = form->RadioButton1;
     do {
-        if (std::count(controls.begin(), controls.begin() + 15, at))
+        if (std::count(controls.begin(), controls.begin() + 16, at))
             order.push_back(at);
         at = platform::NextInTabOrder(at);
     } while (at != form->RadioButton1 && order.size() < 20);
@@ -151,7 +151,8 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
                                                 form->BitBtn2, form->ComboBox1, form->TreeView1,
                                                 form->TreeView2, form->CheckBox1, form->BitBtn1,
                                                 form->LabeledEdit5, form->CheckBox2,
-                                                form->LabeledEdit3, form->BitBtn3}));
+                                                form->CheckBox3, form->LabeledEdit3,
+                                                form->BitBtn3}));
     EXPECT_EQ(form->LabeledEdit4->Text(), "sa");
     EXPECT_FALSE(form->Label4->Visible());
     EXPECT_EQ(form->ComboBox1->ItemIndex(), -1);
@@ -702,7 +703,17 @@ TEST_F(ProceduresWindow, TheThirdTreeShowsThemAndGenerateWritesTheirClasses)
     form->TreeView1->Item(0)->SetText("Renamed");
     form->CheckBox3->Click();
     ASSERT_TRUE(form->TreeView3->Visible());
-    EXPECT_LT(form->TreeView2->Bounds().Left, viewLeft);  // three trees share the width
+    // Three trees share the width, apart, in the panel.
+    EXPECT_LT(form->TreeView2->Bounds().Left, viewLeft);
+    platform::TRect panel = form->Panel1->Bounds();
+    platform::TRect inside{0, 0, panel.Width, panel.Height};
+    std::vector<platform::TControl*> trees = {form->TreeView1, form->TreeView2, form->TreeView3,
+                                              form->Label6, form->Label8};
+    for (std::size_t i = 0; i < trees.size(); ++i) {
+        EXPECT_TRUE(inside.Contains(trees[i]->Bounds())) << i;
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_FALSE(trees[i]->Bounds().Intersects(trees[j]->Bounds())) << i << "," << j;
+    }
     EXPECT_EQ(TopLevel(form->TreeView3), (Texts{"Load", "Month Report", "统计"}));
     EXPECT_EQ(form->TreeView3->Item(2)->Item(0)->Text(), "开始");
     EXPECT_EQ(form->TreeView1->Item(0)->Text(), "Renamed");
@@ -1187,6 +1198,12 @@ TEST_F(Window, TheWindowGrowsItsTreesAndRemembersItsSize)
     EXPECT_EQ(form->TreeView1->Bounds().Height, tree1.Height + 800 - TMainForm::kHeight);
     EXPECT_EQ(form->TreeView2->Bounds().Left, tree2.Left + 160);
     EXPECT_EQ(form->TreeView2->Bounds().Width, tree2.Width + 160);
+    // The three rules run the frame's width and end alike.
+    platform::TRect frame = form->Bevel1->Bounds();
+    for (platform::TBevel* rule : {form->Bevel3, form->Bevel2, form->Bevel4}) {
+        EXPECT_EQ(rule->Bounds().Left, 2);
+        EXPECT_EQ(rule->Bounds().Left + rule->Bounds().Width, frame.Left + frame.Width - 4);
+    }
     // Everything stays in sight and apart.
     std::vector<platform::TControl*> controls = {form->LabeledEdit1, form->LabeledEdit4,
                                                  form->LabeledEdit2, form->BitBtn2,
@@ -1196,7 +1213,7 @@ TEST_F(Window, TheWindowGrowsItsTreesAndRemembersItsSize)
                                                  form->BitBtn3,      form->LabeledEdit3->EditLabel,
                                                  form->Label5,       form->Label3,
                                                  form->LabeledEdit5, form->LabeledEdit5->EditLabel,
-                                                 form->CheckBox2};
+                                                 form->CheckBox2,    form->CheckBox3};
     platform::TRect panel = form->Panel1->Bounds();
     platform::TRect visible{0, 0, panel.Width, form->ClientHeight() - panel.Top};
     for (std::size_t i = 0; i < controls.size(); ++i) {

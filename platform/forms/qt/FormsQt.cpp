@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFrame>
+#include <QVBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QFileDialog>
@@ -330,12 +331,16 @@ TBevel::TBevel(TWinControl* parent, Shape shape, int left, int top, int width, i
         frame->setFrameShape(QFrame::Box);
         frame->setFrameShadow(QFrame::Sunken);
     } else {
-        // A line along the top edge.
+        // A line along the top edge, as wide as the bevel at every size.
         frame->setFrameShape(QFrame::NoFrame);
         auto* line = new QFrame(frame);
         line->setFrameShape(QFrame::HLine);
         line->setFrameShadow(QFrame::Sunken);
-        line->setGeometry(0, 0, width, 2);
+        auto* layout = new QVBoxLayout(frame);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addWidget(line);
+        layout->addStretch();
     }
     frame->setAttribute(Qt::WA_TransparentForMouseEvents);
 }

@@ -415,8 +415,17 @@ void TControl::SetBounds(int left, int top, int width, int height)
     impl_->Placed = true;
     impl_->Logical = {left, top, width, height};
     int dpi = DpiOf(impl_->Handle);
+    // A bevel is drawn by its parent: where it was and where it goes are
+    // painted again, so that no line of it stays behind.
+    RECT before = impl_->Bevel && parent_ ? PlaceInParent(impl_->Handle) : RECT{0, 0, 0, 0};
     MoveWindow(impl_->Handle, Scaled(left, dpi), Scaled(top, dpi), Scaled(width, dpi),
                Scaled(height, dpi), TRUE);
+    if (impl_->Bevel && parent_) {
+        HWND parent = GetParent(impl_->Handle);
+        RECT after = PlaceInParent(impl_->Handle);
+        InvalidateRect(parent, &before, TRUE);
+        InvalidateRect(parent, &after, TRUE);
+    }
 }
 
 // In the layout's units; a form's origin is where it is on the screen.
