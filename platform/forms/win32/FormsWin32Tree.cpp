@@ -16,18 +16,6 @@ HTREEITEM ItemOf(void* handle)
     return static_cast<HTREEITEM>(handle);
 }
 
-std::string ItemText(HWND tree, HTREEITEM item)
-{
-    wchar_t buffer[1024] = {0};
-    TVITEMW tv{};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = buffer;
-    tv.cchTextMax = static_cast<int>(std::size(buffer));
-    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
-    return FromWide(buffer);
-}
-
 HTREEITEM Insert(HWND tree, HTREEITEM parent, const std::string& text)
 {
     TVINSERTSTRUCTW insert{};
@@ -81,9 +69,11 @@ TTreeNode::TTreeNode(TTreeView* tree, TTreeNode* parent, void* handle)
 {
 }
 
+// The node keeps its text (set here, or by an edit the tree reports), so
+// that reading thousands of them asks the control nothing.
 std::string TTreeNode::Text() const
 {
-    return handle_ ? ItemText(tree_->impl()->Handle, ItemOf(handle_)) : text_;
+    return text_;
 }
 
 void TTreeNode::SetText(const std::string& text)
