@@ -168,6 +168,17 @@ bool NamesColumn(const SchemaObject& object, const std::string& name)
     return false;
 }
 
+// An object's name, label (its name when absent) and schema.
+SchemaObject NamedIn(const json& o, const std::string& place)
+{
+    SchemaObject object;
+    object.Name = Text(Member(o, "name", place), place + ".name");
+    object.Label = o.contains("label") ? Text(o["label"], place + ".label") : object.Name;
+    if (o.contains("schema"))
+        object.Schema = Text(o["schema"], place + ".schema");
+    return object;
+}
+
 SchemaObjects Objects(const json& root, const char* key, bool tables)
 {
     SchemaObjects objects;
@@ -177,11 +188,7 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
         const json& o = list[i];
         if (!o.is_object())
             throw SnapshotError(place + ": " + "应为对象");
-        SchemaObject object;
-        object.Name = Text(Member(o, "name", place), place + ".name");
-        object.Label = o.contains("label") ? Text(o["label"], place + ".label") : object.Name;
-        if (o.contains("schema"))
-            object.Schema = Text(o["schema"], place + ".schema");
+        SchemaObject object = NamedIn(o, place);
         const json& columns = Array(Member(o, "columns", place), place + ".columns");
         for (std::size_t c = 0; c < columns.size(); ++c) {
             std::string cplace = place + ".columns[" + std::to_string(c) + "]";
@@ -265,11 +272,7 @@ SchemaObjects Procedures(const json& root)
         const json& o = list[i];
         if (!o.is_object())
             throw SnapshotError(place + ": " + "应为对象");
-        SchemaObject procedure;
-        procedure.Name = Text(Member(o, "name", place), place + ".name");
-        procedure.Label = o.contains("label") ? Text(o["label"], place + ".label") : procedure.Name;
-        if (o.contains("schema"))
-            procedure.Schema = Text(o["schema"], place + ".schema");
+        SchemaObject procedure = NamedIn(o, place);
         const json& parameters = Array(Member(o, "parameters", place), place + ".parameters");
         for (std::size_t c = 0; c < parameters.size(); ++c) {
             std::string cplace = place + ".parameters[" + std::to_string(c) + "]";

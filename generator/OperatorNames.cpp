@@ -18,22 +18,25 @@ bool LeavesFolder(const std::string& className)
 
 }  // namespace
 
-OperatorFilePaths OperatorPaths(const std::string& tablesFolder, const std::string& className)
+// A class's header and source, "<label><suffix>.h" and ".cpp", in a folder.
+OperatorFilePaths ClassFilePaths(const std::string& folder, const std::string& label,
+                                 const std::string& suffix)
 {
-    OperatorFilePaths paths{InFolder(tablesFolder, className + "Operator.h"),
-                            InFolder(tablesFolder, className + "Operator.cpp")};
-    if (LeavesFolder(className))
+    OperatorFilePaths paths{InFolder(folder, label + suffix + ".h"),
+                            InFolder(folder, label + suffix + ".cpp")};
+    if (LeavesFolder(label))
         throw EFCreateError(paths.Header, false);
     return paths;
 }
 
+OperatorFilePaths OperatorPaths(const std::string& tablesFolder, const std::string& className)
+{
+    return ClassFilePaths(tablesFolder, className, "Operator");
+}
+
 OperatorFilePaths ProcedurePaths(const std::string& proceduresFolder, const std::string& label)
 {
-    OperatorFilePaths paths{InFolder(proceduresFolder, label + "Procedure.h"),
-                            InFolder(proceduresFolder, label + "Procedure.cpp")};
-    if (LeavesFolder(label))
-        throw EFCreateError(paths.Header, false);
-    return paths;
+    return ClassFilePaths(proceduresFolder, label, "Procedure");
 }
 
 bool IsVclQuote(char c)

@@ -117,18 +117,20 @@ void GuardProblem(const std::string& owner, const std::string& name, const Guard
                                               "）（翻译或改名后可生成）"});
 }
 
-// A class name whose operator files the file system cannot hold: a file
-// name over its limit, or, with the folder known, a path over its limit.
-bool NameTooLong(const std::string& label, const std::string& tablesFolder)
+// A class name whose files ("<label><suffix>.cpp" the longest) the file
+// system cannot hold: a file name over its limit, or, with the folder
+// known, a path over its limit.
+bool NameTooLong(const std::string& label, const std::string& folder,
+                 const std::string& suffix = "Operator",
+                 std::size_t maxLength = MaxClassNameLength())
 {
     // The longest name the writer makes is the new file it writes first,
-    // beside the operator's source.
-    std::string longest = label + "Operator.cpp";
-    std::size_t suffix = platform::kTemporarySuffixLength;
-    return label.size() > MaxClassNameLength() ||
-           (!tablesFolder.empty() &&
-            platform::PathLength(InFolder(tablesFolder, longest)) + suffix >
-                platform::kMaxPathLength);
+    // beside the class's source.
+    std::string longest = label + suffix + ".cpp";
+    std::size_t temporary = platform::kTemporarySuffixLength;
+    return label.size() > maxLength ||
+           (!folder.empty() &&
+            platform::PathLength(InFolder(folder, longest)) + temporary > platform::kMaxPathLength);
 }
 
 // The labels of one object against the name rules.
@@ -414,11 +416,7 @@ void ProcedureProblems(const RunInput& input, const GuardSet& guards,
         if (labelsOk) {
             for (const SchemaColumn& c : o.Columns)
                 GuardProblem(owner, c.Label, guards, out);
-            std::string longest = o.Label + "Procedure.cpp";
-            if (o.Label.size() > MaxProcedureNameLength() ||
-                (!folder.empty() && platform::PathLength(InFolder(folder, longest)) +
-                                            platform::kTemporarySuffixLength >
-                                        platform::kMaxPathLength))
+            if (NameTooLong(o.Label, folder, "Procedure", MaxProcedureNameLength()))
                 out.push_back(
                     {RunProblem::TooLong,
                      owner +
