@@ -663,12 +663,27 @@ std::vector<std::pair<std::string, std::string>> WriteOrder(
     return files;
 }
 
-// Whether the file on disk holds exactly these bytes already.
-bool Unchanged(const std::string& path, const std::string& bytes)
-{
-    std::string onDisk;
-    return platform::ReadWholeFile(path, onDisk) && onDisk == bytes;
-}
+// Whether the file on disk holds exactly these bytes already. Each folder
+// is listed once, and only a file it holds is read: a fresh output asks
+// the file system nothing per file.
+class OnDisk {
+public:
+    bool Unchanged(const std::string& path, const std::string& bytes)
+    {
+        std::size_t cut = path.rfind(platform::kPathSeparator);
+        std::string folder = cut == std::string::npos ? "." : path.substr(0, cut);
+        auto listed = folders_.find(folder);
+        if (listed == folders_.end())
+            listed = folders_.emplace(folder, platform::FolderNames(folder)).first;
+        if (!listed->second.MayHold(path.substr(cut == std::string::npos ? 0 : cut + 1)))
+            return false;
+        std::string onDisk;
+        return platform::ReadWholeFile(path, onDisk) && onDisk == bytes;
+    }
+
+private:
+    std::unordered_map<std::string, platform::FolderNames> folders_;
+};
 
 // Writes the rendered files in order, each one whose bytes would change:
 // one that would not keeps its time stamp, and the user's build does not
@@ -684,9 +699,10 @@ void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files
     try {
         // DBComm's two files come last and change together.
         std::vector<std::pair<std::string, std::string>> dbComm;
+        OnDisk disk;
         for (const auto& [path, bytes] : files) {
             bool pair = path == header || path == source;
-            if (Unchanged(path, bytes))
+            if (disk.Unchanged(path, bytes))
                 result.FilesUnchanged.push_back(path);
             else if (pair)
                 dbComm.emplace_back(path, bytes);

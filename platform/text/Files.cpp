@@ -143,6 +143,54 @@ bool FileExists(const std::string& path)
 #endif
 }
 
+namespace {
+
+// A name as the file system compares it: Windows' names fold the case of
+// their ASCII letters (a name with other letters is not folded here, and
+// MayHold answers true for it).
+std::string NameKey(std::string name)
+{
+#ifdef _WIN32
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+#endif
+    return name;
+}
+
+bool FoldsOnlyAscii(const std::string& name)
+{
+#ifdef _WIN32
+    for (char c : name)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+#endif
+    (void)name;
+    return true;
+}
+
+}  // namespace
+
+FolderNames::FolderNames(const std::string& folder)
+{
+    std::error_code ec;
+    std::filesystem::path fs = FileSystemPath(folder);
+    std::filesystem::directory_iterator it(fs, ec);
+    if (ec) {
+        // A folder that is not there holds nothing; one unread, anything.
+        read_ = ec == std::errc::no_such_file_or_directory;
+        return;
+    }
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+        names_.insert(NameKey(FromFileSystemPath(it->path().filename())));
+    read_ = !ec;
+}
+
+bool FolderNames::MayHold(const std::string& name) const
+{
+    return !read_ || !FoldsOnlyAscii(name) || names_.count(NameKey(name)) != 0;
+}
+
 bool MakeDirectory(const std::string& path)
 {
     std::filesystem::path fs = FileSystemPath(path);
@@ -297,7 +345,10 @@ int WriteWholeFiles(const std::vector<std::pair<std::string, std::string>>& file
     for (std::size_t k = 0; k < files.size(); ++k) {
         failed = k;
         std::filesystem::path fs = FileSystemPath(files[k].first);
-        int rc = fs.empty() || DirectoryExists(files[k].first) || k >= 2 ? 1 : 0;
+        // A folder where one of a pair goes is found before either is
+        // placed; a single file's placement fails on it by itself.
+        bool folder = files.size() > 1 && DirectoryExists(files[k].first);
+        int rc = fs.empty() || folder || k >= 2 ? 1 : 0;
         std::filesystem::path temp;
         if (rc == 0)
             rc = WriteTemporary(fs, files[k].second, static_cast<int>(k), temp);

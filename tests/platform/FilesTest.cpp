@@ -99,6 +99,35 @@ TEST(Files, WholeFileWriteReportsAFolderInTheWay)
     EXPECT_EQ(WriteWholeFile(dir.File("missing/file"), "x"), 1);
 }
 
+TEST(Files, AFoldersNamesAreReadOnceAndAnswerAsItsFileSystemCompares)
+{
+    TempDir dir;
+    testsupport::WriteFile(dir.File("Users.h"), "x");
+    testsupport::MakeDir(dir.File("DBTables"));
+    testsupport::WriteFile(dir.File("用户.h"), "x");
+    FolderNames names(dir.Path());
+    FolderNames missing(dir.File("nowhere"));
+    // A file written after the listing is not in it: the names are read once.
+    testsupport::WriteFile(dir.File("Later.h"), "x");
+    struct Case {
+        const FolderNames& folder;
+        const char* name;
+        bool mayHold;
+    } cases[] = {
+        {names, "Users.h", true},
+        {names, "DBTables", true},  // any entry, a folder too
+        {names, "用户.h", true},
+        {names, "Staff.h", false},
+        {names, "Users.cpp", false},
+        {names, "Later.h", false},
+        // Windows' names ignore case; elsewhere they do not.
+        {names, "users.h", kPathSeparator == '\\'},
+        {missing, "Users.h", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.folder.MayHold(c.name), c.mayHold) << c.name;
+}
+
 TEST(Files, TwoFilesWrittenTogetherChangeTogetherOrNotAtAll)
 {
     TempDir dir;

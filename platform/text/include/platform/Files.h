@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -63,6 +64,22 @@ std::string ProgramFolder();
 
 bool DirectoryExists(const std::string& path);
 bool FileExists(const std::string& path);
+
+// The names of a folder's entries, read in one pass, so that whether a
+// file is there needs no question to the file system per name (Wine looks
+// a missing name up through the whole folder). Where the file system
+// ignores case, so does MayHold.
+class FolderNames {
+public:
+    explicit FolderNames(const std::string& folder);
+    // False only when the folder was read (or is not there) and holds no
+    // entry of that name.
+    bool MayHold(const std::string& name) const;
+
+private:
+    bool read_ = false;
+    std::unordered_set<std::string> names_;
+};
 
 // Creates one directory level; false when it cannot.
 bool MakeDirectory(const std::string& path);
