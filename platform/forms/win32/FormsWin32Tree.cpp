@@ -16,16 +16,41 @@ HTREEITEM ItemOf(void* handle)
     return static_cast<HTREEITEM>(handle);
 }
 
-HTREEITEM Insert(HWND tree, HTREEITEM parent, const std::string& text)
+// An item asks its node for its text whenever the control wants it
+// (TVN_GETDISPINFO): the node holds the only copy, and a new text costs the
+// control no copy of its own.
+HTREEITEM Insert(HWND tree, HTREEITEM parent, TTreeNode* node)
 {
     TVINSERTSTRUCTW insert{};
     insert.hParent = parent ? parent : TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT;
-    std::wstring wide = ToWide(text);
-    insert.item.pszText = const_cast<wchar_t*>(wide.c_str());
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+    insert.item.pszText = LPSTR_TEXTCALLBACKW;
+    insert.item.lParam = reinterpret_cast<LPARAM>(node);
     return reinterpret_cast<HTREEITEM>(
         SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+// The node an item stands for, from the item's own data.
+TTreeNode* NodeOfItem(HWND tree, HTREEITEM item)
+{
+    TVITEMW tv{};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = item;
+    if (!item || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv)))
+        return nullptr;
+    return reinterpret_cast<TTreeNode*>(tv.lParam);
+}
+
+// Tells the control an item's text changed: it measures the text again and
+// redraws the item, asking the node for it.
+void TextChanged(HWND tree, HTREEITEM item)
+{
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
 }  // namespace
@@ -57,7 +82,7 @@ struct TreeNodes {
         HTREEITEM parent = Made(node);
         node->childrenMade_ = true;
         for (auto& child : node->children_) {
-            child->handle_ = Insert(tree, parent, child->text_);
+            child->handle_ = Insert(tree, parent, child.get());
             if (!child->children_.empty())
                 SetHasChildren(tree, ItemOf(child->handle_));
         }
@@ -79,14 +104,8 @@ std::string TTreeNode::Text() const
 void TTreeNode::SetText(const std::string& text)
 {
     text_ = text;
-    if (!handle_)
-        return;
-    TVITEMW tv{};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = ItemOf(handle_);
-    std::wstring wide = ToWide(text);
-    tv.pszText = const_cast<wchar_t*>(wide.c_str());
-    SendMessageW(tree_->impl()->Handle, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    if (handle_)
+        TextChanged(tree_->impl()->Handle, ItemOf(handle_));
 }
 
 // Shown by the tree's info tip (TVN_GETINFOTIP), read when it is wanted.
@@ -98,14 +117,14 @@ void TTreeNode::SetHint(const std::string& hint)
 TTreeNode* TTreeNode::AddChild(const std::string& text)
 {
     HWND tree = tree_->impl()->Handle;
-    HTREEITEM item = nullptr;
-    if (childrenMade_)
-        item = Insert(tree, ItemOf(handle_), text);
-    else if (children_.empty() && handle_)
+    if (!childrenMade_ && children_.empty() && handle_)
         TreeNodes::SetHasChildren(tree, ItemOf(handle_));
-    children_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(tree_, this, item)));
-    children_.back()->text_ = text;
-    return children_.back().get();
+    children_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(tree_, this, nullptr)));
+    TTreeNode* child = children_.back().get();
+    child->text_ = text;
+    if (childrenMade_)
+        child->handle_ = Insert(tree, ItemOf(handle_), child);
+    return child;
 }
 
 void TTreeNode::EditText()
@@ -186,17 +205,26 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
         case TVN_BEGINLABELEDITW:
             // Only the view tree edits at the user's wish.
             return ReadOnly() && !impl()->EditAllowed;
+        case TVN_GETDISPINFOW: {
+            auto* display = reinterpret_cast<NMTVDISPINFOW*>(header);
+            auto* node = reinterpret_cast<TTreeNode*>(display->item.lParam);
+            if ((display->item.mask & TVIF_TEXT) && node && display->item.cchTextMax > 0)
+                lstrcpynW(display->item.pszText, ToWide(node->text_).c_str(),
+                          display->item.cchTextMax);
+            return 0;
+        }
         case TVN_ENDLABELEDITW: {
+            // The node takes the edited text; the item keeps asking it
+            // (answering TRUE would have the control keep a copy instead).
             auto* edit = reinterpret_cast<NMTVDISPINFOW*>(header);
-            if (edit->item.pszText == nullptr)
-                return FALSE;
-            if (TTreeNode* node = NodeOf(edit->item.hItem))
-                node->text_ = FromWide(edit->item.pszText);
-            return TRUE;
+            TTreeNode* node = NodeOfItem(impl()->Handle, edit->item.hItem);
+            if (edit->item.pszText != nullptr && node)
+                node->SetText(FromWide(edit->item.pszText));
+            return FALSE;
         }
         case TVN_GETINFOTIPW: {
             auto* tip = reinterpret_cast<NMTVGETINFOTIPW*>(header);
-            TTreeNode* node = NodeOf(tip->hItem);
+            TTreeNode* node = NodeOfItem(impl()->Handle, tip->hItem);
             if (node && !node->hint_.empty() && tip->cchTextMax > 0)
                 lstrcpynW(tip->pszText, ToWide(node->hint_).c_str(), tip->cchTextMax);
             return 0;
@@ -208,7 +236,7 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
         case TVN_ITEMEXPANDINGW: {
             auto* view = reinterpret_cast<NMTREEVIEWW*>(header);
             if (view->action & TVE_EXPAND)
-                if (TTreeNode* node = NodeOf(view->itemNew.hItem))
+                if (TTreeNode* node = NodeOfItem(impl()->Handle, view->itemNew.hItem))
                     TreeNodes::MakeChildren(node);
             return FALSE;
         }
@@ -251,10 +279,11 @@ void TTreeView::EndUpdate()
 
 TTreeNode* TTreeView::Add(const std::string& text)
 {
-    HTREEITEM item = Insert(impl()->Handle, nullptr, text);
-    nodes_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(this, nullptr, item)));
-    nodes_.back()->text_ = text;
-    return nodes_.back().get();
+    nodes_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(this, nullptr, nullptr)));
+    TTreeNode* node = nodes_.back().get();
+    node->text_ = text;
+    node->handle_ = Insert(impl()->Handle, nullptr, node);
+    return node;
 }
 
 // The style keeps in-place editing possible for the program; the flag says
@@ -301,14 +330,14 @@ TTreeNode* TTreeView::GetNodeAt(int x, int y) const
     if (!item ||
         !(hit.flags & (TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMBUTTON | TVHT_ONITEMRIGHT)))
         return nullptr;
-    return NodeOf(item);
+    return NodeOfItem(impl()->Handle, item);
 }
 
 TTreeNode* TTreeView::Selected() const
 {
     auto* item =
         reinterpret_cast<HTREEITEM>(SendMessageW(impl()->Handle, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    return item ? NodeOf(item) : nullptr;
+    return NodeOfItem(impl()->Handle, item);
 }
 
 void TTreeView::Select(TTreeNode* node)
