@@ -5,6 +5,7 @@
 
 #include "app/DataLink.h"
 #include "app/Main.h"
+#include "app/Report.h"
 #include "catalog/Dbmodule.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cwchar>
 
@@ -236,6 +238,73 @@ TEST(WindowUnderWine, PlacesAndDrawsItselfAtTheMonitorsDpi)
     EXPECT_TRUE(SendMessageW(probe, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)))
         << "the common controls 6 are not active";
     DestroyWindow(probe);
+}
+
+// The report of a refused run with hundreds of problems is a dialog that
+// fits the work area at any DPI, in the window's font, its list Unicode
+// whatever the code page, scrollable and selectable.
+TEST(WindowUnderWine, TheReportOfHundredsOfProblemsFitsTheScreen)
+{
+    std::vector<RunProblem> problems;
+    for (int k = 0; k < 150; ++k)
+        problems.push_back({RunProblem::NonAscii, std::string("学生")
+                                                      .append(std::to_string(k))
+                                                      .append(":含有汉字或其他非 ASCII "
+                                                              "字符（翻译或改名后可生成）")});
+    for (int k = 0; k < 60; ++k)
+        problems.push_back({RunProblem::Type, std::string("T")
+                                                  .append(std::to_string(k))
+                                                  .append(":g:数据类型 geography 不支持")});
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    TMainForm form;
+    form.ShowForm();
+    TReportDialog dialog(RefusalReport(problems, ReportReader::Window), &form);
+    dialog.ShowForm();
+    platform::ProcessMessagesFor(20);
+    HWND top = FindWindowW(nullptr, L"210 处问题，没有生成");
+    ASSERT_NE(top, nullptr);
+    RECT work{}, frame{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(top, &frame);
+    EXPECT_GE(frame.left, work.left);
+    EXPECT_GE(frame.top, work.top);
+    EXPECT_LE(frame.right, work.right);
+    EXPECT_LE(frame.bottom, work.bottom);
+    // Both buttons inside the client area, below the list.
+    RECT client{};
+    GetClientRect(top, &client);
+    HWND list = nullptr;
+    for (HWND window : Descendants(top)) {
+        wchar_t name[32] = {0};
+        GetClassNameW(window, name, 32);
+        if (_wcsicmp(name, L"Edit") == 0)
+            list = window;
+    }
+    ASSERT_NE(list, nullptr);
+    RECT listPlace = PlaceOf(list);
+    for (const wchar_t* caption : {L"确定", L"保存到文件..."}) {
+        HWND button = WindowWithText(top, caption);
+        ASSERT_NE(button, nullptr) << "no button";
+        RECT place = PlaceOf(button);
+        EXPECT_LE(place.right, client.right);
+        EXPECT_LE(place.bottom, client.bottom);
+        EXPECT_GE(place.top, listPlace.bottom);
+        // The window's font: 11 pixels at 96 DPI.
+        EXPECT_EQ(FontHeight(button), -MulDiv(11, dpi, 96));
+    }
+    // The whole list, as the system holds it (UTF-16, no code page), with
+    // a scroll bar, and selectable.
+    std::wstring shown(static_cast<std::size_t>(GetWindowTextLengthW(list)) + 1, L'\0');
+    shown.resize(static_cast<std::size_t>(GetWindowTextW(list, &shown[0], static_cast<int>(shown.size()))));
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), L'\n'), 209);
+    EXPECT_EQ(shown.rfind(L"学生0:含有汉字", 0), 0u);
+    EXPECT_TRUE(GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL);
+    SendMessageW(list, EM_SETSEL, 0, 2);
+    DWORD from = 0, to = 0;
+    SendMessageW(list, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(to - from, 2u);
 }
 
 // The dialog keys of the connection dialog, pressed from a timer inside
