@@ -252,9 +252,9 @@ TEST(WindowUnderWine, TheReportOfHundredsOfProblemsFitsTheScreen)
                                                       .append(":含有汉字或其他非 ASCII "
                                                               "字符（翻译或改名后可生成）")});
     for (int k = 0; k < 60; ++k)
-        problems.push_back({RunProblem::Type, std::string("T")
-                                                  .append(std::to_string(k))
-                                                  .append(":g:数据类型 geography 不支持")});
+        problems.push_back(
+            {RunProblem::Type,
+             std::string("T").append(std::to_string(k)).append(":g:数据类型 geography 不支持")});
     HDC screen = GetDC(nullptr);
     int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
@@ -297,7 +297,8 @@ TEST(WindowUnderWine, TheReportOfHundredsOfProblemsFitsTheScreen)
     // The whole list, as the system holds it (UTF-16, no code page), with
     // a scroll bar, and selectable.
     std::wstring shown(static_cast<std::size_t>(GetWindowTextLengthW(list)) + 1, L'\0');
-    shown.resize(static_cast<std::size_t>(GetWindowTextW(list, &shown[0], static_cast<int>(shown.size()))));
+    shown.resize(
+        static_cast<std::size_t>(GetWindowTextW(list, &shown[0], static_cast<int>(shown.size()))));
     EXPECT_EQ(std::count(shown.begin(), shown.end(), L'\n'), 209);
     EXPECT_EQ(shown.rfind(L"学生0:含有汉字", 0), 0u);
     EXPECT_TRUE(GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL);
