@@ -38,13 +38,14 @@ void WriteTextFile(const std::string& path, const std::string& text)
     WriteFileBytes(path, platform::Utf8ToGbk(text));
 }
 
-void WriteFileBytes(const std::string& path, const std::string& bytes)
+void WriteFileBytes(const std::string& path, const std::string& bytes,
+                    const std::string& stagingFolder)
 {
     if (rendering) {
         rendering->Add(path, bytes);
         return;
     }
-    int rc = platform::WriteWholeFile(path, bytes);
+    int rc = platform::WriteWholeFileStaged(path, bytes, stagingFolder);
     if (rc == 1)
         throw EFCreateError(path, false);
     if (rc != 0)

@@ -28,8 +28,10 @@ public:
 // raises TextConversionError for a character GBK cannot hold (the run's
 // checks refuse such names before anything is written).
 void WriteTextFile(const std::string& path, const std::string& text);
-// Writes the bytes exactly (those WriteTextFile made, rendered earlier).
-void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Writes the bytes exactly (those WriteTextFile made, rendered earlier);
+// with a staging folder, the new file is made there and moved into place.
+void WriteFileBytes(const std::string& path, const std::string& bytes,
+                    const std::string& stagingFolder = std::string());
 // Two files that must change together (DBComm's header and source), as
 // bytes: both are replaced, or neither. The error names the one that could
 // not be written.

@@ -687,7 +687,8 @@ private:
 
 // Writes the rendered files in order, each one whose bytes would change:
 // one that would not keeps its time stamp, and the user's build does not
-// compile it again. When one cannot be written, DBComm is written naming
+// compile it again. Each new file is made in DBComm's own folder, which
+// stays small, and moved to its place. When one cannot be written, DBComm is written naming
 // only the operators whose files are on disk, and the writer's error goes
 // on to the caller.
 void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files,
@@ -707,7 +708,7 @@ void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files
             else if (pair)
                 dbComm.emplace_back(path, bytes);
             else
-                WriteFileBytes(path, bytes);
+                WriteFileBytes(path, bytes, tree.DBCommFolder());
             if (!pair)
                 result.FilesWritten.push_back(path);
         }

@@ -257,9 +257,10 @@ void RemoveTemporaryFileOnSignals()
 
 namespace {
 
-// A new file beside the target with all the bytes in it: 0 and its path,
-// or 1 (cannot be created) or 2 (the bytes cannot be written), with nothing
-// left. The file stays noted in the pending slot until Forget.
+// A new file with all the bytes in it, named `fs` with the temporary mark
+// added: 0 and its path, or 1 (cannot be created) or 2 (the bytes cannot
+// be written), with nothing left. The file stays noted in the pending slot
+// until Forget.
 int WriteTemporary(const std::filesystem::path& fs, const std::string& bytes, int slot,
                    std::filesystem::path& made)
 {
@@ -376,6 +377,24 @@ int WriteWholeFile(const std::string& path, const std::string& bytes)
 {
     std::size_t failed = 0;
     return WriteWholeFiles({{path, bytes}}, failed);
+}
+
+int WriteWholeFileStaged(const std::string& path, const std::string& bytes,
+                         const std::string& stagingFolder)
+{
+    std::filesystem::path fs = FileSystemPath(path);
+    if (!stagingFolder.empty() && !fs.empty() && fs.has_filename()) {
+        std::filesystem::path temp;
+        if (WriteTemporary(FileSystemPath(stagingFolder) / fs.filename(), bytes, 0, temp) == 0) {
+            bool placed = Place(temp, fs);
+            Forget(temp, 0, !placed);
+            if (placed)
+                return 0;
+        }
+    }
+    // Not made or not moved from there (another volume, a folder in the
+    // way): beside the target, which says what is wrong if anything is.
+    return WriteWholeFile(path, bytes);
 }
 
 bool IsTemporaryFileName(const std::string& name)

@@ -128,6 +128,43 @@ TEST(Files, AFoldersNamesAreReadOnceAndAnswerAsItsFileSystemCompares)
         EXPECT_EQ(c.folder.MayHold(c.name), c.mayHold) << c.name;
 }
 
+TEST(Files, AStagedWriteMovesTheNewFileIntoPlaceOrWritesItBeside)
+{
+    struct Case {
+        const char* what;
+        const char* staging;  // relative to the test's folder
+        bool folderInTheWay;
+        int rc;
+    } cases[] = {
+        {"through the staging folder", "stage", false, 0},
+        {"a staging folder that is not there", "nowhere", false, 0},
+        {"no staging folder", "", false, 0},
+        {"a folder where the file goes", "stage", true, 1},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        testsupport::MakeDir(dir.File("stage"));
+        testsupport::MakeDir(dir.File("tables"));
+        std::string target = dir.File("tables/Users.h");
+        if (c.folderInTheWay)
+            testsupport::MakeDir(target);
+        else
+            testsupport::WriteFile(target, "old");
+        std::string staging = *c.staging ? dir.File(c.staging) : std::string();
+        EXPECT_EQ(WriteWholeFileStaged(target, "new", staging), c.rc) << c.what;
+        if (c.rc == 0) {
+            EXPECT_EQ(testsupport::ReadFile(target), "new") << c.what;
+        }
+        // Nothing is left behind, in the staging folder or beside.
+        EXPECT_EQ(testsupport::ListFiles(dir.File("stage")), std::vector<std::string>{})
+            << c.what;
+        EXPECT_EQ(testsupport::ListFiles(dir.File("tables")),
+                  c.folderInTheWay ? std::vector<std::string>{}
+                                   : std::vector<std::string>{"Users.h"})
+            << c.what;
+    }
+}
+
 TEST(Files, TwoFilesWrittenTogetherChangeTogetherOrNotAtAll)
 {
     TempDir dir;

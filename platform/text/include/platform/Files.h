@@ -90,6 +90,12 @@ bool MakeDirectory(const std::string& path);
 // Returns 0 on success, 1 when the file cannot be created, 2 when the
 // bytes cannot be written.
 int WriteWholeFile(const std::string& path, const std::string& bytes);
+// The same, the new file made in a small folder on the same volume and
+// moved into place: Wine looks a new name up through its whole folder, and
+// a folder of thousands of files makes that dear. Beside the target, as
+// WriteWholeFile does, when the new file cannot be made or moved there.
+int WriteWholeFileStaged(const std::string& path, const std::string& bytes,
+                         const std::string& stagingFolder);
 // The same for two files at most that must change together: each one's
 // bytes are written whole beside it before any takes its name, so a
 // failure (a full disk) leaves both old. `failed` is the index of the file
