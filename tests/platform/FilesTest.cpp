@@ -156,8 +156,7 @@ TEST(Files, AStagedWriteMovesTheNewFileIntoPlaceOrWritesItBeside)
             EXPECT_EQ(testsupport::ReadFile(target), "new") << c.what;
         }
         // Nothing is left behind, in the staging folder or beside.
-        EXPECT_EQ(testsupport::ListFiles(dir.File("stage")), std::vector<std::string>{})
-            << c.what;
+        EXPECT_EQ(testsupport::ListFiles(dir.File("stage")), std::vector<std::string>{}) << c.what;
         EXPECT_EQ(testsupport::ListFiles(dir.File("tables")),
                   c.folderInTheWay ? std::vector<std::string>{}
                                    : std::vector<std::string>{"Users.h"})
