@@ -149,8 +149,10 @@ int main(int argc, char** argv)
             }
             std::vector<IdentityNames> ids;
             bare.GetIdentityColumnLists(tables, ids);
+            // Made in the small folder above and moved, as a run does.
             for (const auto& [name, text] : files)
-                platform::WriteWholeFile(std::string(plain).append("/").append(name), text);
+                platform::WriteWholeFileStaged(std::string(plain).append("/").append(name), text,
+                                               out);
         });
     };
 
