@@ -124,6 +124,20 @@ public:
             platform::ProcessMessages();
             break;
         }
+        case RunEvent::FilesWritten: {
+            // The files going to disk, counted under both trees.
+            auto clock = std::chrono::steady_clock::now();
+            if (event.Index > 1 && event.Index < event.Total &&
+                clock - shown_ < std::chrono::milliseconds(16))
+                break;
+            shown_ = clock;
+            std::string text = "正在写入文件... " + std::to_string(event.Index) + "/" +
+                               std::to_string(event.Total);
+            SetGrowingText(form_->Label5, text);
+            SetGrowingText(form_->Label3, text);
+            platform::ProcessMessages();
+            break;
+        }
         case RunEvent::TreeDone:
             if (event.Tree == ProgressLabel::Tables && !keyNote_.empty()) {
                 SetGrowingText(label, "生成完毕。" + keyNote_.substr(0, keyNote_.find(' ')) +

@@ -138,12 +138,19 @@ public:
     }
     void Progress(const RunEvent& event) override
     {
-        if (event.What != RunEvent::ObjectStarted)
+        if (event.What == RunEvent::FilesWritten) {
+            filesDone_ = event.Index;
+            files_ = event.Total;
+        } else if (event.What == RunEvent::ObjectStarted) {
+            (event.Tree == ProgressLabel::Tables ? tablesDone_ : viewsDone_)++;
+        } else {
             return;
-        (event.Tree == ProgressLabel::Tables ? tablesDone_ : viewsDone_)++;
+        }
         if (progress_) {
             ErrorPrintf("\r%s %zu/%zu  %s %zu/%zu", "数据表", tablesDone_, tables_, "视图",
                         viewsDone_, views_);
+            if (files_ > 0)
+                ErrorPrintf("  %s %zu/%zu", "文件", filesDone_, files_);
             shown_ = true;
         }
     }
@@ -166,7 +173,7 @@ public:
 
 private:
     bool clear_;
-    std::size_t tables_, views_, tablesDone_ = 0, viewsDone_ = 0;
+    std::size_t tables_, views_, tablesDone_ = 0, viewsDone_ = 0, filesDone_ = 0, files_ = 0;
     bool progress_, shown_ = false;
 };
 

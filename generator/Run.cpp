@@ -235,6 +235,38 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
     }
 }
 
+// Passes a run's events and notices on, all but the trees' ends, which
+// wait until the files are on disk (TellDone): a run that cannot write
+// them never says a tree is done.
+class DoneWhenWritten : public RunHost {
+public:
+    explicit DoneWhenWritten(RunHost& host) : host_(host) { }
+    bool ClearEarlierOutput(std::size_t files) override { return host_.ClearEarlierOutput(files); }
+    void Tell(const RunNotice& notice) override { host_.Tell(notice); }
+    void Progress(const RunEvent& event) override
+    {
+        if (event.What == RunEvent::TreeDone)
+            done_.push_back(event);
+        else
+            host_.Progress(event);
+    }
+    void ClearOutput(const OutputTree& tree, const std::vector<std::string>& keep) override
+    {
+        host_.ClearOutput(tree, keep);
+    }
+    void OpenOutputRoot(const std::string& path) override { host_.OpenOutputRoot(path); }
+    void TellDone()
+    {
+        for (const RunEvent& event : done_)
+            host_.Progress(event);
+        done_.clear();
+    }
+
+private:
+    RunHost& host_;
+    std::vector<RunEvent> done_;
+};
+
 // The rendered files in the order they go to disk: DBComm last, so that
 // until the very end the DBComm on disk is the earlier one, which names
 // operators that are there.
@@ -278,7 +310,7 @@ private:
 // only the operators whose files are on disk, and the writer's error goes
 // on to the caller.
 void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files,
-                   const RunInput& input, const OutputTree& tree, RunResult& result)
+                   const RunInput& input, const OutputTree& tree, RunHost& host, RunResult& result)
 {
     result.FilesWritten.clear();
     const std::string header = InFolder(tree.DBCommFolder(), kDBCommHeader);
@@ -287,6 +319,10 @@ void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files
         // DBComm's two files come last and change together.
         std::vector<std::pair<std::string, std::string>> dbComm;
         OnDisk disk;
+        std::size_t done = 0;
+        auto count = [&] {
+            host.Progress({RunEvent::FilesWritten, ProgressLabel::Tables, ++done, files.size()});
+        };
         for (const auto& [path, bytes] : files) {
             bool pair = path == header || path == source;
             if (disk.Unchanged(path, bytes))
@@ -295,11 +331,15 @@ void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files
                 dbComm.emplace_back(path, bytes);
             else
                 WriteFileBytes(path, bytes, tree.DBCommFolder());
-            if (!pair)
+            if (!pair) {
                 result.FilesWritten.push_back(path);
+                count();
+            }
         }
         if (!dbComm.empty())
             WriteFileBytesTogether(dbComm);
+        while (done < files.size())
+            count();
         for (const auto& file : files)
             if (file.first == header || file.first == source)
                 result.FilesWritten.push_back(file.first);
@@ -396,12 +436,14 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         RenderRun(input, tree, identities, host, result);
     } else {
         // Every file is rendered first; one step then writes them, in order.
+        // A tree is done when its files are on disk: its end is told then.
         std::vector<std::pair<std::string, std::string>> files;
         std::optional<EFCreateError> failed;
+        DoneWhenWritten walking(host);
         {
             RenderedFiles rendered;
             try {
-                RenderRun(input, tree, identities, host, result);
+                RenderRun(input, tree, identities, walking, result);
             } catch (const EFCreateError& e) {
                 failed = e;  // a name that would leave the folder: what came before is written
             }
@@ -419,9 +461,10 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         std::size_t earlier = EarlierGeneratedFiles(tree, keep).size();
         if (earlier > 0 && host.ClearEarlierOutput(earlier))
             host.ClearOutput(tree, keep);
-        WriteRendered(files, input, tree, result);
+        WriteRendered(files, input, tree, host, result);
         if (failed)
             throw *failed;
+        walking.TellDone();
     }
     host.OpenOutputRoot(tree.OutputRoot());
     return result;

@@ -54,13 +54,16 @@ struct RunInput {
 enum class ProgressLabel { Tables, Views, Procedures };
 
 // How far a run has come: a tree's walk started (before its checks), an
-// object of it about to be written, the tree done; or the run refused by
-// its checks, nothing written.
+// object of it about to be written, the tree done (its files on disk); or
+// the run refused by its checks, nothing written. Between the walks and
+// the trees' ends, the files go to disk: FilesWritten counts them (Index
+// of Total, those left as they were included; Tree is Tables).
 struct RunEvent {
-    enum Kind { TreeStarted, ObjectStarted, TreeDone, Refused };
+    enum Kind { TreeStarted, ObjectStarted, TreeDone, Refused, FilesWritten };
     Kind What;
     ProgressLabel Tree;
-    std::size_t Index = 0;  // the object's position in its tree
+    std::size_t Index = 0;  // the object's position in its tree; files written
+    std::size_t Total = 0;  // FilesWritten: the files the run writes
 };
 
 // What a run tells the user, as data: the kind says what happened, the text

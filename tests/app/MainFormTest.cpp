@@ -430,9 +430,27 @@ TEST_F(Window, GenerateBeforeLoginAndWithAFileInTheWay)
     EXPECT_EQ(boxes.Shown[0].Text,
               "Cannot create file " + dir.File("Output/DBComm/DBTables/StaffOperator.cpp"));
     EXPECT_TRUE(opened.empty());
-    // The window stays usable.
+    // Neither tree says it is done, and the window stays usable.
+    for (platform::TLabel* label : {form->Label5, form->Label3})
+        EXPECT_EQ(label->Caption().find("生成完毕"), std::string::npos) << label->Caption();
     EXPECT_TRUE(form->Panel1->Enabled());
     EXPECT_FALSE(form->Busy());
+
+    // With the way clear, the files are counted as they go to disk, and
+    // only then is each tree done.
+    std::filesystem::remove(dir.File("Output/DBComm/DBTables/StaffOperator.cpp"));
+    std::vector<std::string> shown;
+    platform::SetProcessMessagesHook([&] { shown.push_back(form->Label5->Caption()); });
+    form->BitBtn1->Click();
+    platform::SetProcessMessagesHook(nullptr);
+    std::vector<std::string> writing;
+    for (const std::string& caption : shown)
+        if (caption.rfind("正在写入文件... ", 0) == 0)
+            writing.push_back(caption.substr(caption.find(' ') + 1));
+    ASSERT_FALSE(writing.empty());
+    EXPECT_EQ(writing.back(), "11/11");
+    EXPECT_EQ(form->Label5->Caption(), "生成完毕。   ");
+    EXPECT_EQ(form->Label3->Caption(), "生成完毕。   ");
 }
 
 TEST_F(Window, ASecondGenerateDuringAWalkDoesNothing)

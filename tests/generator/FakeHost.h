@@ -36,14 +36,21 @@ public:
         Boxes.push_back({notice.Text, notice.What, notice.Problems});
         Objects.push_back(notice.Object);
     }
-    // Each tree's events, as "started", "object N", "done" and "refused".
+    // Each tree's events, as "started", "object N", "done" and "refused";
+    // the files written, as "K/N" in Written; and every event in Order.
     void Progress(const RunEvent& event) override
     {
-        static const char* const kinds[] = {"started", "object", "done", "refused"};
+        static const char* const kinds[] = {"started", "object", "done", "refused", "written"};
         std::string text = kinds[event.What];
+        if (event.What == RunEvent::FilesWritten) {
+            Written.push_back(std::to_string(event.Index) + "/" + std::to_string(event.Total));
+            Order.push_back("written");
+            return;
+        }
         if (event.What == RunEvent::ObjectStarted)
             text += " " + std::to_string(event.Index);
         (event.Tree == ProgressLabel::Tables ? TableEvents : ViewEvents).push_back(text);
+        Order.push_back(text);
     }
     void ClearOutput(const OutputTree& tree, const std::vector<std::string>& keep) override
     {
@@ -56,7 +63,7 @@ public:
     std::vector<std::string> Objects;  // of each notice
     std::vector<int> Answers;
     std::vector<std::size_t> QuestionCounts;  // the files each question said it would delete
-    std::vector<std::string> TableEvents, ViewEvents, Opened;
+    std::vector<std::string> TableEvents, ViewEvents, Opened, Written, Order;
     int Clears = 0;
 };
 

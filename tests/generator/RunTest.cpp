@@ -93,6 +93,13 @@ TEST_F(Run, WritesTheWholeTreeByteForByte)
     EXPECT_EQ(host.TableEvents,
               (std::vector<std::string>{"started", "object 0", "object 1", "done"}));
     EXPECT_EQ(host.ViewEvents, (std::vector<std::string>{"started", "object 0", "done"}));
+    // The files counted as they go to disk, and only then the trees done.
+    ASSERT_EQ(host.Written.size(), kSampleFiles.size());
+    std::string all = std::to_string(kSampleFiles.size());
+    EXPECT_EQ(host.Written.front(), "1/" + all);
+    EXPECT_EQ(host.Written.back(), all + "/" + all);
+    EXPECT_EQ(std::vector<std::string>(host.Order.end() - 3, host.Order.end()),
+              (std::vector<std::string>{"written", "done", "done"}));
     EXPECT_EQ(host.Opened, (std::vector<std::string>{dir.File("Output")}));
     // One identity question per table.
     EXPECT_EQ(ids.Questions, (std::map<std::string, int>{{"Log", 1}, {"Staff", 1}}));
@@ -390,6 +397,8 @@ TEST_F(Run, AFileThatCannotBeCreatedEndsTheRunWithTheWritersError)
     EXPECT_TRUE(platform::FileExists(Out("DBComm/DBTables/LogOperator.cpp")));
     EXPECT_FALSE(platform::FileExists(Out("DBComm/DBTables/UsersOperator.h")));
     EXPECT_EQ(ReadFile(Out("DBComm/DBComm.cpp")).find("Staff"), std::string::npos);
+    // Neither tree is said to be done.
+    EXPECT_EQ(std::count(host.Order.begin(), host.Order.end(), "done"), 0);
 }
 
 TEST(ClearOutput, DeletesOnlyEarlierGeneratedFilesButThoseKeptAndFollowsNoLink)
