@@ -375,21 +375,23 @@ void TMainForm::ShowSchemaOf(platform::TTreeView* tree)
     platform::TTreeNode* node = tree->Selected();
     while (node && node->Parent())
         node = node->Parent();
-    const SchemaObjects& objects = ObjectsOf(tree);
     std::string text;
-    for (int i = 0; node && i < tree->Count() && static_cast<std::size_t>(i) < objects.size(); ++i)
-        if (tree->Item(i) == node) {
-            const SchemaObject& o = objects[static_cast<std::size_t>(i)];
-            text = "架构：" +
-                   platform::Printable(o.Schema.empty() ? std::string("dbo") : o.Schema) + "." +
-                   platform::Printable(o.Name);
-        }
+    if (const SchemaObject* o = ObjectOf(tree, node))
+        text = "架构：" + platform::Printable(o->Schema.empty() ? std::string("dbo") : o->Schema) +
+               "." + platform::Printable(o->Name);
     SetGrowingText(Label7, text);
 }
 
-const SchemaObjects& TMainForm::ObjectsOf(const platform::TTreeView* tree) const
+const SchemaObject* TMainForm::ObjectOf(const platform::TTreeView* tree,
+                                        const platform::TTreeNode* node) const
 {
-    return tree == TreeView1 ? Schema.Tables : tree == TreeView2 ? Schema.Views : Schema.Procedures;
+    const SchemaObjects& objects = tree == TreeView1   ? Schema.Tables
+                                   : tree == TreeView2 ? Schema.Views
+                                                       : Schema.Procedures;
+    for (int i = 0; node && i < tree->Count() && static_cast<std::size_t>(i) < objects.size(); ++i)
+        if (tree->Item(i) == node)
+            return &objects[static_cast<std::size_t>(i)];
+    return nullptr;
 }
 
 void TMainForm::FormResize()

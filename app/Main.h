@@ -139,8 +139,9 @@ private:
     void SaveSettings();
     // Label7 for the node selected in a tree.
     void ShowSchemaOf(platform::TTreeView* tree);
-    // The objects a tree shows.
-    const SchemaObjects& ObjectsOf(const platform::TTreeView* tree) const;
+    // The object a top-level node of a tree stands for; null for any other.
+    const SchemaObject* ObjectOf(const platform::TTreeView* tree,
+                                 const platform::TTreeNode* node) const;
     // The procedure tree from Schema.
     void FillProcedureTree();
 };

@@ -5,6 +5,7 @@
 
 #include "generator/Translate.h"
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,16 @@ std::vector<platform::TTreeNode*> ChildrenOf(platform::TTreeNode* parent)
     return children;
 }
 
+// The top-level nodes of the trees, in order.
+std::vector<platform::TTreeNode*> TopNodes(std::initializer_list<platform::TTreeView*> trees)
+{
+    std::vector<platform::TTreeNode*> nodes;
+    for (platform::TTreeView* tree : trees)
+        for (int i = 0; i < tree->Count(); ++i)
+            nodes.push_back(tree->Item(i));
+    return nodes;
+}
+
 std::vector<std::string> TextsExcept(const std::vector<platform::TTreeNode*>& nodes,
                                      const platform::TTreeNode* except)
 {
@@ -69,45 +80,22 @@ void TMainForm::N1Click()
                                 : TranslatedColumnLabel(node->Text(), siblings));
         return;
     }
+    // The object's schema, for a label another object already has.
+    const SchemaObject* object = ObjectOf(PopupTree, node);
+    std::string schema = object ? object->Schema : std::string();
+    std::string label = node->Text();
+    std::vector<platform::TTreeNode*> children = ChildrenOf(node);
+    std::vector<std::string> labels = TextsExcept(children, nullptr);
     if (procedure) {
         // A procedure's class apart from the other procedures' and from
         // the include guards of the tables' and views' classes.
-        std::vector<platform::TTreeNode*> procedures, classes;
-        for (int i = 0; i < TreeView3->Count(); ++i)
-            procedures.push_back(TreeView3->Item(i));
-        for (platform::TTreeView* tree : {TreeView1, TreeView2})
-            for (int i = 0; i < tree->Count(); ++i)
-                classes.push_back(tree->Item(i));
-        std::string label = node->Text();
-        std::vector<platform::TTreeNode*> children = ChildrenOf(node);
-        std::vector<std::string> parameters = TextsExcept(children, nullptr);
-        std::string schema;
-        for (int i = 0; i < TreeView3->Count(); ++i)
-            if (TreeView3->Item(i) == node &&
-                static_cast<std::size_t>(i) < Schema.Procedures.size())
-                schema = Schema.Procedures[static_cast<std::size_t>(i)].Schema;
-        TranslateProcedureLabels(label, parameters, TextsExcept(procedures, node),
-                                 TextsExcept(classes, nullptr), schema);
-        node->SetText(label);
-        for (std::size_t i = 0; i < children.size(); ++i)
-            children[i]->SetText(parameters[i]);
-        return;
+        TranslateProcedureLabels(label, labels, TextsExcept(TopNodes({TreeView3}), node),
+                                 TextsExcept(TopNodes({TreeView1, TreeView2}), nullptr), schema);
+    } else {
+        TranslateObjectLabels(label, labels, TextsExcept(TopNodes({TreeView1, TreeView2}), node),
+                              schema);
     }
-    std::vector<platform::TTreeNode*> tops;
-    for (platform::TTreeView* tree : {TreeView1, TreeView2})
-        for (int i = 0; i < tree->Count(); ++i)
-            tops.push_back(tree->Item(i));
-    std::string label = node->Text();
-    std::vector<platform::TTreeNode*> children = ChildrenOf(node);
-    std::vector<std::string> columns = TextsExcept(children, nullptr);
-    // The object's schema, for a label another object already has.
-    std::string schema;
-    const SchemaObjects& objects = PopupTree == TreeView1 ? Schema.Tables : Schema.Views;
-    for (int i = 0; i < PopupTree->Count(); ++i)
-        if (PopupTree->Item(i) == node && static_cast<std::size_t>(i) < objects.size())
-            schema = objects[static_cast<std::size_t>(i)].Schema;
-    TranslateObjectLabels(label, columns, TextsExcept(tops, node), schema);
     node->SetText(label);
     for (std::size_t i = 0; i < children.size(); ++i)
-        children[i]->SetText(columns[i]);
+        children[i]->SetText(labels[i]);
 }

@@ -5,6 +5,7 @@
 #include "generator/Run.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "support/SampleProcedures.h"
 
 #include <cstdio>
 #include <cstring>
@@ -155,49 +156,6 @@ bool HostileTables(std::vector<Object>& tables)
     return asExpected;
 }
 
-// A parameter of a sample procedure: type, length in bytes, OUTPUT,
-// precision and scale, as the catalogue gives them.
-SchemaColumn Parameter(const std::string& name, const std::string& label, const std::string& type,
-                       int length, bool output = false, int precision = 0, int scale = 0)
-{
-    SchemaColumn c{name, label, type, type};
-    c.Shape = {length, output, precision, scale};
-    return c;
-}
-
-// The sample procedures: none, every group, OUTPUT values and a decimal,
-// a blank outside dbo, Chinese names translated.
-SchemaObjects SampleProcedures()
-{
-    auto procedure = [](const std::string& name, const std::string& label,
-                        const std::string& schema, std::vector<SchemaColumn> parameters) {
-        SchemaObject p{name, label, parameters, {}, schema};
-        return p;
-    };
-    return {
-        procedure("ListStaff", "ListStaff", "dbo", {}),
-        procedure("AddOrder", "AddOrder", "dbo",
-                  {Parameter("@Customer", "Customer", "int", 4),
-                   Parameter("@Code", "Code", "bigint", 8),
-                   Parameter("@Note", "Note", "nvarchar", 100),
-                   Parameter("@Amount", "Amount", "float", 8),
-                   Parameter("@When", "When", "datetime", 8),
-                   Parameter("@Photo", "Photo", "varbinary", -1)}),
-        procedure("PlaceOrder", "PlaceOrder", "dbo",
-                  {Parameter("@Customer", "Customer", "int", 4),
-                   Parameter("@Total", "Total", "decimal", 9, false, 10, 2),
-                   Parameter("@OrderID", "OrderID", "int", 4, true, 10),
-                   Parameter("@Name", "Name", "nvarchar", 40, true),
-                   Parameter("@Placed", "Placed", "datetime", 8, true, 23, 3),
-                   Parameter("@Big", "Big", "bigint", 8, true, 19)}),
-        procedure("Month Report", "SalesMonthReport", "Sa]les",
-                  {Parameter("@Year", "Year", "smallint", 2, false, 5)}),
-        procedure("统计销售", "TongJiXiaoShou", "dbo",
-                  {Parameter("@开始日期", "KaiShiRiQi", "datetime", 8, false, 23, 3),
-                   Parameter("@合计", "HeJi", "money", 8, true, 19, 4)}),
-    };
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -308,7 +266,7 @@ int main(int argc, char** argv)
     WriteStoredProcFiles(tree.StoredProcFolder());
     WriteDBCommFiles(tree.DBCommFolder(), tableClasses, viewClasses, procedures);
     if (procedures)
-        for (const SchemaObject& p : SampleProcedures())
+        for (const SchemaObject& p : testsupport::SampleProcedures())
             WriteProcedureFiles(tree.ProceduresFolder(), p);
     WriteTableOperatorBase(tree.TablesFolder(), keys);
     for (const Object& t : tables) {

@@ -2,6 +2,7 @@
 #include "generator/Genfunc.h"
 #include "generator/Run.h"
 #include "generator/Translate.h"
+#include "support/SampleProcedures.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -34,32 +35,14 @@ TEST(ProcedureClass, EachSampleIsWrittenByteForByte)
         SchemaObject Procedure;
         std::vector<std::string> Files;
     };
+    // Each sample procedure, with the files written by hand for it.
+    SchemaObjects samples = testsupport::SampleProcedures();
     const Case cases[] = {
-        {Procedure("ListStaff", "ListStaff", {}),
-         {"ListStaffProcedure.h", "ListStaffProcedure.cpp"}},
-        {Procedure("AddOrder", "AddOrder",
-                   {Parameter("@Customer", "Customer", "int", 4),
-                    Parameter("@Code", "Code", "bigint", 8),
-                    Parameter("@Note", "Note", "nvarchar", 100),
-                    Parameter("@Amount", "Amount", "float", 8),
-                    Parameter("@When", "When", "datetime", 8),
-                    Parameter("@Photo", "Photo", "varbinary", -1)}),
-         {"AddOrderProcedure.cpp"}},
-        {Procedure("PlaceOrder", "PlaceOrder",
-                   {Parameter("@Customer", "Customer", "int", 4),
-                    Parameter("@Total", "Total", "decimal", 9, false, 10, 2),
-                    Parameter("@OrderID", "OrderID", "int", 4, true, 10),
-                    Parameter("@Name", "Name", "nvarchar", 40, true),
-                    Parameter("@Placed", "Placed", "datetime", 8, true, 23, 3),
-                    Parameter("@Big", "Big", "bigint", 8, true, 19)}),
-         {"PlaceOrderProcedure.h", "PlaceOrderProcedure.cpp"}},
-        {Procedure("Month Report", "SalesMonthReport",
-                   {Parameter("@Year", "Year", "smallint", 2, false, 5)}, "Sa]les"),
-         {"SalesMonthReportProcedure.cpp"}},
-        {Procedure("统计销售", "TongJiXiaoShou",
-                   {Parameter("@开始日期", "KaiShiRiQi", "datetime", 8, false, 23, 3),
-                    Parameter("@合计", "HeJi", "money", 8, true, 19, 4)}),
-         {"TongJiXiaoShouProcedure.cpp"}},
+        {samples[0], {"ListStaffProcedure.h", "ListStaffProcedure.cpp"}},
+        {samples[1], {"AddOrderProcedure.cpp"}},
+        {samples[2], {"PlaceOrderProcedure.h", "PlaceOrderProcedure.cpp"}},
+        {samples[3], {"SalesMonthReportProcedure.cpp"}},
+        {samples[4], {"TongJiXiaoShouProcedure.cpp"}},
     };
     for (const Case& c : cases) {
         RenderedFiles out;
