@@ -249,7 +249,9 @@ void TDataLinkDialog::RefreshCatalogsClick()
     try {
         connection.SetConnected(true);
         platform::TADOQuery query(&connection);
-        query.SetSQL("SELECT Name FROM [Master]..[SysDatabases] ORDER BY Name");
+        // The database list as the window asks for it: the catalogue's own
+        // spelling, which a case-sensitive server also knows.
+        query.SetSQL(TDBData::DatabaseListStatement());
         query.Open();
         std::string current = InitialCatalog->Text();
         InitialCatalog->Clear();

@@ -225,7 +225,8 @@ std::string TDBData::ParameterStatement(const SchemaObject& procedure)
         "[syscolumns].[isoutparam],[syscolumns].[xprec],[syscolumns].[xscale] FROM "
         "[syscolumns] LEFT JOIN  [systypes] ON [syscolumns].[xusertype]=[systypes].[xusertype] "
         "LEFT JOIN [systypes] [b] ON [syscolumns].[xtype]=[b].[xusertype] WHERE "
-        "[syscolumns].[id]=OBJECT_ID(N'${Name}') ORDER BY [syscolumns].[colid]",
+        "[syscolumns].[id]=OBJECT_ID(N'${Name}') AND [syscolumns].[number]<=1 ORDER BY "
+        "[syscolumns].[colid]",
         {{"Name", SqlQuoted(TwoPartName(procedure))}});
 }
 

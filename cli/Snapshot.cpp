@@ -8,7 +8,11 @@
 #include <cctype>
 #include <unordered_set>
 
+// A snapshot is written with its keys in a fixed order, and read into
+// objects that find a key by a tree, so that an object of many keys reads
+// in time that grows with their number, not with its square.
 using json = nlohmann::ordered_json;
+using JsonIn = nlohmann::json;
 
 namespace {
 
@@ -136,14 +140,14 @@ std::string UncarriedEscapes(const std::string& text)
     return out;
 }
 
-std::string Text(const json& value, const std::string& place)
+std::string Text(const JsonIn& value, const std::string& place)
 {
     if (!value.is_string())
         throw SnapshotError(place + ": " + "应为文本");
     return Uncarried(value.get<std::string>());
 }
 
-const json& Member(const json& object, const char* key, const std::string& place)
+const JsonIn& Member(const JsonIn& object, const char* key, const std::string& place)
 {
     auto it = object.find(key);
     if (it == object.end())
@@ -151,7 +155,7 @@ const json& Member(const json& object, const char* key, const std::string& place
     return *it;
 }
 
-const json& Array(const json& value, const std::string& place)
+const JsonIn& Array(const JsonIn& value, const std::string& place)
 {
     if (!value.is_array())
         throw SnapshotError(place + ": " + "应为数组");
@@ -169,7 +173,7 @@ bool NamesColumn(const SchemaObject& object, const std::string& name)
 }
 
 // An object's name, label (its name when absent) and schema.
-SchemaObject NamedIn(const json& o, const std::string& place)
+SchemaObject NamedIn(const JsonIn& o, const std::string& place)
 {
     SchemaObject object;
     object.Name = Text(Member(o, "name", place), place + ".name");
@@ -179,17 +183,17 @@ SchemaObject NamedIn(const json& o, const std::string& place)
     return object;
 }
 
-SchemaObjects Objects(const json& root, const char* key, bool tables)
+SchemaObjects Objects(const JsonIn& root, const char* key, bool tables)
 {
     SchemaObjects objects;
-    const json& list = Array(Member(root, key, "$"), key);
+    const JsonIn& list = Array(Member(root, key, "$"), key);
     for (std::size_t i = 0; i < list.size(); ++i) {
         std::string place = std::string(key) + "[" + std::to_string(i) + "]";
-        const json& o = list[i];
+        const JsonIn& o = list[i];
         if (!o.is_object())
             throw SnapshotError(place + ": " + "应为对象");
         SchemaObject object = NamedIn(o, place);
-        const json& columns = Array(Member(o, "columns", place), place + ".columns");
+        const JsonIn& columns = Array(Member(o, "columns", place), place + ".columns");
         for (std::size_t c = 0; c < columns.size(); ++c) {
             std::string cplace = place + ".columns[" + std::to_string(c) + "]";
             if (!columns[c].is_object())
@@ -213,7 +217,7 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
             std::string kplace = place + "." + key;
             if (!tables)
                 throw SnapshotError(kplace + ": " + "视图没有标识列");
-            const json& ids = Array(o[key], kplace);
+            const JsonIn& ids = Array(o[key], kplace);
             for (std::size_t k = 0; k < ids.size(); ++k) {
                 std::string iplace = kplace + "[" + std::to_string(k) + "]";
                 std::string name = Text(ids[k], iplace);
@@ -228,7 +232,7 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
             std::string kplace = place + ".key";
             if (!tables)
                 throw SnapshotError(kplace + ": " + "视图没有主键");
-            const json& key = Array(o["key"], kplace);
+            const JsonIn& key = Array(o["key"], kplace);
             for (std::size_t k = 0; k < key.size(); ++k) {
                 std::string iplace = kplace + "[" + std::to_string(k) + "]";
                 std::string name = Text(key[k], iplace);
@@ -253,7 +257,7 @@ SchemaObjects Objects(const json& root, const char* key, bool tables)
 }
 
 // A whole number of a parameter, within the bounds the catalogue gives it.
-int Number(const json& value, const std::string& place, int least, int most)
+int Number(const JsonIn& value, const std::string& place, int least, int most)
 {
     if (!value.is_number_integer() || value.get<long long>() < least ||
         value.get<long long>() > most)
@@ -263,20 +267,20 @@ int Number(const json& value, const std::string& place, int least, int most)
 }
 
 // The stored procedures, each with its parameters in order.
-SchemaObjects Procedures(const json& root)
+SchemaObjects Procedures(const JsonIn& root)
 {
     SchemaObjects procedures;
-    const json& list = Array(root["procedures"], "procedures");
+    const JsonIn& list = Array(root["procedures"], "procedures");
     for (std::size_t i = 0; i < list.size(); ++i) {
         std::string place = "procedures[" + std::to_string(i) + "]";
-        const json& o = list[i];
+        const JsonIn& o = list[i];
         if (!o.is_object())
             throw SnapshotError(place + ": " + "应为对象");
         SchemaObject procedure = NamedIn(o, place);
-        const json& parameters = Array(Member(o, "parameters", place), place + ".parameters");
+        const JsonIn& parameters = Array(Member(o, "parameters", place), place + ".parameters");
         for (std::size_t c = 0; c < parameters.size(); ++c) {
             std::string cplace = place + ".parameters[" + std::to_string(c) + "]";
-            const json& pj = parameters[c];
+            const JsonIn& pj = parameters[c];
             if (!pj.is_object())
                 throw SnapshotError(cplace + ": " + "应为对象");
             SchemaColumn parameter;
@@ -288,7 +292,7 @@ SchemaObjects Procedures(const json& root)
                                                    : ParameterLabel(parameter.Name);
             parameter.Shape.Length =
                 Number(Member(pj, "length", cplace), cplace + ".length", -1, 0x7FFFFFFF);
-            const json& output = Member(pj, "output", cplace);
+            const JsonIn& output = Member(pj, "output", cplace);
             if (!output.is_boolean())
                 throw SnapshotError(cplace + ".output: " + "应为 true 或 false");
             parameter.Shape.Output = output.get<bool>();
@@ -399,7 +403,7 @@ std::size_t NumberAt(const std::string& text, const std::string& number)
 
 DatabaseSchema ReadSnapshot(const std::string& utf8Json)
 {
-    json root;
+    JsonIn root;
     // A key twice in one object: JSON leaves its meaning open, so it is
     // refused, with its place, rather than one of the two kept silently.
     struct Frame {
@@ -423,8 +427,8 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
         }
         return path.empty() ? std::string("$") : path;
     };
-    auto noTwins = [&](int, json::parse_event_t event, json& parsed) {
-        using E = json::parse_event_t;
+    auto noTwins = [&](int, JsonIn::parse_event_t event, JsonIn& parsed) {
+        using E = JsonIn::parse_event_t;
         if (event == E::object_start || event == E::array_start) {
             if (frames.size() >= kMaxDepth)
                 throw SnapshotError(place() + ": 嵌套超过 " + std::to_string(kMaxDepth) +
@@ -445,7 +449,7 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
         return true;
     };
     try {
-        root = json::parse(CarriedEscapes(utf8Json), noTwins);
+        root = JsonIn::parse(CarriedEscapes(utf8Json), noTwins);
     } catch (const nlohmann::json::parse_error& e) {
         throw SnapshotError("第 " + std::to_string(e.byte) + " 字节处不是正确的 JSON");
     } catch (const nlohmann::json::exception& e) {

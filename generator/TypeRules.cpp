@@ -101,6 +101,7 @@ const std::vector<std::string>& OperatorBodyNames()
     static const std::vector<std::string> names = {
         "String",  "TStream",      "ftBlob",    "condition",       "strSql",  "nCount",
         "m_query", "m_datasource", "InitQuery", "ExecSQLNonQuery", "ExecSQL", "Get",
+        "DBTableOperator",
     };
     return names;
 }
@@ -120,7 +121,7 @@ const std::vector<std::string>& ProcedureBodyNames()
         "ftFloat",       "ftBCD",           "ftMemo",
         "ftWideMemo",    "ftBlob",          "ftBytes",
         "ftVarBytes",    "ftString",        "ftWideString",
-        "ftFixedChar",   "ftFixedWideChar", "pdInput",
+        "ftFixedChar",   "ftFixedWideChar", "ftDateTime",    "pdInput",
         "pdInputOutput", "pdReturnValue",
     };
     return names;

@@ -16,6 +16,8 @@
 #   sh scripts/benchmark.sh generate-windows               the same for the window's Generate command
 #   sh scripts/benchmark.sh translate                      the window's 翻译全部 on the filled trees
 #   sh scripts/benchmark.sh translate-windows              the same, Win32 under Wine beside Qt
+#   sh scripts/benchmark.sh snapshot-keys                  reading a snapshot whose one object has
+#                                                          20,000, 50,000 and 100,000 keys
 # Without --latency the window is set against a floor (pellam-gen against
 # nothing); with it, each program against itself on servers that delay the
 # traffic by MS milliseconds each way (10 and 50 when no list is given):
@@ -32,11 +34,34 @@ fi
 case "$mode" in
   fill|generate|translate) target=pellam_benchmark ;;
   fill-windows|generate-windows|translate-windows) target=pellam_benchmark ;;
-  schema|gen|gen-keys|regen|procedures) target=pellam-gen ;;
+  schema|gen|gen-keys|regen|procedures|snapshot-keys) target=pellam-gen ;;
   *) echo "unknown benchmark: $mode" >&2; exit 2 ;;
 esac
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target "$target" >/dev/null
+if [ "$mode" = snapshot-keys ]; then
+    # No server: a snapshot read and checked, its one table holding many
+    # keys besides its own (each must be told from every other).
+    python3 - ./build/cli/pellam-gen <<'PY'
+import os, subprocess, sys, tempfile, time
+gen = sys.argv[1]
+with tempfile.TemporaryDirectory() as tmp:
+    for n in (20000, 50000, 100000):
+        keys = ",".join('"k%d": %d' % (i, i) for i in range(n))
+        path = os.path.join(tmp, "s.json")
+        with open(path, "w") as f:
+            f.write('{"database":"X","tables":[{"name":"T",' + keys +
+                    ',"columns":[{"name":"a","type":"int"}]}],"views":[]}')
+        times = []
+        for _ in range(3):
+            start = time.monotonic()
+            subprocess.run([gen, "generate", "--schema", path, "--check", "--output",
+                            os.path.join(tmp, "out")], capture_output=True)
+            times.append(time.monotonic() - start)
+        print("%6d keys in one object: %.2f s (median of 3)" % (n, sorted(times)[1]))
+PY
+    exit 0
+fi
 fixture=build/bench-fixture.json
 python3 - "$fixture" "$mode" <<'PY'
 import json, sys

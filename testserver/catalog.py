@@ -137,6 +137,9 @@ class Object:
         # A procedure's parameters are its rows in syscolumns, as a table's
         # columns are.
         self.columns = [Column(c, types) for c in entry.get("columns", entry.get("parameters", []))]
+        # A numbered procedure (Grp;1, Grp;2 ...) is one object: "parameters"
+        # are its first member's, "members" the parameters of ;2, ;3 ...
+        self.members = [[Column(c, types) for c in m] for m in entry.get("members", [])]
         # The primary key's columns, in key order.
         self.key = list(entry.get("key", []))
         names = [c.name for c in self.columns]
@@ -255,6 +258,11 @@ PARAMETERS_BY_ID = ("SELECT [syscolumns].[name],[systypes].[name],[syscolumns].[
                     "[syscolumns].[xusertype]=[systypes].[xusertype] LEFT JOIN [systypes] [b] ON "
                     "[syscolumns].[xtype]=[b].[xusertype] WHERE [syscolumns].[id]=OBJECT_ID(N'",
                     "') ORDER BY [syscolumns].[colid]")
+# The same with a numbered procedure's first member only: syscolumns holds
+# every member's parameters under the group's one id, told apart by
+# [number] (1 for a procedure that is in no group).
+FIRST_MEMBER_PARAMETERS = (PARAMETERS_BY_ID[0],
+                           "') AND [syscolumns].[number]<=1 ORDER BY [syscolumns].[colid]")
 SCHEMA_TABLES = object_list_shape("SCHEMA_NAME", "U")
 SCHEMA_VIEWS = object_list_shape("SCHEMA_NAME", "V")
 OWNER_TABLES = object_list_shape("USER_NAME", "U")
@@ -379,7 +387,8 @@ SHAPES = [("U", TABLES, "]"), ("V", VIEWS, "]"), ("columns", COLUMNS, "'"),
           ("schema V", SCHEMA_VIEWS, "]"), ("owner U", OWNER_TABLES, "]"),
           ("owner V", OWNER_VIEWS, "]"), ("columns by id", COLUMNS_BY_ID, "'"),
           ("unwritable", UNWRITABLE, "'"), ("schema P", SCHEMA_PROCEDURES, "]"),
-          ("owner P", OWNER_PROCEDURES, "]"), ("parameters by id", PARAMETERS_BY_ID, "'")]
+          ("owner P", OWNER_PROCEDURES, "]"), ("parameters by id", PARAMETERS_BY_ID, "'"),
+          ("first member parameters", FIRST_MEMBER_PARAMETERS, "'")]
 FIXED = (DATABASES, DATABASES_LOWER, KEYS) + tuple(IDENTITY_COLUMNS)
 
 
@@ -523,7 +532,9 @@ class Session:
         if tag == "columns by id":
             return self.column_list(fill)
         if tag == "parameters by id":
-            return self.parameter_list(fill)
+            return self.parameter_list(fill, every_member=True)
+        if tag == "first member parameters":
+            return self.parameter_list(fill, every_member=False)
         if tag == "unwritable":
             return self.unwritable_list(fill)
         return self.identity_list(fill)
@@ -625,15 +636,21 @@ class Session:
         return columns, [[c.name, self.current.type_name(c.xusertype), c.length,
                           self.current.type_name(c.xtype)] for c in o.columns]
 
-    def parameter_list(self, name):
+    def parameter_list(self, name, every_member):
         columns = [("name", NVARCHAR), ("name", NVARCHAR), ("length", SMALLINT), ("name", NVARCHAR),
                    ("isoutparam", INT), ("xprec", TINYINT), ("xscale", TINYINT)]
         o = self.object_id(name)
         if o is None:
             return columns, []
+        # Each member's parameters are numbered from colid 1: ORDER BY
+        # colid mixes the members of a group.
+        members = [o.columns] + (o.members if every_member else [])
+        rows = [(colid, number, c) for number, member in enumerate(members)
+                for colid, c in enumerate(member)]
+        rows.sort(key=lambda r: (r[0], r[1]))
         return columns, [[c.name, self.current.type_name(c.xusertype), c.length,
                           self.current.type_name(c.xtype), int(c.output), c.prec, c.scale]
-                         for c in o.columns]
+                         for _, _, c in rows]
 
     def unwritable_list(self, name):
         o = self.object_id(name)

@@ -1,69 +1,4 @@
-#include "platform/Text.h"
-#include "support/StandIn.h"
-#include "support/TestSupport.h"
-#include "cli/Snapshot.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <map>
-#include <chrono>
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
-
-using testsupport::Expected;
-using testsupport::FirstDifference;
-using testsupport::Fixture;
-using testsupport::ListFiles;
-using testsupport::ReadFile;
-using testsupport::StandIn;
-using testsupport::TempDir;
-
-namespace {
-
-const std::string kNolk =
-    std::string(testsupport::kLogStaffViewDatabase) + R"(, {"name": "中文", "objects": [
-  {"name": "用户表", "columns": [{"name": "编号", "type": "int", "identity": true},
-    {"name": "姓名", "type": "nvarchar"}, {"name": "年龄", "type": "int"}]}]},
-  {"name": "Alpha", "objects": [
-  {"name": "A", "columns": [{"name": "x", "type": "int"}]},
-  {"name": "B", "columns": [{"name": "g", "type": "uniqueidentifier"}]},
-  {"name": "C", "columns": [{"name": "y", "type": "int"}]},
-  {"name": "V", "xtype": "V", "columns": [{"name": "c", "type": "int"}]}]})";
-
-struct Outcome {
-    int Code;
-    std::string Out, Err;
-};
-
-class PellamGen : public ::testing::Test {
-protected:
-    PellamGen() : server(Fixture(kNolk)) { }
-
-    // Runs pellam-gen with the arguments (a shell fragment) and the demo
-    // password in PW.
-    Outcome Run(const std::string& args, const std::string& input = "",
-                const std::string& environment = "")
-    {
-        std::string command = environment + " PW='Pellam#2026' " + std::string(PELLAM_GEN) + " " +
-                              args + " > " + dir.File("out") + " 2> " + dir.File("err");
-        if (!input.empty())
-            command = "printf '%s\\n' '" + input + "' | (" + command + ")";
-        int status = std::system(command.c_str());
-        return {WEXITSTATUS(status), ReadFile(dir.File("out")), ReadFile(dir.File("err"))};
-    }
-    std::string Connection() { return "--host " + server.Host() + " --password-env PW"; }
-
-    StandIn server;
-    TempDir dir;
-};
-
-const auto& kRelabelledFiles = testsupport::kLogStaffUsersFiles;
-
-}  // namespace
+#include "PellamGenFixture.h"
 
 TEST_F(PellamGen, ListsEveryDatabaseOnceInUtf8)
 {
@@ -281,6 +216,11 @@ TEST_F(PellamGen, SnapshotNamesGbkCannotHoldStayExactAndAreRefused)
     // Nested far deeper than a snapshot is: refused before the parser's
     // stack or the tree's is exhausted.
     const std::string deep = std::string(200000, '[') + std::string(200000, ']');
+    // One object of 100,000 keys whose last repeats its first.
+    std::string many = R"({"tables":[],"views":[],"x":{)";
+    for (int k = 0; k < 100000; ++k)
+        many += "\"k" + std::to_string(k) + "\":0,";
+    many += R"("k0":1}})";
     const Bad bad[] = {
         {R"({"tables":[],"views":[],"x":)" + deep + "}", "x[0][0][0]"},
         {R"({"tables":[],"views":[],"x":)" + deep + "}", "嵌套超过 64 层"},
@@ -291,6 +231,7 @@ TEST_F(PellamGen, SnapshotNamesGbkCannotHoldStayExactAndAreRefused)
          "tables[0].columns[0]: \"type\""},
         {R"({"tables":[],"views":[{"name":"V","columns":[]},{"name":"W","columns":[],"name":"X"}]})",
          "views[1]: \"name\""},
+        {many, "x: \"k0\""},
     };
     for (const Bad& b : bad) {
         testsupport::WriteFile(dir.File("bad.json"), b.json);

@@ -6,7 +6,8 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "testserver"))
 
-from catalog import (COLUMNS, COLUMNS_BY_ID, DATABASES, DATABASES_LOWER, IDENTITY, KEYS,  # noqa: E402
+from catalog import (COLUMNS, COLUMNS_BY_ID, DATABASES, DATABASES_LOWER, FIRST_MEMBER_PARAMETERS,  # noqa: E402
+                     IDENTITY, KEYS,
                      OWNER_PROCEDURES, OWNER_TABLES, OWNER_VIEWS, PARAMETERS_BY_ID,
                      SCHEMA_PROCEDURES, SCHEMA_TABLES, SCHEMA_VIEWS, TABLES, UNWRITABLE,
                      VIEWS, Catalog, Session, SqlError, identity_columns_statement, split_batch)
@@ -221,6 +222,22 @@ class Batches(unittest.TestCase):
         a = fill(PARAMETERS_BY_ID, "[dbo].[None]")
         self.assertEqual(split_batch(a + "\r\n" + fill(SCHEMA_PROCEDURES, "Shop")),
                          [a, fill(SCHEMA_PROCEDURES, "Shop")])
+
+    def test_a_numbered_procedure_holds_every_member_under_one_id(self):
+        fixture = {"databases": [{"name": "Shop", "objects": [
+            {"name": "Grp", "xtype": "P", "parameters": [
+                {"name": "@a", "type": "int"}, {"name": "@b", "type": "varchar", "length": 10}],
+             "members": [[{"name": "@a", "type": "bigint", "length": 8}]]},
+            {"name": "Plain", "xtype": "P", "parameters": [{"name": "@x", "type": "int"}]}]}]}
+        s = session(fixture)
+        # Every member's rows, by colid: the names repeat across members.
+        _, rows = s.execute(fill(PARAMETERS_BY_ID, "[dbo].[Grp]"))
+        self.assertEqual([r[:2] for r in rows], [["@a", "int"], ["@a", "bigint"], ["@b", "varchar"]])
+        # [number]<=1: the first member's alone; an ungrouped procedure keeps all.
+        _, rows = s.execute(fill(FIRST_MEMBER_PARAMETERS, "[dbo].[Grp]"))
+        self.assertEqual([r[:2] for r in rows], [["@a", "int"], ["@b", "varchar"]])
+        _, rows = s.execute(fill(FIRST_MEMBER_PARAMETERS, "[dbo].[Plain]"))
+        self.assertEqual([r[0] for r in rows], ["@x"])
 
     def test_anything_unknown_in_a_batch_refuses_all_of_it(self):
         for bad in ["SELECT 1", COLUMNS[0] + "x" + COLUMNS[1] + "x", COLUMNS[0].lower() + "x')"]:
