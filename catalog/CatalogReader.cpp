@@ -121,10 +121,13 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
     SchemaObjects listed[2];
     std::vector<TDBData::TableColumnRow> keys, identities;
     std::vector<TDBData::Question> lists;
-    // The connection switches to the database in the same batch: a run
-    // logs in once.
-    if (options.UseDatabase)
-        lists.push_back(data.UseQuestion(database));
+    // The connection switches to the database in the same batch, and says
+    // where it is then: a run logs in once.
+    bool useRefused = false;
+    if (options.UseDatabase) {
+        lists.push_back(data.UseQuestion(database, &useRefused));
+        lists.push_back(data.CurrentDatabaseQuestion(database));
+    }
     lists.push_back(data.TableListQuestion(database, listed[0]));
     lists.push_back(data.ViewListQuestion(database, listed[1]));
     if (options.Keys) {
@@ -138,11 +141,23 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
     // database the connection was in: they are neither read nor told.
     std::vector<bool> listsRead = data.Ask(lists, options.UseDatabase);
     if (options.UseDatabase) {
-        if (!listsRead[0]) {
+        if (useRefused) {
+            // A server that takes no USE to another database (Azure SQL
+            // Database): a login straight into it, which reads it as
+            // pellam-gen --database does.
+            if (!data.ConnectTo(database)) {
+                tell.TreeDone(true);
+                return false;
+            }
+            CatalogReadOptions direct = options;
+            direct.UseDatabase = false;
+            return ReadCatalog(data, database, direct, out, events);
+        }
+        if (!listsRead[0] || !listsRead[1]) {
             tell.TreeDone(true);
             return false;
         }
-        listsRead.erase(listsRead.begin());
+        listsRead.erase(listsRead.begin(), listsRead.begin() + 2);
     }
     bool allRead = std::find(listsRead.begin(), listsRead.end(), false) == listsRead.end();
     if (options.Keys && !(listsRead[2] && listsRead[3]))

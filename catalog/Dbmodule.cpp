@@ -83,7 +83,8 @@ platform::TADOQuery* TDBData::ExecSQL(const std::string& statement, const std::s
 }
 
 platform::TADOQuery* TDBData::OpenQuery(const std::function<void()>& setText,
-                                        const std::string& failureHint)
+                                        const std::string& failureHint,
+                                        const std::function<bool(int)>& absorb)
 {
     try {
         ExecSQLQuery->Close();
@@ -92,15 +93,39 @@ platform::TADOQuery* TDBData::OpenQuery(const std::function<void()>& setText,
         return ExecSQLQuery.get();
     } catch (const platform::Exception& e) {
         auto* ole = dynamic_cast<const platform::EOleException*>(&e);
-        TellFailure(e.Message, ole && ole->ConnectionLost, failureHint);
+        if (!(ole && absorb && absorb(ole->NativeError())))
+            TellFailure(e.Message, ole && ole->ConnectionLost, failureHint);
     }
     return nullptr;
+}
+
+void TDBData::TellMisread()
+{
+    Tell("服务器的回答与发出的语句对不上（有语句没有得到回答，或回答不属于它），读取失败");
+}
+
+bool TDBData::AskOne(const Question& q)
+{
+    platform::TADOQuery* query = OpenQuery(
+        [&] {
+            ExecSQLQuery->SetSQL(std::string());
+            ExecSQLQuery->SetSQL(q.Statement);
+        },
+        q.FailureHint, q.Absorb);
+    if (!query)
+        return false;
+    if (q.Columns >= 0 && query->FieldCount() != q.Columns) {
+        TellMisread();
+        return false;
+    }
+    return q.Read();
 }
 
 bool TDBData::Connect(bool useSqlLogin, const std::string& host, const std::string& password,
                       const std::string& catalog, const std::string& user)
 {
     lossTold_ = false;
+    login_ = {useSqlLogin, host, password, user};
     try {
         ADOConnection1->SetConnected(false);
         ADOConnection1->ConnectionString =
@@ -117,6 +142,12 @@ bool TDBData::Connect(bool useSqlLogin, const std::string& host, const std::stri
             Application.MessageBox(text, "登录失败", platform::MB_OK | platform::MB_ICONERROR);
     }
     return false;
+}
+
+bool TDBData::ConnectTo(const std::string& catalog)
+{
+    Login login = login_;
+    return Connect(login.SqlLogin, login.Host, login.Password, catalog, login.User);
 }
 
 std::string TDBData::LoginFailureText(const platform::Exception& e, bool windowsLogin)
@@ -276,13 +307,15 @@ bool TDBData::ReadTableColumnRows(std::vector<TableColumnRow>& out)
 
 TDBData::Question TDBData::KeyQuestion(std::vector<TableColumnRow>& out)
 {
-    return {KeyStatement(), [this, &out] { return ReadTableColumnRows(out); }};
+    return {KeyStatement(), [this, &out] { return ReadTableColumnRows(out); }, {}, 3};
 }
 
 TDBData::Question TDBData::IdentityColumnQuestion(std::vector<TableColumnRow>& out)
 {
     return {IdentityColumnStatement(ADOConnection1->ServerMajorVersion()),
-            [this, &out] { return ReadTableColumnRows(out); }};
+            [this, &out] { return ReadTableColumnRows(out); },
+            {},
+            3};
 }
 
 namespace {
@@ -368,8 +401,7 @@ std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stop
                (end == start || bytes + questions[end].Statement.size() <= batchBytes_))
             bytes += questions[end++].Statement.size() + 2;
         if (end - start == 1) {
-            const Question& q = questions[start];
-            ok[start] = ExecSQL(q.Statement, q.FailureHint) != nullptr && q.Read();
+            ok[start] = AskOne(questions[start]);
             failed = failed || !ok[start];
             start = end;
             continue;
@@ -378,23 +410,44 @@ std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stop
         for (std::size_t k = start; k < end; ++k)
             batch.push_back(questions[k].Statement);
         std::vector<platform::TADOQuery::BatchResult> results = ExecSQLQuery->OpenBatch(batch);
-        bool complete = results.size() == batch.size();
+        // Which answer is each statement's: one that may pass without an
+        // answer has none when its place holds an answer with columns.
+        constexpr std::size_t kSilent = static_cast<std::size_t>(-1);
+        std::vector<std::size_t> answerOf(batch.size());
+        std::size_t next = 0;
+        for (std::size_t k = 0; k < batch.size(); ++k) {
+            bool silent = questions[start + k].MayBeSilent && next < results.size() &&
+                          results[next].Ok && results[next].Columns > 0;
+            answerOf[k] = silent ? kSilent : next++;
+        }
+        bool complete = next == results.size();
         bool lost = !results.empty() && results.back().ConnectionLost;
+        bool misread = false;
         for (std::size_t k = 0; k < batch.size() && !(stopAtFailure && failed); ++k) {
             std::size_t at = start + k;
-            if (k < results.size() && results[k].Ok) {
-                ExecSQLQuery->SelectResult(k);
-                ok[at] = questions[at].Read();
+            const Question& q = questions[at];
+            std::size_t r = answerOf[k];
+            if (misread) {
+                // After an answer that was not its statement's, none is.
+                ok[at] = false;
+            } else if (r == kSilent) {
+                ok[at] = true;
+            } else if (r < results.size() && results[r].Ok) {
+                if (q.Columns >= 0 && results[r].Columns != q.Columns) {
+                    TellMisread();
+                    misread = true;
+                } else {
+                    ExecSQLQuery->SelectResult(r);
+                    ok[at] = q.Read();
+                }
             } else if (complete || lost) {
                 // The statement's own failure, or the loss that ended the
                 // batch here; later statements fail with it, quietly.
-                if (k < results.size())
-                    TellFailure(results[k].Message, results[k].ConnectionLost,
-                                questions[at].FailureHint);
+                if (r < results.size() && !(q.Absorb && q.Absorb(results[r].NativeError)))
+                    TellFailure(results[r].Message, results[r].ConnectionLost, q.FailureHint);
             } else {
                 // Refused as a whole: each statement once more on its own.
-                ok[at] =
-                    ExecSQL(batch[k], questions[at].FailureHint) != nullptr && questions[at].Read();
+                ok[at] = AskOne(q);
             }
             failed = failed || !ok[at];
         }
@@ -409,46 +462,93 @@ std::string TDBData::UseStatement(const std::string& database)
     return "USE [" + SqlBracketed(database) + "]";
 }
 
-TDBData::Question TDBData::UseQuestion(const std::string& database)
+std::string TDBData::CurrentDatabaseStatement()
 {
-    return {UseStatement(database), [] { return true; }, kCannotOpenDatabase};
+    return "SELECT DB_NAME()";
+}
+
+TDBData::Question TDBData::UseQuestion(const std::string& database, bool* refused)
+{
+    Question q{UseStatement(database), [] { return true; }, kCannotOpenDatabase, 0, true};
+    // "USE statement is not supported to switch between databases."
+    const int kUseNotSupported = 40508;
+    if (refused) {
+        *refused = false;
+        q.Absorb = [refused](int error) { return *refused = error == kUseNotSupported; };
+    }
+    return q;
+}
+
+TDBData::Question TDBData::CurrentDatabaseQuestion(const std::string& database)
+{
+    return {CurrentDatabaseStatement(),
+            [this, database] {
+                // Every row names the database (a proxy may repeat one).
+                std::string current;
+                bool there = ExecSQLQuery->RecordCount() > 0;
+                for (; !ExecSQLQuery->Eof(); ExecSQLQuery->Next()) {
+                    current = ExecSQLQuery->FieldText(0);
+                    there = there && !ExecSQLQuery->FieldIsNull(0) && current == database;
+                }
+                if (there)
+                    return true;
+                Tell("切换到数据库 " + platform::Printable(database) + " 后，连接仍在数据库 " +
+                     platform::Printable(current) +
+                     " 中（服务器或代理没有执行 USE），读取失败，没有读取任何对象");
+                return false;
+            },
+            {},
+            1};
 }
 
 TDBData::Question TDBData::TableListQuestion(const std::string& database, SchemaObjects& out)
 {
     return {ObjectListStatement(database, 'U', ADOConnection1->ServerMajorVersion()),
-            [this, &out] { return ReadObjectRows(out); }};
+            [this, &out] { return ReadObjectRows(out); },
+            {},
+            2};
 }
 
 TDBData::Question TDBData::ViewListQuestion(const std::string& database, SchemaObjects& out)
 {
     return {ObjectListStatement(database, 'V', ADOConnection1->ServerMajorVersion()),
-            [this, &out] { return ReadObjectRows(out); }};
+            [this, &out] { return ReadObjectRows(out); },
+            {},
+            2};
 }
 
 TDBData::Question TDBData::ColumnQuestion(const SchemaObject& object, ColumnList& out)
 {
-    return {ColumnStatement(object), [this, &object, &out] { return ReadColumns(object, out); }};
+    return {ColumnStatement(object), [this, &object, &out] { return ReadColumns(object, out); },
+            {},
+            4};
 }
 
 TDBData::Question TDBData::ProcedureListQuestion(const std::string& database, SchemaObjects& out)
 {
     return {ObjectListStatement(database, 'P', ADOConnection1->ServerMajorVersion()),
-            [this, &out] { return ReadObjectRows(out); }};
+            [this, &out] { return ReadObjectRows(out); },
+            {},
+            2};
 }
 
 TDBData::Question TDBData::ParameterQuestion(const SchemaObject& procedure, ColumnList& out)
 {
     return {ParameterStatement(procedure),
-            [this, &procedure, &out] { return ReadColumns(procedure, out, true); }};
+            [this, &procedure, &out] { return ReadColumns(procedure, out, true); },
+            {},
+            7};
 }
 
 TDBData::Question TDBData::IdentityQuestion(const SchemaObject& table, IdentityNames& out)
 {
-    return {IdentityStatement(table), [this, &out] {
+    return {IdentityStatement(table),
+            [this, &out] {
                 ReadIdentity(out);
                 return true;
-            }};
+            },
+            {},
+            1};
 }
 
 std::vector<bool> TDBData::GetColumnLists(const SchemaObjects& objects,

@@ -47,6 +47,8 @@ public:
     // is sa unless another user is named.
     bool Connect(bool useSqlLogin, const std::string& host, const std::string& password,
                  const std::string& catalog, const std::string& user = "sa");
+    // Connects afresh as the last Connect did, into another database.
+    bool ConnectTo(const std::string& catalog);
 
     // Each false after the failure has been told, with nothing added. The
     // lists give each object's name and schema (its owner on SQL Server
@@ -71,6 +73,17 @@ public:
         std::function<bool()> Read;
         // A line told before the server's words when the statement fails.
         std::string FailureHint = {};
+        // The columns of its answer; an answer of another shape is another
+        // statement's (a server or proxy that left an answer out), and
+        // neither it nor any later answer of the batch is read. -1: any.
+        int Columns = -1;
+        // A statement that some drivers pass over without an answer (USE):
+        // when its place holds an answer with columns, that answer is the
+        // next statement's and this one is taken as done.
+        bool MayBeSilent = false;
+        // A failure whose first error number this accepts is the caller's
+        // to handle: it is not told.
+        std::function<bool(int)> Absorb = {};
     };
     // Asks the questions in as few batches as the byte bound allows: entry
     // k of the result says whether question k was answered (and read). Each
@@ -83,8 +96,13 @@ public:
     // several kinds at once.
     // Makes the database the connection's current one ("USE"), so that a
     // connection logged in once reads any database; its failure is told as
-    // a login to a missing or refused database is.
-    Question UseQuestion(const std::string& database);
+    // a login to a missing or refused database is. A server that takes no
+    // USE to another database (Azure SQL Database, error 40508) sets
+    // `refused` instead, for the caller to log in straight into it.
+    Question UseQuestion(const std::string& database, bool* refused = nullptr);
+    // After a USE: whether the connection is in that database now (a proxy
+    // may answer USE without switching); told and false when it is not.
+    Question CurrentDatabaseQuestion(const std::string& database);
     Question TableListQuestion(const std::string& database, SchemaObjects& out);
     Question ViewListQuestion(const std::string& database, SchemaObjects& out);
     Question ColumnQuestion(const SchemaObject& object, ColumnList& out);
@@ -127,6 +145,7 @@ public:
     // before; a server of unknown version is taken as a recent one.
     static std::string DatabaseListStatement();
     static std::string UseStatement(const std::string& database);
+    static std::string CurrentDatabaseStatement();
     static std::string ObjectListStatement(const std::string& database, char xtype,
                                            int serverMajorVersion);
     static std::string ColumnStatement(const SchemaObject& object);
@@ -149,9 +168,15 @@ public:
     std::unique_ptr<platform::TDataSource> DataSource1;
 
 private:
-    // Closes the query, sets its text, opens it; null after telling why.
+    // Closes the query, sets its text, opens it; null after telling why
+    // (not told when `absorb` takes the failure's error number).
     platform::TADOQuery* OpenQuery(const std::function<void()>& setText,
-                                   const std::string& failureHint = {});
+                                   const std::string& failureHint = {},
+                                   const std::function<bool(int)>& absorb = {});
+    // One question on its own: asked, its answer's shape checked, read.
+    bool AskOne(const Question& question);
+    // Answers that belong to other statements than they were read for.
+    void TellMisread();
     bool ReadObjectRows(SchemaObjects& out);
     void Tell(const std::string& message);
     // A statement's failure: its message, after the hint when one is given.
@@ -164,6 +189,11 @@ private:
     bool ReadTableColumnRows(std::vector<TableColumnRow>& out);
 
     std::size_t batchBytes_ = kBatchBytes;
+    // The last login, for ConnectTo.
+    struct Login {
+        bool SqlLogin = false;
+        std::string Host, Password, User;
+    } login_;
     // The loss of the connection has been told since the last Connect.
     bool lossTold_ = false;
     CatalogErrorSink* sink_ = nullptr;

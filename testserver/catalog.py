@@ -242,6 +242,8 @@ IDENTITY = ("Select so.name Table_name,sc.name Iden_Column_name,  ident_current(
             "'IsIdentity') = 1  Where upper(so.name) = upper('", "')")
 
 DATABASES_LOWER = "SELECT [name] FROM [master]..[sysdatabases] ORDER BY [name]"
+# The connection's current database, as a client checks it after USE.
+CURRENT_DATABASE = "SELECT DB_NAME()"
 
 
 def object_list_shape(function, xtype):
@@ -389,7 +391,7 @@ SHAPES = [("U", TABLES, "]"), ("V", VIEWS, "]"), ("columns", COLUMNS, "'"),
           ("unwritable", UNWRITABLE, "'"), ("schema P", SCHEMA_PROCEDURES, "]"),
           ("owner P", OWNER_PROCEDURES, "]"), ("parameters by id", PARAMETERS_BY_ID, "'"),
           ("first member parameters", FIRST_MEMBER_PARAMETERS, "'")]
-FIXED = (DATABASES, DATABASES_LOWER, KEYS) + tuple(IDENTITY_COLUMNS)
+FIXED = (DATABASES, DATABASES_LOWER, KEYS, CURRENT_DATABASE) + tuple(IDENTITY_COLUMNS)
 
 
 def known_at(text, start):
@@ -513,6 +515,8 @@ class Session:
             return self.key_list()
         if statement in IDENTITY_COLUMNS:
             return self.identity_column_list()
+        if statement == CURRENT_DATABASE:
+            return [("", NVARCHAR)], [[self.current.name]]
         if statement in FIXED:
             names = [d.name for d in self.catalog.databases]
             names.sort(key=lambda n: sort_key(n, self.catalog.case_sensitive))

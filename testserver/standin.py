@@ -276,7 +276,20 @@ class Handler(socketserver.BaseRequestHandler):
     def use(self, name, more):
         """USE: the connection's current database changes, with the
         environment change and message a real server sends."""
+        if self.options.use == "silent":
+            # A proxy that swallows the answer (and does the switch).
+            self.session.current = self.catalog.database(name) or self.session.current
+            return b"" if more else self.done()
+        if self.options.use == "ignored":
+            # A proxy that answers USE as done and stays where it was.
+            return self.done(more)
         database = self.catalog.database(name)
+        if self.options.azure and (database is None or
+                                   not self.catalog.same(database.name, self.session.current.name)):
+            # Azure SQL Database: a connection stays in its database.
+            return self.error(40508, "USE statement is not supported to switch between databases. "
+                              "Use a new connection to connect to a different database.",
+                              severity=16) + self.done(tds.DONE_ERROR | more)
         if database is None:
             return self.error(911, "Database '%s' does not exist. Make sure that the name is "
                               "entered correctly." % name) + self.done(tds.DONE_ERROR | more)
@@ -370,6 +383,12 @@ def main():
     parser.add_argument("--repeat-rows", action="store_true",
                         help="send every row of every result twice, as a faulty proxy would")
     parser.add_argument("--mute", action="store_true", help="accept connections, never answer")
+    parser.add_argument("--azure", action="store_true",
+                        help="refuse USE to another database with error 40508, as Azure SQL "
+                             "Database does")
+    parser.add_argument("--use", choices=["server", "ignored", "silent"], default="server",
+                        help="how USE is answered: as SQL Server does (the default); answered "
+                             "but not done, or done with no answer at all, as faulty proxies do")
     parser.add_argument("--deny", action="append", default=[],
                         help="refuse every statement holding TEXT with error 229, as for a login "
                              "without the permission")

@@ -444,7 +444,9 @@ void TADOQuery::SetSQL(const std::string& statement)
 namespace {
 
 // The rows of the statement's current result, each value as UTF-8.
-void ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<TADOQuery::Row>& rows)
+// Reads the current result's rows; returns how many columns it has (0 for
+// a statement that answers with none, as USE does).
+int ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<TADOQuery::Row>& rows)
 {
     SQLSMALLINT columns = 0;
     SQLNumResultCols(stmt, &columns);
@@ -487,6 +489,7 @@ void ReadRows(SQLHSTMT stmt, SQLHDBC dbc, std::vector<TADOQuery::Row>& rows)
         }
         rows.push_back(std::move(row));
     }
+    return columns;
 }
 
 }  // namespace
@@ -533,7 +536,7 @@ void TADOQuery::Open()
     if (rc != SQL_NO_DATA && !Ok(rc))
         Fail(SQL_HANDLE_STMT, statement.stmt, "The statement failed", statement.dbc);
     std::vector<Row> rows;
-    ReadRows(statement.stmt, statement.dbc, rows);
+    columns_ = ReadRows(statement.stmt, statement.dbc, rows);
     rows_ = std::move(rows);
     current_ = 0;
     active_ = true;
@@ -556,11 +559,12 @@ std::vector<TADOQuery::BatchResult> TADOQuery::OpenBatch(const std::vector<std::
             Rows rows;
             if (Ok(rc)) {
                 try {
-                    ReadRows(statement.stmt, statement.dbc, rows.Texts);
+                    rows.Columns = ReadRows(statement.stmt, statement.dbc, rows.Texts);
+                    result.Columns = rows.Columns;
                 } catch (const EOleException& e) {
                     // The driver reads ahead: a failure while reading may be
                     // the next statement's. Nothing from here on is known.
-                    outcome.push_back({false, e.Message, e.ConnectionLost});
+                    outcome.push_back({false, e.Message, e.ConnectionLost, e.NativeError()});
                     stopped = true;
                     break;
                 }
@@ -568,7 +572,7 @@ std::vector<TADOQuery::BatchResult> TADOQuery::OpenBatch(const std::vector<std::
                 try {
                     Fail(SQL_HANDLE_STMT, statement.stmt, "The statement failed", statement.dbc);
                 } catch (const EOleException& e) {
-                    result = {false, e.Message, e.ConnectionLost};
+                    result = {false, e.Message, e.ConnectionLost, e.NativeError()};
                 }
             }
             outcome.push_back(result);
@@ -584,7 +588,7 @@ std::vector<TADOQuery::BatchResult> TADOQuery::OpenBatch(const std::vector<std::
         if (!stopped && outcome.size() == statements.size() && rc != SQL_NO_DATA)
             outcome.clear();
     } catch (const EOleException& e) {
-        outcome.push_back({false, e.Message, e.ConnectionLost});
+        outcome.push_back({false, e.Message, e.ConnectionLost, e.NativeError()});
     }
     batch_.resize(outcome.size());
     return outcome;
@@ -596,7 +600,13 @@ void TADOQuery::SelectResult(std::size_t index)
     if (index >= batch_.size())
         return;
     rows_ = batch_[index].Texts;
+    columns_ = batch_[index].Columns;
     active_ = true;
+}
+
+int TADOQuery::FieldCount() const
+{
+    return active_ ? columns_ : 0;
 }
 
 int TADOQuery::RecordCount() const

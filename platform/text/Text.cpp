@@ -228,10 +228,38 @@ char16_t UnpairedSurrogateAt(const std::string& text, std::size_t i)
                                  (static_cast<unsigned char>(text[i + 2]) & 0x3Fu));
 }
 
+namespace {
+
+// Whether a character would not show as itself in a line of text: a
+// control (C0, DEL, C1), a surrogate, a line or paragraph separator, a
+// blank other than the ASCII space (which reads as that space), a format
+// character (zero-width ones, the bidirectional marks, embeddings,
+// overrides and isolates, the byte-order mark, the soft hyphen) or another
+// character that Unicode says to draw as nothing.
+bool HiddenCharacter(char32_t c)
+{
+    static const std::pair<char32_t, char32_t> kRanges[] = {
+        {0x0000, 0x001F}, {0x007F, 0x00A0}, {0x00AD, 0x00AD},   {0x034F, 0x034F},
+        {0x0600, 0x0605}, {0x061C, 0x061C}, {0x06DD, 0x06DD},   {0x070F, 0x070F},
+        {0x0890, 0x0891}, {0x08E2, 0x08E2}, {0x115F, 0x1160},   {0x1680, 0x1680},
+        {0x17B4, 0x17B5}, {0x180B, 0x180F}, {0x2000, 0x200F},   {0x2028, 0x202F},
+        {0x205F, 0x206F}, {0x3000, 0x3000}, {0x3164, 0x3164},   {0xD800, 0xDFFF},
+        {0xFE00, 0xFE0F}, {0xFEFF, 0xFEFF}, {0xFFA0, 0xFFA0},   {0xFFF0, 0xFFFB},
+        {0x110BD, 0x110BD}, {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3},
+        {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF},
+    };
+    for (const auto& [first, last] : kRanges)
+        if (c >= first && c <= last)
+            return true;
+    return false;
+}
+
+}  // namespace
+
 std::string Printable(const std::string& text)
 {
     static const char kHex[] = "0123456789ABCDEF";
-    auto hex = [](unsigned value, int digits) {
+    auto hex = [](unsigned long value, int digits) {
         std::string out;
         for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
             out += kHex[(value >> shift) & 0x0F];
@@ -247,6 +275,12 @@ std::string Printable(const std::string& text)
                                                          : 2u));
         for (std::size_t k = 1; whole && k < length; ++k)
             whole = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+        if (c == '\\') {
+            // The escapes' own mark: a name's backslash is never read as one.
+            out += "\\\\";
+            ++i;
+            continue;
+        }
         if (c < 0x20 || c == 0x7F || !whole) {
             // A control character, or a byte that begins no character.
             out += "\\x" + hex(c, 2);
@@ -254,12 +288,11 @@ std::string Printable(const std::string& text)
             continue;
         }
         std::u16string unit = Utf8ToUtf16(text.substr(i, length));
-        char32_t code = unit.size() == 1 ? unit[0] : 0x10000;
-        bool hidden = (code >= 0x80 && code < 0xA0) || code == 0x061C || code == 0x200E ||
-                      code == 0x200F || (code >= 0x2028 && code <= 0x202E) ||
-                      (code >= 0x2066 && code <= 0x2069) || (code >= 0xD800 && code < 0xE000);
-        if (hidden)
-            out += "\\u" + hex(code, 4);
+        char32_t code = unit.size() == 1 ? unit[0]
+                                         : 0x10000 + ((static_cast<char32_t>(unit[0]) - 0xD800) << 10) +
+                                               (static_cast<char32_t>(unit[1]) - 0xDC00);
+        if (HiddenCharacter(code))
+            out += code > 0xFFFF ? "\\U" + hex(code, 8) : "\\u" + hex(code, 4);
         else
             out.append(text, i, length);
         i += length;

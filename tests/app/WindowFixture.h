@@ -30,8 +30,6 @@ using testsupport::RecordingMessageBoxes;
 using testsupport::StandIn;
 using testsupport::TempDir;
 
-namespace {
-
 const char* const kNolk = testsupport::kLogStaffViewDatabase;
 
 class Window : public ::testing::Test {
@@ -117,6 +115,5 @@ inline void Choose(TMainForm* form, platform::TTreeView* tree, platform::TTreeNo
     entry->Click();
 }
 
-}  // namespace
 
 #endif

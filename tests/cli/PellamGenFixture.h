@@ -29,8 +29,6 @@ using testsupport::ReadFile;
 using testsupport::StandIn;
 using testsupport::TempDir;
 
-namespace {
-
 inline const std::string kNolk =
     std::string(testsupport::kLogStaffViewDatabase) + R"(, {"name": "中文", "objects": [
   {"name": "用户表", "columns": [{"name": "编号", "type": "int", "identity": true},
@@ -70,6 +68,5 @@ protected:
 
 inline const auto& kRelabelledFiles = testsupport::kLogStaffUsersFiles;
 
-}  // namespace
 
 #endif

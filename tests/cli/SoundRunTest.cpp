@@ -19,3 +19,42 @@ TEST_F(PellamGen, ANumberedProcedureIsItsFirstMember)
     EXPECT_EQ(source.find("@c"), std::string::npos) << source;
     EXPECT_EQ(source.find("ftLargeint"), std::string::npos) << source;
 }
+
+// Without --database pellam-gen logs in to master and switches to NOLK.
+// A server that refuses the switch (Azure SQL Database) is logged into
+// straight; one that answers USE without switching is found out; one that
+// switches without answering is read right.
+TEST_F(PellamGen, TheSwitchToTheDatabaseFallsBackAndIsChecked)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> options;
+        int code;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"as SQL Server", {}, 0, ""},
+        {"Azure SQL Database", {"--azure"}, 0, ""},
+        {"a proxy that stays in master", {"--use", "ignored"}, 3,
+         "切换到数据库 NOLK 后，连接仍在数据库 master 中"},
+        {"a proxy that swallows the answer", {"--use", "silent"}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        StandIn server(Fixture(kNolk), c.options);
+        std::string out = dir.File(std::string("o-") + std::to_string(&c - cases));
+        Outcome r = Run("generate --keys --host " + server.Host() + " --password-env PW --output " +
+                        out);
+        EXPECT_EQ(r.Code, c.code) << c.what << "\n" << r.Err;
+        EXPECT_NE(r.Err.find(c.said), std::string::npos) << c.what << "\n" << r.Err;
+        if (c.code == 0) {
+            // NOLK's own tables and views, each answer read for its statement.
+            EXPECT_EQ(FirstDifference(Expected("V_UsersOperator.cpp.expected"),
+                                      ReadFile(out + "/DBComm/DBTables/V_UsersOperator.cpp")),
+                      "")
+                << c.what;
+            EXPECT_EQ(ListFiles(out + "/DBComm/DBTables").size(), 7u) << c.what;
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(out)) << c.what;
+        }
+    }
+}

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace platform;
 
 TEST(Text, LettersAreAsciiLettersOnly)
@@ -114,9 +116,21 @@ TEST(Text, PrintableShowsWhatCouldSplitOverwriteOrReverseALine)
         {"a\xED\xA0\x80", "a\\uD800"},
         {"\xFF\xE4\xB8", "\\xFF\\xE4\\xB8"},  // bytes that begin no character
         {"E😀", "E😀"},
+        // Nothing a name holds can pass for an escape, nor vanish.
+        {"x\\u202E", "x\\\\u202E"},
+        {"C:\\Out", "C:\\\\Out"},
+        {"Orders\u200B", "Orders\\u200B"},
+        {"\uFEFFa\u00ADb", "\\uFEFFa\\u00ADb"},
+        {"a\u00A0b\u3000c", "a\\u00A0b\\u3000c"},
+        {"tag\U000E0041", "tag\\U000E0041"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Printable(c.name), c.shown) << c.shown;
+    // No two names are shown alike.
+    std::set<std::string> shown;
+    for (const Case& c : cases)
+        EXPECT_TRUE(shown.insert(Printable(c.name)).second) << c.shown;
+    EXPECT_NE(Printable("x\u202E"), Printable("x\\u202E"));
 }
 
 TEST(Text, DoublingIsByteWiseOnUtf8)

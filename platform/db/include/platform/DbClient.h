@@ -131,6 +131,8 @@ public:
         bool Ok = true;
         std::string Message;  // the failure's text
         bool ConnectionLost = false;  // as EOleException::ConnectionLost
+        int NativeError = 0;  // the failure's first error number
+        int Columns = 0;  // the columns of the result (none for a USE)
     };
     // Runs the statements (UTF-8) as one batch, CR LF between them, and reads one
     // result per statement, in order. Fewer outcomes than statements when the
@@ -149,6 +151,8 @@ public:
     std::string FieldText(int column) const;
     // Whether column n of the current row is NULL.
     bool FieldIsNull(int column) const;
+    // The columns of the open result; 0 when none is open.
+    int FieldCount() const;
 
     // A row as read: each value UTF-8, or none for a NULL.
     using Row = std::vector<std::optional<std::string>>;
@@ -158,11 +162,13 @@ private:
     class Statement;
     struct Rows {
         std::vector<Row> Texts;
+        int Columns = 0;
     };
     TADOConnection* connection_;
     std::string sql_;  // UTF-8
     bool active_ = false;
     std::vector<Row> rows_;
+    int columns_ = 0;
     std::size_t current_ = 0;
     std::vector<Rows> batch_;
 };

@@ -53,10 +53,14 @@ std::u16string Utf8ToUtf16(const std::string& utf8);
 // at text[i], or 0 when none does.
 char16_t UnpairedSurrogateAt(const std::string& text, std::size_t i);
 
-// A name as a message shows it: a control character, or a byte that begins
-// no character, as "\\xNN"; a C1 control, a direction mark or override, a
-// line or paragraph separator and an unpaired surrogate as "\\uNNNN". What a
-// catalogue holds can then neither split, overwrite nor reverse a line.
+// A name as a message shows it, so that no two names look alike and what a
+// catalogue holds can neither split, overwrite, hide nor reverse a line: a
+// backslash as "\\\\"; a control character, or a byte that begins no
+// character, as "\\xNN"; any other character that would not show as itself
+// (a C1 control, a surrogate, a line or paragraph separator, a blank but
+// the ASCII space, the zero-width and bidirectional format characters, the
+// byte-order mark, the soft hyphen) as "\\uNNNN", or "\\UNNNNNNNN" beyond
+// the BMP.
 std::string Printable(const std::string& text);
 
 // The length in bytes of the UTF-8 character at text[i] (1 for a byte that
