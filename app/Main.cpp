@@ -553,7 +553,7 @@ public:
         // The node's text is the class name; its hint says where the object
         // lives.
         if (!object.Schema.empty())
-            node->SetHint(object.Schema + "." + object.Name);
+            node->SetHint(platform::Printable(object.Schema) + "." + platform::Printable(object.Name));
         Say(LabelOf(tables), "正在更新数据表...          ");
         for (const SchemaColumn& column : object.Columns) {
             node->AddChild(column.Name);
@@ -629,7 +629,7 @@ void TMainForm::FillProcedureTree()
     TreeView3->BeginUpdate();
     for (const SchemaObject& p : Schema.Procedures) {
         platform::TTreeNode* node = TreeView3->Add(p.Label);
-        node->SetHint(p.Schema + "." + p.Name);
+        node->SetHint(platform::Printable(p.Schema) + "." + platform::Printable(p.Name));
         for (const SchemaColumn& parameter : p.Columns)
             node->AddChild(parameter.Label);
     }

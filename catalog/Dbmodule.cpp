@@ -13,6 +13,20 @@ namespace {
 
 const char* const kCannotOpenDatabase = "无法打开数据库：数据库不存在，或这个登录无权打开它。";
 
+// The server's words with a name they carry shown as messages show names:
+// a database named with a line break or a direction override cannot split
+// or reverse the message.
+std::string WithNameShown(std::string words, const std::string& name)
+{
+    std::string shown = platform::Printable(name);
+    if (name.empty() || shown == name)
+        return words;
+    for (std::size_t at = words.find(name); at != std::string::npos;
+         at = words.find(name, at + shown.size()))
+        words.replace(at, name.size(), shown);
+    return words;
+}
+
 const std::string& ErrorCaption()
 {
     static const std::string caption = "ExecSQL执行出错";
@@ -84,7 +98,8 @@ platform::TADOQuery* TDBData::ExecSQL(const std::string& statement, const std::s
 
 platform::TADOQuery* TDBData::OpenQuery(const std::function<void()>& setText,
                                         const std::string& failureHint,
-                                        const std::function<bool(int)>& absorb)
+                                        const std::function<bool(int)>& absorb,
+                                        const std::string& named)
 {
     try {
         ExecSQLQuery->Close();
@@ -94,7 +109,7 @@ platform::TADOQuery* TDBData::OpenQuery(const std::function<void()>& setText,
     } catch (const platform::Exception& e) {
         auto* ole = dynamic_cast<const platform::EOleException*>(&e);
         if (!(ole && absorb && absorb(ole->NativeError())))
-            TellFailure(e.Message, ole && ole->ConnectionLost, failureHint);
+            TellFailure(e.Message, ole && ole->ConnectionLost, failureHint, named);
     }
     return nullptr;
 }
@@ -111,7 +126,7 @@ bool TDBData::AskOne(const Question& q)
             ExecSQLQuery->SetSQL(std::string());
             ExecSQLQuery->SetSQL(q.Statement);
         },
-        q.FailureHint, q.Absorb);
+        q.FailureHint, q.Absorb, q.Named);
     if (!query)
         return false;
     if (q.Columns >= 0 && query->FieldCount() != q.Columns) {
@@ -134,7 +149,7 @@ bool TDBData::Connect(bool useSqlLogin, const std::string& host, const std::stri
         ADOConnection1->SetConnected(true);
         return true;
     } catch (const platform::Exception& e) {
-        std::string text = LoginFailureText(e, !useSqlLogin);
+        std::string text = WithNameShown(LoginFailureText(e, !useSqlLogin), catalog);
         // A login is no statement: its box says what failed.
         if (sink_)
             sink_->Failed(text);
@@ -380,12 +395,14 @@ bool TDBData::GetIdentityColumns(const SchemaObject& table, IdentityNames& out)
     return Ask({IdentityQuestion(table, out)})[0];
 }
 
-void TDBData::TellFailure(const std::string& message, bool connectionLost, const std::string& hint)
+void TDBData::TellFailure(const std::string& message, bool connectionLost, const std::string& hint,
+                          const std::string& named)
 {
     // A lost connection is told once, as it is; the statements after it
     // fail quietly until the next Connect.
+    std::string words = WithNameShown(message, named);
     if (!connectionLost || !lossTold_)
-        Tell(hint.empty() || connectionLost ? message : hint + "\n" + message);
+        Tell(hint.empty() || connectionLost ? words : hint + "\n" + words);
     lossTold_ = lossTold_ || connectionLost;
 }
 
@@ -444,7 +461,8 @@ std::vector<bool> TDBData::Ask(const std::vector<Question>& questions, bool stop
                 // The statement's own failure, or the loss that ended the
                 // batch here; later statements fail with it, quietly.
                 if (r < results.size() && !(q.Absorb && q.Absorb(results[r].NativeError)))
-                    TellFailure(results[r].Message, results[r].ConnectionLost, q.FailureHint);
+                    TellFailure(results[r].Message, results[r].ConnectionLost, q.FailureHint,
+                                q.Named);
             } else {
                 // Refused as a whole: each statement once more on its own.
                 ok[at] = AskOne(q);
@@ -470,6 +488,7 @@ std::string TDBData::CurrentDatabaseStatement()
 TDBData::Question TDBData::UseQuestion(const std::string& database, bool* refused)
 {
     Question q{UseStatement(database), [] { return true; }, kCannotOpenDatabase, 0, true};
+    q.Named = database;
     // "USE statement is not supported to switch between databases."
     const int kUseNotSupported = 40508;
     if (refused) {

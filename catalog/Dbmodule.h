@@ -84,6 +84,9 @@ public:
         // A failure whose first error number this accepts is the caller's
         // to handle: it is not told.
         std::function<bool(int)> Absorb = {};
+        // A name the server's words may carry (a database's), shown in
+        // them as messages show names.
+        std::string Named = {};
     };
     // Asks the questions in as few batches as the byte bound allows: entry
     // k of the result says whether question k was answered (and read). Each
@@ -172,15 +175,18 @@ private:
     // (not told when `absorb` takes the failure's error number).
     platform::TADOQuery* OpenQuery(const std::function<void()>& setText,
                                    const std::string& failureHint = {},
-                                   const std::function<bool(int)>& absorb = {});
+                                   const std::function<bool(int)>& absorb = {},
+                                   const std::string& named = {});
     // One question on its own: asked, its answer's shape checked, read.
     bool AskOne(const Question& question);
     // Answers that belong to other statements than they were read for.
     void TellMisread();
     bool ReadObjectRows(SchemaObjects& out);
     void Tell(const std::string& message);
-    // A statement's failure: its message, after the hint when one is given.
-    void TellFailure(const std::string& message, bool connectionLost, const std::string& hint = {});
+    // A statement's failure: its message, after the hint when one is given,
+    // the name its words may carry shown escaped.
+    void TellFailure(const std::string& message, bool connectionLost, const std::string& hint = {},
+                     const std::string& named = {});
     // The rows of ExecSQLQuery's result, appended; nothing when the answer
     // is not sound (told, naming the object).
     bool ReadColumns(const SchemaObject& object, ColumnList& out, bool parameters = false);

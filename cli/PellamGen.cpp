@@ -342,8 +342,9 @@ int Main(int argc, char** argv)
         return kConnection;
     if (o.Command == "databases") {
         std::string list;
+        // One line each, however a name is spelt: shown as messages show it.
         for (const std::string& name : databases)
-            list += name + "\n";
+            list += platform::Printable(name) + "\n";
         return WriteOut(list) ? kDone : StandardOutputFailed();
     }
     CatalogReadOptions read;

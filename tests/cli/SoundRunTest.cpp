@@ -58,3 +58,23 @@ TEST_F(PellamGen, TheSwitchToTheDatabaseFallsBackAndIsChecked)
         }
     }
 }
+
+// A database's name is listed one to a line whatever it holds, and shown
+// as messages show names: no line feed splits it, no override reverses it,
+// no backslash passes for an escape.
+TEST_F(PellamGen, DatabaseNamesAreListedOneToALineAsMessagesShowThem)
+{
+    StandIn odd(Fixture(R"({"name": "两\n行"}, {"name": "x\u202Etxt"}, {"name": "x\\u202Etxt"},
+                          {"name": "Refused\u200B", "users": ["nobody"]})"));
+    Outcome r = Run("databases --host " + odd.Host() + " --password-env PW");
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < r.Out.size();) {
+        std::size_t end = r.Out.find('\n', at);
+        lines.push_back(r.Out.substr(at, end - at));
+        at = end + 1;
+    }
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{"Refused\\u200B", "master", "x\\\\u202Etxt",
+                                               "x\\u202Etxt", "两\\x0A行"}));
+}
