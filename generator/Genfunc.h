@@ -52,6 +52,10 @@ struct TableKeys {
     std::string IdentityColumn;
 };
 
+// A statement (the text of a generated literal) that changes rows, as a
+// batch that answers with one row holding how many it changed.
+std::string CountedBatch(const std::string& statement);
+
 // Whether a key can be found by: it has columns, each one of the table's,
 // and none in the blob group (a binary value is bound as a blob, which the
 // server does not compare).
@@ -64,7 +68,7 @@ bool KeyUsable(const ColumnList& columns, const NameList& key);
 // column's type named by its label), batch and binding.
 struct KeyFills {
     KeyMethods Methods;
-    std::string KeyParameters, KeyCondition, KeyBinding;
+    std::string KeyParameters, KeyCondition, KeyBinding, DeleteByKeyText;
     std::string SetParameters, UpdateByKeyText, UpdateByKeyBinding;
     std::string IdentityParameters, IdentityInsertText, IdentityBinding, IdentityLabel;
 };

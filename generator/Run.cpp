@@ -453,17 +453,21 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         files = WriteOrder(std::move(files), tree);
         // Clearing spares what the run writes: a file written again with
         // the same bytes is never touched. The question comes only when
-        // there is something to clear.
+        // there is something to clear, before anything is written; the
+        // clearing itself waits until the new DBComm is in place, so that
+        // nothing the DBComm on disk includes is ever missing (a DBComm
+        // that cannot be replaced leaves the earlier files all there).
         std::vector<std::string> keep;
         keep.reserve(files.size());
         for (const auto& file : files)
             keep.push_back(file.first);
         std::size_t earlier = EarlierGeneratedFiles(tree, keep).size();
-        if (earlier > 0 && host.ClearEarlierOutput(earlier))
-            host.ClearOutput(tree, keep);
+        bool clear = earlier > 0 && host.ClearEarlierOutput(earlier);
         WriteRendered(files, input, tree, host, result);
         if (failed)
             throw *failed;
+        if (clear)
+            host.ClearOutput(tree, keep);
         walking.TellDone();
     }
     host.OpenOutputRoot(tree.OutputRoot());

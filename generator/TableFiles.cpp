@@ -32,12 +32,23 @@ std::vector<IncludedColumn> IncludedColumns(const NameList& parameterNames,
     return included;
 }
 
-std::string ParameterListOf(const std::vector<IncludedColumn>& included)
+// How a column's value is passed: as New passes it, or, where the column
+// finds rows (a key), exactly: a decimal or numeric key, and a money one,
+// go as their text, which the server compares without rounding (a double
+// holds 15 digits; ids past 2^53 would share one and match together).
+std::string ParameterType(const ColumnEntry& column, bool findsRows)
+{
+    if (findsRows && IsExactNumberType(column.TypeName))
+        return "String ";
+    return ParameterTypeText(column.TypeName);
+}
+
+std::string ParameterListOf(const std::vector<IncludedColumn>& included, bool findsRows = false)
 {
     std::vector<std::string> items;
     items.reserve(included.size());
     for (const IncludedColumn& c : included)
-        items.push_back(ParameterTypeText(c.Column->TypeName) + *c.Parameter);
+        items.push_back(ParameterType(*c.Column, findsRows) + *c.Parameter);
     return JoinItems(items, ",");
 }
 
@@ -118,7 +129,24 @@ std::string KeyConditionOf(const std::vector<IncludedColumn>& keyColumns)
     return JoinItems(terms, " AND ");
 }
 
+// A batch whose row counts are kept out of its answer, so that its first
+// result is the rows it selects, whatever NOCOUNT the connection has; the
+// connection's NOCOUNT is as it was afterwards.
+std::string WithoutRowCounts(const std::string& statements)
+{
+    return "DECLARE @nocount int;SET @nocount=@@OPTIONS&512;SET NOCOUNT ON;" + statements +
+           ";IF @nocount=0 SET NOCOUNT OFF";
+}
+
 }  // namespace
+
+std::string CountedBatch(const std::string& statement)
+{
+    // The count is read from the answer, never from the connection's row
+    // counts, which a NOCOUNT left on (by a batch cut short, or by the
+    // program) would hide.
+    return WithoutRowCounts(statement + ";SELECT @@ROWCOUNT");
+}
 
 bool KeyUsable(const ColumnList& columns, const NameList& key)
 {
@@ -174,9 +202,11 @@ KeyFills KeyFillsOf(const std::string& catalogName, const NameList& parameterNam
     if (KeyUsable(columns, keys.Key)) {
         std::vector<IncludedColumn> keyColumns = KeyColumns(parameterNames, columns, keys.Key);
         fills.Methods.FindAndDelete = true;
-        fills.KeyParameters = ParameterListOf(keyColumns);
+        fills.KeyParameters = ParameterListOf(keyColumns, true);
         fills.KeyCondition = KeyConditionOf(keyColumns);
         fills.KeyBinding = JoinLines(BindingStatements(keyColumns));
+        fills.DeleteByKeyText =
+            "\"" + CountedBatch("DELETE FROM [" + table + "] WHERE " + fills.KeyCondition) + "\"";
         // UpdateByKey sets what Update sets, but the key.
         std::vector<IncludedColumn> set;
         for (const IncludedColumn& c : included)
@@ -187,7 +217,7 @@ KeyFills KeyFillsOf(const std::string& catalogName, const NameList& parameterNam
             fills.SetParameters = ParameterListOf(set);
             std::string text = UpdateTextOf(table, set);
             text.insert(text.size() - 1, " WHERE " + fills.KeyCondition);
-            fills.UpdateByKeyText = text;
+            fills.UpdateByKeyText = "\"" + CountedBatch(text.substr(1, text.size() - 2)) + "\"";
             std::vector<IncludedColumn> bound = set;
             bound.insert(bound.end(), keyColumns.begin(), keyColumns.end());
             fills.UpdateByKeyBinding = JoinLines(BindingStatements(bound));
@@ -205,8 +235,9 @@ KeyFills KeyFillsOf(const std::string& catalogName, const NameList& parameterNam
             parameterNames[static_cast<std::size_t>(identityColumn - columns.begin())];
         fills.Methods.NewWithIdentity = true;
         fills.IdentityLabel = label;
-        // The value comes back through a reference of the column's own type.
-        std::string type = ParameterTypeText(identityColumn->TypeName);
+        // The value comes back through a reference of the column's own type
+        // (a decimal one as its text, every digit kept).
+        std::string type = ParameterType(*identityColumn, true);
         std::string reference = platform::Trim(type) + "& " + label;
         std::string parameters = ParameterListOf(included);
         fills.IdentityParameters = parameters.empty() ? reference : parameters + "," + reference;
@@ -217,11 +248,11 @@ KeyFills KeyFillsOf(const std::string& catalogName, const NameList& parameterNam
         std::string insert = InsertTextOf(table, included);
         std::string value = IsIntegerType(identityColumn->TypeName)
                                 ? "SELECT CAST(SCOPE_IDENTITY() AS bigint)"
+                            : IsExactNumberType(identityColumn->TypeName)
+                                ? "SELECT CAST(SCOPE_IDENTITY() AS varchar(40))"
                                 : "SELECT SCOPE_IDENTITY()";
-        fills.IdentityInsertText = "\"DECLARE @nocount int;SET @nocount=@@OPTIONS&512;"
-                                   "SET NOCOUNT ON;" +
-                                   insert.substr(1, insert.size() - 2) + ";" + value +
-                                   ";IF @nocount=0 SET NOCOUNT OFF\"";
+        fills.IdentityInsertText =
+            "\"" + WithoutRowCounts(insert.substr(1, insert.size() - 2) + ";" + value) + "\"";
         std::vector<std::string> lines = BindingStatements(included);
         lines.push_back("   if(!DBTableOperator::OpenFound())");
         lines.push_back("      return false;");
@@ -251,6 +282,7 @@ void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
         {"UpdateBinding", fills.Binding},
         {"KeyParameters", keyFills.KeyParameters},
         {"KeyCondition", keyFills.KeyCondition},
+        {"DeleteByKeyText", keyFills.DeleteByKeyText},
         {"KeyBinding", keyFills.KeyBinding},
         {"UpdateByKeyText", keyFills.UpdateByKeyText},
         {"UpdateByKeyBinding", keyFills.UpdateByKeyBinding},

@@ -317,7 +317,8 @@ const char* const kTableOperatorBase[] = {
 };
 
 // What the key methods add to the base: the bound statement opened (true
-// when it found a row) or run (true when it changed one).
+// when it found a row), or a batch opened that answers how many rows it
+// changed (true when it changed one).
 const char* const kTableOperatorBaseKeys[] = {
     R"~()~",
     R"~(   bool OpenFound(){)~",
@@ -332,7 +333,10 @@ const char* const kTableOperatorBaseKeys[] = {
     R"~()~",
     R"~(   bool ExecSQLFound(){)~",
     R"~(      try{)~",
-    R"~(       return Get()->ExecSQL()>0;)~",
+    R"~(       Get()->Open();)~",
+    R"~(       int rows=Get()->IsEmpty()?0:(int)Get()->Fields->Fields[0]->Value;)~",
+    R"~(       Get()->Close();)~",
+    R"~(       return rows>0;)~",
     R"~(      }catch(Exception &e){)~",
     R"~(        MessageBox(NULL,e.Message.c_str(),"ExecSQLNonQuery执行出错",MB_ICONERROR);)~",
     R"~(      })~",
@@ -472,7 +476,7 @@ const char* const kTableSourceUpdateByKey[] = {
 
 const char* const kTableSourceDeleteByKey[] = {
     R"~(bool ${Class}Operator::DeleteByKey(${KeyParameters}){)~",
-    R"~(   String strSql="DELETE FROM [${NameInLiteral}] WHERE ${KeyCondition}";)~",
+    R"~(   String strSql=${DeleteByKeyText};)~",
     R"~(   InitQuery(strSql);)~",
     R"~(${KeyBinding})~",
     R"~(   return DBTableOperator::ExecSQLFound();)~",

@@ -25,7 +25,7 @@ const std::string& TableOperatorBaseWithKeysText();
 // Which key methods a table's operator class has: FindByKey and DeleteByKey
 // (a primary key), UpdateByKey (a key and a column to set besides it) and
 // NewWithIdentity (an IDENTITY column). Their fields: KeyParameters,
-// KeyCondition, KeyBinding; UpdateByKeyText, UpdateByKeyBinding;
+// KeyCondition, KeyBinding, DeleteByKeyText; UpdateByKeyText, UpdateByKeyBinding;
 // IdentityParameters, IdentityInsertText, IdentityBinding, IdentityLabel.
 struct KeyMethods {
     bool FindAndDelete = false, UpdateByKey = false, NewWithIdentity = false;

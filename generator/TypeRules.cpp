@@ -261,6 +261,14 @@ bool IsBlobType(const std::string& typeName)
     return InGroup(typeName, kBlobTypes);
 }
 
+bool IsExactNumberType(const std::string& typeName)
+{
+    for (const char* exact : {"decimal", "numeric", "money"})
+        if (platform::SameTextIgnoreCase(typeName, exact))
+            return true;
+    return false;
+}
+
 bool IsSupportedType(const std::string& typeName)
 {
     return IsIntegerType(typeName) || IsStringType(typeName) || IsFloatType(typeName) ||

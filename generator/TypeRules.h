@@ -52,6 +52,8 @@ bool IsIntegerType(const std::string& typeName);
 bool IsStringType(const std::string& typeName);
 bool IsFloatType(const std::string& typeName);
 bool IsBlobType(const std::string& typeName);
+// decimal, numeric and money: numbers a double does not hold exactly.
+bool IsExactNumberType(const std::string& typeName);
 
 // True when one of the four groups holds the type.
 bool IsSupportedType(const std::string& typeName);

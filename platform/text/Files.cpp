@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <cstdlib>
@@ -14,7 +15,9 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -206,13 +209,24 @@ bool MakeDirectory(const std::string& path)
 #ifndef _WIN32
 namespace {
 
-// The new files being written (two at most: a pair written together), for
-// a signal handler to remove.
-constexpr int kPendingSlots = 2;
+// The new files being written (two at most: a pair written together), and
+// the earlier first file of a pair kept while the pair is placed, for a
+// signal handler to remove.
+constexpr int kPendingSlots = 3;
+constexpr int kBackupSlot = 2;
 char pendingTemporary[kPendingSlots][PATH_MAX + 1];
-volatile sig_atomic_t pendingSet[kPendingSlots] = {0, 0};
+volatile sig_atomic_t pendingSet[kPendingSlots] = {0, 0, 0};
 
-// The ending signals held off while the new file is made and noted.
+// A signal may be taken by any thread of the program (the window has
+// several). While one thread makes and notes a new file, or places a pair,
+// a handler on another thread waits for it to finish; once a handler has
+// begun, no new file is begun. Both are lock-free, as a handler needs.
+std::atomic<int> writesHeld{0};
+std::atomic<int> ending{0};
+
+// The ending signals held off in this thread, and the handlers of the
+// others kept waiting, while the new file is made and noted (or a pair
+// placed).
 class EndingSignalsHeld {
 public:
     EndingSignalsHeld()
@@ -221,9 +235,20 @@ public:
         sigemptyset(&set);
         for (int s : {SIGINT, SIGTERM, SIGHUP})
             sigaddset(&set, s);
-        sigprocmask(SIG_BLOCK, &set, &previous_);
+        pthread_sigmask(SIG_BLOCK, &set, &previous_);
+        writesHeld.fetch_add(1);
+        if (ending.load()) {
+            // The program is ending on another thread: begin nothing.
+            writesHeld.fetch_sub(1);
+            for (;;)
+                pause();
+        }
     }
-    ~EndingSignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+    ~EndingSignalsHeld()
+    {
+        writesHeld.fetch_sub(1);
+        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
     EndingSignalsHeld(const EndingSignalsHeld&) = delete;
     EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
 
@@ -233,11 +258,25 @@ private:
 
 void RemovePendingAndDie(int signal)
 {
+    ending.store(1);
+    while (writesHeld.load() != 0) {
+        struct timespec wait = {0, 1000000};
+        nanosleep(&wait, nullptr);
+    }
     for (int k = 0; k < kPendingSlots; ++k)
         if (pendingSet[k])
             unlink(pendingTemporary[k]);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
+}
+
+// Notes a path in a slot for the handler (within EndingSignalsHeld).
+void NotePending(int slot, const std::string& path)
+{
+    if (path.size() < sizeof pendingTemporary[slot]) {
+        std::memcpy(pendingTemporary[slot], path.c_str(), path.size() + 1);
+        pendingSet[slot] = 1;
+    }
 }
 
 }  // namespace
@@ -283,10 +322,8 @@ int WriteTemporary(const std::filesystem::path& fs, const std::string& bytes, in
     {
         EndingSignalsHeld held;
         fd = mkstemp(&temp[0]);
-        if (fd >= 0 && temp.size() < sizeof pendingTemporary[slot]) {
-            std::memcpy(pendingTemporary[slot], temp.c_str(), temp.size() + 1);
-            pendingSet[slot] = 1;
-        }
+        if (fd >= 0)
+            NotePending(slot, temp);
     }
     if (fd < 0)
         return 1;
@@ -334,6 +371,48 @@ bool Place(const std::filesystem::path& temp, const std::filesystem::path& fs)
 #endif
 }
 
+// The earlier file of a path, kept under a new file's name beside it (a
+// second name of the same file where the file system has them, else a
+// copy) so that a pair whose second file cannot be placed takes its first
+// back. False when there is none to keep or it cannot be kept.
+bool KeepEarlier(const std::filesystem::path& fs, std::filesystem::path& kept)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(fs, ec))
+        return false;
+#ifdef _WIN32
+    kept = fs.native() + L".pellam-" + std::to_wstring(GetCurrentProcessId()) + L"2.tmp";
+    DeleteFileW(kept.c_str());
+    if (CreateHardLinkW(kept.c_str(), fs.c_str(), nullptr))
+        return true;
+    return CopyFileW(fs.c_str(), kept.c_str(), FALSE) != FALSE;
+#else
+    std::string name = fs.native() + kTemporaryMark + "XXXXXX";
+    int fd = mkstemp(&name[0]);
+    if (fd < 0)
+        return false;
+    close(fd);
+    unlink(name.c_str());
+    kept = name;
+    if (link(fs.c_str(), name.c_str()) == 0 ||
+        std::filesystem::copy_file(fs, kept, std::filesystem::copy_options::overwrite_existing,
+                                   ec)) {
+        NotePending(kBackupSlot, name);
+        return true;
+    }
+    return false;
+#endif
+}
+
+void ForgetEarlier(const std::filesystem::path& kept)
+{
+    std::error_code ec;
+    std::filesystem::remove(kept, ec);
+#ifndef _WIN32
+    pendingSet[kBackupSlot] = 0;
+#endif
+}
+
 }  // namespace
 
 int WriteWholeFiles(const std::vector<std::pair<std::string, std::string>>& files,
@@ -361,6 +440,15 @@ int WriteWholeFiles(const std::vector<std::pair<std::string, std::string>>& file
         targets.push_back(fs);
         temps.push_back(temp);
     }
+    // The pair's places are taken together: no signal ends the program
+    // between them, and when the second cannot be placed (held open, an
+    // immutable file) the first takes its earlier file back.
+#ifndef _WIN32
+    EndingSignalsHeld held;
+#endif
+    std::filesystem::path earlier;
+    bool pair = temps.size() == 2;
+    bool kept = pair && KeepEarlier(targets[0], earlier);
     int rc = 0;
     for (std::size_t k = 0; k < temps.size(); ++k) {
         bool placed = rc == 0 && Place(temps[k], targets[k]);
@@ -370,6 +458,15 @@ int WriteWholeFiles(const std::vector<std::pair<std::string, std::string>>& file
         }
         Forget(temps[k], static_cast<int>(k), !placed);
     }
+    if (pair && rc != 0 && failed == 1) {
+        std::error_code ec;
+        if (kept)
+            Place(earlier, targets[0]);
+        else
+            std::filesystem::remove(targets[0], ec);  // there was none before
+    }
+    if (kept)
+        ForgetEarlier(earlier);
     return rc;
 }
 

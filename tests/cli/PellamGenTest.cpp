@@ -957,8 +957,8 @@ TEST_F(PellamGen, AFullDiskWhileDBCommIsWrittenLeavesBothItsFilesAsTheyWere)
     std::string limited = "bash -c 'trap \"\" XFSZ; ulimit -f 6; exec \"$0\" \"$@\"' ";
     std::string command = std::string("PW='Pellam#2026' ") + limited + PELLAM_GEN +
                           " generate --host " + fewer.Host() +
-                          " --password-env PW --database Many --output " + dir.File("o2") +
-                          " > /dev/null 2> " + dir.File("err2");
+                          " --password-env PW --database Many --clear --output " +
+                          dir.File("o2") + " > /dev/null 2> " + dir.File("err2");
     // A fresh copy of the first library, then the limited run over it.
     std::filesystem::copy(dir.File("o"), dir.File("o2"), std::filesystem::copy_options::recursive);
     testsupport::WriteFile(dir.File("o2/DBComm/DBComm.h"), header);
@@ -970,6 +970,10 @@ TEST_F(PellamGen, AFullDiskWhileDBCommIsWrittenLeavesBothItsFilesAsTheyWere)
     // Neither DBComm file changed, and no new file is left beside them.
     EXPECT_EQ(ReadFile(dir.File("o2/DBComm/DBComm.h")), header);
     EXPECT_EQ(ReadFile(dir.File("o2/DBComm/DBComm.cpp")), source);
+    // Clearing waits for the new DBComm: the dropped table's operator,
+    // which the old DBComm still includes, is still there.
+    EXPECT_TRUE(std::filesystem::exists(dir.File("o2/DBComm/DBTables/Table0Operator.h")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("o2/DBComm/DBTables/Table0Operator.cpp")));
     for (const std::string& file : ListFiles(dir.File("o2")))
         EXPECT_EQ(file.find(".pellam-"), std::string::npos) << file;
 }

@@ -11,6 +11,7 @@
 #include "./DBTables/OddTableOperator.h"
 #include "./DBTables/OrderDetailsOperator.h"
 #include "./DBTables/StaffOperator.h"
+#include "./DBTables/VoucherOperator.h"
 #include "./DBTables/YongHuBiaoOperator.h"
 
 #include <cstdio>
@@ -66,17 +67,21 @@ const char* const kQueryFailed = "msgbox:gone|ExecSQL\xD6\xB4\xD0\xD0\xB3\xF6\xB
 const char* const kExecFailed = "msgbox:gone|ExecSQLNonQuery\xD6\xB4\xD0\xD0\xB3\xF6\xB4\xED|16";
 
 // A method run three times: a row matched, none matched, the statement
-// failed. Only the failure shows a box; only a match gives true.
+// failed. Only the failure shows a box; only a match gives true. A counted
+// batch (a change by key) is closed once its count is read.
 template <typename Call>
 void ThreeWays(Call call, const std::vector<std::string>& events, const char* failedBox,
-               const std::string& what)
+               const std::string& what, bool counted = false)
 {
+    std::vector<std::string> done = events;
+    if (counted)
+        done.push_back("close");
     Journal().Rows = 1;
     Check(call(), what + ": a row with that key gives true");
-    CheckEvents(Taken(), events, what);
+    CheckEvents(Taken(), done, what);
     Journal().Rows = 0;
     Check(!call(), what + ": no row with that key gives false");
-    CheckEvents(Taken(), events, what + ", no row");
+    CheckEvents(Taken(), done, what + ", no row");
     Journal().Rows = 1;
     Journal().FailNext = "gone";
     Check(!call(), what + ": a failure gives false");
@@ -84,6 +89,14 @@ void ThreeWays(Call call, const std::vector<std::string>& events, const char* fa
     failed.push_back("failed:gone");
     failed.push_back(failedBox);
     CheckEvents(Taken(), failed, what + ", failing");
+}
+
+// A change by key as the server gets it: row counts kept out, the count
+// selected, NOCOUNT put back as it was.
+std::string Counted(const std::string& statement)
+{
+    return "DECLARE @nocount int;SET @nocount=@@OPTIONS&512;SET NOCOUNT ON;" + statement +
+           ";SELECT @@ROWCOUNT;IF @nocount=0 SET NOCOUNT OFF";
 }
 
 }  // namespace
@@ -100,15 +113,50 @@ int main()
     TMemoryStream photo;
     photo.Bytes = "JPEG";
     ThreeWays([&] { return staff->UpdateByKey("Ann", "2024-01-02", &photo, 7); },
-              Statement("UPDATE [Staff] SET [Name]=:Name,[Joined]=:Joined,[Photo]=:Photo WHERE "
-                        "[ID]=:ID",
-                        {"=str:Ann", "=str:2024-01-02", "<stream:JPEG,blob", "=int:7"}, "exec"),
-              kExecFailed, "Staff UpdateByKey");
+              Statement(Counted("UPDATE [Staff] SET [Name]=:Name,[Joined]=:Joined,[Photo]=:Photo "
+                                "WHERE [ID]=:ID"),
+                        {"=str:Ann", "=str:2024-01-02", "<stream:JPEG,blob", "=int:7"}, "open"),
+              kExecFailed, "Staff UpdateByKey", true);
     ThreeWays([&] { return staff->DeleteByKey(7); },
-              Statement("DELETE FROM [Staff] WHERE [ID]=:ID", {"=int:7"}, "exec"), kExecFailed,
-              "Staff DeleteByKey");
-    Check(staff->Get()->Parameters->Sent == "DELETE FROM [Staff] WHERE [ID]=?",
+              Statement(Counted("DELETE FROM [Staff] WHERE [ID]=:ID"), {"=int:7"}, "open"),
+              kExecFailed, "Staff DeleteByKey", true);
+    Check(staff->Get()->Parameters->Sent == Counted("DELETE FROM [Staff] WHERE [ID]=?"),
           "the server gets one marker for the one key column");
+
+    // A batch cut short elsewhere (a conversion error, a deadlock) may
+    // leave the connection's NOCOUNT on: a change by key still says
+    // whether it changed a row.
+    Journal().NoCount = true;
+    Journal().Rows = 1;
+    Check(staff->UpdateByKey("Ann", "2024-01-02", &photo, 7), "UpdateByKey with NOCOUNT on");
+    Check(staff->DeleteByKey(7), "DeleteByKey with NOCOUNT on");
+    Journal().Rows = 0;
+    Check(!staff->DeleteByKey(7), "DeleteByKey of no row with NOCOUNT on");
+    Journal().NoCount = false;
+    Journal().Rows = 1;
+    Taken();
+
+    // A decimal key and IDENTITY travel as their text: every digit of an
+    // id past 2^53 reaches the server, and the new one comes back whole.
+    VoucherOperator* voucher = db.Tables<VoucherOperator>(DBComm::Voucher);
+    ThreeWays([&] { return voucher->DeleteByKey("1400000000000000001"); },
+              Statement(Counted("DELETE FROM [Voucher] WHERE [No]=:No"),
+                        {"=str:1400000000000000001"}, "open"),
+              kExecFailed, "Voucher DeleteByKey", true);
+    ThreeWays([&] { return voucher->UpdateByKey("paid", "1400000000000000001"); },
+              Statement(Counted("UPDATE [Voucher] SET [Memo]=:Memo WHERE [No]=:No"),
+                        {"=str:paid", "=str:1400000000000000001"}, "open"),
+              kExecFailed, "Voucher UpdateByKey", true);
+    String voucherNo;
+    Journal().FirstText = "12345678901234567890123";
+    Check(voucher->NewWithIdentity("new", voucherNo) &&
+              voucherNo.str() == "12345678901234567890123",
+          "a decimal IDENTITY comes back with every digit: " + voucherNo.str());
+    Journal().FirstText.clear();
+    Check(voucher->Get()->Parameters->Sent.find("SELECT CAST(SCOPE_IDENTITY() AS varchar(40))") !=
+              std::string::npos,
+          "the decimal IDENTITY is selected as text: " + voucher->Get()->Parameters->Sent);
+    Taken();
 
     // The IDENTITY value the server gave the row comes back in the
     // column's own type.
@@ -150,10 +198,10 @@ int main()
     // Two key columns in the key's order, the set columns bound first.
     OrderDetailsOperator* lines = db.Tables<OrderDetailsOperator>(DBComm::OrderDetails);
     ThreeWays([&] { return lines->UpdateByKey(1234.56, 11, 10248); },
-              Statement("UPDATE [Order Details] SET [Unit Price]=:UnitPrice WHERE "
-                        "[ProductID]=:ProductID AND [OrderID]=:OrderID",
-                        {"=double:1234.56", "=int:11", "=int:10248"}, "exec"),
-              kExecFailed, "Order Details UpdateByKey");
+              Statement(Counted("UPDATE [Order Details] SET [Unit Price]=:UnitPrice WHERE "
+                                "[ProductID]=:ProductID AND [OrderID]=:OrderID"),
+                        {"=double:1234.56", "=int:11", "=int:10248"}, "open"),
+              kExecFailed, "Order Details UpdateByKey", true);
     ThreeWays([&] { return lines->FindByKey(11, 10248); },
               Statement("SELECT * FROM [Order Details] WHERE [ProductID]=:ProductID AND "
                         "[OrderID]=:OrderID",
@@ -164,17 +212,19 @@ int main()
     LedgerOperator* ledger = db.Tables<LedgerOperator>(DBComm::Ledger);
     Journal().Rows = 1;
     Check(ledger->UpdateByKey(1234567.89, 0.01, 3000000000LL), "Ledger UpdateByKey");
-    CheckEvents(Taken(),
-                Statement("UPDATE [Ledger] SET [Amount]=:Amount,[Fee]=:Fee WHERE "
-                          "[EntryID]=:EntryID",
-                          {"=double:1234567.89", "=double:0.01", "=int64:3000000000"}, "exec"),
-                "Ledger UpdateByKey binds exact values");
+    std::vector<std::string> ledgerEvents =
+        Statement(Counted("UPDATE [Ledger] SET [Amount]=:Amount,[Fee]=:Fee WHERE "
+                          "[EntryID]=:EntryID"),
+                  {"=double:1234567.89", "=double:0.01", "=int64:3000000000"}, "open");
+    ledgerEvents.push_back("close");
+    CheckEvents(Taken(), ledgerEvents, "Ledger UpdateByKey binds exact values");
 
     // Names the parameter scan would misread reach the server whole, with
     // exactly the markers bound.
     OddTableOperator* odd = db.Tables<OddTableOperator>(DBComm::OddTable);
     Check(odd->DeleteByKey(3), "odd DeleteByKey");
-    Check(odd->Get()->Parameters->Sent == "DELETE FROM [O'd]]d:Ta'ble%] WHERE [Val]]ue%:x]=?",
+    Check(odd->Get()->Parameters->Sent ==
+              Counted("DELETE FROM [O'd]]d:Ta'ble%] WHERE [Val]]ue%:x]=?"),
           "odd names: " + odd->Get()->Parameters->Sent);
     Taken();
     InvoiceOperator* invoice = db.Tables<InvoiceOperator>(DBComm::Invoice);
@@ -185,11 +235,12 @@ int main()
     Taken();
     YongHuBiaoOperator* chinese = db.Tables<YongHuBiaoOperator>(DBComm::YongHuBiao);
     chinese->DeleteByKey(1);
-    CheckEvents(Taken(),
-                Statement("DELETE FROM [\xD3\xC3\xBB\xA7\xB1\xED] WHERE "
-                          "[\xB1\xE0\xBA\xC5]=:BianHao",
-                          {"=int:1"}, "exec"),
-                "a translated table's key");
+    std::vector<std::string> chineseEvents =
+        Statement(Counted("DELETE FROM [\xD3\xC3\xBB\xA7\xB1\xED] WHERE "
+                          "[\xB1\xE0\xBA\xC5]=:BianHao"),
+                  {"=int:1"}, "open");
+    chineseEvents.push_back("close");
+    CheckEvents(Taken(), chineseEvents, "a translated table's key");
 
     if (failures == 0)
         std::printf("all key checks passed\n");

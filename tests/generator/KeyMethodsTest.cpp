@@ -168,9 +168,16 @@ TEST(KeyMethods, KeyOrderLabelsTypesAndTheParameterScan)
     EXPECT_EQ(f.KeyParameters, "__int64 OrderNo,int LineNo");
     EXPECT_EQ(f.KeyCondition, "[Order]=:OrderNo AND [Line::No]=:LineNo");
     EXPECT_EQ(f.SetParameters, "String Its,int Qty");
+    // The count comes from the server's answer, whatever NOCOUNT the
+    // connection has, and NOCOUNT is left as it was.
     EXPECT_EQ(f.UpdateByKeyText,
-              "\"UPDATE [Lines] SET [It's]=:Its,[Qty]=:Qty WHERE [Order]=:OrderNo AND "
-              "[Line::No]=:LineNo\"");
+              "\"DECLARE @nocount int;SET @nocount=@@OPTIONS&512;SET NOCOUNT ON;"
+              "UPDATE [Lines] SET [It's]=:Its,[Qty]=:Qty WHERE [Order]=:OrderNo AND "
+              "[Line::No]=:LineNo;SELECT @@ROWCOUNT;IF @nocount=0 SET NOCOUNT OFF\"");
+    EXPECT_EQ(f.DeleteByKeyText,
+              "\"DECLARE @nocount int;SET @nocount=@@OPTIONS&512;SET NOCOUNT ON;"
+              "DELETE FROM [Lines] WHERE [Order]=:OrderNo AND [Line::No]=:LineNo;"
+              "SELECT @@ROWCOUNT;IF @nocount=0 SET NOCOUNT OFF\"");
     // Set columns bound first, then the key, as the markers stand.
     EXPECT_EQ(f.UpdateByKeyBinding, "   int nCount=0;\r\n"
                                     "   m_query->Parameters->Items[nCount++]->Value=Its;\r\n"
@@ -178,13 +185,29 @@ TEST(KeyMethods, KeyOrderLabelsTypesAndTheParameterScan)
                                     "   m_query->Parameters->Items[nCount++]->Value=OrderNo;\r\n"
                                     "   m_query->Parameters->Items[nCount++]->Value=LineNo;");
 
-    // A decimal IDENTITY comes back as the double it is passed as, without
-    // a cast to bigint.
+    // A decimal or numeric key, or a money one, travels as its text, which
+    // the server compares exactly: near 1.4e18 a double stands for 256 ids.
+    // The columns it sets keep their types.
+    struct Exact {
+        const char* type;
+        const char* keyParameters;
+    };
+    const Exact exact[] = {{"decimal", "String No"}, {"numeric", "String No"},
+                           {"money", "String No"}, {"float", "double No"},
+                           {"bigint", "__int64 No"}};
+    for (const Exact& e : exact) {
+        KeyFills k = KeyFillsOf("K", {"No", "Amount"}, {{"No", e.type}, {"Amount", "decimal"}}, {},
+                                "", {{"No"}, ""});
+        EXPECT_EQ(k.KeyParameters, e.keyParameters) << e.type;
+        EXPECT_EQ(k.SetParameters, "double Amount") << e.type;
+    }
+    // A decimal IDENTITY comes back as its text, every digit of it.
     KeyFills d = KeyFillsOf("D", {"ID", "x"}, {{"ID", "numeric"}, {"x", "int"}}, {"ID"}, "Sales",
-                            {{}, "ID"});
-    EXPECT_EQ(d.IdentityParameters, "int x,double& ID");
+                            {{"ID"}, "ID"});
+    EXPECT_EQ(d.IdentityParameters, "int x,String& ID");
+    EXPECT_EQ(d.KeyParameters, "String ID");
     EXPECT_NE(d.IdentityInsertText.find("INSERT INTO [Sales].[D]([x]) VALUES(:x);SELECT "
-                                        "SCOPE_IDENTITY();"),
+                                        "CAST(SCOPE_IDENTITY() AS varchar(40));"),
               std::string::npos)
         << d.IdentityInsertText;
 }

@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <filesystem>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -241,6 +245,90 @@ TEST(Files, AnEndingSignalDuringAWriteRemovesTheNewFileAndLeavesTheOldOne)
         std::string bytes = testsupport::ReadFile(path);
         EXPECT_TRUE(bytes == "old text" || bytes == std::string(64 << 20, 'x')) << signal;
     }
+}
+#endif
+
+#ifndef _WIN32
+// The window has several threads: a signal is taken by whichever does not
+// hold it off, often another than the one writing. The new file being
+// made is removed all the same.
+TEST(Files, AnEndingSignalTakenByAnotherThreadStillRemovesTheNewFile)
+{
+    for (int round = 0; round < 12; ++round) {
+        TempDir dir;
+        std::string path = dir.File("Small.cpp");
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            RemoveTemporaryFileOnSignals();
+            for (int t = 0; t < 4; ++t)
+                std::thread([] {
+                    for (;;)
+                        pause();
+                }).detach();
+            // Small files: most of the time goes to making each new file.
+            for (;;)
+                WriteWholeFile(path, "x");
+        }
+        usleep(20000 + 7000 * round);
+        kill(child, SIGTERM);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << round;
+        for (const std::string& f : testsupport::ListFiles(dir.Path()))
+            EXPECT_FALSE(IsTemporaryFileName(f)) << round << ": " << f;
+    }
+}
+
+// DBComm's two files change together: when the second cannot take its
+// place (an immutable file here; one held open on Windows), the first
+// takes its earlier bytes back.
+TEST(Files, APairWhoseSecondCannotBePlacedKeepsItsFirstAsItWas)
+{
+    TempDir dir;
+    std::string header = dir.File("DBComm.h"), source = dir.File("DBComm.cpp");
+    testsupport::WriteFile(header, "old header");
+    testsupport::WriteFile(source, "old source");
+    if (std::system(("chattr +i '" + source + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no immutable files here";
+    std::size_t failed = 9;
+    int rc = WriteWholeFiles({{header, "new header"}, {source, "new source"}}, failed);
+    std::system(("chattr -i '" + source + "'").c_str());
+    EXPECT_EQ(rc, 1);
+    EXPECT_EQ(failed, 1u);
+    EXPECT_EQ(testsupport::ReadFile(header), "old header");
+    EXPECT_EQ(testsupport::ReadFile(source), "old source");
+    EXPECT_EQ(testsupport::ListFiles(dir.Path()),
+              (std::vector<std::string>{"DBComm.cpp", "DBComm.h"}));
+    // A pair that can be placed is, and nothing is left beside it.
+    EXPECT_EQ(WriteWholeFiles({{header, "new header"}, {source, "new source"}}, failed), 0);
+    EXPECT_EQ(testsupport::ReadFile(header), "new header");
+    EXPECT_EQ(testsupport::ListFiles(dir.Path()),
+              (std::vector<std::string>{"DBComm.cpp", "DBComm.h"}));
+}
+#endif
+
+#ifdef _WIN32
+// An editor, a scanner or an indexer may hold DBComm.cpp open without
+// sharing: the header takes its earlier bytes back.
+TEST(Files, APairWhoseSecondIsHeldOpenKeepsItsFirstAsItWas)
+{
+    TempDir dir;
+    std::string header = dir.File("DBComm.h"), source = dir.File("DBComm.cpp");
+    testsupport::WriteFile(header, "old header");
+    testsupport::WriteFile(source, "old source");
+    HANDLE held = CreateFileW(FileSystemPath(source).c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::size_t failed = 9;
+    int rc = WriteWholeFiles({{header, "new header"}, {source, "new source"}}, failed);
+    CloseHandle(held);
+    EXPECT_EQ(rc, 1);
+    EXPECT_EQ(failed, 1u);
+    EXPECT_EQ(testsupport::ReadFile(header), "old header");
+    EXPECT_EQ(testsupport::ReadFile(source), "old source");
+    EXPECT_EQ(testsupport::ListFiles(dir.Path()),
+              (std::vector<std::string>{"DBComm.cpp", "DBComm.h"}));
 }
 #endif
 

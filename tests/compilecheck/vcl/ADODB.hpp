@@ -168,6 +168,12 @@ struct VclJournal {
     // finds, and the first field of the rows a query opens.
     int Rows = 1;
     __int64 FirstField = 0;
+    // The first field as text instead (a value the statement casts to a
+    // string), when not empty.
+    std::string FirstText;
+    // The connection's NOCOUNT: on, the server sends no row counts, and
+    // ADO's RowsAffected is -1.
+    bool NoCount = false;
 
     void Add(const std::string& event) { Events.push_back(AsGbk(event)); }
 
@@ -575,10 +581,20 @@ public:
 
 protected:
     // The rows the stand-in's server answered with.
-    void Answered()
+    void Answered(const std::string& sql = std::string())
     {
+        // A batch that selects @@ROWCOUNT answers one row: how many rows
+        // its statement changed.
+        if (sql.find("SELECT @@ROWCOUNT") != std::string::npos) {
+            recordCount_ = 1;
+            Fields->Fill(Variant(Journal().Rows));
+            return;
+        }
         recordCount_ = Journal().Rows;
-        Fields->Fill(Variant(Journal().FirstField));
+        if (!Journal().FirstText.empty())
+            Fields->Fill(Variant(Journal().FirstText.c_str()));
+        else
+            Fields->Fill(Variant(Journal().FirstField));
     }
     int recordCount_ = 0;
 };
@@ -600,15 +616,16 @@ public:
         Journal().Add("open");
         Parameters->CheckBound();
         Journal().MaybeFail();
-        Answered();
+        Answered(AnsiString(SQL->Text).str());
     }
-    // The number of rows the statement changed, as RowsAffected holds it.
+    // The number of rows the statement changed, as RowsAffected holds it
+    // (-1 when the connection's NOCOUNT keeps the counts from it).
     int ExecSQL()
     {
         Journal().Add("exec");
         Parameters->CheckBound();
         Journal().MaybeFail();
-        RowsAffected = Journal().Rows;
+        RowsAffected = Journal().NoCount ? -1 : Journal().Rows;
         return RowsAffected;
     }
 
