@@ -129,6 +129,12 @@ std::string KeyConditionOf(const std::vector<IncludedColumn>& keyColumns)
     return JoinItems(terms, " AND ");
 }
 
+// A statement's text as the literal that holds it.
+std::string InQuotes(const std::string& text)
+{
+    return std::string(1, '"').append(text).append(1, '"');
+}
+
 // A batch whose row counts are kept out of its answer, so that its first
 // result is the rows it selects, whatever NOCOUNT the connection has; the
 // connection's NOCOUNT is as it was afterwards.
@@ -206,7 +212,7 @@ KeyFills KeyFillsOf(const std::string& catalogName, const NameList& parameterNam
         fills.KeyCondition = KeyConditionOf(keyColumns);
         fills.KeyBinding = JoinLines(BindingStatements(keyColumns));
         fills.DeleteByKeyText =
-            "\"" + CountedBatch("DELETE FROM [" + table + "] WHERE " + fills.KeyCondition) + "\"";
+            InQuotes(CountedBatch("DELETE FROM [" + table + "] WHERE " + fills.KeyCondition));
         // UpdateByKey sets what Update sets, but the key.
         std::vector<IncludedColumn> set;
         for (const IncludedColumn& c : included)
@@ -217,7 +223,7 @@ KeyFills KeyFillsOf(const std::string& catalogName, const NameList& parameterNam
             fills.SetParameters = ParameterListOf(set);
             std::string text = UpdateTextOf(table, set);
             text.insert(text.size() - 1, " WHERE " + fills.KeyCondition);
-            fills.UpdateByKeyText = "\"" + CountedBatch(text.substr(1, text.size() - 2)) + "\"";
+            fills.UpdateByKeyText = InQuotes(CountedBatch(text.substr(1, text.size() - 2)));
             std::vector<IncludedColumn> bound = set;
             bound.insert(bound.end(), keyColumns.begin(), keyColumns.end());
             fills.UpdateByKeyBinding = JoinLines(BindingStatements(bound));
@@ -252,7 +258,7 @@ KeyFills KeyFillsOf(const std::string& catalogName, const NameList& parameterNam
                                 ? "SELECT CAST(SCOPE_IDENTITY() AS varchar(40))"
                                 : "SELECT SCOPE_IDENTITY()";
         fills.IdentityInsertText =
-            "\"" + WithoutRowCounts(insert.substr(1, insert.size() - 2) + ";" + value) + "\"";
+            InQuotes(WithoutRowCounts(insert.substr(1, insert.size() - 2) + ";" + value));
         std::vector<std::string> lines = BindingStatements(included);
         lines.push_back("   if(!DBTableOperator::OpenFound())");
         lines.push_back("      return false;");
