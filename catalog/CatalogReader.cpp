@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -80,13 +81,14 @@ bool AttachProcedures(TDBData& data, const SchemaObjects& procedures,
                       DatabaseSchema& out)
 {
     bool allRead = listRead && relistRead;
+    std::set<std::pair<std::string, std::string>> listedAgain;
+    for (const SchemaObject& r : relisted)
+        listedAgain.emplace(r.Schema, r.Name);
     for (std::size_t k = 0; k < procedures.size(); ++k) {
         const SchemaObject& p = procedures[k];
         bool known = !p.Schema.empty();
         bool read = known && answered[at++];
-        bool still = std::any_of(relisted.begin(), relisted.end(), [&](const SchemaObject& r) {
-            return r.Schema == p.Schema && r.Name == p.Name;
-        });
+        bool still = listedAgain.count({p.Schema, p.Name}) != 0;
         if (!known || (read && relistRead && !still)) {
             data.TellReadFailure(
                 platform::Printable(p.Schema) + "." + platform::Printable(p.Name) +

@@ -146,8 +146,47 @@ struct CheckedClass {
     std::string Label;
     std::string Named;  // the object as a message names it: schema.name
 };
+// The classes checked so far, found by their names as the clashes compare
+// them (ignoring case; exactly, with a suffix), so that each object is
+// checked against all the others in time that does not grow with them.
+class CheckedClasses {
+public:
+    void Add(const CheckedClass& c)
+    {
+        byFolded_[platform::AsciiLower(c.Label)].push_back(list_.size());
+        byLabel_[c.Label].push_back(list_.size());
+        list_.push_back(c);
+    }
+    // The earlier classes a label clashes with (twins, and enumerators of
+    // DBComm that one's operator class would hide), in the order checked.
+    std::vector<std::pair<const CheckedClass*, ClassClash>> ClashesOf(const std::string& label) const
+    {
+        std::vector<std::pair<std::size_t, ClassClash>> found;
+        auto take = [&](const auto& index, const std::string& key, ClassClash clash) {
+            if (auto it = index.find(key); it != index.end())
+                for (std::size_t k : it->second)
+                    found.emplace_back(k, clash);
+        };
+        take(byFolded_, platform::AsciiLower(label), ClassClash::Twin);
+        const std::string suffix = "Operator";
+        take(byLabel_, label + suffix, ClassClash::Enumerator);
+        if (label.size() > suffix.size() &&
+            label.compare(label.size() - suffix.size(), suffix.size(), suffix) == 0)
+            take(byLabel_, label.substr(0, label.size() - suffix.size()), ClassClash::Enumerator);
+        std::sort(found.begin(), found.end());
+        std::vector<std::pair<const CheckedClass*, ClassClash>> out;
+        for (const auto& [k, clash] : found)
+            out.emplace_back(&list_[k], clash);
+        return out;
+    }
+
+private:
+    std::vector<CheckedClass> list_;
+    std::unordered_map<std::string, std::vector<std::size_t>> byFolded_, byLabel_;
+};
+
 std::vector<RunProblem> ObjectProblems(const SchemaObject& o, bool tableTree, bool labelsValid,
-                                       std::vector<CheckedClass>& classes, const GuardSet& guards,
+                                       CheckedClasses& classes, const GuardSet& guards,
                                        const std::string& tablesFolder)
 {
     std::vector<RunProblem> out;
@@ -160,8 +199,8 @@ std::vector<RunProblem> ObjectProblems(const SchemaObject& o, bool tableTree, bo
                  owner + ":名称太长，生成的文件名超出文件系统的限制（改用较短的名称后可生成）"});
         for (const SchemaColumn& c : o.Columns)
             GuardProblem(o.Label, c.Label, guards, out);
-        for (const CheckedClass& other : classes) {
-            ClassClash clash = ClassNamesClash(o.Label, other.Label);
+        for (const auto& [found, clash] : classes.ClashesOf(o.Label)) {
+            const CheckedClass& other = *found;
             if (clash == ClassClash::Twin) {
                 out.push_back({RunProblem::Clash, owner + ":与另一个数据表或视图（" + other.Named +
                                                       "）的类名相同（翻译或改名后可生成）"});
@@ -175,14 +214,12 @@ std::vector<RunProblem> ObjectProblems(const SchemaObject& o, bool tableTree, bo
                                                       Shown(shorter) + "Operator，请改名"});
             }
         }
+        std::unordered_set<std::string> columns;
         for (std::size_t i = 0; tableTree && i < o.Columns.size(); ++i)
-            for (std::size_t j = 0; j < i; ++j)
-                if (o.Columns[j].Label == o.Columns[i].Label) {
-                    out.push_back({RunProblem::Clash, owner + ":" + Shown(o.Columns[i].Label) +
-                                                          ":字段名称重复（改名后可生成）"});
-                    break;
-                }
-        classes.push_back({o.Label, Shown(o.InDbo() ? o.Name : o.Schema + "." + o.Name)});
+            if (!columns.insert(o.Columns[i].Label).second)
+                out.push_back({RunProblem::Clash, owner + ":" + Shown(o.Columns[i].Label) +
+                                                      ":字段名称重复（改名后可生成）"});
+        classes.Add({o.Label, Shown(o.InDbo() ? o.Name : o.Schema + "." + o.Name)});
     }
     CatalogNameProblems(o.Label, "", o.Name, true, out);
     if (!o.Schema.empty())
@@ -288,13 +325,11 @@ void ProcedureProblems(const RunInput& input, const GuardSet& guards,
                 out.push_back({RunProblem::Clash, owner + ":数据表或视图 " + Shown(guarded) +
                                                       " 的头文件保护宏与它的相同（" +
                                                       Shown(guarded) + "H）" + kRename});
-            for (std::size_t i = 0; i < o.Columns.size(); ++i)
-                for (std::size_t j = 0; j < i; ++j)
-                    if (o.Columns[j].Label == o.Columns[i].Label) {
-                        out.push_back({RunProblem::Clash, owner + ":" + Shown(o.Columns[i].Label) +
-                                                              ":参数名称重复（改名后可生成）"});
-                        break;
-                    }
+            std::unordered_set<std::string> parameters;
+            for (const SchemaColumn& c : o.Columns)
+                if (!parameters.insert(c.Label).second)
+                    out.push_back({RunProblem::Clash,
+                                   owner + ":" + Shown(c.Label) + ":参数名称重复（改名后可生成）"});
             procedures.emplace(folded, Shown(o.InDbo() ? o.Name : o.Schema + "." + o.Name));
         }
         // The name goes in a literal the VCL does not scan for parameters.
@@ -312,7 +347,7 @@ std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string&
 {
     const char* const rename = kRename;
     std::vector<RunProblem> problems;
-    std::vector<CheckedClass> classes;
+    CheckedClasses classes;
     GuardSet guards = IncludeGuards(input);
     for (int t = 0; t < 2; ++t) {
         bool tableTree = t == 0;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <unordered_map>
+#include <unordered_set>
 
 std::string PinyinOf(unsigned char lead, unsigned char trail)
 {
@@ -125,19 +127,46 @@ std::string WithSchema(const std::string& identifier, const std::string& schema)
     return ClassIdentifier(PinyinIdentifier(schema, 'T') + identifier);
 }
 
-// A class name that every check of a run takes beside the names taken.
-bool ClassNameFits(const std::string& name, const std::vector<std::string>& taken)
-{
-    if (!IsValidClassName(name) || IsRuntimeGuard(name) || name.size() > MaxClassNameLength())
-        return false;
-    for (const std::string& other : taken)
-        if (ClassNamesClash(name, other) != ClassClash::None)
-            return false;
-    return true;
-}
+// Names taken, found as the checks compare them: ignoring case, and
+// exactly. Each look-up costs the same however many there are.
+class TakenNames {
+public:
+    TakenNames() = default;
+    explicit TakenNames(const std::vector<std::string>& names)
+    {
+        for (const std::string& n : names)
+            Add(n);
+    }
+    void Add(const std::string& name)
+    {
+        exact_.insert(name);
+        folded_.insert(platform::AsciiLower(name));
+    }
+    bool Has(const std::string& name) const { return exact_.count(name) != 0; }
+    bool HasIgnoringCase(const std::string& name) const
+    {
+        return folded_.count(platform::AsciiLower(name)) != 0;
+    }
+    // Whether a class of this name would clash with a class taken: a twin
+    // ignoring case, one the other's include guard ("<Class>H"), or one the
+    // other's operator class ("<Class>Operator").
+    bool ClassClashes(const std::string& name) const
+    {
+        auto withSuffix = [&](const std::string& suffix) {
+            return Has(name + suffix) ||
+                   (name.size() > suffix.size() &&
+                    name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+                    Has(name.substr(0, name.size() - suffix.size())));
+        };
+        return HasIgnoringCase(name) || withSuffix("H") || withSuffix("Operator");
+    }
+
+private:
+    std::unordered_set<std::string> exact_, folded_;
+};
 
 // A class name from its identifier, clear of the names taken.
-std::string FittingClassName(const std::string& identifier, const std::vector<std::string>& taken)
+std::string FittingClassName(const std::string& identifier, const TakenNames& taken)
 {
     return FirstAcceptable(
         identifier,
@@ -145,49 +174,44 @@ std::string FittingClassName(const std::string& identifier, const std::vector<st
             return IsValidClassName(name) && !IsRuntimeGuard(name) &&
                    name.size() <= MaxClassNameLength();
         },
-        [&](const std::string& name) { return ClassNameFits(name, taken); }, MaxClassNameLength());
+        [&](const std::string& name) { return !taken.ClassClashes(name); }, MaxClassNameLength());
 }
 
 // The include guards of a library whose classes are named so.
-std::vector<std::string> GuardsOf(const std::vector<std::string>& classes)
+TakenNames GuardsOf(const std::vector<std::string>& classes)
 {
-    std::vector<std::string> guards = {"DBCommH", "DBStoredProcH", "DBTableOperatorH"};
+    TakenNames guards(std::vector<std::string>{"DBCommH", "DBStoredProcH", "DBTableOperatorH"});
     for (const std::string& c : classes)
-        guards.push_back(c + "H");
+        guards.Add(c + "H");
     return guards;
 }
 
-std::string ColumnLabel(const std::string& label, const std::vector<std::string>& siblings,
-                        const std::vector<std::string>& guards)
+std::string ColumnLabel(const std::string& label, const TakenNames& siblings,
+                        const TakenNames& guards)
 {
     // A number keeps a twin apart; the result must still pass the rule and
     // stand for no include guard, which the preprocessor would replace.
     return FirstAcceptable(
         PinyinIdentifier(label, 'F'),
-        [&](const std::string& name) {
-            return IsValidParameterName(name) &&
-                   std::find(guards.begin(), guards.end(), name) == guards.end();
-        },
-        [&](const std::string& name) { return !platform::AnySameTextIgnoreCase(siblings, name); },
+        [&](const std::string& name) { return IsValidParameterName(name) && !guards.Has(name); },
+        [&](const std::string& name) { return !siblings.HasIgnoringCase(name); },
         std::string::npos);
 }
 
-void TranslateColumns(std::vector<std::string>& columnLabels,
-                      const std::vector<std::string>& guards)
+void TranslateColumns(std::vector<std::string>& columnLabels, const TakenNames& guards)
 {
-    std::vector<std::string> done;
+    TakenNames done;
     for (std::string& column : columnLabels) {
         column = ColumnLabel(column, done, guards);
-        done.push_back(column);
+        done.Add(column);
     }
 }
 
 // A procedure's label clear of the other procedures' (their files share a
 // folder) and of the tables' and views' classes, whose include guards a
 // procedure's own must not be: "<label>ProcedureH" is "<class>H".
-std::string FittingProcedureName(const std::string& identifier,
-                                 const std::vector<std::string>& procedures,
-                                 const std::vector<std::string>& classes)
+std::string FittingProcedureName(const std::string& identifier, const TakenNames& procedures,
+                                 const TakenNames& classes)
 {
     return FirstAcceptable(
         identifier,
@@ -196,33 +220,40 @@ std::string FittingProcedureName(const std::string& identifier,
                    name.size() <= MaxProcedureNameLength();
         },
         [&](const std::string& name) {
-            return !platform::AnySameTextIgnoreCase(procedures, name) &&
-                   std::find(classes.begin(), classes.end(), name + "Procedure") == classes.end() &&
-                   std::find(classes.begin(), classes.end(), name + "ProcedureH") == classes.end();
+            return !procedures.HasIgnoringCase(name) && !classes.Has(name + "Procedure") &&
+                   !classes.Has(name + "ProcedureH");
         },
         MaxProcedureNameLength());
 }
 
-std::string ParameterLabelOf(const std::string& label, const std::vector<std::string>& siblings,
-                             const std::vector<std::string>& guards)
+std::string ParameterLabelOf(const std::string& label, const TakenNames& siblings,
+                             const TakenNames& guards)
 {
     return FirstAcceptable(
         PinyinIdentifier(ParameterLabel(label), 'P'),
         [&](const std::string& name) {
-            return IsValidProcedureParameterName(name) &&
-                   std::find(guards.begin(), guards.end(), name) == guards.end();
+            return IsValidProcedureParameterName(name) && !guards.Has(name);
         },
-        [&](const std::string& name) { return !platform::AnySameTextIgnoreCase(siblings, name); },
+        [&](const std::string& name) { return !siblings.HasIgnoringCase(name); },
         std::string::npos);
 }
 
-void TranslateParameters(std::vector<std::string>& labels, const std::vector<std::string>& guards)
+void TranslateParameters(std::vector<std::string>& labels, const TakenNames& guards)
 {
-    std::vector<std::string> done;
+    TakenNames done;
     for (std::string& label : labels) {
         label = ParameterLabelOf(label, done, guards);
-        done.push_back(label);
+        done.Add(label);
     }
+}
+
+// How many of the identifiers each folded one stands for.
+std::unordered_map<std::string, std::size_t> FoldedCounts(const std::vector<std::string>& names)
+{
+    std::unordered_map<std::string, std::size_t> counts;
+    for (const std::string& n : names)
+        ++counts[platform::AsciiLower(n)];
+    return counts;
 }
 
 }  // namespace
@@ -232,35 +263,37 @@ void TranslateProcedureLabels(std::string& label, std::vector<std::string>& para
                               const std::vector<std::string>& classes, const std::string& schema)
 {
     std::string identifier = ClassIdentifier(label);
-    if (platform::AnySameTextIgnoreCase(otherProcedures, identifier))
+    TakenNames procedures(otherProcedures);
+    if (procedures.HasIgnoringCase(identifier))
         identifier = WithSchema(identifier, schema);
-    label = FittingProcedureName(identifier, otherProcedures, classes);
-    std::vector<std::string> guards = GuardsOf(classes);
+    label = FittingProcedureName(identifier, procedures, TakenNames(classes));
+    TakenNames guards = GuardsOf(classes);
     for (const std::string& p : otherProcedures)
-        guards.push_back(p + "ProcedureH");
-    guards.push_back(label + "ProcedureH");
+        guards.Add(p + "ProcedureH");
+    guards.Add(label + "ProcedureH");
     TranslateParameters(parameterLabels, guards);
 }
 
 std::string TranslatedParameterLabel(const std::string& label,
                                      const std::vector<std::string>& siblings)
 {
-    return ParameterLabelOf(label, siblings, GuardsOf({}));
+    return ParameterLabelOf(label, TakenNames(siblings), GuardsOf({}));
 }
 
 std::string TranslatedColumnLabel(const std::string& label,
                                   const std::vector<std::string>& siblings)
 {
-    return ColumnLabel(label, siblings, GuardsOf({}));
+    return ColumnLabel(label, TakenNames(siblings), GuardsOf({}));
 }
 
 void TranslateObjectLabels(std::string& label, std::vector<std::string>& columnLabels,
                            const std::vector<std::string>& otherLabels, const std::string& schema)
 {
     std::string identifier = ClassIdentifier(label);
-    if (platform::AnySameTextIgnoreCase(otherLabels, identifier))
+    TakenNames others(otherLabels);
+    if (others.HasIgnoringCase(identifier))
         identifier = WithSchema(identifier, schema);
-    label = FittingClassName(identifier, otherLabels);
+    label = FittingClassName(identifier, others);
     std::vector<std::string> classes = otherLabels;
     classes.push_back(label);
     TranslateColumns(columnLabels, GuardsOf(classes));
@@ -279,38 +312,41 @@ void TranslateLabels(DatabaseSchema& schema)
     identifiers.reserve(objects.size());
     for (SchemaObject* o : objects)
         identifiers.push_back(ClassIdentifier(o->Label));
+    std::unordered_map<std::string, std::size_t> twins = FoldedCounts(identifiers);
     for (std::size_t i = 0; i < objects.size(); ++i) {
-        std::vector<std::string> others = identifiers;
-        others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
-        if (platform::AnySameTextIgnoreCase(others, identifiers[i]))
+        if (twins[platform::AsciiLower(identifiers[i])] > 1)
             objects[i]->Label = WithSchema(identifiers[i], objects[i]->Schema);
         else
             objects[i]->Label = identifiers[i];
     }
     std::vector<std::string> classes;
+    TakenNames taken;
     for (SchemaObject* o : objects) {
-        o->Label = FittingClassName(o->Label, classes);
+        o->Label = FittingClassName(o->Label, taken);
         classes.push_back(o->Label);
+        taken.Add(o->Label);
     }
     // The procedures' classes, apart from one another and from the guards
     // of the tables and views.
     std::vector<std::string> identifiersOfProcedures;
     for (const SchemaObject& p : schema.Procedures)
         identifiersOfProcedures.push_back(ClassIdentifier(p.Label));
+    std::unordered_map<std::string, std::size_t> procedureTwins =
+        FoldedCounts(identifiersOfProcedures);
     std::vector<std::string> procedures;
+    TakenNames proceduresTaken;
     for (std::size_t i = 0; i < schema.Procedures.size(); ++i) {
-        std::vector<std::string> others = identifiersOfProcedures;
-        others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
         std::string identifier = identifiersOfProcedures[i];
-        if (platform::AnySameTextIgnoreCase(others, identifier))
+        if (procedureTwins[platform::AsciiLower(identifier)] > 1)
             identifier = WithSchema(identifier, schema.Procedures[i].Schema);
-        schema.Procedures[i].Label = FittingProcedureName(identifier, procedures, classes);
+        schema.Procedures[i].Label = FittingProcedureName(identifier, proceduresTaken, taken);
         procedures.push_back(schema.Procedures[i].Label);
+        proceduresTaken.Add(schema.Procedures[i].Label);
     }
     // Columns last: no parameter may be the include guard of any class.
-    std::vector<std::string> guards = GuardsOf(classes);
+    TakenNames guards = GuardsOf(classes);
     for (const std::string& p : procedures)
-        guards.push_back(p + "ProcedureH");
+        guards.Add(p + "ProcedureH");
     for (SchemaObject& p : schema.Procedures) {
         NameList parameters = p.ColumnLabels();
         TranslateParameters(parameters, guards);

@@ -123,11 +123,12 @@ bool IsRowVersionColumn(const std::string& typeName, const std::string& baseType
 
 bool SchemaIdentities::GetIdentityColumns(const SchemaObject& table, IdentityNames& out)
 {
-    for (const SchemaObject& o : tables_)
-        if (o.Name == table.Name && o.Schema == table.Schema) {
-            out.insert(out.end(), o.Identity.begin(), o.Identity.end());
-            break;
-        }
+    if (index_.empty())
+        for (const SchemaObject& o : tables_)
+            index_.emplace(std::make_pair(o.Schema, o.Name), &o);
+    auto it = index_.find({table.Schema, table.Name});
+    if (it != index_.end())
+        out.insert(out.end(), it->second->Identity.begin(), it->second->Identity.end());
     return true;
 }
 

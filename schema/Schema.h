@@ -7,7 +7,9 @@
 // and the snapshot file are views of this one type. All text is UTF-8,
 // names exactly as the server sent them.
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 // An ordered list of names; catalogue operations only append to it.
@@ -173,6 +175,8 @@ public:
 
 private:
     const SchemaObjects& tables_;
+    // The tables by schema and name, made at the first question.
+    std::map<std::pair<std::string, std::string>, const SchemaObject*> index_;
 };
 
 #endif

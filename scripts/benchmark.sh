@@ -18,6 +18,8 @@
 #   sh scripts/benchmark.sh translate-windows              the same, Win32 under Wine beside Qt
 #   sh scripts/benchmark.sh snapshot-keys                  reading a snapshot whose one object has
 #                                                          20,000, 50,000 and 100,000 keys
+#   sh scripts/benchmark.sh checks                         pellam-gen generate --check --translate
+#                                                          from snapshots of 2,000 and 20,000 tables
 # Without --latency the window is set against a floor (pellam-gen against
 # nothing); with it, each program against itself on servers that delay the
 # traffic by MS milliseconds each way (10 and 50 when no list is given):
@@ -34,7 +36,7 @@ fi
 case "$mode" in
   fill|generate|translate) target=pellam_benchmark ;;
   fill-windows|generate-windows|translate-windows) target=pellam_benchmark ;;
-  schema|gen|gen-keys|regen|procedures|snapshot-keys) target=pellam-gen ;;
+  schema|gen|gen-keys|regen|procedures|snapshot-keys|checks) target=pellam-gen ;;
   *) echo "unknown benchmark: $mode" >&2; exit 2 ;;
 esac
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -59,6 +61,35 @@ with tempfile.TemporaryDirectory() as tmp:
                             os.path.join(tmp, "out")], capture_output=True)
             times.append(time.monotonic() - start)
         print("%6d keys in one object: %.2f s (median of 3)" % (n, sorted(times)[1]))
+PY
+    exit 0
+fi
+if [ "$mode" = checks ]; then
+    # No server: the name checks and translation of every object, from
+    # snapshots of 2,000 tables and of the same ten times over (Chinese
+    # labels, so that translation has work to do).
+    python3 - ./build/cli/pellam-gen <<'PY'
+import json, os, subprocess, sys, tempfile, time
+gen = sys.argv[1]
+types = ["int", "varchar", "datetime", "money", "image", "bit", "nvarchar", "bigint", "text", "float"]
+medians = {}
+with tempfile.TemporaryDirectory() as tmp:
+    for n in (2000, 20000):
+        tables = [{"name": "表%05d" % t, "schema": "dbo", "columns":
+                   [{"name": "字段%02d" % c, "type": types[c % len(types)]} for c in range(20)]}
+                  for t in range(n)]
+        path = os.path.join(tmp, "s.json")
+        with open(path, "w", encoding="utf-8") as f:
+            json.dump({"database": "Big", "tables": tables, "views": []}, f, ensure_ascii=False)
+        times = []
+        for _ in range(3):
+            start = time.monotonic()
+            subprocess.run([gen, "generate", "--schema", path, "--check", "--translate",
+                            "--output", os.path.join(tmp, "out")], capture_output=True)
+            times.append(time.monotonic() - start)
+        medians[n] = sorted(times)[1]
+        print("%6d tables: %.2f s (median of 3)" % (n, medians[n]))
+print("20,000 against 2,000: %.1f times" % (medians[20000] / medians[2000]))
 PY
     exit 0
 fi
