@@ -8,9 +8,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -129,13 +131,16 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
     std::vector<IdentityNames> identity;
     std::size_t answered = 0;
     if (tableTree) {
-        SchemaObjects reached;
-        for (const SchemaObject& o : tree) {
-            if (!TypesSupported(o))
-                break;
-            reached.push_back(o);
-        }
-        answered = identities.GetIdentityColumnsUntilFailure(reached, identity);
+        std::size_t reachable = 0;
+        while (reachable < tree.size() && TypesSupported(tree[reachable]))
+            ++reachable;
+        // Copied only when the walk will stop short of the end.
+        answered = reachable == tree.size()
+                       ? identities.GetIdentityColumnsUntilFailure(tree, identity)
+                       : identities.GetIdentityColumnsUntilFailure(
+                             SchemaObjects(tree.begin(),
+                                           tree.begin() + static_cast<std::ptrdiff_t>(reachable)),
+                             identity);
     }
     for (std::size_t position = 0; position < tree.size(); ++position) {
         const SchemaObject& o = tree[position];
@@ -448,7 +453,7 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
                 failed = e;  // a name that would leave the folder: what came before is written
             }
             for (const std::string& path : rendered.Order)
-                files.emplace_back(path, rendered.Files[path]);
+                files.emplace_back(path, std::move(rendered.Files[path]));
         }
         files = WriteOrder(std::move(files), tree);
         // Clearing spares what the run writes: a file written again with
@@ -528,7 +533,27 @@ std::vector<std::string> EarlierGeneratedFiles(const OutputTree& tree,
                                                const std::vector<std::string>& keep)
 {
     namespace fs = std::filesystem;
-    std::set<fs::path> kept = NormalPaths(keep);
+    // A folder's path in its normal form, whatever separators end it.
+    auto normalFolder = [](std::string folder) {
+        while (folder.size() > 1 &&
+               (folder.back() == '/' || folder.back() == platform::kPathSeparator))
+            folder.pop_back();
+        return platform::FileSystemPath(folder).lexically_normal();
+    };
+    // The files kept, by folder (each folder's path in its normal form,
+    // made once) and name.
+    std::map<fs::path, std::unordered_set<std::string>> kept;
+    {
+        std::unordered_map<std::string, fs::path> normalFolders;
+        for (const std::string& path : keep) {
+            std::size_t cut = path.rfind(platform::kPathSeparator);
+            std::string folder = cut == std::string::npos ? std::string(".") : path.substr(0, cut);
+            auto normal = normalFolders.find(folder);
+            if (normal == normalFolders.end())
+                normal = normalFolders.emplace(folder, normalFolder(folder)).first;
+            kept[normal->second].insert(cut == std::string::npos ? path : path.substr(cut + 1));
+        }
+    }
     const std::pair<std::string, std::vector<std::string>> folders[] = {
         {tree.DBCommFolder(), {kDBCommHeader, kDBCommSource}},
         {tree.StoredProcFolder(), {kStoredProcHeader, kStoredProcSource}},
@@ -543,14 +568,16 @@ std::vector<std::string> EarlierGeneratedFiles(const OutputTree& tree,
                               : folder == tree.ProceduresFolder() ? "Procedure"
                                                                   : nullptr;
         std::error_code ec;
-        for (auto it = fs::directory_iterator(platform::FileSystemPath(folder), ec);
-             !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        fs::path here = platform::FileSystemPath(folder);
+        auto keptHere = kept.find(normalFolder(folder));
+        for (auto it = fs::directory_iterator(here, ec); !ec && it != fs::directory_iterator();
+             it.increment(ec)) {
             fs::file_status status = it->symlink_status(ec);
             if (!fs::is_regular_file(status) && !fs::is_symlink(status))
                 continue;
             std::string name = platform::FromFileSystemPath(it->path().filename());
             if ((IsGeneratedName(name, runtime, classes) || platform::IsTemporaryFileName(name)) &&
-                !kept.count(it->path().lexically_normal()))
+                !(keptHere != kept.end() && keptHere->second.count(name)))
                 doomed.push_back(platform::FromFileSystemPath(it->path()));
         }
     }

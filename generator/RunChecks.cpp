@@ -69,13 +69,18 @@ const char* const kServerRename = "（翻译或改名不能解决，须在数据
 void CatalogNameProblems(const std::string& owner, const std::string& what, const std::string& name,
                          bool quotesMatter, std::vector<RunProblem>& out)
 {
+    bool control = HoldsControlCharacter(name);
+    bool gbk = platform::GbkCanHold(name);
+    char quote = quotesMatter ? UnpairedQuote(name) : 0;
+    if (!control && gbk && !quote)
+        return;
     std::string head = Shown(owner) + ":" + what + Shown(name) + ":";
     const RunProblem::Kind kind = RunProblem::CatalogName;
-    if (HoldsControlCharacter(name))
+    if (control)
         out.push_back({kind, head + "名称含有控制字符" + kServerRename});
-    if (!platform::GbkCanHold(name))
+    if (!gbk)
         out.push_back({kind, head + "名称含有GBK无法表示的字符" + kServerRename});
-    if (char quote = quotesMatter ? UnpairedQuote(name) : 0)
+    if (quote)
         out.push_back({kind, head + "名称含有不成对的引号 " + std::string(1, quote) +
                                  "，VCL 解析参数时会把其后的 SQL 当作字符串" + kServerRename});
 }
@@ -119,9 +124,20 @@ bool NameTooLong(const std::string& label, const std::string& folder,
     // beside the class's source.
     std::string longest = label + suffix + ".cpp";
     std::size_t temporary = platform::kTemporarySuffixLength;
-    return label.size() > maxLength ||
-           (!folder.empty() &&
-            platform::PathLength(InFolder(folder, longest)) + temporary > platform::kMaxPathLength);
+    if (label.size() > maxLength)
+        return true;
+    if (folder.empty())
+        return false;
+    // A valid label is ASCII: as many units as bytes on every file system,
+    // after the folder's own path, measured once.
+    static thread_local std::pair<std::string, std::size_t> measured;
+    if (measured.first != folder)
+        measured = {folder, platform::PathLength(InFolder(folder, std::string()))};
+    bool ascii = std::all_of(longest.begin(), longest.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    std::size_t length =
+        ascii ? measured.second + longest.size() : platform::PathLength(InFolder(folder, longest));
+    return length + temporary > platform::kMaxPathLength;
 }
 
 // The labels of one object against the name rules.
@@ -144,7 +160,11 @@ bool LabelsValid(const SchemaObject& object, bool tableTree)
 // schema-qualified names) and gains this one.
 struct CheckedClass {
     std::string Label;
-    std::string Named;  // the object as a message names it: schema.name
+    const SchemaObject* Object;  // named in a message as schema.name
+    std::string Named() const
+    {
+        return Shown(Object->InDbo() ? Object->Name : Object->Schema + "." + Object->Name);
+    }
 };
 // The classes checked so far, found by their names as the clashes compare
 // them (ignoring case; exactly, with a suffix), so that each object is
@@ -202,7 +222,7 @@ std::vector<RunProblem> ObjectProblems(const SchemaObject& o, bool tableTree, bo
         for (const auto& [found, clash] : classes.ClashesOf(o.Label)) {
             const CheckedClass& other = *found;
             if (clash == ClassClash::Twin) {
-                out.push_back({RunProblem::Clash, owner + ":与另一个数据表或视图（" + other.Named +
+                out.push_back({RunProblem::Clash, owner + ":与另一个数据表或视图（" + other.Named() +
                                                       "）的类名相同（翻译或改名后可生成）"});
             } else if (clash == ClassClash::Enumerator) {
                 // DBComm names each operator by its class name: the
@@ -219,7 +239,7 @@ std::vector<RunProblem> ObjectProblems(const SchemaObject& o, bool tableTree, bo
             if (!columns.insert(o.Columns[i].Label).second)
                 out.push_back({RunProblem::Clash, owner + ":" + Shown(o.Columns[i].Label) +
                                                       ":字段名称重复（改名后可生成）"});
-        classes.Add({o.Label, Shown(o.InDbo() ? o.Name : o.Schema + "." + o.Name)});
+        classes.Add({o.Label, &o});
     }
     CatalogNameProblems(o.Label, "", o.Name, true, out);
     if (!o.Schema.empty())

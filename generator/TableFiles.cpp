@@ -298,8 +298,18 @@ void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
         {"IdentityLabel", keyFills.IdentityLabel},
         {"SetParameters", keyFills.SetParameters},
     };
-    WriteTextFile(paths.Header,
-                  FillFields(TableHeaderTemplate(fills.HasColumnsToSet, keyFills.Methods), fields));
-    WriteTextFile(paths.Source,
-                  FillFields(TableSourceTemplate(fills.HasColumnsToSet, keyFills.Methods), fields));
+    // Without key methods the plain templates, as they are kept.
+    const KeyMethods& methods = keyFills.Methods;
+    bool plain = !methods.FindAndDelete && !methods.UpdateByKey && !methods.NewWithIdentity;
+    std::string keyedHeader, keyedSource;
+    const std::string* header = &TableHeaderTemplate(fills.HasColumnsToSet);
+    const std::string* source = &TableSourceTemplate(fills.HasColumnsToSet);
+    if (!plain) {
+        keyedHeader = TableHeaderTemplate(fills.HasColumnsToSet, methods);
+        keyedSource = TableSourceTemplate(fills.HasColumnsToSet, methods);
+        header = &keyedHeader;
+        source = &keyedSource;
+    }
+    WriteTextFile(paths.Header, FillFields(*header, fields));
+    WriteTextFile(paths.Source, FillFields(*source, fields));
 }

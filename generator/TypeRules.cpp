@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 bool ContainsNonAsciiChar(const std::string& name)
@@ -23,19 +25,19 @@ bool IsAsciiLetter(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-bool IsIn(const std::string& name, const std::vector<std::string>& set)
+// Names in a set; every label is asked about, so each list is a hash set.
+using NameSet = std::unordered_set<std::string>;
+
+bool IsIn(const std::string& name, const NameSet& set)
 {
-    for (const std::string& s : set)
-        if (s == name)
-            return true;
-    return false;
+    return set.count(name) != 0;
 }
 
 // The keywords and alternative tokens of C++, and macros of the Windows
 // headers that the VCL brings in, which would replace a name.
-const std::vector<std::string>& NeverIdentifiers()
+const NameSet& NeverIdentifiers()
 {
-    static const std::vector<std::string> names = {
+    static const NameSet names = {
         "alignas",       "alignof",     "and",
         "and_eq",        "asm",         "auto",
         "bitand",        "bitor",       "bool",
@@ -81,9 +83,9 @@ const std::vector<std::string>& NeverIdentifiers()
 // Names a class name would clash with: it becomes an enumerator of the
 // runtime's DBComm class and names the operator class, its files and its
 // include guard.
-const std::vector<std::string>& RuntimeNames()
+const NameSet& RuntimeNames()
 {
-    static const std::vector<std::string> names = {
+    static const NameSet names = {
         "DBComm",      "DBTable",         "DBTableOperator", "DBStoredProc",
         "Instance",    "ConnectDB",       "Tables",          "GetStoreProc",
         "ExecProc",    "m_mapOfOperator", "m_conn",          "m_proc",
@@ -96,9 +98,9 @@ const std::vector<std::string>& RuntimeNames()
 
 // Names a parameter would clash with in the operator's New and Update: the
 // parameter types, the locals, members and helpers those bodies use.
-const std::vector<std::string>& OperatorBodyNames()
+const NameSet& OperatorBodyNames()
 {
-    static const std::vector<std::string> names = {
+    static const NameSet names = {
         "String",  "TStream",      "ftBlob",    "condition",       "strSql",  "nCount",
         "m_query", "m_datasource", "InitQuery", "ExecSQLNonQuery", "ExecSQL", "Get",
         "DBTableOperator",
@@ -108,9 +110,9 @@ const std::vector<std::string>& OperatorBodyNames()
 
 // Names a parameter would clash with in a procedure class's bodies: its
 // members, the VCL types and the data types and directions it names.
-const std::vector<std::string>& ProcedureBodyNames()
+const NameSet& ProcedureBodyNames()
 {
-    static const std::vector<std::string> names = {
+    static const NameSet names = {
         "String",        "TStream",         "OleVariant",
         "Variant",       "Exception",       "e",
         "m_proc",        "Prepare",         "Exec",
@@ -229,17 +231,23 @@ template <std::size_t N> bool InGroup(const std::string& typeName, const std::in
 
 int GetTypeIndex(const std::string& typeName)
 {
-    const std::vector<std::string>& table = TypeTable();
-    for (std::size_t i = 0; i < table.size(); ++i)
-        if (platform::SameTextIgnoreCase(table[i], typeName))
-            return static_cast<int>(i);
-    return -1;
+    // Asked for every column several times: found by its folded name.
+    static const std::unordered_map<std::string, int> index = [] {
+        std::unordered_map<std::string, int> byName;
+        const std::vector<std::string>& table = TypeTable();
+        for (std::size_t i = 0; i < table.size(); ++i)
+            byName.emplace(platform::AsciiLower(table[i]), static_cast<int>(i));
+        return byName;
+    }();
+    auto it = index.find(platform::AsciiLower(typeName));
+    return it == index.end() ? -1 : it->second;
 }
 
 bool IsTypeInGroup(const std::string& typeName, const std::int32_t* indexSet, int count)
 {
+    int index = GetTypeIndex(typeName);
     for (int i = 0; i < count; ++i)
-        if (GetTypeIndex(typeName) == indexSet[i])
+        if (index == indexSet[i])
             return true;
     return false;
 }

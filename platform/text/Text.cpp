@@ -347,6 +347,10 @@ std::string DoubleChar(const std::string& text, char c)
 
 std::string Utf8ToGbk(const std::string& utf8)
 {
+    // ASCII text, most of what is generated, is its own GBK.
+    if (std::all_of(utf8.begin(), utf8.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return utf8;
     std::string out;
     if (!TryUtf8ToGbk(utf8, out))
         throw TextConversionError("Text cannot be held in GBK");
@@ -364,6 +368,7 @@ std::string GbkToUtf8(const std::string& gbk)
 std::string FillFields(const std::string& text, const std::vector<Field>& fields)
 {
     std::string out;
+    out.reserve(text.size() * 2);
     std::size_t at = 0;
     for (;;) {
         std::size_t open = text.find("${", at);

@@ -125,13 +125,29 @@ TTreeNode::TTreeNode(TTreeView* tree, TTreeNode* parent, void* handle)
 {
 }
 
+// A node keeps its text as well as its item does: a run reads every
+// node's text, and converting tens of thousands of them back from Qt's
+// strings each time is what it would cost. An edit by the user reaches it
+// through the tree's itemChanged.
+namespace {
+bool settingText = false;
+
+void Remember(QTreeWidgetItem* item, TTreeNode* node)
+{
+    item->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<void*>(node)));
+}
+}  // namespace
+
 std::string TTreeNode::Text() const
 {
-    return FromQt(ItemOf(handle_)->text(0));
+    return text_;
 }
 void TTreeNode::SetText(const std::string& text)
 {
+    text_ = text;
+    settingText = true;
     ItemOf(handle_)->setText(0, ToQt(text));
+    settingText = false;
 }
 
 void TTreeNode::SetHint(const std::string& hint)
@@ -146,6 +162,10 @@ TTreeNode* TTreeNode::AddChild(const std::string& text)
     if (!tree_->ReadOnly())
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     children_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(tree_, this, item)));
+    children_.back()->text_ = text;
+    settingText = true;
+    Remember(item, children_.back().get());
+    settingText = false;
     return children_.back().get();
 }
 
@@ -179,6 +199,13 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
     });
     QObject::connect(tree, &QWidget::customContextMenuRequested,
                      [this](const QPoint& at) { ContextPopup(at.x(), at.y()); });
+    // A text the user typed in place: the node learns it.
+    QObject::connect(tree, &QTreeWidget::itemChanged, [](QTreeWidgetItem* item, int column) {
+        if (settingText || column != 0)
+            return;
+        if (auto* node = static_cast<TTreeNode*>(item->data(0, Qt::UserRole).value<void*>()))
+            node->text_ = FromQt(item->text(0));
+    });
     SetReadOnly(true);
 }
 
@@ -204,6 +231,10 @@ TTreeNode* TTreeView::Add(const std::string& text)
     if (!ReadOnly())
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     nodes_.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(this, nullptr, item)));
+    nodes_.back()->text_ = text;
+    settingText = true;
+    Remember(item, nodes_.back().get());
+    settingText = false;
     return nodes_.back().get();
 }
 
