@@ -116,8 +116,10 @@ bool Open(TDBData& data, const Options& o, TerminalErrors& errors, std::string& 
 // terminal, the clearing done in place.
 class TerminalRun : public RunHost {
 public:
-    TerminalRun(bool clear, bool quiet, std::size_t tables, std::size_t views)
-        : clear_(clear), tables_(tables), views_(views), progress_(!quiet && ErrorIsTerminal())
+    TerminalRun(bool clear, bool quiet, std::size_t tables, std::size_t views,
+                std::size_t procedures = 0)
+        : clear_(clear), tables_(tables), views_(views), procedures_(procedures),
+          progress_(!quiet && ErrorIsTerminal())
     {
     }
     ~TerminalRun() override { EndLine(); }
@@ -142,13 +144,17 @@ public:
             filesDone_ = event.Index;
             files_ = event.Total;
         } else if (event.What == RunEvent::ObjectStarted) {
-            (event.Tree == ProgressLabel::Tables ? tablesDone_ : viewsDone_)++;
+            (event.Tree == ProgressLabel::Tables  ? tablesDone_
+             : event.Tree == ProgressLabel::Views ? viewsDone_
+                                                  : proceduresDone_)++;
         } else {
             return;
         }
         if (progress_) {
             ErrorPrintf("\r%s %zu/%zu  %s %zu/%zu", "数据表", tablesDone_, tables_, "视图",
                         viewsDone_, views_);
+            if (procedures_ > 0)
+                ErrorPrintf("  %s %zu/%zu", "存储过程", proceduresDone_, procedures_);
             if (files_ > 0)
                 ErrorPrintf("  %s %zu/%zu", "文件", filesDone_, files_);
             shown_ = true;
@@ -173,7 +179,8 @@ public:
 
 private:
     bool clear_;
-    std::size_t tables_, views_, tablesDone_ = 0, viewsDone_ = 0, filesDone_ = 0, files_ = 0;
+    std::size_t tables_, views_, procedures_, tablesDone_ = 0, viewsDone_ = 0,
+        proceduresDone_ = 0, filesDone_ = 0, files_ = 0;
     bool progress_, shown_ = false;
 };
 
@@ -216,7 +223,8 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
 
     // The program's folder is never used: clearing is done in place.
     OutputTree tree = OutputTree::WithRoot(root, std::string());
-    TerminalRun host(o.Clear, o.Check, snapshot.Tables.size(), snapshot.Views.size());
+    TerminalRun host(o.Clear, o.Check, snapshot.Tables.size(), snapshot.Views.size(),
+                     WrittenProcedures(input).size());
     // Clearing waits for the checks: a run that would be refused deletes
     // nothing.
     QuietRunHost quiet;

@@ -112,6 +112,21 @@ std::string ProceduresLeftOutText(const SchemaObjects& procedures)
     return text;
 }
 
+std::string NoKeyReason(const SchemaObject& table)
+{
+    if (table.Key.empty())
+        return "没有主键";
+    for (const std::string& name : table.Key) {
+        auto column = std::find_if(table.Columns.begin(), table.Columns.end(),
+                                   [&](const SchemaColumn& c) { return c.Name == name; });
+        if (column == table.Columns.end())
+            return "主键字段 " + Shown(name) + " 不在读到的字段中";
+        if (IsBlobType(column->TypeName))
+            return "主键含二进制字段 " + Shown(name) + "，无法按它查找";
+    }
+    return std::string();
+}
+
 std::vector<const SchemaObject*> TablesWithoutKeyMethods(const SchemaObjects& tables)
 {
     std::vector<const SchemaObject*> without;
@@ -414,17 +429,16 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         std::vector<const SchemaObject*> without = TablesWithoutKeyMethods(input.Schema.Tables);
         result.TablesWithoutKeyMethods = static_cast<int>(without.size());
         if (!without.empty()) {
-            std::string names;
-            for (std::size_t k = 0; k < without.size() && k < 5; ++k)
-                names += (k ? "、" : "") + Shown(without[k]->Label);
-            if (without.size() > 5)
-                names += "……";
-            host.Tell({RunNotice::NoKeyMethods,
-                       {},
-                       std::to_string(without.size()) +
-                           " 个数据表没有可用的主键（没有主键，或主键含二进制字段），"
-                           "没有生成主键方法：" +
-                           names});
+            // Every one named, with its reason, a line each.
+            RunNotice notice{RunNotice::NoKeyMethods, {},
+                             std::to_string(without.size()) +
+                                 " 个数据表没有可用的主键（没有主键，或主键含二进制字段），"
+                                 "没有生成主键方法："};
+            for (const SchemaObject* t : without) {
+                notice.Problems.push_back("数据表 " + Shown(t->Label) + "：" + NoKeyReason(*t));
+                notice.Text.append("\n").append(notice.Problems.back());
+            }
+            host.Tell(notice);
         }
     }
 
@@ -432,8 +446,15 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         std::string leftOut = ProceduresLeftOutText(input.Schema.Procedures);
         result.ProceduresLeftOut =
             static_cast<int>(input.Schema.Procedures.size() - WrittenProcedures(input).size());
-        if (!leftOut.empty())
-            host.Tell({RunNotice::ProceduresLeftOut, {}, leftOut});
+        if (!leftOut.empty()) {
+            RunNotice notice{RunNotice::ProceduresLeftOut, {}, leftOut};
+            for (std::size_t at = leftOut.find('\n'); at != std::string::npos;) {
+                std::size_t end = leftOut.find('\n', at + 1);
+                notice.Problems.push_back(leftOut.substr(at + 1, end - at - 1));
+                at = end;
+            }
+            host.Tell(notice);
+        }
     }
 
     if (RenderedFiles::Active()) {

@@ -197,6 +197,8 @@ std::string ProceduresLeftOutText(const SchemaObjects& procedures);
 // The tables that get no key methods: those without a primary key, and
 // those whose key holds a binary column.
 std::vector<const SchemaObject*> TablesWithoutKeyMethods(const SchemaObjects& tables);
+// Why a table gets no key methods; "" when it gets them.
+std::string NoKeyReason(const SchemaObject& table);
 
 // The files clearing deletes: in the DBComm tree's three folders, those of
 // the names Pellam writes (the runtime's five, "<Class>Operator.h" and

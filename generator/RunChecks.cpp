@@ -402,7 +402,10 @@ std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string&
                         {RunProblem::Type,
                          Shown(o.Label) + ":" + Shown(c.Label) + ":数据类型 " +
                              (c.TypeName.empty() ? std::string("（未知）") : Shown(c.TypeName)) +
-                             " 不支持（选用扩展类型，或把它指定为某一类型组后可生成）"});
+                             (input.Reader == ReportReader::Window
+                                  ? " 不支持（选用扩展类型，或把它指定为某一类型组后可生成）"
+                                  : " 不支持（加 --types extended，或用 --type "
+                                    "指定它的类型组后可生成）")});
         }
     }
     ProcedureProblems(input, guards, tablesFolder, problems);

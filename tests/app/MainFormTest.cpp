@@ -1310,7 +1310,7 @@ TEST_F(KeyedWindow, KeyMethodsAreGeneratedWhenTickedAndTheTablesWithoutAreNamed)
         // named in the label's hint.
         EXPECT_EQ(form->Label5->Caption(),
                   ticked ? "生成完毕。1 个数据表无主键方法" : "生成完毕。   ");
-        EXPECT_EQ(form->Label5->Hint().find("没有生成主键方法：Log") != std::string::npos, ticked)
+        EXPECT_EQ(form->Label5->Hint().find("数据表 Log：没有主键") != std::string::npos, ticked)
             << form->Label5->Hint();
     }
 }

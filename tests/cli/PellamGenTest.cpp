@@ -822,7 +822,7 @@ TEST_F(PellamGen, KeysGenerateKeyMethodsFromTheServerAndFromASnapshotAndNothingW
     ASSERT_EQ(r.Code, 0) << r.Err;
     // Log has an IDENTITY column but no key: one line says so.
     EXPECT_NE(r.Err.find("1 个数据表没有可用的主键（没有主键，或主键含二进制字段），"
-                         "没有生成主键方法：Log"),
+                         "没有生成主键方法：\npellam-gen: 数据表 Log：没有主键\n"),
               std::string::npos)
         << r.Err;
     for (const char* file : {"StaffOperator.h", "StaffOperator.cpp", "OrderDetailsOperator.h",

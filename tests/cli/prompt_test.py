@@ -85,6 +85,37 @@ class Prompt(unittest.TestCase):
             self.assertTrue(termios.tcgetattr(fd)[3] & termios.ECHO, sig)
             os.close(fd)
 
+    def test_the_progress_at_a_terminal_counts_each_tree_apart(self):
+        # A snapshot of two tables, a view and three procedures, generated
+        # with standard error at a terminal: the procedures are counted as
+        # procedures, never as views.
+        snapshot = os.path.join(self.folder, "s.json")
+        table = {"name": "T", "columns": [{"name": "a", "type": "int"}]}
+        procedure = {"parameters": [{"name": "@x", "type": "int", "length": 4, "output": False,
+                                     "precision": 10, "scale": 0}]}
+        with open(snapshot, "w") as f:
+            json.dump({"database": "D", "tables": [table, dict(table, name="U")],
+                       "views": [dict(table, name="V")],
+                       "procedures": [dict(procedure, name=n) for n in ("P1", "P2", "P3")]}, f)
+        pid, fd = pty.fork()
+        if pid == 0:
+            os.execv(PELLAM_GEN, [PELLAM_GEN, "generate", "--procedures", "--schema", snapshot,
+                                  "--output", os.path.join(self.folder, "out")])
+        seen = b""
+        while True:
+            try:
+                chunk = os.read(fd, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            seen += chunk
+        _, status = os.waitpid(pid, 0)
+        text = seen.decode("utf-8", "replace")
+        self.assertEqual(os.waitstatus_to_exitcode(status), 0, text)
+        last = text.replace("\r\n", "\n").split("\r")[-1]
+        self.assertIn("数据表 2/2  视图 1/1  存储过程 3/3", last)
+
     def test_no_password_on_an_empty_standard_input_is_a_usage_error(self):
         run = subprocess.run([PELLAM_GEN, "databases", "--host", self.host],
                              stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=20)

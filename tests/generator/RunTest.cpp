@@ -223,11 +223,11 @@ TEST_F(Run, ARefusedRunListsEveryProblemAndLeavesTheEarlierOutputAsItWas)
         EXPECT_EQ(notice.Problems,
                   (std::vector<std::string>{
                       "C:g:数据类型 uniqueidentifier "
-                      "不支持（选用扩展类型，或把它指定为某一类型组后可生成）",
+                      "不支持（加 --types extended，或用 --type 指定它的类型组后可生成）",
                       "Order Details:含有空格或标点“ ”（翻译或改名后可生成）",
                       "Order Details:Unit Price:字段含有空格或标点“ ”（翻译或改名后可生成）",
                       "D:h:数据类型 hierarchyid "
-                      "不支持（选用扩展类型，或把它指定为某一类型组后可生成）",
+                      "不支持（加 --types extended，或用 --type 指定它的类型组后可生成）",
                       "Users:9lives:字段不以字母开头（翻译或改名后可生成）"}));
         EXPECT_TRUE(host.Opened.empty());
         EXPECT_EQ(host.Clears, 0);
