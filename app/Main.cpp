@@ -5,7 +5,9 @@
 #include "Settings.h"
 
 #include "DataLink.h"
+#include "Options.h"
 #include "Report.h"
+#include "TreeLabels.h"
 #include "catalog/CatalogReader.h"
 #include "catalog/Dbmodule.h"
 #include "generator/OutputTree.h"
@@ -51,6 +53,9 @@ public:
 
     bool ClearEarlierOutput(std::size_t files) override
     {
+        // What the labels say while the question is open.
+        for (platform::TLabel* each : {form_->Label5, form_->Label3})
+            SetGrowingText(each, "等待选择是否清除旧文件...");
         return platform::Application.MessageBox(
                    "是否清除上一次生成的文件？\n将删除 " + std::to_string(files) +
                        " 个这次不再生成的文件（DBComm 目录树中以前生成的，其他文件不动）。",
@@ -82,16 +87,18 @@ public:
             break;
         case RunNotice::ProceduresLeftOut:
             // Not a failure: said above the procedure tree, each one in
-            // its hint.
+            // its hint and in the list of what was left out.
             SetGrowingText(form_->Label8, "存储过程：" +
                                               notice.Text.substr(0, notice.Text.find(' ')) +
                                               " 个未生成（参数类型无法生成）");
             form_->Label8->SetHint(notice.Text);
+            LeaveOut(notice);
             return;
         case RunNotice::NoKeyMethods:
             // Not a failure: said briefly under the table tree when it is
-            // done, the tables named in the label's hint.
+            // done, the tables named in the label's hint and the list.
             keyNote_ = notice.Text;
+            LeaveOut(notice);
             return;
         }
         platform::Application.MessageBox(notice.Text, caption, platform::MB_OK | icon);
@@ -115,7 +122,8 @@ public:
             shown_ = clock;
             std::string done = std::to_string(event.Index + 1);
             if (event.Tree == ProgressLabel::Procedures)
-                SetGrowingText(label, "正在生成存储过程... " + done);
+                SetGrowingText(label, "正在生成存储过程... " + done + "/" +
+                                          std::to_string(form_->Schema.Procedures.size()));
             else
                 SetGrowingText(label, "正在生成... " + done + "/" +
                                           std::to_string(event.Tree == ProgressLabel::Tables
@@ -169,6 +177,16 @@ public:
     }
 
 private:
+    // Keeps a notice of objects left out for the list the window offers.
+    void LeaveOut(const RunNotice& notice)
+    {
+        RunNotice& all = form_->LeftOut;
+        all.What = notice.What;
+        std::string head = notice.Text.substr(0, notice.Text.find('\n'));
+        all.Text += (all.Text.empty() ? "" : "\n") + head;
+        all.Problems.insert(all.Problems.end(), notice.Problems.begin(), notice.Problems.end());
+    }
+
     TMainForm* form_;
     std::string keyNote_;  // the tables that got no key methods, when some did not
     std::chrono::steady_clock::time_point shown_{};  // when the progress last showed
@@ -201,91 +219,98 @@ private:
     bool wasBusy_, wasEnabled_;
 };
 
-// The banner as wide as the window: the gradient and rules run its whole
-// width, so that an enlarged window shows no band beside it.
+// The banner as wide as the window: a band the gradient and rules run
+// the whole width of, so that an enlarged window shows none beside it.
 platform::TBitmap BannerPicture(int width)
 {
-    platform::TBitmap image(width, 210);
+    platform::TBitmap image(width, kBannerHeight);
     image.FillGradient({12, 36, 84}, {28, 120, 160});
-    for (int x = -210; x < width; x += 24)
-        image.Line(x, 210, x + 210, 0, {255, 255, 255, 40});
+    for (int x = -kBannerHeight; x < width; x += 24)
+        image.Line(x, kBannerHeight, x + kBannerHeight, 0, {255, 255, 255, 40});
     const std::string font = "WenQuanYi Micro Hei";
-    image.Text({28, 22, 640, 56}, "Pellam", font, 44, true, platform::clWhite);
-    image.Text({32, 78, 640, 30}, "SQL Server 数据访问代码生成器", font, 20, false,
+    image.Text({12, 0, 120, kBannerHeight}, "Pellam", font, 24, true, platform::clWhite);
+    image.Text({124, 2, 400, kBannerHeight}, "SQL Server 数据访问代码生成器", font, 14, false,
                platform::clWhite);
     return image;
 }
 
 TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
 {
-    // Today's screens: the window grows, and its first size is the least.
+    // Today's screens: the window grows, and its first size is the least,
+    // small enough for a 1366 x 768 screen at 150 %.
     SetResizableClientSize(kWidth, kHeight, kWidth, kHeight);
     MoveTo(324, 142);
     SetFont("WenQuanYi Micro Hei", 11);
     OnPaint = [this] { FormPaint(); };
 
-    Image1 = new platform::TImage(this, 0, 0, 680, 193);
+    Image1 = new platform::TImage(this, 0, 0, kWidth, kBannerHeight);
     Image1->SetPicture(BannerPicture());
 
-    Panel1 = new platform::TPanel(this, 0, 125, kWidth, 444);
+    Panel1 = new platform::TPanel(this, 0, kBannerHeight, kWidth, kHeight - kBannerHeight);
 
     using platform::TBevel;
     using platform::TBitBtn;
     using platform::TLabeledEdit;
-    Bevel1 = new TBevel(Panel1, TBevel::bsFrame, -3, 103, 675, 336);
-    RadioButton1 = new platform::TRadioButton(Panel1, "Windows 身份验证    ", 16, 7, 129, 17);
+    // The login: the authentication, then the host, login and password on
+    // one row with the button; the database under them, and the schema
+    // line beside it.
+    Bevel1 = new TBevel(Panel1, TBevel::bsFrame, -3, 84, 675, 306);
+    RadioButton1 = new platform::TRadioButton(Panel1, "Windows 身份验证(&W)", 10, 6, 150, 17);
     RadioButton1->SetChecked(true);
-    RadioButton2 = new platform::TRadioButton(Panel1, "SQL Server 身份验证      ", 16, 30, 137, 17);
-    LabeledEdit1 = new TLabeledEdit(Panel1, "主机IP：", 16, 69, 121, 21, 46, TLabeledEdit::lpAbove);
-    LabeledEdit4 = new TLabeledEdit(Panel1, "登录名：", 148, 69, 80, 21, 48, TLabeledEdit::lpAbove);
+    RadioButton2 = new platform::TRadioButton(Panel1, "SQL Server 身份验证(&S)", 170, 6, 170, 17);
+    LabeledEdit1 = new TLabeledEdit(Panel1, "主机(&H)：", 66, 30, 130, 21, 56, TLabeledEdit::lpLeft);
+    LabeledEdit1->SetHint("主机名或IP地址，可写作：主机、主机,端口 或 主机\\实例名");
+    LabeledEdit4 =
+        new TLabeledEdit(Panel1, "登录名(&N)：", 268, 30, 70, 21, 68, TLabeledEdit::lpLeft);
     LabeledEdit4->SetText("sa");
     LabeledEdit4->SetHint("SQL Server 身份验证的登录名，默认 sa");
     LabeledEdit2 =
-        new TLabeledEdit(Panel1, "登录密码：", 238, 69, 84, 21, 60, TLabeledEdit::lpAbove);
+        new TLabeledEdit(Panel1, "密码(&D)：", 398, 30, 96, 21, 56, TLabeledEdit::lpLeft);
     LabeledEdit2->SetPassword(true);
-    LabeledEdit1->SetHint("主机名或IP地址，可写作：主机、主机,端口 或 主机\\实例名");
-    BitBtn2 = new TBitBtn(Panel1, "登录", TBitBtn::bkOK, 332, 66, 93, 25);
-    Label4 = MakeLabel(Panel1, "登录成功    ", 440, 73, 60, 13);
+    BitBtn2 = new TBitBtn(Panel1, "登录(&L)", TBitBtn::bkOK, 504, 28, 84, 25);
+    Label4 = MakeLabel(Panel1, "登录成功    ", 350, 8, 60, 13);
     // Success is not shown in the colour of failure.
     Label4->SetFontColor(platform::clGreen);
     Label4->Hide();
-    Label1 = MakeLabel(Panel1, "数据库：  ", 9, 127, 54, 13);
-    ComboBox1 = new platform::TComboBox(Panel1, 73, 122, 145, 21, false);
-    Bevel3 = new TBevel(Panel1, TBevel::bsTopLine, 2, 159, 495, 9);
-    Label2 = MakeLabel(Panel1, "数据表：  ", 9, 167, 54, 13);
-    Label6 = MakeLabel(Panel1, "视图：  ", 360, 168, 42, 13);
-    TreeView1 = MakeTree(Panel1, 9, 183);
-    TreeView2 = MakeTree(Panel1, 360, 184);
+    Label1 = MakeLabel(Panel1, "数据库(&B)：  ", 10, 62, 62, 13);
+    ComboBox1 = new platform::TComboBox(Panel1, 78, 58, 190, 21, false);
+    // The schema line: where the selected table or view lives.
+    Label7 = MakeLabel(Panel1, "", 284, 62, 3, 13);
+    Label7->SetFontColor(platform::clBlack);
+    Bevel3 = new TBevel(Panel1, TBevel::bsTopLine, 2, 84, 666, 9);
+    // The trees, side by side, with their labels above and progress under.
+    Label2 = MakeLabel(Panel1, "数据表：  ", 10, 90, 54, 13);
+    Label6 = MakeLabel(Panel1, "视图：  ", 350, 90, 42, 13);
+    TreeView1 = MakeTree(Panel1, 10, 106);
+    TreeView2 = MakeTree(Panel1, 350, 106);
     TreeView2->SetReadOnly(false);
-    Label8 = MakeLabel(Panel1, "存储过程：  ", 440, 168, 66, 13);
-    TreeView3 = MakeTree(Panel1, 440, 184);
+    Label8 = MakeLabel(Panel1, "存储过程：  ", 440, 90, 66, 13);
+    TreeView3 = MakeTree(Panel1, 440, 106);
     Label8->Hide();
     TreeView3->Hide();
-    Label5 = MakeLabel(Panel1, "", 9, 289, 3, 13);
-    Label3 = MakeLabel(Panel1, "", 360, 289, 3, 13);
+    Label5 = MakeLabel(Panel1, "", 10, 282, 3, 13);
+    Label3 = MakeLabel(Panel1, "", 350, 282, 3, 13);
     for (platform::TLabel* l : {Label5, Label3})
         l->SetFontColor(platform::clBlack);
-    Bevel2 = new TBevel(Panel1, TBevel::bsTopLine, 2, 310, 491, 9);
-    CheckBox1 = new platform::TCheckBox(Panel1, "扩展类型（别名、日期时间等新类型也生成）", 9, 330,
-                                        270, 17);
-    BitBtn1 = new TBitBtn(Panel1, "生成", TBitBtn::bkOK, 288, 326, 97, 25);
-    // The schema line, under the trees.
-    Label7 = MakeLabel(Panel1, "", 9, 314, 3, 13);
-    Label7->SetFontColor(platform::clBlack);
-    LabeledEdit5 =
-        new TLabeledEdit(Panel1, "类型分组：", 128, 362, 297, 21, 120, TLabeledEdit::lpLeft);
-    LabeledEdit5->SetHint("其他类型按哪一组生成：类型名=integer、string、float 或 blob，"
-                          "多个之间用分号隔开，如 MyPoint=blob; Money2=float");
-    CheckBox2 = new platform::TCheckBox(Panel1, "主键方法", 435, 364, 110, 17);
-    CheckBox2->SetHint("有主键的数据表另生成 FindByKey、UpdateByKey、DeleteByKey，"
-                       "有标识列的另生成 NewWithIdentity");
-    CheckBox3 = new platform::TCheckBox(Panel1, "存储过程", 550, 364, 100, 17);
-    CheckBox3->SetHint("读取存储过程，在第三棵树中显示，并为每个存储过程生成一个类");
-    Bevel4 = new TBevel(Panel1, TBevel::bsTopLine, 4, 393, 491, 9);
-    LabeledEdit3 = new TLabeledEdit(Panel1, "数据库连接字符串：    ", 128, 404, 297, 21, 120,
+    // What was left out of the last run, every one with its reason.
+    LeftOutButton = new platform::TButton(Panel1, "未生成的对象(&O)...", 560, 280, 110, 21);
+    LeftOutButton->SetHint("列出上一次生成时没有主键方法的数据表、没有生成的存储过程，以及原因");
+    LeftOutButton->Hide();
+    // The options in one group, 生成 where the eye ends.
+    Bevel2 = new TBevel(Panel1, TBevel::bsTopLine, 2, 300, 666, 9);
+    Options = new TRunOptions(Panel1);
+    CheckBox1 = Options->ExtendedTypes;
+    CheckBox2 = Options->KeyMethods;
+    CheckBox3 = Options->Procedures;
+    LabeledEdit5 = Options->TypeGroups;
+    BitBtn1 = new TBitBtn(Panel1, "生成(&G)", TBitBtn::bkOK, 570, 306, 98, 44);
+    BitBtn1->SetHint("检查所有名称和类型，把生成的文件写到程序所在目录的 Output 文件夹");
+    // The connection string, last.
+    Bevel4 = new TBevel(Panel1, TBevel::bsTopLine, 2, 354, 666, 9);
+    LabeledEdit3 = new TLabeledEdit(Panel1, "连接字符串(&C)：", 104, 362, 390, 21, 96,
                                     TLabeledEdit::lpLeft);
     LabeledEdit3->SetReadOnly(true);
-    BitBtn3 = new TBitBtn(Panel1, "获取数据库连接字符串", TBitBtn::bkHelp, 425, 402, 161, 25);
+    BitBtn3 = new TBitBtn(Panel1, "获取数据库连接字符串(&A)", TBitBtn::bkHelp, 500, 360, 170, 25);
 
     PopupMenu1 = new platform::TPopupMenu(this);
     M1 = PopupMenu1->Add("修改名称(&M)");
@@ -293,9 +318,15 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     A1 = PopupMenu1->Add("翻译全部(&A)");
 
     // Tab order: the layout, top to bottom and left to right.
-    platform::SetTabOrder({RadioButton1, RadioButton2, LabeledEdit1, LabeledEdit4, LabeledEdit2,
-                           BitBtn2, ComboBox1, TreeView1, TreeView2, TreeView3, CheckBox1, BitBtn1,
-                           LabeledEdit5, CheckBox2, CheckBox3, LabeledEdit3, BitBtn3});
+    std::vector<platform::TControl*> order = {RadioButton1, RadioButton2, LabeledEdit1,
+                                              LabeledEdit4, LabeledEdit2, BitBtn2,
+                                              ComboBox1,    TreeView1,    TreeView2,
+                                              TreeView3,    LeftOutButton};
+    for (platform::TControl* c : Options->TabOrder())
+        order.push_back(c);
+    for (platform::TControl* c : std::vector<platform::TControl*>{BitBtn1, LabeledEdit3, BitBtn3})
+        order.push_back(c);
+    platform::SetTabOrder(order);
 
     RadioButton1->OnClick = [this] { RadioButton1Click(); };
     RadioButton2->OnClick = [this] { RadioButton1Click(); };
@@ -304,11 +335,16 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     LabeledEdit2->OnEnter = [this] { BitBtn2Click(); };
     BitBtn1->OnClick = [this] { BitBtn1Click(); };
     BitBtn3->OnClick = [this] { BitBtn3Click(); };
+    LeftOutButton->OnClick = [this] { ShowLeftOut(); };
     ComboBox1->OnSelect = [this] { ComboBox1Select(); };
     M1->OnClick = [this] { M1Click(); };
     N1->OnClick = [this] { N1Click(); };
     A1->OnClick = [this] { A1Click(); };
     CheckBox3->OnClick = [this] { CheckBox3Click(); };
+    // Every option is remembered as it is set.
+    for (platform::TCheckBox* box : Options->Boxes())
+        if (box != CheckBox3)
+            box->OnClick = [this] { SaveSettings(); };
     // Every tree offers the popup over a node.
     for (platform::TTreeView* tree : {TreeView1, TreeView2, TreeView3}) {
         tree->OnMouseDown = [this, tree](platform::TMouseButton button, int x, int y) {
@@ -396,56 +432,53 @@ const SchemaObject* TMainForm::ObjectOf(const platform::TTreeView* tree,
 
 void TMainForm::FormResize()
 {
-    // What the window has beyond its first size goes to the trees: half the
-    // width to each, all the height; what lies below them moves down.
-    int dw = std::max(0, ClientWidth() - kWidth), dh = std::max(0, ClientHeight() - kHeight);
-    int half = dw / 2;
-    Image1->SetBounds(0, 0, kWidth + dw, 193);
-    if (Image1->PictureWidth() != kWidth + dw)
-        Image1->SetPicture(BannerPicture(kWidth + dw));
+    // What the window has beyond its least size goes to the trees: the
+    // width shared among them, all the height; what lies below them moves
+    // down, the edits and the rules take the width.
+    int width = std::max(ClientWidth(), kWidth), height = std::max(ClientHeight(), kHeight);
+    Image1->SetBounds(0, 0, width, kBannerHeight);
+    if (Image1->PictureWidth() != width)
+        Image1->SetPicture(BannerPicture(width));
     // The panel to the window's right edge: no strip beside it.
-    Panel1->SetBounds(0, 125, kWidth + dw, 444 + dh);
-    Bevel1->SetBounds(-3, 103, 675 + dw, 336 + dh);
-    // The rules run the frame's width, all three alike.
-    Bevel3->SetBounds(2, 159, 666 + dw, 9);
-    Label6->SetBounds(360 + half, 168, Label6->Bounds().Width, 13);
-    TreeView1->SetBounds(9, 183, 279 + half, 105 + dh);
-    TreeView2->SetBounds(360 + half, 184, 279 + half, 105 + dh);
-    Label5->SetBounds(9, 289 + dh, Label5->Bounds().Width, 13);
-    Label3->SetBounds(360 + half, 289 + dh, Label3->Bounds().Width, 13);
-    if (CheckBox3->Checked()) {
-        // Three trees share the width the two had.
-        int third = (630 + dw - 2 * 12) / 3;
-        TreeView1->SetBounds(9, 183, third, 105 + dh);
-        for (auto [tree, label, progress, column] :
-             {std::tuple{TreeView2, Label6, Label3, 1}, std::tuple{TreeView3, Label8, Label3, 2}}) {
-            int left = 9 + column * (third + 12);
-            tree->SetBounds(left, 184, third, 105 + dh);
-            label->SetBounds(left, 168, label->Bounds().Width, 13);
-            if (column == 1)
-                progress->SetBounds(left, 289 + dh, progress->Bounds().Width, 13);
-        }
+    int panelHeight = height - kBannerHeight;
+    Panel1->SetBounds(0, kBannerHeight, width, panelHeight);
+    int inner = width - 20;  // between the margins
+    // The bottom block, from the foot up: the connection string, the
+    // options with 生成, the progress under the trees.
+    int options = std::max(Options->Height(inner - 108), 44);
+    int connection = panelHeight - 30;
+    Bevel4->SetBounds(2, connection - 6, width - 4, 9);
+    LabeledEdit3->SetBounds(104, connection + 2, inner - 94 - 180, 21);
+    LabeledEdit3->EditLabel->SetBounds(10, connection + 6, 92, 13);
+    BitBtn3->SetBounds(width - 10 - 170, connection, 170, 25);
+    int optionsTop = connection - 10 - options;
+    Bevel2->SetBounds(2, optionsTop - 6, width - 4, 9);
+    Options->Layout(10, optionsTop, inner - 108);
+    BitBtn1->SetBounds(width - 10 - 98, optionsTop, 98, options);
+    int progress = optionsTop - 22;
+    Bevel1->SetBounds(-3, 84, width + 5, panelHeight - 84 + 3);
+    Bevel3->SetBounds(2, 84, width - 4, 9);
+    // The trees: two, or three with the procedures, sharing the width.
+    bool three = CheckBox3->Checked();
+    int count = three ? 3 : 2;
+    int column = (inner - (count - 1) * 12) / count;
+    int treeHeight = progress - 2 - 106;
+    TreeView1->SetBounds(10, 106, column, treeHeight);
+    Label5->SetBounds(10, progress, Label5->Bounds().Width, 13);
+    for (auto [tree, label, at] : {std::tuple{TreeView2, Label6, 1}, std::tuple{TreeView3, Label8, 2}}) {
+        int left = 10 + at * (column + 12);
+        tree->SetBounds(left, 106, column, treeHeight);
+        label->SetBounds(left, 90, label->Bounds().Width, 13);
     }
+    Label3->SetBounds(10 + column + 12, progress, Label3->Bounds().Width, 13);
+    LeftOutButton->SetBounds(width - 10 - 130, progress - 3, 130, 20);
     for (platform::TControl* c :
          {static_cast<platform::TControl*>(Label8), static_cast<platform::TControl*>(TreeView3)}) {
-        if (CheckBox3->Checked())
+        if (three)
             c->Show();
         else
             c->Hide();
     }
-    Bevel2->SetBounds(2, 310 + dh, 666 + dw, 9);
-    CheckBox1->SetBounds(9, 330 + dh, 270, 17);
-    BitBtn1->SetBounds(288, 326 + dh, 97, 25);
-    Label7->SetBounds(9, 314 + dh, Label7->Bounds().Width, 13);
-    for (auto [edit, top] : {std::pair{LabeledEdit5, 362}, std::pair{LabeledEdit3, 404}}) {
-        edit->SetBounds(128, top + dh, 297 + dw, 21);
-        platform::TRect label = edit->EditLabel->Bounds();
-        edit->EditLabel->SetBounds(label.Left, top + 4 + dh, label.Width, label.Height);
-    }
-    CheckBox2->SetBounds(435 + dw, 364 + dh, 110, 17);
-    CheckBox3->SetBounds(550 + dw, 364 + dh, 100, 17);
-    Bevel4->SetBounds(2, 393 + dh, 666 + dw, 9);
-    BitBtn3->SetBounds(425 + dw, 402 + dh, 161, 25);
 }
 
 std::string TMainForm::LoginName() const
@@ -663,6 +696,42 @@ void TMainForm::TakeSchema(const DatabaseSchema& schema)
     ViewColumns = ColumnLists(Schema.Views);
 }
 
+void TMainForm::TreeView1MouseDown(platform::TTreeView* sender, platform::TMouseButton button,
+                                   int x, int y)
+{
+    platform::TPopupMenu*& menu = sender == TreeView1   ? TreeView1PopupMenu
+                                  : sender == TreeView2 ? TreeView2PopupMenu
+                                                        : TreeView3PopupMenu;
+    menu = nullptr;
+    platform::TTreeNode* node = sender->GetNodeAt(x, y);
+    if (node && button == platform::mbRight) {
+        menu = PopupMenu1;
+        PopupTree = sender;
+        PopupNode = node;
+    }
+}
+
+// Rename: edit the node's text in place. A table node's text is the class
+// name, a column node's the parameter name.
+void TMainForm::M1Click()
+{
+    if (busy_ || !PopupTree || !PopupNode)
+        return;
+    PopupNode->EditText();
+}
+
+// Translate: the node's text, and its children's for a top-level node,
+// become pinyin identifiers, suffixed where they would collide.
+void TMainForm::N1Click()
+{
+    if (busy_ || !PopupTree || !PopupNode)
+        return;
+    // The object's schema, for a label another object already has.
+    const SchemaObject* object = ObjectOf(PopupTree, PopupNode);
+    TranslateNodeLabels({TreeView1, TreeView2, TreeView3}, PopupTree, PopupNode,
+                        object ? object->Schema : std::string());
+}
+
 void TMainForm::A1Click()
 {
     if (busy_)
@@ -672,41 +741,17 @@ void TMainForm::A1Click()
     BusyScope hold(this);
     DatabaseSchema labelled = LabelledSchema();
     TranslateLabels(labelled);
-    auto put = [](platform::TTreeView* tree, const SchemaObjects& objects) {
-        tree->BeginUpdate();
-        auto set = [](platform::TTreeNode* node, const std::string& text) {
-            if (node->Text() != text)
-                node->SetText(text);
-        };
-        for (std::size_t k = 0; k < objects.size(); ++k) {
-            platform::TTreeNode* node = tree->Item(static_cast<int>(k));
-            set(node, objects[k].Label);
-            for (std::size_t i = 0; i < objects[k].Columns.size(); ++i)
-                set(node->Item(static_cast<int>(i)), objects[k].Columns[i].Label);
-        }
-        tree->EndUpdate();
-    };
-    put(TreeView1, labelled.Tables);
-    put(TreeView2, labelled.Views);
-    put(TreeView3, labelled.Procedures);
+    ShowLabels(TreeView1, labelled.Tables);
+    ShowLabels(TreeView2, labelled.Views);
+    ShowLabels(TreeView3, labelled.Procedures);
 }
 
 DatabaseSchema TMainForm::LabelledSchema() const
 {
     DatabaseSchema labelled = Schema;
-    auto take = [](platform::TTreeView* tree, SchemaObjects& objects) {
-        // The nodes were made from the objects, one for one, and are only
-        // ever renamed.
-        for (std::size_t k = 0; k < objects.size(); ++k) {
-            platform::TTreeNode* node = tree->Item(static_cast<int>(k));
-            objects[k].Label = node->Text();
-            for (std::size_t i = 0; i < objects[k].Columns.size(); ++i)
-                objects[k].Columns[i].Label = node->Item(static_cast<int>(i))->Text();
-        }
-    };
-    take(TreeView1, labelled.Tables);
-    take(TreeView2, labelled.Views);
-    take(TreeView3, labelled.Procedures);
+    TakeLabels(TreeView1, labelled.Tables);
+    TakeLabels(TreeView2, labelled.Views);
+    TakeLabels(TreeView3, labelled.Procedures);
     return labelled;
 }
 
@@ -717,8 +762,16 @@ void TMainForm::BitBtn1Click()
     BusyScope hold(this);
     RunInput input{static_cast<std::size_t>(ComboBox1->Count()), LabelledSchema()};
     input.Procedures = CheckBox3->Checked() && Schema.ProceduresRead;
+    // What the last run said goes: the labels say what this one does.
     SetGrowingText(Label8, "存储过程：  ");
     Label8->SetHint(std::string());
+    LeftOut = RunNotice{RunNotice::NoKeyMethods, {}, {}};
+    LeftOutButton->Hide();
+    for (platform::TLabel* each : {Label5, Label3}) {
+        each->SetHint(std::string());
+        SetGrowingText(each, "正在检查名称和类型...");
+    }
+    platform::ProcessMessages();
     // Nothing to generate: the earlier output stays as it is.
     bool procedures = input.Procedures && !Schema.Procedures.empty();
     if (input.DatabaseCount > 0 &&
@@ -743,14 +796,27 @@ void TMainForm::BitBtn1Click()
     // The keys are read when they are asked for, from the database shown.
     input.KeyMethods = CheckBox2->Checked();
     input.Reader = ReportReader::Window;
-    if (input.KeyMethods && input.DatabaseCount > 0 && DBData->Available() &&
-        !ReadKeys(*DBData, input.Schema))
-        return;
+    if (input.KeyMethods && input.DatabaseCount > 0 && DBData->Available()) {
+        SetGrowingText(Label5, "正在读取主键...");
+        platform::ProcessMessages();
+        if (!ReadKeys(*DBData, input.Schema)) {
+            SetGrowingText(Label5, "未生成：读不到主键");
+            return;
+        }
+    }
     WindowRunHost host(this);
     // Ended while writing (a logout, a closed terminal), the window leaves
     // each file old or new, as pellam-gen does.
     platform::RemoveTemporaryFileOnSignals();
     GenerateAll(input, OutputTree(ProgramFolder), *DBData, host);
+    if (!LeftOut.Problems.empty())
+        LeftOutButton->Show();
+}
+
+void TMainForm::ShowLeftOut()
+{
+    if (!LeftOut.Problems.empty() && ShowReport)
+        ShowReport(LeftOut);
 }
 
 void TMainForm::BitBtn3Click()

@@ -14,8 +14,9 @@
 
 class TMainForm : public platform::TForm {
 public:
-    // The window's first size, and its least.
-    static constexpr int kWidth = 680, kHeight = 572;
+    // The window's first size, and its least: every control in sight on a
+    // 1366 x 768 screen at 150 %.
+    static constexpr int kWidth = 680, kHeight = 430;
     // No side is asked of the system beyond this before the window is fitted
     // to its screen.
     static constexpr int kMaxSide = 8192;
@@ -37,6 +38,9 @@ public:
     void ComboBox1Select();
     void BitBtn3Click();
     void BitBtn1Click();
+    // Lists what the last run left out (tables without key methods,
+    // procedures), each with its reason, in a dialog to read and copy.
+    void ShowLeftOut();
 
     // The chosen database's schema as read, and its labels as the trees show
     // them now.
@@ -95,6 +99,13 @@ public:
     platform::TCheckBox* CheckBox3;
     platform::TLabel* Label8;  // 存储过程：
     platform::TTreeView* TreeView3;
+    // The run's options, in one group (CheckBox1, CheckBox2, CheckBox3 and
+    // LabeledEdit5 are its controls).
+    class TRunOptions* Options;
+    // Shown after a run that left objects out: lists them all.
+    platform::TButton* LeftOutButton;
+    // What the last run left out, each line an object and its reason.
+    RunNotice LeftOut;
     // Shows or hides the procedure tree, reading the procedures when they
     // are wanted and not yet read.
     void CheckBox3Click();
@@ -148,7 +159,8 @@ private:
 
 extern TMainForm* MainForm;
 
-// The banner: a picture 210 high, 680 wide unless a wider window asks more.
-platform::TBitmap BannerPicture(int width = 680);
+// The banner: a band kBannerHeight high, as wide as the window.
+constexpr int kBannerHeight = 40;
+platform::TBitmap BannerPicture(int width = TMainForm::kWidth);
 
 #endif

@@ -9,24 +9,48 @@ const int kMargin = 12, kLine = 20, kButtonWidth = 110, kButtonHeight = 26;
 
 }  // namespace
 
+namespace {
+
+// A refusal's caption, or that of a list of what a run left out.
+std::string CaptionOf(const RunNotice& report)
+{
+    std::string n = std::to_string(report.Problems.size());
+    return report.Groups.empty() ? "未生成的对象（" + n + " 个）" : n + " 处问题，没有生成";
+}
+
+}  // namespace
+
 TReportDialog::TReportDialog(const RunNotice& report, platform::TForm* owner)
-    : platform::TForm(std::to_string(report.Problems.size()) + " 处问题，没有生成", owner),
-      text_(report.Text)
+    : platform::TForm(CaptionOf(report), owner), text_(report.Text)
 {
     SetFont("WenQuanYi Micro Hei", 11);
     SetResizableClientSize(kWidth, kHeight, kMinWidth, kMinHeight);
-    // How many problems; then, one line per kind, what clears them.
-    Summary = new platform::TLabel(this, RefusalSummary(report.Problems.size()), kMargin, 10,
-                                   kWidth - 2 * kMargin, 18);
+    bool refusal = !report.Groups.empty();
+    // How many problems; then, one line per kind, what clears them. A
+    // list of what was left out: how many, then each kind's own line.
+    Summary = new platform::TLabel(this,
+                                   refusal ? RefusalSummary(report.Problems.size())
+                                           : "上一次生成时未生成的对象，共 " +
+                                                 std::to_string(report.Problems.size()) + " 个：",
+                                   kMargin, 10, kWidth - 2 * kMargin, 18);
     for (const auto& [kind, count] : report.Groups)
         GroupLines.push_back(
             new platform::TLabel(this, ProblemGroupText(kind, count, ReportReader::Window),
                                  2 * kMargin, 0, 10, 18));
+    if (!refusal)
+        for (std::size_t at = 0; at < report.Text.size();) {
+            std::size_t end = std::min(report.Text.find('\n', at), report.Text.size());
+            GroupLines.push_back(new platform::TLabel(this, report.Text.substr(at, end - at),
+                                                      2 * kMargin, 0, 10, 18));
+            at = end + 1;
+        }
     List = new platform::TMemo(this, kMargin, 0, 10, 10);
     std::string list;
     for (const std::string& problem : report.Problems)
         list += (list.empty() ? "" : "\n") + problem;
     List->SetText(list);
+    if (!refusal)
+        text_ = Summary->Caption() + "\n" + list;
     SaveButton = new platform::TButton(this, "保存到文件...", 0, 0, kButtonWidth, kButtonHeight);
     OkButton = new platform::TButton(this, "确定", 0, 0, kButtonWidth, kButtonHeight);
     SaveButton->OnClick = [this] { SaveClick(); };

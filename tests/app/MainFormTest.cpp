@@ -9,10 +9,11 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
                                                  form->LabeledEdit1, form->LabeledEdit4,
                                                  form->LabeledEdit2, form->BitBtn2,
                                                  form->ComboBox1,    form->TreeView1,
-                                                 form->TreeView2,    form->CheckBox1,
-                                                 form->BitBtn1,      form->LabeledEdit5,
-                                                 form->CheckBox2,    form->CheckBox3,
+                                                 form->TreeView2,    form->CheckBox3,
+                                                 form->CheckBox2,    form->CheckBox1,
+                                                 form->LabeledEdit5, form->BitBtn1,
                                                  form->LabeledEdit3, form->BitBtn3};
+    const std::size_t kWorked = controls.size();
     for (platform::TLabeledEdit* edit : {form->LabeledEdit1, form->LabeledEdit4, form->LabeledEdit2,
                                          form->LabeledEdit5, form->LabeledEdit3})
         controls.push_back(edit->EditLabel);
@@ -23,11 +24,13 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
         for (std::size_t j = 0; j < i; ++j)
             EXPECT_FALSE(controls[i]->Bounds().Intersects(controls[j]->Bounds())) << i << "," << j;
     }
-    // Tab order follows the layout from top to bottom.
+    // Tab order follows the layout from top to bottom: the login, the
+    // trees, the options (what is read, what is generated, how it is
+    // written), 生成, the connection string.
     std::vector<platform::TControl*> order;
     platform::TControl* at = form->RadioButton1;
     do {
-        if (std::count(controls.begin(), controls.begin() + 16, at))
+        if (std::count(controls.begin(), controls.begin() + kWorked, at))
             order.push_back(at);
         at = platform::NextInTabOrder(at);
     } while (at != form->RadioButton1 && order.size() < 20);
@@ -37,10 +40,9 @@ TEST_F(Window, StartsWithALayoutWhereEveryControlCanBeReached)
               (std::vector<platform::TControl*>{form->RadioButton1, form->LabeledEdit1,
                                                 form->LabeledEdit4, form->LabeledEdit2,
                                                 form->BitBtn2, form->ComboBox1, form->TreeView1,
-                                                form->TreeView2, form->CheckBox1, form->BitBtn1,
-                                                form->LabeledEdit5, form->CheckBox2,
-                                                form->CheckBox3, form->LabeledEdit3,
-                                                form->BitBtn3}));
+                                                form->TreeView2, form->CheckBox3, form->CheckBox2,
+                                                form->CheckBox1, form->LabeledEdit5, form->BitBtn1,
+                                                form->LabeledEdit3, form->BitBtn3}));
     EXPECT_EQ(form->LabeledEdit4->Text(), "sa");
     EXPECT_FALSE(form->Label4->Visible());
     EXPECT_EQ(form->ComboBox1->ItemIndex(), -1);

@@ -1,37 +1,10 @@
-// The trees' popup: a node renamed in place, or translated with its
-// children into identifiers the checks accept.
-
-#include "Main.h"
+#include "TreeLabels.h"
 
 #include "generator/Translate.h"
 
 #include <initializer_list>
 #include <string>
 #include <vector>
-
-void TMainForm::TreeView1MouseDown(platform::TTreeView* sender, platform::TMouseButton button,
-                                   int x, int y)
-{
-    platform::TPopupMenu*& menu = sender == TreeView1   ? TreeView1PopupMenu
-                                  : sender == TreeView2 ? TreeView2PopupMenu
-                                                        : TreeView3PopupMenu;
-    menu = nullptr;
-    platform::TTreeNode* node = sender->GetNodeAt(x, y);
-    if (node && button == platform::mbRight) {
-        menu = PopupMenu1;
-        PopupTree = sender;
-        PopupNode = node;
-    }
-}
-
-// Rename: edit the node's text in place. A table node's text is the class
-// name, a column node's the parameter name.
-void TMainForm::M1Click()
-{
-    if (busy_ || !PopupTree || !PopupNode)
-        return;
-    PopupNode->EditText();
-}
 
 namespace {
 
@@ -66,36 +39,58 @@ std::vector<std::string> TextsExcept(const std::vector<platform::TTreeNode*>& no
 
 }  // namespace
 
-// Translate: the node's text, and its children's for a top-level node,
-// become pinyin identifiers, suffixed where they would collide.
-void TMainForm::N1Click()
+void TranslateNodeLabels(const SchemaTrees& trees, platform::TTreeView* tree,
+                         platform::TTreeNode* node, const std::string& schema)
 {
-    if (busy_ || !PopupTree || !PopupNode)
-        return;
-    platform::TTreeNode* node = PopupNode;
-    bool procedure = PopupTree == TreeView3;
+    bool procedure = tree == trees.Procedures;
     if (platform::TTreeNode* parent = node->Parent()) {
         std::vector<std::string> siblings = TextsExcept(ChildrenOf(parent), node);
         node->SetText(procedure ? TranslatedParameterLabel(node->Text(), siblings)
                                 : TranslatedColumnLabel(node->Text(), siblings));
         return;
     }
-    // The object's schema, for a label another object already has.
-    const SchemaObject* object = ObjectOf(PopupTree, node);
-    std::string schema = object ? object->Schema : std::string();
     std::string label = node->Text();
     std::vector<platform::TTreeNode*> children = ChildrenOf(node);
     std::vector<std::string> labels = TextsExcept(children, nullptr);
     if (procedure) {
         // A procedure's class apart from the other procedures' and from
         // the include guards of the tables' and views' classes.
-        TranslateProcedureLabels(label, labels, TextsExcept(TopNodes({TreeView3}), node),
-                                 TextsExcept(TopNodes({TreeView1, TreeView2}), nullptr), schema);
+        TranslateProcedureLabels(label, labels, TextsExcept(TopNodes({trees.Procedures}), node),
+                                 TextsExcept(TopNodes({trees.Tables, trees.Views}), nullptr),
+                                 schema);
     } else {
-        TranslateObjectLabels(label, labels, TextsExcept(TopNodes({TreeView1, TreeView2}), node),
-                              schema);
+        TranslateObjectLabels(label, labels,
+                              TextsExcept(TopNodes({trees.Tables, trees.Views}), node), schema);
     }
     node->SetText(label);
     for (std::size_t i = 0; i < children.size(); ++i)
         children[i]->SetText(labels[i]);
+}
+
+void TakeLabels(const platform::TTreeView* tree, SchemaObjects& objects)
+{
+    // The nodes were made from the objects, one for one, and are only
+    // ever renamed.
+    for (std::size_t k = 0; k < objects.size(); ++k) {
+        platform::TTreeNode* node = tree->Item(static_cast<int>(k));
+        objects[k].Label = node->Text();
+        for (std::size_t i = 0; i < objects[k].Columns.size(); ++i)
+            objects[k].Columns[i].Label = node->Item(static_cast<int>(i))->Text();
+    }
+}
+
+void ShowLabels(platform::TTreeView* tree, const SchemaObjects& objects)
+{
+    tree->BeginUpdate();
+    auto set = [](platform::TTreeNode* node, const std::string& text) {
+        if (node->Text() != text)
+            node->SetText(text);
+    };
+    for (std::size_t k = 0; k < objects.size(); ++k) {
+        platform::TTreeNode* node = tree->Item(static_cast<int>(k));
+        set(node, objects[k].Label);
+        for (std::size_t i = 0; i < objects[k].Columns.size(); ++i)
+            set(node->Item(static_cast<int>(i)), objects[k].Columns[i].Label);
+    }
+    tree->EndUpdate();
 }
