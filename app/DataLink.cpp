@@ -147,6 +147,8 @@ TDataLinkDialog::TDataLinkDialog(const std::string& initial, platform::TForm* ow
     CancelButton = new TButton(this, "取消", 334, 404, 78, 26);
     OkButton->OnClick = [this] { EndModal(true); };
     CancelButton->OnClick = [this] { EndModal(false); };
+    // Enter confirms, wherever the focus is but on another button.
+    SetDefaultButton(OkButton);
     WindowsLogin->OnClick = [this] { UpdateLoginFields(); };
     SqlLogin->OnClick = [this] { UpdateLoginFields(); };
     TestConnection->OnClick = [this] { TestConnectionClick(); };

@@ -6,6 +6,7 @@
 
 #include "DataLink.h"
 #include "Options.h"
+#include "RunProgress.h"
 #include "Report.h"
 #include "TreeLabels.h"
 #include "catalog/CatalogReader.h"
@@ -29,168 +30,12 @@ platform::TLabel* MakeLabel(platform::TWinControl* parent, const char* caption, 
     return new platform::TLabel(parent, caption, left, top, width, height);
 }
 
-// A label that grows with its text from its left edge.
-void SetGrowingText(platform::TLabel* label, const std::string& text)
-{
-    if (label->Caption() == text)
-        return;
-    label->SetCaption(text);
-    platform::TRect r = label->Bounds();
-    label->SetBounds(r.Left, r.Top, std::max(3, label->TextWidth()), 13);
-}
-
 platform::TTreeView* MakeTree(platform::TWinControl* parent, int left, int top)
 {
     auto* tree = new platform::TTreeView(parent, left, top, 279, 105);
     tree->SetIndent(19);
     return tree;
 }
-
-// What the run asks of the window.
-class WindowRunHost : public RunHost {
-public:
-    explicit WindowRunHost(TMainForm* form) : form_(form) { }
-
-    bool ClearEarlierOutput(std::size_t files) override
-    {
-        // What the labels say while the question is open.
-        for (platform::TLabel* each : {form_->Label5, form_->Label3})
-            SetGrowingText(each, "等待选择是否清除旧文件...");
-        return platform::Application.MessageBox(
-                   "是否清除上一次生成的文件？\n将删除 " + std::to_string(files) +
-                       " 个这次不再生成的文件（DBComm 目录树中以前生成的，其他文件不动）。",
-                   "提示", platform::MB_YESNO | platform::MB_ICONQUESTION) == platform::IDYES;
-    }
-    // Each notice in its box: caption and icon by what happened.
-    void Tell(const RunNotice& notice) override
-    {
-        const char* caption = "提示";
-        int icon = platform::MB_ICONWARNING;
-        switch (notice.What) {
-        case RunNotice::NotLoggedIn:
-            icon = platform::MB_ICONQUESTION;
-            break;
-        case RunNotice::FolderFailed:
-            caption = "警告";
-            break;
-        case RunNotice::NameRefused:
-        case RunNotice::TypeUnsupported:
-            if (!notice.Groups.empty()) {
-                // A refusal: the report of every problem, in a dialog that
-                // fits the screen.
-                if (form_->ShowReport)
-                    form_->ShowReport(notice);
-                return;
-            }
-            break;
-        case RunNotice::ConnectionLost:
-            break;
-        case RunNotice::ProceduresLeftOut:
-            // Not a failure: said above the procedure tree, each one in
-            // its hint and in the list of what was left out.
-            SetGrowingText(form_->Label8, "存储过程：" +
-                                              notice.Text.substr(0, notice.Text.find(' ')) +
-                                              " 个未生成（参数类型无法生成）");
-            form_->Label8->SetHint(notice.Text);
-            LeaveOut(notice);
-            return;
-        case RunNotice::NoKeyMethods:
-            // Not a failure: said briefly under the table tree when it is
-            // done, the tables named in the label's hint and the list.
-            keyNote_ = notice.Text;
-            LeaveOut(notice);
-            return;
-        }
-        platform::Application.MessageBox(notice.Text, caption, platform::MB_OK | icon);
-    }
-    void Progress(const RunEvent& event) override
-    {
-        // The procedures' progress shows under the view tree, beside theirs.
-        platform::TLabel* label =
-            event.Tree == ProgressLabel::Tables ? form_->Label5 : form_->Label3;
-        switch (event.What) {
-        case RunEvent::TreeStarted:
-            SetGrowingText(label, std::string());
-            break;
-        case RunEvent::ObjectStarted: {
-            // How far it has come, at most once a frame: a native label's
-            // text and repaint per object are what made a run of thousands
-            // slow under Wine.
-            auto clock = std::chrono::steady_clock::now();
-            if (event.Index > 0 && clock - shown_ < std::chrono::milliseconds(16))
-                break;
-            shown_ = clock;
-            std::string done = std::to_string(event.Index + 1);
-            if (event.Tree == ProgressLabel::Procedures)
-                SetGrowingText(label, "正在生成存储过程... " + done + "/" +
-                                          std::to_string(form_->Schema.Procedures.size()));
-            else
-                SetGrowingText(label, "正在生成... " + done + "/" +
-                                          std::to_string(event.Tree == ProgressLabel::Tables
-                                                             ? form_->Schema.Tables.size()
-                                                             : form_->Schema.Views.size()));
-            platform::ProcessMessages();
-            break;
-        }
-        case RunEvent::FilesWritten: {
-            // The files going to disk, counted under both trees.
-            auto clock = std::chrono::steady_clock::now();
-            if (event.Index > 1 && event.Index < event.Total &&
-                clock - shown_ < std::chrono::milliseconds(16))
-                break;
-            shown_ = clock;
-            std::string text = "正在写入文件... " + std::to_string(event.Index) + "/" +
-                               std::to_string(event.Total);
-            SetGrowingText(form_->Label5, text);
-            SetGrowingText(form_->Label3, text);
-            platform::ProcessMessages();
-            break;
-        }
-        case RunEvent::TreeDone:
-            if (event.Tree == ProgressLabel::Tables && !keyNote_.empty()) {
-                SetGrowingText(label, "生成完毕。" + keyNote_.substr(0, keyNote_.find(' ')) +
-                                          " 个数据表无主键方法");
-                label->SetHint(keyNote_);
-            } else {
-                SetGrowingText(label, "生成完毕。   ");
-                label->SetHint(std::string());
-            }
-            break;
-        case RunEvent::Refused:
-            // Nothing was written: neither tree says it is done.
-            for (platform::TLabel* each : {form_->Label5, form_->Label3})
-                SetGrowingText(each, "未生成：名称或类型不符合要求");
-            break;
-        }
-    }
-    // Waits for the clearing without processing messages.
-    void ClearOutput(const OutputTree& tree, const std::vector<std::string>& keep) override
-    {
-        ClearOutputExcept(tree, keep);
-    }
-    // Without a file manager the user still learns where the files went.
-    void OpenOutputRoot(const std::string& path) override
-    {
-        if (form_->OpenFolder && !form_->OpenFolder(path))
-            platform::Application.MessageBox("生成完毕，输出目录：" + path, "提示",
-                                             platform::MB_OK | platform::MB_ICONINFORMATION);
-    }
-
-private:
-    // Keeps a notice of objects left out for the list the window offers.
-    void LeaveOut(const RunNotice& notice)
-    {
-        RunNotice& all = form_->LeftOut;
-        all.What = notice.What;
-        std::string head = notice.Text.substr(0, notice.Text.find('\n'));
-        all.Text += (all.Text.empty() ? "" : "\n") + head;
-        all.Problems.insert(all.Problems.end(), notice.Problems.begin(), notice.Problems.end());
-    }
-
-    TMainForm* form_;
-    std::string keyNote_;  // the tables that got no key methods, when some did not
-    std::chrono::steady_clock::time_point shown_{};  // when the progress last showed
-};
 
 }  // namespace
 
@@ -258,7 +103,8 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     RadioButton1 = new platform::TRadioButton(Panel1, "Windows 身份验证(&W)", 10, 6, 150, 17);
     RadioButton1->SetChecked(true);
     RadioButton2 = new platform::TRadioButton(Panel1, "SQL Server 身份验证(&S)", 170, 6, 170, 17);
-    LabeledEdit1 = new TLabeledEdit(Panel1, "主机(&H)：", 66, 30, 130, 21, 56, TLabeledEdit::lpLeft);
+    LabeledEdit1 =
+        new TLabeledEdit(Panel1, "主机(&H)：", 66, 30, 130, 21, 56, TLabeledEdit::lpLeft);
     LabeledEdit1->SetHint("主机名或IP地址，可写作：主机、主机,端口 或 主机\\实例名");
     LabeledEdit4 =
         new TLabeledEdit(Panel1, "登录名(&N)：", 268, 30, 70, 21, 68, TLabeledEdit::lpLeft);
@@ -274,6 +120,7 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     Label4->Hide();
     Label1 = MakeLabel(Panel1, "数据库(&B)：  ", 10, 62, 62, 13);
     ComboBox1 = new platform::TComboBox(Panel1, 78, 58, 190, 21, false);
+    Label1->SetFocusControl(ComboBox1);
     // The schema line: where the selected table or view lives.
     Label7 = MakeLabel(Panel1, "", 284, 62, 3, 13);
     Label7->SetFontColor(platform::clBlack);
@@ -307,8 +154,8 @@ TMainForm::TMainForm() : platform::TForm("Pellam - 代码生成器 ")
     BitBtn1->SetHint("检查所有名称和类型，把生成的文件写到程序所在目录的 Output 文件夹");
     // The connection string, last.
     Bevel4 = new TBevel(Panel1, TBevel::bsTopLine, 2, 354, 666, 9);
-    LabeledEdit3 = new TLabeledEdit(Panel1, "连接字符串(&C)：", 104, 362, 390, 21, 96,
-                                    TLabeledEdit::lpLeft);
+    LabeledEdit3 =
+        new TLabeledEdit(Panel1, "连接字符串(&C)：", 104, 362, 390, 21, 96, TLabeledEdit::lpLeft);
     LabeledEdit3->SetReadOnly(true);
     BitBtn3 = new TBitBtn(Panel1, "获取数据库连接字符串(&A)", TBitBtn::bkHelp, 500, 360, 170, 25);
 
@@ -465,7 +312,8 @@ void TMainForm::FormResize()
     int treeHeight = progress - 2 - 106;
     TreeView1->SetBounds(10, 106, column, treeHeight);
     Label5->SetBounds(10, progress, Label5->Bounds().Width, 13);
-    for (auto [tree, label, at] : {std::tuple{TreeView2, Label6, 1}, std::tuple{TreeView3, Label8, 2}}) {
+    for (auto [tree, label, at] :
+         {std::tuple{TreeView2, Label6, 1}, std::tuple{TreeView3, Label8, 2}}) {
         int left = 10 + at * (column + 12);
         tree->SetBounds(left, 106, column, treeHeight);
         label->SetBounds(left, 90, label->Bounds().Width, 13);
@@ -531,12 +379,23 @@ void TMainForm::BitBtn2Click()
 {
     if (busy_)
         return;
+    // The keyboard goes on from where the login leaves it, once input is
+    // taken again: the databases, or back where a failed login's fault
+    // most often is.
+    platform::TControl* next = LogIn();
+    if (next)
+        next->SetFocus();
+}
+
+platform::TControl* TMainForm::LogIn()
+{
     BusyScope hold(this);
     Label4->Hide();
     std::string host = LabeledEdit1->Text();
     std::string password = LabeledEdit2->Text();
     if (!DBData->Connect(!RadioButton1->Checked(), host, password, "master", LoginName()))
-        return;
+        return RadioButton1->Checked() ? static_cast<platform::TControl*>(RadioButton1)
+                                       : LabeledEdit2;
     SaveSettings();
     ComboBox1->Clear();
     NameList databases;
@@ -554,6 +413,7 @@ void TMainForm::BitBtn2Click()
         }
     }
     SelectDatabase();
+    return ComboBox1;
 }
 
 void TMainForm::ComboBox1Select()
@@ -586,7 +446,8 @@ public:
         // The node's text is the class name; its hint says where the object
         // lives.
         if (!object.Schema.empty())
-            node->SetHint(platform::Printable(object.Schema) + "." + platform::Printable(object.Name));
+            node->SetHint(platform::Printable(object.Schema) + "." +
+                          platform::Printable(object.Name));
         Say(LabelOf(tables), "正在更新数据表...          ");
         for (const SchemaColumn& column : object.Columns) {
             node->AddChild(column.Name);
@@ -835,6 +696,9 @@ void TMainForm::BitBtn3Click()
             seed.UserID = LoginName();
     }
     if (initial.empty() || seed.Read(initial)) {
+        // The database chosen in the window, when the string names none.
+        if (seed.InitialCatalog.empty() && ComboBox1->ItemIndex() >= 0)
+            seed.InitialCatalog = ComboBox1->Text();
         // A string shown without its password takes the one typed.
         if (sqlLogin && !seed.IntegratedSecurity && seed.Password.empty())
             seed.Password = LabeledEdit2->Text();

@@ -143,6 +143,8 @@ private:
     class TreeFill;
     // The database selection, once input is held off.
     void SelectDatabase();
+    // The login with input held off; the control the keyboard goes to next.
+    platform::TControl* LogIn();
     // Schema and the members that project it.
     void TakeSchema(const DatabaseSchema& schema);
     bool busy_ = false;

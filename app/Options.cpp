@@ -26,9 +26,9 @@ TRunOptions::TRunOptions(platform::TWinControl* parent)
                         "别名类型按其基础类型生成；date、time、datetime2、datetimeoffset、"
                         "uniqueidentifier、xml、sql_variant 按字符串，hierarchyid、geometry、"
                         "geography 按二进制流生成");
-    TypeGroups = new platform::TLabeledEdit(parent, "类型分组(&T)：", 0, 0, kLeastEditWidth,
-                                            kEditHeight, kTypeLabelWidth,
-                                            platform::TLabeledEdit::lpLeft);
+    TypeGroups =
+        new platform::TLabeledEdit(parent, "类型分组(&T)：", 0, 0, kLeastEditWidth, kEditHeight,
+                                   kTypeLabelWidth, platform::TLabeledEdit::lpLeft);
     TypeGroups->SetHint("其他类型按哪一组生成：类型名=integer、string、float 或 blob，"
                         "多个之间用分号隔开，如 MyPoint=blob; Money2=float");
 }
@@ -48,7 +48,7 @@ std::vector<TRunOptions::Place> TRunOptions::Places(int width) const
     // What is read and what is generated on the first row, how it is
     // written on the second; a row too narrow goes on in the next.
     const std::vector<std::vector<platform::TCheckBox*>> rows = {{Procedures, KeyMethods},
-                                                                  {ExtendedTypes}};
+                                                                 {ExtendedTypes}};
     std::vector<Place> places;
     int row = 0;
     for (const auto& boxes : rows) {

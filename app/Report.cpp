@@ -3,6 +3,8 @@
 #include "platform/Application.h"
 #include "platform/Files.h"
 
+#include <algorithm>
+
 namespace {
 
 const int kMargin = 12, kLine = 20, kButtonWidth = 110, kButtonHeight = 26;
@@ -60,6 +62,28 @@ TReportDialog::TReportDialog(const RunNotice& report, platform::TForm* owner)
     };
     OnResize = [this] { Arrange(); };
     platform::SetTabOrder({List, SaveButton, OkButton});
+    // Enter closes it, from the list too; saving is asked for by its key.
+    SetDefaultButton(OkButton);
+    // As large as its lines need, up to the screen: the widest line, and
+    // every line where the screen allows.
+    int widest = 0;
+    for (platform::TLabel* line : GroupLines)
+        widest = std::max(widest, line->TextWidth() + 3 * kMargin);
+    {
+        platform::TLabel measure(this, "", 0, 0, 10, 18);
+        for (const std::string& problem : report.Problems) {
+            measure.SetCaption(problem);
+            widest = std::max(widest, measure.TextWidth() + 2 * kMargin + 24);
+        }
+        measure.Hide();
+    }
+    int lines = static_cast<int>(report.Problems.size());
+    int wanted = 10 + kLine * (2 + static_cast<int>(GroupLines.size())) + 6 + lines * 17 + 16 +
+                 kButtonHeight + kMargin + 8;
+    platform::TRect area = WorkArea();
+    int width = std::max(kWidth, std::min(widest, area.Width > 0 ? area.Width : widest));
+    int height = std::max(kHeight, std::min(wanted, area.Height > 0 ? area.Height : wanted));
+    SetResizableClientSize(width, height, kMinWidth, kMinHeight);
     Arrange();
     FitOnScreen();
     Arrange();

@@ -538,7 +538,8 @@ TDBData::Question TDBData::ViewListQuestion(const std::string& database, SchemaO
 
 TDBData::Question TDBData::ColumnQuestion(const SchemaObject& object, ColumnList& out)
 {
-    return {ColumnStatement(object), [this, &object, &out] { return ReadColumns(object, out); },
+    return {ColumnStatement(object),
+            [this, &object, &out] { return ReadColumns(object, out); },
             {},
             4};
 }

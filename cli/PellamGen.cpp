@@ -179,8 +179,8 @@ public:
 
 private:
     bool clear_;
-    std::size_t tables_, views_, procedures_, tablesDone_ = 0, viewsDone_ = 0,
-        proceduresDone_ = 0, filesDone_ = 0, files_ = 0;
+    std::size_t tables_, views_, procedures_, tablesDone_ = 0, viewsDone_ = 0, proceduresDone_ = 0,
+                                              filesDone_ = 0, files_ = 0;
     bool progress_, shown_ = false;
 };
 

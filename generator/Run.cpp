@@ -150,12 +150,15 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
         while (reachable < tree.size() && TypesSupported(tree[reachable]))
             ++reachable;
         // Copied only when the walk will stop short of the end.
-        answered = reachable == tree.size()
-                       ? identities.GetIdentityColumnsUntilFailure(tree, identity)
-                       : identities.GetIdentityColumnsUntilFailure(
-                             SchemaObjects(tree.begin(),
-                                           tree.begin() + static_cast<std::ptrdiff_t>(reachable)),
-                             identity);
+        answered =
+            reachable == tree.size()
+                ? identities.GetIdentityColumnsUntilFailure(tree, identity)
+                : identities
+                      .GetIdentityColumnsUntilFailure(SchemaObjects(tree.begin(),
+                                                                    tree.begin() +
+                                                                        static_cast<std::ptrdiff_t>(
+                                                                            reachable)),
+                                                      identity);
     }
     for (std::size_t position = 0; position < tree.size(); ++position) {
         const SchemaObject& o = tree[position];
@@ -430,7 +433,8 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
         result.TablesWithoutKeyMethods = static_cast<int>(without.size());
         if (!without.empty()) {
             // Every one named, with its reason, a line each.
-            RunNotice notice{RunNotice::NoKeyMethods, {},
+            RunNotice notice{RunNotice::NoKeyMethods,
+                             {},
                              std::to_string(without.size()) +
                                  " 个数据表没有可用的主键（没有主键，或主键含二进制字段），"
                                  "没有生成主键方法："};

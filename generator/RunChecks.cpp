@@ -179,7 +179,8 @@ public:
     }
     // The earlier classes a label clashes with (twins, and enumerators of
     // DBComm that one's operator class would hide), in the order checked.
-    std::vector<std::pair<const CheckedClass*, ClassClash>> ClashesOf(const std::string& label) const
+    std::vector<std::pair<const CheckedClass*, ClassClash>> ClashesOf(
+        const std::string& label) const
     {
         std::vector<std::pair<std::size_t, ClassClash>> found;
         auto take = [&](const auto& index, const std::string& key, ClassClash clash) {
@@ -195,6 +196,7 @@ public:
             take(byLabel_, label.substr(0, label.size() - suffix.size()), ClassClash::Enumerator);
         std::sort(found.begin(), found.end());
         std::vector<std::pair<const CheckedClass*, ClassClash>> out;
+        out.reserve(found.size());
         for (const auto& [k, clash] : found)
             out.emplace_back(&list_[k], clash);
         return out;
@@ -222,7 +224,8 @@ std::vector<RunProblem> ObjectProblems(const SchemaObject& o, bool tableTree, bo
         for (const auto& [found, clash] : classes.ClashesOf(o.Label)) {
             const CheckedClass& other = *found;
             if (clash == ClassClash::Twin) {
-                out.push_back({RunProblem::Clash, owner + ":与另一个数据表或视图（" + other.Named() +
+                out.push_back({RunProblem::Clash, owner + ":与另一个数据表或视图（" +
+                                                      other.Named() +
                                                       "）的类名相同（翻译或改名后可生成）"});
             } else if (clash == ClassClash::Enumerator) {
                 // DBComm names each operator by its class name: the

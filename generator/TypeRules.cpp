@@ -101,9 +101,9 @@ const NameSet& RuntimeNames()
 const NameSet& OperatorBodyNames()
 {
     static const NameSet names = {
-        "String",  "TStream",      "ftBlob",    "condition",       "strSql",  "nCount",
-        "m_query", "m_datasource", "InitQuery", "ExecSQLNonQuery", "ExecSQL", "Get",
-        "DBTableOperator",
+        "String",  "TStream", "ftBlob",          "condition", "strSql",
+        "nCount",  "m_query", "m_datasource",    "InitQuery", "ExecSQLNonQuery",
+        "ExecSQL", "Get",     "DBTableOperator",
     };
     return names;
 }
@@ -123,8 +123,8 @@ const NameSet& ProcedureBodyNames()
         "ftFloat",       "ftBCD",           "ftMemo",
         "ftWideMemo",    "ftBlob",          "ftBytes",
         "ftVarBytes",    "ftString",        "ftWideString",
-        "ftFixedChar",   "ftFixedWideChar", "ftDateTime",    "pdInput",
-        "pdInputOutput", "pdReturnValue",
+        "ftFixedChar",   "ftFixedWideChar", "ftDateTime",
+        "pdInput",       "pdInputOutput",   "pdReturnValue",
     };
     return names;
 }

@@ -18,6 +18,8 @@ TLabeledEdit::TLabeledEdit(TWinControl* parent, const std::string& caption, int 
                     : new TLabel(parent, caption, left - 3 - labelWidth, top + (height - 13) / 2,
                                  labelWidth, 13))
 {
+    // Its caption's access key reaches the edit.
+    EditLabel->SetFocusControl(this);
 }
 
 void TLabeledEdit::SetEnabled(bool enabled)

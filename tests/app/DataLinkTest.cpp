@@ -5,8 +5,9 @@ namespace {
 // A server whose collation tells "SysDatabases" from "sysdatabases".
 class CaseSensitiveWindow : public Window {
 protected:
-    CaseSensitiveWindow() : caseSensitive(Fixture(std::string(kNolk) + R"(, {"name": "Other"})"),
-                                          {"--case-sensitive"})
+    CaseSensitiveWindow()
+        : caseSensitive(Fixture(std::string(kNolk) + R"(, {"name": "Other"})"),
+                        {"--case-sensitive"})
     {
     }
     StandIn caseSensitive;

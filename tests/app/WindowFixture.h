@@ -102,7 +102,7 @@ protected:
 
 // Opens the popup over a node of a tree and chooses an entry.
 inline void Choose(TMainForm* form, platform::TTreeView* tree, platform::TTreeNode* node,
-            platform::TMenuItem* entry)
+                   platform::TMenuItem* entry)
 {
     int x = 0, y = 0;
     tree->NodePoint(node, x, y);
@@ -114,6 +114,5 @@ inline void Choose(TMainForm* form, platform::TTreeView* tree, platform::TTreeNo
     ASSERT_EQ(form->PopupNode, node) << "the node is not where the click went";
     entry->Click();
 }
-
 
 #endif

@@ -68,5 +68,4 @@ protected:
 
 inline const auto& kRelabelledFiles = testsupport::kLogStaffUsersFiles;
 
-
 #endif

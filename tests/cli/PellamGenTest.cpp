@@ -957,8 +957,8 @@ TEST_F(PellamGen, AFullDiskWhileDBCommIsWrittenLeavesBothItsFilesAsTheyWere)
     std::string limited = "bash -c 'trap \"\" XFSZ; ulimit -f 6; exec \"$0\" \"$@\"' ";
     std::string command = std::string("PW='Pellam#2026' ") + limited + PELLAM_GEN +
                           " generate --host " + fewer.Host() +
-                          " --password-env PW --database Many --clear --output " +
-                          dir.File("o2") + " > /dev/null 2> " + dir.File("err2");
+                          " --password-env PW --database Many --clear --output " + dir.File("o2") +
+                          " > /dev/null 2> " + dir.File("err2");
     // A fresh copy of the first library, then the limited run over it.
     std::filesystem::copy(dir.File("o"), dir.File("o2"), std::filesystem::copy_options::recursive);
     testsupport::WriteFile(dir.File("o2/DBComm/DBComm.h"), header);

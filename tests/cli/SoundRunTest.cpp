@@ -35,15 +35,17 @@ TEST_F(PellamGen, TheSwitchToTheDatabaseFallsBackAndIsChecked)
     const Case cases[] = {
         {"as SQL Server", {}, 0, ""},
         {"Azure SQL Database", {"--azure"}, 0, ""},
-        {"a proxy that stays in master", {"--use", "ignored"}, 3,
+        {"a proxy that stays in master",
+         {"--use", "ignored"},
+         3,
          "切换到数据库 NOLK 后，连接仍在数据库 master 中"},
         {"a proxy that swallows the answer", {"--use", "silent"}, 0, ""},
     };
     for (const Case& c : cases) {
         StandIn server(Fixture(kNolk), c.options);
         std::string out = dir.File(std::string("o-") + std::to_string(&c - cases));
-        Outcome r = Run("generate --keys --host " + server.Host() + " --password-env PW --output " +
-                        out);
+        Outcome r =
+            Run("generate --keys --host " + server.Host() + " --password-env PW --output " + out);
         EXPECT_EQ(r.Code, c.code) << c.what << "\n" << r.Err;
         EXPECT_NE(r.Err.find(c.said), std::string::npos) << c.what << "\n" << r.Err;
         if (c.code == 0) {

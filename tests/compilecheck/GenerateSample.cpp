@@ -213,7 +213,11 @@ int main(int argc, char** argv)
              "",
              {{"EntryID"}, ""}},
             // A decimal key past what a double holds, numbered by the server.
-            {"Voucher", "Voucher", {{"No", "decimal"}, {"Memo", "varchar"}}, {"No"}, "",
+            {"Voucher",
+             "Voucher",
+             {{"No", "decimal"}, {"Memo", "varchar"}},
+             {"No"},
+             "",
              {{"No"}, "No"}},
             // A key of two columns, not in the columns' order.
             {"OrderDetails",

@@ -192,8 +192,10 @@ TEST(KeyMethods, KeyOrderLabelsTypesAndTheParameterScan)
         const char* type;
         const char* keyParameters;
     };
-    const Exact exact[] = {{"decimal", "String No"}, {"numeric", "String No"},
-                           {"money", "String No"}, {"float", "double No"},
+    const Exact exact[] = {{"decimal", "String No"},
+                           {"numeric", "String No"},
+                           {"money", "String No"},
+                           {"float", "double No"},
                            {"bigint", "__int64 No"}};
     for (const Exact& e : exact) {
         KeyFills k = KeyFillsOf("K", {"No", "Amount"}, {{"No", e.type}, {"Amount", "decimal"}}, {},
@@ -245,8 +247,9 @@ TEST(KeyMethods, TheRunWritesThemOnlyWhenAskedAndNamesTheTablesWithout)
                 EXPECT_EQ(box.Text.rfind("2 个数据表没有可用的主键", 0), 0u) << box.Text;
                 // Each named, with its reason.
                 EXPECT_EQ(box.Problems,
-                          (std::vector<std::string>{"数据表 Heap：没有主键",
-                                                    "数据表 Blobs：主键含二进制字段 h，无法按它查找"}));
+                          (std::vector<
+                              std::string>{"数据表 Heap：没有主键",
+                                           "数据表 Blobs：主键含二进制字段 h，无法按它查找"}));
             }
         EXPECT_EQ(told, keys ? 1 : 0);
     }

@@ -96,10 +96,14 @@ SchemaObject EveryTypeProcedure()
 {
     SchemaObject p{"EveryType", "EveryType", {}, {}, "dbo"};
     const char* const types[] = {
-        "image",         "text",     "uniqueidentifier", "tinyint",  "smallint",  "int",
-        "smalldatetime", "real",     "money",            "datetime", "float",     "sql_variant",
-        "ntext",         "bit",      "decimal",          "numeric",  "smallmoney", "bigint",
-        "varbinary",     "varchar",  "binary",           "char",     "timestamp", "nvarchar",
+        "image",         "text",       "uniqueidentifier",
+        "tinyint",       "smallint",   "int",
+        "smalldatetime", "real",       "money",
+        "datetime",      "float",      "sql_variant",
+        "ntext",         "bit",        "decimal",
+        "numeric",       "smallmoney", "bigint",
+        "varbinary",     "varchar",    "binary",
+        "char",          "timestamp",  "nvarchar",
         "nchar",         "sysname",
     };
     int k = 0;
@@ -141,7 +145,7 @@ TEST(LabelRules, EveryNameAProcedureClassUsesBesideItsParametersIsRefused)
 
 TEST(LabelRules, EveryNameAnOperatorsWritingMethodsUseBesideTheirParametersIsRefused)
 {
-    ColumnList columns = {{"ID", "int"},   {"Code", "decimal"}, {"Name", "varchar"},
+    ColumnList columns = {{"ID", "int"},     {"Code", "decimal"},  {"Name", "varchar"},
                           {"Big", "bigint"}, {"When", "datetime"}, {"Photo", "image"}};
     NameList labels = {"ID", "Code", "Name", "Big", "When", "Photo"};
     TableKeys keys{{"Code", "Name"}, "ID"};

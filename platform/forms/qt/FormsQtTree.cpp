@@ -188,6 +188,10 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
 {
     auto* tree = As<QTreeWidget>(this);
     SetBounds(left, top, width, height);
+    // A border of its own: the style's frame, a one-pixel line at the
+    // widget's last pixel, falls between device pixels at 150 % and is
+    // lost on the right and at the foot.
+    tree->setStyleSheet("QTreeWidget { border: 1px solid palette(mid); }");
     tree->setHeaderHidden(true);
     tree->setColumnCount(1);
     tree->setContextMenuPolicy(Qt::CustomContextMenu);

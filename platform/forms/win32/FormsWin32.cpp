@@ -282,6 +282,13 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l)
                 Guarded([&] { from->impl()->Command(HIWORD(w)); });
             return 0;
         }
+        // Enter where no control takes it: the form's default button, when
+        // it has one.
+        if (!l && self && !self->Parent() && LOWORD(w) == IDOK && self->impl()->DefaultButton) {
+            if (auto* button = dynamic_cast<TButton*>(self->impl()->DefaultButton))
+                Guarded([&] { button->Click(); });
+            return 0;
+        }
         // The dialog keys of a form shown modally: Esc cancels, Enter
         // (where no control takes it) is OK.
         if (!l && self && !self->Parent() && self->impl()->Modal &&
@@ -313,6 +320,15 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l)
         break;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(l);
+        if (header->code == TTN_GETDISPINFOW) {
+            // A hint the tooltip asks for: the control's (or node's) own.
+            static std::wstring text;
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(l);
+            Guarded([&] { text = ToWide(TipText(reinterpret_cast<HWND>(header->idFrom))); });
+            info->lpszText = text.empty() ? nullptr : &text[0];
+            info->hinst = nullptr;
+            return 0;
+        }
         TControl* from = ControlOf(header->hwndFrom);
         LRESULT result = 0;
         if (from && from->impl()->Notify)
@@ -373,6 +389,9 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM w, LPARAM l)
         break;
     case WM_CLOSE:
         if (self) {
+            // Whether it was maximised, kept for after it is hidden.
+            if (!self->Parent())
+                self->impl()->StartMaximized = IsZoomed(window) != FALSE;
             if (self->impl()->Modal)
                 static_cast<TForm*>(self)->EndModal(false);
             else if (!self->impl()->Owned)
@@ -503,6 +522,8 @@ bool TControl::Visible() const
 void TControl::SetHint(const std::string& hint)
 {
     impl_->Hint = hint;
+    if (!hint.empty())
+        RegisterTip(this);
 }
 std::string TControl::Hint() const
 {
@@ -538,9 +559,24 @@ void TControl::SetFontColor(TColor color)
 
 void SetTabOrder(const std::vector<TControl*>& controls)
 {
-    for (std::size_t i = 1; i < controls.size(); ++i)
-        SetWindowPos(controls[i]->impl()->Handle, controls[i - 1]->impl()->Handle, 0, 0, 0, 0,
+    // A label whose access key moves to a control stands right before it.
+    auto labelOf = [](TControl* control) -> TControl* {
+        if (TWinControl* parent = control->Parent())
+            for (TControl* c : parent->Controls())
+                if (c->impl()->FocusControl == control)
+                    return c;
+        return nullptr;
+    };
+    for (std::size_t i = 1; i < controls.size(); ++i) {
+        HWND after = controls[i - 1]->impl()->Handle;
+        if (TControl* label = labelOf(controls[i])) {
+            SetWindowPos(label->impl()->Handle, after, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            after = label->impl()->Handle;
+        }
+        SetWindowPos(controls[i]->impl()->Handle, after, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 }
 
 TControl* NextInTabOrder(TControl* from)

@@ -65,6 +65,15 @@ struct TControl::Impl {
     // What a control does beyond moving and taking the font when its form
     // goes from one DPI to another.
     std::function<void(int from, int to)> Rescaled;
+    // A form's tooltip window, which shows its controls' hints, and its
+    // default button; a control's place among the tooltip's tools.
+    HWND Tooltip = nullptr;
+    TControl* DefaultButton = nullptr;
+    bool TipAdded = false;
+    // A tree: the item under the mouse, whose hint the tooltip shows.
+    HTREEITEM TipItem = nullptr;
+    // A label: the control its access key gives the focus to.
+    TControl* FocusControl = nullptr;
 };
 
 struct TBitmap::Impl {
@@ -133,6 +142,17 @@ void DispatchOne(MSG& msg);
 HBITMAP ToHBitmap(const TBitmap& picture);
 // A font of the face, pixel height and weight, for Chinese text.
 HFONT MakeFont(const std::string& face, int pixelSize, bool bold);
+
+// The form a control is on.
+TForm* FormOf(TControl* control);
+// Makes the control one of its form's tooltip's tools, once: its hint
+// (a tree's: the hint of the node under the mouse) shows over it.
+void RegisterTip(TControl* control);
+// The text of the tooltip's tool for a control's window; "" for none.
+std::string TipText(HWND tool);
+// The tree's node under the mouse changed: its tip is taken away, so that
+// the next one shows the new node's hint.
+void TipItemChanged(TControl* tree, HTREEITEM item);
 
 }  // namespace platform
 

@@ -27,8 +27,9 @@ TBevel::TBevel(TWinControl* parent, Shape shape, int left, int top, int width, i
 
 TLabel::TLabel(TWinControl* parent, const std::string& caption, int left, int top, int width,
                int height)
-    : TControl(parent, Child(parent, L"STATIC", caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, left,
-                             top, width, height))
+    : TControl(parent,
+               Child(parent, L"STATIC", caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY, 0,
+                     left, top, width, height))
 {
 }
 
@@ -113,10 +114,17 @@ TMemo::TMemo(TWinControl* parent, int left, int top, int width, int height)
                              WS_EX_CLIENTEDGE, left, top, width, height))
 {
     SubclassControl(impl());
-    impl()->Subclass = [this](UINT message, WPARAM w, LPARAM, LRESULT&) {
+    impl()->Subclass = [this](UINT message, WPARAM w, LPARAM l, LRESULT& result) {
         // Ctrl+A selects the whole text, as in every edit the user knows.
         if (message == WM_CHAR && w == 0x01) {
             SendMessageW(impl()->Handle, EM_SETSEL, 0, -1);
+            return true;
+        }
+        // Text to read: Tab moves on and Enter reaches the form's default
+        // button, as in any dialog; the arrows still scroll.
+        if (message == WM_GETDLGCODE) {
+            result = CallWindowProcW(impl()->Previous, impl()->Handle, message, w, l) &
+                     ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
             return true;
         }
         return false;
@@ -287,7 +295,8 @@ void DrawGlyphButton(const DRAWITEMSTRUCT* item, const TBitmap& glyph)
     RECT textBox{left + glyphWidth + gap, r.top + shift, r.right, r.bottom + shift};
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-    DrawTextW(dc, text.c_str(), -1, &textBox, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    // "&X" draws X underlined: the button's access key.
+    DrawTextW(dc, text.c_str(), -1, &textBox, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     SelectObject(dc, old);
     if (item->itemState & ODS_FOCUS) {
         RECT focus = r;

@@ -112,6 +112,8 @@ void TTreeNode::SetText(const std::string& text)
 void TTreeNode::SetHint(const std::string& hint)
 {
     hint_ = hint;
+    if (!hint.empty())
+        RegisterTip(tree_);
 }
 
 TTreeNode* TTreeNode::AddChild(const std::string& text)
@@ -156,7 +158,7 @@ std::unique_ptr<TControl::Impl> TreeImpl(TWinControl* parent, int left, int top,
     auto* impl = new TControl::Impl;
     impl->Handle = CreateChild(parent, WC_TREEVIEWW, "",
                                TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS |
-                                   TVS_SHOWSELALWAYS | TVS_INFOTIP | WS_TABSTOP,
+                                   TVS_SHOWSELALWAYS | TVS_NOTOOLTIPS | WS_TABSTOP,
                                WS_EX_CLIENTEDGE, left, top, width, height);
     impl->Placed = true;
     impl->Logical = {left, top, width, height};
@@ -189,6 +191,14 @@ TTreeView::TTreeView(TWinControl* parent, int left, int top, int width, int heig
             ContextKey();
             result = 0;
             return true;
+        }
+        // The node under the mouse: its hint is the one the form's tooltip
+        // shows over the tree.
+        if (message == WM_MOUSEMOVE) {
+            TVHITTESTINFO hit{};
+            hit.pt = {static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+            HTREEITEM item = TreeView_HitTest(impl()->Handle, &hit);
+            TipItemChanged(this, (hit.flags & TVHT_ONITEM) ? item : nullptr);
         }
         if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
             int dpi = DpiOf(impl()->Handle);

@@ -69,6 +69,7 @@ public:
 };
 
 class TWinControl;
+class TButton;
 
 class TControl {
 public:
@@ -93,6 +94,9 @@ public:
     void SetColor(TColor color);
     TColor Color() const;
     void SetFontColor(TColor color);
+    // Takes the keyboard focus; whether it has it.
+    void SetFocus();
+    bool Focused() const;
     TWinControl* Parent() const { return parent_; }
 
     struct Impl;
@@ -147,6 +151,12 @@ public:
     void RestoredClientSize(int& width, int& height) const;
     // After the client area changed size.
     std::function<void()> OnResize;
+    // The button Enter presses wherever the focus is, but in a control
+    // that takes Enter itself (a focused button presses itself).
+    void SetDefaultButton(TButton* button);
+    // The work area of the screen the form is on, in the units of the
+    // form's own bounds.
+    TRect WorkArea() const;
     void MoveTo(int left, int top);
     void SetFont(const std::string& name, int pixelSize);
     void ShowForm();
@@ -179,6 +189,9 @@ public:
     std::string Caption() const;
     // The width the caption needs.
     int TextWidth() const;
+    // The control the caption's access key ("&X") gives the focus to; the
+    // key then shows underlined (a caption without one shows "&" as it is).
+    void SetFocusControl(TControl* control);
 };
 
 class TRadioButton : public TControl {
