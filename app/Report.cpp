@@ -69,13 +69,14 @@ TReportDialog::TReportDialog(const RunNotice& report, platform::TForm* owner)
     int widest = 0;
     for (platform::TLabel* line : GroupLines)
         widest = std::max(widest, line->TextWidth() + 3 * kMargin);
-    {
-        platform::TLabel measure(this, "", 0, 0, 10, 18);
-        for (const std::string& problem : report.Problems) {
-            measure.SetCaption(problem);
-            widest = std::max(widest, measure.TextWidth() + 2 * kMargin + 24);
-        }
-        measure.Hide();
+    // Measured in the dialog's own font by a label that stays hidden.
+    auto* measure = new platform::TLabel(this, "", 0, 0, 10, 18);
+    measure->Hide();
+    // The first lines stand for the rest: a report of a whole database's
+    // names may hold hundreds of thousands.
+    for (std::size_t k = 0; k < report.Problems.size() && k < 500; ++k) {
+        measure->SetCaption(report.Problems[k]);
+        widest = std::max(widest, measure->TextWidth() + 2 * kMargin + 24);
     }
     int lines = static_cast<int>(report.Problems.size());
     int wanted = 10 + kLine * (2 + static_cast<int>(GroupLines.size())) + 6 + lines * 17 + 16 +
