@@ -347,6 +347,7 @@ void TMainForm::LoadSettings(const std::string& path)
     CheckBox1->SetChecked(settings.ExtendedTypes);
     CheckBox2->SetChecked(settings.KeyMethods);
     CheckBox3->SetChecked(settings.Procedures);
+    Options->OpenFolder->SetChecked(settings.OpenFolder);
     FormResize();
     LabeledEdit5->SetText(settings.TypeGroups);
     // A size saved on a larger screen, or written by hand, is cut to the
@@ -369,6 +370,7 @@ void TMainForm::SaveSettings()
     settings.ExtendedTypes = CheckBox1->Checked();
     settings.KeyMethods = CheckBox2->Checked();
     settings.Procedures = CheckBox3->Checked();
+    settings.OpenFolder = Options->OpenFolder->Checked();
     settings.TypeGroups = LabeledEdit5->Text();
     RestoredClientSize(settings.Width, settings.Height);
     settings.Maximized = Maximized();
@@ -520,6 +522,10 @@ void TMainForm::SelectDatabase()
 void TMainForm::FillProcedureTree()
 {
     TreeView3->Clear();
+    // Read and none there: the label says so, not an empty tree alone.
+    if (Schema.ProceduresRead)
+        SetGrowingText(Label8, Schema.Procedures.empty() ? "存储过程：这个数据库没有存储过程"
+                                                         : "存储过程：  ");
     TreeView3->BeginUpdate();
     for (const SchemaObject& p : Schema.Procedures) {
         platform::TTreeNode* node = TreeView3->Add(p.Label);
@@ -624,7 +630,9 @@ void TMainForm::BitBtn1Click()
     RunInput input{static_cast<std::size_t>(ComboBox1->Count()), LabelledSchema()};
     input.Procedures = CheckBox3->Checked() && Schema.ProceduresRead;
     // What the last run said goes: the labels say what this one does.
-    SetGrowingText(Label8, "存储过程：  ");
+    SetGrowingText(Label8, Schema.ProceduresRead && Schema.Procedures.empty()
+                               ? "存储过程：这个数据库没有存储过程"
+                               : "存储过程：  ");
     Label8->SetHint(std::string());
     LeftOut = RunNotice{RunNotice::NoKeyMethods, {}, {}};
     LeftOutButton->Hide();

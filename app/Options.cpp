@@ -26,6 +26,9 @@ TRunOptions::TRunOptions(platform::TWinControl* parent)
                         "别名类型按其基础类型生成；date、time、datetime2、datetimeoffset、"
                         "uniqueidentifier、xml、sql_variant 按字符串，hierarchyid、geometry、"
                         "geography 按二进制流生成");
+    OpenFolder = Box(parent, "完成后打开目录(&F)", 142,
+                     "生成完毕后在文件管理器中打开输出目录（Output 文件夹）");
+    OpenFolder->SetChecked(true);
     TypeGroups =
         new platform::TLabeledEdit(parent, "类型分组(&T)：", 0, 0, kLeastEditWidth, kEditHeight,
                                    kTypeLabelWidth, platform::TLabeledEdit::lpLeft);
@@ -35,12 +38,12 @@ TRunOptions::TRunOptions(platform::TWinControl* parent)
 
 std::vector<platform::TCheckBox*> TRunOptions::Boxes() const
 {
-    return {Procedures, KeyMethods, ExtendedTypes};
+    return {Procedures, KeyMethods, ExtendedTypes, OpenFolder};
 }
 
 std::vector<platform::TControl*> TRunOptions::TabOrder() const
 {
-    return {Procedures, KeyMethods, ExtendedTypes, TypeGroups};
+    return {Procedures, KeyMethods, ExtendedTypes, OpenFolder, TypeGroups};
 }
 
 std::vector<TRunOptions::Place> TRunOptions::Places(int width) const

@@ -17,12 +17,14 @@ public:
     explicit TRunOptions(platform::TWinControl* parent);
 
     // What is read.
-    platform::TCheckBox* Procedures;  // 存储过程: read, shown and a class each
+    platform::TCheckBox* Procedures = nullptr;  // 存储过程: read, shown and a class each
     // What is generated.
-    platform::TCheckBox* KeyMethods;  // 主键方法
+    platform::TCheckBox* KeyMethods = nullptr;  // 主键方法
     // How it is written.
-    platform::TCheckBox* ExtendedTypes;  // 扩展类型
-    platform::TLabeledEdit* TypeGroups;  // 类型分组: "NAME=GROUP; ..."
+    platform::TCheckBox* ExtendedTypes = nullptr;  // 扩展类型
+    platform::TLabeledEdit* TypeGroups = nullptr;  // 类型分组: "NAME=GROUP; ..."
+    // After it is written.
+    platform::TCheckBox* OpenFolder = nullptr;  // 生成后打开输出目录
 
     // The check boxes, in their order.
     std::vector<platform::TCheckBox*> Boxes() const;

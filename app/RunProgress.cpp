@@ -1,6 +1,7 @@
 #include "RunProgress.h"
 
 #include "Main.h"
+#include "Options.h"
 #include "platform/Application.h"
 
 #include <algorithm>
@@ -135,7 +136,9 @@ void WindowRunHost::ClearOutput(const OutputTree& tree, const std::vector<std::s
 
 void WindowRunHost::OpenOutputRoot(const std::string& path)
 {
-    if (form_->OpenFolder && !form_->OpenFolder(path))
+    // Opened when the user asked for it; where it could not be, the user
+    // still learns where the files went.
+    if (form_->Options->OpenFolder->Checked() && form_->OpenFolder && !form_->OpenFolder(path))
         platform::Application.MessageBox("生成完毕，输出目录：" + path, "提示",
                                          platform::MB_OK | platform::MB_ICONINFORMATION);
 }

@@ -35,6 +35,8 @@ WindowSettings ReadWindowSettings(const std::string& path)
             settings.KeyMethods = value == "1";
         else if (key == "procedures")
             settings.Procedures = value == "1";
+        else if (key == "openFolder")
+            settings.OpenFolder = value == "1";
         else if (key == "typeGroups")
             settings.TypeGroups = value;
         else if (key == "width")
@@ -78,6 +80,7 @@ bool WriteWindowSettings(const std::string& path, const WindowSettings& settings
                        "typeGroups=" + OneLine(settings.TypeGroups) + "\n" +
                        "keyMethods=" + (settings.KeyMethods ? "1" : "0") + "\n" +
                        "procedures=" + (settings.Procedures ? "1" : "0") + "\n" +
+                       "openFolder=" + (settings.OpenFolder ? "1" : "0") + "\n" +
                        "width=" + std::to_string(settings.Width) + "\n" +
                        "height=" + std::to_string(settings.Height) + "\n" +
                        "maximized=" + (settings.Maximized ? "1" : "0") + "\n";

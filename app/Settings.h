@@ -15,6 +15,7 @@ struct WindowSettings {
     std::string TypeGroups;  // the window's "NAME=GROUP; ..." line
     bool KeyMethods = false;
     bool Procedures = false;  // the stored procedures read, shown and generated
+    bool OpenFolder = true;  // the output folder opened after a run
     int Width = 0, Height = 0;  // the window's client size (restored); 0 when unknown
     bool Maximized = false;
 };

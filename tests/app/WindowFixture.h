@@ -7,6 +7,7 @@
 
 #include "app/DataLink.h"
 #include "app/Main.h"
+#include "app/Options.h"
 #include "app/Report.h"
 #include "app/Settings.h"
 #include "catalog/Dbmodule.h"

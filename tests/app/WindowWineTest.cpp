@@ -116,8 +116,8 @@ TEST(WindowUnderWine, ShowsItsChineseTextsWhateverTheCodePage)
     ASSERT_NE(top, nullptr);
     std::vector<std::wstring> texts = WideTexts(top);
     for (const wchar_t* text :
-         {L"Pellam - 代码生成器 ", L"Windows 身份验证    ", L"SQL Server 身份验证      ", L"登录",
-          L"生成", L"获取数据库连接字符串"})
+         {L"Pellam - 代码生成器 ", L"Windows 身份验证(&W)", L"SQL Server 身份验证(&S)", L"登录(&L)",
+          L"生成(&G)", L"获取数据库连接字符串(&A)"})
         EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end())
             << "a Chinese text is not shown as itself";
     // And back: a text the user types in reads as typed.
@@ -172,7 +172,7 @@ TEST(WindowUnderWine, PlacesAndDrawsItselfAtTheMonitorsDpi)
     platform::ProcessMessagesFor(20);
     HWND top = FindWindowW(L"PellamForm", nullptr);
     ASSERT_NE(top, nullptr);
-    HWND generate = WindowWithText(top, L"生成");
+    HWND generate = WindowWithText(top, L"生成(&G)");
     ASSERT_NE(generate, nullptr);
     const wchar_t* const kLabelText = L"架构：销售.客户订单明细 Sales";
     // The panel owns it.
@@ -186,18 +186,18 @@ TEST(WindowUnderWine, PlacesAndDrawsItselfAtTheMonitorsDpi)
         EXPECT_EQ(client.bottom, MulDiv(TMainForm::kHeight, at, 96)) << at;
         EXPECT_EQ(form.ClientWidth(), TMainForm::kWidth) << at;
         EXPECT_EQ(form.ClientHeight(), TMainForm::kHeight) << at;
-        // 生成 is 97 by 25 at 288, 326 in the program's units.
+        // 生成 is where the program placed it in its own units, scaled.
         RECT button = PlaceOf(generate);
-        EXPECT_EQ(button.right - button.left, MulDiv(97, at, 96)) << at;
-        EXPECT_EQ(button.bottom - button.top, MulDiv(25, at, 96)) << at;
-        EXPECT_EQ(button.left, MulDiv(288, at, 96)) << at;
         platform::TRect b = form.BitBtn1->Bounds();
         EXPECT_EQ(std::vector<int>({b.Left, b.Top, b.Width, b.Height}),
-                  std::vector<int>({288, 326, 97, 25}))
+                  std::vector<int>({572, 302, 98, 48}))
             << at;
+        EXPECT_EQ(button.right - button.left, MulDiv(b.Width, at, 96)) << at;
+        EXPECT_EQ(button.bottom - button.top, MulDiv(b.Height, at, 96)) << at;
+        EXPECT_EQ(button.left, MulDiv(b.Left, at, 96)) << at;
         // The font, 11 pixels at 96 DPI, in every control.
         EXPECT_EQ(FontHeight(generate), -MulDiv(11, at, 96)) << at;
-        EXPECT_EQ(FontHeight(WindowWithText(top, L"登录")), -MulDiv(11, at, 96)) << at;
+        EXPECT_EQ(FontHeight(WindowWithText(top, L"登录(&L)")), -MulDiv(11, at, 96)) << at;
         // A label as wide as its text in the program's units holds the whole
         // text as drawn.
         label.SetBounds(9, 500, label.TextWidth(), 13);

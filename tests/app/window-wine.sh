@@ -11,4 +11,5 @@ trap 'kill $STANDIN_PID 2>/dev/null || true; rm -rf "$work"' EXIT
 start_standin "$standin" "$support/wine-fixture.json" "$work/standin.log"
 PELLAM_TEST_HOST=$STANDIN_HOST
 export PELLAM_TEST_HOST
-xvfb-run -a -s "-screen 0 1920x1200x24" "$run" "$exe"
+# The screen: 1920 x 1200 unless PELLAM_WINE_SCREEN names another size.
+xvfb-run -a -s "-screen 0 ${PELLAM_WINE_SCREEN:-1920x1200}x24" "$run" "$exe"

@@ -112,8 +112,8 @@ SchemaObject EveryTypeProcedure()
             if (output && IsBlobType(type))
                 continue;
             for (int length : {10, -1}) {
-                std::string label = "p" + std::to_string(k++);
-                SchemaColumn c{"@" + label, label, type, type};
+                std::string label = std::string("p").append(std::to_string(k++));
+                SchemaColumn c{std::string("@").append(label), label, type, type};
                 c.Shape = {length, output, 10, 2};
                 p.Columns.push_back(c);
             }
