@@ -105,10 +105,12 @@ TEST(WindowUnderWine, EveryControlIsInTheWorkAreaAtTheLeastSizeAndMaximised)
         platform::ProcessMessagesFor(100);
         RECT frame{};
         GetWindowRect(top, &frame);
-        if (!maximised)
+        EXPECT_EQ(form.Maximized(), maximised);
+        if (!maximised) {
             EXPECT_TRUE(Inside(work, frame))
                 << frame.right - frame.left << "x" << frame.bottom - frame.top << " in "
                 << work.right - work.left << "x" << work.bottom - work.top;
+        }
         RECT client{};
         GetClientRect(top, &client);
         MapWindowPoints(top, nullptr, reinterpret_cast<POINT*>(&client), 2);
@@ -128,17 +130,24 @@ TEST(WindowUnderWine, EveryControlIsInTheWorkAreaAtTheLeastSizeAndMaximised)
         }
         EXPECT_GT(checked, 25);
     }
-    // Closed maximised, it opens maximised again, at the size it had
-    // before it was maximised.
+}
+
+// Closed maximised, it opens maximised again, at the size it had before
+// it was maximised.
+TEST(WindowUnderWine, AWindowClosedMaximisedIsRememberedSo)
+{
     testsupport::TempDir dir;
     std::string settings = dir.File("pellam.ini");
     {
         auto shown = std::make_unique<TMainForm>();
         shown->LoadSettings(settings);
         shown->ShowForm();
+        platform::ProcessMessagesFor(100);
         shown->SetMaximized(true);
         platform::ProcessMessagesFor(100);
+        ASSERT_TRUE(shown->Maximized());
         shown->Close();
+        EXPECT_TRUE(shown->Maximized()) << "closed, it still knows it was maximised";
         // The quit the closed main window posts is not this test's.
         MSG quit;
         while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) { }
