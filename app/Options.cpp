@@ -51,7 +51,7 @@ std::vector<TRunOptions::Place> TRunOptions::Places(int width) const
     // What is read and what is generated on the first row, how it is
     // written on the second; a row too narrow goes on in the next.
     const std::vector<std::vector<platform::TCheckBox*>> rows = {{Procedures, KeyMethods},
-                                                                 {ExtendedTypes}};
+                                                                 {ExtendedTypes, OpenFolder}};
     std::vector<Place> places;
     int row = 0;
     for (const auto& boxes : rows) {
