@@ -15,6 +15,7 @@ const char* const kUsageText =
     "  pellam-gen generate  (CONNECTION [--database NAME] | --schema FILE) [FILTERS]\n"
     "                       [--output DIR] [--clear] [--check] [--verbose] [--translate]\n"
     "                       [--types extended] [--type NAME=GROUP]... [--keys] [--procedures]\n"
+    "                       [--unicode]\n"
     "  pellam-gen help | --help | -h       显示本说明\n"
     "  pellam-gen --version                显示版本\n"
     "\n"
@@ -50,6 +51,8 @@ const char* const kUsageText =
     "                                      可重复，优先于 --types\n"
     "  --keys                              有主键的数据表另生成 FindByKey、UpdateByKey、\n"
     "                                      DeleteByKey，有标识列的另生成 NewWithIdentity\n"
+    "  --unicode                           为 C++Builder 2009 及以后（String 为 UnicodeString）\n"
+    "                                      生成：UTF-8 文件、宽字符串，数据库中的任何名称都可用\n"
     "\n"
     "退出码：0 完成；1 名称或类型被拒绝；2 用法错误或快照有误；3 连接或语句失败；\n"
     "        4 文件无法写入；5 --check 发现输出已过期\n";
@@ -196,7 +199,7 @@ const std::vector<std::string> kOptions = {"--windows-auth", "--host",      "--u
                                            "--schema",       "--output",    "--clear",
                                            "--check",        "--verbose",   "--help",
                                            "--version",      "--types",     "--type",
-                                           "--keys",         "--procedures"};
+                                           "--keys",         "--procedures", "--unicode"};
 
 }  // namespace
 
@@ -263,7 +266,8 @@ Options Parse(int argc, char** argv)
                                                 {"--check", &o.Check},
                                                 {"--verbose", &o.Verbose},
                                                 {"--keys", &o.Keys},
-                                                {"--procedures", &o.Procedures}};
+                                                {"--procedures", &o.Procedures},
+                                                {"--unicode", &o.Unicode}};
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
         if (auto flag = flags.find(arg); flag != flags.end()) {
@@ -289,6 +293,7 @@ Options Parse(int argc, char** argv)
     only(!o.Output.empty() || o.Clear || o.Check || o.Verbose,
          "--output、--clear、--check 和 --verbose", "generate");
     only(o.Keys, "--keys", "generate");
+    only(o.Unicode, "--unicode", "generate");
     if (o.Procedures && o.Command == "databases")
         throw UsageError{"--procedures 只能与 schema 或 generate 一起使用"};
     if (o.Command == "databases" && !(o.Include.empty() && o.Exclude.empty()))

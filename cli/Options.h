@@ -20,6 +20,9 @@ struct Options {
     // schema's and generate's --procedures: the stored procedures too, each
     // a class of its own.
     bool Procedures = false;
+    // generate's --unicode: the library for the Unicode VCL of C++Builder
+    // 2009 and later (UTF-8 files, wide literals).
+    bool Unicode = false;
     TypeOptions Types;  // generate's --types extended and --type NAME=GROUP
 };
 

@@ -207,6 +207,7 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
     SchemaIdentities identities(schema.Tables);
     RunInput input{1, schema, o.Keys};
     input.Procedures = o.Procedures;
+    input.Form = o.Unicode ? OutputForm::Wide() : OutputForm::Ansi();
     if (!o.Check) {
         // Missing parent folders are made; the run makes the tree below.
         std::error_code ec;

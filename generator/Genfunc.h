@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "OutputForm.h"
 #include "OutputTree.h"
 #include "Templates.h"
 #include "schema/Schema.h"
@@ -13,13 +14,16 @@
 #include "TypeRules.h"
 
 // Shared runtime library.
-void WriteStoredProcFiles(const std::string& storedProcFolder);
+void WriteStoredProcFiles(const std::string& storedProcFolder,
+                          const OutputForm& form = OutputForm::Ansi());
 // With connectionAccessor, DBComm also hands out its connection
 // (GetConnection), which the procedures' classes are given.
 void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableNames,
-                      const NameList& viewNames, bool connectionAccessor = false);
+                      const NameList& viewNames, bool connectionAccessor = false,
+                      const OutputForm& form = OutputForm::Ansi());
 // With keyHelpers, the base also has what the key methods call.
-void WriteTableOperatorBase(const std::string& tablesFolder, bool keyHelpers = false);
+void WriteTableOperatorBase(const std::string& tablesFolder, bool keyHelpers = false,
+                            const OutputForm& form = OutputForm::Ansi());
 
 std::string BuildEnumEntries(const NameList& operatorNames);
 std::string BuildOperatorIncludes(const NameList& operatorNames);
@@ -82,11 +86,13 @@ void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
                              const std::string& catalogName, const ColumnList& columns,
                              const NameList& parameterNames, const IdentityNames& identity,
                              const std::string& schema = std::string(),
-                             const TableKeys* keys = nullptr);
+                             const TableKeys* keys = nullptr,
+                             const OutputForm& form = OutputForm::Ansi());
 
 // A view's operator class reads no column: it takes only names.
 void WriteViewOperatorFiles(const std::string& tablesFolder, const std::string& className,
-                            const std::string& viewName, const std::string& schema = std::string());
+                            const std::string& viewName, const std::string& schema = std::string(),
+                            const OutputForm& form = OutputForm::Ansi());
 
 // A stored procedure's parameter as its class creates it: the VCL data
 // type's name (ftInteger, ftWideString…), the size, and whether precision
@@ -106,6 +112,7 @@ bool IsProcedureParameterTyped(const SchemaColumn& parameter, std::string& why);
 // Why a procedure is left out, or "" when its class can be written.
 std::string ProcedureLeftOutReason(const SchemaObject& procedure);
 // The class "<label>Procedure" of a procedure (labels resolved and typed).
-void WriteProcedureFiles(const std::string& proceduresFolder, const SchemaObject& procedure);
+void WriteProcedureFiles(const std::string& proceduresFolder, const SchemaObject& procedure,
+                         const OutputForm& form = OutputForm::Ansi());
 
 #endif

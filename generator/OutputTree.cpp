@@ -32,10 +32,10 @@ void RenderedFiles::Add(const std::string& path, const std::string& text)
         Files[path] = text;
 }
 
-void WriteTextFile(const std::string& path, const std::string& text)
+void WriteTextFile(const std::string& path, const std::string& text, const OutputForm& form)
 {
-    // The one place GBK is made: the generated files' bytes.
-    WriteFileBytes(path, platform::Utf8ToGbk(text));
+    // The one place the generated files' bytes are made.
+    WriteFileBytes(path, form.Bytes(text));
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes,

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "OutputForm.h"
 #include "platform/Exception.h"
 
 // Raised when a generated file cannot be created or written; its message
@@ -24,10 +25,12 @@ public:
     bool Created;  // the file was made but could not be written whole
 };
 
-// Writes the text (UTF-8) as GBK bytes, creating or replacing the file;
-// raises TextConversionError for a character GBK cannot hold (the run's
-// checks refuse such names before anything is written).
-void WriteTextFile(const std::string& path, const std::string& text);
+// Writes the text (UTF-8) as the form's bytes (GBK, or UTF-8 after its
+// mark), creating or replacing the file; raises TextConversionError for a
+// character GBK cannot hold (the run's checks refuse such names before
+// anything is written).
+void WriteTextFile(const std::string& path, const std::string& text,
+                   const OutputForm& form = OutputForm::Ansi());
 // Writes the bytes exactly (those WriteTextFile made, rendered earlier);
 // with a staging folder, the new file is made there and moved into place.
 void WriteFileBytes(const std::string& path, const std::string& bytes,

@@ -40,7 +40,7 @@ const char* const kProcedureSourceHead[] = {
     R"~(${Class}Procedure::${Class}Procedure(TADOConnection* conn):m_proc(NULL){)~",
     R"~(  m_proc=new TADOStoredProc(NULL);)~",
     R"~(  m_proc->Connection=conn;)~",
-    R"~(  m_proc->ProcedureName="${NameInLiteral}";)~",
+    R"~(  m_proc->ProcedureName=${L}"${NameInLiteral}";)~",
     R"~(})~",
     R"~()~",
     R"~(${Class}Procedure::~${Class}Procedure(){)~",
@@ -54,7 +54,7 @@ const char* const kProcedureSourceHead[] = {
     R"~(void ${Class}Procedure::Prepare(${OpenParameters}){)~",
     R"~(  m_proc->Close();)~",
     R"~(  m_proc->Parameters->Clear();)~",
-    R"~(  m_proc->Parameters->CreateParameter("@RETURN_VALUE",ftInteger,pdReturnValue,0,OleVariant());)~",
+    R"~(  m_proc->Parameters->CreateParameter(${L}"@RETURN_VALUE",ftInteger,pdReturnValue,0,OleVariant());)~",
 };
 
 const char* const kProcedureSourceTail[] = {
@@ -72,7 +72,7 @@ const char* const kProcedureSourceEnd[] = {
     R"~(  })~",
     R"~(  catch(Exception &e))~",
     R"~(  {)~",
-    R"~(    MessageBox(NULL,e.Message.c_str(),"ExecProc执行出错",MB_ICONERROR);)~",
+    R"~(    ${MessageBox}(NULL,e.Message.c_str(),${L}"ExecProc执行出错",MB_ICONERROR);)~",
     R"~(  })~",
     R"~(  return false;)~",
     R"~(})~",
@@ -86,7 +86,7 @@ const char* const kProcedureSourceEnd[] = {
     R"~(  })~",
     R"~(  catch(Exception &e))~",
     R"~(  {)~",
-    R"~(    MessageBox(NULL,e.Message.c_str(),"ExecSQL执行出错",MB_ICONERROR);)~",
+    R"~(    ${MessageBox}(NULL,e.Message.c_str(),${L}"ExecSQL执行出错",MB_ICONERROR);)~",
     R"~(  })~",
     R"~(  return NULL;)~",
     R"~(})~",
@@ -246,7 +246,8 @@ AdoParameter AdoParameterOf(const SchemaColumn& parameter)
     return {"ftWideString", TextLength(own), false};
 }
 
-void WriteProcedureFiles(const std::string& proceduresFolder, const SchemaObject& procedure)
+void WriteProcedureFiles(const std::string& proceduresFolder, const SchemaObject& procedure,
+                         const OutputForm& form)
 {
     std::string className = procedure.Label;
     OperatorFilePaths paths = ProcedurePaths(proceduresFolder, className);
@@ -266,7 +267,8 @@ void WriteProcedureFiles(const std::string& proceduresFolder, const SchemaObject
                             : ado.DataType == "ftDateTime"
                                 ? p.Label + ".Length()?OleVariant(" + p.Label + "):OleVariant()"
                                 : p.Label;
-        create.push_back("  m_proc->Parameters->CreateParameter(\"" + LiteralEscaped(p.Name) +
+        create.push_back("  m_proc->Parameters->CreateParameter(" + form.LiteralPrefix() + "\"" +
+                         LiteralEscaped(p.Name) +
                          "\"," + ado.DataType + "," +
                          (p.Shape.Output ? "pdInputOutput" : "pdInput") + "," +
                          std::to_string(ado.Size) + "," + value + ");");
@@ -303,6 +305,6 @@ void WriteProcedureFiles(const std::string& proceduresFolder, const SchemaObject
         source.push_back("${CopyBack}");
     for (const std::string& line : Lines(kProcedureSourceEnd))
         source.push_back(line);
-    WriteTextFile(paths.Header, platform::FillFields(JoinLines(Lines(kProcedureHeader)), fields));
-    WriteTextFile(paths.Source, platform::FillFields(JoinLines(source), fields));
+    WriteTextFile(paths.Header, FillForm(JoinLines(Lines(kProcedureHeader)), fields, form), form);
+    WriteTextFile(paths.Source, FillForm(JoinLines(source), fields, form), form);
 }

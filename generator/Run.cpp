@@ -138,7 +138,8 @@ std::vector<const SchemaObject*> TablesWithoutKeyMethods(const SchemaObjects& ta
 
 NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
                            const std::string& folder, bool tableTree, IdentitySource& identities,
-                           RunHost& host, RunResult& result, bool keyMethods)
+                           RunHost& host, RunResult& result, bool keyMethods,
+                           const OutputForm& form)
 {
     NameList written;
     // The identity columns of every table the walk will reach (it stops at
@@ -174,9 +175,10 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
             }
             TableKeys keys{o.Key, o.IdentityColumn};
             WriteTableOperatorFiles(folder, o.Label, o.Name, o.Entries(), o.ColumnLabels(),
-                                    identity[position], o.Schema, keyMethods ? &keys : nullptr);
+                                    identity[position], o.Schema, keyMethods ? &keys : nullptr,
+                                    form);
         } else {
-            WriteViewOperatorFiles(folder, o.Label, o.Name, o.Schema);
+            WriteViewOperatorFiles(folder, o.Label, o.Name, o.Schema, form);
         }
         NoteOperatorFiles(folder, o.Label, result);
         written.push_back(o.Label);
@@ -190,17 +192,18 @@ namespace {
 void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& identities,
                RunHost& host, RunResult& result)
 {
-    WriteStoredProcFiles(tree.StoredProcFolder());
+    const OutputForm& form = input.Form;
+    WriteStoredProcFiles(tree.StoredProcFolder(), form);
     for (const char* name : {kStoredProcHeader, kStoredProcSource})
         result.FilesWritten.push_back(InFolder(tree.StoredProcFolder(), name));
     // DBComm names each operator after the files actually written: the
     // class names, which differ from the catalogue names for a relabelled
     // view.
     WriteDBCommFiles(tree.DBCommFolder(), ClassNames(input.Schema.Tables),
-                     ClassNames(input.Schema.Views), input.Procedures);
+                     ClassNames(input.Schema.Views), input.Procedures, form);
     for (const char* name : {kDBCommHeader, kDBCommSource})
         result.FilesWritten.push_back(InFolder(tree.DBCommFolder(), name));
-    WriteTableOperatorBase(tree.TablesFolder(), input.KeyMethods);
+    WriteTableOperatorBase(tree.TablesFolder(), input.KeyMethods, form);
     result.FilesWritten.push_back(InFolder(tree.TablesFolder(), kTableOperatorBase));
 
     // The table tree, then the view tree, walked (the checks have passed
@@ -209,7 +212,7 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
     NameList writtenTables, writtenViews;
     bool stopped = false;
     auto nameOnlyWritten = [&] {
-        WriteDBCommFiles(tree.DBCommFolder(), writtenTables, writtenViews, input.Procedures);
+        WriteDBCommFiles(tree.DBCommFolder(), writtenTables, writtenViews, input.Procedures, form);
     };
     struct Walk {
         const SchemaObjects& Tree;
@@ -227,7 +230,7 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
             host.Progress({RunEvent::TreeStarted, walk.Label});
             walk.Written =
                 GenerateTreeFiles(walk.Tree, walk.Label, tree.TablesFolder(), walk.TableTree,
-                                  identities, host, result, input.KeyMethods);
+                                  identities, host, result, input.KeyMethods, form);
             walk.Count = static_cast<int>(walk.Written.size());
             if (walk.Written.size() != walk.Tree.size())
                 stopped = true;
@@ -248,7 +251,7 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
         std::vector<const SchemaObject*> procedures = WrittenProcedures(input);
         for (std::size_t k = 0; k < procedures.size(); ++k) {
             host.Progress({RunEvent::ObjectStarted, ProgressLabel::Procedures, k});
-            WriteProcedureFiles(tree.ProceduresFolder(), *procedures[k]);
+            WriteProcedureFiles(tree.ProceduresFolder(), *procedures[k], form);
             OperatorFilePaths paths = ProcedurePaths(tree.ProceduresFolder(), procedures[k]->Label);
             result.FilesWritten.push_back(paths.Header);
             result.FilesWritten.push_back(paths.Source);
@@ -378,7 +381,7 @@ void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files
         };
         try {
             WriteDBCommFiles(tree.DBCommFolder(), onDisk(input.Schema.Tables),
-                             onDisk(input.Schema.Views), input.Procedures);
+                             onDisk(input.Schema.Views), input.Procedures, input.Form);
         } catch (const EFCreateError&) {
             // The first error is the one to report; the earlier DBComm stays.
         }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "OutputForm.h"
 #include "OutputTree.h"
 #include "TypeRules.h"
 #include "schema/Schema.h"
@@ -48,6 +49,9 @@ struct RunInput {
     bool Procedures = false;
     // Who reads a refusal: its ways past are said in their words.
     ReportReader Reader = ReportReader::Terminal;
+    // The form the files are written in: for C++Builder 6's ANSI VCL, or
+    // for the Unicode VCL of C++Builder 2009 and later.
+    OutputForm Form = OutputForm::Ansi();
 };
 
 // The tree a run is walking.
@@ -185,7 +189,8 @@ bool CheckTreeNames(const SchemaObjects& tree, RunHost& host, bool tableTree);
 // and sets the result's stop marks when it stopped early.
 NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
                            const std::string& folder, bool tableTree, IdentitySource& identities,
-                           RunHost& host, RunResult& result, bool keyMethods = false);
+                           RunHost& host, RunResult& result, bool keyMethods = false,
+                           const OutputForm& form = OutputForm::Ansi());
 
 // The procedures a run writes (those it does not leave out for their
 // parameters' types), in order.

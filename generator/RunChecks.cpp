@@ -66,20 +66,34 @@ const char* const kServerRename = "（翻译或改名不能解决，须在数据
 // Every problem of one catalogue name (an object's, its schema's or a
 // column's) that the generated SQL cannot carry, each a line naming the
 // object (by its label) and the name.
+// Where the names go: the files' form, and who reads what it says.
+struct NameRules {
+    const OutputForm& Form;
+    ReportReader Reader;
+};
+
 void CatalogNameProblems(const std::string& owner, const std::string& what, const std::string& name,
-                         bool quotesMatter, std::vector<RunProblem>& out)
+                         bool quotesMatter, const NameRules& rules, std::vector<RunProblem>& out)
 {
     bool control = HoldsControlCharacter(name);
-    bool gbk = platform::GbkCanHold(name);
+    bool held = rules.Form.CanHold(name);
     char quote = quotesMatter ? UnpairedQuote(name) : 0;
-    if (!control && gbk && !quote)
+    if (!control && held && !quote)
         return;
     std::string head = Shown(owner) + ":" + what + Shown(name) + ":";
     const RunProblem::Kind kind = RunProblem::CatalogName;
     if (control)
         out.push_back({kind, head + "名称含有控制字符" + kServerRename});
-    if (!gbk)
-        out.push_back({kind, head + "名称含有GBK无法表示的字符" + kServerRename});
+    if (!held && rules.Form.Unicode)
+        out.push_back({kind, head + "名称含有不成对的 UTF-16 代理项，任何文件编码都写不出" +
+                                 kServerRename});
+    else if (!held)
+        // The Unicode form holds every other name the server does.
+        out.push_back({kind, head + "名称含有GBK无法表示的字符（" +
+                                 (rules.Reader == ReportReader::Window
+                                      ? std::string("勾选“Unicode”生成 C++Builder 2009 及以后的形式")
+                                      : std::string("加 --unicode 生成 C++Builder 2009 及以后的形式")) +
+                                 "，或在数据库中改名）"});
     if (quote)
         out.push_back({kind, head + "名称含有不成对的引号 " + std::string(1, quote) +
                                  "，VCL 解析参数时会把其后的 SQL 当作字符串" + kServerRename});
@@ -209,7 +223,7 @@ private:
 
 std::vector<RunProblem> ObjectProblems(const SchemaObject& o, bool tableTree, bool labelsValid,
                                        CheckedClasses& classes, const GuardSet& guards,
-                                       const std::string& tablesFolder)
+                                       const std::string& tablesFolder, const NameRules& rules)
 {
     std::vector<RunProblem> out;
     std::string owner = Shown(o.Label);
@@ -244,11 +258,11 @@ std::vector<RunProblem> ObjectProblems(const SchemaObject& o, bool tableTree, bo
                                                       ":字段名称重复（改名后可生成）"});
         classes.Add({o.Label, &o});
     }
-    CatalogNameProblems(o.Label, "", o.Name, true, out);
+    CatalogNameProblems(o.Label, "", o.Name, true, rules, out);
     if (!o.Schema.empty())
-        CatalogNameProblems(o.Label, "架构 ", o.Schema, true, out);
+        CatalogNameProblems(o.Label, "架构 ", o.Schema, true, rules, out);
     for (const SchemaColumn& c : o.Columns)
-        CatalogNameProblems(o.Label, "字段 ", c.Name, tableTree, out);
+        CatalogNameProblems(o.Label, "字段 ", c.Name, tableTree, rules, out);
     return out;
 }
 }  // namespace
@@ -298,6 +312,7 @@ const char* const kRename = "（翻译或改名后可生成）";
 void ProcedureProblems(const RunInput& input, const GuardSet& guards,
                        const std::string& tablesFolder, std::vector<RunProblem>& out)
 {
+    const NameRules rules{input.Form, input.Reader};
     // Procedures by their labels ignoring case, and the tables' and views'
     // class names.
     std::unordered_map<std::string, std::string> procedures;
@@ -356,11 +371,11 @@ void ProcedureProblems(const RunInput& input, const GuardSet& guards,
             procedures.emplace(folded, Shown(o.InDbo() ? o.Name : o.Schema + "." + o.Name));
         }
         // The name goes in a literal the VCL does not scan for parameters.
-        CatalogNameProblems(owner, "", o.Name, false, out);
+        CatalogNameProblems(owner, "", o.Name, false, rules, out);
         if (!o.Schema.empty())
-            CatalogNameProblems(owner, "架构 ", o.Schema, false, out);
+            CatalogNameProblems(owner, "架构 ", o.Schema, false, rules, out);
         for (const SchemaColumn& c : o.Columns)
-            CatalogNameProblems(owner, "参数 ", c.Name, false, out);
+            CatalogNameProblems(owner, "参数 ", c.Name, false, rules, out);
     }
 }
 
@@ -371,6 +386,7 @@ std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string&
     const char* const rename = kRename;
     std::vector<RunProblem> problems;
     CheckedClasses classes;
+    const NameRules rules{input.Form, input.Reader};
     GuardSet guards = IncludeGuards(input);
     for (int t = 0; t < 2; ++t) {
         bool tableTree = t == 0;
@@ -397,7 +413,7 @@ std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string&
             // lengths of valid labels, and the catalogue names whatever
             // the labels.
             for (RunProblem& p :
-                 ObjectProblems(o, tableTree, labelsOk, classes, guards, tablesFolder))
+                 ObjectProblems(o, tableTree, labelsOk, classes, guards, tablesFolder, rules))
                 problems.push_back(std::move(p));
             for (const SchemaColumn& c : o.Columns)
                 if (!IsSupportedType(c.TypeName))

@@ -1,16 +1,21 @@
 #include "Genfunc.h"
 #include "Templates.h"
 
-void WriteStoredProcFiles(const std::string& storedProcFolder)
+void WriteStoredProcFiles(const std::string& storedProcFolder, const OutputForm& form)
 {
-    WriteTextFile(InFolder(storedProcFolder, kStoredProcHeader), StoredProcHeaderText());
-    WriteTextFile(InFolder(storedProcFolder, kStoredProcSource), StoredProcSourceText());
+    WriteTextFile(InFolder(storedProcFolder, kStoredProcHeader),
+                  FillForm(StoredProcHeaderText(), {}, form), form);
+    WriteTextFile(InFolder(storedProcFolder, kStoredProcSource),
+                  FillForm(StoredProcSourceText(), {}, form), form);
 }
 
-void WriteTableOperatorBase(const std::string& tablesFolder, bool keyHelpers)
+void WriteTableOperatorBase(const std::string& tablesFolder, bool keyHelpers,
+                            const OutputForm& form)
 {
-    WriteTextFile(InFolder(tablesFolder, kTableOperatorBase),
-                  keyHelpers ? TableOperatorBaseWithKeysText() : TableOperatorBaseText());
+    WriteTextFile(
+        InFolder(tablesFolder, kTableOperatorBase),
+        FillForm(keyHelpers ? TableOperatorBaseWithKeysText() : TableOperatorBaseText(), {}, form),
+        form);
 }
 
 std::string BuildEnumEntries(const NameList& operatorNames)
@@ -39,7 +44,7 @@ std::string BuildOperatorRegistrations(const NameList& operatorNames)
 }
 
 void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableNames,
-                      const NameList& viewNames, bool connectionAccessor)
+                      const NameList& viewNames, bool connectionAccessor, const OutputForm& form)
 {
     NameList operatorNames = tableNames;
     operatorNames.insert(operatorNames.end(), viewNames.begin(), viewNames.end());
@@ -48,7 +53,7 @@ void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableName
     std::string registrations = BuildOperatorRegistrations(operatorNames);
     std::string includes = BuildOperatorIncludes(operatorNames);
 
-    std::string header = platform::FillFields(DBCommHeaderTemplate(), {{"EnumEntries", enumBody}});
+    std::string header = FillForm(DBCommHeaderTemplate(), {{"EnumEntries", enumBody}}, form);
     if (connectionAccessor) {
         const std::string after = "   bool ConnectDB(const WideString& wstrConnString);\r\n";
         header.insert(header.find(after) + after.size(),
@@ -57,10 +62,9 @@ void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableName
     // The header and the source name the same operators: they change
     // together or not at all.
     WriteFileBytesTogether(
-        {{InFolder(dbCommFolder, kDBCommHeader), platform::Utf8ToGbk(header)},
+        {{InFolder(dbCommFolder, kDBCommHeader), form.Bytes(header)},
          {InFolder(dbCommFolder, kDBCommSource),
-          platform::Utf8ToGbk(
-              platform::FillFields(DBCommSourceTemplate(),
-                                   {{"Includes", includes}, {"Registrations", registrations}}) +
-              "\r\n")}});
+          form.Bytes(FillForm(DBCommSourceTemplate(),
+                              {{"Includes", includes}, {"Registrations", registrations}}, form) +
+                     "\r\n")}});
 }

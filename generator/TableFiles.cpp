@@ -270,7 +270,8 @@ KeyFills KeyFillsOf(const std::string& catalogName, const NameList& parameterNam
 void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string& className,
                              const std::string& catalogName, const ColumnList& columns,
                              const NameList& parameterNames, const IdentityNames& identity,
-                             const std::string& schema, const TableKeys* keys)
+                             const std::string& schema, const TableKeys* keys,
+                             const OutputForm& form)
 {
     OperatorFilePaths paths = OperatorPaths(tablesFolder, className);
     TableFills fills = TableFillsOf(catalogName, parameterNames, columns, identity, schema);
@@ -310,6 +311,6 @@ void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
         header = &keyedHeader;
         source = &keyedSource;
     }
-    WriteTextFile(paths.Header, FillFields(*header, fields));
-    WriteTextFile(paths.Source, FillFields(*source, fields));
+    WriteTextFile(paths.Header, FillForm(*header, fields, form), form);
+    WriteTextFile(paths.Source, FillForm(*source, fields, form), form);
 }

@@ -4,7 +4,7 @@
 PELLAM_RUN_PACKAGES="cmake g++ make libgtest-dev libgmock-dev python3 openssl unixodbc-dev tdsodbc qt6-base-dev qt6-translations-l10n fonts-wqy-microhei nlohmann-json3-dev unicode-data"
 # What the tests need besides: a second compiler, a display, and the
 # Windows build under Wine.
-PELLAM_TEST_PACKAGES="$PELLAM_RUN_PACKAGES clang clang-format clang-tidy xvfb xauth g++-mingw-w64-x86-64 wine64 wine locales"
+PELLAM_TEST_PACKAGES="$PELLAM_RUN_PACKAGES clang clang-format clang-tidy xvfb xauth g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine locales"
 
 # install_packages [LIST]: the test set unless a list is given.
 install_packages() {

@@ -61,6 +61,8 @@ NameList ParameterNames(const Object& object)
         return {"BianHao", "XingMing"};
     if (object.ClassName == "OrderDetails")
         return {"OrderID", "ProductID", "UnitPrice"};
+    if (object.ClassName == "HanGuk")
+        return {"No", "Face", "Name"};
     NameList names;
     for (const ColumnEntry& c : object.Columns)
         names.push_back(c.Name);
@@ -75,7 +77,9 @@ struct Hostile {
     bool Accepted;
 };
 
-std::vector<Hostile> HostileNames()
+// The names for a form of the files: the Unicode form holds every name
+// the server does but an unpaired surrogate, GBK far fewer.
+std::vector<Hostile> HostileNames(bool unicode)
 {
     std::vector<Hostile> rows;
     // Class names, on a table with one sane column.
@@ -115,11 +119,18 @@ std::vector<Hostile> HostileNames()
     for (std::string name :
          {std::string("A\tB"), std::string("A\0B", 3), std::string("\x7F"), std::string("a'b"),
           std::string("a\"b"), std::string("`"), std::string("a'b'c'"),
-          // A character the generated files' GBK cannot hold.
-          std::string("E😀")})
+          // An unpaired surrogate, which no file encoding holds.
+          std::string("a\xED\xA0\x80")})
         for (bool column : {false, true})
             rows.push_back({column ? "column" : "table", "", column ? "X" : name, "x",
                             column ? name : "x", false});
+    // Characters the generated files' GBK cannot hold: Korean, an emoji,
+    // Latin letters with accents, a character outside the BMP.
+    for (std::string name : {std::string("E😀"), std::string("한국어"), std::string("Façade"),
+                             std::string("Straße"), std::string("𠀀:x")})
+        for (bool column : {false, true})
+            rows.push_back({column ? "column" : "table", "", column ? "X" : name, "x",
+                            column ? name : "x", unicode});
     for (std::size_t i = 0; i < rows.size(); ++i)
         if (rows[i].ClassName.empty() && std::string(rows[i].what) != "class")
             rows[i].ClassName = "Hostile" + std::to_string(i);
@@ -128,12 +139,13 @@ std::vector<Hostile> HostileNames()
 
 // The accepted hostile names as tables (every one also with a blob column,
 // which binds differently); false when a verdict is not the expected one.
-bool HostileTables(std::vector<Object>& tables)
+bool HostileTables(std::vector<Object>& tables, const OutputForm& form)
 {
     bool asExpected = true;
-    for (const Hostile& h : HostileNames()) {
+    for (const Hostile& h : HostileNames(form.Unicode)) {
         RunInput in;
         in.DatabaseCount = 1;
+        in.Form = form;
         ColumnList columns = {{h.ColumnName, "int"}, {"blob", "image"}};
         SchemaObject table = NamedObject(h.CatalogName, columns);
         table.Label = h.ClassName;
@@ -161,24 +173,27 @@ bool HostileTables(std::vector<Object>& tables)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FOLDER [--empty | --hostile] [--keys] [--procedures]\n",
+        std::fprintf(stderr,
+                     "usage: %s FOLDER [--empty | --hostile] [--keys] [--procedures] [--unicode]\n",
                      argv[0]);
         return 2;
     }
-    bool empty = false, hostile = false, keys = false, procedures = false;
+    bool empty = false, hostile = false, keys = false, procedures = false, unicode = false;
     for (int i = 2; i < argc; ++i) {
+        unicode = unicode || std::strcmp(argv[i], "--unicode") == 0;
         procedures = procedures || std::strcmp(argv[i], "--procedures") == 0;
         empty = empty || std::strcmp(argv[i], "--empty") == 0;
         hostile = hostile || std::strcmp(argv[i], "--hostile") == 0;
         keys = keys || std::strcmp(argv[i], "--keys") == 0;
     }
 
+    const OutputForm form = unicode ? OutputForm::Wide() : OutputForm::Ansi();
     std::vector<Object> tables, views;
     std::map<std::string, NameList> hostileParameters;
     if (hostile) {
-        if (!HostileTables(tables))
+        if (!HostileTables(tables, form))
             return 1;
-        for (const Hostile& h : HostileNames())
+        for (const Hostile& h : HostileNames(unicode))
             hostileParameters[h.ClassName] = {h.Parameter, "Blob"};
     } else if (!empty) {
         tables = {
@@ -247,6 +262,15 @@ int main(int argc, char** argv)
              "",
              {{"编号"}, "编号"}},
         };
+        // Names only the Unicode form holds: a Korean table with an emoji
+        // column, in a schema with a ç, its key keyed.
+        if (unicode)
+            tables.push_back({"HanGuk",
+                              "한국어표",
+                              {{"번호", "int"}, {"E😀", "nvarchar"}, {"Straße", "varchar"}},
+                              {},
+                              "Façade",
+                              {{"번호"}, ""}});
         views = {
             {"V_Users", "V_Users", {{"UserName", "nvarchar"}, {"Age", "int"}}, {}},
             {"Report", "V_Report", {{"Total", "money"}}, {}},
@@ -270,20 +294,20 @@ int main(int argc, char** argv)
         viewClasses.push_back(v.ClassName);
 
     SampleIdentities identities(tables);
-    WriteStoredProcFiles(tree.StoredProcFolder());
-    WriteDBCommFiles(tree.DBCommFolder(), tableClasses, viewClasses, procedures);
+    WriteStoredProcFiles(tree.StoredProcFolder(), form);
+    WriteDBCommFiles(tree.DBCommFolder(), tableClasses, viewClasses, procedures, form);
     if (procedures)
-        for (const SchemaObject& p : testsupport::SampleProcedures())
-            WriteProcedureFiles(tree.ProceduresFolder(), p);
-    WriteTableOperatorBase(tree.TablesFolder(), keys);
+        for (const SchemaObject& p : testsupport::SampleProcedures(unicode))
+            WriteProcedureFiles(tree.ProceduresFolder(), p, form);
+    WriteTableOperatorBase(tree.TablesFolder(), keys, form);
     for (const Object& t : tables) {
         IdentityNames identity;
         identities.GetIdentityColumns(NamedObject(t.CatalogName, t.Columns), identity);
         WriteTableOperatorFiles(tree.TablesFolder(), t.ClassName, t.CatalogName, t.Columns,
                                 hostile ? hostileParameters[t.ClassName] : ParameterNames(t),
-                                identity, t.Schema, keys ? &t.Keys : nullptr);
+                                identity, t.Schema, keys ? &t.Keys : nullptr, form);
     }
     for (const Object& v : views)
-        WriteViewOperatorFiles(tree.TablesFolder(), v.ClassName, v.CatalogName, v.Schema);
+        WriteViewOperatorFiles(tree.TablesFolder(), v.ClassName, v.CatalogName, v.Schema, form);
     return 0;
 }

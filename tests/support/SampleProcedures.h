@@ -23,13 +23,15 @@ inline SchemaColumn SampleParameter(const std::string& name, const std::string& 
     return c;
 }
 
-inline SchemaObjects SampleProcedures()
+// With names outside GBK, which only the Unicode form holds: a Korean
+// procedure in a schema with a ç, its parameter an emoji's.
+inline SchemaObjects SampleProcedures(bool unicodeNames = false)
 {
     auto procedure = [](const std::string& name, const std::string& label,
                         const std::string& schema, std::vector<SchemaColumn> parameters) {
         return SchemaObject{name, label, parameters, {}, schema};
     };
-    return {
+    SchemaObjects samples = {
         procedure("ListStaff", "ListStaff", "dbo", {}),
         procedure("AddOrder", "AddOrder", "dbo",
                   {SampleParameter("@Customer", "Customer", "int", 4),
@@ -51,6 +53,10 @@ inline SchemaObjects SampleProcedures()
                   {SampleParameter("@开始日期", "KaiShiRiQi", "datetime", 8, false, 23, 3),
                    SampleParameter("@合计", "HeJi", "money", 8, true, 19, 4)}),
     };
+    if (unicodeNames)
+        samples.push_back(procedure("주문 추가", "JuMunChuGa", "Façade",
+                                    {SampleParameter("@이름😀", "Name", "nvarchar", 40)}));
+    return samples;
 }
 
 }  // namespace testsupport

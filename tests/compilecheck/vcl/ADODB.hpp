@@ -1,227 +1,14 @@
 #ifndef PellamVclStandInH
 #define PellamVclStandInH
 
-// A small stand-in for the VCL declarations that Pellam's generated library
-// uses, written from that use alone. It records every SQL text, execution
-// and parameter binding in a journal, and can be told to fail the next
+// A small stand-in for the VCL's ADO components (Data.Win.ADODB), as their
+// documentation declares the members Pellam's generated library uses, in
+// C++Builder 6's ANSI VCL or (PELLAM_VCL_UNICODE) the Unicode VCL of
+// C++Builder 2009 and later. It records every SQL text, execution and
+// parameter binding in a journal, and can be told to fail the next
 // statement, so that a test program can check what the generated classes do.
 
-#include <cstdarg>
-#include <cstddef>
-#include <cstdio>
-#include <string>
-#include <utility>
-#include <vector>
-
-#ifdef PELLAM_EXEC_UTF8
-#include <iconv.h>
-#endif
-
-// The VCL brings <windows.h> in, and with it thousands of macros.
-#ifdef PELLAM_WITH_WINDOWS_H
-#include <windows.h>
-#endif
-
-#ifndef __fastcall
-#define __fastcall
-#endif
-
-class AnsiString {
-public:
-    AnsiString() { }
-    AnsiString(const char* text) : text_(text ? text : "") { }
-    AnsiString(const std::string& text) : text_(text) { }
-
-    const char* c_str() const { return text_.c_str(); }
-    int Length() const { return static_cast<int>(text_.size()); }
-
-    AnsiString& sprintf(const char* format, ...) __attribute__((format(printf, 2, 3)))
-    {
-        va_list args;
-        va_start(args, format);
-        va_list again;
-        va_copy(again, args);
-        int n = std::vsnprintf(nullptr, 0, format, args);
-        va_end(args);
-        std::vector<char> buffer(static_cast<std::size_t>(n) + 1);
-        std::vsnprintf(buffer.data(), buffer.size(), format, again);
-        va_end(again);
-        text_.assign(buffer.data(), static_cast<std::size_t>(n));
-        return *this;
-    }
-
-    AnsiString& operator+=(const AnsiString& other)
-    {
-        text_ += other.text_;
-        return *this;
-    }
-    friend AnsiString operator+(const AnsiString& a, const AnsiString& b)
-    {
-        return AnsiString(a.text_ + b.text_);
-    }
-    bool operator==(const AnsiString& other) const { return text_ == other.text_; }
-    const std::string& str() const { return text_; }
-
-private:
-    std::string text_;
-};
-typedef AnsiString String;
-
-class WideString {
-public:
-    WideString() { }
-    WideString(const char* text) : text_(text ? text : "") { }
-    WideString(const AnsiString& text) : text_(text.str()) { }
-    const std::string& str() const { return text_; }
-
-private:
-    std::string text_;
-};
-
-class TStream {
-public:
-    virtual ~TStream() { }
-    std::string Bytes;
-};
-class TMemoryStream : public TStream { };
-
-// The VCL's 64-bit integer, which mingw-w64's headers define as well.
-#ifndef __int64
-#define __int64 long long
-#endif
-
-// A value as the VCL's Variant holds it: its type and value, as text. A
-// single is shown with the digits a float keeps, a double with 15, so that
-// a value cut short on its way is seen. It converts back to the types the
-// VCL's Variant converts to.
-class Variant {
-public:
-    Variant() : text_("<empty>") { }
-    Variant(int v) : text_("int:" + std::to_string(v)), int64_(v), double_(v) { }
-    Variant(const __int64 v)
-        : text_("int64:" + std::to_string(v)), int64_(v), double_(static_cast<double>(v))
-    {
-    }
-    Variant(float v) : text_("single:" + Digits(v, 9)), double_(v) { }
-    Variant(double v)
-        : text_("double:" + Digits(v, 15)), int64_(static_cast<__int64>(v)), double_(v)
-    {
-    }
-    Variant(const char* v) : text_(std::string("str:") + v), string_(v) { }
-    Variant(const AnsiString& v) : text_("str:" + v.str()), string_(v.str()) { }
-    // The VCL's Null().
-    static Variant NullValue()
-    {
-        Variant v;
-        v.text_ = "<null>";
-        v.null_ = true;
-        return v;
-    }
-    operator int() const { return static_cast<int>(int64_); }
-    operator __int64() const { return int64_; }
-    operator double() const { return double_; }
-    operator AnsiString() const { return AnsiString(string_); }
-    bool IsNull() const { return null_; }
-    const std::string& Describe() const { return text_; }
-
-private:
-    static std::string Digits(double v, int digits)
-    {
-        char buffer[64];
-        std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
-        return buffer;
-    }
-    std::string text_;
-    __int64 int64_ = 0;
-    double double_ = 0;
-    std::string string_;
-    bool null_ = false;
-};
-
-// The VCL's OLE-compatible Variant, as ADO's parameters hold their values.
-class OleVariant : public Variant {
-public:
-    OleVariant() { }
-    OleVariant(const Variant& v) : Variant(v) { }
-    OleVariant(int v) : Variant(v) { }
-    OleVariant(const __int64 v) : Variant(v) { }
-    OleVariant(double v) : Variant(v) { }
-    OleVariant(const AnsiString& v) : Variant(v) { }
-    OleVariant(const WideString& v) : Variant(AnsiString(v.str())) { }
-};
-
-class Exception {
-public:
-    Exception(const AnsiString& message) : Message(message) { }
-    virtual ~Exception() { }
-    AnsiString Message;
-};
-
-// What the stand-in saw, in order; and the fault to raise next.
-struct VclJournal {
-    std::vector<std::string> Events;
-    std::string FailNext;  // message of the next statement's failure
-    // What a stored procedure sends back: the values of its OUTPUT
-    // parameters and its RETURN value, by parameter name.
-    std::vector<std::pair<std::string, Variant>> Outputs;
-    // What the server answers: the rows the next statement changes or
-    // finds, and the first field of the rows a query opens.
-    int Rows = 1;
-    __int64 FirstField = 0;
-    // The first field as text instead (a value the statement casts to a
-    // string), when not empty.
-    std::string FirstText;
-    // The connection's NOCOUNT: on, the server sends no row counts, and
-    // ADO's RowsAffected is -1.
-    bool NoCount = false;
-
-    void Add(const std::string& event) { Events.push_back(AsGbk(event)); }
-
-    // A compiler that reads the GBK sources as UTF-8 copies also writes
-    // their literals as UTF-8; the journal holds GBK either way.
-    static std::string AsGbk(const std::string& text)
-    {
-#ifdef PELLAM_EXEC_UTF8
-        iconv_t cd = iconv_open("GBK", "UTF-8");
-        std::string out(text.size() * 2 + 1, '\0');
-        char* in = const_cast<char*>(text.data());
-        char* to = &out[0];
-        std::size_t inLeft = text.size(), outLeft = out.size();
-        bool ok = iconv(cd, &in, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1);
-        iconv_close(cd);
-        if (ok) {
-            out.resize(out.size() - outLeft);
-            return out;
-        }
-#endif
-        return text;
-    }
-    void MaybeFail()
-    {
-        if (!FailNext.empty()) {
-            std::string message = FailNext;
-            FailNext.clear();
-            Add("failed:" + message);
-            throw Exception(message.c_str());
-        }
-    }
-};
-inline VclJournal& Journal()
-{
-    static VclJournal journal;
-    return journal;
-}
-
-// The message box, recorded; with <windows.h> in, the system's own (the
-// library is then only compiled, never run).
-#ifndef PELLAM_WITH_WINDOWS_H
-enum { MB_OK = 0, MB_ICONERROR = 16 };
-inline int MessageBox(void*, const char* text, const char* caption, unsigned flags)
-{
-    Journal().Add(std::string("msgbox:") + text + "|" + caption + "|" + std::to_string(flags));
-    return 1;
-}
-#endif
+#include "System.hpp"
 
 // The data types of fields and parameters, in the VCL's order.
 enum TFieldType {
@@ -319,7 +106,7 @@ public:
 
 class TParameter {
 public:
-    TParameter(std::string owner, int index, std::string name = "")
+    TParameter(std::string owner, int index, const char* name = "")
         : Value(this), Name(name), owner_(owner), index_(index)
     {
     }
@@ -338,7 +125,7 @@ public:
         operator int() const { return value_; }
         operator __int64() const { return value_; }
         operator double() const { return value_; }
-        operator AnsiString() const { return value_; }
+        operator String() const { return value_; }
         bool IsNull() const { return value_.IsNull(); }
         // What the server sent back, without a binding.
         void Receive(const Variant& v) { value_ = v; }
@@ -409,7 +196,8 @@ public:
     TParameter* CreateParameter(const WideString Name, TDataType DataType,
                                 TParameterDirection Direction, int Size, const OleVariant& Value)
     {
-        TParameter* p = new TParameter(owner_, static_cast<int>(params_.size()), Name.str());
+        TParameter* p = new TParameter(owner_, static_cast<int>(params_.size()));
+        p->Name = Name;
         p->DataType = DataType;
         p->Direction = Direction;
         p->Size = Size;
@@ -429,28 +217,41 @@ public:
 
     // A query's parameters come from its SQL text, scanned as the VCL does
     // with ParamCheck on: "'", '"' and '`' each toggle a literal (a GBK
-    // double-byte character is stepped over whole); outside a literal ":"
-    // begins a parameter, whose name runs to a blank, ",", ";", ")" or a
-    // line break, and "::" stands for ":". Sent is the text the server gets.
-    void ParseSQL(const std::string& sqlText)
+    // double-byte character is stepped over whole in the ANSI VCL; the
+    // Unicode VCL scans characters); outside a literal ":" begins a
+    // parameter, whose name runs to a blank, ",", ";", ")" or a line
+    // break, and "::" stands for ":". Sent is the text the server gets.
+    void ParseSQL(const String& sqlText)
     {
         Clear();
         fixed_ = true;
-        std::string text = VclJournal::AsGbk(sqlText);
+#ifdef PELLAM_VCL_UNICODE
+        // Scanned in UTF-8, each character stepped over whole.
+        std::string text = pellamvcl::Utf8Of(sqlText.wide());
+        auto whole = [&](std::size_t i) -> std::size_t {
+            unsigned char b = static_cast<unsigned char>(text[i]);
+            return b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        };
+#else
+        std::string text = VclJournal::AsGbk(sqlText.str());
+        auto whole = [&](std::size_t i) -> std::size_t {
+            return static_cast<unsigned char>(text[i]) >= 0x81 &&
+                           static_cast<unsigned char>(text[i]) <= 0xFE && i + 1 < text.size()
+                       ? 2
+                       : 1;
+        };
+#endif
         Sent.clear();
         bool literal = false;
         auto delimiter = [](char c) {
             return c == ' ' || c == ',' || c == ';' || c == ')' || c == '\r' || c == '\n';
         };
         auto quote = [](char c) { return c == '\'' || c == '"' || c == '`'; };
-        auto lead = [&](std::size_t i) {
-            return static_cast<unsigned char>(text[i]) >= 0x81 &&
-                   static_cast<unsigned char>(text[i]) <= 0xFE && i + 1 < text.size();
-        };
+        auto lead = [&](std::size_t i) { return whole(i) > 1; };
         for (std::size_t i = 0; i < text.size();) {
             if (lead(i)) {
-                Sent.append(text, i, 2);
-                i += 2;
+                Sent.append(text, i, whole(i));
+                i += whole(i);
                 continue;
             }
             char c = text[i];
@@ -461,7 +262,7 @@ public:
                 std::size_t end = i + 1;
                 while (end < text.size() && (literal || !delimiter(text[end]))) {
                     if (lead(end)) {
-                        end += 2;
+                        end += whole(end);
                         continue;
                     }
                     if (quote(text[end]))
@@ -469,7 +270,7 @@ public:
                     ++end;
                 }
                 params_.push_back(new TParameter(owner_, static_cast<int>(params_.size()),
-                                                 text.substr(i + 1, end - i - 1)));
+                                                 text.substr(i + 1, end - i - 1).c_str()));
                 Sent += '?';
                 i = end;
             } else {
@@ -479,6 +280,9 @@ public:
                 ++i;
             }
         }
+#ifdef PELLAM_VCL_UNICODE
+        Sent = pellamvcl::JournalText(Sent);
+#endif
     }
     // Raises as ADO does when a parameter the text holds has no value.
     void CheckBound()
@@ -515,19 +319,20 @@ public:
     void Clear()
     {
         Journal().Add("clear");
-        text_.clear();
+        text_ = String();
         Changed();
     }
+    // Text is a String property.
     struct TextProperty {
         explicit TextProperty(TStrings* owner) : owner_(owner) { }
-        TextProperty& operator=(const AnsiString& text)
+        TextProperty& operator=(const String& text)
         {
             Journal().Add("sql:" + text.str());
-            owner_->text_ = text.str();
+            owner_->text_ = text;
             owner_->Changed();
             return *this;
         }
-        operator AnsiString() const { return AnsiString(owner_->text_); }
+        operator String() const { return owner_->text_; }
 
     private:
         TStrings* owner_;
@@ -540,7 +345,7 @@ private:
         if (parameters_)
             parameters_->ParseSQL(text_);
     }
-    std::string text_;
+    String text_;
     TParameters* parameters_;
 };
 
@@ -616,7 +421,7 @@ public:
         Journal().Add("open");
         Parameters->CheckBound();
         Journal().MaybeFail();
-        Answered(AnsiString(SQL->Text).str());
+        Answered(String(SQL->Text).str());
     }
     // The number of rows the statement changed, as RowsAffected holds it
     // (-1 when the connection's NOCOUNT keeps the counts from it).
