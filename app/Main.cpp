@@ -348,6 +348,7 @@ void TMainForm::LoadSettings(const std::string& path)
     CheckBox2->SetChecked(settings.KeyMethods);
     CheckBox3->SetChecked(settings.Procedures);
     Options->OpenFolder->SetChecked(settings.OpenFolder);
+    Options->Unicode->SetChecked(settings.Unicode);
     FormResize();
     LabeledEdit5->SetText(settings.TypeGroups);
     // A size saved on a larger screen, or written by hand, is cut to the
@@ -371,6 +372,7 @@ void TMainForm::SaveSettings()
     settings.KeyMethods = CheckBox2->Checked();
     settings.Procedures = CheckBox3->Checked();
     settings.OpenFolder = Options->OpenFolder->Checked();
+    settings.Unicode = Options->Unicode->Checked();
     settings.TypeGroups = LabeledEdit5->Text();
     RestoredClientSize(settings.Width, settings.Height);
     settings.Maximized = Maximized();
@@ -665,6 +667,7 @@ void TMainForm::BitBtn1Click()
     // The keys are read when they are asked for, from the database shown.
     input.KeyMethods = CheckBox2->Checked();
     input.Reader = ReportReader::Window;
+    input.Form = Options->Form();
     if (input.KeyMethods && input.DatabaseCount > 0 && DBData->Available()) {
         SetGrowingText(Label5, "正在读取主键...");
         platform::ProcessMessages();

@@ -26,6 +26,10 @@ TRunOptions::TRunOptions(platform::TWinControl* parent)
                         "别名类型按其基础类型生成；date、time、datetime2、datetimeoffset、"
                         "uniqueidentifier、xml、sql_variant 按字符串，hierarchyid、geometry、"
                         "geography 按二进制流生成");
+    Unicode = Box(parent, "Unicode（C++Builder 2009 及以后）(&U)", 236,
+                  "为 String 是 UnicodeString 的 C++Builder 2009 至 12 生成：UTF-8 文件、宽字符串、"
+                  "MessageBoxW，数据库中 GBK 无法表示的名称也可生成；不勾选时为 C++Builder 6 的 "
+                  "AnsiString 形式（GBK 文件）");
     OpenFolder = Box(parent, "完成后打开目录(&F)", 142,
                      "生成完毕后在文件管理器中打开输出目录（Output 文件夹）");
     OpenFolder->SetChecked(true);
@@ -38,19 +42,19 @@ TRunOptions::TRunOptions(platform::TWinControl* parent)
 
 std::vector<platform::TCheckBox*> TRunOptions::Boxes() const
 {
-    return {Procedures, KeyMethods, ExtendedTypes, OpenFolder};
+    return {Procedures, KeyMethods, ExtendedTypes, Unicode, OpenFolder};
 }
 
 std::vector<platform::TControl*> TRunOptions::TabOrder() const
 {
-    return {Procedures, KeyMethods, ExtendedTypes, OpenFolder, TypeGroups};
+    return {Procedures, KeyMethods, Unicode, ExtendedTypes, TypeGroups, OpenFolder};
 }
 
 std::vector<TRunOptions::Place> TRunOptions::Places(int width) const
 {
     // What is read and what is generated on the first row, how it is
     // written on the second; a row too narrow goes on in the next.
-    const std::vector<std::vector<platform::TCheckBox*>> rows = {{Procedures, KeyMethods},
+    const std::vector<std::vector<platform::TCheckBox*>> rows = {{Procedures, KeyMethods, Unicode},
                                                                  {ExtendedTypes, OpenFolder}};
     std::vector<Place> places;
     int row = 0;
@@ -100,6 +104,11 @@ int TRunOptions::Layout(int left, int top, int width)
         }
     }
     return Height(width);
+}
+
+OutputForm TRunOptions::Form() const
+{
+    return Unicode->Checked() ? OutputForm::Wide() : OutputForm::Ansi();
 }
 
 std::string TRunOptions::Types(TypeOptions& out) const

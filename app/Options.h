@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "generator/OutputForm.h"
 #include "generator/TypeRules.h"
 #include "platform/Forms.h"
 
@@ -23,6 +24,8 @@ public:
     // How it is written.
     platform::TCheckBox* ExtendedTypes = nullptr;  // 扩展类型
     platform::TLabeledEdit* TypeGroups = nullptr;  // 类型分组: "NAME=GROUP; ..."
+    // The Unicode VCL's form: C++Builder 2009 and later.
+    platform::TCheckBox* Unicode = nullptr;
     // After it is written.
     platform::TCheckBox* OpenFolder = nullptr;  // 生成后打开输出目录
 
@@ -40,6 +43,8 @@ public:
     // The type rules chosen; "" when taken, else what is wrong with the
     // type groups' line.
     std::string Types(TypeOptions& out) const;
+    // The form the files are written in.
+    OutputForm Form() const;
 
 private:
     // The rows the group needs in a width, each control with its x.

@@ -37,6 +37,8 @@ WindowSettings ReadWindowSettings(const std::string& path)
             settings.Procedures = value == "1";
         else if (key == "openFolder")
             settings.OpenFolder = value == "1";
+        else if (key == "unicode")
+            settings.Unicode = value == "1";
         else if (key == "typeGroups")
             settings.TypeGroups = value;
         else if (key == "width")
@@ -81,6 +83,7 @@ bool WriteWindowSettings(const std::string& path, const WindowSettings& settings
                        "keyMethods=" + (settings.KeyMethods ? "1" : "0") + "\n" +
                        "procedures=" + (settings.Procedures ? "1" : "0") + "\n" +
                        "openFolder=" + (settings.OpenFolder ? "1" : "0") + "\n" +
+                       "unicode=" + (settings.Unicode ? "1" : "0") + "\n" +
                        "width=" + std::to_string(settings.Width) + "\n" +
                        "height=" + std::to_string(settings.Height) + "\n" +
                        "maximized=" + (settings.Maximized ? "1" : "0") + "\n";

@@ -16,6 +16,7 @@ struct WindowSettings {
     bool KeyMethods = false;
     bool Procedures = false;  // the stored procedures read, shown and generated
     bool OpenFolder = true;  // the output folder opened after a run
+    bool Unicode = false;  // the Unicode VCL's form (C++Builder 2009 and later)
     int Width = 0, Height = 0;  // the window's client size (restored); 0 when unknown
     bool Maximized = false;
 };

@@ -193,12 +193,12 @@ void ParseTypeOverride(const std::string& value, Options& o)
 
 const std::vector<std::string> kCommands = {"databases", "schema", "generate", "help"};
 // Every option, in the order that settles a tie between two suggestions.
-const std::vector<std::string> kOptions = {"--windows-auth", "--host",      "--user",
-                                           "--password-env", "--database",  "--include",
-                                           "--exclude",      "--to",        "--translate",
-                                           "--schema",       "--output",    "--clear",
-                                           "--check",        "--verbose",   "--help",
-                                           "--version",      "--types",     "--type",
+const std::vector<std::string> kOptions = {"--windows-auth", "--host",       "--user",
+                                           "--password-env", "--database",   "--include",
+                                           "--exclude",      "--to",         "--translate",
+                                           "--schema",       "--output",     "--clear",
+                                           "--check",        "--verbose",    "--help",
+                                           "--version",      "--types",      "--type",
                                            "--keys",         "--procedures", "--unicode"};
 
 }  // namespace

@@ -268,8 +268,7 @@ void WriteProcedureFiles(const std::string& proceduresFolder, const SchemaObject
                                 ? p.Label + ".Length()?OleVariant(" + p.Label + "):OleVariant()"
                                 : p.Label;
         create.push_back("  m_proc->Parameters->CreateParameter(" + form.LiteralPrefix() + "\"" +
-                         LiteralEscaped(p.Name) +
-                         "\"," + ado.DataType + "," +
+                         LiteralEscaped(p.Name) + "\"," + ado.DataType + "," +
                          (p.Shape.Output ? "pdInputOutput" : "pdInput") + "," +
                          std::to_string(ado.Size) + "," + value + ");");
         if (ado.Precise) {

@@ -84,16 +84,17 @@ void CatalogNameProblems(const std::string& owner, const std::string& what, cons
     const RunProblem::Kind kind = RunProblem::CatalogName;
     if (control)
         out.push_back({kind, head + "名称含有控制字符" + kServerRename});
-    if (!held && rules.Form.Unicode)
-        out.push_back({kind, head + "名称含有不成对的 UTF-16 代理项，任何文件编码都写不出" +
-                                 kServerRename});
+    if (!held && !OutputForm::Wide().CanHold(name))
+        out.push_back(
+            {kind, head + "名称含有不成对的 UTF-16 代理项，任何文件编码都写不出" + kServerRename});
     else if (!held)
         // The Unicode form holds every other name the server does.
-        out.push_back({kind, head + "名称含有GBK无法表示的字符（" +
-                                 (rules.Reader == ReportReader::Window
-                                      ? std::string("勾选“Unicode”生成 C++Builder 2009 及以后的形式")
-                                      : std::string("加 --unicode 生成 C++Builder 2009 及以后的形式")) +
-                                 "，或在数据库中改名）"});
+        out.push_back(
+            {kind, head + "名称含有GBK无法表示的字符（" +
+                       (rules.Reader == ReportReader::Window
+                            ? std::string("勾选“Unicode”生成 C++Builder 2009 及以后的形式")
+                            : std::string("加 --unicode 生成 C++Builder 2009 及以后的形式")) +
+                       "，或在数据库中改名）"});
     if (quote)
         out.push_back({kind, head + "名称含有不成对的引号 " + std::string(1, quote) +
                                  "，VCL 解析参数时会把其后的 SQL 当作字符串" + kServerRename});

@@ -12,10 +12,10 @@ void WriteStoredProcFiles(const std::string& storedProcFolder, const OutputForm&
 void WriteTableOperatorBase(const std::string& tablesFolder, bool keyHelpers,
                             const OutputForm& form)
 {
-    WriteTextFile(
-        InFolder(tablesFolder, kTableOperatorBase),
-        FillForm(keyHelpers ? TableOperatorBaseWithKeysText() : TableOperatorBaseText(), {}, form),
-        form);
+    WriteTextFile(InFolder(tablesFolder, kTableOperatorBase),
+                  FillForm(keyHelpers ? TableOperatorBaseWithKeysText() : TableOperatorBaseText(),
+                           {}, form),
+                  form);
 }
 
 std::string BuildEnumEntries(const NameList& operatorNames)

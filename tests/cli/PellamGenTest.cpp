@@ -196,10 +196,21 @@ TEST_F(PellamGen, SnapshotNamesGbkCannotHoldStayExactAndAreRefused)
         {"name": "E😀", "label": "E", "type": "int"}]}], "views": []})");
     Outcome r = Run("generate --schema " + dir.File("emoji.json") + " --output " + dir.File("o"));
     EXPECT_EQ(r.Code, 1);
-    EXPECT_NE(r.Err.find("T:字段 E😀:名称含有GBK无法表示的字符（翻译或改名不能解决"),
+    EXPECT_NE(r.Err.find("T:字段 E😀:名称含有GBK无法表示的字符（加 --unicode 生成 C++Builder "
+                         "2009 及以后的形式，或在数据库中改名）"),
               std::string::npos)
         << r.Err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("o/DBComm/DBTables/TOperator.h")));
+    // The Unicode form holds it: UTF-8 after its mark, the name whole.
+    r = Run("generate --unicode --schema " + dir.File("emoji.json") + " --output " + dir.File("u"));
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    std::string source = ReadFile(dir.File("u/DBComm/DBTables/TOperator.cpp"));
+    EXPECT_EQ(source.rfind("\xEF\xBB\xBF#include", 0), 0u);
+    EXPECT_NE(source.find("String strSql=L\"INSERT INTO [T]([E😀]) VALUES(:E)\";"),
+              std::string::npos)
+        << source;
+    // An option of generate alone.
+    EXPECT_EQ(Run("schema --unicode --schema " + dir.File("emoji.json")).Code, 2);
 
     StandIn emoji(Fixture(R"({"name": "NOLK", "objects": [{"name": "T", "columns": [
         {"name": "E😀", "type": "int"}]}]})"));
@@ -1025,9 +1036,10 @@ TEST_F(PellamGen, OddAnswersAreFailedReadsAndNamesStayExactlyAsTheServerHoldsThe
     r = Run("generate --schema " + dir.File("lone.json") + " --translate --output " +
             dir.File("o"));
     EXPECT_EQ(r.Code, 1);
-    EXPECT_NE(r.Err.find(":a\\uD800:名称含有GBK无法表示的字符"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find(":a\\uD800:名称含有不成对的 UTF-16 代理项"), std::string::npos) << r.Err;
     EXPECT_NE(r.Err.find(":T\\x00:名称含有控制字符"), std::string::npos) << r.Err;
-    EXPECT_NE(r.Err.find(":字段 z\\uDFFF:名称含有GBK无法表示的字符"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find(":字段 z\\uDFFF:名称含有不成对的 UTF-16 代理项"), std::string::npos)
+        << r.Err;
 }
 
 TEST_F(PellamGen, ProceduresGenerateOnlyWhenAskedAndAreLeftOutOrFailedByName)

@@ -68,8 +68,7 @@ int main()
     JuMunChuGaProcedure order(db.GetConnection());
     Check(order.Exec(L"김"), "Exec");
     std::vector<std::string> events = Taken();
-    Check(std::find(events.begin(), events.end(), "proc:exec:[Façade].[주문 추가]") !=
-              events.end(),
+    Check(std::find(events.begin(), events.end(), "proc:exec:[Façade].[주문 추가]") != events.end(),
           "the procedure is named whole");
     Check(std::find(events.begin(), events.end(),
                     "proc:param:@이름😀,ftWideString,1,20,0,0,str:김") != events.end(),

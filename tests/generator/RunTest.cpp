@@ -766,7 +766,8 @@ TEST(RunChecks, OneReportNamesEveryProblemEachOnOneLineWithAWayPastThatWorks)
     in.Schema.Tables[2].Columns[0].Label = "its";
     const std::vector<std::string> expected = {
         "E😀表:含有汉字或其他非 ASCII 字符（翻译或改名后可生成）",
-        "E😀表:E😀表:名称含有GBK无法表示的字符（翻译或改名不能解决，须在数据库中改名）",
+        "E😀表:E😀表:名称含有GBK无法表示的字符（加 --unicode 生成 C++Builder 2009 "
+        "及以后的形式，或在数据库中改名）",
         "Log:与另一个数据表或视图（Log）的类名相同（翻译或改名后可生成）",
         "Log:字段 it's:名称含有不成对的引号 '，VCL 解析参数时会把其后的 SQL "
         "当作字符串（翻译或改名不能解决，须在数据库中改名）",
@@ -776,7 +777,8 @@ TEST(RunChecks, OneReportNamesEveryProblemEachOnOneLineWithAWayPastThatWorks)
         "T\\x07:架构 S\\x01:名称含有控制字符（翻译或改名不能解决，须在数据库中改名）",
         "abc\\u202Etxt:含有汉字或其他非 ASCII 字符（翻译或改名后可生成）",
         "abc\\u202Etxt:abc\\u202Etxt:"
-        "名称含有GBK无法表示的字符（翻译或改名不能解决，须在数据库中改名）",
+        "名称含有GBK无法表示的字符（加 --unicode 生成 C++Builder 2009 "
+        "及以后的形式，或在数据库中改名）",
     };
     EXPECT_EQ(RunProblems(in, ""), expected);
     FakeHost host;
@@ -794,8 +796,8 @@ TEST(RunChecks, OneReportNamesEveryProblemEachOnOneLineWithAWayPastThatWorks)
     TranslateLabels(in.Schema);
     EXPECT_EQ(RunProblems(in, ""),
               (std::vector<std::string>{
-                  in.Schema.Tables[0].Label +
-                      ":E😀表:名称含有GBK无法表示的字符（翻译或改名不能解决，须在数据库中改名）",
+                  in.Schema.Tables[0].Label + ":E😀表:名称含有GBK无法表示的字符（加 --unicode 生成 "
+                                              "C++Builder 2009 及以后的形式，或在数据库中改名）",
                   in.Schema.Tables[2].Label +
                       ":字段 it's:名称含有不成对的引号 '，VCL 解析参数时会把其后的 SQL "
                       "当作字符串（翻译或改名不能解决，须在数据库中改名）",
@@ -803,8 +805,8 @@ TEST(RunChecks, OneReportNamesEveryProblemEachOnOneLineWithAWayPastThatWorks)
                       ":T\\x07:名称含有控制字符（翻译或改名不能解决，须在数据库中改名）",
                   in.Schema.Tables[3].Label +
                       ":架构 S\\x01:名称含有控制字符（翻译或改名不能解决，须在数据库中改名）",
-                  in.Schema.Tables[4].Label +
-                      ":abc\\u202Etxt:"
-                      "名称含有GBK无法表示的字符（翻译或改名不能解决，须在数据库中改名）",
+                  in.Schema.Tables[4].Label + ":abc\\u202Etxt:"
+                                              "名称含有GBK无法表示的字符（加 --unicode 生成 "
+                                              "C++Builder 2009 及以后的形式，或在数据库中改名）",
               }));
 }

@@ -68,7 +68,10 @@ void MakeDir(const std::string& path)
     fs::create_directories(platform::FileSystemPath(path));
 }
 
-std::string Expected(const std::string& name)
+namespace {
+
+// An expected file's text with CR LF, without its stored last line feed.
+std::string ExpectedText(const std::string& name)
 {
     std::string text = ReadFile(std::string(PELLAM_EXPECTED_DIR) + "/" + name);
     if (!text.empty() && text.back() == '\n')
@@ -79,7 +82,19 @@ std::string Expected(const std::string& name)
             crlf += '\r';
         crlf += c;
     }
-    return platform::Utf8ToGbk(crlf);
+    return crlf;
+}
+
+}  // namespace
+
+std::string Expected(const std::string& name)
+{
+    return platform::Utf8ToGbk(ExpectedText(name));
+}
+
+std::string ExpectedUnicode(const std::string& name)
+{
+    return "\xEF\xBB\xBF" + ExpectedText(name);
 }
 
 std::vector<std::string> ListFiles(const std::string& folder)

@@ -31,6 +31,8 @@ void MakeDir(const std::string& path);
 // repository, returned as the GBK bytes with CR LF that the generator must
 // write. The last line feed of the stored file is not part of the text.
 std::string Expected(const std::string& name);
+// The same for a file of the Unicode form: UTF-8 after its byte-order mark.
+std::string ExpectedUnicode(const std::string& name);
 
 // Every file below a folder, as paths relative to it, sorted.
 std::vector<std::string> ListFiles(const std::string& folder);

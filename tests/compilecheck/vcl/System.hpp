@@ -302,15 +302,28 @@ public:
     {
     }
 #ifdef PELLAM_VCL_UNICODE
-    Variant(const char* v) : Variant(UnicodeString(v)) { }
+    Variant(const char* v) : Variant(UnicodeString(v))
+    {
+    }
 #else
-    Variant(const char* v) : text_(std::string("str:") + v), string_(v) { }
+    Variant(const char* v) : text_(std::string("str:") + v), string_(v)
+    {
+    }
 #endif
-    Variant(const AnsiString& v) : text_("str:" + v.str()), string_(v.str()) { }
+    Variant(const AnsiString& v) : text_("str:" + v.str()), string_(v.str())
+    {
+    }
 #ifdef PELLAM_VCL_UNICODE
-    Variant(const wchar_t* v) : Variant(UnicodeString(v)) { }
-    Variant(const UnicodeString& v) : text_("str:" + v.str()), string_(v.str()), wide_(v) { }
-    operator UnicodeString() const { return wide_; }
+    Variant(const wchar_t* v) : Variant(UnicodeString(v))
+    {
+    }
+    Variant(const UnicodeString& v) : text_("str:" + v.str()), string_(v.str()), wide_(v)
+    {
+    }
+    operator UnicodeString() const
+    {
+        return wide_;
+    }
 #endif
     // The VCL's Null().
     static Variant NullValue()
@@ -320,12 +333,30 @@ public:
         v.null_ = true;
         return v;
     }
-    operator int() const { return static_cast<int>(int64_); }
-    operator __int64() const { return int64_; }
-    operator double() const { return double_; }
-    operator AnsiString() const { return AnsiString(string_); }
-    bool IsNull() const { return null_; }
-    const std::string& Describe() const { return text_; }
+    operator int() const
+    {
+        return static_cast<int>(int64_);
+    }
+    operator __int64() const
+    {
+        return int64_;
+    }
+    operator double() const
+    {
+        return double_;
+    }
+    operator AnsiString() const
+    {
+        return AnsiString(string_);
+    }
+    bool IsNull() const
+    {
+        return null_;
+    }
+    const std::string& Describe() const
+    {
+        return text_;
+    }
 
 private:
     static std::string Digits(double v, int digits)
@@ -354,10 +385,16 @@ public:
     OleVariant(double v) : Variant(v) { }
     OleVariant(const AnsiString& v) : Variant(v) { }
 #ifdef PELLAM_VCL_UNICODE
-    OleVariant(const UnicodeString& v) : Variant(v) { }
-    OleVariant(const WideString& v) : Variant(UnicodeString(v)) { }
+    OleVariant(const UnicodeString& v) : Variant(v)
+    {
+    }
+    OleVariant(const WideString& v) : Variant(UnicodeString(v))
+    {
+    }
 #else
-    OleVariant(const WideString& v) : Variant(AnsiString(v.str())) { }
+    OleVariant(const WideString& v) : Variant(AnsiString(v.str()))
+    {
+    }
 #endif
 };
 
@@ -446,8 +483,7 @@ inline int MessageBoxA(void*, const char* text, const char* caption, unsigned fl
 inline int MessageBoxW(void*, const wchar_t* text, const wchar_t* caption, unsigned flags)
 {
     Journal().Add("msgbox:" + pellamvcl::JournalText(pellamvcl::Utf8Of(text)) + "|" +
-                  pellamvcl::JournalText(pellamvcl::Utf8Of(caption)) + "|" +
-                  std::to_string(flags));
+                  pellamvcl::JournalText(pellamvcl::Utf8Of(caption)) + "|" + std::to_string(flags));
     return 1;
 }
 #ifdef UNICODE
