@@ -4,41 +4,6 @@
 #include "TextFill.h"
 #include "platform/Text.h"
 
-namespace {
-
-bool LeavesFolder(const std::string& className)
-{
-    if (className == "." || className == "..")
-        return true;
-    for (char c : className)
-        if (c == '/' || c == '\\')
-            return true;
-    return false;
-}
-
-}  // namespace
-
-// A class's header and source, "<label><suffix>.h" and ".cpp", in a folder.
-OperatorFilePaths ClassFilePaths(const std::string& folder, const std::string& label,
-                                 const std::string& suffix)
-{
-    OperatorFilePaths paths{InFolder(folder, label + suffix + ".h"),
-                            InFolder(folder, label + suffix + ".cpp")};
-    if (LeavesFolder(label))
-        throw EFCreateError(paths.Header, false);
-    return paths;
-}
-
-OperatorFilePaths OperatorPaths(const std::string& tablesFolder, const std::string& className)
-{
-    return ClassFilePaths(tablesFolder, className, "Operator");
-}
-
-OperatorFilePaths ProcedurePaths(const std::string& proceduresFolder, const std::string& label)
-{
-    return ClassFilePaths(proceduresFolder, label, "Procedure");
-}
-
 bool IsVclQuote(char c)
 {
     return c == '\'' || c == '"' || c == '`';

@@ -1,22 +1,12 @@
 #ifndef GeneratorOperatorNamesH
 #define GeneratorOperatorNamesH
 
-// Where an operator class's files go, and how an object name is written
-// into the SQL texts of the generated code.
+// How an object name is written into the SQL texts of the generated code
+// (where the files go is the output tree's: OutputTree.h).
 
 #include <string>
 
-struct OperatorFilePaths {
-    std::string Header;
-    std::string Source;
-};
-
-// The header and source paths for a class name. A class name that would
-// reach outside the folder (one holding '/' or '\', or "." or "..") is
-// refused with the writer's own error before anything is written.
-OperatorFilePaths OperatorPaths(const std::string& tablesFolder, const std::string& className);
-// The same for a stored procedure's class: "<label>Procedure.h" and ".cpp".
-OperatorFilePaths ProcedurePaths(const std::string& proceduresFolder, const std::string& label);
+#include "OutputTree.h"
 
 // The generated SQL texts go to an ADO query, whose parameter scan (the
 // VCL's, with ParamCheck on) reads them thus: "'", '"' and '`' each toggle

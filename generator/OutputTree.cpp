@@ -70,6 +70,65 @@ std::string InFolder(const std::string& folder, const std::string& fileName)
     return folder + platform::kPathSeparator + fileName;
 }
 
+namespace {
+
+bool LeavesFolder(const std::string& className)
+{
+    if (className == "." || className == "..")
+        return true;
+    for (char c : className)
+        if (c == '/' || c == '\\')
+            return true;
+    return false;
+}
+
+// A class's header and source, "<label><suffix>.h" and ".cpp", in a folder.
+OperatorFilePaths ClassFilePaths(const std::string& folder, const std::string& label,
+                                 const std::string& suffix)
+{
+    OperatorFilePaths paths{InFolder(folder, label + suffix + ".h"),
+                            InFolder(folder, label + suffix + ".cpp")};
+    if (LeavesFolder(label))
+        throw EFCreateError(paths.Header, false);
+    return paths;
+}
+
+}  // namespace
+
+OperatorFilePaths OperatorPaths(const std::string& tablesFolder, const std::string& className)
+{
+    return ClassFilePaths(tablesFolder, className, "Operator");
+}
+
+OperatorFilePaths ProcedurePaths(const std::string& proceduresFolder, const std::string& label)
+{
+    return ClassFilePaths(proceduresFolder, label, "Procedure");
+}
+
+OperatorFilePaths DBCommPaths(const std::string& dbCommFolder)
+{
+    return {InFolder(dbCommFolder, kDBCommHeader), InFolder(dbCommFolder, kDBCommSource)};
+}
+
+OperatorFilePaths StoredProcPaths(const std::string& storedProcFolder)
+{
+    return {InFolder(storedProcFolder, kStoredProcHeader),
+            InFolder(storedProcFolder, kStoredProcSource)};
+}
+
+std::string TableOperatorBasePath(const std::string& tablesFolder)
+{
+    return InFolder(tablesFolder, kTableOperatorBase);
+}
+
+std::string ProceduresFolderBeside(const std::string& tablesFolder)
+{
+    const std::string tables = "DBTables";
+    if (tablesFolder.size() < tables.size())
+        return std::string();
+    return tablesFolder.substr(0, tablesFolder.size() - tables.size()) + "DBProcedures";
+}
+
 OutputTree::OutputTree(std::string programFolder)
     : ProgramFolder(std::move(programFolder)),
       Root(ProgramFolder + platform::NativeSuffix("\\Output"))

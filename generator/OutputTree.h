@@ -63,6 +63,21 @@ public:
 // whatever the folder's path ends with.
 std::string InFolder(const std::string& folder, const std::string& fileName);
 
+// Every path of the output tree is made here.
+
+// A class's two files.
+struct OperatorFilePaths {
+    std::string Header;
+    std::string Source;
+};
+
+// The header and source paths for a class name. A class name that would
+// reach outside the folder (one holding '/' or '\', or "." or "..") is
+// refused with the writer's own error before anything is written.
+OperatorFilePaths OperatorPaths(const std::string& tablesFolder, const std::string& className);
+// The same for a stored procedure's class: "<label>Procedure.h" and ".cpp".
+OperatorFilePaths ProcedurePaths(const std::string& proceduresFolder, const std::string& label);
+
 // The runtime's files: DBComm's in the DBComm folder, the stored
 // procedure's in DBStoredProc, the operators' base class among the operators.
 inline constexpr char kDBCommHeader[] = "DBComm.h";
@@ -70,6 +85,11 @@ inline constexpr char kDBCommSource[] = "DBComm.cpp";
 inline constexpr char kStoredProcHeader[] = "DBStoredProc.h";
 inline constexpr char kStoredProcSource[] = "DBStoredProc.cpp";
 inline constexpr char kTableOperatorBase[] = "DBTableOperator.h";
+OperatorFilePaths DBCommPaths(const std::string& dbCommFolder);
+OperatorFilePaths StoredProcPaths(const std::string& storedProcFolder);
+std::string TableOperatorBasePath(const std::string& tablesFolder);
+// The procedures' folder of the tree whose operators' folder this is.
+std::string ProceduresFolderBeside(const std::string& tablesFolder);
 
 // Paths under a program folder. Each joins the folder with a fixed suffix.
 struct OutputTree {
@@ -83,6 +103,10 @@ struct OutputTree {
     std::string TablesFolder() const;  // "\Output\DBComm\DBTables"
     std::string StoredProcFolder() const;  // "\Output\DBComm\DBStoredProc"
     std::string ProceduresFolder() const;  // "\Output\DBComm\DBProcedures"
+    // The runtime's files where the tree keeps them.
+    OperatorFilePaths DBCommFiles() const { return DBCommPaths(DBCommFolder()); }
+    OperatorFilePaths StoredProcFiles() const { return StoredProcPaths(StoredProcFolder()); }
+    std::string TableOperatorBaseFile() const { return TableOperatorBasePath(TablesFolder()); }
 
     std::string ProgramFolder;
     std::string Root;

@@ -194,17 +194,17 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
 {
     const OutputForm& form = input.Form;
     WriteStoredProcFiles(tree.StoredProcFolder(), form);
-    for (const char* name : {kStoredProcHeader, kStoredProcSource})
-        result.FilesWritten.push_back(InFolder(tree.StoredProcFolder(), name));
+    for (const std::string& path : {tree.StoredProcFiles().Header, tree.StoredProcFiles().Source})
+        result.FilesWritten.push_back(path);
     // DBComm names each operator after the files actually written: the
     // class names, which differ from the catalogue names for a relabelled
     // view.
     WriteDBCommFiles(tree.DBCommFolder(), ClassNames(input.Schema.Tables),
                      ClassNames(input.Schema.Views), input.Procedures, form);
-    for (const char* name : {kDBCommHeader, kDBCommSource})
-        result.FilesWritten.push_back(InFolder(tree.DBCommFolder(), name));
+    for (const std::string& path : {tree.DBCommFiles().Header, tree.DBCommFiles().Source})
+        result.FilesWritten.push_back(path);
     WriteTableOperatorBase(tree.TablesFolder(), input.KeyMethods, form);
-    result.FilesWritten.push_back(InFolder(tree.TablesFolder(), kTableOperatorBase));
+    result.FilesWritten.push_back(tree.TableOperatorBaseFile());
 
     // The table tree, then the view tree, walked (the checks have passed
     // before anything was rendered). A run that stops early writes DBComm
@@ -299,8 +299,8 @@ private:
 std::vector<std::pair<std::string, std::string>> WriteOrder(
     std::vector<std::pair<std::string, std::string>> files, const OutputTree& tree)
 {
-    const std::string header = InFolder(tree.DBCommFolder(), kDBCommHeader);
-    const std::string source = InFolder(tree.DBCommFolder(), kDBCommSource);
+    const std::string header = tree.DBCommFiles().Header;
+    const std::string source = tree.DBCommFiles().Source;
     std::stable_partition(files.begin(), files.end(), [&](const auto& file) {
         return file.first != header && file.first != source;
     });
@@ -339,8 +339,8 @@ void WriteRendered(const std::vector<std::pair<std::string, std::string>>& files
                    const RunInput& input, const OutputTree& tree, RunHost& host, RunResult& result)
 {
     result.FilesWritten.clear();
-    const std::string header = InFolder(tree.DBCommFolder(), kDBCommHeader);
-    const std::string source = InFolder(tree.DBCommFolder(), kDBCommSource);
+    const std::string header = tree.DBCommFiles().Header;
+    const std::string source = tree.DBCommFiles().Source;
     try {
         // DBComm's two files come last and change together.
         std::vector<std::pair<std::string, std::string>> dbComm;

@@ -321,10 +321,8 @@ void ProcedureProblems(const RunInput& input, const GuardSet& guards,
     for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
         for (const SchemaObject& t : *tree)
             classes.insert(t.Label);
-    std::string folder;
-    if (!tablesFolder.empty())
-        folder = tablesFolder.substr(0, tablesFolder.size() - std::string("DBTables").size()) +
-                 "DBProcedures";
+    std::string folder =
+        tablesFolder.empty() ? std::string() : ProceduresFolderBeside(tablesFolder);
     for (const SchemaObject* p : WrittenProcedures(input)) {
         const SchemaObject& o = *p;
         std::string owner = "存储过程 " + Shown(o.Label);

@@ -3,16 +3,15 @@
 
 void WriteStoredProcFiles(const std::string& storedProcFolder, const OutputForm& form)
 {
-    WriteTextFile(InFolder(storedProcFolder, kStoredProcHeader),
-                  FillForm(StoredProcHeaderText(), {}, form), form);
-    WriteTextFile(InFolder(storedProcFolder, kStoredProcSource),
-                  FillForm(StoredProcSourceText(), {}, form), form);
+    OperatorFilePaths paths = StoredProcPaths(storedProcFolder);
+    WriteTextFile(paths.Header, FillForm(StoredProcHeaderText(), {}, form), form);
+    WriteTextFile(paths.Source, FillForm(StoredProcSourceText(), {}, form), form);
 }
 
 void WriteTableOperatorBase(const std::string& tablesFolder, bool keyHelpers,
                             const OutputForm& form)
 {
-    WriteTextFile(InFolder(tablesFolder, kTableOperatorBase),
+    WriteTextFile(TableOperatorBasePath(tablesFolder),
                   FillForm(keyHelpers ? TableOperatorBaseWithKeysText() : TableOperatorBaseText(),
                            {}, form),
                   form);
@@ -62,8 +61,8 @@ void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableName
     // The header and the source name the same operators: they change
     // together or not at all.
     WriteFileBytesTogether(
-        {{InFolder(dbCommFolder, kDBCommHeader), form.Bytes(header)},
-         {InFolder(dbCommFolder, kDBCommSource),
+        {{DBCommPaths(dbCommFolder).Header, form.Bytes(header)},
+         {DBCommPaths(dbCommFolder).Source,
           form.Bytes(FillForm(DBCommSourceTemplate(),
                               {{"Includes", includes}, {"Registrations", registrations}}, form) +
                      "\r\n")}});
