@@ -2,7 +2,8 @@
 # pellam-gen.exe under Wine, offline: a snapshot with a relabelled view
 # generates the expected tree; --clear leaves only this run's files; a
 # malformed snapshot exits 2 and writes nothing; Chinese arguments name the
-# files and folders they name, whatever the ANSI code page.
+# files and folders they name, whatever the ANSI code page; --unicode writes
+# the Unicode form's bytes, as on Linux.
 #   offline-wine.sh PELLAM_GEN_EXE EXPECTED_DIR WINE_RUN
 set -eu
 exe=$1 expected=$2 run=$3
@@ -69,3 +70,20 @@ check_tree "$work/输出/中文" YongHuBiao \
     DBComm/DBTables/YongHuBiaoOperator.cpp=YongHuBiaoOperator.cpp.translated.expected \
     DBComm/DBTables/YongHuBiaoOperator.h=YongHuBiaoOperator.h.translated.expected
 echo "Chinese catalogue names generate the tree Linux makes"
+
+# The Unicode form: UTF-8 with its mark, wide literals, the same bytes Linux
+# writes whatever the ANSI code page.
+"$run" "$exe" generate --schema "$work/s.json" --output "$work/输出/宽" --unicode
+python3 "$(dirname "$0")/../support/expected_tree.py" "$work/输出/宽" "$expected" --whole --unicode \
+    DBComm/DBComm.cpp=DBComm.cpp.LogStaffUsers.expected \
+    DBComm/DBComm.h=DBComm.h.LogStaffUsers.expected \
+    DBComm/DBStoredProc/DBStoredProc.cpp=DBStoredProc.cpp.unicode.expected \
+    DBComm/DBStoredProc/DBStoredProc.h=DBStoredProc.h.expected \
+    DBComm/DBTables/DBTableOperator.h=DBTableOperator.h.unicode.expected \
+    DBComm/DBTables/LogOperator.cpp=LogOperator.cpp.unicode.expected \
+    DBComm/DBTables/LogOperator.h=LogOperator.h.expected \
+    DBComm/DBTables/StaffOperator.cpp=StaffOperator.cpp.unicode.expected \
+    DBComm/DBTables/StaffOperator.h=StaffOperator.h.expected \
+    DBComm/DBTables/UsersOperator.cpp=UsersOperator.cpp.relabelled.unicode.expected \
+    DBComm/DBTables/UsersOperator.h=UsersOperator.h.relabelled.expected
+echo "the Unicode form as on Linux (${PELLAM_WINE_CODEPAGE:-936})"
