@@ -60,9 +60,10 @@ void WindowRunHost::Tell(const RunNotice& notice)
         LeaveOut(notice);
         return;
     case RunNotice::NoKeyMethods:
+    case RunNotice::RelationsLeftOut:
         // Not a failure: said briefly under the table tree when it is
-        // done, the tables named in the label's hint and the list.
-        keyNote_ = notice.Text;
+        // done, each one named in the label's hint and the list.
+        notes_.push_back(notice);
         LeaveOut(notice);
         return;
     }
@@ -112,10 +113,17 @@ void WindowRunHost::Progress(const RunEvent& event)
         break;
     }
     case RunEvent::TreeDone:
-        if (event.Tree == ProgressLabel::Tables && !keyNote_.empty()) {
-            SetGrowingText(label, "生成完毕。" + keyNote_.substr(0, keyNote_.find(' ')) +
-                                      " 个数据表无主键方法");
-            label->SetHint(keyNote_);
+        if (event.Tree == ProgressLabel::Tables && !notes_.empty()) {
+            // Each note begins with its count.
+            std::string text = "生成完毕。", hint;
+            for (const RunNotice& note : notes_) {
+                text += (hint.empty() ? "" : "，") + std::to_string(note.Problems.size()) +
+                        (note.What == RunNotice::NoKeyMethods ? " 个数据表无主键方法"
+                                                              : " 个外键未全部生成");
+                hint += (hint.empty() ? "" : "\n") + note.Text;
+            }
+            SetGrowingText(label, text);
+            label->SetHint(hint);
         } else {
             SetGrowingText(label, "生成完毕。   ");
             label->SetHint(std::string());

@@ -34,7 +34,9 @@ private:
     void LeaveOut(const RunNotice& notice);
 
     TMainForm* form_;
-    std::string keyNote_;  // the tables that got no key methods, when some did not
+    // What was left out (tables without key methods, relations), each
+    // with its count and every one named.
+    std::vector<RunNotice> notes_;
     std::chrono::steady_clock::time_point shown_{};  // when the progress last showed
 };
 

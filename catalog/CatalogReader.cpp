@@ -1,5 +1,7 @@
 #include "CatalogReader.h"
 
+#include "CatalogExtras.h"
+
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -139,6 +141,14 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
     SchemaObjects procedures, relisted;
     if (options.Procedures)
         lists.push_back(data.ProcedureListQuestion(database, procedures));
+    std::vector<TDBData::ForeignKeyRow> foreignKeys;
+    std::vector<TDBData::NullabilityRow> nullability;
+    std::size_t relationsAt = lists.size();
+    if (options.Relations)
+        lists.push_back(data.ForeignKeyQuestion(foreignKeys));
+    std::size_t nullabilityAt = lists.size();
+    if (options.Nullability)
+        lists.push_back(data.NullabilityQuestion(nullability));
     // After a failed switch, the statements that follow it would read the
     // database the connection was in: they are neither read nor told.
     std::vector<bool> listsRead = data.Ask(lists, options.UseDatabase);
@@ -160,10 +170,21 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
             return false;
         }
         listsRead.erase(listsRead.begin(), listsRead.begin() + 2);
+        relationsAt -= 2;
+        nullabilityAt -= 2;
     }
     bool allRead = std::find(listsRead.begin(), listsRead.end(), false) == listsRead.end();
     if (options.Keys && !(listsRead[2] && listsRead[3]))
         data.TellReadFailure("读不到数据表的主键，没有生成");
+    // Every object the lists named, wanted or not: a foreign key or a
+    // column's answer naming none of them is a failed read.
+    ListedObjects listedTables, listedObjects;
+    for (int tree = 0; tree < 2; ++tree)
+        for (const SchemaObject& o : listed[tree]) {
+            if (tree == 0)
+                listedTables.emplace(o.Schema, o.Name);
+            listedObjects.emplace(o.Schema, o.Name);
+        }
     for (SchemaObjects* objects : {&listed[0], &listed[1], &procedures})
         if (options.Wanted) {
             SchemaObjects wanted;
@@ -231,6 +252,12 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
         allRead = AttachKeys(data, out.Tables, keys, identities) && allRead;
         out.KeysRead = true;
     }
+    if (options.Relations && listsRead[relationsAt]) {
+        allRead = AttachForeignKeys(data, out.Tables, listedTables, foreignKeys) && allRead;
+        out.RelationsRead = true;
+    }
+    if (options.Nullability && listsRead[nullabilityAt])
+        allRead = AttachNullability(data, out, listedObjects, nullability) && allRead;
     if (options.Procedures)
         allRead = AttachProcedures(data, procedures, parameters, answered, at, listsRead.back(),
                                    procedures.empty() || answered.back(), relisted, out) &&
@@ -240,19 +267,54 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
 
 bool ReadKeys(TDBData& data, DatabaseSchema& schema)
 {
+    return ReadExtras(data, schema, {true, false, false});
+}
+
+bool ReadExtras(TDBData& data, DatabaseSchema& schema, const ExtraReads& reads)
+{
     std::vector<TDBData::TableColumnRow> keys, identities;
-    std::vector<bool> read =
-        data.Ask({data.KeyQuestion(keys), data.IdentityColumnQuestion(identities)});
-    if (!(read[0] && read[1])) {
-        data.TellReadFailure("读不到数据表的主键，没有生成");
+    std::vector<TDBData::ForeignKeyRow> foreignKeys;
+    std::vector<TDBData::NullabilityRow> nullability;
+    std::vector<TDBData::Question> questions;
+    if (reads.Keys) {
+        questions.push_back(data.KeyQuestion(keys));
+        questions.push_back(data.IdentityColumnQuestion(identities));
+    }
+    if (reads.Relations)
+        questions.push_back(data.ForeignKeyQuestion(foreignKeys));
+    if (reads.Nullability)
+        questions.push_back(data.NullabilityQuestion(nullability));
+    if (questions.empty())
+        return true;
+    std::vector<bool> read = data.Ask(questions);
+    if (std::find(read.begin(), read.end(), false) != read.end()) {
+        if (reads.Keys && !(read[0] && read[1]))
+            data.TellReadFailure("读不到数据表的主键，没有生成");
         return false;
     }
-    for (SchemaObject& t : schema.Tables) {
-        t.Key.clear();
-        t.IdentityColumn.clear();
+    bool sound = true;
+    if (reads.Keys) {
+        for (SchemaObject& t : schema.Tables) {
+            t.Key.clear();
+            t.IdentityColumn.clear();
+        }
+        schema.KeysRead = true;
+        sound = AttachKeys(data, schema.Tables, keys, identities);
     }
-    schema.KeysRead = true;
-    return AttachKeys(data, schema.Tables, keys, identities);
+    // The schema holds every object of its database.
+    ListedObjects tables, objects;
+    for (const SchemaObject& t : schema.Tables)
+        tables.emplace(t.Schema, t.Name);
+    objects = tables;
+    for (const SchemaObject& v : schema.Views)
+        objects.emplace(v.Schema, v.Name);
+    if (reads.Relations) {
+        sound = AttachForeignKeys(data, schema.Tables, tables, foreignKeys) && sound;
+        schema.RelationsRead = true;
+    }
+    if (reads.Nullability)
+        sound = AttachNullability(data, schema, objects, nullability) && sound;
+    return sound;
 }
 
 bool ReadProcedures(TDBData& data, const std::string& database, DatabaseSchema& schema)

@@ -37,6 +37,11 @@ struct CatalogReadOptions {
     // Also read the stored procedures and their parameters (the list in the
     // batch of the other lists, the parameters in the batch of the columns).
     bool Procedures = false;
+    // Also read every table's foreign keys (one database-wide statement, in
+    // the batch of the name lists).
+    bool Relations = false;
+    // Also read whether each column allows NULL (the same).
+    bool Nullability = false;
     // The objects to read, by catalogue name; every one when empty.
     std::function<bool(const std::string&)> Wanted;
 };
@@ -52,6 +57,17 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
 // batch; false when that failed or a key names a column the table has not
 // (told through the data module).
 bool ReadKeys(TDBData& data, DatabaseSchema& schema);
+
+// What a schema already read may still need from the catalogue.
+struct ExtraReads {
+    bool Keys = false;  // primary keys and IDENTITY columns
+    bool Relations = false;  // foreign keys
+    bool Nullability = false;  // whether each column allows NULL
+};
+// Reads them all in one batch for the objects of a schema already read
+// (every table and view of its database); false when a statement failed
+// or an answer does not fit the objects (told through the data module).
+bool ReadExtras(TDBData& data, DatabaseSchema& schema, const ExtraReads& reads);
 
 // Reads the stored procedures and their parameters of a schema already
 // read (the database the data module is connected to), in two batches;

@@ -125,6 +125,23 @@ public:
     Question KeyQuestion(std::vector<TableColumnRow>& out);
     // Every table's IDENTITY column.
     Question IdentityColumnQuestion(std::vector<TableColumnRow>& out);
+    // A database-wide answer: one row per column of a foreign key, with the
+    // column it references and the constraint's name.
+    struct ForeignKeyRow {
+        std::string Schema, Table, Column, ReferencedSchema, ReferencedTable, ReferencedColumn,
+            Constraint;
+    };
+    // Every foreign key's columns, each key's in key order, keys in the
+    // order the server made them.
+    Question ForeignKeyQuestion(std::vector<ForeignKeyRow>& out);
+    // A database-wide answer: whether a column of a table or view allows
+    // NULL.
+    struct NullabilityRow {
+        std::string Schema, Object, Column;
+        bool Nullable = true;
+    };
+    // Every user table's and view's columns, each with whether it allows NULL.
+    Question NullabilityQuestion(std::vector<NullabilityRow>& out);
 
     // The same questions for many objects at once, in batches: entry k of
     // out is what the single question for object k gives, and entry k of
@@ -156,6 +173,8 @@ public:
     static std::string IdentityStatement(const SchemaObject& table);
     static std::string KeyStatement();
     static std::string IdentityColumnStatement(int serverMajorVersion);
+    static std::string ForeignKeyStatement(int serverMajorVersion);
+    static std::string NullabilityStatement(int serverMajorVersion);
 
     // The connection strings of the two logins.
     static std::string WindowsConnectionString(const std::string& catalog);
@@ -193,6 +212,8 @@ private:
     void ReadIdentity(IdentityNames& out);
     // Rows of three texts, appended.
     bool ReadTableColumnRows(std::vector<TableColumnRow>& out);
+    bool ReadForeignKeyRows(std::vector<ForeignKeyRow>& out);
+    bool ReadNullabilityRows(std::vector<NullabilityRow>& out);
 
     std::size_t batchBytes_ = kBatchBytes;
     // The last login, for ConnectTo.

@@ -15,7 +15,7 @@ const char* const kUsageText =
     "  pellam-gen generate  (CONNECTION [--database NAME] | --schema FILE) [FILTERS]\n"
     "                       [--output DIR] [--clear] [--check] [--verbose] [--translate]\n"
     "                       [--types extended] [--type NAME=GROUP]... [--keys] [--procedures]\n"
-    "                       [--unicode]\n"
+    "                       [--unicode] [--relations] [--rows]\n"
     "  pellam-gen help | --help | -h       显示本说明\n"
     "  pellam-gen --version                显示版本\n"
     "\n"
@@ -53,6 +53,10 @@ const char* const kUsageText =
     "                                      DeleteByKey，有标识列的另生成 NewWithIdentity\n"
     "  --unicode                           为 C++Builder 2009 及以后（String 为 UnicodeString）\n"
     "                                      生成：UTF-8 文件、宽字符串，数据库中的任何名称都可用\n"
+    "  --relations                         每个外键在其数据表的操作类中生成按外键查找的\n"
+    "                                      OpenBy...，以及 VCL 主从表联动的 LinkBy...\n"
+    "  --rows                              每个数据表和视图生成一个类型化的行（<类名>Row），\n"
+    "                                      可按字段名读写整行，NULL 与 0、空串分开\n"
     "\n"
     "退出码：0 完成；1 名称或类型被拒绝；2 用法错误或快照有误；3 连接或语句失败；\n"
     "        4 文件无法写入；5 --check 发现输出已过期\n";
@@ -199,7 +203,8 @@ const std::vector<std::string> kOptions = {"--windows-auth", "--host",       "--
                                            "--schema",       "--output",     "--clear",
                                            "--check",        "--verbose",    "--help",
                                            "--version",      "--types",      "--type",
-                                           "--keys",         "--procedures", "--unicode"};
+                                           "--keys",         "--procedures", "--unicode",
+                                           "--relations",    "--rows"};
 
 }  // namespace
 
@@ -260,14 +265,12 @@ Options Parse(int argc, char** argv)
               ParseTypeOverride(v, o);
               typed = true;
           }}};
-    const std::map<std::string, bool*> flags = {{"--windows-auth", &o.WindowsAuth},
-                                                {"--clear", &o.Clear},
-                                                {"--translate", &o.Translate},
-                                                {"--check", &o.Check},
-                                                {"--verbose", &o.Verbose},
-                                                {"--keys", &o.Keys},
-                                                {"--procedures", &o.Procedures},
-                                                {"--unicode", &o.Unicode}};
+    const std::map<std::string, bool*> flags =
+        {{"--windows-auth", &o.WindowsAuth}, {"--clear", &o.Clear},
+         {"--translate", &o.Translate},      {"--check", &o.Check},
+         {"--verbose", &o.Verbose},          {"--keys", &o.Keys},
+         {"--procedures", &o.Procedures},    {"--unicode", &o.Unicode},
+         {"--relations", &o.Relations},      {"--rows", &o.Rows}};
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
         if (auto flag = flags.find(arg); flag != flags.end()) {
@@ -294,6 +297,8 @@ Options Parse(int argc, char** argv)
          "--output、--clear、--check 和 --verbose", "generate");
     only(o.Keys, "--keys", "generate");
     only(o.Unicode, "--unicode", "generate");
+    only(o.Relations, "--relations", "generate");
+    only(o.Rows, "--rows", "generate");
     if (o.Procedures && o.Command == "databases")
         throw UsageError{"--procedures 只能与 schema 或 generate 一起使用"};
     if (o.Command == "databases" && !(o.Include.empty() && o.Exclude.empty()))

@@ -23,6 +23,11 @@ struct Options {
     // generate's --unicode: the library for the Unicode VCL of C++Builder
     // 2009 and later (UTF-8 files, wide literals).
     bool Unicode = false;
+    // generate's --relations: each foreign key's lookup and master-detail
+    // link on its table's operator class.
+    bool Relations = false;
+    // generate's --rows: a typed row per table and view.
+    bool Rows = false;
     TypeOptions Types;  // generate's --types extended and --type NAME=GROUP
 };
 

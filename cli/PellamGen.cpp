@@ -208,6 +208,8 @@ int Generate(const DatabaseSchema& snapshot, const Options& o)
     RunInput input{1, schema, o.Keys};
     input.Procedures = o.Procedures;
     input.Form = o.Unicode ? OutputForm::Wide() : OutputForm::Ansi();
+    input.Relations = o.Relations;
+    input.Rows = o.Rows;
     if (!o.Check) {
         // Missing parent folders are made; the run makes the tree below.
         std::error_code ec;
@@ -332,6 +334,18 @@ int Main(int argc, char** argv)
                         "请用 pellam-gen schema 重新生成快照后再使用 --keys");
             return kUsage;
         }
+        if (o.Relations && !snapshot.RelationsRead) {
+            ErrorPrintf("%s: %s\n", o.Schema.c_str(),
+                        "快照没有外键信息（由较早的 pellam-gen 生成）；"
+                        "请用 pellam-gen schema 重新生成快照后再使用 --relations");
+            return kUsage;
+        }
+        if (o.Rows && !snapshot.NullabilityRead) {
+            ErrorPrintf("%s: %s\n", o.Schema.c_str(),
+                        "快照的字段没有 \"nullable\"（由较早的 pellam-gen 生成）；"
+                        "请用 pellam-gen schema 重新生成快照后再使用 --rows");
+            return kUsage;
+        }
         if (o.Procedures && !snapshot.ProceduresRead) {
             ErrorPrintf("%s: %s\n", o.Schema.c_str(),
                         "快照没有存储过程（由较早的 pellam-gen 生成，或生成时没有加 "
@@ -361,6 +375,9 @@ int Main(int argc, char** argv)
     read.UseDatabase = useDatabase;
     // A snapshot holds the keys, so that it can generate with --keys.
     read.Keys = o.Keys || o.Command == "schema";
+    // And its foreign keys and nullability, for --relations and --rows.
+    read.Relations = o.Relations || o.Command == "schema";
+    read.Nullability = o.Rows || o.Command == "schema";
     read.Procedures = o.Procedures;
     read.Wanted = [&filter](const std::string& name) { return filter.Wanted(name); };
     if (!ReadCatalog(data, database, read, snapshot) || errors.Any)

@@ -183,7 +183,61 @@ SchemaObject NamedIn(const JsonIn& o, const std::string& place)
     return object;
 }
 
-SchemaObjects Objects(const JsonIn& root, const char* key, bool tables)
+// How many columns say whether they allow NULL, and the first that does
+// not: a snapshot says it for every column or for none.
+struct NullabilityGiven {
+    std::size_t Given = 0;
+    std::string FirstMissing;
+};
+
+// A list of column names of a foreign key, each one of `object`'s when
+// given.
+NameList ColumnNames(const JsonIn& value, const std::string& place, const SchemaObject* object)
+{
+    NameList names;
+    const JsonIn& list = Array(value, place);
+    if (list.empty())
+        throw SnapshotError(place + ": " + "不能为空");
+    for (std::size_t k = 0; k < list.size(); ++k) {
+        std::string iplace = place + "[" + std::to_string(k) + "]";
+        names.push_back(Text(list[k], iplace));
+        if (object && !NamesColumn(*object, names.back()))
+            throw SnapshotError(iplace + ": " + "不是这个表的字段");
+    }
+    return names;
+}
+
+// A table's foreign keys: each one's name, columns, and the table and
+// columns it references.
+std::vector<ForeignKey> ForeignKeysIn(const JsonIn& value, const std::string& place,
+                                      const SchemaObject& table)
+{
+    std::vector<ForeignKey> keys;
+    const JsonIn& list = Array(value, place);
+    for (std::size_t k = 0; k < list.size(); ++k) {
+        std::string fplace = place + "[" + std::to_string(k) + "]";
+        const JsonIn& f = list[k];
+        if (!f.is_object())
+            throw SnapshotError(fplace + ": " + "应为对象");
+        ForeignKey key;
+        key.Name = Text(Member(f, "name", fplace), fplace + ".name");
+        key.Columns = ColumnNames(Member(f, "columns", fplace), fplace + ".columns", &table);
+        key.ReferencedSchema = f.contains("referencedSchema")
+                                   ? Text(f["referencedSchema"], fplace + ".referencedSchema")
+                                   : std::string("dbo");
+        key.ReferencedTable =
+            Text(Member(f, "referencedTable", fplace), fplace + ".referencedTable");
+        key.ReferencedColumns = ColumnNames(Member(f, "referencedColumns", fplace),
+                                            fplace + ".referencedColumns", nullptr);
+        if (key.ReferencedColumns.size() != key.Columns.size())
+            throw SnapshotError(fplace + ".referencedColumns: " + "个数应与 columns 相同");
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+SchemaObjects Objects(const JsonIn& root, const char* key, bool tables,
+                      NullabilityGiven& nullability)
 {
     SchemaObjects objects;
     const JsonIn& list = Array(Member(root, key, "$"), key);
@@ -206,6 +260,14 @@ SchemaObjects Objects(const JsonIn& root, const char* key, bool tables)
             column.Label = columns[c].contains("label")
                                ? Text(columns[c]["label"], cplace + ".label")
                                : column.Name;
+            if (columns[c].contains("nullable")) {
+                if (!columns[c]["nullable"].is_boolean())
+                    throw SnapshotError(cplace + ".nullable: " + "应为 true 或 false");
+                column.Nullable = columns[c]["nullable"].get<bool>();
+                ++nullability.Given;
+            } else if (nullability.FirstMissing.empty()) {
+                nullability.FirstMissing = cplace;
+            }
             object.Columns.push_back(column);
         }
         // The unwritable columns; older snapshots name only the identity ones.
@@ -250,6 +312,11 @@ SchemaObjects Objects(const JsonIn& root, const char* key, bool tables)
             object.IdentityColumn = Text(o["identityColumn"], iplace);
             if (!NamesColumn(object, object.IdentityColumn))
                 throw SnapshotError(iplace + ": " + "不是这个表的字段");
+        }
+        if (o.contains("foreignKeys")) {
+            if (!tables)
+                throw SnapshotError(place + ".foreignKeys: " + "视图没有外键");
+            object.ForeignKeys = ForeignKeysIn(o["foreignKeys"], place + ".foreignKeys", object);
         }
         objects.push_back(object);
     }
@@ -333,7 +400,15 @@ json ProceduresJson(const SchemaObjects& procedures)
     return list;
 }
 
-json ObjectsJson(const SchemaObjects& objects, bool tables)
+json NamesJson(const NameList& names)
+{
+    json list = json::array();
+    for (const std::string& name : names)
+        list.push_back(Carried(name));
+    return list;
+}
+
+json ObjectsJson(const SchemaObjects& objects, bool tables, bool nullability)
 {
     json list = json::array();
     for (const SchemaObject& o : objects) {
@@ -347,6 +422,8 @@ json ObjectsJson(const SchemaObjects& objects, bool tables)
             json column = {{"name", Carried(c.Name)}, {"type", Carried(c.TypeName)}};
             column["base"] = c.BaseType.empty() ? json(nullptr) : json(Carried(c.BaseType));
             column["label"] = Carried(c.Label);
+            if (nullability)
+                column["nullable"] = c.Nullable;
             columns.push_back(column);
         }
         j["columns"] = columns;
@@ -363,6 +440,16 @@ json ObjectsJson(const SchemaObjects& objects, bool tables)
             }
             if (!o.IdentityColumn.empty())
                 j["identityColumn"] = Carried(o.IdentityColumn);
+            if (!o.ForeignKeys.empty()) {
+                json keys = json::array();
+                for (const ForeignKey& f : o.ForeignKeys)
+                    keys.push_back({{"name", Carried(f.Name)},
+                                    {"columns", NamesJson(f.Columns)},
+                                    {"referencedSchema", Carried(f.ReferencedSchema)},
+                                    {"referencedTable", Carried(f.ReferencedTable)},
+                                    {"referencedColumns", NamesJson(f.ReferencedColumns)}});
+                j["foreignKeys"] = keys;
+            }
         }
         list.push_back(j);
     }
@@ -469,13 +556,28 @@ DatabaseSchema ReadSnapshot(const std::string& utf8Json)
     DatabaseSchema snapshot;
     if (root.contains("database"))
         snapshot.Database = Text(root["database"], "database");
-    snapshot.Tables = Objects(root, "tables", true);
-    snapshot.Views = Objects(root, "views", false);
-    if (root.contains("keys")) {
-        if (!root["keys"].is_boolean())
-            throw SnapshotError(std::string("keys: ") + "应为 true 或 false");
-        snapshot.KeysRead = root["keys"].get<bool>();
+    NullabilityGiven nullability;
+    snapshot.Tables = Objects(root, "tables", true, nullability);
+    snapshot.Views = Objects(root, "views", false, nullability);
+    // Every column says whether it allows NULL, or none does (an older
+    // snapshot).
+    if (nullability.Given > 0 && !nullability.FirstMissing.empty())
+        throw SnapshotError(nullability.FirstMissing + ": " + "缺少 \"nullable\"" +
+                            "（快照中别的字段有）");
+    snapshot.NullabilityRead = nullability.FirstMissing.empty();
+    for (const char* flag : {"keys", "relations"}) {
+        if (!root.contains(flag))
+            continue;
+        if (!root[flag].is_boolean())
+            throw SnapshotError(std::string(flag) + ": " + "应为 true 或 false");
+        (std::string(flag) == "keys" ? snapshot.KeysRead : snapshot.RelationsRead) =
+            root[flag].get<bool>();
     }
+    if (!snapshot.RelationsRead)
+        for (const SchemaObject& t : snapshot.Tables)
+            if (!t.ForeignKeys.empty())
+                throw SnapshotError(std::string("relations: ") +
+                                    "数据表有 \"foreignKeys\" 时应为 true");
     // Taken without procedures (or by an earlier Pellam): none read.
     if (root.contains("procedures")) {
         snapshot.Procedures = Procedures(root);
@@ -492,8 +594,12 @@ std::string WriteSnapshot(const DatabaseSchema& snapshot)
     // no primary key.
     if (snapshot.KeysRead)
         root["keys"] = true;
-    root["tables"] = ObjectsJson(snapshot.Tables, true);
-    root["views"] = ObjectsJson(snapshot.Views, false);
+    // Whether the tables' foreign keys were read: a table without
+    // "foreignKeys" then has none.
+    if (snapshot.RelationsRead)
+        root["relations"] = true;
+    root["tables"] = ObjectsJson(snapshot.Tables, true, snapshot.NullabilityRead);
+    root["views"] = ObjectsJson(snapshot.Views, false, snapshot.NullabilityRead);
     if (snapshot.ProceduresRead)
         root["procedures"] = ProceduresJson(snapshot.Procedures);
     return UncarriedEscapes(root.dump(2)) + "\n";

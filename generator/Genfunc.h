@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "OperatorExtras.h"
 #include "OutputForm.h"
 #include "OutputTree.h"
 #include "Templates.h"
@@ -24,6 +25,9 @@ void WriteDBCommFiles(const std::string& dbCommFolder, const NameList& tableName
 // With keyHelpers, the base also has what the key methods call.
 void WriteTableOperatorBase(const std::string& tablesFolder, bool keyHelpers = false,
                             const OutputForm& form = OutputForm::Ansi());
+// With the helpers of every option's methods.
+void WriteTableOperatorBase(const std::string& tablesFolder, const BaseHelpers& helpers,
+                            const OutputForm& form);
 
 std::string BuildEnumEntries(const NameList& operatorNames);
 std::string BuildOperatorIncludes(const NameList& operatorNames);
@@ -56,6 +60,15 @@ struct TableKeys {
     std::string IdentityColumn;
 };
 
+// The type of a generated parameter that takes a column's value ("int ",
+// "String ", "TStream *" ...): New's, or, where it finds rows by its value,
+// a decimal, numeric or money value's text, which the server compares
+// exactly.
+std::string ParameterTypeOf(const std::string& typeName, bool findsRows);
+// The line that binds the next parameter of m_query (counted by nCount)
+// to a value of the column's type.
+std::string BindingLineOf(const std::string& typeName, const std::string& value);
+
 // A statement (the text of a generated literal) that changes rows, as a
 // batch that answers with one row holding how many it changed.
 std::string CountedBatch(const std::string& statement);
@@ -87,12 +100,14 @@ void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
                              const NameList& parameterNames, const IdentityNames& identity,
                              const std::string& schema = std::string(),
                              const TableKeys* keys = nullptr,
-                             const OutputForm& form = OutputForm::Ansi());
+                             const OutputForm& form = OutputForm::Ansi(),
+                             const OperatorExtras& extras = {});
 
 // A view's operator class reads no column: it takes only names.
 void WriteViewOperatorFiles(const std::string& tablesFolder, const std::string& className,
                             const std::string& viewName, const std::string& schema = std::string(),
-                            const OutputForm& form = OutputForm::Ansi());
+                            const OutputForm& form = OutputForm::Ansi(),
+                            const OperatorExtras& extras = {});
 
 // A stored procedure's parameter as its class creates it: the VCL data
 // type's name (ftInteger, ftWideString…), the size, and whether precision

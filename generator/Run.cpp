@@ -2,6 +2,7 @@
 
 #include "Genfunc.h"
 #include "OperatorNames.h"
+#include "Rows.h"
 #include "platform/Application.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -136,11 +137,50 @@ std::vector<const SchemaObject*> TablesWithoutKeyMethods(const SchemaObjects& ta
     return without;
 }
 
+namespace {
+
+// What the options add to an object's class: its relations' methods and
+// its row's.
+OperatorExtras ExtrasOf(const SchemaObject& o, bool table, const IdentityNames& identity,
+                        const RunInput& input)
+{
+    OperatorExtras extras;
+    std::vector<RelationPlan> plans;
+    if (table && input.Relations) {
+        plans = RelationPlans(o, input.Form);
+        AddRelationMethods(o, plans, input.Form, extras);
+    }
+    if (!input.Rows)
+        return extras;
+    SchemaObject object = o;
+    object.Identity = identity;
+    RowShape shape;
+    if (table && input.KeyMethods) {
+        if (KeyUsable(o.Entries(), o.Key))
+            shape.Key = o.Key;
+        shape.IdentityColumn = o.IdentityColumn;
+    }
+    if (!table) {
+        AddRowMethods(object, false, shape, nullptr, nullptr, plans, input.Form, extras);
+        return extras;
+    }
+    TableFills fills = TableFillsOf(o.Name, o.ColumnLabels(), o.Entries(), identity, o.Schema);
+    KeyFills keys;
+    if (input.KeyMethods)
+        keys = KeyFillsOf(o.Name, o.ColumnLabels(), o.Entries(), identity, o.Schema,
+                          {o.Key, o.IdentityColumn});
+    AddRowMethods(object, true, shape, input.KeyMethods ? &keys : nullptr, &fills, plans,
+                  input.Form, extras);
+    return extras;
+}
+
+}  // namespace
+
 NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
                            const std::string& folder, bool tableTree, IdentitySource& identities,
-                           RunHost& host, RunResult& result, bool keyMethods,
-                           const OutputForm& form)
+                           RunHost& host, RunResult& result, const RunInput& input)
 {
+    const OutputForm& form = input.Form;
     NameList written;
     // The identity columns of every table the walk will reach (it stops at
     // the first unsupported type), asked at once.
@@ -175,10 +215,12 @@ NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
             }
             TableKeys keys{o.Key, o.IdentityColumn};
             WriteTableOperatorFiles(folder, o.Label, o.Name, o.Entries(), o.ColumnLabels(),
-                                    identity[position], o.Schema, keyMethods ? &keys : nullptr,
-                                    form);
+                                    identity[position], o.Schema,
+                                    input.KeyMethods ? &keys : nullptr, form,
+                                    ExtrasOf(o, true, identity[position], input));
         } else {
-            WriteViewOperatorFiles(folder, o.Label, o.Name, o.Schema, form);
+            WriteViewOperatorFiles(folder, o.Label, o.Name, o.Schema, form,
+                                   ExtrasOf(o, false, {}, input));
         }
         NoteOperatorFiles(folder, o.Label, result);
         written.push_back(o.Label);
@@ -203,7 +245,8 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
                      ClassNames(input.Schema.Views), input.Procedures, form);
     for (const std::string& path : {tree.DBCommFiles().Header, tree.DBCommFiles().Source})
         result.FilesWritten.push_back(path);
-    WriteTableOperatorBase(tree.TablesFolder(), input.KeyMethods, form);
+    WriteTableOperatorBase(tree.TablesFolder(), {input.KeyMethods, input.Relations, input.Rows},
+                           form);
     result.FilesWritten.push_back(tree.TableOperatorBaseFile());
 
     // The table tree, then the view tree, walked (the checks have passed
@@ -228,9 +271,8 @@ void RenderRun(const RunInput& input, const OutputTree& tree, IdentitySource& id
     try {
         for (const Walk& walk : walks) {
             host.Progress({RunEvent::TreeStarted, walk.Label});
-            walk.Written =
-                GenerateTreeFiles(walk.Tree, walk.Label, tree.TablesFolder(), walk.TableTree,
-                                  identities, host, result, input.KeyMethods, form);
+            walk.Written = GenerateTreeFiles(walk.Tree, walk.Label, tree.TablesFolder(),
+                                             walk.TableTree, identities, host, result, input);
             walk.Count = static_cast<int>(walk.Written.size());
             if (walk.Written.size() != walk.Tree.size())
                 stopped = true;
@@ -444,6 +486,22 @@ RunResult GenerateAll(const RunInput& input, const OutputTree& tree, IdentitySou
             for (const SchemaObject* t : without) {
                 notice.Problems.push_back("数据表 " + Shown(t->Label) + "：" + NoKeyReason(*t));
                 notice.Text.append("\n").append(notice.Problems.back());
+            }
+            host.Tell(notice);
+        }
+    }
+
+    if (input.Relations) {
+        std::vector<std::string> leftOut = RelationsLeftOut(input.Schema.Tables, input.Form);
+        result.RelationsLeftOut = static_cast<int>(leftOut.size());
+        if (!leftOut.empty()) {
+            RunNotice notice{RunNotice::RelationsLeftOut,
+                             {},
+                             std::to_string(leftOut.size()) +
+                                 " 个外键没有全部生成（其余的已生成）："};
+            for (const std::string& line : leftOut) {
+                notice.Problems.push_back(line);
+                notice.Text.append("\n").append(line);
             }
             host.Tell(notice);
         }

@@ -47,6 +47,12 @@ struct RunInput {
     bool KeyMethods = false;
     // Each stored procedure of the schema also gets a class of its own.
     bool Procedures = false;
+    // Each foreign key gets a lookup and a master-detail link on its
+    // table's operator class (the foreign keys must have been read).
+    bool Relations = false;
+    // Each table and view gets a typed row and the methods that read and
+    // write it (nullability must have been read).
+    bool Rows = false;
     // Who reads a refusal: its ways past are said in their words.
     ReportReader Reader = ReportReader::Terminal;
     // The form the files are written in: for C++Builder 6's ANSI VCL, or
@@ -82,6 +88,7 @@ struct RunNotice {
         TypeUnsupported,  // a table or view holds a type in no group
         NoKeyMethods,  // tables that get no key methods (no usable primary key); written anyway
         ProceduresLeftOut,  // procedures whose parameters no class can take; the rest written
+        RelationsLeftOut,  // foreign keys that get no lookup, or no link; the rest written
     };
     Kind What;
     std::string Object;  // the table's or view's label, where one is concerned
@@ -137,6 +144,8 @@ struct RunResult {
     // With procedures: the classes written, and the procedures left out.
     int ProceduresWritten = 0;
     int ProceduresLeftOut = 0;
+    // With relations: the foreign keys left out, in whole or their links.
+    int RelationsLeftOut = 0;
     // The run's files, in the order written (DBComm last), and those of
     // them that were on disk with the same bytes already and were left as
     // they were.
@@ -187,10 +196,10 @@ bool CheckTreeNames(const SchemaObjects& tree, RunHost& host, bool tableTree);
 // Writes one operator class per object until the first with an unsupported
 // column type or unknown identity columns; returns the class names written
 // and sets the result's stop marks when it stopped early.
+// The input gives the options: key methods, relations, rows and the form.
 NameList GenerateTreeFiles(const SchemaObjects& tree, ProgressLabel label,
                            const std::string& folder, bool tableTree, IdentitySource& identities,
-                           RunHost& host, RunResult& result, bool keyMethods = false,
-                           const OutputForm& form = OutputForm::Ansi());
+                           RunHost& host, RunResult& result, const RunInput& input);
 
 // The procedures a run writes (those it does not leave out for their
 // parameters' types), in order.

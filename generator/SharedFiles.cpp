@@ -17,6 +17,13 @@ void WriteTableOperatorBase(const std::string& tablesFolder, bool keyHelpers,
                   form);
 }
 
+void WriteTableOperatorBase(const std::string& tablesFolder, const BaseHelpers& helpers,
+                            const OutputForm& form)
+{
+    WriteTextFile(TableOperatorBasePath(tablesFolder),
+                  FillForm(TableOperatorBaseText(helpers), {}, form), form);
+}
+
 std::string BuildEnumEntries(const NameList& operatorNames)
 {
     return JoinItems(operatorNames, ",");

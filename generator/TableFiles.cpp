@@ -32,15 +32,9 @@ std::vector<IncludedColumn> IncludedColumns(const NameList& parameterNames,
     return included;
 }
 
-// How a column's value is passed: as New passes it, or, where the column
-// finds rows (a key), exactly: a decimal or numeric key, and a money one,
-// go as their text, which the server compares without rounding (a double
-// holds 15 digits; ids past 2^53 would share one and match together).
 std::string ParameterType(const ColumnEntry& column, bool findsRows)
 {
-    if (findsRows && IsExactNumberType(column.TypeName))
-        return "String ";
-    return ParameterTypeText(column.TypeName);
+    return ParameterTypeOf(column.TypeName, findsRows);
 }
 
 std::string ParameterListOf(const std::vector<IncludedColumn>& included, bool findsRows = false)
@@ -84,11 +78,7 @@ std::vector<std::string> BindingStatements(const std::vector<IncludedColumn>& in
     if (!included.empty())
         lines.push_back("   int nCount=0;");
     for (const IncludedColumn& c : included)
-        lines.push_back(IsBlobType(c.Column->TypeName)
-                            ? "   m_query->Parameters->Items[nCount++]->LoadFromStream(" +
-                                  *c.Parameter + ",ftBlob);"
-                            : "   m_query->Parameters->Items[nCount++]->Value=" + *c.Parameter +
-                                  ";");
+        lines.push_back(BindingLineOf(c.Column->TypeName, *c.Parameter));
     return lines;
 }
 
@@ -145,6 +135,24 @@ std::string WithoutRowCounts(const std::string& statements)
 }
 
 }  // namespace
+
+std::string ParameterTypeOf(const std::string& typeName, bool findsRows)
+{
+    // Where the column finds rows (a key), exactly: a decimal or numeric
+    // key, and a money one, go as their text, which the server compares
+    // without rounding (a double holds 15 digits; ids past 2^53 would
+    // share one and match together).
+    if (findsRows && IsExactNumberType(typeName))
+        return "String ";
+    return ParameterTypeText(typeName);
+}
+
+std::string BindingLineOf(const std::string& typeName, const std::string& value)
+{
+    return IsBlobType(typeName)
+               ? "   m_query->Parameters->Items[nCount++]->LoadFromStream(" + value + ",ftBlob);"
+               : "   m_query->Parameters->Items[nCount++]->Value=" + value + ";";
+}
 
 std::string CountedBatch(const std::string& statement)
 {
@@ -271,7 +279,7 @@ void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
                              const std::string& catalogName, const ColumnList& columns,
                              const NameList& parameterNames, const IdentityNames& identity,
                              const std::string& schema, const TableKeys* keys,
-                             const OutputForm& form)
+                             const OutputForm& form, const OperatorExtras& extras)
 {
     OperatorFilePaths paths = OperatorPaths(tablesFolder, className);
     TableFills fills = TableFillsOf(catalogName, parameterNames, columns, identity, schema);
@@ -308,6 +316,12 @@ void WriteTableOperatorFiles(const std::string& tablesFolder, const std::string&
     if (!plain) {
         keyedHeader = TableHeaderTemplate(fills.HasColumnsToSet, methods);
         keyedSource = TableSourceTemplate(fills.HasColumnsToSet, methods);
+        header = &keyedHeader;
+        source = &keyedSource;
+    }
+    if (!extras.Empty()) {
+        keyedHeader = WithExtras(*header, true, extras, fields);
+        keyedSource = WithExtras(*source, false, extras, fields);
         header = &keyedHeader;
         source = &keyedSource;
     }

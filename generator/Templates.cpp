@@ -1,4 +1,5 @@
 #include "Templates.h"
+#include "OperatorExtras.h"
 
 #include "TextFill.h"
 #include "platform/Text.h"
@@ -655,4 +656,86 @@ std::string TableSourceTemplate(bool hasColumnsToSet, const KeyMethods& methods)
     if (keyLines.empty())
         return TableSourceTemplate(hasColumnsToSet);
     return WithKeyLines(TableSourceTemplate(hasColumnsToSet), keyLines);
+}
+
+namespace {
+
+// The lines of a template with one marker line put in before the first
+// line that `at` picks.
+std::string WithLineBefore(const std::string& plain, const std::string& marker,
+                           bool (*at)(const std::string&))
+{
+    std::vector<std::string> lines = Lines(plain);
+    lines.insert(std::find_if(lines.begin(), lines.end(), at), marker);
+    return JoinLines(lines);
+}
+
+bool ReadSide(const std::string& line)
+{
+    return line.find("TDataSource* ") != std::string::npos &&
+           line.find("Source()") != std::string::npos;
+}
+
+bool ClassLine(const std::string& line)
+{
+    return line.rfind("class ", 0) == 0;
+}
+
+// Filled text put in as a marker's line: without its last line end,
+// which the marker's line has.
+std::string AsLines(const std::string& text)
+{
+    return text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0
+               ? text.substr(0, text.size() - 2)
+               : text;
+}
+
+}  // namespace
+
+std::string WithExtras(const std::string& plain, bool header, const OperatorExtras& extras,
+                       std::vector<platform::Field>& fields)
+{
+    std::string text = plain;
+    if (header && !extras.TypesBefore.empty()) {
+        text = WithLineBefore(text, "${TypesBefore}", ClassLine);
+        fields.push_back({"TypesBefore", AsLines(extras.TypesBefore)});
+    }
+    const std::string& members = header ? extras.Members : extras.Definitions;
+    if (!members.empty()) {
+        // A header's members stand apart from the read side by a blank
+        // line; each definition ends in one.
+        const char* const name = header ? "ExtraMembers" : "ExtraDefinitions";
+        text = WithLineBefore(text, "${" + std::string(name) + (header ? "}\r\n" : "}"), ReadSide);
+        fields.push_back({name, AsLines(members)});
+    }
+    return text;
+}
+
+std::string TableOperatorBaseText(const BaseHelpers& helpers)
+{
+    std::vector<std::string> lines =
+        Lines(helpers.Keys ? TableOperatorBaseWithKeysText() : TableOperatorBaseText());
+    auto find = [&lines](const std::string& line) {
+        return std::find(lines.begin(), lines.end(), line);
+    };
+    // The helpers go before the class's end.
+    auto end = lines.end() - 2;
+    std::vector<std::string> more;
+    if (helpers.Relations) {
+        std::vector<std::string> open = RelationBaseHelperLines();
+        more.insert(more.end(), open.begin(), open.end());
+    }
+    if (helpers.Rows) {
+        std::vector<std::string> rows = RowBaseHelperLines();
+        more.insert(more.end(), rows.begin(), rows.end());
+    }
+    lines.insert(end, more.begin(), more.end());
+    if (helpers.Relations)
+        lines.insert(find("       query->SQL->Clear();") + 1, RelationBaseInitQueryLine());
+    if (helpers.Rows) {
+        std::vector<std::string> types = RowBaseTypeLines();
+        lines.insert(find("class DBTableOperator"), types.begin(), types.end());
+        lines.insert(find("#include <ADODB.hpp>") + 1, "#include <vector>");
+    }
+    return JoinLines(lines);
 }

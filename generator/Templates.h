@@ -10,6 +10,10 @@
 //                     UpdateBinding
 
 #include <string>
+#include <vector>
+
+#include "OperatorExtras.h"
+#include "platform/Text.h"
 
 const std::string& StoredProcHeaderText();
 const std::string& StoredProcSourceText();
@@ -34,6 +38,17 @@ struct KeyMethods {
 // read side; the plain ones when there are none.
 std::string TableHeaderTemplate(bool hasColumnsToSet, const KeyMethods& methods);
 std::string TableSourceTemplate(bool hasColumnsToSet, const KeyMethods& methods);
+// A class's template with lines for the extras put in: "${TypesBefore}"
+// before the class, "${ExtraMembers}" (a header's) or "${ExtraDefinitions}"
+// (a source's) before the read side, each only where there is text; their
+// fields join `fields`.
+std::string WithExtras(const std::string& plain, bool header, const OperatorExtras& extras,
+                       std::vector<platform::Field>& fields);
+// The runtime's base class with the helpers the options' methods call.
+struct BaseHelpers {
+    bool Keys = false, Relations = false, Rows = false;
+};
+std::string TableOperatorBaseText(const BaseHelpers& helpers);
 const std::string& ViewHeaderTemplate();
 const std::string& ViewSourceTemplate();
 

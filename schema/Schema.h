@@ -62,9 +62,29 @@ struct SchemaColumn {
     std::string BaseType;
     // A procedure's parameter: its length, direction, precision and scale.
     ParameterShape Shape = {};
+    // Whether the column allows NULL (when nullability was read).
+    bool Nullable = true;
 
     // Whether GBK, the generated files' encoding, cannot hold the name.
     bool Unholdable() const;
+};
+
+// A foreign key of a table: its columns in key order, and the table and
+// columns (in the same order) they reference, every name exactly as the
+// server sent it.
+struct ForeignKey {
+    std::string Name;  // the constraint's name
+    NameList Columns;
+    std::string ReferencedSchema, ReferencedTable;
+    NameList ReferencedColumns;
+
+    bool operator==(const ForeignKey& other) const
+    {
+        return Name == other.Name && Columns == other.Columns &&
+               ReferencedSchema == other.ReferencedSchema &&
+               ReferencedTable == other.ReferencedTable &&
+               ReferencedColumns == other.ReferencedColumns;
+    }
 };
 
 // dbo, or no known schema, which is taken as dbo.
@@ -88,6 +108,9 @@ struct SchemaObject {
     // values the server numbers ("" when there is none).
     NameList Key = {};
     std::string IdentityColumn = {};
+    // Tables only, when relations were read: its foreign keys, in the
+    // catalogue's order.
+    std::vector<ForeignKey> ForeignKeys = {};
 
     // Whether GBK, the generated files' encoding, cannot hold its name or
     // its schema.
@@ -111,6 +134,11 @@ struct DatabaseSchema {
     // The stored procedures with their parameters, when they were read.
     SchemaObjects Procedures = {};
     bool ProceduresRead = false;
+    // Whether the tables' foreign keys were read; a table without any then
+    // has none.
+    bool RelationsRead = false;
+    // Whether every column's nullability was read.
+    bool NullabilityRead = false;
 };
 
 // A parameter's first label: its name without the "@" that every

@@ -10,6 +10,7 @@ server matches every name exactly, as a _CS_ or _BIN collation does."""
 import json
 import re
 
+import relations
 from tds import NVARCHAR, SMALLINT, NUMERIC, INT, TINYINT
 
 # SQL Server's own systypes rows: name, xusertype and xtype (the system type
@@ -37,9 +38,9 @@ TYPE_PRECISION = {
 
 # System objects and columns as the catalogue spells them; under a
 # case-sensitive collation no other spelling finds them.
-SYSTEM_OBJECTS = ("sysdatabases", "sysobjects", "syscolumns", "systypes")
+SYSTEM_OBJECTS = ("sysdatabases", "sysobjects", "syscolumns", "systypes") + relations.SYSTEM_OBJECTS
 SYSTEM_COLUMNS = ("name", "xtype", "status", "id", "uid", "length", "xusertype", "colid",
-                  "isoutparam", "xprec", "xscale")
+                  "isoutparam", "xprec", "xscale") + relations.SYSTEM_COLUMNS
 
 
 class SqlError(Exception):
@@ -112,6 +113,8 @@ class Column:
         prec, scale = TYPE_PRECISION.get(self.xtype, (0, 0))
         self.prec = entry.get("prec", prec)
         self.scale = entry.get("scale", scale)
+        # Whether it allows NULL; None until its table decides the default.
+        self.nullable = entry.get("nullable")
 
     def unwritable(self, version):
         generated = self.generated if version >= 2016 else 0
@@ -142,6 +145,8 @@ class Object:
         self.members = [[Column(c, types) for c in m] for m in entry.get("members", [])]
         # The primary key's columns, in key order.
         self.key = list(entry.get("key", []))
+        # Its FOREIGN KEY constraints, resolved once every table is known.
+        self.foreign_key_entries = list(entry.get("foreignKeys", []))
         names = [c.name for c in self.columns]
         for k in self.key:
             if k not in names:
@@ -198,8 +203,9 @@ class Catalog:
             if same_name_ci(d["name"], "master"):
                 d = dict(d, objects=list(d.get("objects", [])) + MASTER_SHIPPED)
             self.databases.append(Database(d, types, 1000 + 100000 * n))
-        for d in self.databases:
+        for n, d in enumerate(self.databases):
             self.check_unique(d)
+            relations.attach(d, self.same, 1000 + 100000 * n + 90000)
         self.logins = fixture.get("logins", {"sa": "Pellam#2026"})
         self.windows_logins = fixture.get("windows_logins", True)
 
@@ -391,7 +397,8 @@ SHAPES = [("U", TABLES, "]"), ("V", VIEWS, "]"), ("columns", COLUMNS, "'"),
           ("unwritable", UNWRITABLE, "'"), ("schema P", SCHEMA_PROCEDURES, "]"),
           ("owner P", OWNER_PROCEDURES, "]"), ("parameters by id", PARAMETERS_BY_ID, "'"),
           ("first member parameters", FIRST_MEMBER_PARAMETERS, "'")]
-FIXED = (DATABASES, DATABASES_LOWER, KEYS, CURRENT_DATABASE) + tuple(IDENTITY_COLUMNS)
+FIXED = (DATABASES, DATABASES_LOWER, KEYS, CURRENT_DATABASE) + tuple(IDENTITY_COLUMNS) + \
+    relations.STATEMENTS
 
 
 def known_at(text, start):
@@ -515,6 +522,10 @@ class Session:
             return self.key_list()
         if statement in IDENTITY_COLUMNS:
             return self.identity_column_list()
+        if statement in relations.FOREIGN_KEYS:
+            return relations.foreign_key_rows(self)
+        if statement in relations.NULLABILITY:
+            return relations.nullability_rows(self)
         if statement == CURRENT_DATABASE:
             return [("", NVARCHAR)], [[self.current.name]]
         if statement in FIXED:

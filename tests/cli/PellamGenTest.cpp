@@ -574,8 +574,9 @@ TEST_F(PellamGen, ATodaysDatabaseGeneratesWholeWithExtendedTypesAndTranslation)
             operators.push_back(file.substr(file.rfind('/') + 1));
     EXPECT_EQ(operators,
               (std::vector<std::string>{"InvoiceLinesOperator.h", "OrderDetailsOperator.h",
+                                        "OrderLineNotesOperator.h", "OrdersOperator.h",
                                         "PeopleOperator.h", "SalesCustomersOperator.h",
-                                        "WebsiteCustomersOperator.h"}));
+                                        "WarehousesOperator.h", "WebsiteCustomersOperator.h"}));
     std::string people = ReadFile(dir.File("o/DBComm/DBTables/PeopleOperator.cpp"));
     // Alias types by their base types, the newer types by group, catalogue
     // names exact, the server's own columns left out.

@@ -10,6 +10,9 @@
 
 #include "System.hpp"
 
+#include <algorithm>
+#include <cctype>
+
 // The data types of fields and parameters, in the VCL's order.
 enum TFieldType {
     ftUnknown,
@@ -116,7 +119,10 @@ public:
         explicit ValueProperty(TParameter* owner) : owner_(owner) { }
         ValueProperty& operator=(const Variant& v)
         {
-            Journal().Add(owner_->Tag() + "=" + v.Describe());
+            // A NULL is told with the type it goes as.
+            Journal().Add(
+                owner_->Tag() + "=" + v.Describe() +
+                (v.IsNull() ? std::string(":") + FieldTypeName(owner_->DataType) : std::string()));
             owner_->Bound = true;
             value_ = v;
             return *this;
@@ -284,14 +290,21 @@ public:
         Sent = pellamvcl::JournalText(Sent);
 #endif
     }
-    // Raises as ADO does when a parameter the text holds has no value.
+    // Raises as ADO does when a parameter the text holds has no value, or
+    // holds a NULL of no data type ("Parameter object is improperly
+    // defined").
     void CheckBound()
     {
-        for (TParameter* p : params_)
+        for (TParameter* p : params_) {
             if (!p->Bound) {
                 Journal().Add(owner_ + ":unbound:" + p->Name.str());
                 throw Exception(("Parameter " + p->Name.str() + " has no value").c_str());
             }
+            if (p->Value.IsNull() && p->DataType == ftUnknown) {
+                Journal().Add(owner_ + ":untyped null:" + p->Name.str());
+                throw Exception("Parameter object is improperly defined");
+            }
+        }
     }
     std::string Sent;
 
@@ -349,59 +362,237 @@ private:
     TParameters* parameters_;
 };
 
+class TDataSet;
+
+// A field of the open record: its name and value, and the properties that
+// read the value as the VCL converts it (AsInteger, AsFloat, AsString,
+// IsNull).
 class TField {
 public:
+    explicit TField(const std::string& name = std::string())
+        : FieldName(name.c_str()), IsNull(this), AsInteger(this), AsFloat(this), AsString(this),
+          name_(name)
+    {
+    }
+    TField(const TField&) = delete;
+    TField& operator=(const TField&) = delete;
+
+    String FieldName;
     Variant Value;
+    struct IsNullProperty {
+        explicit IsNullProperty(const TField* owner) : owner_(owner) { }
+        operator bool() const { return owner_->Value.IsNull(); }
+
+    private:
+        const TField* owner_;
+    } IsNull;
+    // A NULL reads as 0 or "", as the VCL's do.
+    struct AsIntegerProperty {
+        explicit AsIntegerProperty(const TField* owner) : owner_(owner) { }
+        operator int() const
+        {
+            return owner_->Value.IsNull() ? 0 : static_cast<int>(owner_->Value);
+        }
+
+    private:
+        const TField* owner_;
+    } AsInteger;
+    struct AsFloatProperty {
+        explicit AsFloatProperty(const TField* owner) : owner_(owner) { }
+        operator double() const
+        {
+            return owner_->Value.IsNull() ? 0.0 : static_cast<double>(owner_->Value);
+        }
+
+    private:
+        const TField* owner_;
+    } AsFloat;
+    struct AsStringProperty {
+        explicit AsStringProperty(const TField* owner) : owner_(owner) { }
+        operator String() const
+        {
+            const Variant& v = owner_->Value;
+            if (v.IsNull())
+                return String();
+#ifdef PELLAM_VCL_UNICODE
+            if (v.HoldsWide())
+                return static_cast<UnicodeString>(v);
+#endif
+            return String(v.Text().c_str());
+        }
+
+    private:
+        const TField* owner_;
+    } AsString;
+    const std::string& Name() const
+    {
+        return name_;
+    }
+
+private:
+    std::string name_;
 };
 
 class TFields {
 public:
     TFields() : Fields(this) { }
+    ~TFields() { Clear(); }
     struct FieldsProperty {
         explicit FieldsProperty(TFields* owner) : owner_(owner) { }
         TField* operator[](int index)
         {
-            if (index != 0)
+            if (index < 0 || index >= static_cast<int>(owner_->fields_.size()))
                 throw Exception("Field index out of range");
-            return &owner_->first_;
+            return owner_->fields_[static_cast<std::size_t>(index)];
         }
 
     private:
         TFields* owner_;
     } Fields;
-    int Count() const { return 1; }
-    void Fill(const Variant& first) { first_.Value = first; }
+    int Count() const { return static_cast<int>(fields_.size()); }
+    void Clear()
+    {
+        for (TField* f : fields_)
+            delete f;
+        fields_.clear();
+    }
+    void Add(const std::string& name) { fields_.push_back(new TField(name)); }
+    std::vector<TField*>& All() { return fields_; }
 
 private:
-    TField first_;
+    std::vector<TField*> fields_;
 };
 
+enum TBlobStreamMode { bmRead, bmWrite, bmReadWrite };
+
+// A dataset's open records and its cursor: Active, Eof, First, Next, the
+// fields of the current record (Fields, FieldByName, FindField, matched
+// without regard to case as the VCL's are), and a blob field's stream.
 class TDataSet : public TComponent {
 public:
-    explicit TDataSet(TComponent* owner) : TComponent(owner), Fields(new TFields) { }
-    ~TDataSet() { delete Fields; }
-    bool IsEmpty() { return recordCount_ == 0; }
-    int RecordCount() const { return recordCount_; }
+    explicit TDataSet(TComponent* owner) : TComponent(owner), Fields(new TFields)
+    {
+        Live().push_back(this);
+    }
+    ~TDataSet()
+    {
+        Live().erase(std::find(Live().begin(), Live().end(), this));
+        delete Fields;
+    }
+    bool IsEmpty() { return records_.empty(); }
+    int RecordCount() const { return static_cast<int>(records_.size()); }
     TFields* Fields;
+    bool Active = false;
+    bool Eof = true;
+
+    void First() { MoveTo(0); }
+    // Past the last record the cursor stays on it, Eof set, and nothing
+    // scrolls.
+    void Next()
+    {
+        if (at_ + 1 < records_.size())
+            MoveTo(at_ + 1);
+        else
+            Eof = true;
+    }
+    TField* FindField(const String& name)
+    {
+#ifdef PELLAM_VCL_UNICODE
+        std::string wanted = pellamvcl::Utf8Of(name.wide());
+#else
+        std::string wanted = name.str();
+#endif
+        for (TField* f : Fields->All())
+            if (SameName(f->Name(), wanted))
+                return f;
+        return NULL;
+    }
+    TField* FieldByName(const String& name)
+    {
+        TField* f = FindField(name);
+        if (!f) {
+            Journal().Add("no field:" + String(name).str());
+            throw Exception("Field not found");
+        }
+        return f;
+    }
+    TStream* CreateBlobStream(TField* field, TBlobStreamMode)
+    {
+        TMemoryStream* stream = new TMemoryStream;
+        stream->Bytes = field->Value.IsNull() ? std::string() : field->Value.Text();
+        return stream;
+    }
+
+    // A detail that follows this dataset as its master: opened again, with
+    // its parameters from the new record, whenever the cursor moves.
+    void Follow(class TADOQuery* detail)
+    {
+        if (std::find(details_.begin(), details_.end(), detail) == details_.end())
+            details_.push_back(detail);
+    }
 
 protected:
     // The rows the stand-in's server answered with.
     void Answered(const std::string& sql = std::string())
     {
-        // A batch that selects @@ROWCOUNT answers one row: how many rows
-        // its statement changed.
-        if (sql.find("SELECT @@ROWCOUNT") != std::string::npos) {
-            recordCount_ = 1;
-            Fields->Fill(Variant(Journal().Rows));
-            return;
+        Fields->Clear();
+        records_.clear();
+        VclJournal& j = Journal();
+        if (!j.Answers.empty() && sql.find("SELECT @@ROWCOUNT") == std::string::npos) {
+            // The next answer, its fields named.
+            VclAnswer answer = j.Answers.front();
+            j.Answers.erase(j.Answers.begin());
+            for (const std::string& name : answer.Names)
+                Fields->Add(name);
+            records_ = answer.Records;
+        } else {
+            // A batch that selects @@ROWCOUNT answers one row: how many
+            // rows its statement changed. Else Rows records of the first
+            // field.
+            bool counted = sql.find("SELECT @@ROWCOUNT") != std::string::npos;
+            Variant first = counted                ? Variant(j.Rows)
+                            : !j.FirstText.empty() ? Variant(j.FirstText.c_str())
+                                                   : Variant(j.FirstField);
+            Fields->Add(std::string());
+            records_.assign(static_cast<std::size_t>(counted ? 1 : j.Rows),
+                            std::vector<Variant>{first});
         }
-        recordCount_ = Journal().Rows;
-        if (!Journal().FirstText.empty())
-            Fields->Fill(Variant(Journal().FirstText.c_str()));
-        else
-            Fields->Fill(Variant(Journal().FirstField));
+        Active = true;
+        MoveTo(0, false);
     }
-    int recordCount_ = 0;
+    void Closed()
+    {
+        Active = false;
+        Eof = true;
+    }
+
+private:
+    static std::vector<TDataSet*>& Live()
+    {
+        static std::vector<TDataSet*> live;
+        return live;
+    }
+    static bool SameName(const std::string& a, const std::string& b)
+    {
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(a[i])) !=
+                std::tolower(static_cast<unsigned char>(b[i])))
+                return false;
+        return true;
+    }
+    void MoveTo(std::size_t at, bool tellDetails = true);
+
+    std::vector<std::vector<Variant>> records_;
+    std::size_t at_ = 0;
+    std::vector<class TADOQuery*> details_;
+};
+
+class TDataSource : public TComponent {
+public:
+    explicit TDataSource(TComponent* owner) : TComponent(owner) { }
+    TDataSet* DataSet = NULL;
 };
 
 class TADOQuery : public TDataSet {
@@ -415,10 +606,15 @@ public:
         delete SQL;
         delete Parameters;
     }
-    void Close() { Journal().Add("close"); }
+    void Close()
+    {
+        Journal().Add("close");
+        Closed();
+    }
     void Open()
     {
         Journal().Add("open");
+        FromMaster();
         Parameters->CheckBound();
         Journal().MaybeFail();
         Answered(String(SQL->Text).str());
@@ -433,12 +629,59 @@ public:
         RowsAffected = Journal().NoCount ? -1 : Journal().Rows;
         return RowsAffected;
     }
+    // The master moved: the VCL closes the detail and opens it again.
+    void MasterChanged(TDataSet* master)
+    {
+        if (!DataSource || DataSource->DataSet != master || !Active)
+            return;
+        Journal().Add("master moved");
+        Close();
+        Open();
+    }
 
     TParameters* Parameters;
     TStrings* SQL;
     TADOConnection* Connection = NULL;
+    // The master-detail link: the parameters named as the master's fields
+    // take their values from its current record.
+    TDataSource* DataSource = NULL;
     int RowsAffected = 0;
+
+private:
+    void FromMaster()
+    {
+        if (!DataSource || !DataSource->DataSet)
+            return;
+        TDataSet* master = DataSource->DataSet;
+        master->Follow(this);
+        for (TParameter* p : Parameters->All()) {
+#ifdef PELLAM_VCL_UNICODE
+            TField* field = master->FindField(UnicodeString(p->Name));
+#else
+            TField* field = master->FindField(String(p->Name.str()));
+#endif
+            if (!field)
+                continue;
+            // The value of the master's record, and the type it goes as.
+            if (field->Value.IsNull())
+                p->DataType = ftVariant;
+            p->Value = field->Value;
+        }
+    }
 };
+
+inline void TDataSet::MoveTo(std::size_t at, bool tellDetails)
+{
+    at_ = at;
+    Eof = records_.empty();
+    for (std::size_t k = 0; k < Fields->All().size(); ++k)
+        Fields->All()[k]->Value = !Eof && k < records_[at_].size() ? records_[at_][k] : Variant();
+    if (!tellDetails)
+        return;
+    for (TADOQuery* detail : std::vector<TADOQuery*>(details_))
+        if (std::find(Live().begin(), Live().end(), detail) != Live().end())
+            detail->MasterChanged(this);
+}
 
 class TADOStoredProc : public TDataSet {
 public:
@@ -473,12 +716,6 @@ private:
                 if (name == VclJournal::AsGbk(p->Name.str()) && p->Direction != pdInput)
                     p->Value.Receive(value);
     }
-};
-
-class TDataSource : public TComponent {
-public:
-    explicit TDataSource(TComponent* owner) : TComponent(owner) { }
-    TDataSet* DataSet = NULL;
 };
 
 #endif

@@ -277,10 +277,34 @@ private:
 };
 #endif
 
+// Classes' TStream: its bytes, Position and Size (__int64 properties),
+// and WriteBuffer and ReadBuffer, which raise when they cannot move the
+// whole count.
 class TStream {
 public:
+    TStream() : Size(this) { }
+    TStream(const TStream&) = delete;
+    TStream& operator=(const TStream&) = delete;
     virtual ~TStream() { }
     std::string Bytes;
+    __int64 Position = 0;
+    struct SizeProperty {
+        explicit SizeProperty(const TStream* owner) : owner_(owner) { }
+        operator __int64() const { return static_cast<__int64>(owner_->Bytes.size()); }
+
+    private:
+        const TStream* owner_;
+    } Size;
+    void WriteBuffer(const void* buffer, int count)
+    {
+        std::size_t at = static_cast<std::size_t>(Position);
+        if (Bytes.size() < at + static_cast<std::size_t>(count))
+            Bytes.resize(at + static_cast<std::size_t>(count));
+        Bytes.replace(at, static_cast<std::size_t>(count), static_cast<const char*>(buffer),
+                      static_cast<std::size_t>(count));
+        Position += count;
+    }
+    void ReadBuffer(void* buffer, int count);
 };
 class TMemoryStream : public TStream { };
 
@@ -317,7 +341,8 @@ public:
     Variant(const wchar_t* v) : Variant(UnicodeString(v))
     {
     }
-    Variant(const UnicodeString& v) : text_("str:" + v.str()), string_(v.str()), wide_(v)
+    Variant(const UnicodeString& v)
+        : text_("str:" + v.str()), string_(v.str()), wide_(v), fromWide_(true)
     {
     }
     operator UnicodeString() const
@@ -357,6 +382,22 @@ public:
     {
         return text_;
     }
+    // The value as text, as the VCL converts it to a string: a number's
+    // digits, a string's (or bytes') own.
+    std::string Text() const
+    {
+        if (text_.rfind("str:", 0) == 0)
+            return string_;
+        std::size_t colon = text_.find(':');
+        return colon == std::string::npos ? std::string() : text_.substr(colon + 1);
+    }
+#ifdef PELLAM_VCL_UNICODE
+    // Whether it holds a UnicodeString (the others convert in the code page).
+    bool HoldsWide() const
+    {
+        return fromWide_;
+    }
+#endif
 
 private:
     static std::string Digits(double v, int digits)
@@ -371,9 +412,16 @@ private:
     std::string string_;
 #ifdef PELLAM_VCL_UNICODE
     UnicodeString wide_;
+    bool fromWide_ = false;
 #endif
     bool null_ = false;
 };
+
+// Variants' Null().
+inline Variant Null()
+{
+    return Variant::NullValue();
+}
 
 // The VCL's OLE-compatible Variant, as ADO's parameters hold their values.
 class OleVariant : public Variant {
@@ -406,6 +454,41 @@ public:
     String Message;
 };
 
+inline void TStream::ReadBuffer(void* buffer, int count)
+{
+    std::size_t at = static_cast<std::size_t>(Position);
+    if (count < 0 || at + static_cast<std::size_t>(count) > Bytes.size())
+        throw Exception("Stream read error");
+    Bytes.copy(static_cast<char*>(buffer), static_cast<std::size_t>(count), at);
+    Position += count;
+}
+
+// SysUtils' StrToInt64: the whole text a number, or EConvertError.
+inline __int64 StrToInt64(const String& text)
+{
+#ifdef PELLAM_VCL_UNICODE
+    std::string digits = pellamvcl::Utf8Of(text.wide());
+#else
+    std::string digits = text.str();
+#endif
+    std::size_t used = 0;
+    long long value = 0;
+    try {
+        value = std::stoll(digits, &used);
+    } catch (...) {
+        used = 0;
+    }
+    if (digits.empty() || used != digits.size())
+        throw Exception(("'" + digits + "' is not a valid integer value").c_str());
+    return value;
+}
+
+// An answer a query opens: its fields' names and its records.
+struct VclAnswer {
+    std::vector<std::string> Names;
+    std::vector<std::vector<Variant>> Records;
+};
+
 // What the stand-in saw, in order; and the fault to raise next.
 struct VclJournal {
     std::vector<std::string> Events;
@@ -427,6 +510,10 @@ struct VclJournal {
     // The connection's NOCOUNT: on, the server sends no row counts, and
     // ADO's RowsAffected is -1.
     bool NoCount = false;
+    // The answers the next queries open, in turn, each with its named
+    // fields; while there is none, a query opens Rows records of one
+    // unnamed field (FirstField or FirstText).
+    std::vector<VclAnswer> Answers;
 
     ~VclJournal()
     {
