@@ -349,6 +349,8 @@ void TMainForm::LoadSettings(const std::string& path)
     CheckBox3->SetChecked(settings.Procedures);
     Options->OpenFolder->SetChecked(settings.OpenFolder);
     Options->Unicode->SetChecked(settings.Unicode);
+    Options->Relations->SetChecked(settings.Relations);
+    Options->Rows->SetChecked(settings.Rows);
     FormResize();
     LabeledEdit5->SetText(settings.TypeGroups);
     // A size saved on a larger screen, or written by hand, is cut to the
@@ -373,6 +375,8 @@ void TMainForm::SaveSettings()
     settings.Procedures = CheckBox3->Checked();
     settings.OpenFolder = Options->OpenFolder->Checked();
     settings.Unicode = Options->Unicode->Checked();
+    settings.Relations = Options->Relations->Checked();
+    settings.Rows = Options->Rows->Checked();
     settings.TypeGroups = LabeledEdit5->Text();
     RestoredClientSize(settings.Width, settings.Height);
     settings.Maximized = Maximized();
@@ -598,7 +602,7 @@ void TMainForm::N1Click()
     // The object's schema, for a label another object already has.
     const SchemaObject* object = ObjectOf(PopupTree, PopupNode);
     TranslateNodeLabels({TreeView1, TreeView2, TreeView3}, PopupTree, PopupNode,
-                        object ? object->Schema : std::string());
+                        object ? object->Schema : std::string(), Options->Rows->Checked());
 }
 
 void TMainForm::A1Click()
@@ -609,7 +613,7 @@ void TMainForm::A1Click()
     // and only the texts that change are set.
     BusyScope hold(this);
     DatabaseSchema labelled = LabelledSchema();
-    TranslateLabels(labelled);
+    TranslateLabels(labelled, Options->Rows->Checked());
     ShowLabels(TreeView1, labelled.Tables);
     ShowLabels(TreeView2, labelled.Views);
     ShowLabels(TreeView3, labelled.Procedures);
@@ -664,18 +668,13 @@ void TMainForm::BitBtn1Click()
     }
     ApplyTypeOptions(input.Schema, types);
     SaveSettings();
-    // The keys are read when they are asked for, from the database shown.
     input.KeyMethods = CheckBox2->Checked();
+    input.Relations = Options->Relations->Checked();
+    input.Rows = Options->Rows->Checked();
     input.Reader = ReportReader::Window;
     input.Form = Options->Form();
-    if (input.KeyMethods && input.DatabaseCount > 0 && DBData->Available()) {
-        SetGrowingText(Label5, "正在读取主键...");
-        platform::ProcessMessages();
-        if (!ReadKeys(*DBData, input.Schema)) {
-            SetGrowingText(Label5, "未生成：读不到主键");
-            return;
-        }
-    }
+    if (input.DatabaseCount > 0 && DBData->Available() && !ReadWhatTheOptionsNeed(input))
+        return;
     WindowRunHost host(this);
     // Ended while writing (a logout, a closed terminal), the window leaves
     // each file old or new, as pellam-gen does.

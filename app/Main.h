@@ -150,6 +150,10 @@ private:
     bool busy_ = false;
     std::string settingsFile_;
     void SaveSettings();
+    // Reads what the run's options need beyond the schema shown (primary
+    // keys, foreign keys, nullability) in one batch; false, said under the
+    // tables, when it could not be read.
+    bool ReadWhatTheOptionsNeed(RunInput& input);
     // Label7 for the node selected in a tree.
     void ShowSchemaOf(platform::TTreeView* tree);
     // The object a top-level node of a tree stands for; null for any other.

@@ -2,7 +2,7 @@
 
 namespace {
 
-const int kRowHeight = 24, kBoxHeight = 17, kGap = 10, kEditHeight = 21;
+const int kRowHeight = 22, kBoxHeight = 17, kGap = 10, kEditHeight = 21;
 const int kTypeLabelWidth = 84, kLeastEditWidth = 120;
 
 platform::TCheckBox* Box(platform::TWinControl* parent, const char* caption, int width,
@@ -22,6 +22,12 @@ TRunOptions::TRunOptions(platform::TWinControl* parent)
     KeyMethods = Box(parent, "主键方法(&K)", 104,
                      "有主键的数据表另生成 FindByKey、UpdateByKey、DeleteByKey，"
                      "有标识列的另生成 NewWithIdentity");
+    Relations = Box(parent, "外键关系(&R)", 104,
+                    "为每个外键在引用它的数据表上另生成 OpenBy…（按外键字段查找）和 "
+                    "LinkBy…（以主表的 TDataSource 组成主从关系，随主表的当前行刷新）");
+    Rows = Box(parent, "类型化行(&Y)", 104,
+               "为每个数据表和视图另生成按字段名和类型读写整行的结构（类名加 Row），"
+               "NULL 与 0 和空串分开；数据表另有从行插入，勾选主键方法时另有按主键读写整行");
     ExtendedTypes = Box(parent, "扩展类型(&E)", 104,
                         "别名类型按其基础类型生成；date、time、datetime2、datetimeoffset、"
                         "uniqueidentifier、xml、sql_variant 按字符串，hierarchyid、geometry、"
@@ -42,20 +48,21 @@ TRunOptions::TRunOptions(platform::TWinControl* parent)
 
 std::vector<platform::TCheckBox*> TRunOptions::Boxes() const
 {
-    return {Procedures, KeyMethods, ExtendedTypes, Unicode, OpenFolder};
+    return {Procedures, KeyMethods, Relations, Rows, ExtendedTypes, Unicode, OpenFolder};
 }
 
 std::vector<platform::TControl*> TRunOptions::TabOrder() const
 {
-    return {Procedures, KeyMethods, Unicode, ExtendedTypes, TypeGroups, OpenFolder};
+    return {Procedures, KeyMethods,    Relations,  Rows,
+            Unicode,    ExtendedTypes, TypeGroups, OpenFolder};
 }
 
 std::vector<TRunOptions::Place> TRunOptions::Places(int width) const
 {
     // What is read and what is generated on the first row, how it is
     // written on the second; a row too narrow goes on in the next.
-    const std::vector<std::vector<platform::TCheckBox*>> rows = {{Procedures, KeyMethods, Unicode},
-                                                                 {ExtendedTypes, OpenFolder}};
+    const std::vector<std::vector<platform::TCheckBox*>> rows =
+        {{Procedures, KeyMethods, Relations, Rows}, {Unicode, ExtendedTypes, OpenFolder}};
     std::vector<Place> places;
     int row = 0;
     for (const auto& boxes : rows) {

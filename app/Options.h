@@ -21,6 +21,8 @@ public:
     platform::TCheckBox* Procedures = nullptr;  // 存储过程: read, shown and a class each
     // What is generated.
     platform::TCheckBox* KeyMethods = nullptr;  // 主键方法
+    platform::TCheckBox* Relations = nullptr;  // 外键关系: lookups and master-detail
+    platform::TCheckBox* Rows = nullptr;  // 类型化行: a typed row per table and view
     // How it is written.
     platform::TCheckBox* ExtendedTypes = nullptr;  // 扩展类型
     platform::TLabeledEdit* TypeGroups = nullptr;  // 类型分组: "NAME=GROUP; ..."

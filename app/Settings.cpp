@@ -33,6 +33,10 @@ WindowSettings ReadWindowSettings(const std::string& path)
             settings.ExtendedTypes = value == "1";
         else if (key == "keyMethods")
             settings.KeyMethods = value == "1";
+        else if (key == "relations")
+            settings.Relations = value == "1";
+        else if (key == "rows")
+            settings.Rows = value == "1";
         else if (key == "procedures")
             settings.Procedures = value == "1";
         else if (key == "openFolder")
@@ -81,6 +85,8 @@ bool WriteWindowSettings(const std::string& path, const WindowSettings& settings
                        "\n" + "extendedTypes=" + (settings.ExtendedTypes ? "1" : "0") + "\n" +
                        "typeGroups=" + OneLine(settings.TypeGroups) + "\n" +
                        "keyMethods=" + (settings.KeyMethods ? "1" : "0") + "\n" +
+                       "relations=" + (settings.Relations ? "1" : "0") + "\n" +
+                       "rows=" + (settings.Rows ? "1" : "0") + "\n" +
                        "procedures=" + (settings.Procedures ? "1" : "0") + "\n" +
                        "openFolder=" + (settings.OpenFolder ? "1" : "0") + "\n" +
                        "unicode=" + (settings.Unicode ? "1" : "0") + "\n" +

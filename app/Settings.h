@@ -14,6 +14,8 @@ struct WindowSettings {
     bool ExtendedTypes = false;
     std::string TypeGroups;  // the window's "NAME=GROUP; ..." line
     bool KeyMethods = false;
+    bool Relations = false;  // lookups and master-detail by foreign keys
+    bool Rows = false;  // a typed row per table and view
     bool Procedures = false;  // the stored procedures read, shown and generated
     bool OpenFolder = true;  // the output folder opened after a run
     bool Unicode = false;  // the Unicode VCL's form (C++Builder 2009 and later)

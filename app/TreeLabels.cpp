@@ -40,7 +40,7 @@ std::vector<std::string> TextsExcept(const std::vector<platform::TTreeNode*>& no
 }  // namespace
 
 void TranslateNodeLabels(const SchemaTrees& trees, platform::TTreeView* tree,
-                         platform::TTreeNode* node, const std::string& schema)
+                         platform::TTreeNode* node, const std::string& schema, bool rows)
 {
     bool procedure = tree == trees.Procedures;
     if (platform::TTreeNode* parent = node->Parent()) {
@@ -60,7 +60,8 @@ void TranslateNodeLabels(const SchemaTrees& trees, platform::TTreeView* tree,
                                  schema);
     } else {
         TranslateObjectLabels(label, labels,
-                              TextsExcept(TopNodes({trees.Tables, trees.Views}), node), schema);
+                              TextsExcept(TopNodes({trees.Tables, trees.Views}), node), schema,
+                              rows);
     }
     node->SetText(label);
     for (std::size_t i = 0; i < children.size(); ++i)

@@ -20,9 +20,10 @@ struct SchemaTrees {
 
 // Translates a node: a column's (or parameter's) label apart from its
 // siblings'; an object's (schema: where it lives) with its children's,
-// apart from the other objects of its kind.
+// apart from the other objects of its kind (with typed rows, apart from
+// their row types too).
 void TranslateNodeLabels(const SchemaTrees& trees, platform::TTreeView* tree,
-                         platform::TTreeNode* node, const std::string& schema);
+                         platform::TTreeNode* node, const std::string& schema, bool rows);
 
 // The labels the nodes of a tree show, into objects made from it one for
 // one.

@@ -195,7 +195,7 @@ DatabaseSchema AsGenerated(const DatabaseSchema& snapshot, const Options& o)
         schema.ProceduresRead = false;
     }
     if (o.Translate)
-        TranslateLabels(schema);
+        TranslateLabels(schema, o.Rows);
     ApplyTypeOptions(schema, o.Types);
     return schema;
 }

@@ -5,6 +5,7 @@
 
 #include "Genfunc.h"
 #include "OperatorNames.h"
+#include "Rows.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -378,6 +379,38 @@ void ProcedureProblems(const RunInput& input, const GuardSet& guards,
     }
 }
 
+// Every problem of the typed rows a run writes: a row type's name that
+// cannot be a class, or that is the label of another object (DBComm's
+// enumerator of that name); a column label the row or its methods cannot
+// carry. Objects whose labels are refused already are left to that.
+void RowProblems(const RunInput& input, std::vector<RunProblem>& out)
+{
+    std::unordered_set<std::string> labels;
+    for (const SchemaObjects* tree : {&input.Schema.Tables, &input.Schema.Views})
+        for (const SchemaObject& o : *tree)
+            labels.insert(o.Label);
+    for (int t = 0; t < 2; ++t) {
+        bool tableTree = t == 0;
+        for (const SchemaObject& o : tableTree ? input.Schema.Tables : input.Schema.Views) {
+            if (!LabelsValid(o, tableTree))
+                continue;
+            std::string row = RowTypeName(o.Label);
+            std::string owner = Shown(o.Label) + ":类型化行 " + Shown(row);
+            if (!IsValidClassName(row))
+                out.push_back({RunProblem::Reserved,
+                               owner + ":是 C++ 关键字、<windows.h> 的宏或已用的名称" + kRename});
+            else if (labels.count(row))
+                out.push_back({RunProblem::Clash, owner + ":与 DBComm 中数据表或视图 " +
+                                                      Shown(row) + " 的枚举名相同" + kRename});
+            for (const SchemaColumn& c : o.Columns)
+                if (c.Label == row || !IsValidRowColumnName(c.Label, tableTree))
+                    out.push_back({RunProblem::Reserved,
+                                   Shown(o.Label) + ":" + Shown(c.Label) +
+                                       ":字段名称是类型化行的代码中已用的名称" + kRename});
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string& tablesFolder)
@@ -427,6 +460,8 @@ std::vector<RunProblem> RunProblemList(const RunInput& input, const std::string&
         }
     }
     ProcedureProblems(input, guards, tablesFolder, problems);
+    if (input.Rows)
+        RowProblems(input, problems);
     return problems;
 }
 

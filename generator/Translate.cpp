@@ -1,5 +1,7 @@
 #include "Translate.h"
 
+#include "Rows.h"
+
 #include "PinyinTable.h"
 #include "TypeRules.h"
 #include "platform/Text.h"
@@ -149,8 +151,9 @@ public:
     }
     // Whether a class of this name would clash with a class taken: a twin
     // ignoring case, one the other's include guard ("<Class>H"), or one the
-    // other's operator class ("<Class>Operator").
-    bool ClassClashes(const std::string& name) const
+    // other's operator class ("<Class>Operator"); with typed rows, one the
+    // other's row type ("<Class>Row", DBComm's enumerator would share it).
+    bool ClassClashes(const std::string& name, bool rows) const
     {
         auto withSuffix = [&](const std::string& suffix) {
             return Has(name + suffix) ||
@@ -158,7 +161,8 @@ public:
                     name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
                     Has(name.substr(0, name.size() - suffix.size())));
         };
-        return HasIgnoringCase(name) || withSuffix("H") || withSuffix("Operator");
+        return HasIgnoringCase(name) || withSuffix("H") || withSuffix("Operator") ||
+               (rows && withSuffix("Row"));
     }
 
 private:
@@ -166,7 +170,7 @@ private:
 };
 
 // A class name from its identifier, clear of the names taken.
-std::string FittingClassName(const std::string& identifier, const TakenNames& taken)
+std::string FittingClassName(const std::string& identifier, const TakenNames& taken, bool rows)
 {
     return FirstAcceptable(
         identifier,
@@ -174,7 +178,11 @@ std::string FittingClassName(const std::string& identifier, const TakenNames& ta
             return IsValidClassName(name) && !IsRuntimeGuard(name) &&
                    name.size() <= MaxClassNameLength();
         },
-        [&](const std::string& name) { return !taken.ClassClashes(name); }, MaxClassNameLength());
+        [&](const std::string& name) {
+            return !taken.ClassClashes(name, rows) &&
+                   (!rows || IsValidClassName(RowTypeName(name)));
+        },
+        MaxClassNameLength());
 }
 
 // The include guards of a library whose classes are named so.
@@ -186,23 +194,29 @@ TakenNames GuardsOf(const std::vector<std::string>& classes)
     return guards;
 }
 
+// With typed rows (`row` their type's name), a column label must also
+// stand in the row and its methods.
 std::string ColumnLabel(const std::string& label, const TakenNames& siblings,
-                        const TakenNames& guards)
+                        const TakenNames& guards, const std::string& row = std::string())
 {
     // A number keeps a twin apart; the result must still pass the rule and
     // stand for no include guard, which the preprocessor would replace.
     return FirstAcceptable(
         PinyinIdentifier(label, 'F'),
-        [&](const std::string& name) { return IsValidParameterName(name) && !guards.Has(name); },
+        [&](const std::string& name) {
+            return IsValidParameterName(name) && !guards.Has(name) &&
+                   (row.empty() || (name != row && IsValidRowColumnName(name, true)));
+        },
         [&](const std::string& name) { return !siblings.HasIgnoringCase(name); },
         std::string::npos);
 }
 
-void TranslateColumns(std::vector<std::string>& columnLabels, const TakenNames& guards)
+void TranslateColumns(std::vector<std::string>& columnLabels, const TakenNames& guards,
+                      const std::string& row)
 {
     TakenNames done;
     for (std::string& column : columnLabels) {
-        column = ColumnLabel(column, done, guards);
+        column = ColumnLabel(column, done, guards, row);
         done.Add(column);
     }
 }
@@ -287,19 +301,20 @@ std::string TranslatedColumnLabel(const std::string& label,
 }
 
 void TranslateObjectLabels(std::string& label, std::vector<std::string>& columnLabels,
-                           const std::vector<std::string>& otherLabels, const std::string& schema)
+                           const std::vector<std::string>& otherLabels, const std::string& schema,
+                           bool rows)
 {
     std::string identifier = ClassIdentifier(label);
     TakenNames others(otherLabels);
     if (others.HasIgnoringCase(identifier))
         identifier = WithSchema(identifier, schema);
-    label = FittingClassName(identifier, others);
+    label = FittingClassName(identifier, others, rows);
     std::vector<std::string> classes = otherLabels;
     classes.push_back(label);
-    TranslateColumns(columnLabels, GuardsOf(classes));
+    TranslateColumns(columnLabels, GuardsOf(classes), rows ? RowTypeName(label) : std::string());
 }
 
-void TranslateLabels(DatabaseSchema& schema)
+void TranslateLabels(DatabaseSchema& schema, bool rows)
 {
     std::vector<SchemaObject*> objects;
     for (SchemaObjects* tree : {&schema.Tables, &schema.Views})
@@ -322,7 +337,7 @@ void TranslateLabels(DatabaseSchema& schema)
     std::vector<std::string> classes;
     TakenNames taken;
     for (SchemaObject* o : objects) {
-        o->Label = FittingClassName(o->Label, taken);
+        o->Label = FittingClassName(o->Label, taken, rows);
         classes.push_back(o->Label);
         taken.Add(o->Label);
     }
@@ -355,7 +370,7 @@ void TranslateLabels(DatabaseSchema& schema)
     }
     for (SchemaObject* o : objects) {
         NameList columns = o->ColumnLabels();
-        TranslateColumns(columns, guards);
+        TranslateColumns(columns, guards, rows ? RowTypeName(o->Label) : std::string());
         for (std::size_t i = 0; i < columns.size(); ++i)
             o->Columns[i].Label = columns[i];
     }

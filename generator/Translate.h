@@ -39,10 +39,12 @@ std::string TranslatedColumnLabel(const std::string& label,
 // The translation of an object's label, unique among the other objects'
 // labels of both trees (they share the tables folder), and of each of its
 // column labels, unique among those translated before it. An object outside
-// dbo whose label another already has takes its schema in front.
+// dbo whose label another already has takes its schema in front. With
+// typed rows, no label is another's row type ("<label>Row") and no column
+// label stands for a name the row's code uses.
 void TranslateObjectLabels(std::string& label, std::vector<std::string>& columnLabels,
                            const std::vector<std::string>& otherLabels,
-                           const std::string& schema = std::string());
+                           const std::string& schema = std::string(), bool rows = false);
 
 // The translation of a procedure's parameter label (its "@" dropped),
 // unique among its siblings' labels.
@@ -62,6 +64,6 @@ void TranslateProcedureLabels(std::string& label, std::vector<std::string>& para
 // stored procedures. Objects
 // whose labels would be equal (ignoring case) take their schema in front
 // when it is not dbo; those still equal take a number.
-void TranslateLabels(DatabaseSchema& schema);
+void TranslateLabels(DatabaseSchema& schema, bool rows = false);
 
 #endif

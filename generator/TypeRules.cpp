@@ -193,6 +193,18 @@ ClassClash ClassNamesClash(const std::string& a, const std::string& b)
     return ClassClash::None;
 }
 
+bool IsValidRowColumnName(const std::string& name, bool tableTree)
+{
+    // A member of one of these names would hide the type of the members
+    // after it.
+    static const NameSet types = {"String", "DBNullable", "DBBytes"};
+    // A table's row methods take a row or a list of rows after the key's or
+    // relation's columns (a list as std::vector), and call the methods
+    // they wrap.
+    static const NameSet methods = {"row", "rows", "std", "ReadRow", "ReadRows", "FindByKey"};
+    return !IsIn(name, types) && !(tableTree && IsIn(name, methods));
+}
+
 bool IsValidParameterName(const std::string& name)
 {
     return IsValidIdentifier(name) && !IsIn(name, OperatorBodyNames()) &&

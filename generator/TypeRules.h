@@ -24,6 +24,12 @@ bool IsValidClassName(const std::string& name);
 // Update without clashing with what their bodies use.
 bool IsValidParameterName(const std::string& name);
 
+// Whether a column's label may stand in an object's typed row and its
+// methods: no type the row's members are declared with, and, for a table,
+// none of the names the row methods take or call. The row's own type name
+// is checked apart.
+bool IsValidRowColumnName(const std::string& name, bool tableTree);
+
 // An identifier that may name a parameter of a stored procedure's class:
 // none of the names its bodies use (the VCL's data types and directions
 // among them).

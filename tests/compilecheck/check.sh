@@ -47,12 +47,15 @@ check_tree() {
         flags=$unicode_flags
     fi
     if [ -n "${snapshot:-}" ]; then
-        keys=""
-        case "$name" in *-keys*) keys=--keys ;; esac
-        procedures=""
-        grep -q '"procedures"' "$snapshot" && procedures=--procedures
-        "$pellam_gen" generate --schema "$snapshot" --types extended --translate $keys \
-            $procedures $unicode --output "$work/$name/Output"
+        # The tree's name says which options it is made with.
+        options=""
+        case "$name" in *-keys*) options="$options --keys" ;; esac
+        case "$name" in *-relations*) options="$options --relations" ;; esac
+        case "$name" in *-rows*) options="$options --rows" ;; esac
+        grep -q '"procedures"' "$snapshot" && options="$options --procedures"
+        # shellcheck disable=SC2086
+        "$pellam_gen" generate --schema "$snapshot" --types extended --translate $options \
+            $unicode --output "$work/$name/Output"
     else
         "$gen" "$work/$name" "$@" $unicode
     fi
@@ -103,8 +106,19 @@ for snapshot in $snapshots; do
     base=$(basename "$snapshot" .json)
     check_tree "$base" EmptyDriver.cpp 1
     check_tree "$base-keys" EmptyDriver.cpp 1
-    generated="$generated $base $base-keys"
+    check_tree "$base-keys-relations-rows" EmptyDriver.cpp 0
+    check_tree "$base-rows" EmptyDriver.cpp 0
+    generated="$generated $base $base-keys $base-keys-relations-rows $base-rows"
 done
+# Relations and typed rows on a shop's tables (every group, a
+# self-reference, two keys to one table, a composite key, one across
+# schemas, a decimal key, a view), run against the stand-in's master-detail.
+snapshot=$here/../support/shop.json
+check_tree shop-relations RelationsDriver.cpp 0
+check_tree shop-keys-relations-rows RowsDriver.cpp 1
+check_tree shop-rows EmptyDriver.cpp 0
+check_tree shop-keys-relations EmptyDriver.cpp 0
+generated="$generated shop-relations shop-keys-relations-rows shop-rows shop-keys-relations"
 snapshot=
 
 # A build that only re-runs the generators under the sanitizers checks
@@ -142,18 +156,24 @@ check_tree keys-unicode KeysDriver.cpp 0 --keys
 check_tree hostile-keys-unicode EmptyDriver.cpp 0 --hostile --keys
 check_tree procedures-unicode ProceduresDriver.cpp 0 --procedures
 check_tree names-unicode UnicodeDriver.cpp 0 --keys --procedures
-for tree in full keys procedures; do
-    cmp "$work/$tree/transcript" "$work/$tree-unicode/transcript" ||
-        { echo "the Unicode form sent other statements: $tree"; exit 1; }
-done
 unicode_generated=""
 for snapshot in $snapshots; do
     base=$(basename "$snapshot" .json)
     check_tree "$base-unicode" EmptyDriver.cpp 0
     check_tree "$base-keys-unicode" EmptyDriver.cpp 0
-    unicode_generated="$unicode_generated $base-unicode $base-keys-unicode"
+    check_tree "$base-keys-relations-rows-unicode" EmptyDriver.cpp 0
+    unicode_generated="$unicode_generated $base-unicode $base-keys-unicode $base-keys-relations-rows-unicode"
 done
+snapshot=$here/../support/shop.json
+check_tree shop-relations-unicode RelationsDriver.cpp 0
+check_tree shop-keys-relations-rows-unicode RowsDriver.cpp 0
+check_tree shop-rows-unicode EmptyDriver.cpp 0
+unicode_generated="$unicode_generated shop-relations-unicode shop-keys-relations-rows-unicode shop-rows-unicode"
 snapshot=
+for tree in full keys procedures shop-relations shop-keys-relations-rows; do
+    cmp "$work/$tree/transcript" "$work/$tree-unicode/transcript" ||
+        { echo "the Unicode form sent other statements: $tree"; exit 1; }
+done
 echo "the Unicode form compiles, runs and sends the ANSI form's statements"
 
 # With <windows.h> in, as a VCL compiler has it: mingw-w64's headers, read
