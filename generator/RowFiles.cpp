@@ -203,8 +203,10 @@ std::string RowBindingOf(const SchemaObject& table, const NameList& columns, con
         const SchemaColumn& c = *ColumnNamed(table, name);
         RowMember m = shape.MemberOf(c);
         std::string value = "row." + c.Label + (m.Nullable ? ".Value()" : "");
-        std::string bind = m.Type == "DBBytes" ? "SetBytes(" + next + "," + value + ");"
-                                               : next + "->Value=" + value + ";";
+        std::string bind = m.Type == "DBBytes"
+                               ? std::string("SetBytes(").append(next).append(",").append(value)
+                               : std::string(next).append("->Value=").append(value);
+        bind += m.Type == "DBBytes" ? ");" : ";";
         if (!m.Nullable) {
             lines.push_back("   " + bind);
             continue;
@@ -236,7 +238,7 @@ std::string ReadingOf(const SchemaObject& object, const RowShape& shape, const O
         else if (m.Type == "DBBytes")
             read = {"GetBytes(field," + member + ");"};
         else
-            read = {member + "=" + value + ";"};
+            read = {std::string(member).append("=").append(value).append(";")};
         if (!m.Nullable) {
             lines.push_back("     " + read.front());
             continue;
@@ -363,8 +365,15 @@ void AddRowMethods(const SchemaObject& object, bool table, const RowShape& shape
         more.push_back({"Parameters", JoinItems(parameters, ",")});
         more.push_back({"Arguments", JoinItems(labels, ",")});
         more.push_back({"RowsName", name});
-        members.push_back("   bool OpenBy" + plan.Suffix + "(" + JoinItems(parameters, ",") +
-                          ",std::vector<" + row + ">& " + name + ");");
+        members.push_back(std::string("   bool OpenBy")
+                              .append(plan.Suffix)
+                              .append("(")
+                              .append(JoinItems(parameters, ","))
+                              .append(",std::vector<")
+                              .append(row)
+                              .append(">& ")
+                              .append(name)
+                              .append(");"));
         definitions += FillForm(Block(kOpenRowsBy), more, form);
     }
     members.push_back("   bool ReadRow(" + row + "& row);");
