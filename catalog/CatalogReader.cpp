@@ -10,6 +10,9 @@
 
 namespace {
 
+const char* const kRelationsUnread = "读不到数据表的外键，没有生成";
+const char* const kNullabilityUnread = "读不到字段是否允许 NULL，没有生成";
+
 // An object that changed while it was read: its schema gone (the list
 // named none) or its columns gone (none came back). It is told and left
 // out, so that nothing is generated from it nor from a twin of its name.
@@ -176,6 +179,10 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
     bool allRead = std::find(listsRead.begin(), listsRead.end(), false) == listsRead.end();
     if (options.Keys && !(listsRead[2] && listsRead[3]))
         data.TellReadFailure("读不到数据表的主键，没有生成");
+    if (options.Relations && !listsRead[relationsAt])
+        data.TellReadFailure(kRelationsUnread);
+    if (options.Nullability && !listsRead[nullabilityAt])
+        data.TellReadFailure(kNullabilityUnread);
     // Every object the lists named, wanted or not: a foreign key or a
     // column's answer naming none of them is a failed read.
     ListedObjects listedTables, listedObjects;
@@ -288,8 +295,13 @@ bool ReadExtras(TDBData& data, DatabaseSchema& schema, const ExtraReads& reads)
         return true;
     std::vector<bool> read = data.Ask(questions);
     if (std::find(read.begin(), read.end(), false) != read.end()) {
+        std::size_t at = reads.Keys ? 2 : 0;
         if (reads.Keys && !(read[0] && read[1]))
             data.TellReadFailure("读不到数据表的主键，没有生成");
+        if (reads.Relations && !read[at++])
+            data.TellReadFailure(kRelationsUnread);
+        if (reads.Nullability && !read[at++])
+            data.TellReadFailure(kNullabilityUnread);
         return false;
     }
     bool sound = true;

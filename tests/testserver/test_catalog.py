@@ -6,6 +6,8 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "testserver"))
 
+import relations  # noqa: E402
+
 from catalog import (COLUMNS, COLUMNS_BY_ID, DATABASES, DATABASES_LOWER, FIRST_MEMBER_PARAMETERS,  # noqa: E402
                      IDENTITY, KEYS,
                      OWNER_PROCEDURES, OWNER_TABLES, OWNER_VIEWS, PARAMETERS_BY_ID,
@@ -244,6 +246,76 @@ class Batches(unittest.TestCase):
             with self.assertRaises(SqlError) as caught:
                 split_batch(TABLES[0] + "NOLK" + TABLES[1] + "\r\n" + bad)
             self.assertEqual(caught.exception.messages[0][0], 102, bad)
+
+
+# Foreign keys: a composite one whose columns are not in table order, two
+# to one table, a self-reference, one across schemas, one from a shipped
+# table; nullability given and by default.
+RELATED = {"databases": [{"name": "Shop", "objects": [
+    {"name": "Shippers", "key": ["ID"], "columns": [{"name": "ID", "type": "int", "identity": True},
+                                                   {"name": "Name", "type": "nvarchar", "nullable": False}]},
+    {"name": "Orders", "key": ["ID"], "columns": [
+        {"name": "ID", "type": "int", "identity": True},
+        {"name": "ShipVia", "type": "int"}, {"name": "ReturnVia", "type": "int"},
+        {"name": "Boss", "type": "int"}, {"name": "Version", "type": "timestamp"}],
+     "foreignKeys": [
+        {"name": "FK_Ship", "columns": ["ShipVia"], "references": {"table": "Shippers", "columns": ["ID"]}},
+        {"name": "FK_Return", "columns": ["ReturnVia"], "references": {"table": "Shippers", "columns": ["ID"]}},
+        {"name": "FK_Boss", "columns": ["Boss"], "references": {"table": "Orders", "columns": ["ID"]}}]},
+    {"name": "Lines", "schema": "Sales", "key": ["Line", "Order"], "columns": [
+        {"name": "Order", "type": "int"}, {"name": "Line", "type": "int"}]},
+    {"name": "Notes", "schema": "Sales", "columns": [
+        {"name": "Line", "type": "int"}, {"name": "Order", "type": "int"}],
+     "foreignKeys": [{"name": "FK_Notes_Lines", "columns": ["Order", "Line"],
+                      "references": {"schema": "Sales", "table": "Lines", "columns": ["Order", "Line"]}}]},
+    {"name": "ShippedLog", "shipped": True, "columns": [{"name": "Via", "type": "int"}],
+     "foreignKeys": [{"name": "FK_Log", "columns": ["Via"], "references": {"table": "Shippers", "columns": ["ID"]}}]},
+    {"name": "V", "xtype": "V", "columns": [{"name": "x", "type": "int", "nullable": False}]},
+]}]}
+
+
+class Relations(unittest.TestCase):
+    def rows(self, s, statement):
+        return s.execute(statement)[1]
+
+    def test_foreign_keys_by_table_constraint_and_key_position(self):
+        # dbo before Sales; within Orders in constraint order (as made);
+        # a composite key in key order, not the columns' order. The
+        # shipped table's key is there: the statement does not filter.
+        want = [["dbo", "Orders", "ShipVia", "dbo", "Shippers", "ID", "FK_Ship"],
+                ["dbo", "Orders", "ReturnVia", "dbo", "Shippers", "ID", "FK_Return"],
+                ["dbo", "Orders", "Boss", "dbo", "Orders", "ID", "FK_Boss"],
+                ["dbo", "ShippedLog", "Via", "dbo", "Shippers", "ID", "FK_Log"],
+                ["Sales", "Notes", "Order", "Sales", "Lines", "Order", "FK_Notes_Lines"],
+                ["Sales", "Notes", "Line", "Sales", "Lines", "Line", "FK_Notes_Lines"]]
+        for version, cs in [(2022, False), (2022, True), (2000, False)]:
+            function = "USER_NAME" if version == 2000 else "SCHEMA_NAME"
+            s = session(RELATED, version, cs)
+            self.assertEqual(self.rows(s, relations.foreign_keys_statement(function)), want, version)
+        with self.assertRaises(SqlError) as caught:
+            session(RELATED, 2000).execute(relations.foreign_keys_statement("SCHEMA_NAME"))
+        self.assertEqual(caught.exception.messages[0][0], 195)
+
+    def test_nullability_of_user_tables_and_views_by_colid(self):
+        got = self.rows(session(RELATED), relations.nullability_statement("SCHEMA_NAME"))
+        # Keys, IDENTITY and timestamp columns allow no NULL unless given;
+        # the shipped table is not there.
+        self.assertEqual(got, [
+            ["dbo", "Orders", "ID", 0], ["dbo", "Orders", "ShipVia", 1], ["dbo", "Orders", "ReturnVia", 1],
+            ["dbo", "Orders", "Boss", 1], ["dbo", "Orders", "Version", 0],
+            ["dbo", "Shippers", "ID", 0], ["dbo", "Shippers", "Name", 0],
+            ["dbo", "V", "x", 0],
+            ["Sales", "Lines", "Order", 0], ["Sales", "Lines", "Line", 0],
+            ["Sales", "Notes", "Line", 1], ["Sales", "Notes", "Order", 1]])
+        with self.assertRaises(SqlError):
+            session(RELATED, 2000).execute(relations.nullability_statement("SCHEMA_NAME"))
+
+    def test_a_key_must_reference_a_table_with_as_many_columns(self):
+        for fk in [{"name": "F", "columns": ["a"], "references": {"table": "Nope", "columns": ["a"]}},
+                   {"name": "F", "columns": ["a"], "references": {"table": "T", "columns": ["a", "a"]}}]:
+            with self.assertRaises(ValueError):
+                Catalog({"databases": [{"name": "D", "objects": [
+                    {"name": "T", "columns": [{"name": "a", "type": "int"}], "foreignKeys": [fk]}]}]})
 
 
 if __name__ == "__main__":
