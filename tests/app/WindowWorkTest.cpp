@@ -160,3 +160,87 @@ TEST_F(Window, EnterPressesTheDialogsDefaultButton)
     EXPECT_TRUE(closed);
     EXPECT_FALSE(saved);
 }
+
+namespace {
+
+// An order references its customer; a line notes its order.
+class RelatedWindow : public Window {
+protected:
+    RelatedWindow()
+        : Window(R"({"name": "NOLK", "objects": [
+            {"name": "Customers", "key": ["ID"], "columns": [
+              {"name": "ID", "type": "int", "identity": true},
+              {"name": "Name", "type": "nvarchar", "nullable": false}]},
+            {"name": "Orders", "key": ["ID"], "columns": [
+              {"name": "ID", "type": "int", "identity": true},
+              {"name": "CustomerID", "type": "int"}],
+             "foreignKeys": [{"name": "FK_Orders_Customers", "columns": ["CustomerID"],
+                              "references": {"table": "Customers", "columns": ["ID"]}}]}
+          ]})")
+    {
+    }
+};
+
+}  // namespace
+
+TEST_F(RelatedWindow, RelationsAndRowsAreReadWithTheKeysGeneratedAndRemembered)
+{
+    std::string settings = dir.File("pellam.ini");
+    form->LoadSettings(settings);
+    EXPECT_FALSE(form->Options->Relations->Checked());
+    EXPECT_FALSE(form->Options->Rows->Checked());
+    SqlLogin();
+    std::string orders = dir.File("Output/DBComm/DBTables/OrdersOperator.h");
+    // Without them: neither lookups nor rows, and nothing more is read.
+    std::vector<std::string> steps;
+    platform::SetProcessMessagesHook([&] {
+        if (steps.empty() || steps.back() != form->Label5->Caption())
+            steps.push_back(form->Label5->Caption());
+    });
+    form->BitBtn1->Click();
+    std::string plain = ReadFile(orders);
+    EXPECT_EQ(plain.find("OpenBy"), std::string::npos) << plain;
+    EXPECT_EQ(plain.find("OrdersRow"), std::string::npos) << plain;
+    for (const std::string& step : steps)
+        EXPECT_EQ(step.find("正在读取"), std::string::npos) << step;
+
+    // With them and the keys: all three read in one step.
+    form->CheckBox2->SetChecked(true);
+    form->Options->Relations->SetChecked(true);
+    form->Options->Rows->SetChecked(true);
+    steps.clear();
+    boxes.Answers = {platform::IDNO};
+    form->BitBtn1->Click();
+    platform::SetProcessMessagesHook(nullptr);
+    EXPECT_TRUE(boxes.Shown.empty()) << boxes.Shown.front().Text;
+    EXPECT_NE(std::find(steps.begin(), steps.end(), "正在读取主键、外键、字段可否为 NULL..."),
+              steps.end());
+    std::string header = ReadFile(orders);
+    for (const char* line :
+         {"   DBNullable<int> CustomerID;", "   bool OpenByCustomerID(int CustomerID);",
+          "   TDataSource* LinkByCustomerID(TDataSource* master);",
+          "   bool FindByKey(int ID,OrdersRow& row);"})
+        EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << header;
+    EXPECT_EQ(form->Label5->Caption(), "生成完毕。   ");
+
+    // A later window starts with both ticked.
+    TMainForm later;
+    later.LoadSettings(settings);
+    EXPECT_TRUE(later.Options->Relations->Checked());
+    EXPECT_TRUE(later.Options->Rows->Checked());
+}
+
+TEST_F(RelatedWindow, TranslatingAllWithRowsKeepsRowTypesApart)
+{
+    SqlLogin();
+    // A label another's row type would be, once 翻译全部 has run.
+    platform::TTreeNode* customers = form->TreeView1->Item(0);
+    customers->SetText("Orders");
+    form->TreeView1->Item(1)->SetText("OrdersRow");
+    form->Options->Rows->SetChecked(true);
+    form->A1Click();
+    EXPECT_EQ(form->TreeView1->Item(0)->Text(), "Orders");
+    EXPECT_NE(form->TreeView1->Item(1)->Text(), "OrdersRow");
+    form->BitBtn1->Click();
+    EXPECT_EQ(form->Label5->Caption(), "生成完毕。   ");
+}
