@@ -6,6 +6,9 @@
 #   sh scripts/benchmark.sh schema [--latency [MS,...]]    pellam-gen schema --database Big
 #   sh scripts/benchmark.sh gen [--latency [MS,...]]       pellam-gen generate --database Big
 #   sh scripts/benchmark.sh gen-keys [--latency [MS,...]]  the same without and with --keys
+#   sh scripts/benchmark.sh gen-relations [--latency [MS,...]] generate --keys, and with --relations,
+#                                                          --rows and both, each table but the
+#                                                          first referencing the one before it
 #   sh scripts/benchmark.sh procedures [--latency [MS,...]] schema and generate without and with
 #                                                          --procedures, the database holding
 #                                                          2,000 procedures of 6 parameters too
@@ -36,7 +39,7 @@ fi
 case "$mode" in
   fill|generate|translate) target=pellam_benchmark ;;
   fill-windows|generate-windows|translate-windows) target=pellam_benchmark ;;
-  schema|gen|gen-keys|regen|procedures|snapshot-keys|checks) target=pellam-gen ;;
+  schema|gen|gen-keys|gen-relations|regen|procedures|snapshot-keys|checks) target=pellam-gen ;;
   *) echo "unknown benchmark: $mode" >&2; exit 2 ;;
 esac
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -101,6 +104,10 @@ tables = [{"name": "T%04d" % t, "key": ["ID"], "columns":
            [{"name": "ID", "type": "int", "identity": True}] +
            [{"name": "C%02d" % c, "type": types[c % len(types)]} for c in range(1, 20)]}
           for t in range(2000)]
+if sys.argv[2] == "gen-relations":
+    for t in range(1, 2000):
+        tables[t]["foreignKeys"] = [{"name": "FK_T%04d" % t, "columns": ["C10"],
+                                     "references": {"table": "T%04d" % (t - 1), "columns": ["ID"]}}]
 views = [{"name": "V%03d" % v, "xtype": "V",
           "columns": [{"name": "C%02d" % c, "type": "int"} for c in range(20)]} for v in range(200)]
 ptypes = [("int", 4), ("nvarchar", 100), ("datetime", 8), ("decimal", 9), ("bigint", 8), ("varchar", 50)]

@@ -1,11 +1,12 @@
 """pellam-gen against stand-ins: three alternating rounds of one command
 against each host, the medians, and the latency costs against the first.
 
-    python3 tools/bench_cli.py schema|gen|gen-keys|procedures PELLAM_GEN OUTPUT HOST [HOST=MS]...
+    python3 tools/bench_cli.py schema|gen|gen-keys|gen-relations|procedures PELLAM_GEN OUTPUT HOST [HOST=MS]...
     python3 tools/bench_cli.py regen PELLAM_GEN OUTPUT HOST
 
 gen-keys runs generate without and with --keys against each host, in turn,
-and prints both beside each other; procedures does the same for schema and
+and prints both beside each other; gen-relations runs generate --keys, and
+with --relations, --rows and both; procedures does the same for schema and
 generate without and with --procedures.
 
 regen reads the database once into a snapshot, then alternates a generate
@@ -55,6 +56,9 @@ def main():
     hosts = [(h.split("=")[0], h.split("=")[1] if "=" in h else "0") for h in sys.argv[4:]]
     env = dict(os.environ, PW="Pellam#2026")
     variants = {"gen-keys": [["generate"], ["generate", "--keys"]],
+                "gen-relations": [["generate", "--keys"], ["generate", "--keys", "--relations"],
+                                  ["generate", "--keys", "--rows"],
+                                  ["generate", "--keys", "--relations", "--rows"]],
                 "procedures": [["schema"], ["schema", "--procedures"], ["generate"],
                                ["generate", "--procedures"]]}.get(
         mode, [["schema" if mode == "schema" else "generate"]])
@@ -73,10 +77,11 @@ def main():
                 subprocess.run(command, env=env, check=True, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
                 times[v][k].append(time.monotonic() - start)
-    if mode in ("gen-keys", "procedures"):
+    if mode in ("gen-keys", "gen-relations", "procedures"):
         print("pellam-gen %s, %d rounds, medians"
-              % ("generate without and with --keys" if mode == "gen-keys"
-                 else "schema and generate without and with --procedures", ROUNDS))
+              % ({"gen-keys": "generate without and with --keys",
+                  "gen-relations": "generate --keys without and with --relations and --rows"}.get(
+                      mode, "schema and generate without and with --procedures"), ROUNDS))
         for v, label in enumerate(" ".join(extra) for extra in variants):
             base = statistics.median(times[v][0])
             line = "%s: %.3f s" % (label, base)
