@@ -190,7 +190,7 @@ TEST(WindowUnderWine, PlacesAndDrawsItselfAtTheMonitorsDpi)
         RECT button = PlaceOf(generate);
         platform::TRect b = form.BitBtn1->Bounds();
         EXPECT_EQ(std::vector<int>({b.Left, b.Top, b.Width, b.Height}),
-                  std::vector<int>({572, 302, 98, 48}))
+                  std::vector<int>({572, 284, 98, 66}))
             << at;
         EXPECT_EQ(button.right - button.left, MulDiv(b.Width, at, 96)) << at;
         EXPECT_EQ(button.bottom - button.top, MulDiv(b.Height, at, 96)) << at;
