@@ -16,10 +16,11 @@
 // caller does not want included.
 using ListedObjects = std::set<std::pair<std::string, std::string>>;
 
-// Gives each table of `tables` its foreign keys. A row naming a table the
-// lists did not hold, or a column the table read has not (a referenced
-// table's too, when it was read), is a failed read: told, and false. Rows
-// of listed tables not in `tables` (left out) are passed over.
+// Gives each table of `tables` its foreign keys. A row referencing a table
+// the lists did not hold, or naming a column the table read has not (a
+// referenced table's too, when it was read), is a failed read: told, and
+// false. Rows of tables the lists did not name (the server's own tables)
+// or that the caller left out are passed over.
 bool AttachForeignKeys(TDBData& data, SchemaObjects& tables, const ListedObjects& listedTables,
                        const std::vector<TDBData::ForeignKeyRow>& rows);
 

@@ -20,6 +20,9 @@ const char* const kRelatedShop = R"({"name": "RelShop", "objects": [
     {"name": "CustomerID", "type": "nchar", "length": 10},
     {"name": "Total", "type": "money", "nullable": false}],
    "foreignKeys": [{"name": "FK_Orders_Customers", "columns": ["CustomerID"],
+                    "references": {"table": "Customers", "columns": ["ID"]}}]},
+  {"name": "MSmerge_log", "shipped": true, "columns": [{"name": "c", "type": "nchar"}],
+   "foreignKeys": [{"name": "FK_MSmerge_log", "columns": ["c"],
                     "references": {"table": "Customers", "columns": ["ID"]}}]}]})";
 
 }  // namespace
@@ -160,6 +163,8 @@ TEST_F(PellamGen, RelationsAndRowsFromTheServerAndAServerThatWillNotSay)
         Run("generate " + connection + " --keys --relations --rows --output " + dir.File("o"));
     ASSERT_EQ(r.Code, 0) << r.Err;
     std::string orders = ReadFile(dir.File("o/DBComm/DBTables/OrdersOperator.h"));
+    // The server's own table and its key are none of the run's.
+    EXPECT_FALSE(std::filesystem::exists(dir.File("o/DBComm/DBTables/MSmerge_logOperator.h")));
     // The key's column is NOT NULL; the others allow NULL unless declared.
     for (const char* line : {"   int ID;", "   DBNullable<String> CustomerID;", "   double Total;",
                              "   bool OpenByCustomerID(String CustomerID);",
