@@ -59,4 +59,22 @@ std::vector<std::string> RelationBaseHelperLines();
 std::vector<std::string> RowBaseTypeLines();
 std::vector<std::string> RowBaseHelperLines();
 
+// A template's lines as one text, each ended by CR LF.
+template <std::size_t N> std::string TemplateText(const char* const (&lines)[N])
+{
+    std::string text;
+    for (const char* line : lines)
+        text.append(line).append("\r\n");
+    return text;
+}
+
+// The column of an object with this catalogue name, or null.
+inline const SchemaColumn* ColumnNamed(const SchemaObject& object, const std::string& name)
+{
+    for (const SchemaColumn& c : object.Columns)
+        if (c.Name == name)
+            return &c;
+    return nullptr;
+}
+
 #endif

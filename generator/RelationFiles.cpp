@@ -52,22 +52,6 @@ const char* const kBaseOpenRows[] = {
     R"~(    })~",
 };
 
-template <std::size_t N> std::string Block(const char* const (&lines)[N])
-{
-    std::string text;
-    for (const char* line : lines)
-        text.append(line).append("\r\n");
-    return text;
-}
-
-const SchemaColumn* ColumnNamed(const SchemaObject& table, const std::string& name)
-{
-    for (const SchemaColumn& c : table.Columns)
-        if (c.Name == name)
-            return &c;
-    return nullptr;
-}
-
 std::string Shown(const std::string& name)
 {
     return platform::Printable(name);
@@ -173,10 +157,10 @@ void AddRelationMethods(const SchemaObject& table, const std::vector<RelationPla
             {"Binding", JoinLines(binding)},
         };
         extras.Members += FillForm(kHeaderLookup, fields, form) + "\r\n";
-        extras.Definitions += FillForm(Block(kSourceLookup), fields, form);
+        extras.Definitions += FillForm(TemplateText(kSourceLookup), fields, form);
         if (plan.Link) {
             extras.Members += FillForm(kHeaderLink, fields, form) + "\r\n";
-            extras.Definitions += FillForm(Block(kSourceLink), fields, form);
+            extras.Definitions += FillForm(TemplateText(kSourceLink), fields, form);
         }
     }
 }

@@ -153,22 +153,6 @@ const char* const kOpenRowsBy[] = {
     R"~()~",
 };
 
-template <std::size_t N> std::string Block(const char* const (&lines)[N])
-{
-    std::string text;
-    for (const char* line : lines)
-        text.append(line).append("\r\n");
-    return text;
-}
-
-const SchemaColumn* ColumnNamed(const SchemaObject& object, const std::string& name)
-{
-    for (const SchemaColumn& c : object.Columns)
-        if (c.Name == name)
-            return &c;
-    return nullptr;
-}
-
 // A name for a parameter beside others: the first of name, name2, name3 ...
 // that none of them is.
 std::string FreeName(const std::string& name, const NameList& others)
@@ -314,13 +298,13 @@ void AddRowMethods(const SchemaObject& object, bool table, const RowShape& shape
         fields.push_back({"InsertText", fills->InsertText});
         fields.push_back({"RowBinding", RowBindingOf(object, written, shape)});
         members.push_back("   bool New(const " + row + "& row);");
-        definitions += FillForm(Block(kNewRow), fields, form);
+        definitions += FillForm(TemplateText(kNewRow), fields, form);
         if (keys && keys->Methods.NewWithIdentity) {
             std::vector<platform::Field> more = fields;
             more.push_back({"IdentityInsertText", keys->IdentityInsertText});
             more.push_back({"IdentityLabel", keys->IdentityLabel});
             members.push_back("   bool NewWithIdentity(" + row + "& row);");
-            definitions += FillForm(Block(kNewRowWithIdentity), more, form);
+            definitions += FillForm(TemplateText(kNewRowWithIdentity), more, form);
         }
         if (keys && keys->Methods.FindAndDelete) {
             NameList labels;
@@ -333,7 +317,7 @@ void AddRowMethods(const SchemaObject& object, bool table, const RowShape& shape
             more.push_back({"RowName", name});
             members.push_back("   bool FindByKey(" + keys->KeyParameters + "," + row + "& " + name +
                               ");");
-            definitions += FillForm(Block(kFindRowByKey), more, form);
+            definitions += FillForm(TemplateText(kFindRowByKey), more, form);
         }
         if (keys && keys->Methods.FindAndDelete && keys->Methods.UpdateByKey) {
             // The columns UpdateByKey sets, then the key, as it binds them.
@@ -346,7 +330,7 @@ void AddRowMethods(const SchemaObject& object, bool table, const RowShape& shape
             more.back() = {"RowBinding", RowBindingOf(object, bound, shape)};
             more.push_back({"UpdateByKeyText", keys->UpdateByKeyText});
             members.push_back("   bool UpdateByKey(const " + row + "& row);");
-            definitions += FillForm(Block(kUpdateRowByKey), more, form);
+            definitions += FillForm(TemplateText(kUpdateRowByKey), more, form);
         }
     }
     // A relation's lookup reads its rows into a list.
@@ -374,11 +358,11 @@ void AddRowMethods(const SchemaObject& object, bool table, const RowShape& shape
                               .append(">& ")
                               .append(name)
                               .append(");"));
-        definitions += FillForm(Block(kOpenRowsBy), more, form);
+        definitions += FillForm(TemplateText(kOpenRowsBy), more, form);
     }
     members.push_back("   bool ReadRow(" + row + "& row);");
     members.push_back("   bool ReadRows(std::vector<" + row + ">& rows);");
-    definitions += FillForm(Block(kReadRow), fields, form);
+    definitions += FillForm(TemplateText(kReadRow), fields, form);
     // Apart from the relations' members by a blank line.
     extras.Members += (extras.Members.empty() ? "" : "\r\n") + JoinLines(members) + "\r\n";
     extras.Definitions += definitions;

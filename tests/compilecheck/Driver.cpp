@@ -2,6 +2,7 @@
 // statements, bindings and messages it produces.
 
 #include "DBComm.h"
+#include "DriverChecks.h"
 #include "./DBTables/InvoiceOperator.h"
 #include "./DBTables/LedgerOperator.h"
 #include "./DBTables/LogOperator.h"
@@ -21,41 +22,6 @@
 #include <vector>
 
 namespace {
-
-int failures = 0;
-
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::printf("FAILED: %s\n", what);
-        ++failures;
-    }
-}
-
-// The events since the journal was last emptied that start with a prefix.
-std::vector<std::string> Taken(const char* prefix = "")
-{
-    std::vector<std::string> out;
-    for (const std::string& e : Journal().Events)
-        if (e.rfind(prefix, 0) == 0)
-            out.push_back(e);
-    Journal().Events.clear();
-    return out;
-}
-
-void CheckEvents(const std::vector<std::string>& got, const std::vector<std::string>& want,
-                 const char* what)
-{
-    if (got == want)
-        return;
-    std::printf("FAILED: %s\n  got:\n", what);
-    for (const std::string& e : got)
-        std::printf("    %s\n", e.c_str());
-    std::printf("  want:\n");
-    for (const std::string& e : want)
-        std::printf("    %s\n", e.c_str());
-    ++failures;
-}
 
 void Fresh()
 {

@@ -4,6 +4,7 @@
 // without a box, a failure false with the runtime's box.
 
 #include "DBComm.h"
+#include "DriverChecks.h"
 #include "./DBTables/InvoiceOperator.h"
 #include "./DBTables/LedgerOperator.h"
 #include "./DBTables/LogOperator.h"
@@ -19,37 +20,6 @@
 #include <vector>
 
 namespace {
-
-int failures = 0;
-
-void Check(bool ok, const std::string& what)
-{
-    if (!ok) {
-        std::printf("FAILED: %s\n", what.c_str());
-        ++failures;
-    }
-}
-
-std::vector<std::string> Taken()
-{
-    std::vector<std::string> out = Journal().Events;
-    Journal().Events.clear();
-    return out;
-}
-
-void CheckEvents(const std::vector<std::string>& got, const std::vector<std::string>& want,
-                 const std::string& what)
-{
-    if (got == want)
-        return;
-    std::printf("FAILED: %s\n  got:\n", what.c_str());
-    for (const std::string& e : got)
-        std::printf("    %s\n", e.c_str());
-    std::printf("  want:\n");
-    for (const std::string& e : want)
-        std::printf("    %s\n", e.c_str());
-    ++failures;
-}
 
 // The events of one bound statement: its text set, each parameter bound in
 // order, then run ("exec") or opened ("open").

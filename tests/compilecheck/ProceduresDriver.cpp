@@ -3,6 +3,7 @@
 // server's OUTPUT values back through its references.
 
 #include "DBComm.h"
+#include "DriverChecks.h"
 #include "./DBProcedures/AddOrderProcedure.h"
 #include "./DBProcedures/ListStaffProcedure.h"
 #include "./DBProcedures/PlaceOrderProcedure.h"
@@ -14,40 +15,6 @@
 #include <vector>
 
 namespace {
-
-int failures = 0;
-
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::printf("FAILED: %s\n", what);
-        ++failures;
-    }
-}
-
-std::vector<std::string> Taken(const char* prefix)
-{
-    std::vector<std::string> out;
-    for (const std::string& e : Journal().Events)
-        if (e.rfind(prefix, 0) == 0)
-            out.push_back(e);
-    Journal().Events.clear();
-    return out;
-}
-
-void CheckEvents(const std::vector<std::string>& got, const std::vector<std::string>& want,
-                 const char* what)
-{
-    if (got == want)
-        return;
-    std::printf("FAILED: %s\n  got:\n", what);
-    for (const std::string& e : got)
-        std::printf("    %s\n", e.c_str());
-    std::printf("  want:\n");
-    for (const std::string& e : want)
-        std::printf("    %s\n", e.c_str());
-    ++failures;
-}
 
 // The RETURN value's parameter, always first; directions by number
 // (1 input, 3 input and output, 4 the RETURN value).

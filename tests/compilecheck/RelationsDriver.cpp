@@ -6,6 +6,7 @@
 // and follows it no more once another statement is run.
 
 #include "DBComm.h"
+#include "DriverChecks.h"
 #include "./DBTables/CustomersOperator.h"
 #include "./DBTables/EmployeesOperator.h"
 #include "./DBTables/InvoicesOperator.h"
@@ -18,37 +19,6 @@
 #include <vector>
 
 namespace {
-
-int failures = 0;
-
-void Check(bool ok, const std::string& what)
-{
-    if (!ok) {
-        std::printf("FAILED: %s\n", what.c_str());
-        ++failures;
-    }
-}
-
-std::vector<std::string> Taken()
-{
-    std::vector<std::string> out = Journal().Events;
-    Journal().Events.clear();
-    return out;
-}
-
-void CheckEvents(const std::vector<std::string>& got, const std::vector<std::string>& want,
-                 const std::string& what)
-{
-    if (got == want)
-        return;
-    std::printf("FAILED: %s\n  got:\n", what.c_str());
-    for (const std::string& e : got)
-        std::printf("    %s\n", e.c_str());
-    std::printf("  want:\n");
-    for (const std::string& e : want)
-        std::printf("    %s\n", e.c_str());
-    ++failures;
-}
 
 // A statement's text set, each parameter bound in order, then opened.
 std::vector<std::string> Lookup(const std::string& sql, const std::vector<std::string>& bound)

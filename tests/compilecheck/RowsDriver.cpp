@@ -6,6 +6,7 @@
 // views read their rows into lists.
 
 #include "DBComm.h"
+#include "DriverChecks.h"
 #include "./DBTables/OrdersOperator.h"
 #include "./DBTables/SamplesOperator.h"
 #include "./DBTables/TagsOperator.h"
@@ -17,37 +18,6 @@
 #include <vector>
 
 namespace {
-
-int failures = 0;
-
-void Check(bool ok, const std::string& what)
-{
-    if (!ok) {
-        std::printf("FAILED: %s\n", what.c_str());
-        ++failures;
-    }
-}
-
-std::vector<std::string> Taken()
-{
-    std::vector<std::string> out = Journal().Events;
-    Journal().Events.clear();
-    return out;
-}
-
-void CheckEvents(const std::vector<std::string>& got, const std::vector<std::string>& want,
-                 const std::string& what)
-{
-    if (got == want)
-        return;
-    std::printf("FAILED: %s\n  got:\n", what.c_str());
-    for (const std::string& e : got)
-        std::printf("    %s\n", e.c_str());
-    std::printf("  want:\n");
-    for (const std::string& e : want)
-        std::printf("    %s\n", e.c_str());
-    ++failures;
-}
 
 // The statement's text from its events.
 std::string SqlOf(const std::vector<std::string>& events)

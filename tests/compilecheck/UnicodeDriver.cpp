@@ -3,6 +3,7 @@
 // reach the server exactly, each statement's parameters those bound.
 
 #include "DBComm.h"
+#include "DriverChecks.h"
 #include "./DBProcedures/JuMunChuGaProcedure.h"
 #include "./DBTables/HanGukOperator.h"
 
@@ -10,41 +11,6 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-
-namespace {
-
-int failures = 0;
-
-void Check(bool ok, const std::string& what)
-{
-    if (!ok) {
-        std::printf("FAILED: %s\n", what.c_str());
-        ++failures;
-    }
-}
-
-std::vector<std::string> Taken()
-{
-    std::vector<std::string> out = Journal().Events;
-    Journal().Events.clear();
-    return out;
-}
-
-void CheckEvents(const std::vector<std::string>& got, const std::vector<std::string>& want,
-                 const std::string& what)
-{
-    if (got == want)
-        return;
-    std::printf("FAILED: %s\n  got:\n", what.c_str());
-    for (const std::string& e : got)
-        std::printf("    %s\n", e.c_str());
-    std::printf("  want:\n");
-    for (const std::string& e : want)
-        std::printf("    %s\n", e.c_str());
-    ++failures;
-}
-
-}  // namespace
 
 int main()
 {
