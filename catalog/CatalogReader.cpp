@@ -272,11 +272,6 @@ bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOp
     return allRead;
 }
 
-bool ReadKeys(TDBData& data, DatabaseSchema& schema)
-{
-    return ReadExtras(data, schema, {true, false, false});
-}
-
 bool ReadExtras(TDBData& data, DatabaseSchema& schema, const ExtraReads& reads)
 {
     std::vector<TDBData::TableColumnRow> keys, identities;

@@ -52,12 +52,6 @@ struct CatalogReadOptions {
 bool ReadCatalog(TDBData& data, const std::string& database, const CatalogReadOptions& options,
                  DatabaseSchema& out, CatalogReadEvents* events = nullptr);
 
-// Reads the primary key and IDENTITY column of every table of a schema
-// already read (the database the data module is connected to), in one
-// batch; false when that failed or a key names a column the table has not
-// (told through the data module).
-bool ReadKeys(TDBData& data, DatabaseSchema& schema);
-
 // What a schema already read may still need from the catalogue.
 struct ExtraReads {
     bool Keys = false;  // primary keys and IDENTITY columns

@@ -7,6 +7,7 @@
 #include "app/Settings.h"
 #include "catalog/Dbmodule.h"
 #include "support/TestSupport.h"
+#include "WineWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -14,19 +15,6 @@
 #include <commctrl.h>
 
 namespace {
-
-std::vector<HWND> ChildrenOf(HWND top)
-{
-    std::vector<HWND> windows;
-    EnumChildWindows(
-        top,
-        [](HWND window, LPARAM into) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(into)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
 
 RECT WorkAreaOf(HWND window)
 {
@@ -115,7 +103,7 @@ TEST(WindowUnderWine, EveryControlIsInTheWorkAreaAtTheLeastSizeAndMaximised)
         GetClientRect(top, &client);
         MapWindowPoints(top, nullptr, reinterpret_cast<POINT*>(&client), 2);
         int checked = 0;
-        for (HWND child : ChildrenOf(top)) {
+        for (HWND child : Descendants(top)) {
             if (!IsWindowVisible(child))
                 continue;
             RECT r{};
@@ -173,7 +161,7 @@ TEST(WindowUnderWine, HintsShowOverALabelAndATreeNode)
     platform::ProcessMessagesFor(50);
 
     HWND label = nullptr, tree = nullptr;
-    for (HWND child : ChildrenOf(top)) {
+    for (HWND child : Descendants(top)) {
         wchar_t name[64] = {0}, text[128] = {0};
         GetClassNameW(child, name, 64);
         GetWindowTextW(child, text, 128);

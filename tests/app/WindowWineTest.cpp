@@ -10,6 +10,7 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "support/TestSupport.h"
+#include "WineWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -69,20 +70,6 @@ void ExpectTree(const std::string& output,
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(ListFiles(output), names);
-}
-
-// Every window inside a top-level one.
-std::vector<HWND> Descendants(HWND top)
-{
-    std::vector<HWND> windows;
-    EnumChildWindows(
-        top,
-        [](HWND window, LPARAM into) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(into)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    return windows;
 }
 
 // A window's text read through the wide API, as the system holds it.
